@@ -1,0 +1,53 @@
+#include "MainQueue.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+namespace {
+
+class QtMainQueue final : public MainQueue
+{
+public:
+    void async(std::function<void()> work) override
+    {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work),
+                                  Qt::QueuedConnection);
+    }
+};
+
+} // namespace
+
+MainQueue& MainQueue::system()
+{
+    static QtMainQueue queue;
+    return queue;
+}
+
+void ManualMainQueue::async(std::function<void()> work)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_work.push_back(std::move(work));
+}
+
+int ManualMainQueue::runPending()
+{
+    int count = 0;
+    for (;;) {
+        std::function<void()> work;
+        {
+            const QMutexLocker lock(&m_mutex);
+            if (m_work.empty())
+                return count;
+            work = std::move(m_work.front());
+            m_work.pop_front();
+        }
+        work();
+        ++count;
+    }
+}
+
+bool ManualMainQueue::isEmpty() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_work.empty();
+}

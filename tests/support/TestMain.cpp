@@ -1,0 +1,33 @@
+// Entry point of every test program. Each process gets its own XDG folders in a temporary
+// directory, so no test reads or writes the real ones.
+#include <QtGlobal>
+#include <QTemporaryDir>
+
+#include <gmock/gmock.h>
+
+#ifdef QUILLORY_TEST_GUI
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir home;
+    if (!home.isValid())
+        qFatal("cannot create a temporary home folder");
+    const QByteArray root = home.path().toLocal8Bit();
+    qputenv("HOME", root);
+    qputenv("XDG_CONFIG_HOME", root + "/config");
+    qputenv("XDG_DATA_HOME", root + "/data");
+    qputenv("XDG_CACHE_HOME", root + "/cache");
+    qputenv("XDG_STATE_HOME", root + "/state");
+    qputenv("XDG_RUNTIME_DIR", root + "/runtime");
+    qputenv("QUILLORY_TEST_HOME", root);
+
+    TestApplication application(argc, argv);
+    testing::InitGoogleMock(&argc, argv);
+    return RUN_ALL_TESTS();
+}
