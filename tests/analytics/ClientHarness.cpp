@@ -1,0 +1,143 @@
+#include "ClientHarness.h"
+
+#include "analytics/Insights.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QStandardPaths>
+#include <QThread>
+
+namespace {
+constexpr int waitLimitMsecs = 10'000;
+constexpr int settleMsecs = 200;
+} // namespace
+
+ClientHarness::ClientHarness()
+    : configuration(makeConfiguration(server.baseUrl()))
+{
+}
+
+ClientHarness::~ClientHarness()
+{
+    Insights::terminate();
+    mainQueue.runPending();
+}
+
+std::shared_ptr<InsightsManagerConfiguration>
+ClientHarness::makeConfiguration(const QUrl& baseURL) const
+{
+    auto config = std::make_shared<InsightsManagerConfiguration>(
+        QStringLiteral("1F4A9C3E-55B2-4C7D-9E61-0A8B7C6D5E4F"), std::nullopt, baseURL);
+    config->setSessionStatsEnabled(false);
+    config->setSendNewSessionBeganSignal(false);
+    config->setLogHandler(capturingHandler());
+    return config;
+}
+
+LogHandler ClientHarness::capturingHandler() const
+{
+    return {LogLevel::debug, [this](LogLevel level, const QString& message) {
+                const QMutexLocker lock(&m_logMutex);
+                m_logs->append({level, message});
+            }};
+}
+
+InsightsEnvironment ClientHarness::environment()
+{
+    return {&clock, &mainQueue, &scheduler};
+}
+
+void ClientHarness::start()
+{
+    Insights::initialize(configuration, environment());
+    // Lets the first send step, made at creation, finish and arm its timer.
+    settle();
+}
+
+bool ClientHarness::waitUntil(const std::function<bool()>& condition)
+{
+    const QDeadlineTimer deadline(waitLimitMsecs);
+    while (!deadline.hasExpired()) {
+        mainQueue.runPending();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (condition())
+            return true;
+        QThread::yieldCurrentThread();
+    }
+    return false;
+}
+
+void ClientHarness::settle()
+{
+    const QDeadlineTimer deadline(settleMsecs);
+    while (!deadline.hasExpired()) {
+        mainQueue.runPending();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    mainQueue.runPending();
+}
+
+void ClientHarness::advance(std::chrono::milliseconds step)
+{
+    mainQueue.runPending();
+    scheduler.advance(step);
+    mainQueue.runPending();
+}
+
+QList<SignalPostBody> ClientHarness::quitAndReadCache()
+{
+    Insights::applicationWillTerminate();
+    return readCacheFile();
+}
+
+QString ClientHarness::cacheFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
+           + QStringLiteral("/insightssignalcache");
+}
+
+QList<SignalPostBody> ClientHarness::readCacheFile()
+{
+    QFile file(cacheFilePath());
+    QList<SignalPostBody> records;
+    if (!file.open(QIODevice::ReadOnly))
+        return records;
+    for (const QJsonValue& value : QJsonDocument::fromJson(file.readAll()).array()) {
+        if (auto body = SignalPostBody::fromCacheJson(value.toObject()))
+            records.append(*body);
+    }
+    return records;
+}
+
+QStringList ClientHarness::logs(LogLevel level) const
+{
+    const QMutexLocker lock(&m_logMutex);
+    QStringList messages;
+    for (const auto& [logged, message] : *m_logs) {
+        if (logged == level)
+            messages.append(message);
+    }
+    return messages;
+}
+
+QStringList ClientHarness::allLogs() const
+{
+    const QMutexLocker lock(&m_logMutex);
+    QStringList messages;
+    for (const auto& entry : *m_logs)
+        messages.append(entry.second);
+    return messages;
+}
+
+QList<SignalPostBody> signalsOfType(const QList<SignalPostBody>& signals, const QString& type)
+{
+    QList<SignalPostBody> matching;
+    for (const SignalPostBody& signal : signals) {
+        if (signal.type == type)
+            matching.append(signal);
+    }
+    return matching;
+}

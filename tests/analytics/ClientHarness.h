@@ -1,0 +1,64 @@
+#pragma once
+
+#include "LoopbackServer.h"
+
+#include "analytics/InsightsEnvironment.h"
+#include "analytics/InsightsManagerConfiguration.h"
+#include "analytics/SignalPostBody.h"
+#include "platform/Clock.h"
+#include "platform/MainQueue.h"
+#include "platform/Scheduler.h"
+
+#include <QMutex>
+#include <QStringList>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+// The analytics client on manual time and a manual main queue, sending to a loopback
+// server, with every log line kept. Session statistics and the session-start signal are off
+// unless a test turns them on before start().
+class ClientHarness
+{
+public:
+    static constexpr std::chrono::milliseconds sendPeriod{10'000};
+
+    ClientHarness();
+    ~ClientHarness();
+
+    std::shared_ptr<InsightsManagerConfiguration> makeConfiguration(const QUrl& baseURL) const;
+    InsightsEnvironment environment();
+    void start();
+
+    // Runs the main queue and Qt's events until the condition holds; false after 10 s.
+    bool waitUntil(const std::function<bool()>& condition);
+    // Runs the main queue and Qt's events for a moment, for checks that nothing happens.
+    void settle();
+    // Moves the manual timers on, then lets what they started run.
+    void advance(std::chrono::milliseconds step);
+
+    // Delivers the termination notice and reads the cache file it wrote.
+    QList<SignalPostBody> quitAndReadCache();
+    static QList<SignalPostBody> readCacheFile();
+    static QString cacheFilePath();
+
+    QStringList logs(LogLevel level) const;
+    QStringList allLogs() const;
+
+    ManualClock clock;
+    ManualMainQueue mainQueue;
+    ManualScheduler scheduler;
+    LoopbackServer server;
+    std::shared_ptr<InsightsManagerConfiguration> configuration;
+
+private:
+    LogHandler capturingHandler() const;
+
+    mutable QMutex m_logMutex;
+    std::shared_ptr<QList<std::pair<LogLevel, QString>>> m_logs
+        = std::make_shared<QList<std::pair<LogLevel, QString>>>();
+};
+
+// The records of a list whose type is the given one.
+QList<SignalPostBody> signalsOfType(const QList<SignalPostBody>& signals, const QString& type);

@@ -1,0 +1,110 @@
+#include "ClientHarness.h"
+
+#include "analytics/DurationSignalTracker.h"
+#include "analytics/Insights.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const QString durationKey = QStringLiteral("Insights.Signal.durationInSeconds");
+
+class DurationSignalTest : public testing::Test
+{
+protected:
+    void SetUp() override { harness.start(); }
+    QList<SignalPostBody> sent() { return harness.quitAndReadCache(); }
+
+    ClientHarness harness;
+};
+
+TEST_F(DurationSignalTest, TheStopSendsTheDurationRoundedDownToTheMillisecond)
+{
+    Insights::startDurationSignal(QStringLiteral("export"),
+                                  {{QStringLiteral("format"), QStringLiteral("pdf")}});
+    harness.clock.advance(2500ms);
+    Insights::stopAndSendDurationSignal(QStringLiteral("export"));
+    const QList<SignalPostBody> records = sent();
+    ASSERT_EQ(records.size(), 1);
+    EXPECT_EQ(records.first().type, QStringLiteral("export"));
+    EXPECT_EQ(records.first().payload.value(durationKey), QStringLiteral("2.5"));
+    EXPECT_EQ(records.first().payload.value(QStringLiteral("format")), QStringLiteral("pdf"));
+}
+
+TEST_F(DurationSignalTest, DurationTextIsShortestWithAFractionAndNeverRoundsUp)
+{
+    EXPECT_EQ(DurationSignalTracker::durationText(3.0), QStringLiteral("3.0"));
+    EXPECT_EQ(DurationSignalTracker::durationText(12.3459), QStringLiteral("12.345"));
+    EXPECT_EQ(DurationSignalTracker::durationText(0.0009), QStringLiteral("0.0"));
+    EXPECT_EQ(DurationSignalTracker::durationText(1'000'000.0), QStringLiteral("1000000.0"));
+}
+
+TEST_F(DurationSignalTest, InactiveTimeIsLeftOutUnlessAskedFor)
+{
+    Insights::startDurationSignal(QStringLiteral("active"));
+    Insights::startDurationSignal(QStringLiteral("wall"), {}, true);
+    harness.clock.advance(5s);
+    Insights::applicationDidResignActive();
+    harness.clock.advance(10s);
+    Insights::applicationWillBecomeActive();
+    harness.clock.advance(1s);
+    Insights::stopAndSendDurationSignal(QStringLiteral("active"));
+    Insights::stopAndSendDurationSignal(QStringLiteral("wall"));
+    const QList<SignalPostBody> records = sent();
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[0].payload.value(durationKey), QStringLiteral("6.0"));
+    EXPECT_EQ(records[1].payload.value(durationKey), QStringLiteral("16.0"));
+}
+
+TEST_F(DurationSignalTest, AStartDuringInactivityNeverGivesANegativeDuration)
+{
+    Insights::applicationDidResignActive();
+    harness.clock.advance(10s);
+    Insights::startDurationSignal(QStringLiteral("late"));
+    harness.clock.advance(2s);
+    Insights::applicationWillBecomeActive();
+    harness.clock.advance(1s);
+    Insights::stopAndSendDurationSignal(QStringLiteral("late"));
+    const QList<SignalPostBody> records = sent();
+    ASSERT_EQ(records.size(), 1);
+    EXPECT_EQ(records.first().payload.value(durationKey), QStringLiteral("0.0"));
+}
+
+TEST_F(DurationSignalTest, CancelledOrUnknownTimingsSendNothing)
+{
+    Insights::stopAndSendDurationSignal(QStringLiteral("never"));
+    Insights::startDurationSignal(QStringLiteral("dropped"));
+    Insights::cancelDurationSignal(QStringLiteral("dropped"));
+    Insights::stopAndSendDurationSignal(QStringLiteral("dropped"));
+    Insights::startDurationSignal(QStringLiteral("once"));
+    Insights::stopAndSendDurationSignal(QStringLiteral("once"));
+    Insights::stopAndSendDurationSignal(QStringLiteral("once"));
+    EXPECT_EQ(sent().size(), 1);
+}
+
+TEST_F(DurationSignalTest, StopParametersWinOverStartOnesAndTheMeasuredValue)
+{
+    Insights::startDurationSignal(QStringLiteral("x"),
+                                  {{QStringLiteral("k"), QStringLiteral("start")}});
+    harness.clock.advance(1s);
+    Insights::stopAndSendDurationSignal(QStringLiteral("x"),
+                                        {{QStringLiteral("k"), QStringLiteral("stop")},
+                                         {durationKey, QStringLiteral("given")}});
+    const SignalPostBody record = sent().first();
+    EXPECT_EQ(record.payload.value(QStringLiteral("k")), QStringLiteral("stop"));
+    EXPECT_EQ(record.payload.value(durationKey), QStringLiteral("given"));
+}
+
+TEST_F(DurationSignalTest, ASecondStartRestartsTheTiming)
+{
+    Insights::startDurationSignal(QStringLiteral("x"));
+    harness.clock.advance(5s);
+    Insights::startDurationSignal(QStringLiteral("x"));
+    harness.clock.advance(2s);
+    Insights::stopAndSendDurationSignal(QStringLiteral("x"));
+    EXPECT_EQ(sent().first().payload.value(durationKey), QStringLiteral("2.0"));
+}
+
+} // namespace

@@ -1,0 +1,231 @@
+#include "ClientHarness.h"
+
+#include "analytics/Insights.h"
+#include "analytics/InsightsManager.h"
+#include "support/TestFiles.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(InsightsConfigurationTest, AnIdentifierAloneGivesTheDefaults)
+{
+    const InsightsManagerConfiguration config(QStringLiteral("APP"));
+    EXPECT_EQ(config.salt(), QString());
+    EXPECT_EQ(config.insightsNamespace(), std::nullopt);
+    EXPECT_EQ(config.cacheLimit(), 10000);
+    EXPECT_EQ(config.transmitInterval(), 10.0);
+    EXPECT_EQ(config.maxBackoffInterval(), 300.0);
+    EXPECT_FALSE(config.testMode());
+    EXPECT_TRUE(config.sendNewSessionBeganSignal());
+    EXPECT_TRUE(config.sessionStatsEnabled());
+    EXPECT_TRUE(config.defaultParameters()().isEmpty());
+    ASSERT_TRUE(config.logHandler());
+    EXPECT_EQ(config.logHandler()->logLevel, LogLevel::info);
+}
+
+TEST(InsightsConfigurationTest, ConcurrentWritesAndReadsSeeWholeValues)
+{
+    InsightsManagerConfiguration config(QStringLiteral("APP"));
+    const QString first(64, QLatin1Char('a'));
+    const QString second(64, QLatin1Char('b'));
+    std::atomic<bool> stop = false;
+    std::thread writer([&] {
+        for (int i = 0; !stop; ++i) {
+            config.setDefaultUser(i % 2 ? first : second);
+            config.setSessionID(QUuid::createUuid());
+        }
+    });
+    for (int i = 0; i < 20000; ++i) {
+        const auto user = config.defaultUser();
+        if (user) {
+            ASSERT_TRUE(*user == first || *user == second);
+        }
+        ASSERT_FALSE(config.sessionID().isNull());
+    }
+    stop = true;
+    writer.join();
+}
+
+TEST(InsightsEntryTest, WithoutAClientSignalsAreDroppedAndNothingIsTouched)
+{
+    // A previous run's queue must survive until the client is really started.
+    TestFiles::write(ClientHarness::cacheFilePath(), QByteArrayLiteral("[]"));
+    EXPECT_EQ(InsightsManager::shared(), nullptr);
+    Insights::signal(QStringLiteral("note_created"));
+    Insights::internalSignal(QStringLiteral("x"));
+    Insights::requestImmediateSync();
+    Insights::applicationWillTerminate();
+    EXPECT_FALSE(InsightsManager::isInitialized());
+    EXPECT_EQ(analyticsDefaults(), nullptr);
+    EXPECT_TRUE(QFile::exists(ClientHarness::cacheFilePath()));
+}
+
+class InsightsEntryFixture : public testing::Test
+{
+protected:
+    QList<SignalPostBody> sent()
+    {
+        return harness.quitAndReadCache();
+    }
+    ClientHarness harness;
+};
+
+TEST_F(InsightsEntryFixture, PrefixesApplyToThePublicEntryOnly)
+{
+    harness.configuration->setDefaultSignalPrefix(QStringLiteral("App."));
+    harness.configuration->setDefaultParameterPrefix(QStringLiteral("app."));
+    harness.configuration->setDefaultParameters(
+        [] { return SignalParameters{{QStringLiteral("plan"), QStringLiteral("free")}}; });
+    harness.start();
+    Insights::signal(QStringLiteral("opened"),
+                     {{QStringLiteral("tab"), QStringLiteral("notes")},
+                      {QStringLiteral("Insights.kept"), QStringLiteral("1")}});
+    Insights::internalSignal(QStringLiteral("Insights.own"),
+                             {{QStringLiteral("raw"), QStringLiteral("2")}});
+    const QList<SignalPostBody> records = sent();
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[0].type, QStringLiteral("App.opened"));
+    EXPECT_EQ(records[0].payload.value(QStringLiteral("app.tab")), QStringLiteral("notes"));
+    EXPECT_EQ(records[0].payload.value(QStringLiteral("Insights.kept")), QStringLiteral("1"));
+    EXPECT_EQ(records[0].payload.value(QStringLiteral("app.plan")), QStringLiteral("free"));
+    EXPECT_FALSE(records[0].payload.contains(QStringLiteral("tab")));
+    EXPECT_EQ(records[1].type, QStringLiteral("Insights.own"));
+    EXPECT_EQ(records[1].payload.value(QStringLiteral("raw")), QStringLiteral("2"));
+    EXPECT_EQ(records[1].payload.value(QStringLiteral("app.plan")), QStringLiteral("free"));
+}
+
+TEST_F(InsightsEntryFixture, AGivenParameterWinsOverADefaultOne)
+{
+    harness.configuration->setDefaultParameters(
+        [] { return SignalParameters{{QStringLiteral("plan"), QStringLiteral("free")}}; });
+    harness.start();
+    Insights::signal(QStringLiteral("x"), {{QStringLiteral("plan"), QStringLiteral("paid")}});
+    EXPECT_EQ(sent().first().payload.value(QStringLiteral("plan")), QStringLiteral("paid"));
+}
+
+TEST_F(InsightsEntryFixture, CollidingPrefixedKeysHaveADeterministicWinner)
+{
+    harness.configuration->setDefaultParameterPrefix(QStringLiteral("Insights."));
+    harness.start();
+    // "a" becomes "Insights.a", the key given as it is.
+    const SignalParameters parameters{{QStringLiteral("a"), QStringLiteral("plain")},
+                                      {QStringLiteral("Insights.a"), QStringLiteral("kept")},
+                                      {QStringLiteral("z"), QStringLiteral("last")}};
+    EXPECT_EQ(prefixedParameterKeys(parameters, *harness.configuration),
+              (SignalParameters{{QStringLiteral("Insights.a"), QStringLiteral("kept")},
+                                {QStringLiteral("Insights.z"), QStringLiteral("last")}}));
+}
+
+TEST_F(InsightsEntryFixture, ReservedNamesAreWarnedAboutAndStillSent)
+{
+    harness.start();
+    Insights::signal(QStringLiteral("insights.Custom"));
+    Insights::signal(QStringLiteral("PlatForm"));
+    Insights::signal(QStringLiteral("fine"), {{QStringLiteral("appVersion"), QStringLiteral("1")},
+                                              {QStringLiteral("INSIGHTS.x"), QStringLiteral("2")}});
+    const QStringList errors = harness.logs(LogLevel::error);
+    EXPECT_TRUE(errors.contains(QStringLiteral(
+        "Sending signal with reserved prefix 'Insights.' will cause unexpected behavior. Please "
+        "use another prefix instead.")));
+    EXPECT_TRUE(errors.contains(QStringLiteral(
+        "Sending signal with reserved name 'PlatForm' will cause unexpected behavior. Please use "
+        "another name instead.")));
+    EXPECT_TRUE(errors.contains(QStringLiteral(
+        "Sending parameter with reserved key 'appVersion' will cause unexpected behavior. Please "
+        "use another key instead.")));
+    EXPECT_TRUE(errors.contains(QStringLiteral(
+        "Sending parameter with reserved key prefix 'Insights.' will cause unexpected behavior. "
+        "Please use another prefix instead.")));
+    EXPECT_EQ(sent().size(), 3);
+}
+
+TEST_F(InsightsEntryFixture, DefaultParametersAreCheckedEvenWithWarningsOff)
+{
+    harness.configuration->setReservedParameterWarningsEnabled(false);
+    harness.configuration->setDefaultParameters(
+        [] { return SignalParameters{{QStringLiteral("locale"), QStringLiteral("x")}}; });
+    harness.start();
+    Insights::signal(QStringLiteral("platform"), {{QStringLiteral("appVersion"), QStringLiteral("1")}});
+    const QStringList errors = harness.logs(LogLevel::error);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.first().contains(QStringLiteral("reserved key 'locale'")));
+}
+
+TEST_F(InsightsEntryFixture, ReportingOffLetsOnlyTheSwitchOffSignalLeave)
+{
+    harness.configuration->setSessionStatsEnabled(true);
+    harness.start();
+    // Reporting switched off before the first session starts.
+    Insights::signal(QStringLiteral("analytics_disabled"));
+    harness.configuration->setAnalyticsDisabled(true);
+    Insights::signal(QStringLiteral("note_created"));
+    harness.advance(1s);
+    Insights::applicationWillBecomeActive();
+    harness.advance(5s);
+    const QList<SignalPostBody> records = sent();
+    ASSERT_EQ(records.size(), 1);
+    EXPECT_EQ(records.first().type, QStringLiteral("analytics_disabled"));
+}
+
+TEST_F(InsightsEntryFixture, EverySessionAssignmentSendsTheStartSignal)
+{
+    harness.configuration->setSendNewSessionBeganSignal(true);
+    harness.start();
+    const QUuid same = QUuid::createUuid();
+    harness.configuration->setSessionID(same);
+    harness.configuration->setSessionID(same);
+    const QList<SignalPostBody> records = sent();
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[0].type, QStringLiteral("Insights.Session.started"));
+    EXPECT_EQ(records[0].sessionID, same.toString(QUuid::WithoutBraces).toUpper());
+    EXPECT_EQ(records[1].type, QStringLiteral("Insights.Session.started"));
+}
+
+TEST_F(InsightsEntryFixture, TheFirstSessionStartsHalfASecondAfterInitialisation)
+{
+    harness.configuration->setSessionStatsEnabled(true);
+    harness.start();
+    const QUuid initial = harness.configuration->sessionID();
+    Insights::signal(QStringLiteral("app_launched"));
+    harness.advance(499ms);
+    EXPECT_EQ(harness.configuration->sessionID(), initial);
+    harness.advance(1ms);
+    EXPECT_NE(harness.configuration->sessionID(), initial);
+    const QList<SignalPostBody> records = sent();
+    ASSERT_EQ(records.size(), 2);
+    // The launch signal was handed over before the session changed.
+    EXPECT_EQ(records[0].type, QStringLiteral("app_launched"));
+    EXPECT_EQ(records[1].type, QStringLiteral("Insights.Acquisition.newInstallDetected"));
+}
+
+TEST_F(InsightsEntryFixture, ASessionStartRequestedOffTheMainThreadRunsOnIt)
+{
+    harness.configuration->setSessionStatsEnabled(true);
+    harness.start();
+    std::thread([] { Insights::generateNewSession(); }).join();
+    // Nothing ran on the other thread: the start waits for the main queue.
+    EXPECT_FALSE(harness.mainQueue.isEmpty());
+    harness.mainQueue.runPending();
+    const QList<SignalPostBody> records = sent();
+    ASSERT_EQ(records.size(), 1);
+    EXPECT_EQ(records.first().type, QStringLiteral("Insights.Acquisition.newInstallDetected"));
+}
+
+TEST_F(InsightsEntryFixture, ASecondInitialisationReplacesTheClient)
+{
+    harness.start();
+    const auto first = InsightsManager::shared();
+    auto other = harness.makeConfiguration(harness.server.baseUrl());
+    Insights::initialize(other, harness.environment());
+    EXPECT_NE(InsightsManager::shared(), first);
+    EXPECT_EQ(InsightsManager::shared()->configuration(), other);
+}
+
+} // namespace

@@ -1,0 +1,168 @@
+#include "ClientHarness.h"
+
+#include "analytics/Insights.h"
+#include "analytics/InsightsManager.h"
+#include "analytics/InsightsPresets.h"
+#include "analytics/Transaction.h"
+#include "analytics/TrialConversionTracker.h"
+#include "analytics/UsdExchangeRates.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+Transaction oneTimePurchase(double price, const std::optional<QString>& currency)
+{
+    Transaction transaction;
+    transaction.productID = QStringLiteral("tip.small");
+    transaction.originalID = 42;
+    transaction.price = price;
+    transaction.currencyCode = currency;
+    transaction.countryCode = QStringLiteral("AUT");
+    return transaction;
+}
+
+Transaction subscription(std::optional<double> price)
+{
+    Transaction transaction;
+    transaction.productID = QStringLiteral("pro.yearly");
+    transaction.originalID = 7;
+    transaction.productType = Transaction::ProductType::autoRenewable;
+    transaction.subscriptionGroupID = QStringLiteral("pro");
+    transaction.offerType = Transaction::OfferType::introductory;
+    transaction.offerPaymentMode = Transaction::PaymentMode::freeTrial;
+    transaction.price = price;
+    transaction.currencyCode = QStringLiteral("EUR");
+    transaction.countryCode = QStringLiteral("DEU");
+    return transaction;
+}
+
+TEST(UsdExchangeRatesTest, HoldsTheTableInCodeOrderWithItsTellingRows)
+{
+    const auto& rows = usdExchangeRateRows();
+    ASSERT_EQ(rows.size(), 161);
+    EXPECT_EQ(rows.first().first, QStringLiteral("AED"));
+    EXPECT_EQ(rows.last().first, QStringLiteral("ZWL"));
+    for (qsizetype i = 1; i < rows.size(); ++i)
+        EXPECT_LT(rows[i - 1].first, rows[i].first);
+    const auto& rates = usdExchangeRates();
+    EXPECT_EQ(rates.size(), 161);
+    EXPECT_FALSE(rates.contains(QStringLiteral("USD")));
+    const std::pair<const char*, double> telling[] = {
+        {"AED", 3.6725}, {"AUD", 1.5742}, {"CAD", 1.4182},  {"CHF", 0.8997},
+        {"CNY", 7.2626}, {"EUR", 0.9533}, {"GBP", 0.7948},  {"FKP", 0.7948},
+        {"GGP", 0.7948}, {"GIP", 0.7948}, {"IMP", 0.7948},  {"JEP", 0.7948},
+        {"SHP", 0.7948}, {"INR", 86.7955}, {"JPY", 152.3479}, {"KWD", 0.3085},
+        {"BMD", 1.0},    {"BSD", 1.0},    {"PAB", 1.0},     {"LBP", 89500.0}};
+    for (const auto& [code, rate] : telling)
+        EXPECT_EQ(rates.value(QString::fromLatin1(code)), rate) << code;
+    for (const auto& [code, rate] : rows) {
+        EXPECT_GE(rate, 0.3085) << code.toStdString();
+        EXPECT_LE(rate, 89500.0) << code.toStdString();
+    }
+    for (const char* local : {"FOK", "GGP", "IMP", "JEP", "KID", "TVD"})
+        EXPECT_TRUE(rates.contains(QString::fromLatin1(local))) << local;
+}
+
+TEST(UsdExchangeRatesTest, IsBuiltOnceWhenManyThreadsAskFirst)
+{
+    std::vector<std::thread> threads;
+    std::vector<const QHash<QString, double>*> seen(8);
+    for (std::size_t t = 0; t < seen.size(); ++t)
+        threads.emplace_back([&, t] { seen[t] = &usdExchangeRates(); });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (const auto* table : seen)
+        EXPECT_EQ(table, seen.front());
+}
+
+TEST(TransactionTest, PricesConvertToDollarsByTheTable)
+{
+    EXPECT_DOUBLE_EQ(oneTimePurchase(9.99, QStringLiteral("EUR")).priceInUSD(), 9.99 / 0.9533);
+    EXPECT_EQ(oneTimePurchase(9.99, QStringLiteral("USD")).priceInUSD(), 9.99);
+    EXPECT_EQ(oneTimePurchase(9.99, QStringLiteral("usd")).priceInUSD(), 0.0);
+    EXPECT_EQ(oneTimePurchase(9.99, QStringLiteral("XYZ")).priceInUSD(), 0.0);
+    EXPECT_EQ(oneTimePurchase(9.99, std::nullopt).priceInUSD(), 0.0);
+    Transaction noPrice = oneTimePurchase(0, QStringLiteral("USD"));
+    noPrice.price.reset();
+    EXPECT_EQ(noPrice.priceInUSD(), 0.0);
+}
+
+TEST(TransactionTest, PurchaseParametersTellSubscriptionsByTheirGroup)
+{
+    EXPECT_EQ(oneTimePurchase(1, QStringLiteral("EUR")).purchaseParameters(),
+              (SignalParameters{{QStringLiteral("Insights.Purchase.type"),
+                                 QStringLiteral("one-time-purchase")},
+                                {QStringLiteral("Insights.Purchase.countryCode"), QStringLiteral("AUT")},
+                                {QStringLiteral("Insights.Purchase.productID"),
+                                 QStringLiteral("tip.small")},
+                                {QStringLiteral("Insights.Purchase.currencyCode"),
+                                 QStringLiteral("EUR")}}));
+    const SignalParameters noCurrency = oneTimePurchase(1, std::nullopt).purchaseParameters();
+    EXPECT_FALSE(noCurrency.contains(QStringLiteral("Insights.Purchase.currencyCode")));
+    EXPECT_EQ(subscription(0.0).purchaseParameters().value(QStringLiteral("Insights.Purchase.type")),
+              QStringLiteral("subscription"));
+}
+
+class PurchaseSignalsTest : public testing::Test
+{
+protected:
+    void SetUp() override { harness.start(); }
+    QList<SignalPostBody> sent() { return harness.quitAndReadCache(); }
+
+    ClientHarness harness;
+};
+
+TEST_F(PurchaseSignalsTest, AOneTimePurchaseReportsItsDollarPrice)
+{
+    Insights::purchaseCompleted(oneTimePurchase(9.99, QStringLiteral("EUR")));
+    const QList<SignalPostBody> records = sent();
+    ASSERT_EQ(records.size(), 1);
+    EXPECT_EQ(records.first().type, QStringLiteral("Insights.Purchase.completed"));
+    EXPECT_DOUBLE_EQ(*records.first().floatValue, 9.99 / 0.9533);
+    EXPECT_EQ(records.first().payload.value(QStringLiteral("Insights.Purchase.type")),
+              QStringLiteral("one-time-purchase"));
+    EXPECT_EQ(TrialConversionTracker::storedTrial(), std::nullopt);
+}
+
+TEST_F(PurchaseSignalsTest, AFreeIntroductoryOfferStartsATrial)
+{
+    Insights::purchaseCompleted(subscription(0.0), {}, QStringLiteral("user"));
+    Transaction unpriced = subscription(std::nullopt);
+    unpriced.originalID = 8;
+    Insights::purchaseCompleted(unpriced);
+    const QList<SignalPostBody> records = sent();
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[0].type, QStringLiteral("Insights.Purchase.freeTrialStarted"));
+    EXPECT_FALSE(records[0].floatValue.has_value());
+    EXPECT_EQ(records[1].type, QStringLiteral("Insights.Purchase.freeTrialStarted"));
+    // Only the last trial is remembered.
+    EXPECT_EQ(TrialConversionTracker::storedTrial(),
+              (StoredTrial{QStringLiteral("pro.yearly"), 8}));
+}
+
+TEST_F(PurchaseSignalsTest, DiscountedOffersAndFreeNonSubscriptionsAreCompletedPurchases)
+{
+    Insights::purchaseCompleted(subscription(1.99));
+    Transaction freeItem = oneTimePurchase(0.0, QStringLiteral("EUR"));
+    freeItem.offerType = Transaction::OfferType::introductory;
+    Insights::purchaseCompleted(freeItem);
+    const QList<SignalPostBody> records = sent();
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[0].type, QStringLiteral("Insights.Purchase.completed"));
+    EXPECT_DOUBLE_EQ(*records[0].floatValue, 1.99 / 0.9533);
+    EXPECT_EQ(records[1].type, QStringLiteral("Insights.Purchase.completed"));
+    EXPECT_EQ(records[1].floatValue, 0.0);
+}
+
+TEST_F(PurchaseSignalsTest, CallerParametersReplaceComputedOnes)
+{
+    Insights::purchaseCompleted(oneTimePurchase(1.0, QStringLiteral("USD")),
+                                {{QStringLiteral("Insights.Purchase.type"), QStringLiteral("gift")}});
+    EXPECT_EQ(sent().first().payload.value(QStringLiteral("Insights.Purchase.type")),
+              QStringLiteral("gift"));
+}
+
+} // namespace

@@ -1,0 +1,196 @@
+#include "analytics/SignalCache.h"
+
+#include "support/TestFiles.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+SignalPostBody record(int number)
+{
+    SignalPostBody body;
+    body.receivedAt = QDateTime::fromMSecsSinceEpoch(1'700'000'000'000 + number, Qt::UTC);
+    body.type = QStringLiteral("signal %1").arg(number);
+    body.isTestMode = QStringLiteral("false");
+    return body;
+}
+
+QStringList types(const QList<SignalPostBody>& records)
+{
+    QStringList list;
+    for (const SignalPostBody& body : records)
+        list.append(body.type);
+    return list;
+}
+
+class SignalCacheTest : public testing::Test
+{
+protected:
+    QString path() const { return m_folder.path() + QStringLiteral("/cache/insightssignalcache"); }
+    std::unique_ptr<SignalCache> open(qint64 limit = 10000)
+    {
+        return std::make_unique<SignalCache>(handler(), limit, path());
+    }
+    LogHandler handler()
+    {
+        return {LogLevel::debug,
+                [this](LogLevel level, const QString& message) { m_logs.append({level, message}); }};
+    }
+    QStringList messages(LogLevel level) const
+    {
+        QStringList list;
+        for (const auto& [logged, message] : m_logs) {
+            if (logged == level)
+                list.append(message);
+        }
+        return list;
+    }
+
+    QTemporaryDir m_folder;
+    QList<std::pair<LogLevel, QString>> m_logs;
+};
+
+TEST_F(SignalCacheTest, PopsAtMostTheHundredOldestInOrder)
+{
+    auto cache = open();
+    for (int i = 0; i < 250; ++i)
+        cache->push(record(i));
+    const QList<SignalPostBody> first = cache->pop();
+    ASSERT_EQ(first.size(), 100);
+    EXPECT_EQ(first.first().type, QStringLiteral("signal 0"));
+    EXPECT_EQ(first.last().type, QStringLiteral("signal 99"));
+    EXPECT_EQ(cache->count(), 150);
+    EXPECT_EQ(cache->pop().size(), 100);
+    EXPECT_EQ(cache->pop().size(), 50);
+    EXPECT_TRUE(cache->pop().isEmpty());
+}
+
+TEST_F(SignalCacheTest, TheLimitDropsTheOldestAndANegativeLimitKeepsNothing)
+{
+    auto cache = open(3);
+    for (int i = 0; i < 3; ++i)
+        cache->push(record(i));
+    cache->push(record(3));
+    EXPECT_EQ(types(cache->pop()),
+              (QStringList{QStringLiteral("signal 1"), QStringLiteral("signal 2"),
+                           QStringLiteral("signal 3")}));
+
+    cache->push({record(4), record(5), record(6), record(7)});
+    EXPECT_EQ(cache->count(), 3);
+
+    auto none = std::make_unique<SignalCache>(std::nullopt, -5, path() + QStringLiteral("2"));
+    none->push(record(1));
+    EXPECT_EQ(none->count(), 0);
+}
+
+TEST_F(SignalCacheTest, AFailedBatchGoesBackBehindNewerRecords)
+{
+    auto cache = open();
+    cache->push({record(0), record(1)});
+    const QList<SignalPostBody> batch = cache->pop();
+    cache->push(record(2));
+    cache->push(batch);
+    EXPECT_EQ(types(cache->pop()),
+              (QStringList{QStringLiteral("signal 2"), QStringLiteral("signal 0"),
+                           QStringLiteral("signal 1")}));
+}
+
+TEST_F(SignalCacheTest, TheBackupIsReadBackOnceAndDeletedAtTheNextStart)
+{
+    {
+        auto cache = open();
+        cache->push({record(0), record(1), record(2)});
+        cache->backupToDisk();
+        EXPECT_EQ(cache->count(), 0);
+        EXPECT_EQ(messages(LogLevel::info).filter(QStringLiteral("Saved Insights cache ")).size(), 1);
+    }
+    m_logs.clear();
+    auto reopened = open();
+    EXPECT_FALSE(QFile::exists(path()));
+    EXPECT_TRUE(messages(LogLevel::info).contains(QStringLiteral("Loaded 3 signals")));
+    EXPECT_EQ(reopened->pop(), (QList<SignalPostBody>{record(0), record(1), record(2)}));
+}
+
+TEST_F(SignalCacheTest, LoadedRecordsComeBeforeNewOnesAndObeyTheLimit)
+{
+    {
+        auto cache = open();
+        cache->push({record(0), record(1), record(2)});
+        cache->backupToDisk();
+    }
+    auto limited = open(2);
+    limited->push(record(3));
+    EXPECT_EQ(types(limited->pop()),
+              (QStringList{QStringLiteral("signal 2"), QStringLiteral("signal 3")}));
+}
+
+TEST_F(SignalCacheTest, AStartWithoutAFileOnlyLogsWhereItLooked)
+{
+    auto cache = open();
+    EXPECT_EQ(cache->count(), 0);
+    const QStringList info = messages(LogLevel::info);
+    ASSERT_EQ(info.size(), 1);
+    EXPECT_TRUE(info.first().startsWith(QStringLiteral("Loading Insights cache from: file://")));
+    EXPECT_TRUE(info.first().endsWith(QStringLiteral("/insightssignalcache")));
+}
+
+TEST_F(SignalCacheTest, ACorruptFileIsIgnoredAndRemoved)
+{
+    for (const QByteArray& content :
+         {QByteArrayLiteral("not json"), QByteArrayLiteral("{\"a\":1}"),
+          QByteArrayLiteral("[{\"type\":\"x\"}]")}) {
+        TestFiles::write(path(), content);
+        auto cache = open();
+        EXPECT_EQ(cache->count(), 0) << content.constData();
+        EXPECT_FALSE(QFile::exists(path())) << content.constData();
+    }
+}
+
+TEST_F(SignalCacheTest, AnEmptyQueueIsWrittenAsAnEmptyArray)
+{
+    auto cache = open();
+    cache->backupToDisk();
+    EXPECT_EQ(TestFiles::read(path()), QByteArrayLiteral("[]"));
+    EXPECT_EQ(messages(LogLevel::info).filter(QStringLiteral(" of 0 signals")).size(), 1);
+}
+
+TEST_F(SignalCacheTest, AFailedBackupIsLoggedAndKeepsTheRecords)
+{
+    // A folder where the file should be: it cannot be replaced.
+    QDir().mkpath(path() + QStringLiteral("/occupied"));
+    auto cache = open();
+    cache->push(record(1));
+    cache->backupToDisk();
+    EXPECT_EQ(messages(LogLevel::error).filter(QStringLiteral("Error saving Insights cache")).size(),
+              1);
+    EXPECT_EQ(cache->count(), 1);
+}
+
+TEST_F(SignalCacheTest, TheBackupWaitsForConcurrentWritersAndLosesNothing)
+{
+    auto cache = open();
+    std::atomic<bool> stop = false;
+    std::atomic<int> pushed = 0;
+    std::thread writer([&] {
+        for (int i = 0; !stop; ++i) {
+            cache->push(record(i));
+            pushed = i + 1;
+            cache->count();
+        }
+    });
+    while (pushed < 100)
+        std::this_thread::yield();
+    cache->backupToDisk();
+    stop = true;
+    writer.join();
+    const qsizetype inMemory = cache->count();
+    auto reread = std::make_unique<SignalCache>(std::nullopt, 100000, path());
+    EXPECT_EQ(reread->count() + inMemory, pushed.load());
+}
+
+} // namespace

@@ -1,0 +1,347 @@
+#include "ClientHarness.h"
+
+#include "analytics/Insights.h"
+#include "analytics/SignalManager.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::optional<QString> endpoint(const QString& base, const std::optional<QString>& ns)
+{
+    const auto url = SignalManager::signalEndpointURL(QUrl(base), ns);
+    return url ? std::optional<QString>(url->toString()) : std::nullopt;
+}
+
+TEST(SignalEndpointTest, IsBuiltFromTheBaseAndTheNamespace)
+{
+    const QString base = QStringLiteral("https://ingest.example.org");
+    EXPECT_EQ(endpoint(base, std::nullopt), QStringLiteral("https://ingest.example.org/v2/"));
+    EXPECT_EQ(endpoint(base + QLatin1Char('/'), std::nullopt),
+              QStringLiteral("https://ingest.example.org/v2/"));
+    EXPECT_EQ(endpoint(base, QString()), QStringLiteral("https://ingest.example.org/v2/"));
+    EXPECT_EQ(endpoint(base, QStringLiteral("team")),
+              QStringLiteral("https://ingest.example.org/v2/namespace/team/"));
+    EXPECT_EQ(endpoint(QStringLiteral("https://example.org/api/"), QStringLiteral("team")),
+              QStringLiteral("https://example.org/api/v2/namespace/team/"));
+}
+
+TEST(SignalEndpointTest, TheNamespaceStaysOneSegmentAndNoBaseGivesNoEndpoint)
+{
+    EXPECT_EQ(endpoint(QStringLiteral("https://example.org"), QStringLiteral("a/../b?c#d")),
+              QStringLiteral("https://example.org/v2/namespace/a%2F..%2Fb%3Fc%23d/"));
+    EXPECT_EQ(endpoint(QString(), std::nullopt), std::nullopt);
+    EXPECT_EQ(endpoint(QStringLiteral("not a url"), std::nullopt), std::nullopt);
+}
+
+TEST(ResponseClassificationTest, SuccessRejectionAndRetryClasses)
+{
+    using Kind = SignalManager::Classification::Kind;
+    for (int status : {200, 202, 204, 299})
+        EXPECT_EQ(SignalManager::classifyResponse(status).kind, Kind::accepted) << status;
+    const std::pair<int, const char*> rejected[] = {
+        {400, "Bad Request (400)"},     {401, "Unauthorized (401)"},
+        {403, "Forbidden (403)"},       {404, "Not Found (404)"},
+        {413, "Payload Too Large (413)"}, {422, "Unprocessable Entity (422)"},
+        {501, "Not Implemented (501)"}, {505, "HTTP Version Not Supported (505)"}};
+    for (const auto& [status, reason] : rejected) {
+        const auto result = SignalManager::classifyResponse(status);
+        EXPECT_EQ(result.kind, Kind::rejected) << status;
+        EXPECT_EQ(result.reason, QString::fromLatin1(reason));
+    }
+    for (int status : {100, 199, 301, 402, 408, 429, 500, 502, 503})
+        EXPECT_EQ(SignalManager::classifyResponse(status).kind, Kind::retry) << status;
+    EXPECT_EQ(SignalManager::classifyResponse(std::nullopt).kind, Kind::retry);
+}
+
+class SignalSenderTest : public testing::Test
+{
+protected:
+    void send(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            Insights::signal(QStringLiteral("note_created"),
+                             {{QStringLiteral("n"), QString::number(i)}});
+        harness.mainQueue.runPending();
+    }
+    bool requestsReach(qsizetype count)
+    {
+        return harness.waitUntil([&] { return harness.server.requests().size() >= count; });
+    }
+    bool rearmed()
+    {
+        return harness.waitUntil([&] { return harness.scheduler.pendingCount() > 0; });
+    }
+    // One tick of the send timer: waits for its request and for the timer to be armed again.
+    void tick(qsizetype expectedRequests)
+    {
+        harness.advance(ClientHarness::sendPeriod);
+        ASSERT_TRUE(requestsReach(expectedRequests));
+        ASSERT_TRUE(rearmed());
+    }
+    // Fires the send timer armed `delay` ago and waits for the request it makes.
+    void expectSendAfter(std::chrono::milliseconds delay)
+    {
+        const qsizetype before = harness.server.requests().size();
+        harness.advance(delay - 1ms);
+        harness.settle();
+        EXPECT_EQ(harness.server.requests().size(), before) << delay.count();
+        harness.advance(1ms);
+        EXPECT_TRUE(requestsReach(before + 1)) << delay.count();
+        EXPECT_TRUE(rearmed()) << delay.count();
+    }
+
+    ClientHarness harness;
+};
+
+TEST_F(SignalSenderTest, BatchesArePostedAsJsonArraysOfAtMostAHundred)
+{
+    harness.start();
+    send(250);
+    tick(1);
+    tick(2);
+    tick(3);
+
+    QList<qsizetype> sizes;
+    for (const auto& request : harness.server.requests()) {
+        EXPECT_EQ(request.method, QByteArrayLiteral("POST"));
+        EXPECT_EQ(request.path, QByteArrayLiteral("/v2/"));
+        EXPECT_EQ(request.headers.value("content-type"), QByteArrayLiteral("application/json"));
+        sizes.append(QJsonDocument::fromJson(request.body).array().size());
+    }
+    EXPECT_EQ(sizes, (QList<qsizetype>{100, 100, 50}));
+    const QList<QJsonObject> received = harness.server.receivedSignals();
+    for (int i = 0; i < received.size(); ++i)
+        EXPECT_EQ(received[i].value(QStringLiteral("payload")).toObject().value(QStringLiteral("n")),
+                  QString::number(i));
+}
+
+TEST_F(SignalSenderTest, ARecordCarriesTheWireFieldsOfTheSignal)
+{
+    harness.configuration->setTestMode(true);
+    harness.start();
+    // The first session has begun: the record carries its identifier.
+    harness.advance(500ms);
+    harness.clock.setNow(QDateTime(QDate(2024, 5, 1), QTime(12, 34, 56, 789), Qt::UTC));
+    Insights::signal(QStringLiteral("settings_opened"), {}, 1.5);
+    harness.mainQueue.runPending();
+    harness.advance(ClientHarness::sendPeriod);
+    ASSERT_TRUE(requestsReach(1));
+
+    const QJsonObject signal = harness.server.receivedSignals().first();
+    EXPECT_EQ(signal.keys(),
+              (QStringList{QStringLiteral("appID"), QStringLiteral("clientUser"), QStringLiteral("floatValue"), QStringLiteral("isTestMode"), QStringLiteral("payload"),
+                           QStringLiteral("receivedAt"), QStringLiteral("sessionID"), QStringLiteral("type")}));
+    EXPECT_EQ(signal.value(QStringLiteral("receivedAt")).toString(),
+              QStringLiteral("2024-05-01T12:34:56+0000"));
+    EXPECT_EQ(signal.value(QStringLiteral("appID")).toString(),
+              harness.configuration->insightsAppID());
+    EXPECT_EQ(signal.value(QStringLiteral("sessionID")).toString(),
+              harness.configuration->sessionID().toString(QUuid::WithoutBraces).toUpper());
+    EXPECT_EQ(signal.value(QStringLiteral("type")).toString(), QStringLiteral("settings_opened"));
+    EXPECT_EQ(signal.value(QStringLiteral("floatValue")).toDouble(), 1.5);
+    EXPECT_EQ(signal.value(QStringLiteral("isTestMode")).toString(), QStringLiteral("true"));
+    EXPECT_EQ(signal.value(QStringLiteral("clientUser")).toString().size(), 64);
+}
+
+TEST_F(SignalSenderTest, RejectedBatchesAreDroppedWithTheReasonAndResetTheBackOff)
+{
+    harness.start();
+    harness.server.respondWith({500, 413});
+    send(3);
+    tick(1);
+    expectSendAfter(20s);
+    EXPECT_TRUE(harness.waitUntil([&] {
+        return harness.logs(LogLevel::error).contains(
+            QStringLiteral("Dropping 3 signal(s): rejected by server Payload Too Large (413)"));
+    }));
+    // The drop resets the back-off; the queue is empty, so the next tick sends nothing.
+    harness.advance(ClientHarness::sendPeriod);
+    harness.settle();
+    EXPECT_EQ(harness.server.requests().size(), 2);
+    EXPECT_TRUE(harness.quitAndReadCache().isEmpty());
+}
+
+TEST_F(SignalSenderTest, RetriedBatchesGoBehindNewerRecordsAndLogTheStatus)
+{
+    harness.start();
+    harness.server.respondWith({429, 301});
+    send(2);
+    harness.advance(ClientHarness::sendPeriod);
+    // Arrives while the first batch is out; the server answers only once the test waits.
+    Insights::signal(QStringLiteral("newer"));
+    harness.mainQueue.runPending();
+    ASSERT_TRUE(requestsReach(1));
+    ASSERT_TRUE(rearmed());
+    EXPECT_TRUE(harness.logs(LogLevel::debug)
+                    .contains(QStringLiteral(
+                        "Failed to send events (status 429), will try again later")));
+    expectSendAfter(20s);
+    expectSendAfter(40s);
+
+    QStringList types;
+    for (const QJsonObject& signal : harness.server.receivedSignals())
+        types.append(signal.value(QStringLiteral("type")).toString());
+    EXPECT_EQ(types, (QStringList{QStringLiteral("note_created"), QStringLiteral("note_created"), QStringLiteral("newer"), QStringLiteral("note_created"),
+                                  QStringLiteral("note_created"), QStringLiteral("newer"), QStringLiteral("note_created"), QStringLiteral("note_created")}));
+}
+
+TEST_F(SignalSenderTest, FailuresBackOffUpToTheCeilingAndASuccessResetsIt)
+{
+    harness.start();
+    harness.server.respondWith({500, 500, 500, 500, 500, 500});
+    send(1);
+    tick(1);
+    for (auto delay : {20s, 40s, 80s, 160s, 300s, 300s})
+        expectSendAfter(delay);
+    // The seventh attempt succeeded: the next tick comes one period later.
+    send(1);
+    expectSendAfter(ClientHarness::sendPeriod);
+}
+
+TEST_F(SignalSenderTest, TransportErrorsAreLoggedAndRetried)
+{
+    // Nothing listens on the discard port of the loopback interface.
+    harness.configuration = harness.makeConfiguration(QUrl(QStringLiteral("http://127.0.0.1:9")));
+    harness.start();
+    send(1);
+    harness.advance(ClientHarness::sendPeriod);
+    EXPECT_TRUE(harness.waitUntil([&] { return !harness.logs(LogLevel::error).isEmpty(); }));
+    EXPECT_TRUE(harness.waitUntil([&] { return harness.scheduler.pendingCount() > 0; }));
+    EXPECT_EQ(harness.quitAndReadCache().size(), 1);
+}
+
+TEST_F(SignalSenderTest, WithoutABaseUrlEverySendFailsAndTheQueueStaysBounded)
+{
+    harness.configuration = harness.makeConfiguration(QUrl());
+    harness.configuration->setCacheLimit(5);
+    harness.start();
+    send(8);
+    harness.advance(ClientHarness::sendPeriod);
+    EXPECT_TRUE(harness.waitUntil([&] {
+        return harness.logs(LogLevel::error).contains(QStringLiteral("Invalid endpoint URL"));
+    }));
+    EXPECT_TRUE(harness.logs(LogLevel::error)
+                    .contains(QStringLiteral("Unable to construct signal API URL for namespace nil")));
+    const QList<SignalPostBody> cached = harness.quitAndReadCache();
+    ASSERT_EQ(cached.size(), 5);
+    EXPECT_EQ(cached.last().payload.value(QStringLiteral("n")), QStringLiteral("7"));
+}
+
+TEST_F(SignalSenderTest, AnEmptyQueueMakesNoRequest)
+{
+    harness.start();
+    for (int tick = 0; tick < 3; ++tick) {
+        harness.advance(ClientHarness::sendPeriod);
+        // The empty step arms the next one a period later.
+        ASSERT_TRUE(rearmed());
+        EXPECT_EQ(harness.scheduler.pendingCount(), 1u);
+    }
+    harness.settle();
+    EXPECT_TRUE(harness.server.requests().isEmpty());
+}
+
+TEST_F(SignalSenderTest, ABatchInFlightAtQuitIsSavedWithTheQueue)
+{
+    harness.start();
+    harness.server.holdResponses(true);
+    send(120);
+    harness.advance(ClientHarness::sendPeriod);
+    ASSERT_TRUE(requestsReach(1));
+    const QList<SignalPostBody> cached = harness.quitAndReadCache();
+    EXPECT_EQ(cached.size(), 120);
+    // Nothing leaves after the termination notice.
+    harness.advance(ClientHarness::sendPeriod);
+    harness.settle();
+    EXPECT_EQ(harness.server.requests().size(), 1);
+}
+
+TEST_F(SignalSenderTest, SignalsSavedAtQuitAreSentAtTheNextStart)
+{
+    harness.start();
+    send(3);
+    EXPECT_EQ(harness.quitAndReadCache().size(), 3);
+    Insights::terminate();
+    harness.mainQueue.runPending();
+
+    harness.start();
+    EXPECT_FALSE(QFile::exists(ClientHarness::cacheFilePath()));
+    ASSERT_TRUE(requestsReach(1));
+    EXPECT_EQ(harness.server.receivedSignals().size(), 3);
+}
+
+TEST_F(SignalSenderTest, ANonFiniteValueIsDroppedAndTheSignalStillLeaves)
+{
+    harness.start();
+    Insights::signal(QStringLiteral("broken"), {}, std::numeric_limits<double>::quiet_NaN());
+    Insights::internalSignal(QStringLiteral("huge"), {}, std::numeric_limits<double>::infinity());
+    harness.mainQueue.runPending();
+    EXPECT_EQ(harness.logs(LogLevel::error)
+                  .filter(QStringLiteral("Dropping the non-finite floatValue"))
+                  .size(),
+              2);
+    harness.advance(ClientHarness::sendPeriod);
+    ASSERT_TRUE(requestsReach(1));
+    const QList<QJsonObject> received = harness.server.receivedSignals();
+    ASSERT_EQ(received.size(), 2);
+    EXPECT_FALSE(received[0].contains(QStringLiteral("floatValue")));
+    EXPECT_FALSE(received[1].contains(QStringLiteral("floatValue")));
+}
+
+TEST_F(SignalSenderTest, EnrichersAndSignalParametersLayerOverTheDefaultPayload)
+{
+    class Enricher final : public SignalEnricher
+    {
+    public:
+        explicit Enricher(QString value)
+            : m_value(std::move(value))
+        {
+        }
+        SignalParameters enrich(const QString&, const std::optional<QString>&,
+                                std::optional<double>) const override
+        {
+            return {{QStringLiteral("shared"), m_value},
+                    {QStringLiteral("platform"), m_value},
+                    {QStringLiteral("clash"), m_value}};
+        }
+
+    private:
+        QString m_value;
+    };
+    harness.configuration->setMetadataEnrichers(
+        {std::make_shared<Enricher>(QStringLiteral("first")),
+         std::make_shared<Enricher>(QStringLiteral("second"))});
+    harness.start();
+    Insights::signal(QStringLiteral("x"), {{QStringLiteral("clash"), QStringLiteral("signal")}});
+    const QList<SignalPostBody> cached = harness.quitAndReadCache();
+    ASSERT_EQ(cached.size(), 1);
+    EXPECT_EQ(cached.first().payload.value(QStringLiteral("shared")), QStringLiteral("second"));
+    EXPECT_EQ(cached.first().payload.value(QStringLiteral("platform")), QStringLiteral("second"));
+    EXPECT_EQ(cached.first().payload.value(QStringLiteral("clash")), QStringLiteral("signal"));
+}
+
+TEST_F(SignalSenderTest, TwoImmediateSyncsWithinAPeriodSendOnce)
+{
+    harness.start();
+    send(150);
+    Insights::requestImmediateSync();
+    Insights::requestImmediateSync();
+    harness.advance(50ms);
+    ASSERT_TRUE(requestsReach(1));
+    harness.settle();
+    EXPECT_EQ(harness.server.requests().size(), 1);
+    harness.clock.advance(ClientHarness::sendPeriod + 1ms);
+    Insights::requestImmediateSync();
+    harness.advance(50ms);
+    EXPECT_TRUE(requestsReach(2));
+}
+
+} // namespace
