@@ -8,25 +8,21 @@ namespace {
 constexpr double msecsPerSecond = 1000.0;
 }
 
-const QString DurationSignalTracker::durationKey
-    = QStringLiteral("Insights.Signal.durationInSeconds");
+const QString DurationSignalTracker::durationKey =
+    QStringLiteral("Insights.Signal.durationInSeconds");
 
 DurationSignalTracker::DurationSignalTracker(const Clock& clock)
-    : m_clock(clock)
-{
-}
+    : m_clock(clock) {}
 
 void DurationSignalTracker::startTracking(const QString& signalName,
                                           const SignalParameters& parameters,
-                                          bool includeBackgroundTime)
-{
+                                          bool includeBackgroundTime) {
     const QMutexLocker lock(&m_mutex);
     m_startedSignals.insert(signalName, {m_clock.now(), parameters, includeBackgroundTime});
 }
 
 std::optional<DurationSignalTracker::Result>
-DurationSignalTracker::stopTracking(const QString& signalName)
-{
+DurationSignalTracker::stopTracking(const QString& signalName) {
     const QMutexLocker lock(&m_mutex);
     const auto found = m_startedSignals.constFind(signalName);
     if (found == m_startedSignals.constEnd())
@@ -34,19 +30,17 @@ DurationSignalTracker::stopTracking(const QString& signalName)
     const CachedData data = *found;
     m_startedSignals.erase(found);
     // A start moved forward by inactive time from before it began can lie in the future.
-    const double duration
-        = std::max<qint64>(0, data.startTime.msecsTo(m_clock.now())) / msecsPerSecond;
+    const double duration =
+        std::max<qint64>(0, data.startTime.msecsTo(m_clock.now())) / msecsPerSecond;
     return Result{duration, data.parameters};
 }
 
-void DurationSignalTracker::handleDidEnterBackgroundNotification()
-{
+void DurationSignalTracker::handleDidEnterBackgroundNotification() {
     const QMutexLocker lock(&m_mutex);
     m_lastEnteredBackground = m_clock.now();
 }
 
-void DurationSignalTracker::handleWillEnterForegroundNotification()
-{
+void DurationSignalTracker::handleWillEnterForegroundNotification() {
     const QMutexLocker lock(&m_mutex);
     if (!m_lastEnteredBackground)
         return;
@@ -58,8 +52,7 @@ void DurationSignalTracker::handleWillEnterForegroundNotification()
     m_lastEnteredBackground.reset();
 }
 
-QString DurationSignalTracker::durationText(double seconds)
-{
+QString DurationSignalTracker::durationText(double seconds) {
     const double rounded = std::floor(seconds * msecsPerSecond) / msecsPerSecond;
     QString text = QString::number(rounded, 'f', QLocale::FloatingPointShortest);
     if (!text.contains(QLatin1Char('.')))

@@ -12,15 +12,33 @@ namespace {
 
 const QString reservedPrefix = QStringLiteral("insights.");
 
-const QSet<QString>& reservedKeysLowercased()
-{
+const QSet<QString>& reservedKeysLowercased() {
     static const QSet<QString> keys = [] {
-        const char* const names[] = {
-            "type", "clientUser", "appID", "sessionID", "floatValue", "newSessionBegan",
-            "platform", "systemVersion", "majorSystemVersion", "majorMinorSystemVersion",
-            "appVersion", "buildNumber", "isSimulator", "isDebug", "isTestFlight", "isAppStore",
-            "modelName", "architecture", "operatingSystem", "targetEnvironment", "locale",
-            "region", "appLanguage", "preferredLanguage", "insightsClientVersion"};
+        const char* const names[] = {"type",
+                                     "clientUser",
+                                     "appID",
+                                     "sessionID",
+                                     "floatValue",
+                                     "newSessionBegan",
+                                     "platform",
+                                     "systemVersion",
+                                     "majorSystemVersion",
+                                     "majorMinorSystemVersion",
+                                     "appVersion",
+                                     "buildNumber",
+                                     "isSimulator",
+                                     "isDebug",
+                                     "isTestFlight",
+                                     "isAppStore",
+                                     "modelName",
+                                     "architecture",
+                                     "operatingSystem",
+                                     "targetEnvironment",
+                                     "locale",
+                                     "region",
+                                     "appLanguage",
+                                     "preferredLanguage",
+                                     "insightsClientVersion"};
         QSet<QString> set;
         for (const char* name : names)
             set.insert(QString::fromLatin1(name).toLower());
@@ -30,8 +48,7 @@ const QSet<QString>& reservedKeysLowercased()
 }
 
 void warnAboutReservedKeys(const SignalParameters& parameters,
-                           const InsightsManagerConfiguration& configuration)
-{
+                           const InsightsManagerConfiguration& configuration) {
     for (auto it = parameters.begin(); it != parameters.end(); ++it) {
         const QString lowered = it.key().toLower();
         if (lowered.startsWith(reservedPrefix))
@@ -41,22 +58,20 @@ void warnAboutReservedKeys(const SignalParameters& parameters,
                                              "use another prefix instead."));
         else if (reservedKeysLowercased().contains(lowered))
             configuration.log(LogLevel::error,
-                              QStringLiteral("Sending parameter with reserved key '") + it.key()
-                                  + QStringLiteral("' will cause unexpected behavior. Please use "
-                                                   "another key instead."));
+                              QStringLiteral("Sending parameter with reserved key '") + it.key() +
+                                  QStringLiteral("' will cause unexpected behavior. Please use "
+                                                 "another key instead."));
     }
 }
 
-bool dropsSignals(const InsightsManagerConfiguration& configuration)
-{
+bool dropsSignals(const InsightsManagerConfiguration& configuration) {
     return configuration.previewMode() || configuration.analyticsDisabled();
 }
 
 } // namespace
 
 SignalParameters prefixedParameterKeys(const SignalParameters& parameters,
-                                       const InsightsManagerConfiguration& configuration)
-{
+                                       const InsightsManagerConfiguration& configuration) {
     const QString prefix = configuration.defaultParameterPrefix().value_or(QString());
     if (prefix.isEmpty())
         return parameters;
@@ -75,8 +90,7 @@ SignalParameters prefixedParameterKeys(const SignalParameters& parameters,
     return prefixed;
 }
 
-UserDefaults* analyticsDefaults()
-{
+UserDefaults* analyticsDefaults() {
     const auto manager = InsightsManager::shared();
     return manager ? manager->analyticsDefaults() : nullptr;
 }
@@ -84,19 +98,16 @@ UserDefaults* analyticsDefaults()
 namespace Insights {
 
 void initialize(std::shared_ptr<InsightsManagerConfiguration> config,
-                const InsightsEnvironment& environment)
-{
+                const InsightsEnvironment& environment) {
     InsightsManager::initialize(std::move(config), environment);
 }
 
-void terminate()
-{
+void terminate() {
     InsightsManager::terminate();
 }
 
 void signal(const QString& signalName, const SignalParameters& parameters,
-            std::optional<double> floatValue, const std::optional<QString>& customUserID)
-{
+            std::optional<double> floatValue, const std::optional<QString>& customUserID) {
     const auto manager = InsightsManager::shared();
     if (!manager)
         return;
@@ -115,17 +126,16 @@ void signal(const QString& signalName, const SignalParameters& parameters,
                                               "prefix instead."));
         else if (reservedKeysLowercased().contains(lowered))
             configuration->log(LogLevel::error,
-                               QStringLiteral("Sending signal with reserved name '") + name
-                                   + QStringLiteral("' will cause unexpected behavior. Please "
-                                                    "use another name instead."));
+                               QStringLiteral("Sending signal with reserved name '") + name +
+                                   QStringLiteral("' will cause unexpected behavior. Please "
+                                                  "use another name instead."));
         warnAboutReservedKeys(prefixed, *configuration);
     }
     internalSignal(name, prefixed, floatValue, customUserID);
 }
 
 void internalSignal(const QString& signalName, const SignalParameters& parameters,
-                    std::optional<double> floatValue, const std::optional<QString>& customUserID)
-{
+                    std::optional<double> floatValue, const std::optional<QString>& customUserID) {
     const auto manager = InsightsManager::shared();
     if (!manager)
         return;
@@ -133,8 +143,8 @@ void internalSignal(const QString& signalName, const SignalParameters& parameter
     if (dropsSignals(*configuration))
         return;
 
-    const SignalParameters defaults
-        = prefixedParameterKeys(configuration->defaultParameters()(), *configuration);
+    const SignalParameters defaults =
+        prefixedParameterKeys(configuration->defaultParameters()(), *configuration);
     SignalParameters combined = defaults;
     combined.insert(parameters);
     warnAboutReservedKeys(defaults, *configuration);
@@ -150,61 +160,52 @@ void internalSignal(const QString& signalName, const SignalParameters& parameter
         {signalName, customUserID, floatValue, combined, std::move(configuration)});
 }
 
-void requestImmediateSync()
-{
+void requestImmediateSync() {
     const auto manager = InsightsManager::shared();
     if (manager && manager->claimImmediateSync())
         manager->scheduleImmediateSync();
 }
 
-void updateDefaultUserID(const std::optional<QString>& userID)
-{
+void updateDefaultUserID(const std::optional<QString>& userID) {
     if (const auto manager = InsightsManager::shared())
         manager->configuration()->setDefaultUser(userID);
 }
 
-void generateNewSession()
-{
+void generateNewSession() {
     if (const auto manager = InsightsManager::shared())
         manager->configuration()->setSessionID(QUuid::createUuid());
 }
 
-void applicationWillTerminate()
-{
+void applicationWillTerminate() {
     if (const auto manager = InsightsManager::shared())
         manager->applicationWillTerminate();
 }
 
-void applicationDidResignActive()
-{
+void applicationDidResignActive() {
     if (const auto manager = InsightsManager::shared())
         manager->applicationDidResignActive();
 }
 
-void applicationWillBecomeActive()
-{
+void applicationWillBecomeActive() {
     if (const auto manager = InsightsManager::shared())
         manager->applicationWillBecomeActive();
 }
 
 void startDurationSignal(const QString& signalName, const SignalParameters& parameters,
-                         bool includeBackgroundTime)
-{
+                         bool includeBackgroundTime) {
     if (const auto manager = InsightsManager::shared())
         manager->durationSignalTracker().startTracking(signalName, parameters,
                                                        includeBackgroundTime);
 }
 
-void cancelDurationSignal(const QString& signalName)
-{
+void cancelDurationSignal(const QString& signalName) {
     if (const auto manager = InsightsManager::shared())
         manager->durationSignalTracker().stopTracking(signalName);
 }
 
 void stopAndSendDurationSignal(const QString& signalName, const SignalParameters& parameters,
                                std::optional<double> floatValue,
-                               const std::optional<QString>& customUserID)
-{
+                               const std::optional<QString>& customUserID) {
     const auto manager = InsightsManager::shared();
     if (!manager)
         return;

@@ -7,13 +7,11 @@
 #include <QCoreApplication>
 #include <QThread>
 
-InsightsEnvironment InsightsEnvironment::system()
-{
+InsightsEnvironment InsightsEnvironment::system() {
     return {&Clock::system(), &MainQueue::system(), &Scheduler::system()};
 }
 
-bool isMainThread()
-{
+bool isMainThread() {
     const QCoreApplication* application = QCoreApplication::instance();
     return application && QThread::currentThread() == application->thread();
 }

@@ -6,8 +6,7 @@ class Scheduler;
 
 // The time source, main-thread hand-over and main-thread timers the client runs on. Tests
 // pass manual ones.
-struct InsightsEnvironment
-{
+struct InsightsEnvironment {
     const Clock* clock = nullptr;
     MainQueue* mainQueue = nullptr;
     Scheduler* scheduler = nullptr;

@@ -18,8 +18,7 @@ class UserDefaults;
 
 // The installed analytics client: it owns the signal sender, the session keeper and the
 // duration timings, all reading the one shared configuration.
-class InsightsManager
-{
+class InsightsManager {
 public:
     InsightsManager(std::shared_ptr<InsightsManagerConfiguration> configuration,
                     const InsightsEnvironment& environment);
@@ -31,8 +30,7 @@ public:
     static std::shared_ptr<InsightsManager> shared();
     static bool isInitialized();
     static void initialize(std::shared_ptr<InsightsManagerConfiguration> configuration,
-                           const InsightsEnvironment& environment
-                           = InsightsEnvironment::system());
+                           const InsightsEnvironment& environment = InsightsEnvironment::system());
     static void terminate();
     static void send(const QString& signalName, const SignalParameters& parameters = {});
     static void send(const QString& signalName, const std::optional<QString>& customUserID,

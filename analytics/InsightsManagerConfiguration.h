@@ -15,8 +15,7 @@
 // The one settings object of the analytics client, shared by reference: the application
 // creates it, may change it, and hands it to Insights::initialize(); every part of the client
 // reads it afresh. Every member is safe to call from any thread.
-class InsightsManagerConfiguration
-{
+class InsightsManagerConfiguration {
 public:
     using DefaultParameters = std::function<SignalParameters()>;
     using Enrichers = std::vector<std::shared_ptr<const SignalEnricher>>;
@@ -26,11 +25,10 @@ public:
     static constexpr double defaultMaxBackoffInterval = 300.0;
 
     // An absent salt is the empty salt; an absent base URL is the build's ingest URL.
-    explicit InsightsManagerConfiguration(const QString& appID,
-                                          const std::optional<QString>& salt = std::nullopt,
-                                          const std::optional<QUrl>& baseURL = std::nullopt,
-                                          const std::optional<QString>& insightsNamespace
-                                          = std::nullopt);
+    explicit InsightsManagerConfiguration(
+        const QString& appID, const std::optional<QString>& salt = std::nullopt,
+        const std::optional<QUrl>& baseURL = std::nullopt,
+        const std::optional<QString>& insightsNamespace = std::nullopt);
     InsightsManagerConfiguration(const InsightsManagerConfiguration&) = delete;
     InsightsManagerConfiguration& operator=(const InsightsManagerConfiguration&) = delete;
 
@@ -86,15 +84,11 @@ public:
     void log(LogLevel level, const QString& message) const;
 
 private:
-    template <typename T>
-    T get(const T& member) const
-    {
+    template <typename T> T get(const T& member) const {
         const QMutexLocker lock(&m_mutex);
         return member;
     }
-    template <typename T>
-    void set(T& member, const T& value)
-    {
+    template <typename T> void set(T& member, const T& value) {
         const QMutexLocker lock(&m_mutex);
         member = value;
     }

@@ -27,10 +27,8 @@ const QString durationKey = QStringLiteral("dn");
 SessionManager::SessionManager(UserDefaults* store, const InsightsEnvironment& environment)
     : m_store(store)
     , m_clock(*environment.clock)
-    , m_scheduler(*environment.scheduler)
-{
-    const auto decoded
-        = m_store ? decodeSessions(m_store->data(recentSessionsKey)) : std::nullopt;
+    , m_scheduler(*environment.scheduler) {
+    const auto decoded = m_store ? decodeSessions(m_store->data(recentSessionsKey)) : std::nullopt;
     if (decoded) {
         const QDateTime cutOff = m_clock.now().addSecs(-sessionRetentionSecs);
         QList<StoredSession> kept;
@@ -38,8 +36,8 @@ SessionManager::SessionManager(UserDefaults* store, const InsightsEnvironment& e
             if (session.startedAt > cutOff)
                 kept.append(session);
         }
-        const qint64 deleted
-            = m_store->integer(deletedSessionsCountKey) + (decoded->size() - kept.size());
+        const qint64 deleted =
+            m_store->integer(deletedSessionsCountKey) + (decoded->size() - kept.size());
         m_unsafeRecentSessions = kept;
         // The pruned list and the count go to the store together, or a run that ends before
         // the next session write would count the same sessions again.
@@ -53,13 +51,11 @@ SessionManager::SessionManager(UserDefaults* store, const InsightsEnvironment& e
 
 SessionManager::~SessionManager() = default;
 
-QString SessionManager::today() const
-{
+QString SessionManager::today() const {
     return m_clock.now().toLocalTime().date().toString(Qt::ISODate);
 }
 
-void SessionManager::startNewSession()
-{
+void SessionManager::startNewSession() {
     stopSessionTimer();
     bool firstStart = false;
     {
@@ -80,8 +76,7 @@ void SessionManager::startNewSession()
     startSessionTimer();
 }
 
-void SessionManager::updateSessionDuration()
-{
+void SessionManager::updateSessionDuration() {
     const QDateTime now = m_clock.now();
     if (m_sessionDurationLastUpdatedAt) {
         // A clock set back must not take time away.
@@ -92,16 +87,14 @@ void SessionManager::updateSessionDuration()
     persistCurrentSession();
 }
 
-void SessionManager::handleDidEnterBackgroundNotification()
-{
+void SessionManager::handleDidEnterBackgroundNotification() {
     if (!m_currentSessionStartedAt.isValid())
         return;
     updateSessionDuration();
     stopSessionTimer();
 }
 
-void SessionManager::handleWillEnterForegroundNotification()
-{
+void SessionManager::handleWillEnterForegroundNotification() {
     if (!m_currentSessionStartedAt.isValid())
         return;
     // A timer still held (no resign notice came first) is stopped, not orphaned.
@@ -110,37 +103,32 @@ void SessionManager::handleWillEnterForegroundNotification()
     startSessionTimer();
 }
 
-void SessionManager::stopSessionTimer()
-{
+void SessionManager::stopSessionTimer() {
     m_sessionDurationUpdater.cancel();
     m_sessionDurationLastUpdatedAt.reset();
 }
 
-void SessionManager::startSessionTimer()
-{
-    m_sessionDurationUpdater = m_scheduler.scheduleRepeating(durationUpdateInterval,
-                                                             [this] { updateSessionDuration(); });
+void SessionManager::startSessionTimer() {
+    m_sessionDurationUpdater =
+        m_scheduler.scheduleRepeating(durationUpdateInterval, [this] { updateSessionDuration(); });
 }
 
-void SessionManager::persistCurrentSession()
-{
+void SessionManager::persistCurrentSession() {
     if (m_currentSessionDuration < shortestStoredSession)
         return;
-    m_persistenceQueue.async([this, startedAt = m_currentSessionStartedAt,
-                              seconds = qint64(m_currentSessionDuration)] {
-        storeSession(startedAt, seconds);
-    });
+    m_persistenceQueue.async(
+        [this, startedAt = m_currentSessionStartedAt, seconds = qint64(m_currentSessionDuration)] {
+            storeSession(startedAt, seconds);
+        });
 }
 
-void SessionManager::storeSession(const QDateTime& startedAt, qint64 durationInSeconds)
-{
+void SessionManager::storeSession(const QDateTime& startedAt, qint64 durationInSeconds) {
     QList<StoredSession> sessions;
     {
         const QMutexLocker lock(&m_sessionsLock);
-        auto found = std::find_if(m_unsafeRecentSessions.rbegin(), m_unsafeRecentSessions.rend(),
-                                  [&](const StoredSession& session) {
-                                      return session.startedAt == startedAt;
-                                  });
+        auto found = std::find_if(
+            m_unsafeRecentSessions.rbegin(), m_unsafeRecentSessions.rend(),
+            [&](const StoredSession& session) { return session.startedAt == startedAt; });
         if (found != m_unsafeRecentSessions.rend())
             found->durationInSeconds = durationInSeconds;
         else
@@ -151,19 +139,18 @@ void SessionManager::storeSession(const QDateTime& startedAt, qint64 durationInS
         m_store->set(recentSessionsKey, encodeSessions(sessions));
 }
 
-void SessionManager::recordTodayAsUsedDay()
-{
+void SessionManager::recordTodayAsUsedDay() {
     QStringList days = distinctDaysUsed();
     const QString day = today();
     if (!days.isEmpty() && days.last() == day)
         return;
     days.append(day);
     if (m_store)
-        m_persistenceQueue.async([store = m_store, days] { store->set(distinctDaysUsedKey, days); });
+        m_persistenceQueue.async(
+            [store = m_store, days] { store->set(distinctDaysUsedKey, days); });
 }
 
-qint64 SessionManager::averageSessionSeconds() const
-{
+qint64 SessionManager::averageSessionSeconds() const {
     const QList<StoredSession> sessions = recentSessions();
     if (sessions.isEmpty())
         return -1;
@@ -175,14 +162,12 @@ qint64 SessionManager::averageSessionSeconds() const
     return sum / (sessions.size() - 1);
 }
 
-qint64 SessionManager::totalSessionsCount() const
-{
+qint64 SessionManager::totalSessionsCount() const {
     const qint64 deleted = m_store ? m_store->integer(deletedSessionsCountKey) : 0;
     return recentSessions().size() + deleted;
 }
 
-QStringList SessionManager::distinctDaysUsed() const
-{
+QStringList SessionManager::distinctDaysUsed() const {
     QStringList days;
     if (!m_store)
         return days;
@@ -191,30 +176,25 @@ QStringList SessionManager::distinctDaysUsed() const
     return days;
 }
 
-QString SessionManager::firstSessionDate() const
-{
+QString SessionManager::firstSessionDate() const {
     return m_store ? m_store->string(firstSessionDateKey) : QString();
 }
 
-QList<StoredSession> SessionManager::recentSessions() const
-{
+QList<StoredSession> SessionManager::recentSessions() const {
     const QMutexLocker lock(&m_sessionsLock);
     return m_unsafeRecentSessions;
 }
 
-qsizetype SessionManager::countDistinctDays(const QString& notBefore, const QStringList& days)
-{
+qsizetype SessionManager::countDistinctDays(const QString& notBefore, const QStringList& days) {
     return std::count_if(days.begin(), days.end(),
                          [&](const QString& day) { return day >= notBefore; });
 }
 
-void SessionManager::waitForPersistence()
-{
+void SessionManager::waitForPersistence() {
     m_persistenceQueue.sync([] {});
 }
 
-QByteArray SessionManager::encodeSessions(const QList<StoredSession>& sessions)
-{
+QByteArray SessionManager::encodeSessions(const QList<StoredSession>& sessions) {
     QJsonArray array;
     for (const StoredSession& session : sessions)
         array.append(QJsonObject{{startedAtKey, session.startedAt.toSecsSinceEpoch()},
@@ -222,8 +202,7 @@ QByteArray SessionManager::encodeSessions(const QList<StoredSession>& sessions)
     return QJsonDocument(array).toJson(QJsonDocument::Compact);
 }
 
-std::optional<QList<StoredSession>> SessionManager::decodeSessions(const QByteArray& data)
-{
+std::optional<QList<StoredSession>> SessionManager::decodeSessions(const QByteArray& data) {
     const QJsonDocument document = QJsonDocument::fromJson(data);
     if (!document.isArray())
         return std::nullopt;

@@ -19,28 +19,22 @@ constexpr int requestTimeoutMsecs = 60'000;
 constexpr double msecsPerSecond = 1000.0;
 const QString defaultUserIdentifierKey = QStringLiteral("defaultUserIdentifier");
 
-struct Rejection
-{
+struct Rejection {
     int status;
     const char* reason;
 };
 
 constexpr Rejection rejections[] = {
-    {400, "Bad Request (400)"},
-    {401, "Unauthorized (401)"},
-    {403, "Forbidden (403)"},
-    {404, "Not Found (404)"},
-    {413, "Payload Too Large (413)"},
-    {422, "Unprocessable Entity (422)"},
-    {501, "Not Implemented (501)"},
-    {505, "HTTP Version Not Supported (505)"},
+    {400, "Bad Request (400)"},       {401, "Unauthorized (401)"},
+    {403, "Forbidden (403)"},         {404, "Not Found (404)"},
+    {413, "Payload Too Large (413)"}, {422, "Unprocessable Entity (422)"},
+    {501, "Not Implemented (501)"},   {505, "HTTP Version Not Supported (505)"},
 };
 
 constexpr int firstSuccessStatus = 200;
 constexpr int lastSuccessStatus = 299;
 
-bool logsDebug(const InsightsManagerConfiguration& configuration)
-{
+bool logsDebug(const InsightsManagerConfiguration& configuration) {
     const auto handler = configuration.logHandler();
     return handler && handler->logLevel == LogLevel::debug;
 }
@@ -55,8 +49,7 @@ SignalManager::SignalManager(std::shared_ptr<InsightsManagerConfiguration> confi
     , m_sessions(sessions)
     , m_environment(environment)
     , m_signalCache(m_configuration->previewMode() ? std::nullopt : m_configuration->logHandler(),
-                    m_configuration->cacheLimit())
-{
+                    m_configuration->cacheLimit()) {
     m_queue.sync([this] { m_network = new QNetworkAccessManager(m_queue.context()); });
     sendNextBatch();
     onMainThread([this] {
@@ -65,8 +58,7 @@ SignalManager::SignalManager(std::shared_ptr<InsightsManagerConfiguration> confi
     });
 }
 
-SignalManager::~SignalManager()
-{
+SignalManager::~SignalManager() {
     m_sendTimerSource.cancel();
     m_queue.sync([this] {
         // Whatever is still in flight is lost with the sender; its replies are deleted with
@@ -77,21 +69,20 @@ SignalManager::~SignalManager()
     });
 }
 
-void SignalManager::processSignal(SignalRequest request)
-{
+void SignalManager::processSignal(SignalRequest request) {
     bool first = false;
     {
         const QMutexLocker lock(&m_pendingMutex);
         first = m_pending.isEmpty();
         m_pending.append(std::move(request));
     }
-    // One hand-over carries every signal that arrives before the main thread takes them.
+    // One hand-over carries every signal that arrives before the main thread takes them. It
+    // is queued even on the main thread, so the caller never waits for the work.
     if (first)
-        onMainThread([this] { processPendingSignals(); });
+        postToMainQueue([this] { processPendingSignals(); });
 }
 
-void SignalManager::processPendingSignals()
-{
+void SignalManager::processPendingSignals() {
     QList<SignalRequest> requests;
     {
         const QMutexLocker lock(&m_pendingMutex);
@@ -99,18 +90,19 @@ void SignalManager::processPendingSignals()
     }
     if (requests.isEmpty())
         return;
+    // Signals handed over together are taken at the same moment, so they share one user
+    // identifier and one default payload (whose texts the records then share).
+    const QString defaultUser = resolveDefaultUser();
+    const SignalParameters defaultPayload =
+        DefaultSignalPayload::parameters(m_sessions, m_environment.clock->now());
     QList<PreparedSignal> prepared;
     prepared.reserve(requests.size());
-    for (SignalRequest& request : requests) {
-        QString defaultUser = resolveDefaultUser();
-        prepared.append({std::move(request), std::move(defaultUser),
-                         DefaultSignalPayload::parameters(m_sessions, m_environment.clock->now())});
-    }
+    for (SignalRequest& request : requests)
+        prepared.append({std::move(request), defaultUser, defaultPayload});
     m_queue.async([this, prepared = std::move(prepared)] { recordSignals(prepared); });
 }
 
-QString SignalManager::resolveDefaultUser()
-{
+QString SignalManager::resolveDefaultUser() {
     if (const auto user = m_configuration->defaultUser())
         return *user;
     if (m_suite) {
@@ -124,8 +116,7 @@ QString SignalManager::resolveDefaultUser()
     return generated;
 }
 
-void SignalManager::recordSignals(const QList<PreparedSignal>& signals)
-{
+void SignalManager::recordSignals(const QList<PreparedSignal>& signals) {
     QList<SignalPostBody> records;
     records.reserve(signals.size());
     for (const PreparedSignal& signal : signals) {
@@ -136,21 +127,24 @@ void SignalManager::recordSignals(const QList<PreparedSignal>& signals)
         for (const auto& enricher : configuration.metadataEnrichers())
             enriched.insert(
                 enricher->enrich(request.type, request.customUserID, request.floatValue));
+        // Left untouched, the payload stays shared with the other signals of its hand-over.
         SignalParameters payload = signal.defaultPayload;
-        payload.insert(enriched);
-        payload.insert(request.parameters);
+        if (!enriched.isEmpty())
+            payload.insert(enriched);
+        if (!request.parameters.isEmpty())
+            payload.insert(request.parameters);
 
         SignalPostBody body;
         body.receivedAt = m_environment.clock->now();
         body.appID = configuration.insightsAppID();
-        body.clientUser
-            = sha256Hex(request.customUserID.value_or(signal.defaultUser), configuration.salt());
+        body.clientUser =
+            sha256Hex(request.customUserID.value_or(signal.defaultUser), configuration.salt());
         body.sessionID = configuration.sessionID().toString(QUuid::WithoutBraces).toUpper();
         body.type = request.type;
         body.floatValue = request.floatValue;
         body.payload = std::move(payload);
-        body.isTestMode = configuration.testMode() ? QStringLiteral("true")
-                                                   : QStringLiteral("false");
+        body.isTestMode =
+            configuration.testMode() ? QStringLiteral("true") : QStringLiteral("false");
         if (logsDebug(configuration))
             configuration.log(LogLevel::debug,
                               QStringLiteral("Process signal: ") + body.description());
@@ -159,18 +153,17 @@ void SignalManager::recordSignals(const QList<PreparedSignal>& signals)
     m_signalCache.push(records);
 }
 
-void SignalManager::sendNextBatch()
-{
+void SignalManager::sendNextBatch() {
     m_queue.async([this] { sendBatchNow(); });
 }
 
-void SignalManager::sendBatchNow()
-{
+void SignalManager::sendBatchNow() {
     if (m_terminated)
         return;
     if (logsDebug(*m_configuration))
-        m_configuration->log(LogLevel::debug, QStringLiteral("Current signal cache count: %1")
-                                                  .arg(m_signalCache.count()));
+        m_configuration->log(
+            LogLevel::debug,
+            QStringLiteral("Current signal cache count: %1").arg(m_signalCache.count()));
     const QList<SignalPostBody> batch = m_signalCache.pop();
     if (batch.isEmpty()) {
         didSucceedSending();
@@ -183,14 +176,13 @@ void SignalManager::sendBatchNow()
     postBatch(batch, SignalPostBody::encodeWireBatch(batch));
 }
 
-void SignalManager::postBatch(const QList<SignalPostBody>& batch, const QByteArray& body)
-{
+void SignalManager::postBatch(const QList<SignalPostBody>& batch, const QByteArray& body) {
     const auto insightsNamespace = m_configuration->insightsNamespace();
     const auto url = signalEndpointURL(m_configuration->apiBaseURL(), insightsNamespace);
     if (!url) {
         m_configuration->log(LogLevel::error,
-                             QStringLiteral("Unable to construct signal API URL for namespace ")
-                                 + insightsNamespace.value_or(QStringLiteral("nil")));
+                             QStringLiteral("Unable to construct signal API URL for namespace ") +
+                                 insightsNamespace.value_or(QStringLiteral("nil")));
         m_configuration->log(LogLevel::error, QStringLiteral("Invalid endpoint URL"));
         didFailSending(batch);
         return;
@@ -209,8 +201,7 @@ void SignalManager::postBatch(const QList<SignalPostBody>& batch, const QByteArr
                      [this, reply] { handleSendResult(reply); });
 }
 
-void SignalManager::handleSendResult(QNetworkReply* reply)
-{
+void SignalManager::handleSendResult(QNetworkReply* reply) {
     reply->deleteLater();
     const QList<SignalPostBody> batch = m_inFlight.take(reply);
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -248,19 +239,16 @@ void SignalManager::handleSendResult(QNetworkReply* reply)
     }
 }
 
-void SignalManager::didSucceedSending()
-{
+void SignalManager::didSucceedSending() {
     afterSendAttempt(false);
 }
 
-void SignalManager::didFailSending(const QList<SignalPostBody>& batch)
-{
+void SignalManager::didFailSending(const QList<SignalPostBody>& batch) {
     m_signalCache.push(batch);
     afterSendAttempt(true);
 }
 
-void SignalManager::afterSendAttempt(bool failed)
-{
+void SignalManager::afterSendAttempt(bool failed) {
     onMainThread([this, failed] {
         m_consecutiveFailures = failed ? m_consecutiveFailures + 1 : 0;
         ++m_sendCompletions;
@@ -268,15 +256,13 @@ void SignalManager::afterSendAttempt(bool failed)
     });
 }
 
-void SignalManager::scheduleSendTimer()
-{
+void SignalManager::scheduleSendTimer() {
     const auto delay = sendDelay(m_configuration->transmitInterval(),
                                  m_configuration->maxBackoffInterval(), m_consecutiveFailures);
     m_sendTimerSource = m_environment.scheduler->schedule(delay, [this] { sendNextBatch(); });
 }
 
-void SignalManager::appWillTerminate()
-{
+void SignalManager::appWillTerminate() {
     m_configuration->log(LogLevel::debug, QStringLiteral("appWillTerminate()"));
     processPendingSignals();
     m_queue.sync([this] {
@@ -293,28 +279,26 @@ void SignalManager::appWillTerminate()
     m_signalCache.backupToDisk();
 }
 
-std::optional<QUrl> SignalManager::signalEndpointURL(const QUrl& baseURL,
-                                                     const std::optional<QString>& insightsNamespace)
-{
+std::optional<QUrl>
+SignalManager::signalEndpointURL(const QUrl& baseURL,
+                                 const std::optional<QString>& insightsNamespace) {
     QString text = baseURL.toString(QUrl::FullyEncoded);
     if (!text.endsWith(QLatin1Char('/')))
         text += QLatin1Char('/');
     if (insightsNamespace && !insightsNamespace->isEmpty())
-        text += QStringLiteral("v2/namespace/")
-                + QString::fromLatin1(QUrl::toPercentEncoding(*insightsNamespace))
-                + QLatin1Char('/');
+        text += QStringLiteral("v2/namespace/") +
+                QString::fromLatin1(QUrl::toPercentEncoding(*insightsNamespace)) + QLatin1Char('/');
     else
         text += QStringLiteral("v2/");
     const QUrl url(text, QUrl::StrictMode);
     const QString scheme = url.scheme();
-    if (!url.isValid() || url.host().isEmpty()
-        || (scheme != QLatin1String("https") && scheme != QLatin1String("http")))
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("https") && scheme != QLatin1String("http")))
         return std::nullopt;
     return url;
 }
 
-SignalManager::Classification SignalManager::classifyResponse(std::optional<int> statusCode)
-{
+SignalManager::Classification SignalManager::classifyResponse(std::optional<int> statusCode) {
     if (!statusCode)
         return {Classification::Kind::retry, {}};
     if (*statusCode >= firstSuccessStatus && *statusCode <= lastSuccessStatus)
@@ -328,8 +312,7 @@ SignalManager::Classification SignalManager::classifyResponse(std::optional<int>
 
 std::chrono::milliseconds SignalManager::sendDelay(double transmitInterval,
                                                    double maxBackoffInterval,
-                                                   int consecutiveFailures)
-{
+                                                   int consecutiveFailures) {
     const double doubled = transmitInterval * std::pow(2.0, consecutiveFailures);
     const double seconds = doubled <= maxBackoffInterval ? doubled : maxBackoffInterval;
     if (!(seconds > 0.0))
@@ -337,15 +320,16 @@ std::chrono::milliseconds SignalManager::sendDelay(double transmitInterval,
     return std::chrono::milliseconds{std::llround(std::min(seconds, 1e12) * msecsPerSecond)};
 }
 
-void SignalManager::onMainThread(std::function<void()> work)
-{
-    if (isMainThread()) {
+void SignalManager::onMainThread(std::function<void()> work) {
+    if (isMainThread())
         work();
-        return;
-    }
-    m_environment.mainQueue->async(
-        [alive = std::weak_ptr<bool>(m_alive), work = std::move(work)] {
-            if (!alive.expired())
-                work();
-        });
+    else
+        postToMainQueue(std::move(work));
+}
+
+void SignalManager::postToMainQueue(std::function<void()> work) {
+    m_environment.mainQueue->async([alive = std::weak_ptr<bool>(m_alive), work = std::move(work)] {
+        if (!alive.expired())
+            work();
+    });
 }

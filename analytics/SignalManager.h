@@ -21,8 +21,7 @@ class SessionManager;
 class UserDefaults;
 
 // One signal on its way from the entry point to the queue.
-struct SignalRequest
-{
+struct SignalRequest {
     QString type;
     std::optional<QString> customUserID;
     std::optional<double> floatValue;
@@ -34,11 +33,9 @@ struct SignalRequest
 // a JSON POST, with exponential back-off after failures. Records and requests are handled on
 // the sender's own thread; the send timer is armed on the main thread. Must be destroyed on
 // the main thread.
-class SignalManager
-{
+class SignalManager {
 public:
-    struct Classification
-    {
+    struct Classification {
         enum class Kind { accepted, rejected, retry };
         Kind kind;
         QString reason; // for rejected responses
@@ -71,8 +68,7 @@ public:
                                                int consecutiveFailures);
 
 private:
-    struct PreparedSignal
-    {
+    struct PreparedSignal {
         SignalRequest request;
         QString defaultUser;
         SignalParameters defaultPayload;
@@ -88,6 +84,8 @@ private:
     void afterSendAttempt(bool failed);
     void scheduleSendTimer();
     void onMainThread(std::function<void()> work);
+    // Runs the work on the main thread's next turn, unless this sender is gone by then.
+    void postToMainQueue(std::function<void()> work);
 
     const std::shared_ptr<InsightsManagerConfiguration> m_configuration;
     UserDefaults* const m_suite;

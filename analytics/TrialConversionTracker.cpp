@@ -19,20 +19,18 @@ const QString originalTransactionIDKey = QStringLiteral("originalTransactionID")
 
 } // namespace
 
-QByteArray StoredTrial::encode() const
-{
+QByteArray StoredTrial::encode() const {
     // Integers that fit are written exactly; larger ones only as JSON doubles.
-    const QJsonValue identifier
-        = originalTransactionID <= quint64(std::numeric_limits<qint64>::max())
-              ? QJsonValue(qint64(originalTransactionID))
-              : QJsonValue(double(originalTransactionID));
-    return QJsonDocument(QJsonObject{{productIDKey, productID},
-                                     {originalTransactionIDKey, identifier}})
+    const QJsonValue identifier =
+        originalTransactionID <= quint64(std::numeric_limits<qint64>::max())
+            ? QJsonValue(qint64(originalTransactionID))
+            : QJsonValue(double(originalTransactionID));
+    return QJsonDocument(
+               QJsonObject{{productIDKey, productID}, {originalTransactionIDKey, identifier}})
         .toJson(QJsonDocument::Compact);
 }
 
-std::optional<StoredTrial> StoredTrial::decode(const QByteArray& data)
-{
+std::optional<StoredTrial> StoredTrial::decode(const QByteArray& data) {
     const QJsonObject object = QJsonDocument::fromJson(data).object();
     const QJsonValue productID = object.value(productIDKey);
     const QJsonValue identifier = object.value(originalTransactionIDKey);
@@ -50,28 +48,24 @@ std::optional<StoredTrial> StoredTrial::decode(const QByteArray& data)
     return StoredTrial{productID.toString(), quint64(value)};
 }
 
-TrialConversionTracker& TrialConversionTracker::shared()
-{
+TrialConversionTracker& TrialConversionTracker::shared() {
     static auto* tracker = new TrialConversionTracker;
     return *tracker;
 }
 
-TrialConversionTracker::TrialConversionTracker()
-{
+TrialConversionTracker::TrialConversionTracker() {
     if (storedTrial())
         startObservingTransactions();
 }
 
-std::optional<StoredTrial> TrialConversionTracker::storedTrial()
-{
+std::optional<StoredTrial> TrialConversionTracker::storedTrial() {
     UserDefaults* suite = analyticsDefaults();
     if (!suite)
         return std::nullopt;
     return StoredTrial::decode(suite->data(lastTrialKey));
 }
 
-void TrialConversionTracker::storeTrial(const std::optional<StoredTrial>& trial)
-{
+void TrialConversionTracker::storeTrial(const std::optional<StoredTrial>& trial) {
     const QMutexLocker lock(&m_mutex);
     UserDefaults* suite = analyticsDefaults();
     if (!suite)
@@ -82,8 +76,7 @@ void TrialConversionTracker::storeTrial(const std::optional<StoredTrial>& trial)
         suite->remove(lastTrialKey);
 }
 
-void TrialConversionTracker::startObservingTransactions()
-{
+void TrialConversionTracker::startObservingTransactions() {
     const QMutexLocker lock(&m_mutex);
     stopObserving();
     const quint64 observation = m_nextObservation++;
@@ -94,16 +87,14 @@ void TrialConversionTracker::startObservingTransactions()
     m_transactionUpdateTask = {observation, subscription};
 }
 
-void TrialConversionTracker::stopObserving()
-{
+void TrialConversionTracker::stopObserving() {
     if (m_transactionUpdateTask)
         TransactionUpdates::shared().unsubscribe(m_transactionUpdateTask->second);
     m_transactionUpdateTask.reset();
 }
 
 void TrialConversionTracker::observeTransactionUpdate(quint64 observation,
-                                                      const TransactionUpdate& update)
-{
+                                                      const TransactionUpdate& update) {
     // One update at a time, and only for the observation that is still current: a replaced
     // observation neither ends the newer one nor touches the newer trial's record.
     const QMutexLocker lock(&m_mutex);
@@ -117,14 +108,14 @@ void TrialConversionTracker::observeTransactionUpdate(quint64 observation,
     UserDefaults* suite = manager->analyticsDefaults();
     const auto trial = StoredTrial::decode(suite->data(lastTrialKey));
     const Transaction& transaction = update.transaction;
-    if (!trial || transaction.productID != trial->productID
-        || transaction.originalID != trial->originalTransactionID)
+    if (!trial || transaction.productID != trial->productID ||
+        transaction.originalID != trial->originalTransactionID)
         return;
 
     const QDateTime now = manager->environment().clock->now();
-    const bool ended = transaction.revocationDate.has_value()
-                       || (transaction.expirationDate && *transaction.expirationDate < now)
-                       || transaction.isUpgraded;
+    const bool ended = transaction.revocationDate.has_value() ||
+                       (transaction.expirationDate && *transaction.expirationDate < now) ||
+                       transaction.isUpgraded;
     if (!ended && transaction.isFreeTrial())
         return;
     if (!ended)

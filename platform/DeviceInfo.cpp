@@ -6,18 +6,17 @@
 
 namespace {
 
-QByteArray readFile(const QString& path)
-{
+QByteArray readFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
 }
 
-QString unquoted(QString value)
-{
-    if (value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\''))
-        && value.back() == value.front()) {
+QString unquoted(QString value) {
+    if (value.size() >= 2 &&
+        (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
+        value.back() == value.front()) {
         value = value.mid(1, value.size() - 2);
         value.replace(QStringLiteral("\\\""), QStringLiteral("\""));
         value.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
@@ -27,8 +26,7 @@ QString unquoted(QString value)
 
 } // namespace
 
-QMap<QString, QString> DeviceInfo::parseOsRelease(const QByteArray& text)
-{
+QMap<QString, QString> DeviceInfo::parseOsRelease(const QByteArray& text) {
     QMap<QString, QString> values;
     for (const QByteArray& rawLine : text.split('\n')) {
         const QString line = QString::fromUtf8(rawLine).trimmed();
@@ -42,8 +40,7 @@ QMap<QString, QString> DeviceInfo::parseOsRelease(const QByteArray& text)
     return values;
 }
 
-DeviceInfo DeviceInfo::read(const QString& root)
-{
+DeviceInfo DeviceInfo::read(const QString& root) {
     const QString base = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
     QByteArray osRelease = readFile(base + QStringLiteral("etc/os-release"));
     if (osRelease.isEmpty())
@@ -58,15 +55,14 @@ DeviceInfo DeviceInfo::read(const QString& root)
     if (uname(&names) == 0)
         info.machine = QString::fromLocal8Bit(names.machine);
 
-    const QString product
-        = QString::fromUtf8(readFile(base + QStringLiteral("sys/class/dmi/id/product_name")))
-              .trimmed();
+    const QString product =
+        QString::fromUtf8(readFile(base + QStringLiteral("sys/class/dmi/id/product_name")))
+            .trimmed();
     info.modelName = product.isEmpty() ? info.machine : product;
     return info;
 }
 
-const DeviceInfo& DeviceInfo::current()
-{
+const DeviceInfo& DeviceInfo::current() {
     static const DeviceInfo info = read();
     return info;
 }

@@ -19,8 +19,7 @@
 // The analytics client on manual time and a manual main queue, sending to a loopback
 // server, with every log line kept. Session statistics and the session-start signal are off
 // unless a test turns them on before start().
-class ClientHarness
-{
+class ClientHarness {
 public:
     static constexpr std::chrono::milliseconds sendPeriod{10'000};
 
@@ -56,8 +55,8 @@ private:
     LogHandler capturingHandler() const;
 
     mutable QMutex m_logMutex;
-    std::shared_ptr<QList<std::pair<LogLevel, QString>>> m_logs
-        = std::make_shared<QList<std::pair<LogLevel, QString>>>();
+    std::shared_ptr<QList<std::pair<LogLevel, QString>>> m_logs =
+        std::make_shared<QList<std::pair<LogLevel, QString>>>();
 };
 
 // The records of a list whose type is the given one.

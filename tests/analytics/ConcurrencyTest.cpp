@@ -22,8 +22,7 @@ constexpr int lateSignals = 150;
 
 // Signals from eight threads while batches go out, then quit with a batch in flight: every
 // signal is either at the server or in the cache file, and the server never sees one twice.
-TEST(ConcurrencyTest, EverySignalIsDeliveredOrSavedAndNoneTwice)
-{
+TEST(ConcurrencyTest, EverySignalIsDeliveredOrSavedAndNoneTwice) {
     ClientHarness harness;
     harness.configuration->setLogHandler(std::nullopt);
     harness.start();
@@ -61,7 +60,10 @@ TEST(ConcurrencyTest, EverySignalIsDeliveredOrSavedAndNoneTwice)
     QSet<QString> received;
     int receivedCount = 0;
     for (const QJsonObject& signal : harness.server.receivedSignals()) {
-        received.insert(signal.value(QStringLiteral("payload")).toObject().value(QStringLiteral("id")).toString());
+        received.insert(signal.value(QStringLiteral("payload"))
+                            .toObject()
+                            .value(QStringLiteral("id"))
+                            .toString());
         ++receivedCount;
     }
     QSet<QString> saved;
@@ -74,8 +76,11 @@ TEST(ConcurrencyTest, EverySignalIsDeliveredOrSavedAndNoneTwice)
     const QList<LoopbackServer::Request> requests = harness.server.requests();
     for (qsizetype i = answered; i < requests.size(); ++i) {
         for (const QJsonValue& signal : QJsonDocument::fromJson(requests[i].body).array()) {
-            const QString id
-                = signal.toObject().value(QStringLiteral("payload")).toObject().value(QStringLiteral("id")).toString();
+            const QString id = signal.toObject()
+                                   .value(QStringLiteral("payload"))
+                                   .toObject()
+                                   .value(QStringLiteral("id"))
+                                   .toString();
             EXPECT_TRUE(saved.contains(id)) << id.toStdString();
         }
     }

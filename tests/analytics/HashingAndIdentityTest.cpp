@@ -12,30 +12,28 @@
 
 namespace {
 
-TEST(HashingTest, MatchesPublishedSha256Vectors)
-{
+TEST(HashingTest, MatchesPublishedSha256Vectors) {
     EXPECT_EQ(sha256Hex(QString()),
               QStringLiteral("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"));
     EXPECT_EQ(sha256Hex(QStringLiteral("abc")),
               QStringLiteral("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
-    EXPECT_EQ(
-        sha256Hex(QStringLiteral("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")),
-        QStringLiteral("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"));
+    EXPECT_EQ(sha256Hex(QStringLiteral("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")),
+              QStringLiteral("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"));
 }
 
-TEST(HashingTest, TheSaltFollowsTheTextAndTextIsEncodedAsUtf8)
-{
-    EXPECT_EQ(sha256Hex(QStringLiteral("ab"), QStringLiteral("c")), sha256Hex(QStringLiteral("abc")));
-    EXPECT_NE(sha256Hex(QStringLiteral("c"), QStringLiteral("ab")), sha256Hex(QStringLiteral("abc")));
+TEST(HashingTest, TheSaltFollowsTheTextAndTextIsEncodedAsUtf8) {
+    EXPECT_EQ(sha256Hex(QStringLiteral("ab"), QStringLiteral("c")),
+              sha256Hex(QStringLiteral("abc")));
+    EXPECT_NE(sha256Hex(QStringLiteral("c"), QStringLiteral("ab")),
+              sha256Hex(QStringLiteral("abc")));
     // "é" is the two bytes C3 A9 in UTF-8.
     EXPECT_EQ(sha256Hex(QStringLiteral("\u00e9")),
-              QString::fromLatin1(QCryptographicHash::hash("\xc3\xa9", QCryptographicHash::Sha256)
-                                      .toHex()));
+              QString::fromLatin1(
+                  QCryptographicHash::hash("\xc3\xa9", QCryptographicHash::Sha256).toHex()));
     EXPECT_EQ(sha256Hex(QString(QChar(0xD800))), QString());
 }
 
-TEST(HashingTest, TheSuiteIsNamedAfterTheLastTwelveDigitsOfTheIdentifiersHash)
-{
+TEST(HashingTest, TheSuiteIsNamedAfterTheLastTwelveDigitsOfTheIdentifiersHash) {
     const QString name = InsightsManager::suiteName(QStringLiteral("abc"));
     EXPECT_EQ(name, QStringLiteral("analytics.client.ff61f20015ad"));
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^analytics\\.client\\.[0-9a-f]{12}$"))
@@ -43,8 +41,7 @@ TEST(HashingTest, TheSuiteIsNamedAfterTheLastTwelveDigitsOfTheIdentifiersHash)
                     .hasMatch());
 }
 
-TEST(IdentityTest, TheGeneratedUserIsStoredAndReusedByTheNextRun)
-{
+TEST(IdentityTest, TheGeneratedUserIsStoredAndReusedByTheNextRun) {
     QString firstHash;
     {
         ClientHarness harness;
@@ -69,8 +66,7 @@ TEST(IdentityTest, TheGeneratedUserIsStoredAndReusedByTheNextRun)
     EXPECT_EQ(InsightsManager::shared()->hashedDefaultUser(), firstHash);
 }
 
-TEST(IdentityTest, ACustomUserReplacesTheDefaultWhichIsStillResolvedAndTheSaltApplies)
-{
+TEST(IdentityTest, ACustomUserReplacesTheDefaultWhichIsStillResolvedAndTheSaltApplies) {
     ClientHarness harness;
     harness.configuration = std::make_shared<InsightsManagerConfiguration>(
         QStringLiteral("APP"), QStringLiteral("pepper"), harness.server.baseUrl());

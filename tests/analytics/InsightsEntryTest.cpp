@@ -14,8 +14,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(InsightsConfigurationTest, AnIdentifierAloneGivesTheDefaults)
-{
+TEST(InsightsConfigurationTest, AnIdentifierAloneGivesTheDefaults) {
     const InsightsManagerConfiguration config(QStringLiteral("APP"));
     EXPECT_EQ(config.salt(), QString());
     EXPECT_EQ(config.insightsNamespace(), std::nullopt);
@@ -30,8 +29,7 @@ TEST(InsightsConfigurationTest, AnIdentifierAloneGivesTheDefaults)
     EXPECT_EQ(config.logHandler()->logLevel, LogLevel::info);
 }
 
-TEST(InsightsConfigurationTest, ConcurrentWritesAndReadsSeeWholeValues)
-{
+TEST(InsightsConfigurationTest, ConcurrentWritesAndReadsSeeWholeValues) {
     InsightsManagerConfiguration config(QStringLiteral("APP"));
     const QString first(64, QLatin1Char('a'));
     const QString second(64, QLatin1Char('b'));
@@ -53,8 +51,7 @@ TEST(InsightsConfigurationTest, ConcurrentWritesAndReadsSeeWholeValues)
     writer.join();
 }
 
-TEST(InsightsEntryTest, WithoutAClientSignalsAreDroppedAndNothingIsTouched)
-{
+TEST(InsightsEntryTest, WithoutAClientSignalsAreDroppedAndNothingIsTouched) {
     // A previous run's queue must survive until the client is really started.
     TestFiles::write(ClientHarness::cacheFilePath(), QByteArrayLiteral("[]"));
     EXPECT_EQ(InsightsManager::shared(), nullptr);
@@ -67,22 +64,18 @@ TEST(InsightsEntryTest, WithoutAClientSignalsAreDroppedAndNothingIsTouched)
     EXPECT_TRUE(QFile::exists(ClientHarness::cacheFilePath()));
 }
 
-class InsightsEntryFixture : public testing::Test
-{
+class InsightsEntryFixture : public testing::Test {
 protected:
-    QList<SignalPostBody> sent()
-    {
-        return harness.quitAndReadCache();
-    }
+    QList<SignalPostBody> sent() { return harness.quitAndReadCache(); }
     ClientHarness harness;
 };
 
-TEST_F(InsightsEntryFixture, PrefixesApplyToThePublicEntryOnly)
-{
+TEST_F(InsightsEntryFixture, PrefixesApplyToThePublicEntryOnly) {
     harness.configuration->setDefaultSignalPrefix(QStringLiteral("App."));
     harness.configuration->setDefaultParameterPrefix(QStringLiteral("app."));
-    harness.configuration->setDefaultParameters(
-        [] { return SignalParameters{{QStringLiteral("plan"), QStringLiteral("free")}}; });
+    harness.configuration->setDefaultParameters([] {
+        return SignalParameters{{QStringLiteral("plan"), QStringLiteral("free")}};
+    });
     harness.start();
     Insights::signal(QStringLiteral("opened"),
                      {{QStringLiteral("tab"), QStringLiteral("notes")},
@@ -101,17 +94,16 @@ TEST_F(InsightsEntryFixture, PrefixesApplyToThePublicEntryOnly)
     EXPECT_EQ(records[1].payload.value(QStringLiteral("app.plan")), QStringLiteral("free"));
 }
 
-TEST_F(InsightsEntryFixture, AGivenParameterWinsOverADefaultOne)
-{
-    harness.configuration->setDefaultParameters(
-        [] { return SignalParameters{{QStringLiteral("plan"), QStringLiteral("free")}}; });
+TEST_F(InsightsEntryFixture, AGivenParameterWinsOverADefaultOne) {
+    harness.configuration->setDefaultParameters([] {
+        return SignalParameters{{QStringLiteral("plan"), QStringLiteral("free")}};
+    });
     harness.start();
     Insights::signal(QStringLiteral("x"), {{QStringLiteral("plan"), QStringLiteral("paid")}});
     EXPECT_EQ(sent().first().payload.value(QStringLiteral("plan")), QStringLiteral("paid"));
 }
 
-TEST_F(InsightsEntryFixture, CollidingPrefixedKeysHaveADeterministicWinner)
-{
+TEST_F(InsightsEntryFixture, CollidingPrefixedKeysHaveADeterministicWinner) {
     harness.configuration->setDefaultParameterPrefix(QStringLiteral("Insights."));
     harness.start();
     // "a" becomes "Insights.a", the key given as it is.
@@ -123,8 +115,7 @@ TEST_F(InsightsEntryFixture, CollidingPrefixedKeysHaveADeterministicWinner)
                                 {QStringLiteral("Insights.z"), QStringLiteral("last")}}));
 }
 
-TEST_F(InsightsEntryFixture, ReservedNamesAreWarnedAboutAndStillSent)
-{
+TEST_F(InsightsEntryFixture, ReservedNamesAreWarnedAboutAndStillSent) {
     harness.start();
     Insights::signal(QStringLiteral("insights.Custom"));
     Insights::signal(QStringLiteral("PlatForm"));
@@ -146,20 +137,20 @@ TEST_F(InsightsEntryFixture, ReservedNamesAreWarnedAboutAndStillSent)
     EXPECT_EQ(sent().size(), 3);
 }
 
-TEST_F(InsightsEntryFixture, DefaultParametersAreCheckedEvenWithWarningsOff)
-{
+TEST_F(InsightsEntryFixture, DefaultParametersAreCheckedEvenWithWarningsOff) {
     harness.configuration->setReservedParameterWarningsEnabled(false);
-    harness.configuration->setDefaultParameters(
-        [] { return SignalParameters{{QStringLiteral("locale"), QStringLiteral("x")}}; });
+    harness.configuration->setDefaultParameters([] {
+        return SignalParameters{{QStringLiteral("locale"), QStringLiteral("x")}};
+    });
     harness.start();
-    Insights::signal(QStringLiteral("platform"), {{QStringLiteral("appVersion"), QStringLiteral("1")}});
+    Insights::signal(QStringLiteral("platform"),
+                     {{QStringLiteral("appVersion"), QStringLiteral("1")}});
     const QStringList errors = harness.logs(LogLevel::error);
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors.first().contains(QStringLiteral("reserved key 'locale'")));
 }
 
-TEST_F(InsightsEntryFixture, ReportingOffLetsOnlyTheSwitchOffSignalLeave)
-{
+TEST_F(InsightsEntryFixture, ReportingOffLetsOnlyTheSwitchOffSignalLeave) {
     harness.configuration->setSessionStatsEnabled(true);
     harness.start();
     // Reporting switched off before the first session starts.
@@ -174,8 +165,7 @@ TEST_F(InsightsEntryFixture, ReportingOffLetsOnlyTheSwitchOffSignalLeave)
     EXPECT_EQ(records.first().type, QStringLiteral("analytics_disabled"));
 }
 
-TEST_F(InsightsEntryFixture, EverySessionAssignmentSendsTheStartSignal)
-{
+TEST_F(InsightsEntryFixture, EverySessionAssignmentSendsTheStartSignal) {
     harness.configuration->setSendNewSessionBeganSignal(true);
     harness.start();
     const QUuid same = QUuid::createUuid();
@@ -188,8 +178,7 @@ TEST_F(InsightsEntryFixture, EverySessionAssignmentSendsTheStartSignal)
     EXPECT_EQ(records[1].type, QStringLiteral("Insights.Session.started"));
 }
 
-TEST_F(InsightsEntryFixture, TheFirstSessionStartsHalfASecondAfterInitialisation)
-{
+TEST_F(InsightsEntryFixture, TheFirstSessionStartsHalfASecondAfterInitialisation) {
     harness.configuration->setSessionStatsEnabled(true);
     harness.start();
     const QUuid initial = harness.configuration->sessionID();
@@ -205,8 +194,7 @@ TEST_F(InsightsEntryFixture, TheFirstSessionStartsHalfASecondAfterInitialisation
     EXPECT_EQ(records[1].type, QStringLiteral("Insights.Acquisition.newInstallDetected"));
 }
 
-TEST_F(InsightsEntryFixture, ASessionStartRequestedOffTheMainThreadRunsOnIt)
-{
+TEST_F(InsightsEntryFixture, ASessionStartRequestedOffTheMainThreadRunsOnIt) {
     harness.configuration->setSessionStatsEnabled(true);
     harness.start();
     std::thread([] { Insights::generateNewSession(); }).join();
@@ -218,8 +206,7 @@ TEST_F(InsightsEntryFixture, ASessionStartRequestedOffTheMainThreadRunsOnIt)
     EXPECT_EQ(records.first().type, QStringLiteral("Insights.Acquisition.newInstallDetected"));
 }
 
-TEST_F(InsightsEntryFixture, ASecondInitialisationReplacesTheClient)
-{
+TEST_F(InsightsEntryFixture, ASecondInitialisationReplacesTheClient) {
     harness.start();
     const auto first = InsightsManager::shared();
     auto other = harness.makeConfiguration(harness.server.baseUrl());

@@ -8,8 +8,7 @@ namespace {
 constexpr int okStatus = 200;
 }
 
-LoopbackServer::LoopbackServer()
-{
+LoopbackServer::LoopbackServer() {
     m_server.listen(QHostAddress::LocalHost);
     QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
         while (QTcpSocket* socket = m_server.nextPendingConnection()) {
@@ -23,18 +22,15 @@ LoopbackServer::LoopbackServer()
     });
 }
 
-QUrl LoopbackServer::baseUrl() const
-{
+QUrl LoopbackServer::baseUrl() const {
     return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()));
 }
 
-void LoopbackServer::respondWith(const QList<int>& statuses)
-{
+void LoopbackServer::respondWith(const QList<int>& statuses) {
     m_statuses.insert(m_statuses.end(), statuses.begin(), statuses.end());
 }
 
-QList<QJsonObject> LoopbackServer::receivedSignals() const
-{
+QList<QJsonObject> LoopbackServer::receivedSignals() const {
     QList<QJsonObject> signals;
     for (const Request& request : m_requests) {
         for (const QJsonValue& value : QJsonDocument::fromJson(request.body).array())
@@ -43,8 +39,7 @@ QList<QJsonObject> LoopbackServer::receivedSignals() const
     return signals;
 }
 
-void LoopbackServer::serve(QTcpSocket* socket)
-{
+void LoopbackServer::serve(QTcpSocket* socket) {
     QByteArray& buffer = m_buffers[socket];
     buffer += socket->readAll();
     for (;;) {
@@ -68,6 +63,7 @@ void LoopbackServer::serve(QTcpSocket* socket)
         request.body = buffer.mid(headerEnd + 4, length);
         buffer.remove(0, headerEnd + 4 + length);
         m_requests.append(request);
+        m_signalCount += QJsonDocument::fromJson(request.body).array().size();
         if (m_hold)
             continue;
         int status = okStatus;
@@ -75,7 +71,7 @@ void LoopbackServer::serve(QTcpSocket* socket)
             status = m_statuses.front();
             m_statuses.pop_front();
         }
-        socket->write(QByteArrayLiteral("HTTP/1.1 ") + QByteArray::number(status)
-                      + QByteArrayLiteral(" Status\r\nContent-Length: 0\r\n\r\n"));
+        socket->write(QByteArrayLiteral("HTTP/1.1 ") + QByteArray::number(status) +
+                      QByteArrayLiteral(" Status\r\nContent-Length: 0\r\n\r\n"));
     }
 }

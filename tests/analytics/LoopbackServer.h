@@ -11,11 +11,9 @@
 
 // A minimal HTTP/1.1 server on 127.0.0.1 for the sender's requests. It answers each request
 // with the next queued status (200 once the queue is empty), or holds it unanswered.
-class LoopbackServer
-{
+class LoopbackServer {
 public:
-    struct Request
-    {
+    struct Request {
         QByteArray method;
         QByteArray path;
         QHash<QByteArray, QByteArray> headers; // names in lower case
@@ -32,6 +30,7 @@ public:
     const QList<Request>& requests() const { return m_requests; }
     // Every signal of every request body, in order of arrival.
     QList<QJsonObject> receivedSignals() const;
+    qsizetype receivedSignalCount() const { return m_signalCount; }
 
 private:
     void serve(QTcpSocket* socket);
@@ -40,6 +39,7 @@ private:
     QList<Request> m_requests;
     std::deque<int> m_statuses;
     bool m_hold = false;
+    qsizetype m_signalCount = 0;
     // Last, so that its connections close while the members they use still exist.
     QTcpServer m_server;
 };

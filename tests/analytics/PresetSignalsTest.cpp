@@ -9,11 +9,9 @@
 
 namespace {
 
-class PresetSignalsTest : public testing::Test
-{
+class PresetSignalsTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         harness.configuration->setDefaultSignalPrefix(QStringLiteral("App."));
         harness.configuration->setDefaultParameterPrefix(QStringLiteral("app."));
         harness.start();
@@ -23,10 +21,10 @@ protected:
     ClientHarness harness;
 };
 
-TEST_F(PresetSignalsTest, SendFixedNamesAndKeysWithoutPrefixesOrWarnings)
-{
+TEST_F(PresetSignalsTest, SendFixedNamesAndKeysWithoutPrefixesOrWarnings) {
     Insights::acquiredUser(QStringLiteral("newsletter"));
-    Insights::coreFeatureUsed(QStringLiteral("search"), {{QStringLiteral("q"), QStringLiteral("1")}});
+    Insights::coreFeatureUsed(QStringLiteral("search"),
+                              {{QStringLiteral("q"), QStringLiteral("1")}});
     Insights::onboardingCompleted();
     const QList<SignalPostBody> records = sent();
     ASSERT_EQ(records.size(), 3);
@@ -39,16 +37,15 @@ TEST_F(PresetSignalsTest, SendFixedNamesAndKeysWithoutPrefixesOrWarnings)
     EXPECT_TRUE(harness.logs(LogLevel::error).isEmpty());
 }
 
-TEST_F(PresetSignalsTest, CallerParametersWinOverOwnOnes)
-{
-    Insights::acquiredUser(QStringLiteral("newsletter"),
-                           {{QStringLiteral("Insights.Acquisition.channel"), QStringLiteral("ad")}});
+TEST_F(PresetSignalsTest, CallerParametersWinOverOwnOnes) {
+    Insights::acquiredUser(
+        QStringLiteral("newsletter"),
+        {{QStringLiteral("Insights.Acquisition.channel"), QStringLiteral("ad")}});
     EXPECT_EQ(sent().first().payload.value(QStringLiteral("Insights.Acquisition.channel")),
               QStringLiteral("ad"));
 }
 
-TEST_F(PresetSignalsTest, OptionalPartsAddKeysOnlyWhenGiven)
-{
+TEST_F(PresetSignalsTest, OptionalPartsAddKeysOnlyWhenGiven) {
     Insights::referralSent(3);
     Insights::referralSent(1, QStringLiteral("email"));
     Insights::errorOccurred(QStringLiteral("E1"));
@@ -71,14 +68,14 @@ TEST_F(PresetSignalsTest, OptionalPartsAddKeysOnlyWhenGiven)
     EXPECT_EQ(records[3].floatValue, 2.0);
 }
 
-TEST_F(PresetSignalsTest, IdentifiableErrorsCarryTheirIdentifierAndDescription)
-{
+TEST_F(PresetSignalsTest, IdentifiableErrorsCarryTheirIdentifierAndDescription) {
     const AnyIdentifiableError error(QStringLiteral("disk-full"), QStringLiteral("No space left"));
     Insights::errorOccurred(error, ErrorCategory::appState);
     Insights::errorOccurred(error, ErrorCategory::thrownException, std::nullopt);
     const QList<SignalPostBody> records = sent();
     ASSERT_EQ(records.size(), 2);
-    EXPECT_EQ(records[0].payload.value(QStringLiteral("Insights.Error.id")), QStringLiteral("disk-full"));
+    EXPECT_EQ(records[0].payload.value(QStringLiteral("Insights.Error.id")),
+              QStringLiteral("disk-full"));
     EXPECT_EQ(records[0].payload.value(QStringLiteral("Insights.Error.message")),
               QStringLiteral("No space left"));
     EXPECT_EQ(records[0].payload.value(QStringLiteral("Insights.Error.category")),
@@ -89,8 +86,7 @@ TEST_F(PresetSignalsTest, IdentifiableErrorsCarryTheirIdentifierAndDescription)
     EXPECT_EQ(errorCategoryFromRawValue(QStringLiteral("User-Input")), std::nullopt);
 }
 
-TEST_F(PresetSignalsTest, RatingsOutsideZeroToTenAreRefused)
-{
+TEST_F(PresetSignalsTest, RatingsOutsideZeroToTenAreRefused) {
     for (qint64 rating : {-1, 0, 10, 11})
         Insights::userRatingSubmitted(rating);
     const QList<SignalPostBody> records = sent();
@@ -104,8 +100,7 @@ TEST_F(PresetSignalsTest, RatingsOutsideZeroToTenAreRefused)
                            QStringLiteral("Rating must be between 0 and 10")}));
 }
 
-TEST_F(PresetSignalsTest, NavigationReportsChainTheirPaths)
-{
+TEST_F(PresetSignalsTest, NavigationReportsChainTheirPaths) {
     Insights::navigationPathChanged(QStringLiteral("notes"));
     Insights::navigationPathChanged(QStringLiteral("settings"));
     Insights::navigationPathChanged(QStringLiteral("a"), QStringLiteral("b"));
@@ -123,8 +118,7 @@ TEST_F(PresetSignalsTest, NavigationReportsChainTheirPaths)
               QStringLiteral("b"));
 }
 
-TEST_F(PresetSignalsTest, ConcurrentNavigationReportsFormOneChain)
-{
+TEST_F(PresetSignalsTest, ConcurrentNavigationReportsFormOneChain) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([t] {

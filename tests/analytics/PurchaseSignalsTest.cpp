@@ -13,8 +13,7 @@
 
 namespace {
 
-Transaction oneTimePurchase(double price, const std::optional<QString>& currency)
-{
+Transaction oneTimePurchase(double price, const std::optional<QString>& currency) {
     Transaction transaction;
     transaction.productID = QStringLiteral("tip.small");
     transaction.originalID = 42;
@@ -24,8 +23,7 @@ Transaction oneTimePurchase(double price, const std::optional<QString>& currency
     return transaction;
 }
 
-Transaction subscription(std::optional<double> price)
-{
+Transaction subscription(std::optional<double> price) {
     Transaction transaction;
     transaction.productID = QStringLiteral("pro.yearly");
     transaction.originalID = 7;
@@ -39,8 +37,7 @@ Transaction subscription(std::optional<double> price)
     return transaction;
 }
 
-TEST(UsdExchangeRatesTest, HoldsTheTableInCodeOrderWithItsTellingRows)
-{
+TEST(UsdExchangeRatesTest, HoldsTheTableInCodeOrderWithItsTellingRows) {
     const auto& rows = usdExchangeRateRows();
     ASSERT_EQ(rows.size(), 161);
     EXPECT_EQ(rows.first().first, QStringLiteral("AED"));
@@ -51,11 +48,10 @@ TEST(UsdExchangeRatesTest, HoldsTheTableInCodeOrderWithItsTellingRows)
     EXPECT_EQ(rates.size(), 161);
     EXPECT_FALSE(rates.contains(QStringLiteral("USD")));
     const std::pair<const char*, double> telling[] = {
-        {"AED", 3.6725}, {"AUD", 1.5742}, {"CAD", 1.4182},  {"CHF", 0.8997},
-        {"CNY", 7.2626}, {"EUR", 0.9533}, {"GBP", 0.7948},  {"FKP", 0.7948},
-        {"GGP", 0.7948}, {"GIP", 0.7948}, {"IMP", 0.7948},  {"JEP", 0.7948},
-        {"SHP", 0.7948}, {"INR", 86.7955}, {"JPY", 152.3479}, {"KWD", 0.3085},
-        {"BMD", 1.0},    {"BSD", 1.0},    {"PAB", 1.0},     {"LBP", 89500.0}};
+        {"AED", 3.6725}, {"AUD", 1.5742}, {"CAD", 1.4182}, {"CHF", 0.8997},  {"CNY", 7.2626},
+        {"EUR", 0.9533}, {"GBP", 0.7948}, {"FKP", 0.7948}, {"GGP", 0.7948},  {"GIP", 0.7948},
+        {"IMP", 0.7948}, {"JEP", 0.7948}, {"SHP", 0.7948}, {"INR", 86.7955}, {"JPY", 152.3479},
+        {"KWD", 0.3085}, {"BMD", 1.0},    {"BSD", 1.0},    {"PAB", 1.0},     {"LBP", 89500.0}};
     for (const auto& [code, rate] : telling)
         EXPECT_EQ(rates.value(QString::fromLatin1(code)), rate) << code;
     for (const auto& [code, rate] : rows) {
@@ -66,8 +62,7 @@ TEST(UsdExchangeRatesTest, HoldsTheTableInCodeOrderWithItsTellingRows)
         EXPECT_TRUE(rates.contains(QString::fromLatin1(local))) << local;
 }
 
-TEST(UsdExchangeRatesTest, IsBuiltOnceWhenManyThreadsAskFirst)
-{
+TEST(UsdExchangeRatesTest, IsBuiltOnceWhenManyThreadsAskFirst) {
     std::vector<std::thread> threads;
     std::vector<const QHash<QString, double>*> seen(8);
     for (std::size_t t = 0; t < seen.size(); ++t)
@@ -78,8 +73,7 @@ TEST(UsdExchangeRatesTest, IsBuiltOnceWhenManyThreadsAskFirst)
         EXPECT_EQ(table, seen.front());
 }
 
-TEST(TransactionTest, PricesConvertToDollarsByTheTable)
-{
+TEST(TransactionTest, PricesConvertToDollarsByTheTable) {
     EXPECT_DOUBLE_EQ(oneTimePurchase(9.99, QStringLiteral("EUR")).priceInUSD(), 9.99 / 0.9533);
     EXPECT_EQ(oneTimePurchase(9.99, QStringLiteral("USD")).priceInUSD(), 9.99);
     EXPECT_EQ(oneTimePurchase(9.99, QStringLiteral("usd")).priceInUSD(), 0.0);
@@ -90,24 +84,21 @@ TEST(TransactionTest, PricesConvertToDollarsByTheTable)
     EXPECT_EQ(noPrice.priceInUSD(), 0.0);
 }
 
-TEST(TransactionTest, PurchaseParametersTellSubscriptionsByTheirGroup)
-{
+TEST(TransactionTest, PurchaseParametersTellSubscriptionsByTheirGroup) {
     EXPECT_EQ(oneTimePurchase(1, QStringLiteral("EUR")).purchaseParameters(),
-              (SignalParameters{{QStringLiteral("Insights.Purchase.type"),
-                                 QStringLiteral("one-time-purchase")},
-                                {QStringLiteral("Insights.Purchase.countryCode"), QStringLiteral("AUT")},
-                                {QStringLiteral("Insights.Purchase.productID"),
-                                 QStringLiteral("tip.small")},
-                                {QStringLiteral("Insights.Purchase.currencyCode"),
-                                 QStringLiteral("EUR")}}));
+              (SignalParameters{
+                  {QStringLiteral("Insights.Purchase.type"), QStringLiteral("one-time-purchase")},
+                  {QStringLiteral("Insights.Purchase.countryCode"), QStringLiteral("AUT")},
+                  {QStringLiteral("Insights.Purchase.productID"), QStringLiteral("tip.small")},
+                  {QStringLiteral("Insights.Purchase.currencyCode"), QStringLiteral("EUR")}}));
     const SignalParameters noCurrency = oneTimePurchase(1, std::nullopt).purchaseParameters();
     EXPECT_FALSE(noCurrency.contains(QStringLiteral("Insights.Purchase.currencyCode")));
-    EXPECT_EQ(subscription(0.0).purchaseParameters().value(QStringLiteral("Insights.Purchase.type")),
-              QStringLiteral("subscription"));
+    EXPECT_EQ(
+        subscription(0.0).purchaseParameters().value(QStringLiteral("Insights.Purchase.type")),
+        QStringLiteral("subscription"));
 }
 
-class PurchaseSignalsTest : public testing::Test
-{
+class PurchaseSignalsTest : public testing::Test {
 protected:
     void SetUp() override { harness.start(); }
     QList<SignalPostBody> sent() { return harness.quitAndReadCache(); }
@@ -115,8 +106,7 @@ protected:
     ClientHarness harness;
 };
 
-TEST_F(PurchaseSignalsTest, AOneTimePurchaseReportsItsDollarPrice)
-{
+TEST_F(PurchaseSignalsTest, AOneTimePurchaseReportsItsDollarPrice) {
     Insights::purchaseCompleted(oneTimePurchase(9.99, QStringLiteral("EUR")));
     const QList<SignalPostBody> records = sent();
     ASSERT_EQ(records.size(), 1);
@@ -127,8 +117,7 @@ TEST_F(PurchaseSignalsTest, AOneTimePurchaseReportsItsDollarPrice)
     EXPECT_EQ(TrialConversionTracker::storedTrial(), std::nullopt);
 }
 
-TEST_F(PurchaseSignalsTest, AFreeIntroductoryOfferStartsATrial)
-{
+TEST_F(PurchaseSignalsTest, AFreeIntroductoryOfferStartsATrial) {
     Insights::purchaseCompleted(subscription(0.0), {}, QStringLiteral("user"));
     Transaction unpriced = subscription(std::nullopt);
     unpriced.originalID = 8;
@@ -143,8 +132,7 @@ TEST_F(PurchaseSignalsTest, AFreeIntroductoryOfferStartsATrial)
               (StoredTrial{QStringLiteral("pro.yearly"), 8}));
 }
 
-TEST_F(PurchaseSignalsTest, DiscountedOffersAndFreeNonSubscriptionsAreCompletedPurchases)
-{
+TEST_F(PurchaseSignalsTest, DiscountedOffersAndFreeNonSubscriptionsAreCompletedPurchases) {
     Insights::purchaseCompleted(subscription(1.99));
     Transaction freeItem = oneTimePurchase(0.0, QStringLiteral("EUR"));
     freeItem.offerType = Transaction::OfferType::introductory;
@@ -157,10 +145,10 @@ TEST_F(PurchaseSignalsTest, DiscountedOffersAndFreeNonSubscriptionsAreCompletedP
     EXPECT_EQ(records[1].floatValue, 0.0);
 }
 
-TEST_F(PurchaseSignalsTest, CallerParametersReplaceComputedOnes)
-{
-    Insights::purchaseCompleted(oneTimePurchase(1.0, QStringLiteral("USD")),
-                                {{QStringLiteral("Insights.Purchase.type"), QStringLiteral("gift")}});
+TEST_F(PurchaseSignalsTest, CallerParametersReplaceComputedOnes) {
+    Insights::purchaseCompleted(
+        oneTimePurchase(1.0, QStringLiteral("USD")),
+        {{QStringLiteral("Insights.Purchase.type"), QStringLiteral("gift")}});
     EXPECT_EQ(sent().first().payload.value(QStringLiteral("Insights.Purchase.type")),
               QStringLiteral("gift"));
 }

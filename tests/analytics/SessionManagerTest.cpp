@@ -16,32 +16,25 @@ using namespace std::chrono_literals;
 
 const QDateTime start(QDate(2024, 3, 10), QTime(12, 0), Qt::UTC);
 
-class SessionManagerTest : public testing::Test
-{
+class SessionManagerTest : public testing::Test {
 protected:
     SessionManagerTest()
         : clock(start)
-        , store(std::make_unique<UserDefaults>(QStringLiteral("suite"), m_folder.path()))
-    {
-    }
+        , store(std::make_unique<UserDefaults>(QStringLiteral("suite"), m_folder.path())) {}
 
-    std::unique_ptr<SessionManager> open()
-    {
-        return std::make_unique<SessionManager>(store.get(),
-                                                InsightsEnvironment{&clock, &mainQueue, &scheduler});
+    std::unique_ptr<SessionManager> open() {
+        return std::make_unique<SessionManager>(
+            store.get(), InsightsEnvironment{&clock, &mainQueue, &scheduler});
     }
-    void storeSessions(const QList<StoredSession>& sessions)
-    {
+    void storeSessions(const QList<StoredSession>& sessions) {
         store->set(QStringLiteral("recentSessions"), SessionManager::encodeSessions(sessions));
     }
-    QList<StoredSession> storedSessions() const
-    {
+    QList<StoredSession> storedSessions() const {
         return SessionManager::decodeSessions(store->data(QStringLiteral("recentSessions")))
             .value_or(QList<StoredSession>());
     }
     // Moves the clock and the timers on together.
-    void pass(std::chrono::milliseconds step)
-    {
+    void pass(std::chrono::milliseconds step) {
         for (auto done = 0ms; done < step; done += 100ms) {
             clock.advance(100ms);
             scheduler.advance(100ms);
@@ -55,8 +48,7 @@ protected:
     std::unique_ptr<UserDefaults> store;
 };
 
-TEST_F(SessionManagerTest, AveragesLeaveOutTheRunningSession)
-{
+TEST_F(SessionManagerTest, AveragesLeaveOutTheRunningSession) {
     const auto averageOf = [&](const QList<qint64>& durations) {
         QList<StoredSession> sessions;
         for (qint64 duration : durations)
@@ -71,8 +63,7 @@ TEST_F(SessionManagerTest, AveragesLeaveOutTheRunningSession)
     EXPECT_EQ(averageOf({1, 2, 100}), 1);
 }
 
-TEST_F(SessionManagerTest, OldSessionsArePrunedCountedAndWrittenBackTogether)
-{
+TEST_F(SessionManagerTest, OldSessionsArePrunedCountedAndWrittenBackTogether) {
     const StoredSession old{start.addSecs(-7'776'001), 30};
     const StoredSession edge{start.addSecs(-7'776'000), 40};
     const StoredSession recent{start.addSecs(-60), 50};
@@ -92,8 +83,7 @@ TEST_F(SessionManagerTest, OldSessionsArePrunedCountedAndWrittenBackTogether)
     EXPECT_EQ(next->totalSessionsCount(), 7);
 }
 
-TEST_F(SessionManagerTest, EachDayOfUseIsRecordedOnce)
-{
+TEST_F(SessionManagerTest, EachDayOfUseIsRecordedOnce) {
     open()->waitForPersistence();
     open()->waitForPersistence();
     EXPECT_EQ(open()->distinctDaysUsed(), (QStringList{QStringLiteral("2024-03-10")}));
@@ -104,16 +94,14 @@ TEST_F(SessionManagerTest, EachDayOfUseIsRecordedOnce)
               (QStringList{QStringLiteral("2024-03-10"), QStringLiteral("2024-03-11")}));
 }
 
-TEST_F(SessionManagerTest, CountsDaysNotBeforeAGivenDay)
-{
+TEST_F(SessionManagerTest, CountsDaysNotBeforeAGivenDay) {
     const QStringList days{QStringLiteral("2024-03-01"), QStringLiteral("2024-03-31")};
     EXPECT_EQ(SessionManager::countDistinctDays(QStringLiteral("2024-03-01"), days), 2);
     EXPECT_EQ(SessionManager::countDistinctDays(QStringLiteral("2024-03-02"), days), 1);
     EXPECT_EQ(SessionManager::countDistinctDays(QStringLiteral("2024-04-01"), days), 0);
 }
 
-TEST_F(SessionManagerTest, ASessionIsStoredOnceItLastedASecond)
-{
+TEST_F(SessionManagerTest, ASessionIsStoredOnceItLastedASecond) {
     auto sessions = open();
     sessions->startNewSession();
     pass(900ms);
@@ -125,8 +113,7 @@ TEST_F(SessionManagerTest, ASessionIsStoredOnceItLastedASecond)
     EXPECT_EQ(store->string(QStringLiteral("firstSessionDate")), QStringLiteral("2024-03-10"));
 }
 
-TEST_F(SessionManagerTest, OnlyActiveTimeCounts)
-{
+TEST_F(SessionManagerTest, OnlyActiveTimeCounts) {
     auto sessions = open();
     sessions->startNewSession();
     pass(5s);
@@ -138,8 +125,7 @@ TEST_F(SessionManagerTest, OnlyActiveTimeCounts)
     EXPECT_EQ(storedSessions().last().durationInSeconds, 10);
 }
 
-TEST_F(SessionManagerTest, BecomingActiveTwiceLeavesOneTimerRunning)
-{
+TEST_F(SessionManagerTest, BecomingActiveTwiceLeavesOneTimerRunning) {
     auto sessions = open();
     sessions->startNewSession();
     sessions->handleWillEnterForegroundNotification();
@@ -150,8 +136,7 @@ TEST_F(SessionManagerTest, BecomingActiveTwiceLeavesOneTimerRunning)
     EXPECT_EQ(storedSessions().last().durationInSeconds, 5);
 }
 
-TEST_F(SessionManagerTest, AClockSetBackAddsNoTimeAndNoticesBeforeASessionDoNothing)
-{
+TEST_F(SessionManagerTest, AClockSetBackAddsNoTimeAndNoticesBeforeASessionDoNothing) {
     auto sessions = open();
     sessions->handleWillEnterForegroundNotification();
     EXPECT_EQ(scheduler.pendingCount(), 0u);
@@ -164,29 +149,25 @@ TEST_F(SessionManagerTest, AClockSetBackAddsNoTimeAndNoticesBeforeASessionDoNoth
     EXPECT_EQ(storedSessions().last().durationInSeconds, 4);
 }
 
-TEST_F(SessionManagerTest, NewSessionsEachGetTheirOwnEntry)
-{
+TEST_F(SessionManagerTest, NewSessionsEachGetTheirOwnEntry) {
     auto sessions = open();
     sessions->startNewSession();
     pass(3s);
     sessions->startNewSession();
     pass(2s);
     sessions->waitForPersistence();
-    EXPECT_EQ(storedSessions(),
-              (QList<StoredSession>{{start, 3}, {start.addSecs(3), 2}}));
+    EXPECT_EQ(storedSessions(), (QList<StoredSession>{{start, 3}, {start.addSecs(3), 2}}));
     EXPECT_EQ(sessions->averageSessionSeconds(), 3);
 }
 
-TEST_F(SessionManagerTest, UndecodableSessionDataCountsAsNone)
-{
+TEST_F(SessionManagerTest, UndecodableSessionDataCountsAsNone) {
     store->set(QStringLiteral("recentSessions"), QByteArrayLiteral("[{\"st\":\"x\"}]"));
     auto sessions = open();
     EXPECT_TRUE(sessions->recentSessions().isEmpty());
     EXPECT_EQ(sessions->totalSessionsCount(), 0);
 }
 
-TEST(NewInstallTest, IsSentOnlyOnTheFirstStartThatLastedASecond)
-{
+TEST(NewInstallTest, IsSentOnlyOnTheFirstStartThatLastedASecond) {
     QStringList types;
     for (int run = 0; run < 3; ++run) {
         ClientHarness harness;
@@ -207,8 +188,7 @@ TEST(NewInstallTest, IsSentOnlyOnTheFirstStartThatLastedASecond)
     EXPECT_EQ(types, (QStringList{QStringLiteral("Insights.Acquisition.newInstallDetected")}));
 }
 
-TEST(NewInstallTest, CarriesTheFirstSessionDate)
-{
+TEST(NewInstallTest, CarriesTheFirstSessionDate) {
     ClientHarness harness;
     harness.configuration->setSessionStatsEnabled(true);
     harness.clock.setNow(QDateTime(QDate(2024, 7, 4), QTime(10, 0), Qt::LocalTime));
@@ -216,8 +196,9 @@ TEST(NewInstallTest, CarriesTheFirstSessionDate)
     harness.advance(500ms);
     const QList<SignalPostBody> records = harness.quitAndReadCache();
     ASSERT_EQ(records.size(), 1);
-    EXPECT_EQ(records.first().payload.value(QStringLiteral("Insights.Acquisition.firstSessionDate")),
-              QStringLiteral("2024-07-04"));
+    EXPECT_EQ(
+        records.first().payload.value(QStringLiteral("Insights.Acquisition.firstSessionDate")),
+        QStringLiteral("2024-07-04"));
 }
 
 } // namespace

@@ -8,8 +8,7 @@
 
 namespace {
 
-SignalPostBody record()
-{
+SignalPostBody record() {
     SignalPostBody body;
     body.receivedAt = QDateTime(QDate(2024, 5, 1), QTime(12, 34, 56, 789), Qt::UTC);
     body.appID = QStringLiteral("APP");
@@ -22,13 +21,14 @@ SignalPostBody record()
     return body;
 }
 
-QJsonObject wireObject(const SignalPostBody& body)
-{
-    return QJsonDocument::fromJson(SignalPostBody::encodeWireBatch({body})).array().first().toObject();
+QJsonObject wireObject(const SignalPostBody& body) {
+    return QJsonDocument::fromJson(SignalPostBody::encodeWireBatch({body}))
+        .array()
+        .first()
+        .toObject();
 }
 
-TEST(SignalPostBodyTest, WireFormHasSevenKeysWithoutFloatValueAndTextForTestMode)
-{
+TEST(SignalPostBodyTest, WireFormHasSevenKeysWithoutFloatValueAndTextForTestMode) {
     const QByteArray batch = SignalPostBody::encodeWireBatch({record()});
     EXPECT_EQ(batch,
               QByteArrayLiteral("[{\"appID\":\"APP\",\"clientUser\":\"user-hash\",\"isTestMode\":"
@@ -38,8 +38,7 @@ TEST(SignalPostBodyTest, WireFormHasSevenKeysWithoutFloatValueAndTextForTestMode
     EXPECT_FALSE(batch.contains("null"));
 }
 
-TEST(SignalPostBodyTest, FloatValueZeroAndEmptyPayloadAreWritten)
-{
+TEST(SignalPostBodyTest, FloatValueZeroAndEmptyPayloadAreWritten) {
     SignalPostBody body = record();
     body.floatValue = 0.0;
     body.payload.clear();
@@ -52,17 +51,15 @@ TEST(SignalPostBodyTest, FloatValueZeroAndEmptyPayloadAreWritten)
     EXPECT_TRUE(object.value(QStringLiteral("isTestMode")).isString());
 }
 
-TEST(SignalPostBodyTest, WireDatesAreUtcWholeSecondsNeverRoundedUp)
-{
-    EXPECT_EQ(SignalPostBody::wireDate(
-                  QDateTime(QDate(2023, 12, 31), QTime(23, 59, 59, 999), Qt::UTC)),
-              QStringLiteral("2023-12-31T23:59:59+0000"));
+TEST(SignalPostBodyTest, WireDatesAreUtcWholeSecondsNeverRoundedUp) {
+    EXPECT_EQ(
+        SignalPostBody::wireDate(QDateTime(QDate(2023, 12, 31), QTime(23, 59, 59, 999), Qt::UTC)),
+        QStringLiteral("2023-12-31T23:59:59+0000"));
     const QDateTime eastern(QDate(2024, 5, 1), QTime(9, 0, 0), QTimeZone(-4 * 3600));
     EXPECT_EQ(SignalPostBody::wireDate(eastern), QStringLiteral("2024-05-01T13:00:00+0000"));
 }
 
-TEST(SignalPostBodyTest, EqualityTellsAbsentFromZeroAndIgnoresPayloadOrder)
-{
+TEST(SignalPostBodyTest, EqualityTellsAbsentFromZeroAndIgnoresPayloadOrder) {
     SignalPostBody absent = record();
     SignalPostBody zero = record();
     zero.floatValue = 0.0;
@@ -75,8 +72,7 @@ TEST(SignalPostBodyTest, EqualityTellsAbsentFromZeroAndIgnoresPayloadOrder)
     EXPECT_EQ(absent, reordered);
 }
 
-TEST(SignalPostBodyTest, CacheFormCountsSecondsFrom2001AndReadsBack)
-{
+TEST(SignalPostBodyTest, CacheFormCountsSecondsFrom2001AndReadsBack) {
     SignalPostBody body = record();
     body.floatValue = 2.5;
     const QJsonObject cached = body.toCacheJson();
@@ -89,11 +85,10 @@ TEST(SignalPostBodyTest, CacheFormCountsSecondsFrom2001AndReadsBack)
     EXPECT_EQ(SignalPostBody::fromCacheJson(withNull), withoutValue);
 }
 
-TEST(SignalPostBodyTest, CacheRecordsWithMissingOrMistypedKeysAreRefused)
-{
+TEST(SignalPostBodyTest, CacheRecordsWithMissingOrMistypedKeysAreRefused) {
     const QJsonObject good = record().toCacheJson();
-    for (const char* key : {"receivedAt", "appID", "clientUser", "sessionID", "type", "payload",
-                            "isTestMode"}) {
+    for (const char* key :
+         {"receivedAt", "appID", "clientUser", "sessionID", "type", "payload", "isTestMode"}) {
         QJsonObject missing = good;
         missing.remove(QString::fromLatin1(key));
         EXPECT_FALSE(SignalPostBody::fromCacheJson(missing)) << key;

@@ -8,8 +8,7 @@
 
 namespace {
 
-TEST(DeviceInfoTest, ReadsTheDistributionAndTheFirmwareModel)
-{
+TEST(DeviceInfoTest, ReadsTheDistributionAndTheFirmwareModel) {
     QTemporaryDir root;
     QDir().mkpath(root.path() + QStringLiteral("/etc"));
     QDir().mkpath(root.path() + QStringLiteral("/sys/class/dmi/id"));
@@ -29,8 +28,7 @@ TEST(DeviceInfoTest, ReadsTheDistributionAndTheFirmwareModel)
     EXPECT_FALSE(info.machine.isEmpty());
 }
 
-TEST(DeviceInfoTest, MissingFilesFallBackToLinuxAndTheMachineName)
-{
+TEST(DeviceInfoTest, MissingFilesFallBackToLinuxAndTheMachineName) {
     QTemporaryDir root;
     const DeviceInfo info = DeviceInfo::read(root.path());
     EXPECT_EQ(info.osName, QStringLiteral("Linux"));

@@ -1,5 +1,5 @@
-#include "platform/ConcurrentQueue.h"
 #include "platform/DispatchQueue.h"
+#include "platform/ConcurrentQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,7 @@
 
 namespace {
 
-TEST(DispatchQueueTest, RunsWorkInOrderOnItsOwnThread)
-{
+TEST(DispatchQueueTest, RunsWorkInOrderOnItsOwnThread) {
     DispatchQueue queue(QStringLiteral("test.serial"));
     std::vector<int> order;
     QThread* worker = nullptr;
@@ -27,8 +26,7 @@ TEST(DispatchQueueTest, RunsWorkInOrderOnItsOwnThread)
     EXPECT_EQ(worker->objectName(), QStringLiteral("test.serial"));
 }
 
-TEST(DispatchQueueTest, SyncFromTheQueueItselfRunsInPlace)
-{
+TEST(DispatchQueueTest, SyncFromTheQueueItselfRunsInPlace) {
     DispatchQueue queue(QStringLiteral("test.serial"));
     bool inner = false;
     queue.sync([&] {
@@ -39,8 +37,7 @@ TEST(DispatchQueueTest, SyncFromTheQueueItselfRunsInPlace)
     EXPECT_FALSE(queue.isCurrent());
 }
 
-TEST(DispatchQueueTest, DestructionFinishesTheSubmittedWork)
-{
+TEST(DispatchQueueTest, DestructionFinishesTheSubmittedWork) {
     std::atomic<int> done = 0;
     {
         DispatchQueue queue(QStringLiteral("test.serial"));
@@ -50,8 +47,7 @@ TEST(DispatchQueueTest, DestructionFinishesTheSubmittedWork)
     EXPECT_EQ(done.load(), 50);
 }
 
-TEST(ConcurrentQueueTest, BarrierBlocksRunAloneAndPlainBlocksTogether)
-{
+TEST(ConcurrentQueueTest, BarrierBlocksRunAloneAndPlainBlocksTogether) {
     ConcurrentQueue queue(QStringLiteral("test.concurrent"));
     std::atomic<int> readers = 0;
     std::atomic<bool> overlap = false;
