@@ -33,8 +33,7 @@ const QString dictionaryTag = QStringLiteral("dict");
 
 // Converts a value to its stored form: integers widen to qint64, floats to double, string
 // lists to lists. Returns nothing for a value that cannot be stored.
-std::optional<QVariant> storable(const QVariant& value)
-{
+std::optional<QVariant> storable(const QVariant& value) {
     switch (value.metaType().id()) {
     case QMetaType::Bool:
     case QMetaType::LongLong:
@@ -82,8 +81,7 @@ std::optional<QVariant> storable(const QVariant& value)
     }
 }
 
-QJsonValue encodeDouble(double value)
-{
+QJsonValue encodeDouble(double value) {
     if (std::isnan(value))
         return QStringLiteral("nan");
     if (std::isinf(value))
@@ -91,8 +89,7 @@ QJsonValue encodeDouble(double value)
     return value;
 }
 
-std::optional<double> decodeDouble(const QJsonValue& value)
-{
+std::optional<double> decodeDouble(const QJsonValue& value) {
     if (value.isDouble())
         return value.toDouble();
     const QString text = value.toString();
@@ -105,8 +102,7 @@ std::optional<double> decodeDouble(const QJsonValue& value)
     return std::nullopt;
 }
 
-QJsonObject encode(const QVariant& value)
-{
+QJsonObject encode(const QVariant& value) {
     switch (value.metaType().id()) {
     case QMetaType::Bool:
         return {{boolTag, value.toBool()}};
@@ -135,8 +131,7 @@ QJsonObject encode(const QVariant& value)
     }
 }
 
-std::optional<QVariant> decode(const QJsonValue& stored)
-{
+std::optional<QVariant> decode(const QJsonValue& stored) {
     const QJsonObject object = stored.toObject();
     if (object.size() != 1)
         return std::nullopt;
@@ -184,29 +179,25 @@ std::optional<QVariant> decode(const QJsonValue& stored)
     return std::nullopt;
 }
 
-bool isValidDomainName(const QString& name)
-{
-    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String(".")
-           && name != QLatin1String("..");
+bool isValidDomainName(const QString& name) {
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String(".") &&
+           name != QLatin1String("..");
 }
 
 } // namespace
 
 UserDefaults::UserDefaults(const QString& domain, const QString& directory)
     : m_domain(domain)
-    , m_directory(directory)
-{
+    , m_directory(directory) {
     load();
 }
 
-UserDefaults& UserDefaults::standard()
-{
+UserDefaults& UserDefaults::standard() {
     static UserDefaults defaults(QStringLiteral("settings"), defaultDirectory());
     return defaults;
 }
 
-UserDefaults* UserDefaults::suite(const QString& name)
-{
+UserDefaults* UserDefaults::suite(const QString& name) {
     if (!isValidDomainName(name))
         return nullptr;
     static QMutex registryMutex;
@@ -218,19 +209,16 @@ UserDefaults* UserDefaults::suite(const QString& name)
     return slot.get();
 }
 
-QString UserDefaults::defaultDirectory()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/Quillory");
+QString UserDefaults::defaultDirectory() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Quillory");
 }
 
-QString UserDefaults::filePath() const
-{
+QString UserDefaults::filePath() const {
     return m_directory + QLatin1Char('/') + m_domain + QStringLiteral(".json");
 }
 
-QVariant UserDefaults::object(const QString& key) const
-{
+QVariant UserDefaults::object(const QString& key) const {
     const QMutexLocker lock(&m_mutex);
     auto stored = m_values.constFind(key);
     if (stored != m_values.constEnd())
@@ -238,8 +226,7 @@ QVariant UserDefaults::object(const QString& key) const
     return m_registered.value(key);
 }
 
-bool UserDefaults::boolValue(const QString& key) const
-{
+bool UserDefaults::boolValue(const QString& key) const {
     const QVariant value = object(key);
     switch (value.metaType().id()) {
     case QMetaType::Bool:
@@ -250,16 +237,15 @@ bool UserDefaults::boolValue(const QString& key) const
         return value.toDouble() != 0.0;
     case QMetaType::QString: {
         const QString text = value.toString().toLower();
-        return text == QLatin1String("true") || text == QLatin1String("yes")
-               || text.toLongLong() != 0;
+        return text == QLatin1String("true") || text == QLatin1String("yes") ||
+               text.toLongLong() != 0;
     }
     default:
         return false;
     }
 }
 
-qint64 UserDefaults::integer(const QString& key) const
-{
+qint64 UserDefaults::integer(const QString& key) const {
     const QVariant value = object(key);
     switch (value.metaType().id()) {
     case QMetaType::Bool:
@@ -279,8 +265,7 @@ qint64 UserDefaults::integer(const QString& key) const
     }
 }
 
-double UserDefaults::doubleValue(const QString& key) const
-{
+double UserDefaults::doubleValue(const QString& key) const {
     const QVariant value = object(key);
     switch (value.metaType().id()) {
     case QMetaType::Bool:
@@ -293,45 +278,40 @@ double UserDefaults::doubleValue(const QString& key) const
     }
 }
 
-QString UserDefaults::string(const QString& key) const
-{
+QString UserDefaults::string(const QString& key) const {
     const QVariant value = object(key);
     return value.metaType().id() == QMetaType::QString ? value.toString() : QString();
 }
 
-QByteArray UserDefaults::data(const QString& key) const
-{
+QByteArray UserDefaults::data(const QString& key) const {
     const QVariant value = object(key);
     return value.metaType().id() == QMetaType::QByteArray ? value.toByteArray() : QByteArray();
 }
 
-QVariantList UserDefaults::array(const QString& key) const
-{
+QVariantList UserDefaults::array(const QString& key) const {
     const QVariant value = object(key);
     return value.metaType().id() == QMetaType::QVariantList ? value.toList() : QVariantList();
 }
 
-QVariantMap UserDefaults::dictionary(const QString& key) const
-{
+QVariantMap UserDefaults::dictionary(const QString& key) const {
     const QVariant value = object(key);
     return value.metaType().id() == QMetaType::QVariantMap ? value.toMap() : QVariantMap();
 }
 
-bool UserDefaults::isStorable(const QVariant& value)
-{
+bool UserDefaults::isStorable(const QVariant& value) {
     return storable(value).has_value();
 }
 
-void UserDefaults::set(const QString& key, const QVariant& value)
-{
+void UserDefaults::set(const QString& key, const QVariant& value) {
     if (!value.isValid()) {
         remove(key);
         return;
     }
     const auto converted = storable(value);
     if (!converted) {
-        defaultsLog.error(QStringLiteral("Quillory: refused to store a value of type %1 under \"%2\"")
-                      .arg(QString::fromLatin1(value.metaType().name()), key));
+        defaultsLog.error(
+            QStringLiteral("Quillory: refused to store a value of type %1 under \"%2\"")
+                .arg(QString::fromLatin1(value.metaType().name()), key));
         return;
     }
     const QMutexLocker lock(&m_mutex);
@@ -339,15 +319,13 @@ void UserDefaults::set(const QString& key, const QVariant& value)
     write();
 }
 
-void UserDefaults::remove(const QString& key)
-{
+void UserDefaults::remove(const QString& key) {
     const QMutexLocker lock(&m_mutex);
     if (m_values.remove(key) > 0)
         write();
 }
 
-void UserDefaults::registerDefaults(const QVariantMap& defaults)
-{
+void UserDefaults::registerDefaults(const QVariantMap& defaults) {
     const QMutexLocker lock(&m_mutex);
     for (auto it = defaults.begin(); it != defaults.end(); ++it) {
         if (const auto converted = storable(it.value()))
@@ -355,15 +333,13 @@ void UserDefaults::registerDefaults(const QVariantMap& defaults)
     }
 }
 
-void UserDefaults::removePersistentDomain()
-{
+void UserDefaults::removePersistentDomain() {
     const QMutexLocker lock(&m_mutex);
     m_values.clear();
     QFile::remove(filePath());
 }
 
-void UserDefaults::load()
-{
+void UserDefaults::load() {
     QFile file(filePath());
     if (!file.exists())
         return;
@@ -389,16 +365,16 @@ void UserDefaults::load()
     const QString aside = CorruptFile::moveAside(filePath(), QDateTime::currentDateTimeUtc());
     m_keepsUnreadableFile = aside.isEmpty();
     if (m_keepsUnreadableFile)
-        defaultsLog.error(QStringLiteral("Quillory: settings file %1 is unreadable and could not be "
-                                 "moved aside; it is left in place and not changed")
-                      .arg(filePath()));
+        defaultsLog.error(
+            QStringLiteral("Quillory: settings file %1 is unreadable and could not be "
+                           "moved aside; it is left in place and not changed")
+                .arg(filePath()));
     else
         defaultsLog.error(QStringLiteral("Quillory: settings file %1 is unreadable; moved to %2")
-                      .arg(filePath(), aside));
+                              .arg(filePath(), aside));
 }
 
-bool UserDefaults::write() const
-{
+bool UserDefaults::write() const {
     if (m_keepsUnreadableFile)
         return false;
     QJsonObject members;
@@ -410,11 +386,10 @@ bool UserDefaults::write() const
         return false;
     }
     QSaveFile file(filePath());
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(QJsonDocument(members).toJson(QJsonDocument::Indented)) < 0
-        || !file.commit()) {
-        defaultsLog.error(QStringLiteral("Quillory: could not write %1: %2")
-                      .arg(filePath(), file.errorString()));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(QJsonDocument(members).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
+        defaultsLog.error(
+            QStringLiteral("Quillory: could not write %1: %2").arg(filePath(), file.errorString()));
         return false;
     }
     return true;

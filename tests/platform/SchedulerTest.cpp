@@ -1,5 +1,5 @@
-#include "platform/MainQueue.h"
 #include "platform/Scheduler.h"
+#include "platform/MainQueue.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -13,8 +13,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-TEST(ManualSchedulerTest, RunsActionsWhenDueInOrderOfDueTime)
-{
+TEST(ManualSchedulerTest, RunsActionsWhenDueInOrderOfDueTime) {
     ManualScheduler scheduler;
     std::vector<int> ran;
     auto late = scheduler.schedule(300ms, [&] { ran.push_back(3); });
@@ -30,13 +29,14 @@ TEST(ManualSchedulerTest, RunsActionsWhenDueInOrderOfDueTime)
     EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
 }
 
-TEST(ManualSchedulerTest, CancelledOrDroppedTasksNeverRun)
-{
+TEST(ManualSchedulerTest, CancelledOrDroppedTasksNeverRun) {
     ManualScheduler scheduler;
     int runs = 0;
     auto cancelled = scheduler.schedule(10ms, [&] { ++runs; });
     cancelled.cancel();
-    { auto dropped = scheduler.schedule(10ms, [&] { ++runs; }); }
+    {
+        auto dropped = scheduler.schedule(10ms, [&] { ++runs; });
+    }
     auto replaced = scheduler.schedule(10ms, [&] { ++runs; });
     replaced = scheduler.schedule(20ms, [&] { runs += 10; });
     scheduler.advance(1s);
@@ -44,8 +44,7 @@ TEST(ManualSchedulerTest, CancelledOrDroppedTasksNeverRun)
     EXPECT_EQ(scheduler.pendingCount(), 0u);
 }
 
-TEST(ManualSchedulerTest, RepeatingTasksRunOncePerIntervalUntilCancelled)
-{
+TEST(ManualSchedulerTest, RepeatingTasksRunOncePerIntervalUntilCancelled) {
     ManualScheduler scheduler;
     int runs = 0;
     auto task = scheduler.scheduleRepeating(60s, [&] { ++runs; });
@@ -58,8 +57,7 @@ TEST(ManualSchedulerTest, RepeatingTasksRunOncePerIntervalUntilCancelled)
     EXPECT_EQ(runs, 3);
 }
 
-TEST(ManualSchedulerTest, AnActionMayCancelItsOwnTaskOrScheduleAnother)
-{
+TEST(ManualSchedulerTest, AnActionMayCancelItsOwnTaskOrScheduleAnother) {
     ManualScheduler scheduler;
     Scheduler::Task task;
     std::vector<std::chrono::milliseconds> times;
@@ -71,8 +69,7 @@ TEST(ManualSchedulerTest, AnActionMayCancelItsOwnTaskOrScheduleAnother)
     EXPECT_EQ(times, (std::vector<std::chrono::milliseconds>{10ms, 15ms}));
 }
 
-TEST(SystemSchedulerTest, RunsOnTheEventLoopAndHonoursCancel)
-{
+TEST(SystemSchedulerTest, RunsOnTheEventLoopAndHonoursCancel) {
     bool ran = false;
     bool cancelledRan = false;
     auto task = Scheduler::system().schedule(5ms, [&] { ran = true; });
@@ -86,8 +83,7 @@ TEST(SystemSchedulerTest, RunsOnTheEventLoopAndHonoursCancel)
     EXPECT_FALSE(cancelledRan);
 }
 
-TEST(MainQueueTest, ManualQueueRunsWorkFromOtherThreadsInOrder)
-{
+TEST(MainQueueTest, ManualQueueRunsWorkFromOtherThreadsInOrder) {
     ManualMainQueue queue;
     std::vector<int> ran;
     std::thread([&] {
@@ -102,11 +98,11 @@ TEST(MainQueueTest, ManualQueueRunsWorkFromOtherThreadsInOrder)
     EXPECT_TRUE(queue.isEmpty());
 }
 
-TEST(MainQueueTest, SystemQueueRunsOnTheMainThread)
-{
+TEST(MainQueueTest, SystemQueueRunsOnTheMainThread) {
     std::thread::id ranOn;
-    std::thread([&] { MainQueue::system().async([&] { ranOn = std::this_thread::get_id(); }); })
-        .join();
+    std::thread([&] {
+        MainQueue::system().async([&] { ranOn = std::this_thread::get_id(); });
+    }).join();
     QCoreApplication::processEvents();
     EXPECT_EQ(ranOn, std::this_thread::get_id());
 }

@@ -16,20 +16,17 @@
 
 namespace {
 
-class UserDefaultsTest : public testing::Test
-{
+class UserDefaultsTest : public testing::Test {
 protected:
     QString directory() const { return m_folder.path() + QStringLiteral("/config"); }
-    std::unique_ptr<UserDefaults> open() const
-    {
+    std::unique_ptr<UserDefaults> open() const {
         return std::make_unique<UserDefaults>(QStringLiteral("domain"), directory());
     }
 
     QTemporaryDir m_folder;
 };
 
-TEST_F(UserDefaultsTest, EveryTypeRoundTripsExactlyThroughTheFile)
-{
+TEST_F(UserDefaultsTest, EveryTypeRoundTripsExactlyThroughTheFile) {
     const QVariantMap nested{{QStringLiteral("n"), QVariant(qint64(-3))},
                              {QStringLiteral("l"), QVariantList{true, 2.0, QStringLiteral("x")}}};
     const std::vector<std::pair<QString, QVariant>> values{
@@ -59,8 +56,7 @@ TEST_F(UserDefaultsTest, EveryTypeRoundTripsExactlyThroughTheFile)
     EXPECT_TRUE(std::isnan(open()->doubleValue(QStringLiteral("nan"))));
 }
 
-TEST_F(UserDefaultsTest, SmallIntegerTypesAreStoredAsIntegersAndOthersAreRefused)
-{
+TEST_F(UserDefaultsTest, SmallIntegerTypesAreStoredAsIntegersAndOthersAreRefused) {
     auto defaults = open();
     defaults->set(QStringLiteral("int"), 14);
     EXPECT_EQ(open()->object(QStringLiteral("int")).metaType().id(), QMetaType::LongLong);
@@ -71,8 +67,7 @@ TEST_F(UserDefaultsTest, SmallIntegerTypesAreStoredAsIntegersAndOthersAreRefused
     EXPECT_EQ(log.matching(QStringLiteral("refused")).size(), 1);
 }
 
-TEST_F(UserDefaultsTest, RegisteredDefaultsAnswerReadsButAreNeverWritten)
-{
+TEST_F(UserDefaultsTest, RegisteredDefaultsAnswerReadsButAreNeverWritten) {
     auto defaults = open();
     defaults->registerDefaults({{QStringLiteral("size"), 14}, {QStringLiteral("on"), true}});
     EXPECT_EQ(defaults->integer(QStringLiteral("size")), 14);
@@ -85,8 +80,7 @@ TEST_F(UserDefaultsTest, RegisteredDefaultsAnswerReadsButAreNeverWritten)
     EXPECT_EQ(defaults->integer(QStringLiteral("size")), 14);
 }
 
-TEST_F(UserDefaultsTest, TypedReadsConvertLikeTheirNamesSay)
-{
+TEST_F(UserDefaultsTest, TypedReadsConvertLikeTheirNamesSay) {
     auto defaults = open();
     defaults->set(QStringLiteral("flag"), QStringLiteral("YES"));
     defaults->set(QStringLiteral("number"), 2.9);
@@ -100,11 +94,10 @@ TEST_F(UserDefaultsTest, TypedReadsConvertLikeTheirNamesSay)
     EXPECT_TRUE(defaults->array(QStringLiteral("text")).isEmpty());
 }
 
-TEST_F(UserDefaultsTest, AnUnreadableFileIsMovedAsideAndTheDomainStartsEmpty)
-{
-    for (const QByteArray& bytes : {QByteArray("{\"a\": {\"int\": \"1\""), QByteArray("[]"),
-                                    QByteArray("{\"a\": {\"float\": 1}}"),
-                                    QByteArray("{\"a\": {\"int\": \"x\"}}")}) {
+TEST_F(UserDefaultsTest, AnUnreadableFileIsMovedAsideAndTheDomainStartsEmpty) {
+    for (const QByteArray& bytes :
+         {QByteArray("{\"a\": {\"int\": \"1\""), QByteArray("[]"),
+          QByteArray("{\"a\": {\"float\": 1}}"), QByteArray("{\"a\": {\"int\": \"x\"}}")}) {
         QDir(directory()).removeRecursively();
         const QString path = directory() + QStringLiteral("/domain.json");
         TestFiles::write(path, bytes);
@@ -112,15 +105,15 @@ TEST_F(UserDefaultsTest, AnUnreadableFileIsMovedAsideAndTheDomainStartsEmpty)
         auto defaults = open();
         EXPECT_FALSE(defaults->object(QStringLiteral("a")).isValid());
         EXPECT_FALSE(QFileInfo::exists(path));
-        const QStringList aside = QDir(directory()).entryList({QStringLiteral("domain.json.corrupt-*")});
+        const QStringList aside =
+            QDir(directory()).entryList({QStringLiteral("domain.json.corrupt-*")});
         ASSERT_EQ(aside.size(), 1) << bytes.toStdString();
         EXPECT_EQ(TestFiles::read(directory() + QLatin1Char('/') + aside.first()), bytes);
         EXPECT_EQ(log.matching(QStringLiteral("unreadable")).size(), 1);
     }
 }
 
-TEST_F(UserDefaultsTest, RemovingThePersistentDomainForgetsValuesButKeepsRegisteredOnes)
-{
+TEST_F(UserDefaultsTest, RemovingThePersistentDomainForgetsValuesButKeepsRegisteredOnes) {
     auto defaults = open();
     defaults->registerDefaults({{QStringLiteral("a"), 1}});
     defaults->set(QStringLiteral("a"), 2);
@@ -129,18 +122,18 @@ TEST_F(UserDefaultsTest, RemovingThePersistentDomainForgetsValuesButKeepsRegiste
     EXPECT_FALSE(QFileInfo::exists(defaults->filePath()));
 }
 
-TEST_F(UserDefaultsTest, SuitesAreSharedByNameAndRejectNamesThatAreNotFileNames)
-{
-    EXPECT_EQ(UserDefaults::suite(QStringLiteral("one")), UserDefaults::suite(QStringLiteral("one")));
-    EXPECT_NE(UserDefaults::suite(QStringLiteral("one")), UserDefaults::suite(QStringLiteral("two")));
+TEST_F(UserDefaultsTest, SuitesAreSharedByNameAndRejectNamesThatAreNotFileNames) {
+    EXPECT_EQ(UserDefaults::suite(QStringLiteral("one")),
+              UserDefaults::suite(QStringLiteral("one")));
+    EXPECT_NE(UserDefaults::suite(QStringLiteral("one")),
+              UserDefaults::suite(QStringLiteral("two")));
     EXPECT_EQ(UserDefaults::suite(QString()), nullptr);
     EXPECT_EQ(UserDefaults::suite(QStringLiteral("../escape")), nullptr);
-    EXPECT_TRUE(UserDefaults::suite(QStringLiteral("one"))->filePath().startsWith(
-        TestFiles::home()));
+    EXPECT_TRUE(
+        UserDefaults::suite(QStringLiteral("one"))->filePath().startsWith(TestFiles::home()));
 }
 
-TEST_F(UserDefaultsTest, ConcurrentWritersLoseNothing)
-{
+TEST_F(UserDefaultsTest, ConcurrentWritersLoseNothing) {
     auto defaults = open();
     std::vector<std::thread> writers;
     for (int thread = 0; thread < 4; ++thread) {

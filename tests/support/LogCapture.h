@@ -5,8 +5,7 @@
 #include <QtMessageHandler>
 
 // Collects every message logged while it exists.
-class LogCapture
-{
+class LogCapture {
 public:
     LogCapture();
     ~LogCapture();
