@@ -1,7 +1,7 @@
 #include "NoteFileWriter.h"
 
 #include <array>
-#include <cstdio>
+#include <cstring>
 
 namespace NoteFileWriter {
 
@@ -10,6 +10,8 @@ namespace {
 constexpr qint64 msecsPerSecond = 1000;
 constexpr qint64 secondsPerDay = 86400;
 constexpr qsizetype perNoteOverhead = 320;
+// The longest escape of one byte: \u00XX.
+constexpr qsizetype longestEscape = 6;
 
 // Bytes that must be escaped inside a JSON string: controls, quote and backslash.
 constexpr std::array<bool, 256> escapeTable = [] {
@@ -21,71 +23,7 @@ constexpr std::array<bool, 256> escapeTable = [] {
     return table;
 }();
 
-void appendEscaped(QByteArray& out, char byte) {
-    switch (byte) {
-    case '"':
-        out.append("\\\"");
-        return;
-    case '\\':
-        out.append("\\\\");
-        return;
-    case '\n':
-        out.append("\\n");
-        return;
-    case '\r':
-        out.append("\\r");
-        return;
-    case '\t':
-        out.append("\\t");
-        return;
-    case '\b':
-        out.append("\\b");
-        return;
-    case '\f':
-        out.append("\\f");
-        return;
-    default: {
-        std::array<char, 7> escaped{};
-        std::snprintf(escaped.data(), escaped.size(), "\\u%04x", static_cast<unsigned char>(byte));
-        out.append(escaped.data(), 6);
-    }
-    }
-}
-
-void appendString(QByteArray& out, const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    const char* const begin = utf8.constData();
-    const qsizetype size = utf8.size();
-    out.append('"');
-    qsizetype runStart = 0;
-    for (qsizetype position = 0; position < size; ++position) {
-        const auto byte = static_cast<unsigned char>(begin[position]);
-        if (!escapeTable[byte])
-            continue;
-        out.append(begin + runStart, position - runStart);
-        appendEscaped(out, begin[position]);
-        runStart = position + 1;
-    }
-    out.append(begin + runStart, size - runStart);
-    out.append('"');
-}
-
-void appendUuid(QByteArray& out, const QUuid& id) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    const QByteArray bytes = id.toRfc4122();
-    std::array<char, 38> text{};
-    qsizetype length = 0;
-    text[length++] = '"';
-    for (int index = 0; index < 16; ++index) {
-        if (index == 4 || index == 6 || index == 8 || index == 10)
-            text[length++] = '-';
-        const auto byte = static_cast<unsigned char>(bytes[index]);
-        text[length++] = digits[byte >> 4];
-        text[length++] = digits[byte & 0xF];
-    }
-    text[length++] = '"';
-    out.append(text.data(), length);
-}
+constexpr char hexDigits[] = "0123456789ABCDEF";
 
 // Days since 1970-01-01 to a proleptic Gregorian date (Howard Hinnant's algorithm).
 void civilFromDays(qint64 days, qint64& year, int& month, int& day) {
@@ -105,43 +43,174 @@ qint64 floorDivide(qint64 value, qint64 divisor) {
     return value / divisor - ((value % divisor != 0 && value < 0) ? 1 : 0);
 }
 
-void appendMember(QByteArray& out, const char* indent, const char* key) {
-    out.append(indent);
-    out.append('"');
-    out.append(key);
-    out.append("\" : ");
+// Whether any of the eight bytes in `word` is a control character, a quote or a backslash.
+bool needsEscape(quint64 word) {
+    constexpr quint64 ones = 0x0101010101010101;
+    constexpr quint64 highBits = 0x8080808080808080;
+    const auto hasByteBelow = [](quint64 bytes, quint64 limit) {
+        return (bytes - ones * limit) & ~bytes & highBits;
+    };
+    const auto hasZeroByte = [](quint64 bytes) { return (bytes - ones) & ~bytes & highBits; };
+    return (hasByteBelow(word, 0x20) | hasZeroByte(word ^ (ones * '"')) |
+            hasZeroByte(word ^ (ones * '\\'))) != 0;
 }
 
-void appendDate(QByteArray& out, const QDateTime& time) {
-    out.append('"');
-    out.append(encodeDate(time));
-    out.append('"');
+char* putEscaped(char* out, char byte) {
+    const auto code = static_cast<unsigned char>(byte);
+    if (!escapeTable[code]) {
+        *out++ = byte;
+        return out;
+    }
+    *out++ = '\\';
+    switch (byte) {
+    case '"':
+    case '\\':
+        *out++ = byte;
+        break;
+    case '\n':
+        *out++ = 'n';
+        break;
+    case '\r':
+        *out++ = 'r';
+        break;
+    case '\t':
+        *out++ = 't';
+        break;
+    case '\b':
+        *out++ = 'b';
+        break;
+    case '\f':
+        *out++ = 'f';
+        break;
+    default:
+        *out++ = 'u';
+        *out++ = '0';
+        *out++ = '0';
+        *out++ = hexDigits[code >> 4];
+        *out++ = hexDigits[code & 0xF];
+    }
+    return out;
 }
 
-void appendNote(QByteArray& out, const Note& note) {
-    constexpr const char* indent = "      ";
-    out.append("    {\n");
-    appendMember(out, indent, "createdAt");
-    appendDate(out, note.createdAt);
-    out.append(",\n");
-    appendMember(out, indent, "editedAt");
-    appendDate(out, note.editedAt);
-    out.append(",\n");
-    appendMember(out, indent, "hue");
-    appendString(out, Hues::rawValue(note.hue));
-    out.append(",\n");
-    appendMember(out, indent, "id");
-    appendUuid(out, note.id);
-    out.append(",\n");
-    appendMember(out, indent, "name");
-    appendString(out, note.name);
-    out.append(",\n");
-    appendMember(out, indent, "order");
-    out.append(QByteArray::number(note.order));
-    out.append(",\n");
-    appendMember(out, indent, "text");
-    appendString(out, note.text);
-    out.append("\n    }");
+// Appends to a byte array through a raw cursor: the document is built from many small
+// pieces, and QByteArray's checks on every append cost more than the copying.
+class Output {
+public:
+    explicit Output(qsizetype estimate) { m_bytes.resize(estimate); }
+
+    QByteArray take() {
+        m_bytes.resize(m_length);
+        return std::move(m_bytes);
+    }
+
+    char* reserve(qsizetype extra) {
+        if (m_length + extra > m_bytes.size())
+            m_bytes.resize(std::max(m_bytes.size() * 2, m_length + extra));
+        return m_bytes.data() + m_length;
+    }
+    void commit(char* end) { m_length = end - m_bytes.constData(); }
+
+    void append(const char* text, qsizetype length) {
+        char* cursor = reserve(length);
+        std::memcpy(cursor, text, std::size_t(length));
+        m_length += length;
+    }
+    template <std::size_t N> void append(const char (&literal)[N]) { append(literal, N - 1); }
+    void append(const QByteArray& bytes) { append(bytes.constData(), bytes.size()); }
+
+    void appendString(const QString& text) {
+        const QByteArray utf8 = text.toUtf8();
+        const char* in = utf8.constData();
+        const char* const end = in + utf8.size();
+        char* out = reserve(utf8.size() * longestEscape + 2);
+        *out++ = '"';
+        // Eight bytes at a time while none needs escaping; most text is long plain runs.
+        while (end - in >= qsizetype(sizeof(quint64))) {
+            quint64 word = 0;
+            std::memcpy(&word, in, sizeof word);
+            if (needsEscape(word)) {
+                for (std::size_t index = 0; index < sizeof word; ++index)
+                    out = putEscaped(out, *in++);
+            } else {
+                std::memcpy(out, in, sizeof word);
+                out += sizeof word;
+                in += sizeof word;
+            }
+        }
+        while (in != end)
+            out = putEscaped(out, *in++);
+        *out++ = '"';
+        commit(out);
+    }
+
+    void appendUuid(const QUuid& id) {
+        const std::array<uchar, 16> bytes{
+            uchar(id.data1 >> 24), uchar(id.data1 >> 16), uchar(id.data1 >> 8), uchar(id.data1),
+            uchar(id.data2 >> 8),  uchar(id.data2),       uchar(id.data3 >> 8), uchar(id.data3),
+            id.data4[0],           id.data4[1],           id.data4[2],          id.data4[3],
+            id.data4[4],           id.data4[5],           id.data4[6],          id.data4[7]};
+        char* out = reserve(38);
+        *out++ = '"';
+        for (std::size_t index = 0; index < bytes.size(); ++index) {
+            if (index == 4 || index == 6 || index == 8 || index == 10)
+                *out++ = '-';
+            *out++ = hexDigits[bytes[index] >> 4];
+            *out++ = hexDigits[bytes[index] & 0xF];
+        }
+        *out++ = '"';
+        commit(out);
+    }
+
+    void appendDate(const QDateTime& time) {
+        append("\"");
+        append(encodeDate(time));
+        append("\"");
+    }
+
+    void appendMember(const char* indent, const char* key) {
+        append(indent, qsizetype(std::strlen(indent)));
+        append("\"");
+        append(key, qsizetype(std::strlen(key)));
+        append("\" : ");
+    }
+
+    void appendNote(const Note& note) {
+        constexpr const char* indent = "      ";
+        append("    {\n");
+        appendMember(indent, "createdAt");
+        appendDate(note.createdAt);
+        append(",\n");
+        appendMember(indent, "editedAt");
+        appendDate(note.editedAt);
+        append(",\n");
+        appendMember(indent, "hue");
+        appendString(Hues::rawValue(note.hue));
+        append(",\n");
+        appendMember(indent, "id");
+        appendUuid(note.id);
+        append(",\n");
+        appendMember(indent, "name");
+        appendString(note.name);
+        append(",\n");
+        appendMember(indent, "order");
+        append(QByteArray::number(note.order));
+        append(",\n");
+        appendMember(indent, "text");
+        appendString(note.text);
+        append("\n    }");
+    }
+
+private:
+    QByteArray m_bytes;
+    qsizetype m_length = 0;
+};
+
+// Writes `value` as exactly `width` decimal digits ending just before `end`.
+void putDigits(char* end, qint64 value, int width) {
+    for (int digit = 0; digit < width; ++digit) {
+        *--end = char('0' + value % 10);
+        value /= 10;
+    }
 }
 
 } // namespace
@@ -154,29 +223,33 @@ QByteArray encodeDate(const QDateTime& time) {
     int month = 0;
     int day = 0;
     civilFromDays(days, year, month, day);
-    std::array<char, 48> text{};
-    const int length = std::snprintf(
-        text.data(), text.size(), "%04lld-%02d-%02dT%02d:%02d:%02dZ", static_cast<long long>(year),
-        month, day, static_cast<int>(secondOfDay / 3600), static_cast<int>(secondOfDay / 60 % 60),
-        static_cast<int>(secondOfDay % 60));
-    return QByteArray(text.data(), length);
+    if (year < 0 || year > 9999)
+        return time.toUTC().toString(Qt::ISODate).toLatin1();
+
+    char text[] = "0000-00-00T00:00:00Z";
+    putDigits(text + 4, year, 4);
+    putDigits(text + 7, month, 2);
+    putDigits(text + 10, day, 2);
+    putDigits(text + 13, secondOfDay / 3600, 2);
+    putDigits(text + 16, secondOfDay / 60 % 60, 2);
+    putDigits(text + 19, secondOfDay % 60, 2);
+    return QByteArray(text, sizeof(text) - 1);
 }
 
 QByteArray encode(const NoteFile& file) {
     qsizetype estimate = 128;
     for (const Note& note : file.notes)
         estimate += note.text.size() + note.name.size() + perNoteOverhead;
-    QByteArray out;
-    out.reserve(estimate);
+    Output out(estimate);
 
     constexpr const char* indent = "  ";
     out.append("{\n");
     if (file.currentNoteID) {
-        appendMember(out, indent, "currentNoteID");
-        appendUuid(out, *file.currentNoteID);
+        out.appendMember(indent, "currentNoteID");
+        out.appendUuid(*file.currentNoteID);
         out.append(",\n");
     }
-    appendMember(out, indent, "notes");
+    out.appendMember(indent, "notes");
     if (file.notes.empty()) {
         out.append("[]");
     } else {
@@ -184,18 +257,18 @@ QByteArray encode(const NoteFile& file) {
         for (std::size_t index = 0; index < file.notes.size(); ++index) {
             if (index > 0)
                 out.append(",\n");
-            appendNote(out, file.notes[index]);
+            out.appendNote(file.notes[index]);
         }
         out.append("\n  ]");
     }
     out.append(",\n");
-    appendMember(out, indent, "rotateIndex");
+    out.appendMember(indent, "rotateIndex");
     out.append(QByteArray::number(file.rotateIndex));
     out.append(",\n");
-    appendMember(out, indent, "schemaVersion");
+    out.appendMember(indent, "schemaVersion");
     out.append(QByteArray::number(file.schemaVersion));
     out.append("\n}");
-    return out;
+    return out.take();
 }
 
 } // namespace NoteFileWriter

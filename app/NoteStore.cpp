@@ -296,10 +296,13 @@ int NoteStore::purgeExpired(DeleteAfter period) {
 
     const QUuid currentID = currentNote().id;
     const int rememberedIndex = m_currentIndex;
+    // The list is replaced below, so the kept notes can be moved out of it.
     std::vector<Note> kept;
     kept.reserve(m_notes.size() - std::size_t(removed));
-    std::copy_if(m_notes.begin(), m_notes.end(), std::back_inserter(kept),
-                 [&](const Note& note) { return !expired(note); });
+    for (Note& note : m_notes) {
+        if (!expired(note))
+            kept.push_back(std::move(note));
+    }
 
     if (kept.empty()) {
         m_notes.clear();
