@@ -87,7 +87,7 @@ bool Application::claimSingleInstance()
         logger.error(QStringLiteral("Quillory: cannot create ") + m_directory);
 
     m_lock = std::make_unique<QLockFile>(m_directory + QLatin1Char('/') + lockFileName);
-    // A running copy keeps its lock however long it runs; only a dead holder makes it stale.
+    // Never judge a lock by its age: only a dead holder makes it stale.
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
         if (m_lock->error() == QLockFile::LockFailedError) {

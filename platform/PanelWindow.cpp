@@ -107,9 +107,9 @@ void PanelWindow::markSkipTaskbar()
 {
     // Tool windows keep out of most taskbars already; this says it to the rest as well.
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !windowHandle())
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection || !windowHandle())
         return;
-    xcb_connection_t* connection = x11->connection();
     const auto window = static_cast<xcb_window_t>(winId());
     const xcb_atom_t state = internAtom(connection, "_NET_WM_STATE");
     const xcb_atom_t skipTaskbar = internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR");

@@ -26,6 +26,9 @@ int main(int argc, char** argv)
     qputenv("XDG_STATE_HOME", root + "/state");
     qputenv("XDG_RUNTIME_DIR", root + "/runtime");
     qputenv("QUILLORY_TEST_HOME", root);
+    // Listing the cases (test discovery) happens without the test's environment.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 
     TestApplication application(argc, argv);
     testing::InitGoogleMock(&argc, argv);
