@@ -1,0 +1,137 @@
+#include "StatusBarController.h"
+
+#include "app/LaunchAtLogin.h"
+#include "app/NoteStore.h"
+#include "app/PopoverController.h"
+#include "platform/MainThread.h"
+#include "platform/Pasteboard.h"
+#include "platform/StatusItem.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+constexpr QSize trayIconSize{16, 16};
+
+QIcon resourceIcon(const QString& name) {
+    const QString path = QStringLiteral(":/icons/%1.svg").arg(name);
+    return QFile::exists(path) ? QIcon(path) : QIcon();
+}
+
+} // namespace
+
+StatusBarController::StatusBarController(StatusItem& item, PopoverController& popover,
+                                         NoteStore& store, LaunchAtLogin& launchAtLogin,
+                                         QObject* parent)
+    : QObject(parent)
+    , m_item(item)
+    , m_popover(popover)
+    , m_store(store)
+    , m_launchAtLogin(launchAtLogin)
+    , m_menu(std::make_unique<QMenu>()) {
+    m_popover.setStatusItem(&m_item);
+    const QIcon glyph = resourceIcon(QStringLiteral("MenuBarGlyph"));
+    if (!glyph.isNull())
+        m_item.setIcon(QIcon(glyph.pixmap(trayIconSize)));
+    m_item.setAccessibilityLabel(QStringLiteral("Quillory"));
+    m_item.setAutosaveName(QString::fromLatin1(autosaveName));
+    connect(&m_item, &StatusItem::clicked, this, &StatusBarController::leftClicked);
+    connect(&m_item, &StatusItem::rightClicked, this, &StatusBarController::rightClicked);
+    connect(&m_launchAtLogin, &LaunchAtLogin::changed, this,
+            [this](bool enabled) { m_launchAtLoginAction->setChecked(enabled); });
+    buildMenu();
+}
+
+StatusBarController::~StatusBarController() = default;
+
+void StatusBarController::buildMenu() {
+    auto add = [this](const QString& title, const char* icon, QKeySequence shortcut,
+                      void (StatusBarController::*slot)()) {
+        QAction* action = m_menu->addAction(resourceIcon(QString::fromLatin1(icon)), title);
+        // Shown as a hint only: the same keys are the panel's own commands.
+        action->setShortcut(shortcut);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    add(QStringLiteral("New Note"), "square-pen", QKeySequence(Qt::CTRL | Qt::Key_N),
+        &StatusBarController::newNote);
+    add(QStringLiteral("Copy Current Note"), "copy", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+        &StatusBarController::copyCurrentNote);
+    m_menu->addSeparator();
+    add(QStringLiteral("Settings\u2026"), "settings", QKeySequence(Qt::CTRL | Qt::Key_Comma),
+        &StatusBarController::openSettings);
+    m_launchAtLoginAction = add(QStringLiteral("Launch at Login"), "log-in", QKeySequence(),
+                                &StatusBarController::toggleLaunchAtLogin);
+    m_launchAtLoginAction->setCheckable(true);
+    m_menu->addSeparator();
+    add(QStringLiteral("Clear All Notes\u2026"), "trash-2", QKeySequence(),
+        &StatusBarController::clearAllNotes);
+    m_menu->addSeparator();
+    QAction* quit =
+        m_menu->addAction(resourceIcon(QStringLiteral("power")), QStringLiteral("Quit Quillory"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    quit->setShortcutContext(Qt::WidgetShortcut);
+    connect(quit, &QAction::triggered, this, &StatusBarController::quitRequested);
+}
+
+void StatusBarController::refreshLaunchAtLogin() {
+    m_launchAtLoginAction->setChecked(m_launchAtLogin.isEnabled());
+}
+
+void StatusBarController::leftClicked() {
+    QUILLORY_ASSERT_MAIN_THREAD();
+    if (m_popover.isOpen())
+        m_popover.close();
+    else
+        m_popover.open();
+}
+
+void StatusBarController::rightClicked() {
+    QUILLORY_ASSERT_MAIN_THREAD();
+    m_popover.close();
+    refreshLaunchAtLogin();
+    m_item.popUpMenu(m_menu.get());
+}
+
+void StatusBarController::newNote() {
+    m_popover.open();
+    m_popover.newNote();
+}
+
+void StatusBarController::copyCurrentNote() {
+    Pasteboard::setPlainText(m_store.currentNote().text);
+}
+
+void StatusBarController::openSettings() {
+    m_popover.open();
+    m_popover.openSettings();
+}
+
+void StatusBarController::toggleLaunchAtLogin() {
+    m_launchAtLogin.setEnabled(!m_launchAtLogin.isEnabled());
+}
+
+void StatusBarController::clearAllNotes() {
+    auto* alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Clear all notes?"),
+                                  QStringLiteral("Clear all notes?"));
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setInformativeText(QStringLiteral("Every page will be removed. This can't be undone."));
+    QPushButton* clear =
+        alert->addButton(QStringLiteral("Clear All"), QMessageBox::DestructiveRole);
+    alert->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    alert->setDefaultButton(clear);
+    connect(alert, &QMessageBox::buttonClicked, this, [this, clear](QAbstractButton* button) {
+        if (button == clear)
+            m_store.clearAll();
+    });
+    alert->open();
+    alert->raise();
+    alert->activateWindow();
+}
