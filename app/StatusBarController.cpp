@@ -3,13 +3,13 @@
 #include "app/LaunchAtLogin.h"
 #include "app/NoteStore.h"
 #include "app/PopoverController.h"
+#include "app/views/IconImage.h"
 #include "platform/MainThread.h"
 #include "platform/Pasteboard.h"
 #include "platform/StatusItem.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFile>
 #include <QIcon>
 #include <QMenu>
 #include <QMessageBox>
@@ -19,7 +19,7 @@ namespace {
 
 constexpr QSize trayIconSize{16, 16};
 
-QIcon resourceIcon(const QString& name) {
+QIcon menuIcon(const QString& name) {
     const QString path = QStringLiteral(":/icons/%1.svg").arg(name);
     return QFile::exists(path) ? QIcon(path) : QIcon();
 }
@@ -36,9 +36,10 @@ StatusBarController::StatusBarController(StatusItem& item, PopoverController& po
     , m_launchAtLogin(launchAtLogin)
     , m_menu(std::make_unique<QMenu>()) {
     m_popover.setStatusItem(&m_item);
-    const QIcon glyph = resourceIcon(QStringLiteral("MenuBarGlyph"));
+    const QPixmap glyph = iconPixmap(QStringLiteral("MenuBarGlyph"), trayIconSize, trayGlyphColor,
+                                     qApp->devicePixelRatio());
     if (!glyph.isNull())
-        m_item.setIcon(QIcon(glyph.pixmap(trayIconSize)));
+        m_item.setIcon(QIcon(glyph));
     m_item.setAccessibilityLabel(QStringLiteral("Quillory"));
     m_item.setAutosaveName(QString::fromLatin1(autosaveName));
     connect(&m_item, &StatusItem::clicked, this, &StatusBarController::leftClicked);
@@ -53,7 +54,7 @@ StatusBarController::~StatusBarController() = default;
 void StatusBarController::buildMenu() {
     auto add = [this](const QString& title, const char* icon, QKeySequence shortcut,
                       void (StatusBarController::*slot)()) {
-        QAction* action = m_menu->addAction(resourceIcon(QString::fromLatin1(icon)), title);
+        QAction* action = m_menu->addAction(menuIcon(QString::fromLatin1(icon)), title);
         // Shown as a hint only: the same keys are the panel's own commands.
         action->setShortcut(shortcut);
         action->setShortcutContext(Qt::WidgetShortcut);
@@ -75,7 +76,7 @@ void StatusBarController::buildMenu() {
         &StatusBarController::clearAllNotes);
     m_menu->addSeparator();
     QAction* quit =
-        m_menu->addAction(resourceIcon(QStringLiteral("power")), QStringLiteral("Quit Quillory"));
+        m_menu->addAction(menuIcon(QStringLiteral("power")), QStringLiteral("Quit Quillory"));
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     quit->setShortcutContext(Qt::WidgetShortcut);
     connect(quit, &QAction::triggered, this, &StatusBarController::quitRequested);
