@@ -7,9 +7,11 @@ Analytics::Analytics(ReportingServices& services, const QString& crashReportDsn,
                      const QString& analyticsAppID)
     : m_services(services)
     , m_crashReportDsn(crashReportDsn)
-    , m_analyticsAppID(analyticsAppID) {}
+    , m_analyticsAppID(analyticsAppID)
+{}
 
-void Analytics::start(bool enabled) {
+void Analytics::start(bool enabled)
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     m_reportingEnabled = enabled;
     if (!enabled)
@@ -19,7 +21,8 @@ void Analytics::start(bool enabled) {
     signal(QStringLiteral("app_launched"));
 }
 
-void Analytics::setEnabled(bool enabled) {
+void Analytics::setEnabled(bool enabled)
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     const bool wasEnabled = m_reportingEnabled;
     m_reportingEnabled = enabled;
@@ -44,18 +47,21 @@ void Analytics::setEnabled(bool enabled) {
     }
 }
 
-void Analytics::signal(const QString& name) {
+void Analytics::signal(const QString& name)
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     if (m_reportingEnabled && m_analyticsStarted)
         m_services.sendSignal(name);
 }
 
-void Analytics::applicationWillTerminate() {
+void Analytics::applicationWillTerminate()
+{
     if (m_reportingEnabled && m_crashReportingStarted)
         m_services.endCrashSession();
 }
 
-void Analytics::startCrashReporting() {
+void Analytics::startCrashReporting()
+{
     if (m_crashReportDsn.isEmpty() || m_crashReportingStarted)
         return;
     if (!m_services.startCrashReporting())
@@ -64,7 +70,8 @@ void Analytics::startCrashReporting() {
     m_crashReportingStarted = true;
 }
 
-void Analytics::startAnalytics() {
+void Analytics::startAnalytics()
+{
     if (m_analyticsAppID.isEmpty() || m_analyticsStarted)
         return;
     m_services.configureAnalytics();

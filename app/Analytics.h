@@ -7,7 +7,8 @@ class ReportingServices;
 // Ties the user's error-report setting to the crash reporter and the analytics client. While
 // the setting is off nothing leaves the program but the one signal announcing the switch-off.
 // Main thread only.
-class Analytics {
+class Analytics
+{
 public:
     // An empty DSN or application identifier leaves that service off for good.
     Analytics(ReportingServices& services, const QString& crashReportDsn,

@@ -19,11 +19,13 @@ const Log updatesLog("quillory.updates");
 
 AppDelegate::AppDelegate(const Environment& environment, QObject* parent)
     : QObject(parent)
-    , m_environment(environment) {}
+    , m_environment(environment)
+{}
 
 AppDelegate::~AppDelegate() = default;
 
-void AppDelegate::applicationDidFinishLaunching() {
+void AppDelegate::applicationDidFinishLaunching()
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     Environment& environment = m_environment;
     m_settings = std::make_unique<AppSettings>(environment.defaults);
@@ -68,7 +70,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     }
 }
 
-void AppDelegate::subscribeToSettings() {
+void AppDelegate::subscribeToSettings()
+{
     AppSettings& settings = *m_settings;
     Updater& updater = m_environment.updater;
     // The colour and the update setting apply their current value too; the other two only
@@ -85,13 +88,15 @@ void AppDelegate::subscribeToSettings() {
             [this](DeleteAfter period) { m_store->purgeExpired(period); });
 }
 
-void AppDelegate::applicationShouldHandleReopen() {
+void AppDelegate::applicationShouldHandleReopen()
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     if (m_popover)
         m_popover->open();
 }
 
-void AppDelegate::applicationWillTerminate() {
+void AppDelegate::applicationWillTerminate()
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     // The panel is not closed first, so quitting never copies the note to the clipboard.
     if (m_store)

@@ -22,7 +22,8 @@ class Updater;
 class UserDefaults;
 
 // Builds the application when launching finishes and takes it down in order at the end.
-class AppDelegate : public QObject {
+class AppDelegate : public QObject
+{
     Q_OBJECT
 
 public:
@@ -32,7 +33,8 @@ public:
     static constexpr const char* hasLaunchedBeforeKey = "quillory.hasLaunchedBefore";
 
     // What the application is built from; tests pass their own.
-    struct Environment {
+    struct Environment
+    {
         UserDefaults& defaults;
         QString notesFile;
         const class Clock& clock;

@@ -13,7 +13,8 @@ class UserDefaults;
 // The application's settings over the user-defaults store. Every key has a registered default;
 // values are validated once, when read at creation. Each setter writes its key at once and
 // does not validate (callers keep values in range).
-class AppSettings : public QObject {
+class AppSettings : public QObject
+{
     Q_OBJECT
 
 public:

@@ -8,11 +8,13 @@ constexpr std::chrono::seconds oneHour{3600};
 constexpr std::chrono::seconds oneDay = 24 * oneHour;
 } // namespace
 
-QString rawValue(DeleteAfter period) {
+QString rawValue(DeleteAfter period)
+{
     return QString::fromLatin1(rawValues[static_cast<std::size_t>(period)]);
 }
 
-std::optional<DeleteAfter> fromRawValue(QStringView text) {
+std::optional<DeleteAfter> fromRawValue(QStringView text)
+{
     for (std::size_t position = 0; position < rawValues.size(); ++position) {
         if (text == QLatin1String(rawValues[position]))
             return allCases[position];
@@ -20,7 +22,8 @@ std::optional<DeleteAfter> fromRawValue(QStringView text) {
     return std::nullopt;
 }
 
-std::optional<std::chrono::seconds> interval(DeleteAfter period) {
+std::optional<std::chrono::seconds> interval(DeleteAfter period)
+{
     switch (period) {
     case DeleteAfter::never:
         return std::nullopt;

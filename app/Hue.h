@@ -20,7 +20,8 @@ QString displayName(Hue hue);
 } // namespace Hues
 
 // How a new note is coloured: one fixed hue, or the next hue of the store's rotation.
-class NewNoteColor {
+class NewNoteColor
+{
 public:
     static NewNoteColor rotate() { return NewNoteColor(); }
     static NewNoteColor fixed(Hue hue) { return NewNoteColor(hue); }
@@ -39,7 +40,8 @@ public:
 private:
     NewNoteColor() = default;
     explicit NewNoteColor(Hue hue)
-        : m_hue(hue) {}
+        : m_hue(hue)
+    {}
 
     std::optional<Hue> m_hue;
 };

@@ -10,13 +10,16 @@ const Log loginLog("quillory.login");
 
 LaunchAtLogin::LaunchAtLogin(LoginItem& item, QObject* parent)
     : QObject(parent)
-    , m_item(item) {}
+    , m_item(item)
+{}
 
-bool LaunchAtLogin::isEnabled() const {
+bool LaunchAtLogin::isEnabled() const
+{
     return m_item.isEnabled();
 }
 
-void LaunchAtLogin::setEnabled(bool enabled) {
+void LaunchAtLogin::setEnabled(bool enabled)
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     const bool changedOk = enabled ? m_item.registerItem() : m_item.unregisterItem();
     if (!changedOk)

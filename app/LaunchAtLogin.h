@@ -6,7 +6,8 @@ class LoginItem;
 
 // Whether Quillory starts when the user logs in. The state is never stored by us: it is read
 // back from the login item after every change, so what is shown is what will happen.
-class LaunchAtLogin : public QObject {
+class LaunchAtLogin : public QObject
+{
     Q_OBJECT
 
 public:

@@ -6,13 +6,15 @@ namespace {
 
 constexpr qsizetype maximumNameLength = 40;
 
-bool isNewline(QChar character) {
+bool isNewline(QChar character)
+{
     const char16_t code = character.unicode();
     return (code >= 0x000A && code <= 0x000D) || code == 0x0085 || code == 0x2028 || code == 0x2029;
 }
 
 // The code-unit length of the first `count` user-perceived characters of `text`.
-qsizetype prefixLength(const QString& text, qsizetype count) {
+qsizetype prefixLength(const QString& text, qsizetype count)
+{
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     qsizetype position = 0;
     for (qsizetype taken = 0; taken < count; ++taken) {
@@ -25,7 +27,8 @@ qsizetype prefixLength(const QString& text, qsizetype count) {
 
 } // namespace
 
-QString normalizedNoteName(const QString& raw) {
+QString normalizedNoteName(const QString& raw)
+{
     QString oneLine = raw;
     for (QChar& character : oneLine) {
         if (isNewline(character))

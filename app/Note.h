@@ -11,7 +11,8 @@
 
 // One note. `editedAt` is the auto-delete clock: it moves only when the text, name or colour
 // changes. `order` is the creation sequence the notes are sorted by when read.
-struct Note {
+struct Note
+{
     QUuid id;
     QString name;
     Hue hue = Hue::white;
@@ -24,7 +25,8 @@ struct Note {
 };
 
 // The notes document as one value.
-struct NoteFile {
+struct NoteFile
+{
     qint64 schemaVersion = 1;
     std::vector<Note> notes;
     std::optional<QUuid> currentNoteID;

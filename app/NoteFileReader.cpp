@@ -19,7 +19,8 @@ constexpr qint64 msecsPerHour = 60 * msecsPerMinute;
 constexpr qint64 msecsPerDay = 24 * msecsPerHour;
 
 // Proleptic Gregorian date to days since 1970-01-01 (Howard Hinnant's algorithm).
-qint64 daysFromCivil(qint64 year, int month, int day) {
+qint64 daysFromCivil(qint64 year, int month, int day)
+{
     year -= month <= 2 ? 1 : 0;
     const qint64 era = (year >= 0 ? year : year - 399) / 400;
     const qint64 yearOfEra = year - era * 400;
@@ -28,14 +29,16 @@ qint64 daysFromCivil(qint64 year, int month, int day) {
     return era * 146097 + dayOfEra - 719468;
 }
 
-int daysInMonth(qint64 year, int month) {
+int daysInMonth(qint64 year, int month)
+{
     static constexpr std::array<int, 12> days{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     return month == 2 && leap ? 29 : days[month - 1];
 }
 
 // Reads exactly `count` decimal digits at `position`.
-bool readDigits(QStringView text, qsizetype& position, int count, int& value) {
+bool readDigits(QStringView text, qsizetype& position, int count, int& value)
+{
     if (position + count > text.size())
         return false;
     value = 0;
@@ -49,26 +52,31 @@ bool readDigits(QStringView text, qsizetype& position, int count, int& value) {
     return true;
 }
 
-bool isHexDigit(QChar character) {
+bool isHexDigit(QChar character)
+{
     const char16_t code = character.unicode();
     return (code >= u'0' && code <= u'9') || (code >= u'a' && code <= u'f') ||
            (code >= u'A' && code <= u'F');
 }
 
-bool expect(QStringView text, qsizetype& position, char16_t character) {
+bool expect(QStringView text, qsizetype& position, char16_t character)
+{
     if (position >= text.size() || text[position].unicode() != character)
         return false;
     ++position;
     return true;
 }
 
-class Parser {
+class Parser
+{
 public:
     explicit Parser(QByteArrayView bytes)
         : m_position(bytes.data())
-        , m_end(bytes.data() + bytes.size()) {}
+        , m_end(bytes.data() + bytes.size())
+    {}
 
-    Result parse() {
+    Result parse()
+    {
         NoteFile file;
         skipByteOrderMark();
         if (!parseDocument(file))
@@ -80,24 +88,28 @@ public:
     }
 
 private:
-    bool fail(const QString& error) {
+    bool fail(const QString& error)
+    {
         if (m_error.isEmpty())
             m_error = error;
         return false;
     }
 
-    void skipByteOrderMark() {
+    void skipByteOrderMark()
+    {
         if (m_end - m_position >= 3 && std::equal(m_position, m_position + 3, "\xEF\xBB\xBF"))
             m_position += 3;
     }
 
-    void skipWhitespace() {
+    void skipWhitespace()
+    {
         while (m_position != m_end && (*m_position == ' ' || *m_position == '\n' ||
                                        *m_position == '\r' || *m_position == '\t'))
             ++m_position;
     }
 
-    bool consume(char expected) {
+    bool consume(char expected)
+    {
         skipWhitespace();
         if (m_position == m_end || *m_position != expected)
             return false;
@@ -105,13 +117,15 @@ private:
         return true;
     }
 
-    bool peek(char expected) {
+    bool peek(char expected)
+    {
         skipWhitespace();
         return m_position != m_end && *m_position == expected;
     }
 
     // Calls `member(key)` for each member of an object; `member` reads the value.
-    template <typename Member> bool parseObject(Member&& member) {
+    template <typename Member> bool parseObject(Member&& member)
+    {
         if (!consume('{'))
             return fail(QStringLiteral("expected an object"));
         if (consume('}'))
@@ -126,7 +140,8 @@ private:
         return consume('}') || fail(QStringLiteral("expected \"}\""));
     }
 
-    template <typename Element> bool parseArray(Element&& element) {
+    template <typename Element> bool parseArray(Element&& element)
+    {
         if (!consume('['))
             return fail(QStringLiteral("expected an array"));
         if (consume(']'))
@@ -138,7 +153,8 @@ private:
         return consume(']') || fail(QStringLiteral("expected \"]\""));
     }
 
-    bool parseDocument(NoteFile& file) {
+    bool parseDocument(NoteFile& file)
+    {
         bool hasSchemaVersion = false;
         bool hasNotes = false;
         bool hasRotateIndex = false;
@@ -166,7 +182,8 @@ private:
         return true;
     }
 
-    bool parseNote(std::vector<Note>& notes) {
+    bool parseNote(std::vector<Note>& notes)
+    {
         enum Field {
             id = 1,
             name = 2,
@@ -218,7 +235,8 @@ private:
         return true;
     }
 
-    bool parseString(QString& value) {
+    bool parseString(QString& value)
+    {
         QByteArray utf8;
         if (!peek('"') || !parseRawString(utf8))
             return fail(QStringLiteral("expected a string"));
@@ -226,7 +244,8 @@ private:
         return true;
     }
 
-    bool parseHue(Hue& value) {
+    bool parseHue(Hue& value)
+    {
         QString text;
         if (!parseString(text))
             return false;
@@ -237,7 +256,8 @@ private:
         return true;
     }
 
-    bool parseDate(QDateTime& value) {
+    bool parseDate(QDateTime& value)
+    {
         QString text;
         if (!parseString(text))
             return false;
@@ -248,7 +268,8 @@ private:
         return true;
     }
 
-    bool parseUuid(QUuid& value) {
+    bool parseUuid(QUuid& value)
+    {
         QString text;
         if (!parseString(text))
             return false;
@@ -265,7 +286,8 @@ private:
         return true;
     }
 
-    bool parseOptionalUuid(std::optional<QUuid>& value) {
+    bool parseOptionalUuid(std::optional<QUuid>& value)
+    {
         if (parseLiteral("null")) {
             value.reset();
             return true;
@@ -278,7 +300,8 @@ private:
     }
 
     // A JSON number that is an integer in the 64-bit range ("1", "-3", also "2.0" or "1e3").
-    bool parseInteger(qint64& value) {
+    bool parseInteger(qint64& value)
+    {
         skipWhitespace();
         const char* start = m_position;
         bool integral = true;
@@ -298,7 +321,8 @@ private:
 
     // Moves past a number of JSON's grammar; `integral` is false when it has a fraction or
     // an exponent.
-    bool scanNumber(bool& integral) {
+    bool scanNumber(bool& integral)
+    {
         auto digits = [this] {
             const char* start = m_position;
             while (m_position != m_end && *m_position >= '0' && *m_position <= '9')
@@ -329,7 +353,8 @@ private:
         return true;
     }
 
-    bool parseLiteral(const char* literal) {
+    bool parseLiteral(const char* literal)
+    {
         skipWhitespace();
         const auto length = static_cast<qsizetype>(std::strlen(literal));
         if (m_end - m_position < length || !std::equal(literal, literal + length, m_position))
@@ -338,7 +363,8 @@ private:
         return true;
     }
 
-    bool skipValue(int depth) {
+    bool skipValue(int depth)
+    {
         if (depth > maximumDepth)
             return fail(QStringLiteral("nested too deeply"));
         skipWhitespace();
@@ -368,7 +394,8 @@ private:
 
     // Reads a string at the current position into UTF-8, resolving escapes and checking
     // that the bytes are valid UTF-8.
-    bool parseRawString(QByteArray& out) {
+    bool parseRawString(QByteArray& out)
+    {
         ++m_position; // the opening quote
         out.clear();
         const char* runStart = m_position;
@@ -399,7 +426,8 @@ private:
         return fail(QStringLiteral("unterminated string"));
     }
 
-    bool skipUtf8Sequence() {
+    bool skipUtf8Sequence()
+    {
         const auto lead = static_cast<unsigned char>(*m_position);
         int length = 0;
         char32_t code = 0;
@@ -430,7 +458,8 @@ private:
         return true;
     }
 
-    bool parseHex4(char32_t& value) {
+    bool parseHex4(char32_t& value)
+    {
         if (m_end - m_position < 4)
             return fail(QStringLiteral("invalid escape"));
         value = 0;
@@ -451,7 +480,8 @@ private:
         return true;
     }
 
-    bool parseEscape(QByteArray& out) {
+    bool parseEscape(QByteArray& out)
+    {
         if (m_position == m_end)
             return fail(QStringLiteral("unterminated string"));
         const char kind = *m_position++;
@@ -508,15 +538,18 @@ private:
 
 } // namespace
 
-Result decode(QByteArrayView bytes) {
+Result decode(QByteArrayView bytes)
+{
     return Parser(bytes).parse();
 }
 
-QString unrecognisedDateError(QStringView text) {
+QString unrecognisedDateError(QStringView text)
+{
     return QStringLiteral("Unrecognised date ") + text.toString();
 }
 
-std::optional<QDateTime> decodeDate(QStringView text) {
+std::optional<QDateTime> decodeDate(QStringView text)
+{
     qsizetype position = 0;
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     if (!readDigits(text, position, 4, year) || !expect(text, position, u'-') ||

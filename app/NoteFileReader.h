@@ -13,7 +13,8 @@
 // wrong type, an unknown hue, an unreadable date or id) makes the whole document unreadable.
 namespace NoteFileReader {
 
-struct Result {
+struct Result
+{
     std::optional<NoteFile> file;
     QString error; // why the document is unreadable, when `file` is empty
 };

@@ -26,7 +26,8 @@ constexpr std::array<bool, 256> escapeTable = [] {
 constexpr char hexDigits[] = "0123456789ABCDEF";
 
 // Days since 1970-01-01 to a proleptic Gregorian date (Howard Hinnant's algorithm).
-void civilFromDays(qint64 days, qint64& year, int& month, int& day) {
+void civilFromDays(qint64 days, qint64& year, int& month, int& day)
+{
     days += 719468;
     const qint64 era = (days >= 0 ? days : days - 146096) / 146097;
     const qint64 dayOfEra = days - era * 146097;
@@ -39,12 +40,14 @@ void civilFromDays(qint64 days, qint64& year, int& month, int& day) {
     year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
 }
 
-qint64 floorDivide(qint64 value, qint64 divisor) {
+qint64 floorDivide(qint64 value, qint64 divisor)
+{
     return value / divisor - ((value % divisor != 0 && value < 0) ? 1 : 0);
 }
 
 // Whether any of the eight bytes in `word` is a control character, a quote or a backslash.
-bool needsEscape(quint64 word) {
+bool needsEscape(quint64 word)
+{
     constexpr quint64 ones = 0x0101010101010101;
     constexpr quint64 highBits = 0x8080808080808080;
     const auto hasByteBelow = [](quint64 bytes, quint64 limit) {
@@ -55,7 +58,8 @@ bool needsEscape(quint64 word) {
             hasZeroByte(word ^ (ones * '\\'))) != 0;
 }
 
-char* putEscaped(char* out, char byte) {
+char* putEscaped(char* out, char byte)
+{
     const auto code = static_cast<unsigned char>(byte);
     if (!escapeTable[code]) {
         *out++ = byte;
@@ -94,23 +98,27 @@ char* putEscaped(char* out, char byte) {
 
 // Appends to a byte array through a raw cursor: the document is built from many small
 // pieces, and QByteArray's checks on every append cost more than the copying.
-class Output {
+class Output
+{
 public:
     explicit Output(qsizetype estimate) { m_bytes.resize(estimate); }
 
-    QByteArray take() {
+    QByteArray take()
+    {
         m_bytes.resize(m_length);
         return std::move(m_bytes);
     }
 
-    char* reserve(qsizetype extra) {
+    char* reserve(qsizetype extra)
+    {
         if (m_length + extra > m_bytes.size())
             m_bytes.resize(std::max(m_bytes.size() * 2, m_length + extra));
         return m_bytes.data() + m_length;
     }
     void commit(char* end) { m_length = end - m_bytes.constData(); }
 
-    void append(const char* text, qsizetype length) {
+    void append(const char* text, qsizetype length)
+    {
         char* cursor = reserve(length);
         std::memcpy(cursor, text, std::size_t(length));
         m_length += length;
@@ -118,7 +126,8 @@ public:
     template <std::size_t N> void append(const char (&literal)[N]) { append(literal, N - 1); }
     void append(const QByteArray& bytes) { append(bytes.constData(), bytes.size()); }
 
-    void appendString(const QString& text) {
+    void appendString(const QString& text)
+    {
         const QByteArray utf8 = text.toUtf8();
         const char* in = utf8.constData();
         const char* const end = in + utf8.size();
@@ -143,7 +152,8 @@ public:
         commit(out);
     }
 
-    void appendUuid(const QUuid& id) {
+    void appendUuid(const QUuid& id)
+    {
         const std::array<uchar, 16> bytes{
             uchar(id.data1 >> 24), uchar(id.data1 >> 16), uchar(id.data1 >> 8), uchar(id.data1),
             uchar(id.data2 >> 8),  uchar(id.data2),       uchar(id.data3 >> 8), uchar(id.data3),
@@ -161,20 +171,23 @@ public:
         commit(out);
     }
 
-    void appendDate(const QDateTime& time) {
+    void appendDate(const QDateTime& time)
+    {
         append("\"");
         append(encodeDate(time));
         append("\"");
     }
 
-    void appendMember(const char* indent, const char* key) {
+    void appendMember(const char* indent, const char* key)
+    {
         append(indent, qsizetype(std::strlen(indent)));
         append("\"");
         append(key, qsizetype(std::strlen(key)));
         append("\" : ");
     }
 
-    void appendNote(const Note& note) {
+    void appendNote(const Note& note)
+    {
         constexpr const char* indent = "      ";
         append("    {\n");
         appendMember(indent, "createdAt");
@@ -206,7 +219,8 @@ private:
 };
 
 // Writes `value` as exactly `width` decimal digits ending just before `end`.
-void putDigits(char* end, qint64 value, int width) {
+void putDigits(char* end, qint64 value, int width)
+{
     for (int digit = 0; digit < width; ++digit) {
         *--end = char('0' + value % 10);
         value /= 10;
@@ -215,7 +229,8 @@ void putDigits(char* end, qint64 value, int width) {
 
 } // namespace
 
-QByteArray encodeDate(const QDateTime& time) {
+QByteArray encodeDate(const QDateTime& time)
+{
     const qint64 seconds = floorDivide(time.toMSecsSinceEpoch(), msecsPerSecond);
     const qint64 days = floorDivide(seconds, secondsPerDay);
     const qint64 secondOfDay = seconds - days * secondsPerDay;
@@ -236,7 +251,8 @@ QByteArray encodeDate(const QDateTime& time) {
     return QByteArray(text, sizeof(text) - 1);
 }
 
-QByteArray encode(const NoteFile& file) {
+QByteArray encode(const NoteFile& file)
+{
     qsizetype estimate = 128;
     for (const Note& note : file.notes)
         estimate += note.text.size() + note.name.size() + perNoteOverhead;

@@ -34,17 +34,20 @@ NoteStore::NoteStore(const QString& fileURL, const Clock& clock, Scheduler& sche
     , m_fileURL(fileURL)
     , m_clock(clock)
     , m_scheduler(scheduler)
-    , m_autosaveDelay(std::max(autosaveDelay, std::chrono::milliseconds{0})) {
+    , m_autosaveDelay(std::max(autosaveDelay, std::chrono::milliseconds{0}))
+{
     load();
 }
 
 NoteStore::~NoteStore() = default;
 
-bool NoteStore::hasNext() const {
+bool NoteStore::hasNext() const
+{
     return m_currentIndex < int(m_notes.size()) - 1;
 }
 
-void NoteStore::select(int position) {
+void NoteStore::select(int position)
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     if (position < 0 || position >= int(m_notes.size()) || position == m_currentIndex)
         return;
@@ -52,28 +55,34 @@ void NoteStore::select(int position) {
     markDirty();
 }
 
-void NoteStore::setText(const QString& text) {
+void NoteStore::setText(const QString& text)
+{
     setText(currentNote().id, text);
 }
 
-void NoteStore::setText(const QUuid& id, const QString& text) {
+void NoteStore::setText(const QUuid& id, const QString& text)
+{
     changeNote(id, &Note::text, text);
 }
 
-void NoteStore::rename(const QString& rawName) {
+void NoteStore::rename(const QString& rawName)
+{
     rename(currentNote().id, rawName);
 }
 
-void NoteStore::rename(const QUuid& id, const QString& rawName) {
+void NoteStore::rename(const QUuid& id, const QString& rawName)
+{
     changeNote(id, &Note::name, normalizedNoteName(rawName));
 }
 
-void NoteStore::setHue(Hue hue) {
+void NoteStore::setHue(Hue hue)
+{
     changeNote(currentNote().id, &Note::hue, hue);
 }
 
 template <typename Value>
-void NoteStore::changeNote(const QUuid& id, Value Note::*field, const Value& value) {
+void NoteStore::changeNote(const QUuid& id, Value Note::*field, const Value& value)
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     const int index = indexOf(id);
     if (index < 0)
@@ -87,7 +96,8 @@ void NoteStore::changeNote(const QUuid& id, Value Note::*field, const Value& val
     markDirty();
 }
 
-Note NoteStore::makeNote(const QString& text) {
+Note NoteStore::makeNote(const QString& text)
+{
     Hue hue = Hue::white;
     if (const auto fixedHue = m_newNoteColor.hue()) {
         hue = *fixedHue;
@@ -119,7 +129,8 @@ Note NoteStore::makeNote(const QString& text) {
                 order};
 }
 
-void NoteStore::renumberOrders() {
+void NoteStore::renumberOrders()
+{
     // Keeps the creation sequence (ties in list order) while making room above the largest.
     std::vector<std::size_t> sequence(m_notes.size());
     std::iota(sequence.begin(), sequence.end(), 0);
@@ -130,7 +141,8 @@ void NoteStore::renumberOrders() {
         m_notes[sequence[rank]].order = qint64(rank);
 }
 
-void NoteStore::addNote(const QString& text) {
+void NoteStore::addNote(const QString& text)
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     m_notes.push_back(makeNote(text));
     Q_EMIT notesChanged();
@@ -138,7 +150,8 @@ void NoteStore::addNote(const QString& text) {
     markDirty();
 }
 
-void NoteStore::clearAll() {
+void NoteStore::clearAll()
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     setPendingUndo(std::nullopt);
     m_notes.clear(); // so the new note's order starts again at 0
@@ -147,12 +160,14 @@ void NoteStore::clearAll() {
     markDirty();
 }
 
-void NoteStore::markDirty() {
+void NoteStore::markDirty()
+{
     m_hasUnsavedChanges = true;
     m_saveTask = m_scheduler.schedule(m_autosaveDelay, [this] { save(); });
 }
 
-void NoteStore::save() {
+void NoteStore::save()
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     m_saveTask.cancel();
     if (!m_hasUnsavedChanges)
@@ -161,11 +176,13 @@ void NoteStore::save() {
         m_hasUnsavedChanges = false;
 }
 
-NoteFile NoteStore::makeNoteFile() const {
+NoteFile NoteStore::makeNoteFile() const
+{
     return NoteFile{1, m_notes, currentNote().id, m_rotateIndex};
 }
 
-bool NoteStore::write() {
+bool NoteStore::write()
+{
     if (!m_unreadableDocument.isEmpty() && QFileInfo::exists(m_unreadableDocument)) {
         const QString aside = CorruptFile::moveAside(m_unreadableDocument, m_clock.now());
         if (aside.isEmpty()) {
@@ -187,7 +204,8 @@ bool NoteStore::write() {
     return true;
 }
 
-void NoteStore::load() {
+void NoteStore::load()
+{
     if (!QFileInfo::exists(m_fileURL)) {
         m_notes = {makeNote(QString())};
         m_currentIndex = 0;
@@ -245,13 +263,15 @@ void NoteStore::load() {
         m_currentIndex = std::max(indexOf(*document.currentNoteID), 0);
 }
 
-int NoteStore::indexOf(const QUuid& id) const {
+int NoteStore::indexOf(const QUuid& id) const
+{
     const auto found = std::find_if(m_notes.begin(), m_notes.end(),
                                     [&](const Note& note) { return note.id == id; });
     return found == m_notes.end() ? -1 : int(found - m_notes.begin());
 }
 
-void NoteStore::replaceNotes(std::vector<Note> notes, int currentIndex) {
+void NoteStore::replaceNotes(std::vector<Note> notes, int currentIndex)
+{
     m_notes = std::move(notes);
     const bool indexChanged = currentIndex != m_currentIndex;
     m_currentIndex = currentIndex;
@@ -260,26 +280,30 @@ void NoteStore::replaceNotes(std::vector<Note> notes, int currentIndex) {
         Q_EMIT currentIndexChanged(m_currentIndex);
 }
 
-void NoteStore::setCurrentIndex(int index) {
+void NoteStore::setCurrentIndex(int index)
+{
     if (index == m_currentIndex)
         return;
     m_currentIndex = index;
     Q_EMIT currentIndexChanged(index);
 }
 
-void NoteStore::setPendingUndo(std::optional<DeletedNotes> record) {
+void NoteStore::setPendingUndo(std::optional<DeletedNotes> record)
+{
     if (record == m_pendingUndo)
         return;
     m_pendingUndo = std::move(record);
     Q_EMIT pendingUndoChanged();
 }
 
-void NoteStore::clearPendingUndo() {
+void NoteStore::clearPendingUndo()
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     setPendingUndo(std::nullopt);
 }
 
-int NoteStore::purgeExpired(DeleteAfter period) {
+int NoteStore::purgeExpired(DeleteAfter period)
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     const auto interval = DeleteAfterPeriods::interval(period);
     if (!interval)
@@ -324,7 +348,8 @@ int NoteStore::purgeExpired(DeleteAfter period) {
     return int(removed);
 }
 
-NoteStore::DeletedNotes NoteStore::deleteNotes(const QSet<QUuid>& ids) {
+NoteStore::DeletedNotes NoteStore::deleteNotes(const QSet<QUuid>& ids)
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     DeletedNotes record;
     for (std::size_t index = 0; index < m_notes.size(); ++index) {
@@ -364,11 +389,13 @@ NoteStore::DeletedNotes NoteStore::deleteNotes(const QSet<QUuid>& ids) {
     return record;
 }
 
-NoteStore::DeletedNotes NoteStore::deleteCurrent() {
+NoteStore::DeletedNotes NoteStore::deleteCurrent()
+{
     return deleteNotes({currentNote().id});
 }
 
-bool NoteStore::undoDelete() {
+bool NoteStore::undoDelete()
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     if (!m_pendingUndo)
         return false;

@@ -16,13 +16,16 @@ class Clock;
 // Owns the notes while the application runs: one of them is always current, every change is
 // written to the notes document a moment after the last one, and the last deletion can be
 // undone. Lives on the main thread.
-class NoteStore : public QObject {
+class NoteStore : public QObject
+{
     Q_OBJECT
 
 public:
     // The record of one deletion, kept while it can be undone.
-    struct DeletedNotes {
-        struct Entry {
+    struct DeletedNotes
+    {
+        struct Entry
+        {
             Note note;
             int index = 0; // its position just before the deletion
             friend bool operator==(const Entry&, const Entry&) = default;

@@ -13,12 +13,14 @@ constexpr QFile::Permissions ownerOnlyFolder =
 constexpr QFile::Permissions ownerOnlyFile = QFile::ReadOwner | QFile::WriteOwner;
 } // namespace
 
-QString defaultFileURL() {
+QString defaultFileURL()
+{
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
            QStringLiteral("/Quillory/notes.json");
 }
 
-QString write(const QString& path, const QByteArray& bytes) {
+QString write(const QString& path, const QByteArray& bytes)
+{
     const QString folder = QFileInfo(path).absolutePath();
     if (!QFileInfo(folder).isDir()) {
         if (!QDir().mkpath(folder))

@@ -8,7 +8,8 @@ constexpr QPointF fallbackAnchor{400, 0};
 } // namespace
 
 PanelPlacement placePanel(QSizeF noteSize, std::optional<QRectF> anchor,
-                          std::optional<QRectF> screen) {
+                          std::optional<QRectF> screen)
+{
     using namespace PanelGeometry;
     const qreal width = noteSize.width();
     const qreal height = noteSize.height();

@@ -19,13 +19,15 @@ inline constexpr qreal notchInset = cornerRadius + notchWidth / 2;
 // The body keeps at least this far from the edges of the screen's usable area.
 inline constexpr qreal screenEdgeGap = 6;
 
-inline QSizeF frameSize(QSizeF noteSize) {
+inline QSizeF frameSize(QSizeF noteSize)
+{
     return {noteSize.width() + 2 * sideMargin,
             noteSize.height() + topMargin + notchHeight + bottomMargin};
 }
 } // namespace PanelGeometry
 
-struct PanelPlacement {
+struct PanelPlacement
+{
     QRectF frame;       // the panel window, in screen coordinates
     qreal notchCenterX; // the notch's tip, from the left edge of the body
 };

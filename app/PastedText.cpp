@@ -7,13 +7,15 @@
 
 namespace {
 
-bool isTrailingBlank(QChar character) {
+bool isTrailingBlank(QChar character)
+{
     return character == QLatin1Char(' ') || character == QLatin1Char('\t');
 }
 
 // Whether the line's last user-perceived character is a lone blank or tab (a blank that
 // carries a combining mark, or follows a prepended mark, is a different character).
-bool endsWithBlank(const QString& line, qsizetype end) {
+bool endsWithBlank(const QString& line, qsizetype end)
+{
     if (end == 0 || !isTrailingBlank(line[end - 1]))
         return false;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, line.constData(), end);
@@ -23,14 +25,16 @@ bool endsWithBlank(const QString& line, qsizetype end) {
 
 } // namespace
 
-std::optional<QString> pasteboardString() {
+std::optional<QString> pasteboardString()
+{
     auto text = Pasteboard::plainText();
     if (!text || text->isEmpty())
         return std::nullopt;
     return text;
 }
 
-QString normalizedPastedText(const QString& text) {
+QString normalizedPastedText(const QString& text)
+{
     QString tidied = text;
     tidied.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     tidied.replace(QChar(u'\r'), QChar(u'\n'));

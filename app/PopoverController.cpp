@@ -28,7 +28,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-Animation pageAnimation(PageMotion motion, bool reduceMotion) {
+Animation pageAnimation(PageMotion motion, bool reduceMotion)
+{
     if (reduceMotion)
         return Animation::easeInOut(200ms);
     return Animation::timingCurve(0.2, 0.8, 0.2, 1.0, motion == PageMotion::remove ? 260ms : 320ms);
@@ -52,7 +53,8 @@ PopoverController::PopoverController(NoteStore& store, AppSettings& settings, An
     , m_services(services)
     , m_size(settings.popoverSize())
     , m_notchCenterX(settings.popoverSize().width() * 0.5)
-    , m_panel(std::make_unique<PanelWindow>()) {
+    , m_panel(std::make_unique<PanelWindow>())
+{
     m_panel->setShapeHitTest([this](const QPointF& point) { return shapeContains(point); });
     m_panel->setOnClickOutsideShape([this] { close(); });
 
@@ -65,17 +67,19 @@ PopoverController::PopoverController(NoteStore& store, AppSettings& settings, An
     });
 }
 
-PopoverController::~PopoverController() {
+PopoverController::~PopoverController()
+{
     removeMonitors();
 }
 
-void PopoverController::setContent(QWidget* rootView) {
+void PopoverController::setContent(QWidget* rootView)
+{
     m_panel->setContentWidget(rootView);
 }
 
 template <typename Value>
-void PopoverController::set(Value& field, const Value& value,
-                            void (PopoverController::*changed)()) {
+void PopoverController::set(Value& field, const Value& value, void (PopoverController::*changed)())
+{
     if (field == value)
         return;
     field = value;
@@ -83,26 +87,30 @@ void PopoverController::set(Value& field, const Value& value,
 }
 
 void PopoverController::withAnimation(const Animation& animation,
-                                      const std::function<void()>& change) {
+                                      const std::function<void()>& change)
+{
     const Animation outer = m_animation;
     m_animation = animation;
     change();
     m_animation = outer;
 }
 
-void PopoverController::requestFocus() {
+void PopoverController::requestFocus()
+{
     ++m_focusRequest;
     Q_EMIT focusRequested();
 }
 
-bool PopoverController::shapeContains(const QPointF& windowPoint) const {
+bool PopoverController::shapeContains(const QPointF& windowPoint) const
+{
     using namespace PanelGeometry;
     const PopoverShape shape{m_notchCenterX, cornerRadius, notchWidth, notchHeight, 0};
     const QRectF outline(sideMargin, topMargin, m_size.width(), m_size.height() + notchHeight);
     return shape.contains(outline, windowPoint);
 }
 
-void PopoverController::open() {
+void PopoverController::open()
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     if (m_isOpen)
         return;
@@ -125,7 +133,8 @@ void PopoverController::open() {
     installMonitors();
 }
 
-void PopoverController::close() {
+void PopoverController::close()
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     if (!m_isOpen)
         return;
@@ -145,7 +154,8 @@ void PopoverController::close() {
     }
 }
 
-void PopoverController::reposition(bool animated) {
+void PopoverController::reposition(bool animated)
+{
     std::optional<QRectF> anchor;
     QScreen* screen = QGuiApplication::primaryScreen();
     if (m_statusItem) {
@@ -171,7 +181,8 @@ void PopoverController::reposition(bool animated) {
     }
 }
 
-void PopoverController::installMonitors() {
+void PopoverController::installMonitors()
+{
     removeMonitors();
     m_keyMonitor = std::make_unique<LocalKeyMonitor>([this](QWindow* window, QKeyEvent* event) {
         return window && window == m_panel->windowHandle() && handleKey(*event);
@@ -188,20 +199,23 @@ void PopoverController::installMonitors() {
         m_focusObserver = std::make_unique<FocusLossObserver>(window, [this] { close(); });
 }
 
-void PopoverController::removeMonitors() {
+void PopoverController::removeMonitors()
+{
     m_keyMonitor.reset();
     m_clickMonitor.reset();
     m_focusObserver.reset();
 }
 
-void PopoverController::closeSoon() {
+void PopoverController::closeSoon()
+{
     m_services.mainQueue.async([guard = QPointer(this)] {
         if (guard)
             guard->close();
     });
 }
 
-void PopoverController::setToastVisible(bool visible) {
+void PopoverController::setToastVisible(bool visible)
+{
     m_toastTask.cancel();
     withAnimation(toastFade,
                   [&] { set(m_toastVisible, visible, &PopoverController::toastVisibleChanged); });
@@ -210,15 +224,18 @@ void PopoverController::setToastVisible(bool visible) {
             m_services.scheduler.schedule(toastLifetime, [this] { m_store.clearPendingUndo(); });
 }
 
-void PopoverController::setRenaming(bool renaming) {
+void PopoverController::setRenaming(bool renaming)
+{
     set(m_renaming, renaming, &PopoverController::renamingChanged);
 }
 
-void PopoverController::setPickerOpen(bool open) {
+void PopoverController::setPickerOpen(bool open)
+{
     set(m_pickerOpen, open, &PopoverController::pickerOpenChanged);
 }
 
-void PopoverController::page(PageMotion motion, std::function<void()> action) {
+void PopoverController::page(PageMotion motion, std::function<void()> action)
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     set(m_motion, motion, &PopoverController::motionChanged);
     const Animation animation = pageAnimation(motion, m_services.appearance.reduceMotion());
@@ -228,21 +245,24 @@ void PopoverController::page(PageMotion motion, std::function<void()> action) {
     });
 }
 
-void PopoverController::previousNote() {
+void PopoverController::previousNote()
+{
     if (m_store.currentIndex() < 1)
         return;
     page(PageMotion::previous, [this] { m_store.select(m_store.currentIndex() - 1); });
     requestFocus();
 }
 
-void PopoverController::nextNote() {
+void PopoverController::nextNote()
+{
     if (!m_store.hasNext())
         return;
     page(PageMotion::next, [this] { m_store.select(m_store.currentIndex() + 1); });
     requestFocus();
 }
 
-void PopoverController::goToNote(int position) {
+void PopoverController::goToNote(int position)
+{
     const int current = m_store.currentIndex();
     if (position == current)
         return;
@@ -250,7 +270,8 @@ void PopoverController::goToNote(int position) {
          [this, position] { m_store.select(position); });
 }
 
-void PopoverController::newNote() {
+void PopoverController::newNote()
+{
     setPickerOpen(false);
     setRenaming(false);
     std::optional<QString> text;
@@ -266,7 +287,8 @@ void PopoverController::newNote() {
     requestFocus();
 }
 
-void PopoverController::deleteCurrentNote() {
+void PopoverController::deleteCurrentNote()
+{
     setPickerOpen(false);
     setRenaming(false);
     closeList();
@@ -275,7 +297,8 @@ void PopoverController::deleteCurrentNote() {
     requestFocus();
 }
 
-void PopoverController::deleteNotes(const QSet<QUuid>& ids) {
+void PopoverController::deleteNotes(const QSet<QUuid>& ids)
+{
     if (ids.isEmpty())
         return;
     if (ids.contains(m_store.currentNote().id))
@@ -285,27 +308,31 @@ void PopoverController::deleteNotes(const QSet<QUuid>& ids) {
     m_analytics.signal(QStringLiteral("note_deleted"));
 }
 
-void PopoverController::undo() {
+void PopoverController::undo()
+{
     if (!m_store.pendingUndo())
         return;
     page(PageMotion::undo, [this] { m_store.undoDelete(); });
     requestFocus();
 }
 
-void PopoverController::copyCurrentNote() {
+void PopoverController::copyCurrentNote()
+{
     Pasteboard::setPlainText(m_store.currentNote().text);
     ++m_copiedPulse;
     Q_EMIT copiedPulseChanged();
 }
 
-void PopoverController::pickHue(Hue hue) {
+void PopoverController::pickHue(Hue hue)
+{
     withAnimation(overlayClosing, [&] { setPickerOpen(false); });
     // The picker is gone before the note's colour changes.
     m_recolourTask = m_services.scheduler.schedule(
         recolourDelay, [this, hue] { withAnimation(recolouring, [&] { m_store.setHue(hue); }); });
 }
 
-void PopoverController::nameTapped() {
+void PopoverController::nameTapped()
+{
     const QDateTime now = m_services.clock.now();
     const bool secondTap = m_lastNameTap && m_lastNameTap->msecsTo(now) < doubleTapInterval.count();
     if (!secondTap) {
@@ -323,13 +350,15 @@ void PopoverController::nameTapped() {
     setRenaming(true);
 }
 
-void PopoverController::openList() {
+void PopoverController::openList()
+{
     setRenaming(false);
     setPickerOpen(false);
     withAnimation(listOpening, [&] { set(m_listOpen, true, &PopoverController::listOpenChanged); });
 }
 
-void PopoverController::closeList() {
+void PopoverController::closeList()
+{
     if (!m_listOpen)
         return;
     withAnimation(overlayClosing,
@@ -337,7 +366,8 @@ void PopoverController::closeList() {
     requestFocus();
 }
 
-void PopoverController::openSettings() {
+void PopoverController::openSettings()
+{
     if (m_mode == Mode::settings)
         return;
     setPickerOpen(false);
@@ -351,7 +381,8 @@ void PopoverController::openSettings() {
     });
 }
 
-void PopoverController::backToNote() {
+void PopoverController::backToNote()
+{
     if (m_mode == Mode::note)
         return;
     withAnimation(pageSwitch, [&] {
@@ -362,12 +393,14 @@ void PopoverController::backToNote() {
     requestFocus();
 }
 
-void PopoverController::beginResize(const QPointF& mouse) {
+void PopoverController::beginResize(const QPointF& mouse)
+{
     m_resizeStartSize = m_size;
     m_resizeStartMouse = mouse;
 }
 
-void PopoverController::resizeDrag(Corner corner, const QPointF& mouse) {
+void PopoverController::resizeDrag(Corner corner, const QPointF& mouse)
+{
     if (!m_resizeStartSize || !m_resizeStartMouse)
         return;
     const QPointF start = *m_resizeStartMouse;
@@ -383,7 +416,8 @@ void PopoverController::resizeDrag(Corner corner, const QPointF& mouse) {
     reposition(false);
 }
 
-void PopoverController::endResize() {
+void PopoverController::endResize()
+{
     if (!m_resizeStartSize)
         return;
     m_resizeStartSize.reset();
@@ -391,7 +425,8 @@ void PopoverController::endResize() {
     m_settings.setPopoverSize(m_size);
 }
 
-void PopoverController::escape() {
+void PopoverController::escape()
+{
     if (m_listOpen)
         closeList();
     else if (m_pickerOpen)
@@ -402,7 +437,8 @@ void PopoverController::escape() {
         close();
 }
 
-bool PopoverController::handleKey(const QKeyEvent& event) {
+bool PopoverController::handleKey(const QKeyEvent& event)
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     const Qt::KeyboardModifiers modifiers = event.modifiers();
     const bool command = modifiers.testFlag(Qt::ControlModifier);

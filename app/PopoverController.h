@@ -36,7 +36,8 @@ enum class PageMotion { none, next, previous, newNote, remove, undo };
 // Owns the note panel: opens it under the tray icon, closes it, and carries the small amount
 // of state every view of the panel follows. Every user action in the panel other than typing
 // and renaming comes through here. Main thread only.
-class PopoverController : public QObject {
+class PopoverController : public QObject
+{
     Q_OBJECT
 
 public:
@@ -44,7 +45,8 @@ public:
     enum class Corner { bottomLeft, bottomRight };
 
     // What the controller needs of the desktop, so tests can stand in for it.
-    struct Services {
+    struct Services
+    {
         MainQueue& mainQueue;
         Scheduler& scheduler;
         const Clock& clock;

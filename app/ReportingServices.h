@@ -4,7 +4,8 @@
 
 // The two outside services that the user's error-report setting controls: the crash reporter
 // and the usage-analytics client.
-class ReportingServices {
+class ReportingServices
+{
 public:
     virtual ~ReportingServices() = default;
 

@@ -17,11 +17,17 @@
 
 namespace {
 
-constexpr QSize trayIconSize{16, 16};
+constexpr int trayIconSize = 16;
+constexpr int menuIconSize = 14;
+// Trays are dark on most desktops; a light glyph reads on them.
+const QColor trayGlyphColor(0xF2, 0xF2, 0xF5);
 
-QIcon menuIcon(const QString& name) {
-    const QString path = QStringLiteral(":/icons/%1.svg").arg(name);
-    return QFile::exists(path) ? QIcon(path) : QIcon();
+// Menu icons follow the menu's text colour, as a template image would.
+QIcon menuIcon(const QString& name)
+{
+    const QColor text = QApplication::palette().color(QPalette::WindowText);
+    const QPixmap pixmap = iconPixmap(name, menuIconSize, text, qApp->devicePixelRatio());
+    return pixmap.isNull() ? QIcon() : QIcon(pixmap);
 }
 
 } // namespace
@@ -34,7 +40,8 @@ StatusBarController::StatusBarController(StatusItem& item, PopoverController& po
     , m_popover(popover)
     , m_store(store)
     , m_launchAtLogin(launchAtLogin)
-    , m_menu(std::make_unique<QMenu>()) {
+    , m_menu(std::make_unique<QMenu>())
+{
     m_popover.setStatusItem(&m_item);
     const QPixmap glyph = iconPixmap(QStringLiteral("MenuBarGlyph"), trayIconSize, trayGlyphColor,
                                      qApp->devicePixelRatio());
@@ -51,7 +58,8 @@ StatusBarController::StatusBarController(StatusItem& item, PopoverController& po
 
 StatusBarController::~StatusBarController() = default;
 
-void StatusBarController::buildMenu() {
+void StatusBarController::buildMenu()
+{
     auto add = [this](const QString& title, const char* icon, QKeySequence shortcut,
                       void (StatusBarController::*slot)()) {
         QAction* action = m_menu->addAction(menuIcon(QString::fromLatin1(icon)), title);
@@ -82,11 +90,13 @@ void StatusBarController::buildMenu() {
     connect(quit, &QAction::triggered, this, &StatusBarController::quitRequested);
 }
 
-void StatusBarController::refreshLaunchAtLogin() {
+void StatusBarController::refreshLaunchAtLogin()
+{
     m_launchAtLoginAction->setChecked(m_launchAtLogin.isEnabled());
 }
 
-void StatusBarController::leftClicked() {
+void StatusBarController::leftClicked()
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     if (m_popover.isOpen())
         m_popover.close();
@@ -94,32 +104,38 @@ void StatusBarController::leftClicked() {
         m_popover.open();
 }
 
-void StatusBarController::rightClicked() {
+void StatusBarController::rightClicked()
+{
     QUILLORY_ASSERT_MAIN_THREAD();
     m_popover.close();
     refreshLaunchAtLogin();
     m_item.popUpMenu(m_menu.get());
 }
 
-void StatusBarController::newNote() {
+void StatusBarController::newNote()
+{
     m_popover.open();
     m_popover.newNote();
 }
 
-void StatusBarController::copyCurrentNote() {
+void StatusBarController::copyCurrentNote()
+{
     Pasteboard::setPlainText(m_store.currentNote().text);
 }
 
-void StatusBarController::openSettings() {
+void StatusBarController::openSettings()
+{
     m_popover.open();
     m_popover.openSettings();
 }
 
-void StatusBarController::toggleLaunchAtLogin() {
+void StatusBarController::toggleLaunchAtLogin()
+{
     m_launchAtLogin.setEnabled(!m_launchAtLogin.isEnabled());
 }
 
-void StatusBarController::clearAllNotes() {
+void StatusBarController::clearAllNotes()
+{
     auto* alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Clear all notes?"),
                                   QStringLiteral("Clear all notes?"));
     alert->setAttribute(Qt::WA_DeleteOnClose);

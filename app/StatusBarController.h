@@ -12,7 +12,8 @@ class StatusItem;
 
 // The tray icon and its menu. A left click toggles the panel; a right click closes it and
 // shows the menu.
-class StatusBarController : public QObject {
+class StatusBarController : public QObject
+{
     Q_OBJECT
 
 public:

@@ -1,6 +1,5 @@
 #include "app/AppDelegate.h"
 #include "app/NotesDocument.h"
-#include "app/ReportingServices.h"
 #include "app/SystemReportingServices.h"
 #include "platform/Appearance.h"
 #include "platform/Application.h"
@@ -14,7 +13,8 @@
 
 #include <QApplication>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QApplication qtApplication(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillory"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLORY_VERSION));
@@ -28,7 +28,9 @@ int main(int argc, char** argv) {
     LoginItem loginItem;
     Updater updater;
     CrashReporter crashReporter;
-    SystemReportingServices reporting(crashReporter);
+    const QString crashReportDsn = CrashReporter::buildDsn();
+    const QString analyticsAppID = QStringLiteral(QUILLORY_ANALYTICS_APP_ID);
+    SystemReportingServices reporting(crashReporter, crashReportDsn, analyticsAppID);
     AppDelegate::Environment environment{UserDefaults::standard(),
                                          NotesDocument::defaultFileURL(),
                                          Clock::system(),
@@ -48,6 +50,8 @@ int main(int argc, char** argv) {
                      &AppDelegate::applicationShouldHandleReopen);
     QObject::connect(&application, &Application::willTerminate, &delegate,
                      &AppDelegate::applicationWillTerminate);
+    QObject::connect(&application, &Application::willTerminate, &reporting,
+                     &SystemReportingServices::applicationWillTerminate);
     QObject::connect(&delegate, &AppDelegate::quitRequested, &application, &Application::terminate);
     return application.exec();
 }

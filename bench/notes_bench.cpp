@@ -17,8 +17,10 @@ namespace {
 
 constexpr qsizetype noteSize = 1024;
 
-struct Fixture {
-    explicit Fixture(int noteCount, qsizetype textSize = noteSize) {
+struct Fixture
+{
+    explicit Fixture(int noteCount, qsizetype textSize = noteSize)
+    {
         path = folder.path() + QStringLiteral("/Quillory/notes.json");
         std::vector<Note> notes;
         const QDateTime now = clock.now();
@@ -36,7 +38,8 @@ struct Fixture {
         file.write(bytes);
     }
 
-    std::unique_ptr<NoteStore> openStore() {
+    std::unique_ptr<NoteStore> openStore()
+    {
         return std::make_unique<NoteStore>(path, clock, scheduler);
     }
 
@@ -47,7 +50,8 @@ struct Fixture {
     ManualScheduler scheduler;
 };
 
-void BM_SaveStore(benchmark::State& state) {
+void BM_SaveStore(benchmark::State& state)
+{
     Fixture fixture(int(state.range(0)));
     auto store = fixture.openStore();
     bool flip = false;
@@ -59,7 +63,8 @@ void BM_SaveStore(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * fixture.bytes.size());
 }
 
-void BM_QSaveFileOnly(benchmark::State& state) {
+void BM_QSaveFileOnly(benchmark::State& state)
+{
     Fixture fixture(int(state.range(0)));
     for (auto _ : state) {
         QSaveFile file(fixture.path);
@@ -70,7 +75,8 @@ void BM_QSaveFileOnly(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * fixture.bytes.size());
 }
 
-void BM_LoadStore(benchmark::State& state) {
+void BM_LoadStore(benchmark::State& state)
+{
     Fixture fixture(int(state.range(0)));
     for (auto _ : state) {
         auto store = fixture.openStore();
@@ -79,7 +85,8 @@ void BM_LoadStore(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * fixture.bytes.size());
 }
 
-void BM_QJsonFromJsonOnly(benchmark::State& state) {
+void BM_QJsonFromJsonOnly(benchmark::State& state)
+{
     Fixture fixture(int(state.range(0)));
     for (auto _ : state) {
         QFile file(fixture.path);
@@ -90,7 +97,8 @@ void BM_QJsonFromJsonOnly(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * fixture.bytes.size());
 }
 
-void BM_Keystroke(benchmark::State& state) {
+void BM_Keystroke(benchmark::State& state)
+{
     constexpr qsizetype tenKilobytes = 10 * 1024;
     Fixture fixture(int(state.range(0)), tenKilobytes);
     auto store = fixture.openStore();
@@ -103,14 +111,16 @@ void BM_Keystroke(benchmark::State& state) {
     }
 }
 
-void BM_PurgeNothingExpired(benchmark::State& state) {
+void BM_PurgeNothingExpired(benchmark::State& state)
+{
     Fixture fixture(int(state.range(0)));
     auto store = fixture.openStore();
     for (auto _ : state)
         benchmark::DoNotOptimize(store->purgeExpired(DeleteAfter::week));
 }
 
-void BM_PurgeHalfExpired(benchmark::State& state) {
+void BM_PurgeHalfExpired(benchmark::State& state)
+{
     const int count = int(state.range(0));
     Fixture fixture(count);
     for (auto _ : state) {

@@ -6,7 +6,8 @@
 #include <chrono>
 
 // The source of "now" for everything that stamps or compares times, so tests can set it.
-class Clock {
+class Clock
+{
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
@@ -16,7 +17,8 @@ public:
 };
 
 // A clock that stands still until a test moves it. Safe to read from any thread.
-class ManualClock final : public Clock {
+class ManualClock final : public Clock
+{
 public:
     explicit ManualClock(const QDateTime& start = QDateTime::fromSecsSinceEpoch(1'700'000'000,
                                                                                 Qt::UTC));

@@ -3,16 +3,20 @@
 #include <QDebug>
 
 Log::Log(const char* category)
-    : m_category(category, QtInfoMsg) {}
+    : m_category(category, QtInfoMsg)
+{}
 
-void Log::debug(const QString& message) const {
+void Log::debug(const QString& message) const
+{
     qCDebug(m_category).noquote() << message;
 }
 
-void Log::info(const QString& message) const {
+void Log::info(const QString& message) const
+{
     qCInfo(m_category).noquote() << message;
 }
 
-void Log::error(const QString& message) const {
+void Log::error(const QString& message) const
+{
     qCWarning(m_category).noquote() << message;
 }

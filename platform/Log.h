@@ -5,7 +5,8 @@
 
 // A named channel of the system log ("subsystem.category"). Messages are always passed as
 // data, never as a format string, so text from users or files cannot be misread.
-class Log {
+class Log
+{
 public:
     explicit Log(const char* category);
     Log(const Log&) = delete;

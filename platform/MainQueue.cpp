@@ -5,9 +5,11 @@
 
 namespace {
 
-class QtMainQueue final : public MainQueue {
+class QtMainQueue final : public MainQueue
+{
 public:
-    void async(std::function<void()> work) override {
+    void async(std::function<void()> work) override
+    {
         QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work),
                                   Qt::QueuedConnection);
     }
@@ -15,17 +17,20 @@ public:
 
 } // namespace
 
-MainQueue& MainQueue::system() {
+MainQueue& MainQueue::system()
+{
     static QtMainQueue queue;
     return queue;
 }
 
-void ManualMainQueue::async(std::function<void()> work) {
+void ManualMainQueue::async(std::function<void()> work)
+{
     const QMutexLocker lock(&m_mutex);
     m_work.push_back(std::move(work));
 }
 
-int ManualMainQueue::runPending() {
+int ManualMainQueue::runPending()
+{
     int count = 0;
     for (;;) {
         std::function<void()> work;
@@ -41,7 +46,8 @@ int ManualMainQueue::runPending() {
     }
 }
 
-bool ManualMainQueue::isEmpty() const {
+bool ManualMainQueue::isEmpty() const
+{
     const QMutexLocker lock(&m_mutex);
     return m_work.empty();
 }

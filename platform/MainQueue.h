@@ -7,7 +7,8 @@
 
 // Hands work to the main thread, to run on its next turn of the event loop. Callable from
 // any thread.
-class MainQueue {
+class MainQueue
+{
 public:
     virtual ~MainQueue() = default;
     virtual void async(std::function<void()> work) = 0;
@@ -17,7 +18,8 @@ public:
 };
 
 // Holds the work until a test runs it.
-class ManualMainQueue final : public MainQueue {
+class ManualMainQueue final : public MainQueue
+{
 public:
     void async(std::function<void()> work) override;
 

@@ -4,7 +4,8 @@
 #include <QThread>
 
 // The application's own state lives on the main thread; entry points check it in debug builds.
-inline bool isMainThread() {
+inline bool isMainThread()
+{
     const QCoreApplication* application = QCoreApplication::instance();
     return !application || QThread::currentThread() == application->thread();
 }

@@ -6,14 +6,16 @@
 
 namespace Pasteboard {
 
-std::optional<QString> plainText() {
+std::optional<QString> plainText()
+{
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     if (!data || !data->hasText())
         return std::nullopt;
     return data->text();
 }
 
-void setPlainText(const QString& text) {
+void setPlainText(const QString& text)
+{
     QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
 }
 

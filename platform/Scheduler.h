@@ -9,16 +9,19 @@
 
 // Runs actions on the main thread after a delay. Every scheduled action is represented by a
 // Task handle: dropping or cancelling the handle guarantees the action never runs.
-class Scheduler {
+class Scheduler
+{
 public:
-    class Control {
+    class Control
+    {
     public:
         virtual ~Control() = default;
         virtual void cancel() = 0;
         virtual bool isPending() const = 0;
     };
 
-    class Task {
+    class Task
+    {
     public:
         Task() = default;
         explicit Task(std::unique_ptr<Control> control);
@@ -45,7 +48,8 @@ public:
 };
 
 // A scheduler whose time only moves when a test says so.
-class ManualScheduler final : public Scheduler {
+class ManualScheduler final : public Scheduler
+{
 public:
     Task schedule(std::chrono::milliseconds delay, std::function<void()> action) override;
     Task scheduleRepeating(std::chrono::milliseconds interval,
@@ -57,7 +61,8 @@ public:
     std::size_t pendingCount() const { return m_entries.size(); }
 
 private:
-    struct Entry {
+    struct Entry
+    {
         std::function<void()> action;
         std::chrono::milliseconds interval{0}; // zero for one-shot
     };

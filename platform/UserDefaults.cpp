@@ -33,7 +33,8 @@ const QString dictionaryTag = QStringLiteral("dict");
 
 // Converts a value to its stored form: integers widen to qint64, floats to double, string
 // lists to lists. Returns nothing for a value that cannot be stored.
-std::optional<QVariant> storable(const QVariant& value) {
+std::optional<QVariant> storable(const QVariant& value)
+{
     switch (value.metaType().id()) {
     case QMetaType::Bool:
     case QMetaType::LongLong:
@@ -81,7 +82,8 @@ std::optional<QVariant> storable(const QVariant& value) {
     }
 }
 
-QJsonValue encodeDouble(double value) {
+QJsonValue encodeDouble(double value)
+{
     if (std::isnan(value))
         return QStringLiteral("nan");
     if (std::isinf(value))
@@ -89,7 +91,8 @@ QJsonValue encodeDouble(double value) {
     return value;
 }
 
-std::optional<double> decodeDouble(const QJsonValue& value) {
+std::optional<double> decodeDouble(const QJsonValue& value)
+{
     if (value.isDouble())
         return value.toDouble();
     const QString text = value.toString();
@@ -102,7 +105,8 @@ std::optional<double> decodeDouble(const QJsonValue& value) {
     return std::nullopt;
 }
 
-QJsonObject encode(const QVariant& value) {
+QJsonObject encode(const QVariant& value)
+{
     switch (value.metaType().id()) {
     case QMetaType::Bool:
         return {{boolTag, value.toBool()}};
@@ -131,7 +135,8 @@ QJsonObject encode(const QVariant& value) {
     }
 }
 
-std::optional<QVariant> decode(const QJsonValue& stored) {
+std::optional<QVariant> decode(const QJsonValue& stored)
+{
     const QJsonObject object = stored.toObject();
     if (object.size() != 1)
         return std::nullopt;
@@ -179,7 +184,8 @@ std::optional<QVariant> decode(const QJsonValue& stored) {
     return std::nullopt;
 }
 
-bool isValidDomainName(const QString& name) {
+bool isValidDomainName(const QString& name)
+{
     return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String(".") &&
            name != QLatin1String("..");
 }
@@ -188,16 +194,19 @@ bool isValidDomainName(const QString& name) {
 
 UserDefaults::UserDefaults(const QString& domain, const QString& directory)
     : m_domain(domain)
-    , m_directory(directory) {
+    , m_directory(directory)
+{
     load();
 }
 
-UserDefaults& UserDefaults::standard() {
+UserDefaults& UserDefaults::standard()
+{
     static UserDefaults defaults(QStringLiteral("settings"), defaultDirectory());
     return defaults;
 }
 
-UserDefaults* UserDefaults::suite(const QString& name) {
+UserDefaults* UserDefaults::suite(const QString& name)
+{
     if (!isValidDomainName(name))
         return nullptr;
     static QMutex registryMutex;
@@ -209,16 +218,19 @@ UserDefaults* UserDefaults::suite(const QString& name) {
     return slot.get();
 }
 
-QString UserDefaults::defaultDirectory() {
+QString UserDefaults::defaultDirectory()
+{
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/Quillory");
 }
 
-QString UserDefaults::filePath() const {
+QString UserDefaults::filePath() const
+{
     return m_directory + QLatin1Char('/') + m_domain + QStringLiteral(".json");
 }
 
-QVariant UserDefaults::object(const QString& key) const {
+QVariant UserDefaults::object(const QString& key) const
+{
     const QMutexLocker lock(&m_mutex);
     auto stored = m_values.constFind(key);
     if (stored != m_values.constEnd())
@@ -226,7 +238,8 @@ QVariant UserDefaults::object(const QString& key) const {
     return m_registered.value(key);
 }
 
-bool UserDefaults::boolValue(const QString& key) const {
+bool UserDefaults::boolValue(const QString& key) const
+{
     const QVariant value = object(key);
     switch (value.metaType().id()) {
     case QMetaType::Bool:
@@ -245,7 +258,8 @@ bool UserDefaults::boolValue(const QString& key) const {
     }
 }
 
-qint64 UserDefaults::integer(const QString& key) const {
+qint64 UserDefaults::integer(const QString& key) const
+{
     const QVariant value = object(key);
     switch (value.metaType().id()) {
     case QMetaType::Bool:
@@ -265,7 +279,8 @@ qint64 UserDefaults::integer(const QString& key) const {
     }
 }
 
-double UserDefaults::doubleValue(const QString& key) const {
+double UserDefaults::doubleValue(const QString& key) const
+{
     const QVariant value = object(key);
     switch (value.metaType().id()) {
     case QMetaType::Bool:
@@ -278,31 +293,37 @@ double UserDefaults::doubleValue(const QString& key) const {
     }
 }
 
-QString UserDefaults::string(const QString& key) const {
+QString UserDefaults::string(const QString& key) const
+{
     const QVariant value = object(key);
     return value.metaType().id() == QMetaType::QString ? value.toString() : QString();
 }
 
-QByteArray UserDefaults::data(const QString& key) const {
+QByteArray UserDefaults::data(const QString& key) const
+{
     const QVariant value = object(key);
     return value.metaType().id() == QMetaType::QByteArray ? value.toByteArray() : QByteArray();
 }
 
-QVariantList UserDefaults::array(const QString& key) const {
+QVariantList UserDefaults::array(const QString& key) const
+{
     const QVariant value = object(key);
     return value.metaType().id() == QMetaType::QVariantList ? value.toList() : QVariantList();
 }
 
-QVariantMap UserDefaults::dictionary(const QString& key) const {
+QVariantMap UserDefaults::dictionary(const QString& key) const
+{
     const QVariant value = object(key);
     return value.metaType().id() == QMetaType::QVariantMap ? value.toMap() : QVariantMap();
 }
 
-bool UserDefaults::isStorable(const QVariant& value) {
+bool UserDefaults::isStorable(const QVariant& value)
+{
     return storable(value).has_value();
 }
 
-void UserDefaults::set(const QString& key, const QVariant& value) {
+void UserDefaults::set(const QString& key, const QVariant& value)
+{
     if (!value.isValid()) {
         remove(key);
         return;
@@ -319,13 +340,15 @@ void UserDefaults::set(const QString& key, const QVariant& value) {
     write();
 }
 
-void UserDefaults::remove(const QString& key) {
+void UserDefaults::remove(const QString& key)
+{
     const QMutexLocker lock(&m_mutex);
     if (m_values.remove(key) > 0)
         write();
 }
 
-void UserDefaults::registerDefaults(const QVariantMap& defaults) {
+void UserDefaults::registerDefaults(const QVariantMap& defaults)
+{
     const QMutexLocker lock(&m_mutex);
     for (auto it = defaults.begin(); it != defaults.end(); ++it) {
         if (const auto converted = storable(it.value()))
@@ -333,13 +356,15 @@ void UserDefaults::registerDefaults(const QVariantMap& defaults) {
     }
 }
 
-void UserDefaults::removePersistentDomain() {
+void UserDefaults::removePersistentDomain()
+{
     const QMutexLocker lock(&m_mutex);
     m_values.clear();
     QFile::remove(filePath());
 }
 
-void UserDefaults::load() {
+void UserDefaults::load()
+{
     QFile file(filePath());
     if (!file.exists())
         return;
@@ -374,7 +399,8 @@ void UserDefaults::load() {
                               .arg(filePath(), aside));
 }
 
-bool UserDefaults::write() const {
+bool UserDefaults::write() const
+{
     if (m_keepsUnreadableFile)
         return false;
     QJsonObject members;

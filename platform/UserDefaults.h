@@ -11,7 +11,8 @@
 // non-finite ones), string, data, array and dictionary (whose members are values too).
 // Registered defaults answer reads of absent keys and are never written. Every change is
 // written at once, atomically. All members are thread-safe.
-class UserDefaults {
+class UserDefaults
+{
 public:
     // Reads the domain's file at once. A file that cannot be read as a domain is moved aside,
     // logged, and the domain starts empty.

@@ -11,7 +11,8 @@ namespace {
 constexpr int blurPasses = 3;
 
 // One pass of a moving-average blur along a line of `count` samples `stride` apart.
-void blurLine(uchar* line, int count, int stride, int halfWidth, std::vector<int>& scratch) {
+void blurLine(uchar* line, int count, int stride, int halfWidth, std::vector<int>& scratch)
+{
     scratch.assign(std::size_t(count), 0);
     for (int index = 0; index < count; ++index)
         scratch[std::size_t(index)] = line[index * stride];
@@ -30,7 +31,8 @@ void blurLine(uchar* line, int count, int stride, int halfWidth, std::vector<int
 } // namespace
 
 QImage renderDropShadow(const QPainterPath& shape, QSize canvasSize, const QColor& color,
-                        qreal radius, QPointF offset) {
+                        qreal radius, QPointF offset)
+{
     QImage coverage(canvasSize, QImage::Format_Alpha8);
     coverage.fill(0);
     {

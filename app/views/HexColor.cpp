@@ -7,7 +7,8 @@ namespace {
 constexpr quint64 lowBits = 0xFFFFFF;
 constexpr int hexBase = 16;
 
-int hexDigit(QChar c) {
+int hexDigit(QChar c)
+{
     const char16_t u = c.unicode();
     if (u >= u'0' && u <= u'9')
         return u - u'0';
@@ -20,12 +21,13 @@ int hexDigit(QChar c) {
 
 // Reads an unsigned hexadecimal number as a number scanner does: leading blanks skipped, an
 // optional "0x" before the first digit, and on overflow the largest value.
-quint64 scanHex(QStringView text) {
+quint64 scanHex(QStringView text)
+{
     qsizetype at = 0;
     while (at < text.size() && text[at].isSpace())
         ++at;
-    if (at + 2 < text.size() && text[at] == u'0' &&
-        (text[at + 1] == u'x' || text[at + 1] == u'X') && hexDigit(text[at + 2]) >= 0)
+    if (at + 2 < text.size() && text[at] == u'0' && (text[at + 1] == u'x' || text[at + 1] == u'X') &&
+        hexDigit(text[at + 2]) >= 0)
         at += 2;
     quint64 value = 0;
     bool overflowed = false;
@@ -41,7 +43,8 @@ quint64 scanHex(QStringView text) {
     return overflowed ? std::numeric_limits<quint64>::max() : value;
 }
 
-QColor fromNumber(quint64 number) {
+QColor fromNumber(quint64 number)
+{
     const quint64 rgb = number & lowBits;
     return QColor::fromRgb(static_cast<QRgb>(rgb));
 }
@@ -50,13 +53,15 @@ QColor fromNumber(quint64 number) {
 
 namespace HexColor {
 
-QColor parse(QStringView text) {
+QColor parse(QStringView text)
+{
     if (text.startsWith(QLatin1Char('#')))
         text = text.mid(1);
     return fromNumber(scanHex(text));
 }
 
-QColor parseTrimmed(QStringView text) {
+QColor parseTrimmed(QStringView text)
+{
     return parse(text.trimmed());
 }
 

@@ -16,7 +16,8 @@ namespace {
 
 constexpr std::chrono::milliseconds hueFadeDuration{350};
 
-struct ShadowStyle {
+struct ShadowStyle
+{
     qreal radius;
     QPointF offset;
 };
@@ -27,16 +28,19 @@ constexpr qreal borderWidth = 1;
 } // namespace
 
 // The 1-point border, drawn above the pages; it lets every click through.
-class PopoverRootView::Border : public QWidget {
+class PopoverRootView::Border : public QWidget
+{
 public:
     explicit Border(PopoverRootView& root)
         : QWidget(&root)
-        , m_root(root) {
+        , m_root(root)
+    {
         setAttribute(Qt::WA_TransparentForMouseEvents);
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent*) override
+    {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         QPen pen(Theme::border().resolved(m_root.m_appearance), borderWidth, Qt::SolidLine,
@@ -58,7 +62,8 @@ PopoverRootView::PopoverRootView(PopoverController& controller, NoteStore& store
     , m_appearance(appearance)
     , m_body(new QWidget(this))
     , m_border(new Border(*this))
-    , m_hue(store.currentNote().hue) {
+    , m_hue(store.currentNote().hue)
+{
     setAttribute(Qt::WA_TranslucentBackground);
     m_hueFade.setDuration(int(hueFadeDuration.count()));
     m_hueFade.setEasingCurve(QEasingCurve::InOutQuad);
@@ -83,21 +88,24 @@ PopoverRootView::PopoverRootView(PopoverController& controller, NoteStore& store
     layoutContent();
 }
 
-void PopoverRootView::setNotePage(QWidget* page) {
+void PopoverRootView::setNotePage(QWidget* page)
+{
     m_notePage = page;
     page->setParent(m_body);
     showPageForMode();
     layoutContent();
 }
 
-void PopoverRootView::setSettingsPage(QWidget* page) {
+void PopoverRootView::setSettingsPage(QWidget* page)
+{
     m_settingsPage = page;
     page->setParent(m_body);
     showPageForMode();
     layoutContent();
 }
 
-void PopoverRootView::showPageForMode() {
+void PopoverRootView::showPageForMode()
+{
     const bool settings = m_controller.mode() == PopoverController::Mode::settings;
     if (m_notePage)
         m_notePage->setVisible(!settings);
@@ -105,25 +113,29 @@ void PopoverRootView::showPageForMode() {
         m_settingsPage->setVisible(settings);
 }
 
-QRectF PopoverRootView::outlineRect() const {
+QRectF PopoverRootView::outlineRect() const
+{
     using namespace PanelGeometry;
     const QSizeF size = m_controller.size();
     return {sideMargin, topMargin, size.width(), size.height() + notchHeight};
 }
 
-QPainterPath PopoverRootView::outline(qreal inset) const {
+QPainterPath PopoverRootView::outline(qreal inset) const
+{
     using namespace PanelGeometry;
     const PopoverShape shape{m_controller.notchCenterX(), cornerRadius, notchWidth, notchHeight, 0};
     return shape.inset(inset).path(outlineRect());
 }
 
-QColor PopoverRootView::targetFill() const {
+QColor PopoverRootView::targetFill() const
+{
     if (m_controller.mode() == PopoverController::Mode::settings)
         return Theme::settingsBackground().resolved(m_appearance);
     return Theme::hueBackground(int(m_hue)).resolved(m_appearance);
 }
 
-QColor PopoverRootView::fillColor() const {
+QColor PopoverRootView::fillColor() const
+{
     const QColor target = targetFill();
     if (m_hueFade.state() != QAbstractAnimation::Running || !m_fadeFrom.isValid())
         return target;
@@ -134,7 +146,8 @@ QColor PopoverRootView::fillColor() const {
                             mix(m_fadeFrom.blueF(), target.blueF()));
 }
 
-void PopoverRootView::updateHue() {
+void PopoverRootView::updateHue()
+{
     const Hue hue = m_store.currentNote().hue;
     if (hue == m_hue)
         return;
@@ -145,7 +158,8 @@ void PopoverRootView::updateHue() {
     update();
 }
 
-void PopoverRootView::layoutContent() {
+void PopoverRootView::layoutContent()
+{
     using namespace PanelGeometry;
     const QSizeF size = m_controller.size();
     const QRect body(int(sideMargin), int(topMargin + notchHeight), qRound(size.width()),
@@ -163,11 +177,13 @@ void PopoverRootView::layoutContent() {
     update();
 }
 
-void PopoverRootView::resizeEvent(QResizeEvent*) {
+void PopoverRootView::resizeEvent(QResizeEvent*)
+{
     layoutContent();
 }
 
-void PopoverRootView::paintEvent(QPaintEvent*) {
+void PopoverRootView::paintEvent(QPaintEvent*)
+{
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QPainterPath shape = outline();

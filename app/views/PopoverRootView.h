@@ -15,7 +15,8 @@ class PopoverController;
 // The whole content of the panel: the notched outline filled with the current note's colour
 // (or the settings colour), its two shadows and border, and the note or settings page inside
 // the outline.
-class PopoverRootView : public QWidget {
+class PopoverRootView : public QWidget
+{
     Q_OBJECT
 
 public:

@@ -18,7 +18,8 @@ constexpr qreal quarterClockwise = -90;
 
 } // namespace
 
-QPainterPath PopoverShape::path(const QRectF& rect) const {
+QPainterPath PopoverShape::path(const QRectF& rect) const
+{
     const qreal i = insetAmount;
     const qreal r = cornerRadius - i;
     const qreal h = notchHeight;
@@ -50,12 +51,14 @@ QPainterPath PopoverShape::path(const QRectF& rect) const {
     return outline;
 }
 
-PopoverShape PopoverShape::inset(qreal amount) const {
+PopoverShape PopoverShape::inset(qreal amount) const
+{
     PopoverShape copy = *this;
     copy.insetAmount += amount;
     return copy;
 }
 
-bool PopoverShape::contains(const QRectF& rect, const QPointF& point) const {
+bool PopoverShape::contains(const QRectF& rect, const QPointF& point) const
+{
     return path(rect).contains(point);
 }

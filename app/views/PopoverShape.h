@@ -7,7 +7,8 @@
 // The panel's outline: a rounded rectangle with a small notch on its top edge pointing up at
 // the tray icon. Drawn, filled and clipped by the panel's content, and used to decide which
 // clicks land on the panel, so what is visible and what is clickable agree.
-struct PopoverShape {
+struct PopoverShape
+{
     // x of the notch's tip from the left edge of the drawing rectangle (not of the inset body).
     // Not clamped here: the panel keeps it clear of the rounded corners.
     qreal notchCenterX = 0;

@@ -6,7 +6,8 @@
 
 namespace {
 
-struct HueColors {
+struct HueColors
+{
     const char* backgroundLight;
     const char* backgroundDark;
     const char* accent;
@@ -23,22 +24,26 @@ constexpr std::array<HueColors, Theme::hueCount> hueTable{{
     {"#FCEEEA", "#4D3C39", "#E39A86"}, // coral
 }};
 
-const HueColors& hueColors(int position) {
+const HueColors& hueColors(int position)
+{
     Q_ASSERT(position >= 0 && position < Theme::hueCount);
     return hueTable[static_cast<std::size_t>(qBound(0, position, Theme::hueCount - 1))];
 }
 
-QColor hex(const char* text) {
+QColor hex(const char* text)
+{
     return HexColor::parse(QString::fromLatin1(text));
 }
 
-QColor black(qreal alpha) {
+QColor black(qreal alpha)
+{
     QColor color(Qt::black);
     color.setAlphaF(static_cast<float>(alpha));
     return color;
 }
 
-QColor white(qreal alpha) {
+QColor white(qreal alpha)
+{
     QColor color(Qt::white);
     color.setAlphaF(static_cast<float>(alpha));
     return color;
@@ -53,25 +58,30 @@ constexpr qreal alpha36 = 36.0 / 255.0;
 
 namespace Theme {
 
-ThemeColor hueBackground(int huePosition) {
+ThemeColor hueBackground(int huePosition)
+{
     const HueColors& colors = hueColors(huePosition);
     return ThemeColor(hex(colors.backgroundLight), hex(colors.backgroundDark));
 }
 
-QString hueAccentHex(int huePosition) {
+QString hueAccentHex(int huePosition)
+{
     return QString::fromLatin1(hueColors(huePosition).accent);
 }
 
-QColor hueAccent(int huePosition) {
+QColor hueAccent(int huePosition)
+{
     return HexColor::parseTrimmed(hueAccentHex(huePosition));
 }
 
-QColor resolve(Appearance::ColorScheme scheme, const QColor& dark, const QColor& light) {
+QColor resolve(Appearance::ColorScheme scheme, const QColor& dark, const QColor& light)
+{
     return scheme == Appearance::ColorScheme::Dark ? dark : light;
 }
 
 #define QUILLORY_THEME_COLOR(name, light, dark)                                                    \
-    const ThemeColor& name() {                                                                     \
+    const ThemeColor& name()                                                                       \
+    {                                                                                              \
         static const ThemeColor color(light, dark);                                                \
         return color;                                                                              \
     }
@@ -99,7 +109,8 @@ QUILLORY_THEME_COLOR(shadowTight, black(alpha15), black(0.25))
 
 #undef QUILLORY_THEME_COLOR
 
-const ThemeColor& popupBackground() {
+const ThemeColor& popupBackground()
+{
     return card();
 }
 

@@ -12,13 +12,16 @@
 
 namespace {
 
-class AppSettingsTest : public testing::Test {
+class AppSettingsTest : public testing::Test
+{
 protected:
-    UserDefaults& freshDefaults() {
+    UserDefaults& freshDefaults()
+    {
         m_defaults = std::make_unique<UserDefaults>(QStringLiteral("settings"), m_folder.path());
         return *m_defaults;
     }
-    AppSettings& settingsOver(const QVariantMap& stored) {
+    AppSettings& settingsOver(const QVariantMap& stored)
+    {
         UserDefaults& defaults = freshDefaults();
         for (auto it = stored.begin(); it != stored.end(); ++it)
             defaults.set(it.key(), it.value());
@@ -31,7 +34,8 @@ protected:
     std::unique_ptr<AppSettings> m_settings;
 };
 
-TEST_F(AppSettingsTest, AnEmptyStoreGivesTheDefaultsAndWritesNothing) {
+TEST_F(AppSettingsTest, AnEmptyStoreGivesTheDefaultsAndWritesNothing)
+{
     const AppSettings& settings = settingsOver({});
     EXPECT_EQ(settings.deleteAfter(), DeleteAfter::never);
     EXPECT_EQ(settings.textSize(), 14);
@@ -45,8 +49,10 @@ TEST_F(AppSettingsTest, AnEmptyStoreGivesTheDefaultsAndWritesNothing) {
     EXPECT_FALSE(QFileInfo::exists(m_defaults->filePath()));
 }
 
-TEST_F(AppSettingsTest, StoredValuesAreValidatedWhenRead) {
-    struct Case {
+TEST_F(AppSettingsTest, StoredValuesAreValidatedWhenRead)
+{
+    struct Case
+    {
         QVariantMap stored;
         std::function<void(const AppSettings&)> check;
     };
@@ -73,7 +79,8 @@ TEST_F(AppSettingsTest, StoredValuesAreValidatedWhenRead) {
         testCase.check(settingsOver(testCase.stored));
 }
 
-TEST_F(AppSettingsTest, PopoverSizeIsClampedAndNonFiniteValuesReadAsTheDefault) {
+TEST_F(AppSettingsTest, PopoverSizeIsClampedAndNonFiniteValuesReadAsTheDefault)
+{
     const QString width = QStringLiteral("quillory.popoverWidth");
     const QString height = QStringLiteral("quillory.popoverHeight");
     EXPECT_EQ(settingsOver({{width, 100.0}, {height, 100.0}}).popoverSize(), QSizeF(240, 180));
@@ -86,7 +93,8 @@ TEST_F(AppSettingsTest, PopoverSizeIsClampedAndNonFiniteValuesReadAsTheDefault) 
     EXPECT_EQ(settingsOver({{width, -infinity}, {height, nan}}).popoverSize(), QSizeF(280, 217));
 }
 
-TEST_F(AppSettingsTest, SettersWriteTheirKeysAtOnceWithoutValidating) {
+TEST_F(AppSettingsTest, SettersWriteTheirKeysAtOnceWithoutValidating)
+{
     AppSettings& settings = settingsOver({});
     QSignalSpy sizeChanged(&settings, &AppSettings::popoverSizeChanged);
     settings.setDeleteAfter(DeleteAfter::month);
@@ -109,7 +117,8 @@ TEST_F(AppSettingsTest, SettersWriteTheirKeysAtOnceWithoutValidating) {
     EXPECT_EQ(AppSettings(reread).popoverSize(), QSizeF(520, 217));
 }
 
-TEST_F(AppSettingsTest, StepTextSizeStaysWithinTheOfferedSizes) {
+TEST_F(AppSettingsTest, StepTextSizeStaysWithinTheOfferedSizes)
+{
     AppSettings& settings = settingsOver({{QStringLiteral("quillory.textSize"), 24}});
     QSignalSpy changed(&settings, &AppSettings::textSizeChanged);
     settings.stepTextSize(+1);

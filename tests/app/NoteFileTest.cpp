@@ -8,16 +8,19 @@
 
 namespace {
 
-QDateTime at(qint64 secondsSinceEpoch) {
+QDateTime at(qint64 secondsSinceEpoch)
+{
     return QDateTime::fromSecsSinceEpoch(secondsSinceEpoch, Qt::UTC);
 }
 
-Note sampleNote(const QString& text, qint64 order = 0) {
+Note sampleNote(const QString& text, qint64 order = 0)
+{
     return Note{QUuid::createUuid(), QStringLiteral("Name"), Hue::lavender, text,
                 at(1'714'555'800),   at(1'714'555'861),      order};
 }
 
-TEST(NoteFileWriterTest, WritesThePrettySortedForm) {
+TEST(NoteFileWriterTest, WritesThePrettySortedForm)
+{
     Note note = sampleNote(QStringLiteral("line\n\"q\"\\ \t\u0001 \u00E9 \U0001F600"), 7);
     note.id = QUuid::fromString(QStringLiteral("6f1c1f8e-3a5b-4c2d-9e8f-0a1b2c3d4e5f"));
     const NoteFile file{1, {note}, note.id, 3};
@@ -41,7 +44,8 @@ TEST(NoteFileWriterTest, WritesThePrettySortedForm) {
     EXPECT_EQ(NoteFileWriter::encode(file), expected);
 }
 
-TEST(NoteFileWriterTest, OutputIsJsonThatAnotherParserReadsTheSame) {
+TEST(NoteFileWriterTest, OutputIsJsonThatAnotherParserReadsTheSame)
+{
     std::vector<Note> notes;
     for (int index = 0; index < 3; ++index)
         notes.push_back(sampleNote(QStringLiteral("text %1\r\n\b\f").arg(index), index));
@@ -54,7 +58,8 @@ TEST(NoteFileWriterTest, OutputIsJsonThatAnotherParserReadsTheSame) {
         notes[2].text);
 }
 
-TEST(NoteFileWriterTest, DatesHaveWholeSecondsInUtc) {
+TEST(NoteFileWriterTest, DatesHaveWholeSecondsInUtc)
+{
     EXPECT_EQ(
         NoteFileWriter::encodeDate(QDateTime::fromMSecsSinceEpoch(1'714'555'800'999, Qt::UTC)),
         "2024-05-01T09:30:00Z");
@@ -64,7 +69,8 @@ TEST(NoteFileWriterTest, DatesHaveWholeSecondsInUtc) {
     EXPECT_EQ(NoteFileWriter::encodeDate(at(951'782'400)), "2000-02-29T00:00:00Z");
 }
 
-TEST(NoteFileReaderTest, RoundTripsWhatTheWriterWrites) {
+TEST(NoteFileReaderTest, RoundTripsWhatTheWriterWrites)
+{
     std::vector<Note> notes;
     const QStringList texts{QString(), QStringLiteral("\"\\/\u2028"),
                             QStringLiteral("\U0001F469\u200D\U0001F4BB"),
@@ -77,7 +83,8 @@ TEST(NoteFileReaderTest, RoundTripsWhatTheWriterWrites) {
     EXPECT_EQ(*result.file, file);
 }
 
-TEST(NoteFileReaderTest, AcceptsAnyOrderSpacingEscapesAndExtraKeys) {
+TEST(NoteFileReaderTest, AcceptsAnyOrderSpacingEscapesAndExtraKeys)
+{
     const QByteArray bytes = R"(  {"rotateIndex":2,"extra":{"deep":[1,2.5e3,null,true,false,"s"]},
         "notes":[{"text":"a\u00e9\ud83d\ude00\/","order":-3,"id":"6f1c1f8e-3a5b-4c2d-9e8f-0a1b2c3d4e5f",
         "name":"n","hue":"teal","createdAt":"2024-05-01T09:30:00.250Z",
@@ -97,7 +104,8 @@ TEST(NoteFileReaderTest, AcceptsAnyOrderSpacingEscapesAndExtraKeys) {
     EXPECT_EQ(file.notes[0].editedAt, at(1'714'555'800));
 }
 
-TEST(NoteFileReaderTest, DecodeDateAcceptsBothInternetFormsOnly) {
+TEST(NoteFileReaderTest, DecodeDateAcceptsBothInternetFormsOnly)
+{
     const std::vector<std::pair<const char*, std::optional<qint64>>> table{
         {"2024-05-01T09:30:00Z", 1'714'555'800'000},
         {"2024-05-01T09:30:00.5Z", 1'714'555'800'500},
@@ -127,7 +135,8 @@ TEST(NoteFileReaderTest, DecodeDateAcceptsBothInternetFormsOnly) {
               QStringLiteral("Unrecognised date May 1"));
 }
 
-TEST(NoteFileReaderTest, RejectsMalformedDocuments) {
+TEST(NoteFileReaderTest, RejectsMalformedDocuments)
+{
     const QByteArray note =
         R"({"id":"6F1C1F8E-3A5B-4C2D-9E8F-0A1B2C3D4E5F","name":"n","hue":"sky","text":"t",)"
         R"("createdAt":"2024-05-01T09:30:00Z","editedAt":"2024-05-01T09:30:00Z","order":1})";
@@ -184,7 +193,8 @@ TEST(NoteFileReaderTest, RejectsMalformedDocuments) {
     }
 }
 
-TEST(NoteFileReaderTest, ReportsTheUnreadableDateAsFound) {
+TEST(NoteFileReaderTest, ReportsTheUnreadableDateAsFound)
+{
     QByteArray bytes =
         NoteFileWriter::encode({1, {sampleNote(QStringLiteral("t"))}, std::nullopt, 0});
     bytes.replace("2024-05-01T09:30:00Z", "May 1st");

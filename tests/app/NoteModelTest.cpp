@@ -6,7 +6,8 @@
 
 namespace {
 
-TEST(HueTest, RawValuesDisplayNamesAndOrder) {
+TEST(HueTest, RawValuesDisplayNamesAndOrder)
+{
     const QStringList expected{QStringLiteral("white"),    QStringLiteral("sand"),
                                QStringLiteral("mint"),     QStringLiteral("sky"),
                                QStringLiteral("lavender"), QStringLiteral("pink"),
@@ -21,7 +22,8 @@ TEST(HueTest, RawValuesDisplayNamesAndOrder) {
     EXPECT_EQ(Hues::fromRawValue(u""), std::nullopt);
 }
 
-TEST(NewNoteColorTest, StoredFormAndEquality) {
+TEST(NewNoteColorTest, StoredFormAndEquality)
+{
     EXPECT_EQ(NewNoteColor::fromRawValue(u"teal"), NewNoteColor::fixed(Hue::teal));
     EXPECT_EQ(NewNoteColor::fromRawValue(u"Teal"), NewNoteColor::rotate());
     EXPECT_EQ(NewNoteColor::fromRawValue(u"blue"), NewNoteColor::rotate());
@@ -32,7 +34,8 @@ TEST(NewNoteColorTest, StoredFormAndEquality) {
     EXPECT_EQ(NewNoteColor::rotate().rawValue(), QStringLiteral("rotate"));
 }
 
-TEST(DeleteAfterTest, RawValuesAndIntervals) {
+TEST(DeleteAfterTest, RawValuesAndIntervals)
+{
     using namespace std::chrono_literals;
     const std::vector<std::tuple<DeleteAfter, const char*, std::optional<std::chrono::seconds>>>
         table{{DeleteAfter::never, "never", std::nullopt},
@@ -49,7 +52,8 @@ TEST(DeleteAfterTest, RawValuesAndIntervals) {
     EXPECT_EQ(DeleteAfterPeriods::fromRawValue(u"month"), std::nullopt);
 }
 
-TEST(NormalizedNoteNameTest, JoinsLinesTrimsAndFallsBack) {
+TEST(NormalizedNoteNameTest, JoinsLinesTrimsAndFallsBack)
+{
     EXPECT_EQ(normalizedNoteName(QStringLiteral("  two\nwords  ")), QStringLiteral("two words"));
     EXPECT_EQ(normalizedNoteName(QStringLiteral("a\r\nb")), QStringLiteral("a  b"));
     EXPECT_EQ(normalizedNoteName(QStringLiteral("a\u2028b\u0085c")), QStringLiteral("a b c"));
@@ -58,7 +62,8 @@ TEST(NormalizedNoteNameTest, JoinsLinesTrimsAndFallsBack) {
     EXPECT_EQ(normalizedNoteName(QStringLiteral("\u00A0name\u00A0")), QStringLiteral("name"));
 }
 
-TEST(NormalizedNoteNameTest, CutsAtFortyUserPerceivedCharacters) {
+TEST(NormalizedNoteNameTest, CutsAtFortyUserPerceivedCharacters)
+{
     const QString fortyFive = QStringLiteral("abcdefghij").repeated(4) + QStringLiteral("klmno");
     EXPECT_EQ(normalizedNoteName(fortyFive), fortyFive.left(40));
 
@@ -79,7 +84,8 @@ TEST(NormalizedNoteNameTest, CutsAtFortyUserPerceivedCharacters) {
     }
 }
 
-TEST(NoteTest, EqualOnlyWhenEveryFieldIsEqual) {
+TEST(NoteTest, EqualOnlyWhenEveryFieldIsEqual)
+{
     const QDateTime time = QDateTime::fromSecsSinceEpoch(100, Qt::UTC);
     const Note note{
         QUuid::createUuid(), QStringLiteral("n"), Hue::sky, QStringLiteral("t"), time, time, 3};

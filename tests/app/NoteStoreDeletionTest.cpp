@@ -6,14 +6,17 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class NoteStoreDeletionTest : public NoteStoreFixture {
+class NoteStoreDeletionTest : public NoteStoreFixture
+{
 protected:
-    std::unique_ptr<NoteStore> storeWith(const QStringList& texts, int current) {
+    std::unique_ptr<NoteStore> storeWith(const QStringList& texts, int current)
+    {
         const auto notes = notesWithTexts(texts);
         writeDocument({1, notes, notes[std::size_t(current)].id, 0});
         return openStore();
     }
-    static QSet<QUuid> idsOf(const NoteStore& store, const QStringList& texts) {
+    static QSet<QUuid> idsOf(const NoteStore& store, const QStringList& texts)
+    {
         QSet<QUuid> ids;
         for (const Note& note : store.notes()) {
             if (texts.contains(note.text))
@@ -25,8 +28,10 @@ protected:
                            QStringLiteral("D")};
 };
 
-TEST_F(NoteStoreDeletionTest, TheFollowingNoteBecomesCurrent) {
-    struct Case {
+TEST_F(NoteStoreDeletionTest, TheFollowingNoteBecomesCurrent)
+{
+    struct Case
+    {
         int current;
         QStringList deleted;
         QString expectedCurrent;
@@ -56,7 +61,8 @@ TEST_F(NoteStoreDeletionTest, TheFollowingNoteBecomesCurrent) {
     }
 }
 
-TEST_F(NoteStoreDeletionTest, TheRecordListsEntriesInListOrderWithTheirPositions) {
+TEST_F(NoteStoreDeletionTest, TheRecordListsEntriesInListOrderWithTheirPositions)
+{
     auto store = storeWith(abcd, 0);
     const auto record =
         store->deleteNotes(idsOf(*store, {QStringLiteral("D"), QStringLiteral("B")}));
@@ -67,7 +73,8 @@ TEST_F(NoteStoreDeletionTest, TheRecordListsEntriesInListOrderWithTheirPositions
     EXPECT_EQ(record.entries[1].index, 3);
 }
 
-TEST_F(NoteStoreDeletionTest, DeletingNothingChangesNothing) {
+TEST_F(NoteStoreDeletionTest, DeletingNothingChangesNothing)
+{
     auto store = storeWith(abcd, 1);
     store->deleteCurrent();
     store->save();
@@ -81,7 +88,8 @@ TEST_F(NoteStoreDeletionTest, DeletingNothingChangesNothing) {
     EXPECT_EQ(m_scheduler.pendingCount(), 0u);
 }
 
-TEST_F(NoteStoreDeletionTest, DeletingTheOnlyNoteAddsAReplacementThatUndoRemoves) {
+TEST_F(NoteStoreDeletionTest, DeletingTheOnlyNoteAddsAReplacementThatUndoRemoves)
+{
     auto store = storeWith({QStringLiteral("only")}, 0);
     const auto record = store->deleteCurrent();
     ASSERT_EQ(store->notes().size(), 1u);
@@ -96,7 +104,8 @@ TEST_F(NoteStoreDeletionTest, DeletingTheOnlyNoteAddsAReplacementThatUndoRemoves
     EXPECT_FALSE(store->undoDelete());
 }
 
-TEST_F(NoteStoreDeletionTest, ATypedReplacementIsKeptAndTheOldNotesGoBeforeIt) {
+TEST_F(NoteStoreDeletionTest, ATypedReplacementIsKeptAndTheOldNotesGoBeforeIt)
+{
     auto store = storeWith({QStringLiteral("A"), QStringLiteral("B")}, 1);
     store->deleteNotes(idsOf(*store, {QStringLiteral("A"), QStringLiteral("B")}));
     store->setText(QStringLiteral("typed"));
@@ -106,7 +115,8 @@ TEST_F(NoteStoreDeletionTest, ATypedReplacementIsKeptAndTheOldNotesGoBeforeIt) {
     EXPECT_EQ(store->currentIndex(), 0);
 }
 
-TEST_F(NoteStoreDeletionTest, UndoRestoresNotesWholeAtTheirPlaces) {
+TEST_F(NoteStoreDeletionTest, UndoRestoresNotesWholeAtTheirPlaces)
+{
     auto store = storeWith(abcd, 2);
     const Note before = store->notes()[1];
     store->deleteNotes(idsOf(*store, {QStringLiteral("B"), QStringLiteral("D")}));
@@ -117,7 +127,8 @@ TEST_F(NoteStoreDeletionTest, UndoRestoresNotesWholeAtTheirPlaces) {
     EXPECT_EQ(store->currentIndex(), 1);
 }
 
-TEST_F(NoteStoreDeletionTest, OnlyTheLastDeletionCanBeUndone) {
+TEST_F(NoteStoreDeletionTest, OnlyTheLastDeletionCanBeUndone)
+{
     auto store = storeWith(abcd, 0);
     store->deleteNotes(idsOf(*store, {QStringLiteral("A")}));
     store->deleteNotes(idsOf(*store, {QStringLiteral("C")}));
@@ -127,10 +138,12 @@ TEST_F(NoteStoreDeletionTest, OnlyTheLastDeletionCanBeUndone) {
     EXPECT_EQ(store->currentNote().text, QStringLiteral("C"));
 }
 
-class NoteStorePurgeTest : public NoteStoreDeletionTest {
+class NoteStorePurgeTest : public NoteStoreDeletionTest
+{
 protected:
     std::unique_ptr<NoteStore> storeWithAges(const std::vector<std::chrono::seconds>& ages,
-                                             int current) {
+                                             int current)
+    {
         std::vector<Note> notes;
         for (const auto age : ages)
             notes.push_back(noteAged(age, QString::number(age.count()), qint64(notes.size())));
@@ -139,14 +152,16 @@ protected:
     }
 };
 
-TEST_F(NoteStorePurgeTest, NeverPurgesNothingWhateverTheAge) {
+TEST_F(NoteStorePurgeTest, NeverPurgesNothingWhateverTheAge)
+{
     auto store = storeWithAges({std::chrono::hours(24 * 365 * 5)}, 0);
     EXPECT_EQ(store->purgeExpired(DeleteAfter::never), 0);
     EXPECT_EQ(store->notes().size(), 1u);
     EXPECT_FALSE(store->hasUnsavedChanges());
 }
 
-TEST_F(NoteStorePurgeTest, ANoteEditedExactlyAtTheCutOffIsRemoved) {
+TEST_F(NoteStorePurgeTest, ANoteEditedExactlyAtTheCutOffIsRemoved)
+{
     auto store = storeWithAges({3600s, 3599s, 7200s, 10s}, 1);
     EXPECT_EQ(store->purgeExpired(DeleteAfter::hour), 2);
     EXPECT_EQ(textsOf(*store), (QStringList{QStringLiteral("3599"), QStringLiteral("10")}));
@@ -154,7 +169,8 @@ TEST_F(NoteStorePurgeTest, ANoteEditedExactlyAtTheCutOffIsRemoved) {
     EXPECT_TRUE(store->hasUnsavedChanges());
 }
 
-TEST_F(NoteStorePurgeTest, EachPeriodHasItsOwnCutOff) {
+TEST_F(NoteStorePurgeTest, EachPeriodHasItsOwnCutOff)
+{
     const std::vector<std::pair<DeleteAfter, std::chrono::seconds>> periods{
         {DeleteAfter::hour, 3600s},
         {DeleteAfter::day, 86400s},
@@ -167,13 +183,15 @@ TEST_F(NoteStorePurgeTest, EachPeriodHasItsOwnCutOff) {
     }
 }
 
-TEST_F(NoteStorePurgeTest, WhenTheCurrentNoteGoesTheNearestPositionIsKept) {
+TEST_F(NoteStorePurgeTest, WhenTheCurrentNoteGoesTheNearestPositionIsKept)
+{
     auto store = storeWithAges({10s, 10s, 2h, 2h}, 3);
     EXPECT_EQ(store->purgeExpired(DeleteAfter::hour), 2);
     EXPECT_EQ(store->currentIndex(), 1);
 }
 
-TEST_F(NoteStorePurgeTest, WhenEveryNoteExpiredOneEmptyNoteRemains) {
+TEST_F(NoteStorePurgeTest, WhenEveryNoteExpiredOneEmptyNoteRemains)
+{
     auto store = storeWithAges({2h, 3h, 4h}, 2);
     EXPECT_EQ(store->purgeExpired(DeleteAfter::hour), 3);
     ASSERT_EQ(store->notes().size(), 1u);
@@ -182,7 +200,8 @@ TEST_F(NoteStorePurgeTest, WhenEveryNoteExpiredOneEmptyNoteRemains) {
     EXPECT_EQ(store->currentNote().order, 0);
 }
 
-TEST_F(NoteStorePurgeTest, APendingUndoOfExpiredNotesIsDroppedOnlyWhenSomethingIsPurged) {
+TEST_F(NoteStorePurgeTest, APendingUndoOfExpiredNotesIsDroppedOnlyWhenSomethingIsPurged)
+{
     auto store = storeWithAges({2h, 10s, 5s}, 0);
     store->deleteCurrent(); // the two-hour-old note waits for an undo
     store->save();
@@ -198,7 +217,8 @@ TEST_F(NoteStorePurgeTest, APendingUndoOfExpiredNotesIsDroppedOnlyWhenSomethingI
     EXPECT_EQ(undoChanged.count(), 1);
 }
 
-TEST_F(NoteStorePurgeTest, APendingUndoOfFreshNotesSurvivesAPurge) {
+TEST_F(NoteStorePurgeTest, APendingUndoOfFreshNotesSurvivesAPurge)
+{
     auto store = storeWithAges({2h, 10s, 20s}, 1);
     store->deleteCurrent();
     EXPECT_EQ(store->purgeExpired(DeleteAfter::hour), 1);
@@ -208,7 +228,8 @@ TEST_F(NoteStorePurgeTest, APendingUndoOfFreshNotesSurvivesAPurge) {
     EXPECT_EQ(textsOf(*store), (QStringList{QStringLiteral("20"), QStringLiteral("10")}));
 }
 
-TEST_F(NoteStorePurgeTest, UndoAfterThePurgeShrankTheListInsertsAtTheEnd) {
+TEST_F(NoteStorePurgeTest, UndoAfterThePurgeShrankTheListInsertsAtTheEnd)
+{
     auto store = storeWithAges({2h, 3h, 10s, 20s}, 2);
     store->deleteCurrent(); // "10" at position 2
     EXPECT_EQ(store->purgeExpired(DeleteAfter::hour), 2);

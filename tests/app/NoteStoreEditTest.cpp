@@ -8,9 +8,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class NoteStoreEditTest : public NoteStoreFixture {};
+class NoteStoreEditTest : public NoteStoreFixture
+{};
 
-TEST_F(NoteStoreEditTest, AnEqualValueChangesNothingAndSchedulesNoSave) {
+TEST_F(NoteStoreEditTest, AnEqualValueChangesNothingAndSchedulesNoSave)
+{
     auto store = openStore();
     store->setText(QStringLiteral("same"));
     store->save();
@@ -28,7 +30,8 @@ TEST_F(NoteStoreEditTest, AnEqualValueChangesNothingAndSchedulesNoSave) {
     EXPECT_EQ(notesChanged.count(), 0);
 }
 
-TEST_F(NoteStoreEditTest, ChangesStampTheEditTimeAndMarkDirty) {
+TEST_F(NoteStoreEditTest, ChangesStampTheEditTimeAndMarkDirty)
+{
     auto store = openStore();
     m_clock.advance(90s);
     store->rename(QStringLiteral("  Shopping\nlist "));
@@ -46,7 +49,8 @@ TEST_F(NoteStoreEditTest, ChangesStampTheEditTimeAndMarkDirty) {
     EXPECT_EQ(store->currentNote().editedAt, m_clock.now());
 }
 
-TEST_F(NoteStoreEditTest, EditsAddressedByIdChangeOnlyThatNote) {
+TEST_F(NoteStoreEditTest, EditsAddressedByIdChangeOnlyThatNote)
+{
     writeDocument({1, notesWithTexts({QStringLiteral("a"), QStringLiteral("b")}), std::nullopt, 0});
     auto store = openStore();
     const QUuid first = store->notes()[0].id;
@@ -62,7 +66,8 @@ TEST_F(NoteStoreEditTest, EditsAddressedByIdChangeOnlyThatNote) {
     EXPECT_EQ(textsOf(*store), QStringList{QStringLiteral("b")});
 }
 
-TEST_F(NoteStoreEditTest, SelectIgnoresTheCurrentAndOutOfRangePositions) {
+TEST_F(NoteStoreEditTest, SelectIgnoresTheCurrentAndOutOfRangePositions)
+{
     writeDocument({1, notesWithTexts({QStringLiteral("a"), QStringLiteral("b")}), std::nullopt, 0});
     auto store = openStore();
     for (int position : {0, -1, 2})
@@ -79,7 +84,8 @@ TEST_F(NoteStoreEditTest, SelectIgnoresTheCurrentAndOutOfRangePositions) {
     EXPECT_EQ(indexChanged.count(), 1);
 }
 
-TEST_F(NoteStoreEditTest, NewNotesRotateThroughTheHuesWithWhiteLast) {
+TEST_F(NoteStoreEditTest, NewNotesRotateThroughTheHuesWithWhiteLast)
+{
     writeDocument({1, notesWithTexts({QStringLiteral("a")}), std::nullopt, 7});
     auto store = openStore();
     store->addNote();
@@ -94,7 +100,8 @@ TEST_F(NoteStoreEditTest, NewNotesRotateThroughTheHuesWithWhiteLast) {
     EXPECT_EQ(store->rotateIndex(), 1);
 }
 
-TEST_F(NoteStoreEditTest, AddNoteAppendsAndMakesItCurrent) {
+TEST_F(NoteStoreEditTest, AddNoteAppendsAndMakesItCurrent)
+{
     auto store = openStore();
     m_clock.advance(10s);
     store->addNote();
@@ -110,7 +117,8 @@ TEST_F(NoteStoreEditTest, AddNoteAppendsAndMakesItCurrent) {
     EXPECT_EQ(store->currentNote().text, QStringLiteral("from the clipboard"));
 }
 
-TEST_F(NoteStoreEditTest, OrderIsOneMoreThanTheLargestAndNeverOverflows) {
+TEST_F(NoteStoreEditTest, OrderIsOneMoreThanTheLargestAndNeverOverflows)
+{
     std::vector<Note> notes =
         notesWithTexts({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
     notes[1].order = 4;
@@ -134,7 +142,8 @@ TEST_F(NoteStoreEditTest, OrderIsOneMoreThanTheLargestAndNeverOverflows) {
                            QStringLiteral("d"), QStringLiteral("e")}));
 }
 
-TEST_F(NoteStoreEditTest, ClearAllLeavesOneNoteAndObserversNeverSeeAnEmptyList) {
+TEST_F(NoteStoreEditTest, ClearAllLeavesOneNoteAndObserversNeverSeeAnEmptyList)
+{
     writeDocument({1,
                    notesWithTexts({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}),
                    std::nullopt, 0});
@@ -165,7 +174,8 @@ TEST_F(NoteStoreEditTest, ClearAllLeavesOneNoteAndObserversNeverSeeAnEmptyList) 
     EXPECT_TRUE(store->hasUnsavedChanges());
 }
 
-TEST_F(NoteStoreEditTest, APendingSaveNeverRunsAfterTheStoreIsGone) {
+TEST_F(NoteStoreEditTest, APendingSaveNeverRunsAfterTheStoreIsGone)
+{
     {
         auto store = openStore();
         store->setText(QStringLiteral("x"));

@@ -15,15 +15,18 @@ using namespace std::chrono_literals;
 
 constexpr QFile::Permissions ownerGroupOther = QFile::Permissions(0x7077);
 
-class NoteStoreLoadTest : public NoteStoreFixture {
+class NoteStoreLoadTest : public NoteStoreFixture
+{
 protected:
-    QStringList asideFiles() const {
+    QStringList asideFiles() const
+    {
         return QDir(QFileInfo(m_path).absolutePath())
             .entryList({QStringLiteral("notes.json.corrupt-*")}, QDir::Files | QDir::Dirs);
     }
 };
 
-TEST_F(NoteStoreLoadTest, AMissingDocumentGivesOneEmptyNoteAndWritesNothing) {
+TEST_F(NoteStoreLoadTest, AMissingDocumentGivesOneEmptyNoteAndWritesNothing)
+{
     auto store = openStore();
     ASSERT_EQ(store->notes().size(), 1u);
     const Note& note = store->notes()[0];
@@ -39,7 +42,8 @@ TEST_F(NoteStoreLoadTest, AMissingDocumentGivesOneEmptyNoteAndWritesNothing) {
     EXPECT_FALSE(QFileInfo::exists(m_path));
 }
 
-TEST_F(NoteStoreLoadTest, NotesAreSortedStablyByOrderAndTheCurrentNoteFoundById) {
+TEST_F(NoteStoreLoadTest, NotesAreSortedStablyByOrderAndTheCurrentNoteFoundById)
+{
     std::vector<Note> notes = notesWithTexts({QStringLiteral("five"), QStringLiteral("two-a"),
                                               QStringLiteral("two-b"), QStringLiteral("nine")});
     notes[0].order = 5;
@@ -59,7 +63,8 @@ TEST_F(NoteStoreLoadTest, NotesAreSortedStablyByOrderAndTheCurrentNoteFoundById)
     EXPECT_EQ(openStore()->currentIndex(), 0);
 }
 
-TEST_F(NoteStoreLoadTest, RotateIndexIsBroughtIntoRangeAndSchemaVersionIsNotExamined) {
+TEST_F(NoteStoreLoadTest, RotateIndexIsBroughtIntoRangeAndSchemaVersionIsNotExamined)
+{
     const auto notes = notesWithTexts({QStringLiteral("a")});
     for (const auto& [stored, expected] : std::vector<std::pair<qint64, int>>{
              {11, 3}, {-4, 0}, {7, 7}, {std::numeric_limits<qint64>::max(), 7}}) {
@@ -70,7 +75,8 @@ TEST_F(NoteStoreLoadTest, RotateIndexIsBroughtIntoRangeAndSchemaVersionIsNotExam
     }
 }
 
-TEST_F(NoteStoreLoadTest, AnEmptyNotesArrayGivesOneNewNote) {
+TEST_F(NoteStoreLoadTest, AnEmptyNotesArrayGivesOneNewNote)
+{
     writeDocument({1, {}, std::nullopt, 6});
     auto store = openStore();
     ASSERT_EQ(store->notes().size(), 1u);
@@ -79,7 +85,8 @@ TEST_F(NoteStoreLoadTest, AnEmptyNotesArrayGivesOneNewNote) {
     EXPECT_TRUE(asideFiles().isEmpty());
 }
 
-TEST_F(NoteStoreLoadTest, RepeatedIdsGetFreshOnesSoADeletionRemovesOneNote) {
+TEST_F(NoteStoreLoadTest, RepeatedIdsGetFreshOnesSoADeletionRemovesOneNote)
+{
     std::vector<Note> notes = notesWithTexts({QStringLiteral("first"), QStringLiteral("second")});
     notes[1].id = notes[0].id;
     writeDocument({1, notes, notes[0].id, 0});
@@ -91,7 +98,8 @@ TEST_F(NoteStoreLoadTest, RepeatedIdsGetFreshOnesSoADeletionRemovesOneNote) {
     EXPECT_EQ(textsOf(*store), QStringList{QStringLiteral("second")});
 }
 
-TEST_F(NoteStoreLoadTest, FurtherKeysAreReadAndDroppedByTheNextSave) {
+TEST_F(NoteStoreLoadTest, FurtherKeysAreReadAndDroppedByTheNextSave)
+{
     QByteArray bytes =
         NoteFileWriter::encode({1, notesWithTexts({QStringLiteral("a")}), std::nullopt, 0});
     bytes.replace("\"hue\"", "\"mood\" : \"calm\",\n      \"hue\"");
@@ -103,7 +111,8 @@ TEST_F(NoteStoreLoadTest, FurtherKeysAreReadAndDroppedByTheNextSave) {
     EXPECT_FALSE(TestFiles::read(m_path).contains("mood"));
 }
 
-TEST_F(NoteStoreLoadTest, UnreadableDocumentsAreMovedAsideAndTheStoreStartsAfresh) {
+TEST_F(NoteStoreLoadTest, UnreadableDocumentsAreMovedAsideAndTheStoreStartsAfresh)
+{
     const QByteArray valid =
         NoteFileWriter::encode({1, notesWithTexts({QStringLiteral("a")}), std::nullopt, 0});
     QByteArray withoutSchema = valid;
@@ -142,7 +151,8 @@ TEST_F(NoteStoreLoadTest, UnreadableDocumentsAreMovedAsideAndTheStoreStartsAfres
     }
 }
 
-TEST_F(NoteStoreLoadTest, AFolderInPlaceOfTheDocumentIsMovedAside) {
+TEST_F(NoteStoreLoadTest, AFolderInPlaceOfTheDocumentIsMovedAside)
+{
     QDir().mkpath(m_path);
     auto store = openStore();
     EXPECT_EQ(store->notes().size(), 1u);
@@ -152,7 +162,8 @@ TEST_F(NoteStoreLoadTest, AFolderInPlaceOfTheDocumentIsMovedAside) {
     EXPECT_EQ(readDocument().notes[0].text, QStringLiteral("new"));
 }
 
-TEST_F(NoteStoreLoadTest, AnUnreadableDocumentThatCannotBeMovedAsideIsNeverOverwritten) {
+TEST_F(NoteStoreLoadTest, AnUnreadableDocumentThatCannotBeMovedAsideIsNeverOverwritten)
+{
     const QByteArray unreadable("{ \"notes\": [ precious");
     TestFiles::write(m_path, unreadable);
     // The aside name is taken, so the move fails at this clock time.
@@ -176,9 +187,11 @@ TEST_F(NoteStoreLoadTest, AnUnreadableDocumentThatCannotBeMovedAsideIsNeverOverw
     EXPECT_EQ(TestFiles::read(CorruptFile::asidePath(m_path, m_clock.now())), unreadable);
 }
 
-class NoteStoreSaveTest : public NoteStoreFixture {};
+class NoteStoreSaveTest : public NoteStoreFixture
+{};
 
-TEST_F(NoteStoreSaveTest, ABurstOfEditsIsWrittenOnceHalfASecondAfterTheLast) {
+TEST_F(NoteStoreSaveTest, ABurstOfEditsIsWrittenOnceHalfASecondAfterTheLast)
+{
     auto store = openStore();
     const QString typed = QStringLiteral("hello");
     for (qsizetype length = 1; length <= typed.size(); ++length) {
@@ -197,7 +210,8 @@ TEST_F(NoteStoreSaveTest, ABurstOfEditsIsWrittenOnceHalfASecondAfterTheLast) {
     EXPECT_EQ(m_scheduler.pendingCount(), 0u);
 }
 
-TEST_F(NoteStoreSaveTest, SaveWritesAtOnceOnlyWhenDirtyAndCancelsThePendingSave) {
+TEST_F(NoteStoreSaveTest, SaveWritesAtOnceOnlyWhenDirtyAndCancelsThePendingSave)
+{
     auto store = openStore();
     store->save();
     EXPECT_FALSE(QFileInfo::exists(m_path));
@@ -207,7 +221,8 @@ TEST_F(NoteStoreSaveTest, SaveWritesAtOnceOnlyWhenDirtyAndCancelsThePendingSave)
     EXPECT_EQ(m_scheduler.pendingCount(), 0u);
 }
 
-TEST_F(NoteStoreSaveTest, AfterASaveAndAFreshLoadTheStoreIsTheSameWithWholeSeconds) {
+TEST_F(NoteStoreSaveTest, AfterASaveAndAFreshLoadTheStoreIsTheSameWithWholeSeconds)
+{
     m_clock.setNow(QDateTime::fromMSecsSinceEpoch(1'714'555'800'750, Qt::UTC));
     auto store = openStore();
     store->setText(QStringLiteral("first"));
@@ -224,7 +239,8 @@ TEST_F(NoteStoreSaveTest, AfterASaveAndAFreshLoadTheStoreIsTheSameWithWholeSecon
     EXPECT_EQ(textsOf(*reloaded), textsOf(*store));
 }
 
-TEST_F(NoteStoreSaveTest, AFailedSaveKeepsTheOldDocumentAndTheDirtyFlag) {
+TEST_F(NoteStoreSaveTest, AFailedSaveKeepsTheOldDocumentAndTheDirtyFlag)
+{
     auto store = openStore();
     store->setText(QStringLiteral("saved"));
     store->save();
@@ -252,7 +268,8 @@ TEST_F(NoteStoreSaveTest, AFailedSaveKeepsTheOldDocumentAndTheDirtyFlag) {
     EXPECT_EQ(readDocument().notes[0].text, QStringLiteral("unsaved again"));
 }
 
-TEST_F(NoteStoreSaveTest, TheDocumentIsReadableByItsOwnerOnly) {
+TEST_F(NoteStoreSaveTest, TheDocumentIsReadableByItsOwnerOnly)
+{
     auto store = openStore();
     store->setText(QStringLiteral("private"));
     store->save();

@@ -11,9 +11,11 @@ using namespace std::chrono_literals;
 
 // Drives the store through a long random sequence of what a user and the timers do, checking
 // after every step what must always hold, and that the document on disk matches the store.
-class NoteStoreSequenceTest : public NoteStoreFixture {
+class NoteStoreSequenceTest : public NoteStoreFixture
+{
 protected:
-    void checkInvariants(const NoteStore& store, int step) {
+    void checkInvariants(const NoteStore& store, int step)
+    {
         ASSERT_FALSE(store.notes().empty()) << "step " << step;
         ASSERT_GE(store.currentIndex(), 0) << "step " << step;
         ASSERT_LT(store.currentIndex(), int(store.notes().size())) << "step " << step;
@@ -25,7 +27,8 @@ protected:
         ASSERT_EQ(ids.size(), qsizetype(store.notes().size())) << "step " << step;
     }
 
-    void checkDocumentMatches(const NoteStore& store, int step) {
+    void checkDocumentMatches(const NoteStore& store, int step)
+    {
         auto reloaded = openStore();
         std::vector<Note> expected = store.notes();
         std::stable_sort(expected.begin(), expected.end(),
@@ -37,7 +40,8 @@ protected:
     }
 };
 
-TEST_F(NoteStoreSequenceTest, InvariantsHoldThroughARandomSequenceOfOperations) {
+TEST_F(NoteStoreSequenceTest, InvariantsHoldThroughARandomSequenceOfOperations)
+{
     std::mt19937 random(20261206);
     auto chance = [&](int below) { return int(random() % unsigned(below)); };
     auto store = openStore();

@@ -13,26 +13,31 @@
 #include <memory>
 
 // A store over the per-process notes document, with time in the test's hands.
-class NoteStoreFixture : public testing::Test {
+class NoteStoreFixture : public testing::Test
+{
 protected:
     using Seconds = std::chrono::seconds;
 
-    std::unique_ptr<NoteStore> openStore() {
+    std::unique_ptr<NoteStore> openStore()
+    {
         return std::make_unique<NoteStore>(m_path, m_clock, m_scheduler);
     }
 
-    void writeDocument(const NoteFile& file) const {
+    void writeDocument(const NoteFile& file) const
+    {
         TestFiles::write(m_path, NoteFileWriter::encode(file));
     }
 
-    NoteFile readDocument() const {
+    NoteFile readDocument() const
+    {
         auto result = NoteFileReader::decode(TestFiles::read(m_path));
         EXPECT_TRUE(result.file) << result.error.toStdString();
         return result.file.value_or(NoteFile{});
     }
 
     // A note last edited `age` before the clock's present time.
-    Note noteAged(Seconds age, const QString& text = QString(), qint64 order = 0) const {
+    Note noteAged(Seconds age, const QString& text = QString(), qint64 order = 0) const
+    {
         const QDateTime edited = m_clock.now().addSecs(-age.count());
         return Note{QUuid::createUuid(),
                     QStringLiteral("Quillory"),
@@ -44,14 +49,16 @@ protected:
     }
 
     // Notes named by their text, in order 0, 1, 2, ...
-    std::vector<Note> notesWithTexts(const QStringList& texts) const {
+    std::vector<Note> notesWithTexts(const QStringList& texts) const
+    {
         std::vector<Note> notes;
         for (const QString& text : texts)
             notes.push_back(noteAged(Seconds{0}, text, qint64(notes.size())));
         return notes;
     }
 
-    static QStringList textsOf(const NoteStore& store) {
+    static QStringList textsOf(const NoteStore& store)
+    {
         QStringList texts;
         for (const Note& note : store.notes())
             texts.append(note.text);

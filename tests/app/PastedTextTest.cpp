@@ -9,7 +9,8 @@
 
 namespace {
 
-TEST(NormalizedPastedTextTest, TidiesLineEndsQuotesSpacesAndTrailingBlanks) {
+TEST(NormalizedPastedTextTest, TidiesLineEndsQuotesSpacesAndTrailingBlanks)
+{
     const std::vector<std::pair<QString, QString>> table{
         {QStringLiteral("a\r\nb\rc"), QStringLiteral("a\nb\nc")},
         {QStringLiteral("\u201Cquoted\u201D and \u2018single\u2019"),
@@ -33,7 +34,8 @@ TEST(NormalizedPastedTextTest, TidiesLineEndsQuotesSpacesAndTrailingBlanks) {
         EXPECT_EQ(normalizedPastedText(input), expected) << input.toStdString();
 }
 
-TEST(PasteboardStringTest, OnlyNonEmptyPlainText) {
+TEST(PasteboardStringTest, OnlyNonEmptyPlainText)
+{
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText(QStringLiteral("  hello\u201D "));
     EXPECT_EQ(pasteboardString(), QStringLiteral("  hello\u201D ")); // untidied

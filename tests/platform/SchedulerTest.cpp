@@ -13,7 +13,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-TEST(ManualSchedulerTest, RunsActionsWhenDueInOrderOfDueTime) {
+TEST(ManualSchedulerTest, RunsActionsWhenDueInOrderOfDueTime)
+{
     ManualScheduler scheduler;
     std::vector<int> ran;
     auto late = scheduler.schedule(300ms, [&] { ran.push_back(3); });
@@ -29,7 +30,8 @@ TEST(ManualSchedulerTest, RunsActionsWhenDueInOrderOfDueTime) {
     EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
 }
 
-TEST(ManualSchedulerTest, CancelledOrDroppedTasksNeverRun) {
+TEST(ManualSchedulerTest, CancelledOrDroppedTasksNeverRun)
+{
     ManualScheduler scheduler;
     int runs = 0;
     auto cancelled = scheduler.schedule(10ms, [&] { ++runs; });
@@ -44,7 +46,8 @@ TEST(ManualSchedulerTest, CancelledOrDroppedTasksNeverRun) {
     EXPECT_EQ(scheduler.pendingCount(), 0u);
 }
 
-TEST(ManualSchedulerTest, RepeatingTasksRunOncePerIntervalUntilCancelled) {
+TEST(ManualSchedulerTest, RepeatingTasksRunOncePerIntervalUntilCancelled)
+{
     ManualScheduler scheduler;
     int runs = 0;
     auto task = scheduler.scheduleRepeating(60s, [&] { ++runs; });
@@ -57,7 +60,8 @@ TEST(ManualSchedulerTest, RepeatingTasksRunOncePerIntervalUntilCancelled) {
     EXPECT_EQ(runs, 3);
 }
 
-TEST(ManualSchedulerTest, AnActionMayCancelItsOwnTaskOrScheduleAnother) {
+TEST(ManualSchedulerTest, AnActionMayCancelItsOwnTaskOrScheduleAnother)
+{
     ManualScheduler scheduler;
     Scheduler::Task task;
     std::vector<std::chrono::milliseconds> times;
@@ -69,7 +73,8 @@ TEST(ManualSchedulerTest, AnActionMayCancelItsOwnTaskOrScheduleAnother) {
     EXPECT_EQ(times, (std::vector<std::chrono::milliseconds>{10ms, 15ms}));
 }
 
-TEST(SystemSchedulerTest, RunsOnTheEventLoopAndHonoursCancel) {
+TEST(SystemSchedulerTest, RunsOnTheEventLoopAndHonoursCancel)
+{
     bool ran = false;
     bool cancelledRan = false;
     auto task = Scheduler::system().schedule(5ms, [&] { ran = true; });
@@ -83,7 +88,8 @@ TEST(SystemSchedulerTest, RunsOnTheEventLoopAndHonoursCancel) {
     EXPECT_FALSE(cancelledRan);
 }
 
-TEST(MainQueueTest, ManualQueueRunsWorkFromOtherThreadsInOrder) {
+TEST(MainQueueTest, ManualQueueRunsWorkFromOtherThreadsInOrder)
+{
     ManualMainQueue queue;
     std::vector<int> ran;
     std::thread([&] {
@@ -98,7 +104,8 @@ TEST(MainQueueTest, ManualQueueRunsWorkFromOtherThreadsInOrder) {
     EXPECT_TRUE(queue.isEmpty());
 }
 
-TEST(MainQueueTest, SystemQueueRunsOnTheMainThread) {
+TEST(MainQueueTest, SystemQueueRunsOnTheMainThread)
+{
     std::thread::id ranOn;
     std::thread([&] {
         MainQueue::system().async([&] { ranOn = std::this_thread::get_id(); });

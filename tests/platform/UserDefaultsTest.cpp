@@ -16,17 +16,20 @@
 
 namespace {
 
-class UserDefaultsTest : public testing::Test {
+class UserDefaultsTest : public testing::Test
+{
 protected:
     QString directory() const { return m_folder.path() + QStringLiteral("/config"); }
-    std::unique_ptr<UserDefaults> open() const {
+    std::unique_ptr<UserDefaults> open() const
+    {
         return std::make_unique<UserDefaults>(QStringLiteral("domain"), directory());
     }
 
     QTemporaryDir m_folder;
 };
 
-TEST_F(UserDefaultsTest, EveryTypeRoundTripsExactlyThroughTheFile) {
+TEST_F(UserDefaultsTest, EveryTypeRoundTripsExactlyThroughTheFile)
+{
     const QVariantMap nested{{QStringLiteral("n"), QVariant(qint64(-3))},
                              {QStringLiteral("l"), QVariantList{true, 2.0, QStringLiteral("x")}}};
     const std::vector<std::pair<QString, QVariant>> values{
@@ -56,7 +59,8 @@ TEST_F(UserDefaultsTest, EveryTypeRoundTripsExactlyThroughTheFile) {
     EXPECT_TRUE(std::isnan(open()->doubleValue(QStringLiteral("nan"))));
 }
 
-TEST_F(UserDefaultsTest, SmallIntegerTypesAreStoredAsIntegersAndOthersAreRefused) {
+TEST_F(UserDefaultsTest, SmallIntegerTypesAreStoredAsIntegersAndOthersAreRefused)
+{
     auto defaults = open();
     defaults->set(QStringLiteral("int"), 14);
     EXPECT_EQ(open()->object(QStringLiteral("int")).metaType().id(), QMetaType::LongLong);
@@ -67,7 +71,8 @@ TEST_F(UserDefaultsTest, SmallIntegerTypesAreStoredAsIntegersAndOthersAreRefused
     EXPECT_EQ(log.matching(QStringLiteral("refused")).size(), 1);
 }
 
-TEST_F(UserDefaultsTest, RegisteredDefaultsAnswerReadsButAreNeverWritten) {
+TEST_F(UserDefaultsTest, RegisteredDefaultsAnswerReadsButAreNeverWritten)
+{
     auto defaults = open();
     defaults->registerDefaults({{QStringLiteral("size"), 14}, {QStringLiteral("on"), true}});
     EXPECT_EQ(defaults->integer(QStringLiteral("size")), 14);
@@ -80,7 +85,8 @@ TEST_F(UserDefaultsTest, RegisteredDefaultsAnswerReadsButAreNeverWritten) {
     EXPECT_EQ(defaults->integer(QStringLiteral("size")), 14);
 }
 
-TEST_F(UserDefaultsTest, TypedReadsConvertLikeTheirNamesSay) {
+TEST_F(UserDefaultsTest, TypedReadsConvertLikeTheirNamesSay)
+{
     auto defaults = open();
     defaults->set(QStringLiteral("flag"), QStringLiteral("YES"));
     defaults->set(QStringLiteral("number"), 2.9);
@@ -94,7 +100,8 @@ TEST_F(UserDefaultsTest, TypedReadsConvertLikeTheirNamesSay) {
     EXPECT_TRUE(defaults->array(QStringLiteral("text")).isEmpty());
 }
 
-TEST_F(UserDefaultsTest, AnUnreadableFileIsMovedAsideAndTheDomainStartsEmpty) {
+TEST_F(UserDefaultsTest, AnUnreadableFileIsMovedAsideAndTheDomainStartsEmpty)
+{
     for (const QByteArray& bytes :
          {QByteArray("{\"a\": {\"int\": \"1\""), QByteArray("[]"),
           QByteArray("{\"a\": {\"float\": 1}}"), QByteArray("{\"a\": {\"int\": \"x\"}}")}) {
@@ -113,7 +120,8 @@ TEST_F(UserDefaultsTest, AnUnreadableFileIsMovedAsideAndTheDomainStartsEmpty) {
     }
 }
 
-TEST_F(UserDefaultsTest, RemovingThePersistentDomainForgetsValuesButKeepsRegisteredOnes) {
+TEST_F(UserDefaultsTest, RemovingThePersistentDomainForgetsValuesButKeepsRegisteredOnes)
+{
     auto defaults = open();
     defaults->registerDefaults({{QStringLiteral("a"), 1}});
     defaults->set(QStringLiteral("a"), 2);
@@ -122,7 +130,8 @@ TEST_F(UserDefaultsTest, RemovingThePersistentDomainForgetsValuesButKeepsRegiste
     EXPECT_FALSE(QFileInfo::exists(defaults->filePath()));
 }
 
-TEST_F(UserDefaultsTest, SuitesAreSharedByNameAndRejectNamesThatAreNotFileNames) {
+TEST_F(UserDefaultsTest, SuitesAreSharedByNameAndRejectNamesThatAreNotFileNames)
+{
     EXPECT_EQ(UserDefaults::suite(QStringLiteral("one")),
               UserDefaults::suite(QStringLiteral("one")));
     EXPECT_NE(UserDefaults::suite(QStringLiteral("one")),
@@ -133,7 +142,8 @@ TEST_F(UserDefaultsTest, SuitesAreSharedByNameAndRejectNamesThatAreNotFileNames)
         UserDefaults::suite(QStringLiteral("one"))->filePath().startsWith(TestFiles::home()));
 }
 
-TEST_F(UserDefaultsTest, ConcurrentWritersLoseNothing) {
+TEST_F(UserDefaultsTest, ConcurrentWritersLoseNothing)
+{
     auto defaults = open();
     std::vector<std::thread> writers;
     for (int thread = 0; thread < 4; ++thread) {

@@ -7,26 +7,31 @@ QMutex mutex;
 QStringList captured;
 } // namespace
 
-LogCapture::LogCapture() {
+LogCapture::LogCapture()
+{
     const QMutexLocker lock(&mutex);
     captured.clear();
     m_previous = qInstallMessageHandler(&LogCapture::handle);
 }
 
-LogCapture::~LogCapture() {
+LogCapture::~LogCapture()
+{
     qInstallMessageHandler(m_previous);
 }
 
-QStringList LogCapture::messages() const {
+QStringList LogCapture::messages() const
+{
     const QMutexLocker lock(&mutex);
     return captured;
 }
 
-QStringList LogCapture::matching(const QString& text) const {
+QStringList LogCapture::matching(const QString& text) const
+{
     return messages().filter(text);
 }
 
-void LogCapture::handle(QtMsgType, const QMessageLogContext&, const QString& message) {
+void LogCapture::handle(QtMsgType, const QMessageLogContext&, const QString& message)
+{
     const QMutexLocker lock(&mutex);
     captured.append(message);
 }

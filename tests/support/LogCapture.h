@@ -5,7 +5,8 @@
 #include <QtMessageHandler>
 
 // Collects every message logged while it exists.
-class LogCapture {
+class LogCapture
+{
 public:
     LogCapture();
     ~LogCapture();

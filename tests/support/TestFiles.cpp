@@ -6,18 +6,21 @@
 
 namespace TestFiles {
 
-QString home() {
+QString home()
+{
     return QString::fromLocal8Bit(qgetenv("QUILLORY_TEST_HOME"));
 }
 
-QByteArray read(const QString& path) {
+QByteArray read(const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
 }
 
-void write(const QString& path, const QByteArray& bytes) {
+void write(const QString& path, const QByteArray& bytes)
+{
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -13,7 +13,8 @@ using TestApplication = QApplication;
 using TestApplication = QCoreApplication;
 #endif
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QTemporaryDir home;
     if (!home.isValid())
         qFatal("cannot create a temporary home folder");

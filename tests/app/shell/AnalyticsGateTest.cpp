@@ -9,7 +9,8 @@ namespace {
 const QString dsn = QStringLiteral("https://0123456789abcdef0123456789abcdef@crash.example/42");
 const QString appID = QStringLiteral("5C1D7E2A-6B3F-4A8C-9D0E-1F2A3B4C5D6E");
 
-TEST(AnalyticsGateTest, StartingOffStartsNothingAndSwitchingOnSendsNoLaunchSignal) {
+TEST(AnalyticsGateTest, StartingOffStartsNothingAndSwitchingOnSendsNoLaunchSignal)
+{
     RecordingReportingServices services;
     Analytics analytics(services, dsn, appID);
     analytics.start(false);
@@ -26,7 +27,8 @@ TEST(AnalyticsGateTest, StartingOffStartsNothingAndSwitchingOnSendsNoLaunchSigna
     EXPECT_TRUE(analytics.analyticsStarted());
 }
 
-TEST(AnalyticsGateTest, StartingOnStartsBothThenSendsTheLaunchSignal) {
+TEST(AnalyticsGateTest, StartingOnStartsBothThenSendsTheLaunchSignal)
+{
     RecordingReportingServices services;
     Analytics analytics(services, dsn, appID);
     analytics.start(true);
@@ -38,7 +40,8 @@ TEST(AnalyticsGateTest, StartingOnStartsBothThenSendsTheLaunchSignal) {
     EXPECT_EQ(services.signals().last(), QStringLiteral("signal note_created"));
 }
 
-TEST(AnalyticsGateTest, SwitchingOffSendsOneSignalAndClosesTheCrashReporter) {
+TEST(AnalyticsGateTest, SwitchingOffSendsOneSignalAndClosesTheCrashReporter)
+{
     RecordingReportingServices services;
     Analytics analytics(services, dsn, appID);
     analytics.start(true);
@@ -64,7 +67,8 @@ TEST(AnalyticsGateTest, SwitchingOffSendsOneSignalAndClosesTheCrashReporter) {
     EXPECT_EQ(services.calls.last(), QStringLiteral("endCrashSession"));
 }
 
-TEST(AnalyticsGateTest, EmptyBuildValuesKeepTheirServiceOff) {
+TEST(AnalyticsGateTest, EmptyBuildValuesKeepTheirServiceOff)
+{
     RecordingReportingServices services;
     Analytics noCrashReports(services, QString(), appID);
     noCrashReports.start(true);
@@ -79,7 +83,8 @@ TEST(AnalyticsGateTest, EmptyBuildValuesKeepTheirServiceOff) {
     EXPECT_TRUE(noAnalytics.crashReportingStarted());
 }
 
-TEST(AnalyticsGateTest, ACrashReporterThatFailsToStartIsNotCountedAsStarted) {
+TEST(AnalyticsGateTest, ACrashReporterThatFailsToStartIsNotCountedAsStarted)
+{
     RecordingReportingServices services;
     services.crashReporterStarts = false;
     Analytics analytics(services, dsn, appID);

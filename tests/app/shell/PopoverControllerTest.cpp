@@ -13,9 +13,11 @@ namespace {
 using namespace std::chrono_literals;
 using Mode = PopoverController::Mode;
 
-class PopoverControllerTest : public ShellTestFixture {};
+class PopoverControllerTest : public ShellTestFixture
+{};
 
-TEST_F(PopoverControllerTest, OpenAndCloseAreIdempotent) {
+TEST_F(PopoverControllerTest, OpenAndCloseAreIdempotent)
+{
     m_settings.setDeleteAfter(DeleteAfter::hour);
     m_store.setText(QStringLiteral("old"));
     m_clock.advance(2h);
@@ -43,7 +45,8 @@ TEST_F(PopoverControllerTest, OpenAndCloseAreIdempotent) {
     EXPECT_EQ(TestFiles::read(m_notesFile), saved);
 }
 
-TEST_F(PopoverControllerTest, ClosingCopiesTheNoteOnlyWhenAskedEvenAnEmptyOne) {
+TEST_F(PopoverControllerTest, ClosingCopiesTheNoteOnlyWhenAskedEvenAnEmptyOne)
+{
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText(QStringLiteral("before"));
     m_controller.open();
@@ -61,7 +64,8 @@ TEST_F(PopoverControllerTest, ClosingCopiesTheNoteOnlyWhenAskedEvenAnEmptyOne) {
     EXPECT_EQ(clipboard->text(), QStringLiteral("copied on close"));
 }
 
-TEST_F(PopoverControllerTest, ClosingEndsOverlaysAndLeavesTheSettingsPage) {
+TEST_F(PopoverControllerTest, ClosingEndsOverlaysAndLeavesTheSettingsPage)
+{
     m_settings.setPopoverSize(QSizeF(400, 300));
     m_controller.open();
     m_controller.openSettings();
@@ -77,7 +81,8 @@ TEST_F(PopoverControllerTest, ClosingEndsOverlaysAndLeavesTheSettingsPage) {
     EXPECT_FALSE(m_controller.renaming());
 }
 
-TEST_F(PopoverControllerTest, APageChangeSetsTheMotionAtOnceAndTheStoreOneTurnLater) {
+TEST_F(PopoverControllerTest, APageChangeSetsTheMotionAtOnceAndTheStoreOneTurnLater)
+{
     addNotes({QStringLiteral("b"), QStringLiteral("c")});
     int indexSeenInsideAnimation = -1;
     Animation animationSeen;
@@ -113,7 +118,8 @@ TEST_F(PopoverControllerTest, APageChangeSetsTheMotionAtOnceAndTheStoreOneTurnLa
     EXPECT_EQ(animationSeen.curve.type(), QEasingCurve::InOutQuad);
 }
 
-TEST_F(PopoverControllerTest, PagingStopsAtBothEndsAndGoToNotePicksTheDirection) {
+TEST_F(PopoverControllerTest, PagingStopsAtBothEndsAndGoToNotePicksTheDirection)
+{
     addNotes({QStringLiteral("b"), QStringLiteral("c")});
     m_controller.previousNote();
     EXPECT_EQ(m_controller.motion(), PageMotion::none);
@@ -131,7 +137,8 @@ TEST_F(PopoverControllerTest, PagingStopsAtBothEndsAndGoToNotePicksTheDirection)
     EXPECT_EQ(m_controller.focusRequest(), focus); // the list takes care of focus
 }
 
-TEST_F(PopoverControllerTest, ThePagedActionNeverRunsAfterTheControllerIsGone) {
+TEST_F(PopoverControllerTest, ThePagedActionNeverRunsAfterTheControllerIsGone)
+{
     auto controller = std::make_unique<PopoverController>(
         m_store, m_settings, m_analytics,
         PopoverController::Services{m_mainQueue, m_scheduler, m_clock, m_appearance});
@@ -141,7 +148,8 @@ TEST_F(PopoverControllerTest, ThePagedActionNeverRunsAfterTheControllerIsGone) {
     EXPECT_EQ(m_store.notes().size(), 1u);
 }
 
-TEST_F(PopoverControllerTest, NewNoteTakesTheClipboardTidiedWhenAsked) {
+TEST_F(PopoverControllerTest, NewNoteTakesTheClipboardTidiedWhenAsked)
+{
     QGuiApplication::clipboard()->setText(QStringLiteral("\u201Cquoted\u201D  \r\nnext"));
     m_controller.newNote();
     nextTurn();
@@ -166,7 +174,8 @@ TEST_F(PopoverControllerTest, NewNoteTakesTheClipboardTidiedWhenAsked) {
     EXPECT_EQ(m_reporting.signals().count(QStringLiteral("signal note_created")), 4);
 }
 
-TEST_F(PopoverControllerTest, DeletingSomeNotesInPlaceDoesNotPage) {
+TEST_F(PopoverControllerTest, DeletingSomeNotesInPlaceDoesNotPage)
+{
     addNotes({QStringLiteral("b"), QStringLiteral("c")});
     m_controller.deleteNotes({});
     EXPECT_TRUE(m_reporting.signals().isEmpty());
@@ -183,7 +192,8 @@ TEST_F(PopoverControllerTest, DeletingSomeNotesInPlaceDoesNotPage) {
     EXPECT_TRUE(m_store.pendingUndo());
 }
 
-TEST_F(PopoverControllerTest, TheToastLivesFourSecondsFromTheFirstOfSeveralDeletions) {
+TEST_F(PopoverControllerTest, TheToastLivesFourSecondsFromTheFirstOfSeveralDeletions)
+{
     addNotes({QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")});
     QSignalSpy toast(&m_controller, &PopoverController::toastVisibleChanged);
     m_store.deleteCurrent();
@@ -205,7 +215,8 @@ TEST_F(PopoverControllerTest, TheToastLivesFourSecondsFromTheFirstOfSeveralDelet
     EXPECT_EQ(m_store.notes().size(), 2u); // the undo held; the timer was cancelled
 }
 
-TEST_F(PopoverControllerTest, ResizingGrowsBothSidesAndStaysInRange) {
+TEST_F(PopoverControllerTest, ResizingGrowsBothSidesAndStaysInRange)
+{
     m_settings.setPopoverSize(QSizeF(280, 217));
     m_controller.open();
     m_controller.beginResize(QPointF(500, 500));
@@ -226,7 +237,8 @@ TEST_F(PopoverControllerTest, ResizingGrowsBothSidesAndStaysInRange) {
     EXPECT_EQ(m_controller.size(), QSizeF(240, 640)); // no drag under way
 }
 
-TEST_F(PopoverControllerTest, ATapOnTheNameTogglesTheListAndADoubleTapRenames) {
+TEST_F(PopoverControllerTest, ATapOnTheNameTogglesTheListAndADoubleTapRenames)
+{
     m_controller.nameTapped();
     EXPECT_TRUE(m_controller.listOpen());
     m_clock.advance(200ms);
@@ -244,7 +256,8 @@ TEST_F(PopoverControllerTest, ATapOnTheNameTogglesTheListAndADoubleTapRenames) {
     EXPECT_FALSE(m_controller.renaming());
 }
 
-TEST_F(PopoverControllerTest, PickingAHueClosesThePickerThenRecoloursLater) {
+TEST_F(PopoverControllerTest, PickingAHueClosesThePickerThenRecoloursLater)
+{
     m_controller.setPickerOpen(true);
     m_controller.pickHue(Hue::coral);
     EXPECT_FALSE(m_controller.pickerOpen());
@@ -255,7 +268,8 @@ TEST_F(PopoverControllerTest, PickingAHueClosesThePickerThenRecoloursLater) {
     EXPECT_EQ(m_store.currentNote().hue, Hue::coral);
 }
 
-TEST_F(PopoverControllerTest, SettingsPageSwitchesSendOneSignal) {
+TEST_F(PopoverControllerTest, SettingsPageSwitchesSendOneSignal)
+{
     m_controller.open();
     m_controller.openSettings();
     m_controller.openSettings();
@@ -265,7 +279,8 @@ TEST_F(PopoverControllerTest, SettingsPageSwitchesSendOneSignal) {
     EXPECT_EQ(m_controller.size(), m_settings.popoverSize());
 }
 
-TEST_F(PopoverControllerTest, OnlyTheOutlineIsTheInsideOfThePanel) {
+TEST_F(PopoverControllerTest, OnlyTheOutlineIsTheInsideOfThePanel)
+{
     m_settings.setPopoverSize(QSizeF(280, 217));
     m_controller.open();
     const qreal tipX = 40 + m_controller.notchCenterX();
@@ -277,7 +292,8 @@ TEST_F(PopoverControllerTest, OnlyTheOutlineIsTheInsideOfThePanel) {
 }
 
 // The panel's keyboard commands, one row per case.
-struct KeyCase {
+struct KeyCase
+{
     const char* label;
     int key;
     Qt::KeyboardModifiers modifiers;
@@ -287,14 +303,17 @@ struct KeyCase {
 };
 
 // A fresh controller, store and settings for each row.
-class KeyHarness : public ShellTestFixture {
+class KeyHarness : public ShellTestFixture
+{
 public:
     void TestBody() override {}
 };
 
-class PopoverKeyTableTest : public ShellTestFixture {};
+class PopoverKeyTableTest : public ShellTestFixture
+{};
 
-TEST_F(PopoverKeyTableTest, EachCommandDoesWhatItsRowSays) {
+TEST_F(PopoverKeyTableTest, EachCommandDoesWhatItsRowSays)
+{
     const auto none = [](ShellTestFixture&) {};
     const auto nothing = [](const PopoverController&, const NoteStore&, const AppSettings&) {};
     const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
@@ -369,7 +388,8 @@ TEST_F(PopoverKeyTableTest, EachCommandDoesWhatItsRowSays) {
     }
 }
 
-TEST_F(PopoverKeyTableTest, CtrlQAsksToQuitWithoutClosing) {
+TEST_F(PopoverKeyTableTest, CtrlQAsksToQuitWithoutClosing)
+{
     m_settings.setCopyNoteOnClose(true);
     QSignalSpy quit(&m_controller, &PopoverController::quitRequested);
     m_controller.open();
@@ -378,7 +398,8 @@ TEST_F(PopoverKeyTableTest, CtrlQAsksToQuitWithoutClosing) {
     EXPECT_TRUE(m_controller.isOpen());
 }
 
-TEST_F(PopoverKeyTableTest, EscapeUndoesOneThingAtATime) {
+TEST_F(PopoverKeyTableTest, EscapeUndoesOneThingAtATime)
+{
     m_controller.open();
     m_controller.setRenaming(true);
     m_controller.setPickerOpen(true);

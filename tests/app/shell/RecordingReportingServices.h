@@ -5,9 +5,11 @@
 #include <QStringList>
 
 // Records every call, in order, as a line of text.
-class RecordingReportingServices : public ReportingServices {
+class RecordingReportingServices : public ReportingServices
+{
 public:
-    bool startCrashReporting() override {
+    bool startCrashReporting() override
+    {
         calls.append(QStringLiteral("startCrashReporting"));
         return crashReporterStarts;
     }
@@ -15,10 +17,12 @@ public:
     void endCrashSession() override { calls.append(QStringLiteral("endCrashSession")); }
     void closeCrashReporting() override { calls.append(QStringLiteral("closeCrashReporting")); }
     void configureAnalytics() override { calls.append(QStringLiteral("configureAnalytics")); }
-    void setAnalyticsAllowed(bool allowed) override {
+    void setAnalyticsAllowed(bool allowed) override
+    {
         calls.append(QStringLiteral("setAnalyticsAllowed %1").arg(allowed));
     }
-    void sendSignal(const QString& name) override {
+    void sendSignal(const QString& name) override
+    {
         calls.append(QStringLiteral("signal ") + name);
     }
 

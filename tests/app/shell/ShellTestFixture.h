@@ -18,14 +18,17 @@
 
 // A panel controller over a real store and settings, with the clock, timers and main queue
 // in the test's hands and the reporting services recorded.
-class ShellTestFixture : public testing::Test {
+class ShellTestFixture : public testing::Test
+{
 public:
-    ShellTestFixture() {
+    ShellTestFixture()
+    {
         m_analytics.start(true);
         m_reporting.calls.clear();
     }
 
-    bool press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    bool press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
         const QKeyEvent event(QEvent::KeyPress, key, modifiers);
         return m_controller.handleKey(event);
     }
@@ -33,7 +36,8 @@ public:
     // Runs what the controller deferred to the next turn of the event loop.
     void nextTurn() { m_mainQueue.runPending(); }
 
-    void addNotes(const QStringList& texts) {
+    void addNotes(const QStringList& texts)
+    {
         for (const QString& text : texts) {
             m_store.addNote(text);
         }
