@@ -27,6 +27,11 @@ int main(int argc, char** argv)
     qputenv("XDG_RUNTIME_DIR", root + "/runtime");
     qputenv("QUILLORY_TEST_HOME", root);
 
+#ifdef QUILLORY_TEST_GUI
+    // Listing the cases happens without the test's environment; it needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
     TestApplication application(argc, argv);
     testing::InitGoogleMock(&argc, argv);
     return RUN_ALL_TESTS();
