@@ -65,6 +65,12 @@ X11HotKeyCenter::X11HotKeyCenter(QObject* parent)
             m_connection,
             xcb_xkb_per_client_flags(m_connection, XCB_XKB_ID_USE_CORE_KBD, flag, flag, 0, 0, 0),
             nullptr));
+        m_xkbEventBase = xcb_get_extension_data(m_connection, &xcb_xkb_id)->first_event;
+        const quint16 events =
+            XCB_XKB_EVENT_TYPE_MAP_NOTIFY | XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY;
+        const quint16 parts = XCB_XKB_MAP_PART_MODIFIER_MAP | XCB_XKB_MAP_PART_KEY_SYMS;
+        xcb_xkb_select_events(m_connection, XCB_XKB_ID_USE_CORE_KBD, events, 0, events, parts,
+                              parts, nullptr);
     } else {
         hotKeyLog.info(QStringLiteral("Quillory: the X server has no XKB; held shortcut keys "
                                       "may repeat"));
@@ -156,34 +162,40 @@ void X11HotKeyCenter::handleEvent(const void* generic)
         Q_EMIT hotKeyReleased(id);
         return;
     }
-    case XCB_MAPPING_NOTIFY: {
-        const auto* mapping = reinterpret_cast<const xcb_mapping_notify_event_t*>(event);
-        if (mapping->request == XCB_MAPPING_POINTER)
-            return;
-        const std::vector<quint32> oldVariants = lockVariants();
-        const quint32 oldMask = m_numLockMask;
-        refreshNumLockMask();
-        if (m_numLockMask == oldMask)
-            return;
-        std::vector<Combination> grabbed;
-        for (const auto& [id, combination] : m_hotKeys) {
-            if (std::find(grabbed.begin(), grabbed.end(), combination) == grabbed.end())
-                grabbed.push_back(combination);
-        }
-        for (const Combination& combination : grabbed)
-            ungrab(combination, oldVariants);
-        for (const Combination& combination : grabbed) {
-            if (grab(combination) != noError)
-                hotKeyLog.error(QStringLiteral("Quillory: could not take key %1 again after "
-                                               "the keyboard mapping changed")
-                                    .arg(combination.first));
-        }
-        xcb_flush(m_connection);
+    case XCB_MAPPING_NOTIFY:
+        if (reinterpret_cast<const xcb_mapping_notify_event_t*>(event)->request
+            != XCB_MAPPING_POINTER)
+            followMappingChange();
         return;
-    }
     default:
+        // The server tells XKB clients of mapping changes through XKB events only.
+        if (m_xkbEventBase != 0 && event->response_type == m_xkbEventBase)
+            followMappingChange();
         return;
     }
+}
+
+void X11HotKeyCenter::followMappingChange()
+{
+    const std::vector<quint32> oldVariants = lockVariants();
+    const quint32 oldMask = m_numLockMask;
+    refreshNumLockMask();
+    if (m_numLockMask == oldMask)
+        return;
+    std::vector<Combination> grabbed;
+    for (const auto& [id, combination] : m_hotKeys) {
+        if (std::find(grabbed.begin(), grabbed.end(), combination) == grabbed.end())
+            grabbed.push_back(combination);
+    }
+    for (const Combination& combination : grabbed)
+        ungrab(combination, oldVariants);
+    for (const Combination& combination : grabbed) {
+        if (grab(combination) != noError)
+            hotKeyLog.error(QStringLiteral("Quillory: could not take key %1 again after the "
+                                           "keyboard mapping changed")
+                                .arg(combination.first));
+    }
+    xcb_flush(m_connection);
 }
 
 void X11HotKeyCenter::refreshNumLockMask()

@@ -33,6 +33,7 @@ private:
     void readEvents();
     // `event` is an xcb_generic_event_t, whose type cannot be declared ahead.
     void handleEvent(const void* event);
+    void followMappingChange();
     void refreshNumLockMask();
     std::vector<quint32> lockVariants() const;
     int grab(const Combination& combination);
@@ -43,6 +44,7 @@ private:
     xcb_connection_t* m_connection = nullptr;
     quint32 m_root = 0;
     quint32 m_numLockMask = 0;
+    quint8 m_xkbEventBase = 0;
     QSocketNotifier* m_notifier = nullptr;
     std::map<quint32, Combination> m_hotKeys;
     // Key code of each grabbed press not yet released, with the hot key it was reported for.
