@@ -7,11 +7,13 @@
 #include <QByteArrayView>
 #include <QHashFunctions>
 #include <QString>
+#include <QStringView>
 
 #include <functional>
 #include <optional>
 
 class QEvent;
+class QJsonDocument;
 
 namespace GlobalShortcuts {
 
@@ -32,6 +34,7 @@ public:
     // missing member, or one that is not an integer that fits, gives none.
     QByteArray toJson() const;
     static std::optional<Shortcut> fromJson(QByteArrayView json);
+    static std::optional<Shortcut> fromJson(QStringView json);
 
     int carbonKeyCode() const { return m_carbonKeyCode; }
     int carbonModifiers() const { return m_carbonModifiers; }
@@ -48,6 +51,7 @@ private:
     {
     };
     Shortcut(Stored, int carbonKeyCode, int carbonModifiers);
+    static std::optional<Shortcut> fromJsonDocument(const QJsonDocument& document);
 
     int m_carbonKeyCode;
     int m_carbonModifiers;

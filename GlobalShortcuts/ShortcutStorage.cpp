@@ -11,7 +11,8 @@ std::optional<Shortcut> getShortcut(const Name& name)
     const QVariant value = UserDefaults::standard().object(name.storageKey());
     if (value.metaType().id() != QMetaType::QString)
         return std::nullopt;
-    return Shortcut::fromJson(value.toString().toUtf8());
+    const QString json = value.toString();
+    return Shortcut::fromJson(QStringView(json));
 }
 
 void userDefaultsSet(const Name& name, const Shortcut& shortcut)

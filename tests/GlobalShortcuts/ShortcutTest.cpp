@@ -11,6 +11,15 @@ using namespace GlobalShortcuts;
 
 namespace {
 
+// Stored values come as text, tests and files as bytes: both readers must agree.
+std::optional<Shortcut> decodeBoth(const char* json)
+{
+    const auto fromBytes = Shortcut::fromJson(QByteArrayView(json));
+    const auto fromText = Shortcut::fromJson(QStringView(QString::fromUtf8(json)));
+    EXPECT_EQ(fromBytes, fromText) << json;
+    return fromBytes;
+}
+
 TEST(Shortcut, ConstructionKeepsOnlyTheFiveModifiers)
 {
     struct Case
@@ -71,7 +80,7 @@ TEST(Shortcut, JsonRoundTripsAndDecodesEitherOrderIgnoringOtherMembers)
     const Shortcut shortcut(45, 2304);
     EXPECT_EQ(shortcut.toJson(), QByteArray(R"({"carbonKeyCode":45,"carbonModifiers":2304})"));
     EXPECT_EQ(Shortcut::fromJson(shortcut.toJson()), shortcut);
-    EXPECT_EQ(Shortcut::fromJson(R"( {"carbonModifiers": 2304, "x": [1], "carbonKeyCode": 45} )"),
+    EXPECT_EQ(decodeBoth(R"( {"carbonModifiers": 2304, "x": [1], "carbonKeyCode": 45} )"),
               shortcut);
 }
 
@@ -100,11 +109,19 @@ TEST(Shortcut, DecodingRejectsWhatIsNotARecord)
         R"({"carbonKeyCode":2147483648,"carbonModifiers":0})",
         R"({"carbonKeyCode":-2147483649,"carbonModifiers":0})",
         R"({"carbonKeyCode":45,"carbonModifiers":2304)",
+        R"({"carbonKeyCode":45,"carbonModifiers":2304}x)",
+        R"({"carbonKeyCode":045,"carbonModifiers":2304})",
+        R"({"carbonKeyCode":-,"carbonModifiers":2304})",
+        R"({"carbonKeyCode":45,"carbonModifiers":99999999999})",
     };
     for (const char* json : invalid)
-        EXPECT_FALSE(Shortcut::fromJson(json)) << json;
-    EXPECT_EQ(Shortcut::fromJson(R"({"carbonKeyCode":-2147483648,"carbonModifiers":0})"),
+        EXPECT_FALSE(decodeBoth(json)) << json;
+    EXPECT_EQ(decodeBoth(R"({"carbonKeyCode":-2147483648,"carbonModifiers":2147483647})"),
+              Shortcut::fromJson(R"({"carbonModifiers":2147483647, "carbonKeyCode":-2147483648})"));
+    EXPECT_EQ(decodeBoth(R"({"carbonKeyCode":-2147483648,"carbonModifiers":0})"),
               Shortcut(std::numeric_limits<int>::min(), 0));
+    EXPECT_EQ(decodeBoth(R"({"carbonKeyCode":0,"carbonModifiers":-0})"), Shortcut(0, 0));
+    EXPECT_EQ(decodeBoth(R"({"carbonKeyCode":45.0,"carbonModifiers":2304})"), Shortcut(45, 2304));
 }
 
 TEST(Shortcut, FromEventTakesKeyEventsOnly)
