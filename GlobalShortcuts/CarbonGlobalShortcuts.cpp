@@ -20,8 +20,7 @@ namespace {
 
 const Log shortcutsLog("quillory.shortcuts");
 
-struct HotKey
-{
+struct HotKey {
     Shortcut shortcut;
     quint32 carbonHotKeyId;
     bool isRegistered = false;
@@ -30,8 +29,7 @@ struct HotKey
     ShortcutAction onKeyUp;
 };
 
-struct LayerState
-{
+struct LayerState {
     std::map<quint32, HotKey> hotKeys; // by identifier, which is also the order they came in
     quint32 hotKeyId = 0;
     QPointer<HotKeyCenter> center;
@@ -39,14 +37,12 @@ struct LayerState
     std::unique_ptr<GlobalShortcuts::LocalEventMonitor> menuTrackingMonitor;
 };
 
-LayerState& layer()
-{
+LayerState& layer() {
     static LayerState state;
     return state;
 }
 
-void handleHotKeyEvent(quint32 id, bool isKeyUp)
-{
+void handleHotKeyEvent(quint32 id, bool isKeyUp) {
     const auto found = layer().hotKeys.find(id);
     if (found == layer().hotKeys.end())
         return;
@@ -56,8 +52,7 @@ void handleHotKeyEvent(quint32 id, bool isKeyUp)
     action(shortcut);
 }
 
-void connectCenter()
-{
+void connectCenter() {
     LayerState& state = layer();
     HotKeyCenter* center = hotKeyCenter();
     if (state.isConnected || !center)
@@ -70,8 +65,7 @@ void connectCenter()
 }
 
 // Asks the system for the hot key; a refusal is logged with the status it gave.
-void registerWithSystem(HotKey& hotKey)
-{
+void registerWithSystem(HotKey& hotKey) {
     const auto keyCode = GlobalShortcuts::x11KeyCode(hotKey.shortcut.carbonKeyCode());
     const auto modifiers = GlobalShortcuts::x11Modifiers(hotKey.shortcut.carbonModifiers());
     HotKeyCenter* center = hotKeyCenter();
@@ -88,34 +82,29 @@ void registerWithSystem(HotKey& hotKey)
                                .arg(status));
 }
 
-void unregisterFromSystem(HotKey& hotKey)
-{
+void unregisterFromSystem(HotKey& hotKey) {
     if (hotKey.isRegistered && hotKeyCenter())
         hotKeyCenter()->unregisterHotKey(hotKey.carbonHotKeyId);
     hotKey.isRegistered = false;
 }
 
-bool holdsHotKeys()
-{
+bool holdsHotKeys() {
     return GlobalShortcuts::isEnabled() && !GlobalShortcuts::isMenuOpen();
 }
 
-void registerAll()
-{
+void registerAll() {
     for (auto& [id, hotKey] : layer().hotKeys) {
         if (!hotKey.isRegistered)
             registerWithSystem(hotKey);
     }
 }
 
-void unregisterAll()
-{
+void unregisterAll() {
     for (auto& [id, hotKey] : layer().hotKeys)
         unregisterFromSystem(hotKey);
 }
 
-bool menuTrackingCallback(QObject*, QEvent* event)
-{
+bool menuTrackingCallback(QObject*, QEvent* event) {
     const auto* keyEvent = static_cast<const QKeyEvent*>(event);
     if (keyEvent->isAutoRepeat())
         return false;
@@ -123,8 +112,7 @@ bool menuTrackingCallback(QObject*, QEvent* event)
     return shortcut && handleRawKeyEvent(*shortcut, event->type() == QEvent::KeyRelease);
 }
 
-GlobalShortcuts::LocalEventMonitor& menuTrackingMonitor()
-{
+GlobalShortcuts::LocalEventMonitor& menuTrackingMonitor() {
     LayerState& state = layer();
     if (!state.menuTrackingMonitor)
         state.menuTrackingMonitor = std::make_unique<GlobalShortcuts::LocalEventMonitor>(
@@ -134,8 +122,7 @@ GlobalShortcuts::LocalEventMonitor& menuTrackingMonitor()
 
 } // namespace
 
-HotKeyCenter* hotKeyCenter()
-{
+HotKeyCenter* hotKeyCenter() {
     LayerState& state = layer();
     if (!state.center && QCoreApplication::instance()) {
         state.center = HotKeyCenter::createSystem(QCoreApplication::instance());
@@ -144,14 +131,12 @@ HotKeyCenter* hotKeyCenter()
     return state.center;
 }
 
-void setHotKeyCenter(HotKeyCenter* center)
-{
+void setHotKeyCenter(HotKeyCenter* center) {
     layer().center = center;
     layer().isConnected = false;
 }
 
-bool registerShortcut(const Shortcut& shortcut, ShortcutAction onKeyDown, ShortcutAction onKeyUp)
-{
+bool registerShortcut(const Shortcut& shortcut, ShortcutAction onKeyDown, ShortcutAction onKeyUp) {
     LayerState& state = layer();
     connectCenter();
     if (state.hotKeyId == std::numeric_limits<quint32>::max()) {
@@ -161,18 +146,17 @@ bool registerShortcut(const Shortcut& shortcut, ShortcutAction onKeyDown, Shortc
         return false;
     }
     const quint32 id = ++state.hotKeyId;
-    HotKey& hotKey =
-        state.hotKeys.emplace(id, HotKey{shortcut, id, false, false, std::move(onKeyDown),
-                                         std::move(onKeyUp)})
-            .first->second;
+    HotKey& hotKey = state.hotKeys
+                         .emplace(id, HotKey{shortcut, id, false, false, std::move(onKeyDown),
+                                             std::move(onKeyUp)})
+                         .first->second;
     // While the module is off or a menu is open, the system gets it when that ends.
     if (holdsHotKeys())
         registerWithSystem(hotKey);
     return !hotKey.isRefused;
 }
 
-void unregisterShortcut(const Shortcut& shortcut)
-{
+void unregisterShortcut(const Shortcut& shortcut) {
     auto& hotKeys = layer().hotKeys;
     for (auto it = hotKeys.begin(); it != hotKeys.end();) {
         if (it->second.shortcut == shortcut) {
@@ -184,8 +168,7 @@ void unregisterShortcut(const Shortcut& shortcut)
     }
 }
 
-bool retry(const Shortcut& shortcut)
-{
+bool retry(const Shortcut& shortcut) {
     bool accepted = true;
     for (auto& [id, hotKey] : layer().hotKeys) {
         if (hotKey.shortcut == shortcut && hotKey.isRefused) {
@@ -197,8 +180,7 @@ bool retry(const Shortcut& shortcut)
     return accepted;
 }
 
-bool isActive(const Shortcut& shortcut)
-{
+bool isActive(const Shortcut& shortcut) {
     bool found = false;
     for (const auto& [id, hotKey] : layer().hotKeys) {
         if (hotKey.shortcut == shortcut) {
@@ -210,8 +192,7 @@ bool isActive(const Shortcut& shortcut)
     return found;
 }
 
-void updateEventHandler()
-{
+void updateEventHandler() {
     if (!GlobalShortcuts::isEnabled()) {
         unregisterAll();
         menuTrackingMonitor().stop();
@@ -224,13 +205,11 @@ void updateEventHandler()
     }
 }
 
-QList<Shortcut> systemShortcuts()
-{
+QList<Shortcut> systemShortcuts() {
     return {};
 }
 
-bool handleRawKeyEvent(const Shortcut& pressed, bool isKeyUp)
-{
+bool handleRawKeyEvent(const Shortcut& pressed, bool isKeyUp) {
     const Shortcut normalized(pressed.carbonKeyCode(), pressed.carbonModifiers());
     for (const auto& [id, hotKey] : layer().hotKeys) {
         if (hotKey.shortcut == normalized && !hotKey.isRefused) {
@@ -242,8 +221,7 @@ bool handleRawKeyEvent(const Shortcut& pressed, bool isKeyUp)
     return false;
 }
 
-QList<HotKeyState> hotKeys()
-{
+QList<HotKeyState> hotKeys() {
     QList<HotKeyState> states;
     for (const auto& [id, hotKey] : layer().hotKeys)
         states.append({id, hotKey.shortcut, hotKey.isRegistered, hotKey.isRefused});

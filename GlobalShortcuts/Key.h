@@ -8,8 +8,7 @@ namespace GlobalShortcuts {
 
 // A key by its virtual key code, the numbering in which shortcuts are stored. Any integer is
 // accepted; the constants name the keys that shortcuts are made of.
-struct Key
-{
+struct Key {
     int rawValue = 0;
 
     friend constexpr bool operator==(Key, Key) = default;
@@ -19,17 +18,22 @@ struct Key
     // Digits
     static const Key zero, one, two, three, four, five, six, seven, eight, nine;
     // Modifier keys
-    static const Key capsLock, shift, function, control, option, command, rightCommand, rightOption, rightControl, rightShift;
+    static const Key capsLock, shift, function, control, option, command, rightCommand, rightOption,
+        rightControl, rightShift;
     // Punctuation and whitespace
-    static const Key returnKey, backslash, backtick, comma, equal, minus, period, quote, semicolon, slash, space, tab, leftBracket, rightBracket;
+    static const Key returnKey, backslash, backtick, comma, equal, minus, period, quote, semicolon,
+        slash, space, tab, leftBracket, rightBracket;
     // Navigation
     static const Key pageUp, pageDown, home, end, upArrow, rightArrow, downArrow, leftArrow;
     // Editing and system keys
     static const Key escape, deleteKey, deleteForward, help, mute, volumeUp, volumeDown;
     // Function keys
-    static const Key f1, f2, f3, f4, f5, f6, f7, f8, f9, f10, f11, f12, f13, f14, f15, f16, f17, f18, f19, f20;
+    static const Key f1, f2, f3, f4, f5, f6, f7, f8, f9, f10, f11, f12, f13, f14, f15, f16, f17,
+        f18, f19, f20;
     // Keypad
-    static const Key keypad0, keypad1, keypad2, keypad3, keypad4, keypad5, keypad6, keypad7, keypad8, keypad9, keypadClear, keypadDecimal, keypadDivide, keypadEnter, keypadEquals, keypadMinus, keypadMultiply, keypadPlus;
+    static const Key keypad0, keypad1, keypad2, keypad3, keypad4, keypad5, keypad6, keypad7,
+        keypad8, keypad9, keypadClear, keypadDecimal, keypadDivide, keypadEnter, keypadEquals,
+        keypadMinus, keypadMultiply, keypadPlus;
 };
 
 // Letters
@@ -154,15 +158,14 @@ inline constexpr Key Key::keypadMinus{78};
 inline constexpr Key Key::keypadMultiply{67};
 inline constexpr Key Key::keypadPlus{69};
 
-inline size_t qHash(Key key, size_t seed = 0) noexcept
-{
+inline size_t qHash(Key key, size_t seed = 0) noexcept {
     return ::qHash(key.rawValue, seed);
 }
 
 } // namespace GlobalShortcuts
 
-template <>
-struct std::hash<GlobalShortcuts::Key>
-{
-    size_t operator()(GlobalShortcuts::Key key) const noexcept { return std::hash<int>()(key.rawValue); }
+template <> struct std::hash<GlobalShortcuts::Key> {
+    size_t operator()(GlobalShortcuts::Key key) const noexcept {
+        return std::hash<int>()(key.rawValue);
+    }
 };

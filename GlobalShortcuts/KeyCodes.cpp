@@ -3,14 +3,11 @@
 #include "GlobalShortcuts/Key.h"
 #include "GlobalShortcuts/Modifiers.h"
 
-
-
 namespace GlobalShortcuts {
 
 namespace {
 
-struct KeyPosition
-{
+struct KeyPosition {
     Key key;
     quint32 x11KeyCode;
 };
@@ -130,7 +127,8 @@ constexpr KeyPosition keyPositions[] = {
     {Key::keypadEquals, 125},
     {Key::keypadMinus, 82},
     {Key::keypadMultiply, 63},
-    {Key::keypadPlus, 86},};
+    {Key::keypadPlus, 86},
+};
 
 constexpr quint32 x11ShiftMask = 0x01;
 constexpr quint32 x11ControlMask = 0x04;
@@ -139,8 +137,7 @@ constexpr quint32 x11Mod4Mask = 0x40; // Super
 
 } // namespace
 
-std::optional<quint32> x11KeyCode(int carbonKeyCode)
-{
+std::optional<quint32> x11KeyCode(int carbonKeyCode) {
     for (const KeyPosition& position : keyPositions) {
         if (position.key.rawValue == carbonKeyCode)
             return position.x11KeyCode;
@@ -148,8 +145,7 @@ std::optional<quint32> x11KeyCode(int carbonKeyCode)
     return std::nullopt;
 }
 
-std::optional<int> carbonKeyCode(quint32 x11KeyCode)
-{
+std::optional<int> carbonKeyCode(quint32 x11KeyCode) {
     for (const KeyPosition& position : keyPositions) {
         if (position.x11KeyCode == x11KeyCode)
             return position.key.rawValue;
@@ -157,8 +153,7 @@ std::optional<int> carbonKeyCode(quint32 x11KeyCode)
     return std::nullopt;
 }
 
-std::optional<quint32> x11Modifiers(int carbonModifiers)
-{
+std::optional<quint32> x11Modifiers(int carbonModifiers) {
     if (carbonModifiers & CarbonModifier::function)
         return std::nullopt;
     quint32 mask = 0;

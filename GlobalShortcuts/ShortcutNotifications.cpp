@@ -2,8 +2,7 @@
 
 namespace GlobalShortcuts {
 
-ShortcutNotifications& ShortcutNotifications::instance()
-{
+ShortcutNotifications& ShortcutNotifications::instance() {
     static ShortcutNotifications notifications;
     return notifications;
 }

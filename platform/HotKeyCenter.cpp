@@ -2,7 +2,6 @@
 
 #include "X11HotKeyCenter.h"
 
-HotKeyCenter* HotKeyCenter::createSystem(QObject* parent)
-{
+HotKeyCenter* HotKeyCenter::createSystem(QObject* parent) {
     return new X11HotKeyCenter(parent);
 }

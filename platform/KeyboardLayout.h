@@ -9,8 +9,7 @@ struct xkb_keymap;
 
 // The characters that the keyboard's keys type, from an XKB keymap: the running X server's, or
 // one compiled from layout names (for tests and for desktops without X11).
-class KeyboardLayout
-{
+class KeyboardLayout {
 public:
     ~KeyboardLayout();
     KeyboardLayout(const KeyboardLayout&) = delete;
@@ -20,8 +19,7 @@ public:
     static std::unique_ptr<KeyboardLayout> fromServer();
     // A keymap of the comma-separated `layouts` (for instance "us,ru") with `currentLayout`
     // active; null when they cannot be compiled.
-    static std::unique_ptr<KeyboardLayout> fromNames(const QString& layouts,
-                                                     int currentLayout = 0);
+    static std::unique_ptr<KeyboardLayout> fromNames(const QString& layouts, int currentLayout = 0);
 
     // The layout that shortcut texts are read from: the one given to `setCurrent`, else the
     // server's as it is now (null without a display).

@@ -1,5 +1,5 @@
-#include "GlobalShortcuts/KeyCodes.h"
 #include "GlobalShortcuts/Shortcut.h"
+#include "GlobalShortcuts/KeyCodes.h"
 
 #include <QKeyEvent>
 #include <limits>
@@ -12,18 +12,15 @@ using namespace GlobalShortcuts;
 namespace {
 
 // Stored values come as text, tests and files as bytes: both readers must agree.
-std::optional<Shortcut> decodeBoth(const char* json)
-{
+std::optional<Shortcut> decodeBoth(const char* json) {
     const auto fromBytes = Shortcut::fromJson(QByteArrayView(json));
     const auto fromText = Shortcut::fromJson(QStringView(QString::fromUtf8(json)));
     EXPECT_EQ(fromBytes, fromText) << json;
     return fromBytes;
 }
 
-TEST(Shortcut, ConstructionKeepsOnlyTheFiveModifiers)
-{
-    struct Case
-    {
+TEST(Shortcut, ConstructionKeepsOnlyTheFiveModifiers) {
+    struct Case {
         Shortcut shortcut;
         int keyCode;
         int modifiers;
@@ -34,8 +31,8 @@ TEST(Shortcut, ConstructionKeepsOnlyTheFiveModifiers)
         // Every stored bit, plus right-side and unknown bits.
         {Shortcut(1, 0x21B00 | 0x4000 | 0x400 | 0x1), 1, 0x21B00},
         {Shortcut(Key::n, ModifierFlag::option | ModifierFlag::command), 45, 0x900},
-        {Shortcut(Key::f5, ModifierFlag::command | ModifierFlag::capsLock
-                               | ModifierFlag::numericPad),
+        {Shortcut(Key::f5,
+                  ModifierFlag::command | ModifierFlag::capsLock | ModifierFlag::numericPad),
          96, 0x100},
         {Shortcut(Key::a, ModifierFlag::function | ModifierFlag::help), 0, 0x20000},
         {Shortcut(-1, 0), -1, 0},
@@ -46,25 +43,23 @@ TEST(Shortcut, ConstructionKeepsOnlyTheFiveModifiers)
     }
 }
 
-TEST(Shortcut, ModifierConversionsAreInverseOnTheFiveModifiers)
-{
+TEST(Shortcut, ModifierConversionsAreInverseOnTheFiveModifiers) {
     EXPECT_EQ(modifierFlags(0x1000 | 0x800 | 0x200 | 0x100 | 0x20000),
-              ModifierFlag::control | ModifierFlag::option | ModifierFlag::shift
-                  | ModifierFlag::command | ModifierFlag::function);
+              ModifierFlag::control | ModifierFlag::option | ModifierFlag::shift |
+                  ModifierFlag::command | ModifierFlag::function);
     // The function bit has the shift flag's value; the two sets never mix.
     EXPECT_EQ(modifierFlags(0x20000), ModifierFlag::function);
     EXPECT_EQ(carbonModifiers(ModifierFlag::shift), 0x200);
     EXPECT_EQ(normalizedCarbonModifiers(0xFFFFFFF), 0x21B00);
-    EXPECT_EQ(modifierFlags(Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier
-                            | Qt::ShiftModifier | Qt::KeypadModifier),
-              ModifierFlag::command | ModifierFlag::option | ModifierFlag::control
-                  | ModifierFlag::shift);
+    EXPECT_EQ(modifierFlags(Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier |
+                            Qt::ShiftModifier | Qt::KeypadModifier),
+              ModifierFlag::command | ModifierFlag::option | ModifierFlag::control |
+                  ModifierFlag::shift);
     EXPECT_EQ(qtModifiers(ModifierFlag::command | ModifierFlag::control | ModifierFlag::function),
               Qt::ControlModifier | Qt::MetaModifier);
 }
 
-TEST(Shortcut, EqualityAndHashUseBothFields)
-{
+TEST(Shortcut, EqualityAndHashUseBothFields) {
     const Shortcut fromKey(Key::n, ModifierFlag::option | ModifierFlag::command);
     const Shortcut fromCodes(45, 2304);
     EXPECT_EQ(fromKey, fromCodes);
@@ -75,8 +70,7 @@ TEST(Shortcut, EqualityAndHashUseBothFields)
     EXPECT_NE(Key{-1}, Key::a);
 }
 
-TEST(Shortcut, JsonRoundTripsAndDecodesEitherOrderIgnoringOtherMembers)
-{
+TEST(Shortcut, JsonRoundTripsAndDecodesEitherOrderIgnoringOtherMembers) {
     const Shortcut shortcut(45, 2304);
     EXPECT_EQ(shortcut.toJson(), QByteArray(R"({"carbonKeyCode":45,"carbonModifiers":2304})"));
     EXPECT_EQ(Shortcut::fromJson(shortcut.toJson()), shortcut);
@@ -84,16 +78,14 @@ TEST(Shortcut, JsonRoundTripsAndDecodesEitherOrderIgnoringOtherMembers)
               shortcut);
 }
 
-TEST(Shortcut, DecodingKeepsStoredModifiersAsTheyAre)
-{
+TEST(Shortcut, DecodingKeepsStoredModifiersAsTheyAre) {
     const auto stored = Shortcut::fromJson(R"({"carbonKeyCode":45,"carbonModifiers":2305})");
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->carbonModifiers(), 2305);
     EXPECT_NE(*stored, Shortcut(45, 2304));
 }
 
-TEST(Shortcut, DecodingRejectsWhatIsNotARecord)
-{
+TEST(Shortcut, DecodingRejectsWhatIsNotARecord) {
     const char* invalid[] = {
         "",
         "{}",
@@ -124,13 +116,12 @@ TEST(Shortcut, DecodingRejectsWhatIsNotARecord)
     EXPECT_EQ(decodeBoth(R"({"carbonKeyCode":45.0,"carbonModifiers":2304})"), Shortcut(45, 2304));
 }
 
-TEST(Shortcut, FromEventTakesKeyEventsOnly)
-{
+TEST(Shortcut, FromEventTakesKeyEventsOnly) {
     // The N key under X11 is the kernel's KEY_N plus 8.
     const QKeyEvent press(QEvent::KeyPress, Qt::Key_N, Qt::ControlModifier | Qt::AltModifier,
                           KEY_N + 8, 0, 0);
-    EXPECT_EQ(Shortcut::fromEvent(&press), Shortcut(Key::n, ModifierFlag::option
-                                                                | ModifierFlag::command));
+    EXPECT_EQ(Shortcut::fromEvent(&press),
+              Shortcut(Key::n, ModifierFlag::option | ModifierFlag::command));
     const QKeyEvent release(QEvent::KeyRelease, Qt::Key_F5, Qt::ControlModifier, KEY_F5 + 8, 0, 0);
     EXPECT_EQ(Shortcut::fromEvent(&release), Shortcut(96, 0x100));
     const QKeyEvent unknownKey(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, 0, 0, 0);
@@ -140,10 +131,8 @@ TEST(Shortcut, FromEventTakesKeyEventsOnly)
     EXPECT_FALSE(Shortcut::fromEvent(nullptr));
 }
 
-TEST(KeyCodes, EveryKeyIsAtItsKernelPosition)
-{
-    struct Position
-    {
+TEST(KeyCodes, EveryKeyIsAtItsKernelPosition) {
+    struct Position {
         Key key;
         int kernelCode;
     };
@@ -259,7 +248,8 @@ TEST(KeyCodes, EveryKeyIsAtItsKernelPosition)
         {Key::keypadEquals, KEY_KPEQUAL},
         {Key::keypadMinus, KEY_KPMINUS},
         {Key::keypadMultiply, KEY_KPASTERISK},
-        {Key::keypadPlus, KEY_KPPLUS},    };
+        {Key::keypadPlus, KEY_KPPLUS},
+    };
     ASSERT_EQ(std::size(positions), 112u);
     for (const Position& position : positions) {
         const quint32 x11 = position.kernelCode + 8;
@@ -272,8 +262,7 @@ TEST(KeyCodes, EveryKeyIsAtItsKernelPosition)
     EXPECT_FALSE(carbonKeyCode(0));
 }
 
-TEST(KeyCodes, ModifiersMapToTheX11Masks)
-{
+TEST(KeyCodes, ModifiersMapToTheX11Masks) {
     // Shift 0x01, Control 0x04, Mod1 (Alt) 0x08, Mod4 (Super) 0x40.
     EXPECT_EQ(x11Modifiers(0), 0u);
     EXPECT_EQ(x11Modifiers(CarbonModifier::command | CarbonModifier::option), 0x0Cu);
