@@ -23,6 +23,8 @@ void addHandler(QList<ModuleState::Handlers>& table, const Name& name, Action ac
     else
         table.append({name, {std::move(action)}});
     registerWhenNeeded(name);
+    // A name made before the application object could not follow its menus yet.
+    installMenuObservers();
 }
 
 void removeName(QList<ModuleState::Handlers>& table, const Name& name) {
@@ -95,11 +97,12 @@ void setMenuOpen(bool open) {
 }
 
 bool observeMenu(QObject* receiver, QEvent* event) {
-    auto* menu = qobject_cast<QMenu*>(receiver);
-    if (!menu)
+    if (!qobject_cast<QMenu*>(receiver))
         return false;
+    // Kept as plain objects: a menu being destroyed is no longer a QMenu.
+    QObject* menu = receiver;
     ModuleState& state = ModuleState::instance();
-    state.openMenus.removeAll(QPointer<QMenu>());
+    state.openMenus.removeAll(QPointer<QObject>());
     const bool known = state.openMenus.contains(menu);
     if (event->type() == QEvent::Show && !known) {
         state.openMenus.append(menu);
@@ -107,7 +110,7 @@ bool observeMenu(QObject* receiver, QEvent* event) {
         QObject::connect(menu, &QObject::destroyed, state.menuObserver.get(), [menu] {
             ModuleState& state = ModuleState::instance();
             state.openMenus.removeIf(
-                [menu](const QPointer<QMenu>& open) { return open.isNull() || open == menu; });
+                [menu](const QPointer<QObject>& open) { return open.isNull() || open == menu; });
             setMenuOpen(!state.openMenus.isEmpty());
         });
     } else if (event->type() == QEvent::Hide && known) {

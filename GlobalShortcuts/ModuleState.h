@@ -10,8 +10,6 @@
 
 #include <memory>
 
-class QMenu;
-
 namespace GlobalShortcuts {
 
 // The module's state, shared by its source files. Main thread only.
@@ -33,7 +31,7 @@ struct ModuleState {
     bool isMenuOpen = false;
     bool isRecorderActive = false;
     std::unique_ptr<LocalEventMonitor> menuObserver;
-    QList<QPointer<QMenu>> openMenus;
+    QList<QPointer<QObject>> openMenus;
 
     // In the order the names got their first handler. Implicitly shared, so that dispatch
     // walks a snapshot while handlers change the tables.

@@ -1,5 +1,7 @@
 #include "ShortcutFixture.h"
 
+#include "GlobalShortcuts/ModuleStrings.h"
+
 #include <QAction>
 #include <QMenu>
 
@@ -99,6 +101,13 @@ TEST_F(Display, WithoutALayoutKeysHaveNoCharacter) {
     EXPECT_EQ(description(optionCommand(Key::n), SymbolSet::original),
               QStringLiteral(u"\u2325\u2318\uFFFD"));
     EXPECT_EQ(displayString(shortcut(36, ModifierFlag::command)), QStringLiteral("Ctrl+Return"));
+}
+
+TEST_F(Display, TextsComeFromTheModulesOwnTable) {
+    EXPECT_EQ(localizedString(QStringLiteral("space_key")), QStringLiteral("space"));
+    EXPECT_TRUE(localizedString(QStringLiteral("keyboard_shortcut_used_by_menu_item"))
+                    .contains(QStringLiteral("%1")));
+    EXPECT_EQ(localizedString(QStringLiteral("no_such_text")), QStringLiteral("no_such_text"));
 }
 
 TEST_F(Display, KeyEquivalents) {
