@@ -33,7 +33,6 @@ struct LayerState {
     std::map<quint32, HotKey> hotKeys; // by identifier, which is also the order they came in
     quint32 hotKeyId = 0;
     QPointer<HotKeyCenter> center;
-    bool isConnected = false;
     std::unique_ptr<GlobalShortcuts::LocalEventMonitor> menuTrackingMonitor;
 };
 
@@ -52,16 +51,17 @@ void handleHotKeyEvent(quint32 id, bool isKeyUp) {
     action(shortcut);
 }
 
-void connectCenter() {
+void adopt(HotKeyCenter* center) {
     LayerState& state = layer();
-    HotKeyCenter* center = hotKeyCenter();
-    if (state.isConnected || !center)
+    if (state.center == center)
+        return;
+    state.center = center;
+    if (!center)
         return;
     QObject::connect(center, &HotKeyCenter::hotKeyPressed, center,
                      [](quint32 id) { handleHotKeyEvent(id, false); });
     QObject::connect(center, &HotKeyCenter::hotKeyReleased, center,
                      [](quint32 id) { handleHotKeyEvent(id, true); });
-    state.isConnected = true;
 }
 
 // Asks the system for the hot key; a refusal is logged with the status it gave.
@@ -124,21 +124,17 @@ GlobalShortcuts::LocalEventMonitor& menuTrackingMonitor() {
 
 HotKeyCenter* hotKeyCenter() {
     LayerState& state = layer();
-    if (!state.center && QCoreApplication::instance()) {
-        state.center = HotKeyCenter::createSystem(QCoreApplication::instance());
-        state.isConnected = false;
-    }
+    if (!state.center && QCoreApplication::instance())
+        adopt(HotKeyCenter::createSystem(QCoreApplication::instance()));
     return state.center;
 }
 
 void setHotKeyCenter(HotKeyCenter* center) {
-    layer().center = center;
-    layer().isConnected = false;
+    adopt(center);
 }
 
 bool registerShortcut(const Shortcut& shortcut, ShortcutAction onKeyDown, ShortcutAction onKeyUp) {
     LayerState& state = layer();
-    connectCenter();
     if (state.hotKeyId == std::numeric_limits<quint32>::max()) {
         shortcutsLog.error(QStringLiteral("Error registering hotkey %1: %2")
                                .arg(shortcut.description())

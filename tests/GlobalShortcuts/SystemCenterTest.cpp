@@ -1,5 +1,6 @@
 #include "GlobalShortcuts/CarbonGlobalShortcuts.h"
 #include "GlobalShortcuts/GlobalShortcuts.h"
+#include "platform/FakeHotKeyCenter.h"
 #include "platform/KeyboardLayout.h"
 #include "platform/X11HotKeyCenter.h"
 #include "support/LogCapture.h"
@@ -34,6 +35,24 @@ TEST_F(WithoutDisplay, EveryRegistrationIsRefusedWithTheLine) {
     setEnabled(true);
     EXPECT_FALSE(isEnabled(name));
     EXPECT_EQ(calls, 0);
+}
+
+TEST_F(WithoutDisplay, ACenterThatComesLaterDeliversItsKeys) {
+    const Name name(QStringLiteral("togglePopover"),
+                    Shortcut(Key::n, ModifierFlag::option | ModifierFlag::command));
+    EXPECT_FALSE(isEnabled(name));
+
+    FakeHotKeyCenter center;
+    CarbonGlobalShortcuts::setHotKeyCenter(&center);
+    CarbonGlobalShortcuts::setHotKeyCenter(&center);
+    int calls = 0;
+    onKeyUp(name, [&calls] { ++calls; });
+    EXPECT_TRUE(isEnabled(name));
+    const quint32 nKeyCode = 57;
+    const quint32 controlAlt = 0x0C;
+    ASSERT_TRUE(center.press(nKeyCode, controlAlt));
+    ASSERT_TRUE(center.release(nKeyCode, controlAlt));
+    EXPECT_EQ(calls, 1);
 }
 
 TEST_F(WithoutDisplay, TheCenterAndTheServerLayoutAreAbsent) {
