@@ -317,6 +317,14 @@ QVariantMap UserDefaults::dictionary(const QString& key) const
     return value.metaType().id() == QMetaType::QVariantMap ? value.toMap() : QVariantMap();
 }
 
+QVariantMap UserDefaults::dictionaryRepresentation() const
+{
+    const QMutexLocker lock(&m_mutex);
+    QVariantMap all = m_registered;
+    all.insert(m_values);
+    return all;
+}
+
 bool UserDefaults::isStorable(const QVariant& value)
 {
     return storable(value).has_value();
