@@ -21,16 +21,19 @@ constexpr int secsPerHour = 3600;
 constexpr int secsPerMinute = 60;
 constexpr int monthsPerQuarter = 3;
 
-QString orZero(const QString& text) {
+QString orZero(const QString& text)
+{
     return text.isEmpty() ? QStringLiteral("0") : text;
 }
 
-QStringList localeParts(const QString& identifier) {
+QStringList localeParts(const QString& identifier)
+{
     static const QRegularExpression separators(QStringLiteral("[-_]"));
     return identifier.split(separators);
 }
 
-QString versionText(const DeviceInfo& device, int parts) {
+QString versionText(const DeviceInfo& device, int parts)
+{
     QStringList numbers;
     for (int i = 0; i < parts; ++i)
         numbers.append(QString::number(device.osVersion.segmentAt(i)));
@@ -39,7 +42,8 @@ QString versionText(const DeviceInfo& device, int parts) {
 
 } // namespace
 
-QString timeZoneOffsetText(int offsetFromUtcSeconds) {
+QString timeZoneOffsetText(int offsetFromUtcSeconds)
+{
     const QChar sign = offsetFromUtcSeconds >= 0 ? QLatin1Char('+') : QLatin1Char('-');
     const int hours = std::abs(offsetFromUtcSeconds / secsPerHour);
     const int minutes = std::abs(offsetFromUtcSeconds / secsPerMinute % secsPerMinute);
@@ -49,7 +53,8 @@ QString timeZoneOffsetText(int offsetFromUtcSeconds) {
     return text;
 }
 
-SignalParameters calendarValues(const QDateTime& localNow) {
+SignalParameters calendarValues(const QDateTime& localNow)
+{
     const QDate date = localNow.date();
     const int dayOfWeek = date.dayOfWeek(); // Monday 1 to Sunday 7
     return {
@@ -66,17 +71,20 @@ SignalParameters calendarValues(const QDateTime& localNow) {
     };
 }
 
-QString preferredLanguage(const QStringList& uiLanguages) {
+QString preferredLanguage(const QStringList& uiLanguages)
+{
     const QString first = uiLanguages.isEmpty() ? QStringLiteral("zz-ZZ") : uiLanguages.first();
     return localeParts(first).first();
 }
 
-SignalParameters parameters(const SessionManager& sessions, const QDateTime& now) {
+SignalParameters parameters(const SessionManager& sessions, const QDateTime& now)
+{
     return parameters(sessions, now.toLocalTime(), QLocale::system(), DeviceInfo::current());
 }
 
 SignalParameters parameters(const SessionManager& sessions, const QDateTime& now,
-                            const QLocale& locale, const DeviceInfo& device) {
+                            const QLocale& locale, const DeviceInfo& device)
+{
     const QString appVersion = orZero(QCoreApplication::applicationVersion());
     // Linux applications carry one version; it serves as the build number too.
     const QString buildNumber = appVersion;

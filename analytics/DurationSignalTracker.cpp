@@ -12,17 +12,20 @@ const QString DurationSignalTracker::durationKey =
     QStringLiteral("Insights.Signal.durationInSeconds");
 
 DurationSignalTracker::DurationSignalTracker(const Clock& clock)
-    : m_clock(clock) {}
+    : m_clock(clock)
+{}
 
 void DurationSignalTracker::startTracking(const QString& signalName,
                                           const SignalParameters& parameters,
-                                          bool includeBackgroundTime) {
+                                          bool includeBackgroundTime)
+{
     const QMutexLocker lock(&m_mutex);
     m_startedSignals.insert(signalName, {m_clock.now(), parameters, includeBackgroundTime});
 }
 
 std::optional<DurationSignalTracker::Result>
-DurationSignalTracker::stopTracking(const QString& signalName) {
+DurationSignalTracker::stopTracking(const QString& signalName)
+{
     const QMutexLocker lock(&m_mutex);
     const auto found = m_startedSignals.constFind(signalName);
     if (found == m_startedSignals.constEnd())
@@ -35,12 +38,14 @@ DurationSignalTracker::stopTracking(const QString& signalName) {
     return Result{duration, data.parameters};
 }
 
-void DurationSignalTracker::handleDidEnterBackgroundNotification() {
+void DurationSignalTracker::handleDidEnterBackgroundNotification()
+{
     const QMutexLocker lock(&m_mutex);
     m_lastEnteredBackground = m_clock.now();
 }
 
-void DurationSignalTracker::handleWillEnterForegroundNotification() {
+void DurationSignalTracker::handleWillEnterForegroundNotification()
+{
     const QMutexLocker lock(&m_mutex);
     if (!m_lastEnteredBackground)
         return;
@@ -52,7 +57,8 @@ void DurationSignalTracker::handleWillEnterForegroundNotification() {
     m_lastEnteredBackground.reset();
 }
 
-QString DurationSignalTracker::durationText(double seconds) {
+QString DurationSignalTracker::durationText(double seconds)
+{
     const double rounded = std::floor(seconds * msecsPerSecond) / msecsPerSecond;
     QString text = QString::number(rounded, 'f', QLocale::FloatingPointShortest);
     if (!text.contains(QLatin1Char('.')))

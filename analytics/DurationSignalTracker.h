@@ -12,9 +12,11 @@ class Clock;
 
 // Times signals between a start and a stop, by name. Time while the application is not
 // active is left out unless the start asks for it. Safe to call from any thread.
-class DurationSignalTracker {
+class DurationSignalTracker
+{
 public:
-    struct Result {
+    struct Result
+    {
         double duration; // seconds, never negative
         SignalParameters parameters;
     };
@@ -34,7 +36,8 @@ public:
     static QString durationText(double seconds);
 
 private:
-    struct CachedData {
+    struct CachedData
+    {
         QDateTime startTime;
         SignalParameters parameters;
         bool includeBackgroundTime;

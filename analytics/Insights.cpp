@@ -12,7 +12,8 @@ namespace {
 
 const QString reservedPrefix = QStringLiteral("insights.");
 
-const QSet<QString>& reservedKeysLowercased() {
+const QSet<QString>& reservedKeysLowercased()
+{
     static const QSet<QString> keys = [] {
         const char* const names[] = {"type",
                                      "clientUser",
@@ -48,7 +49,8 @@ const QSet<QString>& reservedKeysLowercased() {
 }
 
 void warnAboutReservedKeys(const SignalParameters& parameters,
-                           const InsightsManagerConfiguration& configuration) {
+                           const InsightsManagerConfiguration& configuration)
+{
     for (auto it = parameters.begin(); it != parameters.end(); ++it) {
         const QString lowered = it.key().toLower();
         if (lowered.startsWith(reservedPrefix))
@@ -64,14 +66,16 @@ void warnAboutReservedKeys(const SignalParameters& parameters,
     }
 }
 
-bool dropsSignals(const InsightsManagerConfiguration& configuration) {
+bool dropsSignals(const InsightsManagerConfiguration& configuration)
+{
     return configuration.previewMode() || configuration.analyticsDisabled();
 }
 
 } // namespace
 
 SignalParameters prefixedParameterKeys(const SignalParameters& parameters,
-                                       const InsightsManagerConfiguration& configuration) {
+                                       const InsightsManagerConfiguration& configuration)
+{
     const QString prefix = configuration.defaultParameterPrefix().value_or(QString());
     if (prefix.isEmpty())
         return parameters;
@@ -90,7 +94,8 @@ SignalParameters prefixedParameterKeys(const SignalParameters& parameters,
     return prefixed;
 }
 
-UserDefaults* analyticsDefaults() {
+UserDefaults* analyticsDefaults()
+{
     const auto manager = InsightsManager::shared();
     return manager ? manager->analyticsDefaults() : nullptr;
 }
@@ -98,16 +103,19 @@ UserDefaults* analyticsDefaults() {
 namespace Insights {
 
 void initialize(std::shared_ptr<InsightsManagerConfiguration> config,
-                const InsightsEnvironment& environment) {
+                const InsightsEnvironment& environment)
+{
     InsightsManager::initialize(std::move(config), environment);
 }
 
-void terminate() {
+void terminate()
+{
     InsightsManager::terminate();
 }
 
 void signal(const QString& signalName, const SignalParameters& parameters,
-            std::optional<double> floatValue, const std::optional<QString>& customUserID) {
+            std::optional<double> floatValue, const std::optional<QString>& customUserID)
+{
     const auto manager = InsightsManager::shared();
     if (!manager)
         return;
@@ -135,7 +143,8 @@ void signal(const QString& signalName, const SignalParameters& parameters,
 }
 
 void internalSignal(const QString& signalName, const SignalParameters& parameters,
-                    std::optional<double> floatValue, const std::optional<QString>& customUserID) {
+                    std::optional<double> floatValue, const std::optional<QString>& customUserID)
+{
     const auto manager = InsightsManager::shared();
     if (!manager)
         return;
@@ -160,52 +169,61 @@ void internalSignal(const QString& signalName, const SignalParameters& parameter
         {signalName, customUserID, floatValue, combined, std::move(configuration)});
 }
 
-void requestImmediateSync() {
+void requestImmediateSync()
+{
     const auto manager = InsightsManager::shared();
     if (manager && manager->claimImmediateSync())
         manager->scheduleImmediateSync();
 }
 
-void updateDefaultUserID(const std::optional<QString>& userID) {
+void updateDefaultUserID(const std::optional<QString>& userID)
+{
     if (const auto manager = InsightsManager::shared())
         manager->configuration()->setDefaultUser(userID);
 }
 
-void generateNewSession() {
+void generateNewSession()
+{
     if (const auto manager = InsightsManager::shared())
         manager->configuration()->setSessionID(QUuid::createUuid());
 }
 
-void applicationWillTerminate() {
+void applicationWillTerminate()
+{
     if (const auto manager = InsightsManager::shared())
         manager->applicationWillTerminate();
 }
 
-void applicationDidResignActive() {
+void applicationDidResignActive()
+{
     if (const auto manager = InsightsManager::shared())
         manager->applicationDidResignActive();
 }
 
-void applicationWillBecomeActive() {
+void applicationWillBecomeActive()
+{
     if (const auto manager = InsightsManager::shared())
         manager->applicationWillBecomeActive();
 }
 
 void startDurationSignal(const QString& signalName, const SignalParameters& parameters,
-                         bool includeBackgroundTime) {
+                         bool includeBackgroundTime)
+{
     if (const auto manager = InsightsManager::shared())
         manager->durationSignalTracker().startTracking(signalName, parameters,
                                                        includeBackgroundTime);
 }
 
-void cancelDurationSignal(const QString& signalName) {
+void cancelDurationSignal(const QString& signalName)
+{
     if (const auto manager = InsightsManager::shared())
         manager->durationSignalTracker().stopTracking(signalName);
 }
 
 void stopAndSendDurationSignal(const QString& signalName, const SignalParameters& parameters,
                                std::optional<double> floatValue,
-                               const std::optional<QString>& customUserID) {
+                               const std::optional<QString>& customUserID)
+{
     const auto manager = InsightsManager::shared();
     if (!manager)
         return;

@@ -18,7 +18,8 @@ class UserDefaults;
 
 // The installed analytics client: it owns the signal sender, the session keeper and the
 // duration timings, all reading the one shared configuration.
-class InsightsManager {
+class InsightsManager
+{
 public:
     InsightsManager(std::shared_ptr<InsightsManagerConfiguration> configuration,
                     const InsightsEnvironment& environment);

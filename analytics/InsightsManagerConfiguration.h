@@ -15,7 +15,8 @@
 // The one settings object of the analytics client, shared by reference: the application
 // creates it, may change it, and hands it to Insights::initialize(); every part of the client
 // reads it afresh. Every member is safe to call from any thread.
-class InsightsManagerConfiguration {
+class InsightsManagerConfiguration
+{
 public:
     using DefaultParameters = std::function<SignalParameters()>;
     using Enrichers = std::vector<std::shared_ptr<const SignalEnricher>>;
@@ -84,11 +85,13 @@ public:
     void log(LogLevel level, const QString& message) const;
 
 private:
-    template <typename T> T get(const T& member) const {
+    template <typename T> T get(const T& member) const
+    {
         const QMutexLocker lock(&m_mutex);
         return member;
     }
-    template <typename T> void set(T& member, const T& value) {
+    template <typename T> void set(T& member, const T& value)
+    {
         const QMutexLocker lock(&m_mutex);
         member = value;
     }

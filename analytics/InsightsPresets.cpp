@@ -11,13 +11,15 @@ constexpr qint64 lowestRating = 0;
 constexpr qint64 highestRating = 10;
 
 void sendPreset(const QString& name, SignalParameters own, const SignalParameters& parameters,
-                std::optional<double> floatValue, const std::optional<QString>& customUserID) {
+                std::optional<double> floatValue, const std::optional<QString>& customUserID)
+{
     own.insert(parameters);
     Insights::internalSignal(name, own, floatValue, customUserID);
 }
 
 void reportNavigation(const QString& source, const QString& destination,
-                      const std::optional<QString>& customUserID) {
+                      const std::optional<QString>& customUserID)
+{
     Insights::internalSignal(
         QStringLiteral("Insights.Navigation.pathChanged"),
         {{QStringLiteral("Insights.Navigation.schemaVersion"), QStringLiteral("1")},
@@ -35,7 +37,8 @@ const QString errorMessageKey = QStringLiteral("Insights.Error.message");
 
 } // namespace
 
-QString errorCategoryRawValue(ErrorCategory category) {
+QString errorCategoryRawValue(ErrorCategory category)
+{
     switch (category) {
     case ErrorCategory::thrownException:
         return QStringLiteral("thrown-exception");
@@ -47,7 +50,8 @@ QString errorCategoryRawValue(ErrorCategory category) {
     return QStringLiteral("app-state");
 }
 
-std::optional<ErrorCategory> errorCategoryFromRawValue(const QString& rawValue) {
+std::optional<ErrorCategory> errorCategoryFromRawValue(const QString& rawValue)
+{
     for (ErrorCategory category :
          {ErrorCategory::thrownException, ErrorCategory::userInput, ErrorCategory::appState}) {
         if (errorCategoryRawValue(category) == rawValue)
@@ -59,41 +63,47 @@ std::optional<ErrorCategory> errorCategoryFromRawValue(const QString& rawValue) 
 namespace Insights {
 
 void acquiredUser(const QString& channel, const SignalParameters& parameters,
-                  const std::optional<QString>& customUserID) {
+                  const std::optional<QString>& customUserID)
+{
     sendPreset(QStringLiteral("Insights.Acquisition.userAcquired"),
                {{QStringLiteral("Insights.Acquisition.channel"), channel}}, parameters,
                std::nullopt, customUserID);
 }
 
 void leadStarted(const QString& leadID, const SignalParameters& parameters,
-                 const std::optional<QString>& customUserID) {
+                 const std::optional<QString>& customUserID)
+{
     sendPreset(QStringLiteral("Insights.Acquisition.leadStarted"),
                {{QStringLiteral("Insights.Acquisition.leadID"), leadID}}, parameters, std::nullopt,
                customUserID);
 }
 
 void leadConverted(const QString& leadID, const SignalParameters& parameters,
-                   const std::optional<QString>& customUserID) {
+                   const std::optional<QString>& customUserID)
+{
     sendPreset(QStringLiteral("Insights.Acquisition.leadConverted"),
                {{QStringLiteral("Insights.Acquisition.leadID"), leadID}}, parameters, std::nullopt,
                customUserID);
 }
 
 void onboardingCompleted(const SignalParameters& parameters,
-                         const std::optional<QString>& customUserID) {
+                         const std::optional<QString>& customUserID)
+{
     sendPreset(QStringLiteral("Insights.Activation.onboardingCompleted"), {}, parameters,
                std::nullopt, customUserID);
 }
 
 void coreFeatureUsed(const QString& featureName, const SignalParameters& parameters,
-                     const std::optional<QString>& customUserID) {
+                     const std::optional<QString>& customUserID)
+{
     sendPreset(QStringLiteral("Insights.Activation.coreFeatureUsed"),
                {{QStringLiteral("Insights.Activation.featureName"), featureName}}, parameters,
                std::nullopt, customUserID);
 }
 
 void referralSent(qint64 receiversCount, const std::optional<QString>& kind,
-                  const SignalParameters& parameters, const std::optional<QString>& customUserID) {
+                  const SignalParameters& parameters, const std::optional<QString>& customUserID)
+{
     SignalParameters own{
         {QStringLiteral("Insights.Referral.receiversCount"), QString::number(receiversCount)}};
     if (kind)
@@ -104,7 +114,8 @@ void referralSent(qint64 receiversCount, const std::optional<QString>& kind,
 
 void userRatingSubmitted(qint64 rating, const std::optional<QString>& comment,
                          const SignalParameters& parameters,
-                         const std::optional<QString>& customUserID) {
+                         const std::optional<QString>& customUserID)
+{
     if (rating < lowestRating || rating > highestRating) {
         if (const auto manager = InsightsManager::shared())
             manager->configuration()->log(LogLevel::error,
@@ -120,7 +131,8 @@ void userRatingSubmitted(qint64 rating, const std::optional<QString>& comment,
 }
 
 void paywallShown(const QString& reason, const SignalParameters& parameters,
-                  const std::optional<QString>& customUserID) {
+                  const std::optional<QString>& customUserID)
+{
     sendPreset(QStringLiteral("Insights.Revenue.paywallShown"),
                {{QStringLiteral("Insights.Revenue.paywallShowReason"), reason}}, parameters,
                std::nullopt, customUserID);
@@ -128,7 +140,8 @@ void paywallShown(const QString& reason, const SignalParameters& parameters,
 
 void errorOccurred(const QString& id, std::optional<ErrorCategory> category,
                    const std::optional<QString>& message, const SignalParameters& parameters,
-                   std::optional<double> floatValue, const std::optional<QString>& customUserID) {
+                   std::optional<double> floatValue, const std::optional<QString>& customUserID)
+{
     SignalParameters own{{errorIDKey, id}};
     if (category)
         own.insert(errorCategoryKey, errorCategoryRawValue(*category));
@@ -139,24 +152,28 @@ void errorOccurred(const QString& id, std::optional<ErrorCategory> category,
 
 void errorOccurred(const IdentifiableError& identifiableError, ErrorCategory category,
                    const SignalParameters& parameters, std::optional<double> floatValue,
-                   const std::optional<QString>& customUserID) {
+                   const std::optional<QString>& customUserID)
+{
     errorOccurred(identifiableError, category, identifiableError.localizedDescription(), parameters,
                   floatValue, customUserID);
 }
 
 void errorOccurred(const IdentifiableError& identifiableError, ErrorCategory category,
                    const std::optional<QString>& message, const SignalParameters& parameters,
-                   std::optional<double> floatValue, const std::optional<QString>& customUserID) {
+                   std::optional<double> floatValue, const std::optional<QString>& customUserID)
+{
     errorOccurred(identifiableError.id(), category, message, parameters, floatValue, customUserID);
 }
 
 void navigationPathChanged(const QString& from, const QString& to,
-                           const std::optional<QString>& customUserID) {
+                           const std::optional<QString>& customUserID)
+{
     NavigationStatus::exchangePreviousNavigationPath(to);
     reportNavigation(from, to, customUserID);
 }
 
-void navigationPathChanged(const QString& to, const std::optional<QString>& customUserID) {
+void navigationPathChanged(const QString& to, const std::optional<QString>& customUserID)
+{
     const auto previous = NavigationStatus::exchangePreviousNavigationPath(to);
     reportNavigation(previous.value_or(QString()), to, customUserID);
 }

@@ -12,7 +12,8 @@ QString errorCategoryRawValue(ErrorCategory category);
 std::optional<ErrorCategory> errorCategoryFromRawValue(const QString& rawValue);
 
 // An error with a stable identifier of its kind.
-class IdentifiableError {
+class IdentifiableError
+{
 public:
     virtual ~IdentifiableError() = default;
     virtual QString id() const = 0;
@@ -20,11 +21,13 @@ public:
 };
 
 // Gives any error a stable identifier.
-class AnyIdentifiableError final : public IdentifiableError {
+class AnyIdentifiableError final : public IdentifiableError
+{
 public:
     AnyIdentifiableError(const QString& id, const QString& localizedDescription)
         : m_id(id)
-        , m_localizedDescription(localizedDescription) {}
+        , m_localizedDescription(localizedDescription)
+    {}
     QString id() const override { return m_id; }
     QString localizedDescription() const override { return m_localizedDescription; }
 

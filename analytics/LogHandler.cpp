@@ -4,7 +4,8 @@
 
 #include <cstdio>
 
-QString logLevelDescription(LogLevel level) {
+QString logLevelDescription(LogLevel level)
+{
     switch (level) {
     case LogLevel::debug:
         return QStringLiteral("DEBUG");
@@ -16,22 +17,26 @@ QString logLevelDescription(LogLevel level) {
     return QStringLiteral("ERROR");
 }
 
-std::optional<LogLevel> logLevelFromRawValue(int rawValue) {
+std::optional<LogLevel> logLevelFromRawValue(int rawValue)
+{
     if (rawValue < int(LogLevel::debug) || rawValue > int(LogLevel::error))
         return std::nullopt;
     return LogLevel(rawValue);
 }
 
-void LogHandler::log(LogLevel level, const QString& message) const {
+void LogHandler::log(LogLevel level, const QString& message) const
+{
     if (int(level) >= int(logLevel) && handler)
         handler(level, message);
 }
 
-LogHandler LogHandler::systemDefault(LogLevel logLevel) {
+LogHandler LogHandler::systemDefault(LogLevel logLevel)
+{
     return {logLevel, &LogHandler::systemLoggerHandler};
 }
 
-void LogHandler::systemLoggerHandler(LogLevel level, const QString& message) {
+void LogHandler::systemLoggerHandler(LogLevel level, const QString& message)
+{
     static const Log logger("Insights.LogHandler");
     switch (level) {
     case LogLevel::debug:
@@ -46,7 +51,8 @@ void LogHandler::systemLoggerHandler(LogLevel level, const QString& message) {
     }
 }
 
-void LogHandler::printHandler(LogLevel level, const QString& message) {
+void LogHandler::printHandler(LogLevel level, const QString& message)
+{
     const QByteArray line = (QStringLiteral("[Insights: ") + logLevelDescription(level) +
                              QStringLiteral("] ") + message + QLatin1Char('\n'))
                                 .toUtf8();

@@ -12,7 +12,8 @@ std::optional<LogLevel> logLevelFromRawValue(int rawValue);
 
 // Where every message of the analytics client goes: a lowest level and the function that
 // writes. Copies share the function.
-struct LogHandler {
+struct LogHandler
+{
     using Handler = std::function<void(LogLevel, const QString&)>;
 
     LogLevel logLevel = LogLevel::info;

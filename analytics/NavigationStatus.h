@@ -6,7 +6,8 @@
 #include <optional>
 
 // The destination of the last navigation report, for the next one's source.
-class NavigationStatus {
+class NavigationStatus
+{
 public:
     // Stores the new path and returns the one it replaces, in one step.
     static std::optional<QString> exchangePreviousNavigationPath(const QString& path);

@@ -7,7 +7,8 @@
 namespace Insights {
 
 void purchaseCompleted(const Transaction& transaction, const SignalParameters& parameters,
-                       const std::optional<QString>& customUserID) {
+                       const std::optional<QString>& customUserID)
+{
     SignalParameters combined = transaction.purchaseParameters();
     combined.insert(parameters);
     if (!transaction.startsFreeTrial()) {

@@ -27,7 +27,8 @@ const QString durationKey = QStringLiteral("dn");
 SessionManager::SessionManager(UserDefaults* store, const InsightsEnvironment& environment)
     : m_store(store)
     , m_clock(*environment.clock)
-    , m_scheduler(*environment.scheduler) {
+    , m_scheduler(*environment.scheduler)
+{
     const auto decoded = m_store ? decodeSessions(m_store->data(recentSessionsKey)) : std::nullopt;
     if (decoded) {
         const QDateTime cutOff = m_clock.now().addSecs(-sessionRetentionSecs);
@@ -51,11 +52,13 @@ SessionManager::SessionManager(UserDefaults* store, const InsightsEnvironment& e
 
 SessionManager::~SessionManager() = default;
 
-QString SessionManager::today() const {
+QString SessionManager::today() const
+{
     return m_clock.now().toLocalTime().date().toString(Qt::ISODate);
 }
 
-void SessionManager::startNewSession() {
+void SessionManager::startNewSession()
+{
     stopSessionTimer();
     bool firstStart = false;
     {
@@ -76,7 +79,8 @@ void SessionManager::startNewSession() {
     startSessionTimer();
 }
 
-void SessionManager::updateSessionDuration() {
+void SessionManager::updateSessionDuration()
+{
     const QDateTime now = m_clock.now();
     if (m_sessionDurationLastUpdatedAt) {
         // A clock set back must not take time away.
@@ -87,14 +91,16 @@ void SessionManager::updateSessionDuration() {
     persistCurrentSession();
 }
 
-void SessionManager::handleDidEnterBackgroundNotification() {
+void SessionManager::handleDidEnterBackgroundNotification()
+{
     if (!m_currentSessionStartedAt.isValid())
         return;
     updateSessionDuration();
     stopSessionTimer();
 }
 
-void SessionManager::handleWillEnterForegroundNotification() {
+void SessionManager::handleWillEnterForegroundNotification()
+{
     if (!m_currentSessionStartedAt.isValid())
         return;
     // A timer still held (no resign notice came first) is stopped, not orphaned.
@@ -103,17 +109,20 @@ void SessionManager::handleWillEnterForegroundNotification() {
     startSessionTimer();
 }
 
-void SessionManager::stopSessionTimer() {
+void SessionManager::stopSessionTimer()
+{
     m_sessionDurationUpdater.cancel();
     m_sessionDurationLastUpdatedAt.reset();
 }
 
-void SessionManager::startSessionTimer() {
+void SessionManager::startSessionTimer()
+{
     m_sessionDurationUpdater =
         m_scheduler.scheduleRepeating(durationUpdateInterval, [this] { updateSessionDuration(); });
 }
 
-void SessionManager::persistCurrentSession() {
+void SessionManager::persistCurrentSession()
+{
     if (m_currentSessionDuration < shortestStoredSession)
         return;
     m_persistenceQueue.async(
@@ -122,7 +131,8 @@ void SessionManager::persistCurrentSession() {
         });
 }
 
-void SessionManager::storeSession(const QDateTime& startedAt, qint64 durationInSeconds) {
+void SessionManager::storeSession(const QDateTime& startedAt, qint64 durationInSeconds)
+{
     QList<StoredSession> sessions;
     {
         const QMutexLocker lock(&m_sessionsLock);
@@ -139,7 +149,8 @@ void SessionManager::storeSession(const QDateTime& startedAt, qint64 durationInS
         m_store->set(recentSessionsKey, encodeSessions(sessions));
 }
 
-void SessionManager::recordTodayAsUsedDay() {
+void SessionManager::recordTodayAsUsedDay()
+{
     QStringList days = distinctDaysUsed();
     const QString day = today();
     if (!days.isEmpty() && days.last() == day)
@@ -150,7 +161,8 @@ void SessionManager::recordTodayAsUsedDay() {
             [store = m_store, days] { store->set(distinctDaysUsedKey, days); });
 }
 
-qint64 SessionManager::averageSessionSeconds() const {
+qint64 SessionManager::averageSessionSeconds() const
+{
     const QList<StoredSession> sessions = recentSessions();
     if (sessions.isEmpty())
         return -1;
@@ -162,12 +174,14 @@ qint64 SessionManager::averageSessionSeconds() const {
     return sum / (sessions.size() - 1);
 }
 
-qint64 SessionManager::totalSessionsCount() const {
+qint64 SessionManager::totalSessionsCount() const
+{
     const qint64 deleted = m_store ? m_store->integer(deletedSessionsCountKey) : 0;
     return recentSessions().size() + deleted;
 }
 
-QStringList SessionManager::distinctDaysUsed() const {
+QStringList SessionManager::distinctDaysUsed() const
+{
     QStringList days;
     if (!m_store)
         return days;
@@ -176,25 +190,30 @@ QStringList SessionManager::distinctDaysUsed() const {
     return days;
 }
 
-QString SessionManager::firstSessionDate() const {
+QString SessionManager::firstSessionDate() const
+{
     return m_store ? m_store->string(firstSessionDateKey) : QString();
 }
 
-QList<StoredSession> SessionManager::recentSessions() const {
+QList<StoredSession> SessionManager::recentSessions() const
+{
     const QMutexLocker lock(&m_sessionsLock);
     return m_unsafeRecentSessions;
 }
 
-qsizetype SessionManager::countDistinctDays(const QString& notBefore, const QStringList& days) {
+qsizetype SessionManager::countDistinctDays(const QString& notBefore, const QStringList& days)
+{
     return std::count_if(days.begin(), days.end(),
                          [&](const QString& day) { return day >= notBefore; });
 }
 
-void SessionManager::waitForPersistence() {
+void SessionManager::waitForPersistence()
+{
     m_persistenceQueue.sync([] {});
 }
 
-QByteArray SessionManager::encodeSessions(const QList<StoredSession>& sessions) {
+QByteArray SessionManager::encodeSessions(const QList<StoredSession>& sessions)
+{
     QJsonArray array;
     for (const StoredSession& session : sessions)
         array.append(QJsonObject{{startedAtKey, session.startedAt.toSecsSinceEpoch()},
@@ -202,7 +221,8 @@ QByteArray SessionManager::encodeSessions(const QList<StoredSession>& sessions) 
     return QJsonDocument(array).toJson(QJsonDocument::Compact);
 }
 
-std::optional<QList<StoredSession>> SessionManager::decodeSessions(const QByteArray& data) {
+std::optional<QList<StoredSession>> SessionManager::decodeSessions(const QByteArray& data)
+{
     const QJsonDocument document = QJsonDocument::fromJson(data);
     if (!document.isArray())
         return std::nullopt;

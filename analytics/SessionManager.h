@@ -13,7 +13,8 @@
 
 class UserDefaults;
 
-struct StoredSession {
+struct StoredSession
+{
     QDateTime startedAt;
     qint64 durationInSeconds = 0;
 
@@ -24,7 +25,8 @@ struct StoredSession {
 // their active time, how many older ones were dropped, the first session's day and the days
 // of use. Sessions, timers and notices belong to the main thread; the figures may be read
 // from any thread; every write to the store happens in order on a queue of its own.
-class SessionManager {
+class SessionManager
+{
 public:
     // Drops stored sessions older than 90 days (counting them) and records today as a day
     // of use. A null store keeps nothing.

@@ -2,7 +2,8 @@
 
 #include <QCryptographicHash>
 
-QString sha256Hex(const QString& text, const QString& salt) {
+QString sha256Hex(const QString& text, const QString& salt)
+{
     const QString joined = text + salt;
     if (!joined.isValidUtf16())
         return {};

@@ -15,7 +15,8 @@ namespace {
 
 const QString cacheFileName = QStringLiteral("insightssignalcache");
 
-qsizetype clampedLimit(qint64 limit) {
+qsizetype clampedLimit(qint64 limit)
+{
     return qsizetype(std::clamp<qint64>(limit, 0, std::numeric_limits<qsizetype>::max()));
 }
 
@@ -25,30 +26,35 @@ SignalCache::SignalCache(std::optional<LogHandler> logHandler, qint64 cacheLimit
                          const QString& cacheFilePath)
     : m_logHandler(std::move(logHandler))
     , m_cacheLimit(clampedLimit(cacheLimit))
-    , m_cacheFilePath(cacheFilePath) {
+    , m_cacheFilePath(cacheFilePath)
+{
     m_queue.barrierSync([this] { loadFromDisk(); });
 }
 
-void SignalCache::log(LogLevel level, const QString& message) const {
+void SignalCache::log(LogLevel level, const QString& message) const
+{
     if (m_logHandler)
         m_logHandler->log(level, message);
 }
 
-void SignalCache::push(const SignalPostBody& signal) {
+void SignalCache::push(const SignalPostBody& signal)
+{
     m_queue.barrierSync([&] {
         m_cachedSignals.push_back(signal);
         trimToLimit();
     });
 }
 
-void SignalCache::push(const QList<SignalPostBody>& signals) {
+void SignalCache::push(const QList<SignalPostBody>& signals)
+{
     m_queue.barrierSync([&] {
         m_cachedSignals.insert(m_cachedSignals.end(), signals.begin(), signals.end());
         trimToLimit();
     });
 }
 
-QList<SignalPostBody> SignalCache::pop() {
+QList<SignalPostBody> SignalCache::pop()
+{
     return m_queue.barrierSync([this] {
         const auto size = std::min<std::size_t>(m_cachedSignals.size(),
                                                 std::size_t(maximumNumberOfSignalsToPopAtOnce));
@@ -59,17 +65,20 @@ QList<SignalPostBody> SignalCache::pop() {
     });
 }
 
-qsizetype SignalCache::count() const {
+qsizetype SignalCache::count() const
+{
     return m_queue.sync([this] { return qsizetype(m_cachedSignals.size()); });
 }
 
-void SignalCache::trimToLimit() {
+void SignalCache::trimToLimit()
+{
     if (qsizetype(m_cachedSignals.size()) > m_cacheLimit)
         m_cachedSignals.erase(m_cachedSignals.begin(),
                               m_cachedSignals.end() - qsizetype(m_cacheLimit));
 }
 
-QString SignalCache::diskCachePath() const {
+QString SignalCache::diskCachePath() const
+{
     if (!m_cacheFilePath.isEmpty())
         return m_cacheFilePath;
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
@@ -78,7 +87,8 @@ QString SignalCache::diskCachePath() const {
     return folder + QLatin1Char('/') + cacheFileName;
 }
 
-void SignalCache::loadFromDisk() {
+void SignalCache::loadFromDisk()
+{
     const QString path = diskCachePath();
     if (path.isEmpty()) {
         log(LogLevel::error, QStringLiteral("Failed to get disk cache url from FileManager."));
@@ -110,7 +120,8 @@ void SignalCache::loadFromDisk() {
     trimToLimit();
 }
 
-void SignalCache::backupToDisk() {
+void SignalCache::backupToDisk()
+{
     // Exclusive: a concurrent count() or push must not see the queue while it is emptied.
     m_queue.barrierSync([this] {
         QJsonArray array;

@@ -9,7 +9,8 @@
 // The records waiting to be sent, oldest first, at most `cacheLimit` of them. What is still
 // queued at termination is written to a file, which the next start reads back and deletes.
 // Every member is safe to call from any thread.
-class SignalCache {
+class SignalCache
+{
 public:
     static constexpr qsizetype maximumNumberOfSignalsToPopAtOnce = 100;
 

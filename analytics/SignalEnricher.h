@@ -5,7 +5,8 @@
 #include <optional>
 
 // Adds parameters of the host's own to every signal.
-class SignalEnricher {
+class SignalEnricher
+{
 public:
     virtual ~SignalEnricher() = default;
     virtual SignalParameters enrich(const QString& signalType,

@@ -5,6 +5,7 @@
 #include "analytics/Sha256.h"
 #include "platform/Clock.h"
 #include "platform/MainQueue.h"
+#include "platform/MainThread.h"
 #include "platform/UserDefaults.h"
 
 #include <QNetworkAccessManager>
@@ -19,7 +20,8 @@ constexpr int requestTimeoutMsecs = 60'000;
 constexpr double msecsPerSecond = 1000.0;
 const QString defaultUserIdentifierKey = QStringLiteral("defaultUserIdentifier");
 
-struct Rejection {
+struct Rejection
+{
     int status;
     const char* reason;
 };
@@ -34,7 +36,8 @@ constexpr Rejection rejections[] = {
 constexpr int firstSuccessStatus = 200;
 constexpr int lastSuccessStatus = 299;
 
-bool logsDebug(const InsightsManagerConfiguration& configuration) {
+bool logsDebug(const InsightsManagerConfiguration& configuration)
+{
     const auto handler = configuration.logHandler();
     return handler && handler->logLevel == LogLevel::debug;
 }
@@ -49,7 +52,8 @@ SignalManager::SignalManager(std::shared_ptr<InsightsManagerConfiguration> confi
     , m_sessions(sessions)
     , m_environment(environment)
     , m_signalCache(m_configuration->previewMode() ? std::nullopt : m_configuration->logHandler(),
-                    m_configuration->cacheLimit()) {
+                    m_configuration->cacheLimit())
+{
     m_queue.sync([this] { m_network = new QNetworkAccessManager(m_queue.context()); });
     sendNextBatch();
     onMainThread([this] {
@@ -58,7 +62,8 @@ SignalManager::SignalManager(std::shared_ptr<InsightsManagerConfiguration> confi
     });
 }
 
-SignalManager::~SignalManager() {
+SignalManager::~SignalManager()
+{
     m_sendTimerSource.cancel();
     m_queue.sync([this] {
         // Whatever is still in flight is lost with the sender; its replies are deleted with
@@ -69,7 +74,8 @@ SignalManager::~SignalManager() {
     });
 }
 
-void SignalManager::processSignal(SignalRequest request) {
+void SignalManager::processSignal(SignalRequest request)
+{
     bool first = false;
     {
         const QMutexLocker lock(&m_pendingMutex);
@@ -82,7 +88,8 @@ void SignalManager::processSignal(SignalRequest request) {
         postToMainQueue([this] { processPendingSignals(); });
 }
 
-void SignalManager::processPendingSignals() {
+void SignalManager::processPendingSignals()
+{
     QList<SignalRequest> requests;
     {
         const QMutexLocker lock(&m_pendingMutex);
@@ -102,7 +109,8 @@ void SignalManager::processPendingSignals() {
     m_queue.async([this, prepared = std::move(prepared)] { recordSignals(prepared); });
 }
 
-QString SignalManager::resolveDefaultUser() {
+QString SignalManager::resolveDefaultUser()
+{
     if (const auto user = m_configuration->defaultUser())
         return *user;
     if (m_suite) {
@@ -116,7 +124,8 @@ QString SignalManager::resolveDefaultUser() {
     return generated;
 }
 
-void SignalManager::recordSignals(const QList<PreparedSignal>& signals) {
+void SignalManager::recordSignals(const QList<PreparedSignal>& signals)
+{
     QList<SignalPostBody> records;
     records.reserve(signals.size());
     for (const PreparedSignal& signal : signals) {
@@ -153,11 +162,13 @@ void SignalManager::recordSignals(const QList<PreparedSignal>& signals) {
     m_signalCache.push(records);
 }
 
-void SignalManager::sendNextBatch() {
+void SignalManager::sendNextBatch()
+{
     m_queue.async([this] { sendBatchNow(); });
 }
 
-void SignalManager::sendBatchNow() {
+void SignalManager::sendBatchNow()
+{
     if (m_terminated)
         return;
     if (logsDebug(*m_configuration))
@@ -176,7 +187,8 @@ void SignalManager::sendBatchNow() {
     postBatch(batch, SignalPostBody::encodeWireBatch(batch));
 }
 
-void SignalManager::postBatch(const QList<SignalPostBody>& batch, const QByteArray& body) {
+void SignalManager::postBatch(const QList<SignalPostBody>& batch, const QByteArray& body)
+{
     const auto insightsNamespace = m_configuration->insightsNamespace();
     const auto url = signalEndpointURL(m_configuration->apiBaseURL(), insightsNamespace);
     if (!url) {
@@ -201,7 +213,8 @@ void SignalManager::postBatch(const QList<SignalPostBody>& batch, const QByteArr
                      [this, reply] { handleSendResult(reply); });
 }
 
-void SignalManager::handleSendResult(QNetworkReply* reply) {
+void SignalManager::handleSendResult(QNetworkReply* reply)
+{
     reply->deleteLater();
     const QList<SignalPostBody> batch = m_inFlight.take(reply);
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
@@ -239,16 +252,19 @@ void SignalManager::handleSendResult(QNetworkReply* reply) {
     }
 }
 
-void SignalManager::didSucceedSending() {
+void SignalManager::didSucceedSending()
+{
     afterSendAttempt(false);
 }
 
-void SignalManager::didFailSending(const QList<SignalPostBody>& batch) {
+void SignalManager::didFailSending(const QList<SignalPostBody>& batch)
+{
     m_signalCache.push(batch);
     afterSendAttempt(true);
 }
 
-void SignalManager::afterSendAttempt(bool failed) {
+void SignalManager::afterSendAttempt(bool failed)
+{
     onMainThread([this, failed] {
         m_consecutiveFailures = failed ? m_consecutiveFailures + 1 : 0;
         ++m_sendCompletions;
@@ -256,13 +272,15 @@ void SignalManager::afterSendAttempt(bool failed) {
     });
 }
 
-void SignalManager::scheduleSendTimer() {
+void SignalManager::scheduleSendTimer()
+{
     const auto delay = sendDelay(m_configuration->transmitInterval(),
                                  m_configuration->maxBackoffInterval(), m_consecutiveFailures);
     m_sendTimerSource = m_environment.scheduler->schedule(delay, [this] { sendNextBatch(); });
 }
 
-void SignalManager::appWillTerminate() {
+void SignalManager::appWillTerminate()
+{
     m_configuration->log(LogLevel::debug, QStringLiteral("appWillTerminate()"));
     processPendingSignals();
     m_queue.sync([this] {
@@ -281,7 +299,8 @@ void SignalManager::appWillTerminate() {
 
 std::optional<QUrl>
 SignalManager::signalEndpointURL(const QUrl& baseURL,
-                                 const std::optional<QString>& insightsNamespace) {
+                                 const std::optional<QString>& insightsNamespace)
+{
     QString text = baseURL.toString(QUrl::FullyEncoded);
     if (!text.endsWith(QLatin1Char('/')))
         text += QLatin1Char('/');
@@ -298,7 +317,8 @@ SignalManager::signalEndpointURL(const QUrl& baseURL,
     return url;
 }
 
-SignalManager::Classification SignalManager::classifyResponse(std::optional<int> statusCode) {
+SignalManager::Classification SignalManager::classifyResponse(std::optional<int> statusCode)
+{
     if (!statusCode)
         return {Classification::Kind::retry, {}};
     if (*statusCode >= firstSuccessStatus && *statusCode <= lastSuccessStatus)
@@ -312,7 +332,8 @@ SignalManager::Classification SignalManager::classifyResponse(std::optional<int>
 
 std::chrono::milliseconds SignalManager::sendDelay(double transmitInterval,
                                                    double maxBackoffInterval,
-                                                   int consecutiveFailures) {
+                                                   int consecutiveFailures)
+{
     const double doubled = transmitInterval * std::pow(2.0, consecutiveFailures);
     const double seconds = doubled <= maxBackoffInterval ? doubled : maxBackoffInterval;
     if (!(seconds > 0.0))
@@ -320,14 +341,16 @@ std::chrono::milliseconds SignalManager::sendDelay(double transmitInterval,
     return std::chrono::milliseconds{std::llround(std::min(seconds, 1e12) * msecsPerSecond)};
 }
 
-void SignalManager::onMainThread(std::function<void()> work) {
+void SignalManager::onMainThread(std::function<void()> work)
+{
     if (isMainThread())
         work();
     else
         postToMainQueue(std::move(work));
 }
 
-void SignalManager::postToMainQueue(std::function<void()> work) {
+void SignalManager::postToMainQueue(std::function<void()> work)
+{
     m_environment.mainQueue->async([alive = std::weak_ptr<bool>(m_alive), work = std::move(work)] {
         if (!alive.expired())
             work();

@@ -21,7 +21,8 @@ class SessionManager;
 class UserDefaults;
 
 // One signal on its way from the entry point to the queue.
-struct SignalRequest {
+struct SignalRequest
+{
     QString type;
     std::optional<QString> customUserID;
     std::optional<double> floatValue;
@@ -33,9 +34,11 @@ struct SignalRequest {
 // a JSON POST, with exponential back-off after failures. Records and requests are handled on
 // the sender's own thread; the send timer is armed on the main thread. Must be destroyed on
 // the main thread.
-class SignalManager {
+class SignalManager
+{
 public:
-    struct Classification {
+    struct Classification
+    {
         enum class Kind { accepted, rejected, retry };
         Kind kind;
         QString reason; // for rejected responses
@@ -68,7 +71,8 @@ public:
                                                int consecutiveFailures);
 
 private:
-    struct PreparedSignal {
+    struct PreparedSignal
+    {
         SignalRequest request;
         QString defaultUser;
         SignalParameters defaultPayload;

@@ -19,7 +19,8 @@ const QString floatValueKey = QStringLiteral("floatValue");
 const QString payloadKey = QStringLiteral("payload");
 const QString isTestModeKey = QStringLiteral("isTestMode");
 
-QJsonObject encodeWithDate(const SignalPostBody& body, const QJsonValue& date) {
+QJsonObject encodeWithDate(const SignalPostBody& body, const QJsonValue& date)
+{
     QJsonObject payload;
     for (auto it = body.payload.begin(); it != body.payload.end(); ++it)
         payload.insert(it.key(), it.value());
@@ -33,7 +34,8 @@ QJsonObject encodeWithDate(const SignalPostBody& body, const QJsonValue& date) {
     return object;
 }
 
-std::optional<QString> requiredString(const QJsonObject& object, const QString& key) {
+std::optional<QString> requiredString(const QJsonObject& object, const QString& key)
+{
     const QJsonValue value = object.value(key);
     if (!value.isString())
         return std::nullopt;
@@ -42,20 +44,24 @@ std::optional<QString> requiredString(const QJsonObject& object, const QString& 
 
 } // namespace
 
-QString SignalPostBody::wireDate(const QDateTime& date) {
+QString SignalPostBody::wireDate(const QDateTime& date)
+{
     return date.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + QStringLiteral("+0000");
 }
 
-QJsonObject SignalPostBody::toWireJson() const {
+QJsonObject SignalPostBody::toWireJson() const
+{
     return encodeWithDate(*this, wireDate(receivedAt));
 }
 
-QJsonObject SignalPostBody::toCacheJson() const {
+QJsonObject SignalPostBody::toCacheJson() const
+{
     const qint64 msecs = receivedAt.toMSecsSinceEpoch() - referenceDateMsecsSinceEpoch;
     return encodeWithDate(*this, double(msecs) / msecsPerSecond);
 }
 
-std::optional<SignalPostBody> SignalPostBody::fromCacheJson(const QJsonObject& object) {
+std::optional<SignalPostBody> SignalPostBody::fromCacheJson(const QJsonObject& object)
+{
     const QJsonValue date = object.value(receivedAtKey);
     const QJsonValue payload = object.value(payloadKey);
     const QJsonValue floatValue = object.value(floatValueKey);
@@ -91,7 +97,8 @@ std::optional<SignalPostBody> SignalPostBody::fromCacheJson(const QJsonObject& o
     return body;
 }
 
-QString SignalPostBody::description() const {
+QString SignalPostBody::description() const
+{
     QStringList pairs;
     for (auto it = payload.begin(); it != payload.end(); ++it)
         pairs.append(QStringLiteral("\"%1\": \"%2\"").arg(it.key(), it.value()));
@@ -103,7 +110,8 @@ QString SignalPostBody::description() const {
              pairs.join(QStringLiteral(", ")), isTestMode);
 }
 
-QByteArray SignalPostBody::encodeWireBatch(const QList<SignalPostBody>& batch) {
+QByteArray SignalPostBody::encodeWireBatch(const QList<SignalPostBody>& batch)
+{
     QJsonArray array;
     for (const SignalPostBody& body : batch)
         array.append(body.toWireJson());

@@ -10,7 +10,8 @@
 #include <optional>
 
 // One signal as the service receives it, and as the cache file keeps it.
-struct SignalPostBody {
+struct SignalPostBody
+{
     QDateTime receivedAt;
     QString appID;
     QString clientUser;

@@ -2,20 +2,24 @@
 
 #include "analytics/UsdExchangeRates.h"
 
-bool Transaction::hasIntroductoryOffer() const {
+bool Transaction::hasIntroductoryOffer() const
+{
     return offerType == OfferType::introductory;
 }
 
-bool Transaction::startsFreeTrial() const {
+bool Transaction::startsFreeTrial() const
+{
     return productType == ProductType::autoRenewable && hasIntroductoryOffer() &&
            (!price || *price == 0.0);
 }
 
-bool Transaction::isFreeTrial() const {
+bool Transaction::isFreeTrial() const
+{
     return hasIntroductoryOffer() && offerPaymentMode == PaymentMode::freeTrial;
 }
 
-SignalParameters Transaction::purchaseParameters() const {
+SignalParameters Transaction::purchaseParameters() const
+{
     SignalParameters parameters{
         {QStringLiteral("Insights.Purchase.type"), subscriptionGroupID
                                                        ? QStringLiteral("subscription")
@@ -28,7 +32,8 @@ SignalParameters Transaction::purchaseParameters() const {
     return parameters;
 }
 
-double Transaction::priceInUSD() const {
+double Transaction::priceInUSD() const
+{
     const double amount = price.value_or(0.0);
     if (!currencyCode)
         return 0.0;

@@ -8,7 +8,8 @@
 
 // A finished in-app purchase as the caller describes it: only the values the purchase
 // statistics read.
-struct Transaction {
+struct Transaction
+{
     enum class ProductType { consumable, nonConsumable, nonRenewable, autoRenewable };
     enum class OfferType { introductory, promotional, code };
     enum class PaymentMode { freeTrial, payAsYouGo, payUpFront };

@@ -2,24 +2,28 @@
 
 #include <vector>
 
-TransactionUpdates& TransactionUpdates::shared() {
+TransactionUpdates& TransactionUpdates::shared()
+{
     static auto* updates = new TransactionUpdates;
     return *updates;
 }
 
-quint64 TransactionUpdates::subscribe(Observer observer) {
+quint64 TransactionUpdates::subscribe(Observer observer)
+{
     const QMutexLocker lock(&m_mutex);
     const quint64 subscription = m_nextSubscription++;
     m_observers.emplace(subscription, std::move(observer));
     return subscription;
 }
 
-void TransactionUpdates::unsubscribe(quint64 subscription) {
+void TransactionUpdates::unsubscribe(quint64 subscription)
+{
     const QMutexLocker lock(&m_mutex);
     m_observers.erase(subscription);
 }
 
-void TransactionUpdates::publish(const TransactionUpdate& update) {
+void TransactionUpdates::publish(const TransactionUpdate& update)
+{
     std::vector<Observer> observers;
     {
         const QMutexLocker lock(&m_mutex);

@@ -7,7 +7,8 @@
 #include <functional>
 #include <map>
 
-struct TransactionUpdate {
+struct TransactionUpdate
+{
     Transaction transaction;
     bool verified = true;
 };
@@ -15,7 +16,8 @@ struct TransactionUpdate {
 // The stream of transaction updates. There is no store on Linux: whoever learns of a
 // renewal, refund or expiry publishes it here, and every current observer hears of it on
 // the publishing thread.
-class TransactionUpdates {
+class TransactionUpdates
+{
 public:
     using Observer = std::function<void(const TransactionUpdate&)>;
 

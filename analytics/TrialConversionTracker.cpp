@@ -19,7 +19,8 @@ const QString originalTransactionIDKey = QStringLiteral("originalTransactionID")
 
 } // namespace
 
-QByteArray StoredTrial::encode() const {
+QByteArray StoredTrial::encode() const
+{
     // Integers that fit are written exactly; larger ones only as JSON doubles.
     const QJsonValue identifier =
         originalTransactionID <= quint64(std::numeric_limits<qint64>::max())
@@ -30,7 +31,8 @@ QByteArray StoredTrial::encode() const {
         .toJson(QJsonDocument::Compact);
 }
 
-std::optional<StoredTrial> StoredTrial::decode(const QByteArray& data) {
+std::optional<StoredTrial> StoredTrial::decode(const QByteArray& data)
+{
     const QJsonObject object = QJsonDocument::fromJson(data).object();
     const QJsonValue productID = object.value(productIDKey);
     const QJsonValue identifier = object.value(originalTransactionIDKey);
@@ -48,24 +50,28 @@ std::optional<StoredTrial> StoredTrial::decode(const QByteArray& data) {
     return StoredTrial{productID.toString(), quint64(value)};
 }
 
-TrialConversionTracker& TrialConversionTracker::shared() {
+TrialConversionTracker& TrialConversionTracker::shared()
+{
     static auto* tracker = new TrialConversionTracker;
     return *tracker;
 }
 
-TrialConversionTracker::TrialConversionTracker() {
+TrialConversionTracker::TrialConversionTracker()
+{
     if (storedTrial())
         startObservingTransactions();
 }
 
-std::optional<StoredTrial> TrialConversionTracker::storedTrial() {
+std::optional<StoredTrial> TrialConversionTracker::storedTrial()
+{
     UserDefaults* suite = analyticsDefaults();
     if (!suite)
         return std::nullopt;
     return StoredTrial::decode(suite->data(lastTrialKey));
 }
 
-void TrialConversionTracker::storeTrial(const std::optional<StoredTrial>& trial) {
+void TrialConversionTracker::storeTrial(const std::optional<StoredTrial>& trial)
+{
     const QMutexLocker lock(&m_mutex);
     UserDefaults* suite = analyticsDefaults();
     if (!suite)
@@ -76,7 +82,8 @@ void TrialConversionTracker::storeTrial(const std::optional<StoredTrial>& trial)
         suite->remove(lastTrialKey);
 }
 
-void TrialConversionTracker::startObservingTransactions() {
+void TrialConversionTracker::startObservingTransactions()
+{
     const QMutexLocker lock(&m_mutex);
     stopObserving();
     const quint64 observation = m_nextObservation++;
@@ -87,14 +94,16 @@ void TrialConversionTracker::startObservingTransactions() {
     m_transactionUpdateTask = {observation, subscription};
 }
 
-void TrialConversionTracker::stopObserving() {
+void TrialConversionTracker::stopObserving()
+{
     if (m_transactionUpdateTask)
         TransactionUpdates::shared().unsubscribe(m_transactionUpdateTask->second);
     m_transactionUpdateTask.reset();
 }
 
 void TrialConversionTracker::observeTransactionUpdate(quint64 observation,
-                                                      const TransactionUpdate& update) {
+                                                      const TransactionUpdate& update)
+{
     // One update at a time, and only for the observation that is still current: a replaced
     // observation neither ends the newer one nor touches the newer trial's record.
     const QMutexLocker lock(&m_mutex);

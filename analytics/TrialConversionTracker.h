@@ -9,7 +9,8 @@
 struct TransactionUpdate;
 
 // The free trial the purchase statistics remember, kept in the client's suite.
-struct StoredTrial {
+struct StoredTrial
+{
     QString productID;
     quint64 originalTransactionID = 0;
 
@@ -22,7 +23,8 @@ struct StoredTrial {
 // Watches the transaction updates for the remembered free trial and sends
 // "Insights.Purchase.convertedFromTrial" once when it turns into a paid subscription; a trial
 // that is refunded, expires or is upgraded away is forgotten without a signal.
-class TrialConversionTracker {
+class TrialConversionTracker
+{
 public:
     // Made on first use; starts observing when an earlier run left a trial behind.
     static TrialConversionTracker& shared();

@@ -1,6 +1,7 @@
 #include "UsdExchangeRates.h"
 
-const QList<std::pair<QString, double>>& usdExchangeRateRows() {
+const QList<std::pair<QString, double>>& usdExchangeRateRows()
+{
     static const QList<std::pair<QString, double>> rows = [] {
         const std::pair<const char*, double> table[] = {
             {"AED", 3.6725},  {"AFN", 73.5},    {"ALL", 94.5},     {"AMD", 398.0},
@@ -54,7 +55,8 @@ const QList<std::pair<QString, double>>& usdExchangeRateRows() {
     return rows;
 }
 
-const QHash<QString, double>& usdExchangeRates() {
+const QHash<QString, double>& usdExchangeRates()
+{
     static const QHash<QString, double> rates = [] {
         QHash<QString, double> byCode;
         byCode.reserve(usdExchangeRateRows().size());

@@ -29,20 +29,23 @@ constexpr int deliveryTimeoutMsecs = 120'000;
 constexpr int pumpMsecs = 1500;
 const QString appID = QStringLiteral("6E0B3F2A-9C41-4D7B-8A15-2F3C9D7E41B8");
 
-std::shared_ptr<InsightsManagerConfiguration> configuration(const QUrl& baseURL) {
+std::shared_ptr<InsightsManagerConfiguration> configuration(const QUrl& baseURL)
+{
     auto config = std::make_shared<InsightsManagerConfiguration>(appID, std::nullopt, baseURL);
     config->setSendNewSessionBeganSignal(false);
     config->setLogHandler(std::nullopt);
     return config;
 }
 
-void sendSignals(int count, const QString& prefix) {
+void sendSignals(int count, const QString& prefix)
+{
     for (int i = 0; i < count; ++i)
         Insights::signal(QStringLiteral("note_created"),
                          {{QStringLiteral("id"), prefix + QString::number(i)}});
 }
 
-long residentKilobytes() {
+long residentKilobytes()
+{
     QFile statm(QStringLiteral("/proc/self/statm"));
     if (!statm.open(QIODevice::ReadOnly))
         return 0;
@@ -51,7 +54,8 @@ long residentKilobytes() {
 }
 
 // The time Insights::signal() takes to return with 10,000 signals already queued.
-void BM_SignalReturnsWithTenThousandQueued(benchmark::State& state) {
+void BM_SignalReturnsWithTenThousandQueued(benchmark::State& state)
+{
     ManualClock clock;
     ManualMainQueue mainQueue;
     ManualScheduler scheduler;
@@ -76,7 +80,8 @@ void BM_SignalReturnsWithTenThousandQueued(benchmark::State& state) {
 BENCHMARK(BM_SignalReturnsWithTenThousandQueued)->Iterations(100'000);
 
 // 10,000 signals delivered to a loopback server, on the real main queue and timers.
-void BM_TenThousandSignalsReachALoopbackServer(benchmark::State& state) {
+void BM_TenThousandSignalsReachALoopbackServer(benchmark::State& state)
+{
     for (auto _ : state) {
         LoopbackServer server;
         auto config = configuration(server.baseUrl());
@@ -105,7 +110,8 @@ BENCHMARK(BM_TenThousandSignalsReachALoopbackServer)
     ->UseRealTime();
 
 // Resident memory while the server is down: the queue stops growing at the cache limit.
-void BM_MemoryStaysBoundedWhileTheServerIsDown(benchmark::State& state) {
+void BM_MemoryStaysBoundedWhileTheServerIsDown(benchmark::State& state)
+{
     for (auto _ : state) {
         const long before = residentKilobytes();
         Insights::initialize(configuration(QUrl(QStringLiteral("http://127.0.0.1:9"))));
@@ -138,7 +144,8 @@ BENCHMARK(BM_MemoryStaysBoundedWhileTheServerIsDown)
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     // The client's suite and cache file go to a folder of their own.
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit() + "/config");

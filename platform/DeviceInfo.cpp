@@ -6,14 +6,16 @@
 
 namespace {
 
-QByteArray readFile(const QString& path) {
+QByteArray readFile(const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
 }
 
-QString unquoted(QString value) {
+QString unquoted(QString value)
+{
     if (value.size() >= 2 &&
         (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
         value.back() == value.front()) {
@@ -26,7 +28,8 @@ QString unquoted(QString value) {
 
 } // namespace
 
-QMap<QString, QString> DeviceInfo::parseOsRelease(const QByteArray& text) {
+QMap<QString, QString> DeviceInfo::parseOsRelease(const QByteArray& text)
+{
     QMap<QString, QString> values;
     for (const QByteArray& rawLine : text.split('\n')) {
         const QString line = QString::fromUtf8(rawLine).trimmed();
@@ -40,7 +43,8 @@ QMap<QString, QString> DeviceInfo::parseOsRelease(const QByteArray& text) {
     return values;
 }
 
-DeviceInfo DeviceInfo::read(const QString& root) {
+DeviceInfo DeviceInfo::read(const QString& root)
+{
     const QString base = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
     QByteArray osRelease = readFile(base + QStringLiteral("etc/os-release"));
     if (osRelease.isEmpty())
@@ -62,7 +66,8 @@ DeviceInfo DeviceInfo::read(const QString& root) {
     return info;
 }
 
-const DeviceInfo& DeviceInfo::current() {
+const DeviceInfo& DeviceInfo::current()
+{
     static const DeviceInfo info = read();
     return info;
 }

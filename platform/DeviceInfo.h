@@ -5,7 +5,8 @@
 #include <QVersionNumber>
 
 // Facts about the machine and its operating system, as the analytics payload reports them.
-struct DeviceInfo {
+struct DeviceInfo
+{
     QString osName;           // the distribution's NAME, "Linux" when unknown
     QVersionNumber osVersion; // its VERSION_ID, empty when unknown
     QString machine;          // the kernel's machine name, such as x86_64

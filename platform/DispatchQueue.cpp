@@ -4,13 +4,15 @@
 
 DispatchQueue::DispatchQueue(const QString& label)
     : m_label(label)
-    , m_context(new QObject) {
+    , m_context(new QObject)
+{
     m_thread.setObjectName(label);
     m_context->moveToThread(&m_thread);
     m_thread.start();
 }
 
-DispatchQueue::~DispatchQueue() {
+DispatchQueue::~DispatchQueue()
+{
     sync([this] {
         // Children are deleted on the thread they belong to.
         delete m_context;
@@ -20,11 +22,13 @@ DispatchQueue::~DispatchQueue() {
     m_thread.wait();
 }
 
-void DispatchQueue::async(std::function<void()> work) {
+void DispatchQueue::async(std::function<void()> work)
+{
     QMetaObject::invokeMethod(m_context, std::move(work), Qt::QueuedConnection);
 }
 
-void DispatchQueue::sync(const std::function<void()>& work) {
+void DispatchQueue::sync(const std::function<void()>& work)
+{
     if (isCurrent()) {
         work();
         return;
@@ -32,6 +36,7 @@ void DispatchQueue::sync(const std::function<void()>& work) {
     QMetaObject::invokeMethod(m_context, work, Qt::BlockingQueuedConnection);
 }
 
-bool DispatchQueue::isCurrent() const {
+bool DispatchQueue::isCurrent() const
+{
     return QThread::currentThread() == &m_thread;
 }

@@ -9,7 +9,8 @@
 // A serial queue of work on a thread of its own, with an event loop so that Qt objects that
 // need one (network access, timers) can live there. Work runs in submission order, one block
 // at a time.
-class DispatchQueue {
+class DispatchQueue
+{
 public:
     explicit DispatchQueue(const QString& label);
     // Finishes the work already submitted, then stops the thread.

@@ -16,15 +16,18 @@ constexpr int settleMsecs = 200;
 } // namespace
 
 ClientHarness::ClientHarness()
-    : configuration(makeConfiguration(server.baseUrl())) {}
+    : configuration(makeConfiguration(server.baseUrl()))
+{}
 
-ClientHarness::~ClientHarness() {
+ClientHarness::~ClientHarness()
+{
     Insights::terminate();
     mainQueue.runPending();
 }
 
 std::shared_ptr<InsightsManagerConfiguration>
-ClientHarness::makeConfiguration(const QUrl& baseURL) const {
+ClientHarness::makeConfiguration(const QUrl& baseURL) const
+{
     auto config = std::make_shared<InsightsManagerConfiguration>(
         QStringLiteral("1F4A9C3E-55B2-4C7D-9E61-0A8B7C6D5E4F"), std::nullopt, baseURL);
     config->setSessionStatsEnabled(false);
@@ -33,24 +36,28 @@ ClientHarness::makeConfiguration(const QUrl& baseURL) const {
     return config;
 }
 
-LogHandler ClientHarness::capturingHandler() const {
+LogHandler ClientHarness::capturingHandler() const
+{
     return {LogLevel::debug, [this](LogLevel level, const QString& message) {
                 const QMutexLocker lock(&m_logMutex);
                 m_logs->append({level, message});
             }};
 }
 
-InsightsEnvironment ClientHarness::environment() {
+InsightsEnvironment ClientHarness::environment()
+{
     return {&clock, &mainQueue, &scheduler};
 }
 
-void ClientHarness::start() {
+void ClientHarness::start()
+{
     Insights::initialize(configuration, environment());
     // Lets the first send step, made at creation, finish and arm its timer.
     settle();
 }
 
-bool ClientHarness::waitUntil(const std::function<bool()>& condition) {
+bool ClientHarness::waitUntil(const std::function<bool()>& condition)
+{
     const QDeadlineTimer deadline(waitLimitMsecs);
     while (!deadline.hasExpired()) {
         mainQueue.runPending();
@@ -62,7 +69,8 @@ bool ClientHarness::waitUntil(const std::function<bool()>& condition) {
     return false;
 }
 
-void ClientHarness::settle() {
+void ClientHarness::settle()
+{
     const QDeadlineTimer deadline(settleMsecs);
     while (!deadline.hasExpired()) {
         mainQueue.runPending();
@@ -71,23 +79,27 @@ void ClientHarness::settle() {
     mainQueue.runPending();
 }
 
-void ClientHarness::advance(std::chrono::milliseconds step) {
+void ClientHarness::advance(std::chrono::milliseconds step)
+{
     mainQueue.runPending();
     scheduler.advance(step);
     mainQueue.runPending();
 }
 
-QList<SignalPostBody> ClientHarness::quitAndReadCache() {
+QList<SignalPostBody> ClientHarness::quitAndReadCache()
+{
     Insights::applicationWillTerminate();
     return readCacheFile();
 }
 
-QString ClientHarness::cacheFilePath() {
+QString ClientHarness::cacheFilePath()
+{
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
            QStringLiteral("/insightssignalcache");
 }
 
-QList<SignalPostBody> ClientHarness::readCacheFile() {
+QList<SignalPostBody> ClientHarness::readCacheFile()
+{
     QFile file(cacheFilePath());
     QList<SignalPostBody> records;
     if (!file.open(QIODevice::ReadOnly))
@@ -99,7 +111,8 @@ QList<SignalPostBody> ClientHarness::readCacheFile() {
     return records;
 }
 
-QStringList ClientHarness::logs(LogLevel level) const {
+QStringList ClientHarness::logs(LogLevel level) const
+{
     const QMutexLocker lock(&m_logMutex);
     QStringList messages;
     for (const auto& [logged, message] : *m_logs) {
@@ -109,7 +122,8 @@ QStringList ClientHarness::logs(LogLevel level) const {
     return messages;
 }
 
-QStringList ClientHarness::allLogs() const {
+QStringList ClientHarness::allLogs() const
+{
     const QMutexLocker lock(&m_logMutex);
     QStringList messages;
     for (const auto& entry : *m_logs)
@@ -117,7 +131,8 @@ QStringList ClientHarness::allLogs() const {
     return messages;
 }
 
-QList<SignalPostBody> signalsOfType(const QList<SignalPostBody>& signals, const QString& type) {
+QList<SignalPostBody> signalsOfType(const QList<SignalPostBody>& signals, const QString& type)
+{
     QList<SignalPostBody> matching;
     for (const SignalPostBody& signal : signals) {
         if (signal.type == type)

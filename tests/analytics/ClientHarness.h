@@ -19,7 +19,8 @@
 // The analytics client on manual time and a manual main queue, sending to a loopback
 // server, with every log line kept. Session statistics and the session-start signal are off
 // unless a test turns them on before start().
-class ClientHarness {
+class ClientHarness
+{
 public:
     static constexpr std::chrono::milliseconds sendPeriod{10'000};
 

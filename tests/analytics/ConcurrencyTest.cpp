@@ -22,7 +22,8 @@ constexpr int lateSignals = 150;
 
 // Signals from eight threads while batches go out, then quit with a batch in flight: every
 // signal is either at the server or in the cache file, and the server never sees one twice.
-TEST(ConcurrencyTest, EverySignalIsDeliveredOrSavedAndNoneTwice) {
+TEST(ConcurrencyTest, EverySignalIsDeliveredOrSavedAndNoneTwice)
+{
     ClientHarness harness;
     harness.configuration->setLogHandler(std::nullopt);
     harness.start();

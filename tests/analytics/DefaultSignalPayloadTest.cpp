@@ -14,7 +14,8 @@
 
 namespace {
 
-TEST(DefaultSignalPayloadTest, TimeZoneOffsetsAreWrittenWithOneSign) {
+TEST(DefaultSignalPayloadTest, TimeZoneOffsetsAreWrittenWithOneSign)
+{
     using DefaultSignalPayload::timeZoneOffsetText;
     EXPECT_EQ(timeZoneOffsetText(0), QStringLiteral("UTC+0"));
     EXPECT_EQ(timeZoneOffsetText(2 * 3600), QStringLiteral("UTC+2"));
@@ -25,7 +26,8 @@ TEST(DefaultSignalPayloadTest, TimeZoneOffsetsAreWrittenWithOneSign) {
     EXPECT_EQ(timeZoneOffsetText(-1800), QStringLiteral("UTC-0:30"));
 }
 
-TEST(DefaultSignalPayloadTest, CalendarValuesCountMondayAsOneAndHoursFromOne) {
+TEST(DefaultSignalPayloadTest, CalendarValuesCountMondayAsOneAndHoursFromOne)
+{
     // 2024-03-10 was a Sunday.
     const auto sunday = DefaultSignalPayload::calendarValues(
         QDateTime(QDate(2024, 3, 10), QTime(0, 30), QTimeZone(3600)));
@@ -47,7 +49,8 @@ TEST(DefaultSignalPayloadTest, CalendarValuesCountMondayAsOneAndHoursFromOne) {
     EXPECT_EQ(friday.value(QStringLiteral("Insights.Calendar.quarterOfYear")), QStringLiteral("4"));
 }
 
-TEST(DefaultSignalPayloadTest, PreferredLanguageIsTheFirstLanguagesFirstPart) {
+TEST(DefaultSignalPayloadTest, PreferredLanguageIsTheFirstLanguagesFirstPart)
+{
     using DefaultSignalPayload::preferredLanguage;
     EXPECT_EQ(preferredLanguage({QStringLiteral("en-GB"), QStringLiteral("de")}),
               QStringLiteral("en"));
@@ -55,17 +58,20 @@ TEST(DefaultSignalPayloadTest, PreferredLanguageIsTheFirstLanguagesFirstPart) {
     EXPECT_EQ(preferredLanguage({}), QStringLiteral("zz"));
 }
 
-class PayloadTest : public testing::Test {
+class PayloadTest : public testing::Test
+{
 protected:
     PayloadTest()
-        : store(QStringLiteral("suite"), m_folder.path()) {
+        : store(QStringLiteral("suite"), m_folder.path())
+    {
         device.osName = QStringLiteral("Debian GNU/Linux");
         device.osVersion = QVersionNumber(12);
         device.machine = QStringLiteral("x86_64");
         device.modelName = QStringLiteral("ThinkPad X1");
     }
     SignalParameters build(const QDateTime& now = QDateTime(QDate(2024, 3, 10), QTime(12, 0),
-                                                            QTimeZone(5 * 3600 + 1800))) {
+                                                            QTimeZone(5 * 3600 + 1800)))
+    {
         SessionManager sessions(&store, {&clock, &mainQueue, &scheduler});
         sessions.waitForPersistence();
         return DefaultSignalPayload::parameters(sessions, now,
@@ -80,7 +86,8 @@ protected:
     DeviceInfo device;
 };
 
-TEST_F(PayloadTest, DescribesTheSystemInBothKeyFamilies) {
+TEST_F(PayloadTest, DescribesTheSystemInBothKeyFamilies)
+{
     const SignalParameters values = build();
     EXPECT_EQ(values.value(QStringLiteral("platform")), QStringLiteral("Linux"));
     EXPECT_EQ(values.value(QStringLiteral("systemVersion")),
@@ -112,7 +119,8 @@ TEST_F(PayloadTest, DescribesTheSystemInBothKeyFamilies) {
         EXPECT_FALSE(it.value().isNull()) << it.key().toStdString();
 }
 
-TEST_F(PayloadTest, WithoutHistoryTheUsageValuesStartFresh) {
+TEST_F(PayloadTest, WithoutHistoryTheUsageValuesStartFresh)
+{
     const SignalParameters values = build();
     EXPECT_EQ(values.value(QStringLiteral("Insights.Retention.averageSessionSeconds")),
               QStringLiteral("-1"));
@@ -122,7 +130,8 @@ TEST_F(PayloadTest, WithoutHistoryTheUsageValuesStartFresh) {
               QStringLiteral("0"));
 }
 
-TEST_F(PayloadTest, UsageValuesComeFromTheStoredStatistics) {
+TEST_F(PayloadTest, UsageValuesComeFromTheStoredStatistics)
+{
     store.set(QStringLiteral("firstSessionDate"), QStringLiteral("2023-01-02"));
     store.set(QStringLiteral("distinctDaysUsed"),
               QStringList{QStringLiteral("2024-01-01"), QStringLiteral("2024-02-09"),

@@ -11,7 +11,8 @@ using namespace std::chrono_literals;
 
 const QString durationKey = QStringLiteral("Insights.Signal.durationInSeconds");
 
-class DurationSignalTest : public testing::Test {
+class DurationSignalTest : public testing::Test
+{
 protected:
     void SetUp() override { harness.start(); }
     QList<SignalPostBody> sent() { return harness.quitAndReadCache(); }
@@ -19,7 +20,8 @@ protected:
     ClientHarness harness;
 };
 
-TEST_F(DurationSignalTest, TheStopSendsTheDurationRoundedDownToTheMillisecond) {
+TEST_F(DurationSignalTest, TheStopSendsTheDurationRoundedDownToTheMillisecond)
+{
     Insights::startDurationSignal(QStringLiteral("export"),
                                   {{QStringLiteral("format"), QStringLiteral("pdf")}});
     harness.clock.advance(2500ms);
@@ -31,14 +33,16 @@ TEST_F(DurationSignalTest, TheStopSendsTheDurationRoundedDownToTheMillisecond) {
     EXPECT_EQ(records.first().payload.value(QStringLiteral("format")), QStringLiteral("pdf"));
 }
 
-TEST_F(DurationSignalTest, DurationTextIsShortestWithAFractionAndNeverRoundsUp) {
+TEST_F(DurationSignalTest, DurationTextIsShortestWithAFractionAndNeverRoundsUp)
+{
     EXPECT_EQ(DurationSignalTracker::durationText(3.0), QStringLiteral("3.0"));
     EXPECT_EQ(DurationSignalTracker::durationText(12.3459), QStringLiteral("12.345"));
     EXPECT_EQ(DurationSignalTracker::durationText(0.0009), QStringLiteral("0.0"));
     EXPECT_EQ(DurationSignalTracker::durationText(1'000'000.0), QStringLiteral("1000000.0"));
 }
 
-TEST_F(DurationSignalTest, InactiveTimeIsLeftOutUnlessAskedFor) {
+TEST_F(DurationSignalTest, InactiveTimeIsLeftOutUnlessAskedFor)
+{
     Insights::startDurationSignal(QStringLiteral("active"));
     Insights::startDurationSignal(QStringLiteral("wall"), {}, true);
     harness.clock.advance(5s);
@@ -54,7 +58,8 @@ TEST_F(DurationSignalTest, InactiveTimeIsLeftOutUnlessAskedFor) {
     EXPECT_EQ(records[1].payload.value(durationKey), QStringLiteral("16.0"));
 }
 
-TEST_F(DurationSignalTest, AStartDuringInactivityNeverGivesANegativeDuration) {
+TEST_F(DurationSignalTest, AStartDuringInactivityNeverGivesANegativeDuration)
+{
     Insights::applicationDidResignActive();
     harness.clock.advance(10s);
     Insights::startDurationSignal(QStringLiteral("late"));
@@ -67,7 +72,8 @@ TEST_F(DurationSignalTest, AStartDuringInactivityNeverGivesANegativeDuration) {
     EXPECT_EQ(records.first().payload.value(durationKey), QStringLiteral("0.0"));
 }
 
-TEST_F(DurationSignalTest, CancelledOrUnknownTimingsSendNothing) {
+TEST_F(DurationSignalTest, CancelledOrUnknownTimingsSendNothing)
+{
     Insights::stopAndSendDurationSignal(QStringLiteral("never"));
     Insights::startDurationSignal(QStringLiteral("dropped"));
     Insights::cancelDurationSignal(QStringLiteral("dropped"));
@@ -78,7 +84,8 @@ TEST_F(DurationSignalTest, CancelledOrUnknownTimingsSendNothing) {
     EXPECT_EQ(sent().size(), 1);
 }
 
-TEST_F(DurationSignalTest, StopParametersWinOverStartOnesAndTheMeasuredValue) {
+TEST_F(DurationSignalTest, StopParametersWinOverStartOnesAndTheMeasuredValue)
+{
     Insights::startDurationSignal(QStringLiteral("x"),
                                   {{QStringLiteral("k"), QStringLiteral("start")}});
     harness.clock.advance(1s);
@@ -90,7 +97,8 @@ TEST_F(DurationSignalTest, StopParametersWinOverStartOnesAndTheMeasuredValue) {
     EXPECT_EQ(record.payload.value(durationKey), QStringLiteral("given"));
 }
 
-TEST_F(DurationSignalTest, ASecondStartRestartsTheTiming) {
+TEST_F(DurationSignalTest, ASecondStartRestartsTheTiming)
+{
     Insights::startDurationSignal(QStringLiteral("x"));
     harness.clock.advance(5s);
     Insights::startDurationSignal(QStringLiteral("x"));

@@ -12,7 +12,8 @@
 
 namespace {
 
-TEST(HashingTest, MatchesPublishedSha256Vectors) {
+TEST(HashingTest, MatchesPublishedSha256Vectors)
+{
     EXPECT_EQ(sha256Hex(QString()),
               QStringLiteral("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"));
     EXPECT_EQ(sha256Hex(QStringLiteral("abc")),
@@ -21,7 +22,8 @@ TEST(HashingTest, MatchesPublishedSha256Vectors) {
               QStringLiteral("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"));
 }
 
-TEST(HashingTest, TheSaltFollowsTheTextAndTextIsEncodedAsUtf8) {
+TEST(HashingTest, TheSaltFollowsTheTextAndTextIsEncodedAsUtf8)
+{
     EXPECT_EQ(sha256Hex(QStringLiteral("ab"), QStringLiteral("c")),
               sha256Hex(QStringLiteral("abc")));
     EXPECT_NE(sha256Hex(QStringLiteral("c"), QStringLiteral("ab")),
@@ -33,7 +35,8 @@ TEST(HashingTest, TheSaltFollowsTheTextAndTextIsEncodedAsUtf8) {
     EXPECT_EQ(sha256Hex(QString(QChar(0xD800))), QString());
 }
 
-TEST(HashingTest, TheSuiteIsNamedAfterTheLastTwelveDigitsOfTheIdentifiersHash) {
+TEST(HashingTest, TheSuiteIsNamedAfterTheLastTwelveDigitsOfTheIdentifiersHash)
+{
     const QString name = InsightsManager::suiteName(QStringLiteral("abc"));
     EXPECT_EQ(name, QStringLiteral("analytics.client.ff61f20015ad"));
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^analytics\\.client\\.[0-9a-f]{12}$"))
@@ -41,7 +44,8 @@ TEST(HashingTest, TheSuiteIsNamedAfterTheLastTwelveDigitsOfTheIdentifiersHash) {
                     .hasMatch());
 }
 
-TEST(IdentityTest, TheGeneratedUserIsStoredAndReusedByTheNextRun) {
+TEST(IdentityTest, TheGeneratedUserIsStoredAndReusedByTheNextRun)
+{
     QString firstHash;
     {
         ClientHarness harness;
@@ -66,13 +70,15 @@ TEST(IdentityTest, TheGeneratedUserIsStoredAndReusedByTheNextRun) {
     EXPECT_EQ(InsightsManager::shared()->hashedDefaultUser(), firstHash);
 }
 
-TEST(IdentityTest, ACustomUserReplacesTheDefaultWhichIsStillResolvedAndTheSaltApplies) {
+TEST(IdentityTest, ACustomUserReplacesTheDefaultWhichIsStillResolvedAndTheSaltApplies)
+{
     ClientHarness harness;
     harness.configuration = std::make_shared<InsightsManagerConfiguration>(
         QStringLiteral("APP"), QStringLiteral("pepper"), harness.server.baseUrl());
     harness.configuration->setSessionStatsEnabled(false);
     harness.start();
     Insights::signal(QStringLiteral("a"), {}, std::nullopt, QStringLiteral("alice"));
+    harness.mainQueue.runPending();
     harness.configuration->setDefaultUser(QStringLiteral("bob"));
     Insights::signal(QStringLiteral("b"));
     const QList<SignalPostBody> cached = harness.quitAndReadCache();

@@ -14,7 +14,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(InsightsConfigurationTest, AnIdentifierAloneGivesTheDefaults) {
+TEST(InsightsConfigurationTest, AnIdentifierAloneGivesTheDefaults)
+{
     const InsightsManagerConfiguration config(QStringLiteral("APP"));
     EXPECT_EQ(config.salt(), QString());
     EXPECT_EQ(config.insightsNamespace(), std::nullopt);
@@ -29,7 +30,8 @@ TEST(InsightsConfigurationTest, AnIdentifierAloneGivesTheDefaults) {
     EXPECT_EQ(config.logHandler()->logLevel, LogLevel::info);
 }
 
-TEST(InsightsConfigurationTest, ConcurrentWritesAndReadsSeeWholeValues) {
+TEST(InsightsConfigurationTest, ConcurrentWritesAndReadsSeeWholeValues)
+{
     InsightsManagerConfiguration config(QStringLiteral("APP"));
     const QString first(64, QLatin1Char('a'));
     const QString second(64, QLatin1Char('b'));
@@ -51,7 +53,8 @@ TEST(InsightsConfigurationTest, ConcurrentWritesAndReadsSeeWholeValues) {
     writer.join();
 }
 
-TEST(InsightsEntryTest, WithoutAClientSignalsAreDroppedAndNothingIsTouched) {
+TEST(InsightsEntryTest, WithoutAClientSignalsAreDroppedAndNothingIsTouched)
+{
     // A previous run's queue must survive until the client is really started.
     TestFiles::write(ClientHarness::cacheFilePath(), QByteArrayLiteral("[]"));
     EXPECT_EQ(InsightsManager::shared(), nullptr);
@@ -64,13 +67,15 @@ TEST(InsightsEntryTest, WithoutAClientSignalsAreDroppedAndNothingIsTouched) {
     EXPECT_TRUE(QFile::exists(ClientHarness::cacheFilePath()));
 }
 
-class InsightsEntryFixture : public testing::Test {
+class InsightsEntryFixture : public testing::Test
+{
 protected:
     QList<SignalPostBody> sent() { return harness.quitAndReadCache(); }
     ClientHarness harness;
 };
 
-TEST_F(InsightsEntryFixture, PrefixesApplyToThePublicEntryOnly) {
+TEST_F(InsightsEntryFixture, PrefixesApplyToThePublicEntryOnly)
+{
     harness.configuration->setDefaultSignalPrefix(QStringLiteral("App."));
     harness.configuration->setDefaultParameterPrefix(QStringLiteral("app."));
     harness.configuration->setDefaultParameters([] {
@@ -94,7 +99,8 @@ TEST_F(InsightsEntryFixture, PrefixesApplyToThePublicEntryOnly) {
     EXPECT_EQ(records[1].payload.value(QStringLiteral("app.plan")), QStringLiteral("free"));
 }
 
-TEST_F(InsightsEntryFixture, AGivenParameterWinsOverADefaultOne) {
+TEST_F(InsightsEntryFixture, AGivenParameterWinsOverADefaultOne)
+{
     harness.configuration->setDefaultParameters([] {
         return SignalParameters{{QStringLiteral("plan"), QStringLiteral("free")}};
     });
@@ -103,7 +109,8 @@ TEST_F(InsightsEntryFixture, AGivenParameterWinsOverADefaultOne) {
     EXPECT_EQ(sent().first().payload.value(QStringLiteral("plan")), QStringLiteral("paid"));
 }
 
-TEST_F(InsightsEntryFixture, CollidingPrefixedKeysHaveADeterministicWinner) {
+TEST_F(InsightsEntryFixture, CollidingPrefixedKeysHaveADeterministicWinner)
+{
     harness.configuration->setDefaultParameterPrefix(QStringLiteral("Insights."));
     harness.start();
     // "a" becomes "Insights.a", the key given as it is.
@@ -115,7 +122,8 @@ TEST_F(InsightsEntryFixture, CollidingPrefixedKeysHaveADeterministicWinner) {
                                 {QStringLiteral("Insights.z"), QStringLiteral("last")}}));
 }
 
-TEST_F(InsightsEntryFixture, ReservedNamesAreWarnedAboutAndStillSent) {
+TEST_F(InsightsEntryFixture, ReservedNamesAreWarnedAboutAndStillSent)
+{
     harness.start();
     Insights::signal(QStringLiteral("insights.Custom"));
     Insights::signal(QStringLiteral("PlatForm"));
@@ -137,7 +145,8 @@ TEST_F(InsightsEntryFixture, ReservedNamesAreWarnedAboutAndStillSent) {
     EXPECT_EQ(sent().size(), 3);
 }
 
-TEST_F(InsightsEntryFixture, DefaultParametersAreCheckedEvenWithWarningsOff) {
+TEST_F(InsightsEntryFixture, DefaultParametersAreCheckedEvenWithWarningsOff)
+{
     harness.configuration->setReservedParameterWarningsEnabled(false);
     harness.configuration->setDefaultParameters([] {
         return SignalParameters{{QStringLiteral("locale"), QStringLiteral("x")}};
@@ -150,7 +159,8 @@ TEST_F(InsightsEntryFixture, DefaultParametersAreCheckedEvenWithWarningsOff) {
     EXPECT_TRUE(errors.first().contains(QStringLiteral("reserved key 'locale'")));
 }
 
-TEST_F(InsightsEntryFixture, ReportingOffLetsOnlyTheSwitchOffSignalLeave) {
+TEST_F(InsightsEntryFixture, ReportingOffLetsOnlyTheSwitchOffSignalLeave)
+{
     harness.configuration->setSessionStatsEnabled(true);
     harness.start();
     // Reporting switched off before the first session starts.
@@ -165,7 +175,8 @@ TEST_F(InsightsEntryFixture, ReportingOffLetsOnlyTheSwitchOffSignalLeave) {
     EXPECT_EQ(records.first().type, QStringLiteral("analytics_disabled"));
 }
 
-TEST_F(InsightsEntryFixture, EverySessionAssignmentSendsTheStartSignal) {
+TEST_F(InsightsEntryFixture, EverySessionAssignmentSendsTheStartSignal)
+{
     harness.configuration->setSendNewSessionBeganSignal(true);
     harness.start();
     const QUuid same = QUuid::createUuid();
@@ -178,7 +189,8 @@ TEST_F(InsightsEntryFixture, EverySessionAssignmentSendsTheStartSignal) {
     EXPECT_EQ(records[1].type, QStringLiteral("Insights.Session.started"));
 }
 
-TEST_F(InsightsEntryFixture, TheFirstSessionStartsHalfASecondAfterInitialisation) {
+TEST_F(InsightsEntryFixture, TheFirstSessionStartsHalfASecondAfterInitialisation)
+{
     harness.configuration->setSessionStatsEnabled(true);
     harness.start();
     const QUuid initial = harness.configuration->sessionID();
@@ -194,7 +206,8 @@ TEST_F(InsightsEntryFixture, TheFirstSessionStartsHalfASecondAfterInitialisation
     EXPECT_EQ(records[1].type, QStringLiteral("Insights.Acquisition.newInstallDetected"));
 }
 
-TEST_F(InsightsEntryFixture, ASessionStartRequestedOffTheMainThreadRunsOnIt) {
+TEST_F(InsightsEntryFixture, ASessionStartRequestedOffTheMainThreadRunsOnIt)
+{
     harness.configuration->setSessionStatsEnabled(true);
     harness.start();
     std::thread([] { Insights::generateNewSession(); }).join();
@@ -206,7 +219,8 @@ TEST_F(InsightsEntryFixture, ASessionStartRequestedOffTheMainThreadRunsOnIt) {
     EXPECT_EQ(records.first().type, QStringLiteral("Insights.Acquisition.newInstallDetected"));
 }
 
-TEST_F(InsightsEntryFixture, ASecondInitialisationReplacesTheClient) {
+TEST_F(InsightsEntryFixture, ASecondInitialisationReplacesTheClient)
+{
     harness.start();
     const auto first = InsightsManager::shared();
     auto other = harness.makeConfiguration(harness.server.baseUrl());

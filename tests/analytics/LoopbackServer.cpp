@@ -8,7 +8,8 @@ namespace {
 constexpr int okStatus = 200;
 }
 
-LoopbackServer::LoopbackServer() {
+LoopbackServer::LoopbackServer()
+{
     m_server.listen(QHostAddress::LocalHost);
     QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
         while (QTcpSocket* socket = m_server.nextPendingConnection()) {
@@ -22,15 +23,18 @@ LoopbackServer::LoopbackServer() {
     });
 }
 
-QUrl LoopbackServer::baseUrl() const {
+QUrl LoopbackServer::baseUrl() const
+{
     return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_server.serverPort()));
 }
 
-void LoopbackServer::respondWith(const QList<int>& statuses) {
+void LoopbackServer::respondWith(const QList<int>& statuses)
+{
     m_statuses.insert(m_statuses.end(), statuses.begin(), statuses.end());
 }
 
-QList<QJsonObject> LoopbackServer::receivedSignals() const {
+QList<QJsonObject> LoopbackServer::receivedSignals() const
+{
     QList<QJsonObject> signals;
     for (const Request& request : m_requests) {
         for (const QJsonValue& value : QJsonDocument::fromJson(request.body).array())
@@ -39,7 +43,8 @@ QList<QJsonObject> LoopbackServer::receivedSignals() const {
     return signals;
 }
 
-void LoopbackServer::serve(QTcpSocket* socket) {
+void LoopbackServer::serve(QTcpSocket* socket)
+{
     QByteArray& buffer = m_buffers[socket];
     buffer += socket->readAll();
     for (;;) {

@@ -11,9 +11,11 @@
 
 // A minimal HTTP/1.1 server on 127.0.0.1 for the sender's requests. It answers each request
 // with the next queued status (200 once the queue is empty), or holds it unanswered.
-class LoopbackServer {
+class LoopbackServer
+{
 public:
-    struct Request {
+    struct Request
+    {
         QByteArray method;
         QByteArray path;
         QHash<QByteArray, QByteArray> headers; // names in lower case

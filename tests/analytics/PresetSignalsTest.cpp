@@ -9,9 +9,11 @@
 
 namespace {
 
-class PresetSignalsTest : public testing::Test {
+class PresetSignalsTest : public testing::Test
+{
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         harness.configuration->setDefaultSignalPrefix(QStringLiteral("App."));
         harness.configuration->setDefaultParameterPrefix(QStringLiteral("app."));
         harness.start();
@@ -21,7 +23,8 @@ protected:
     ClientHarness harness;
 };
 
-TEST_F(PresetSignalsTest, SendFixedNamesAndKeysWithoutPrefixesOrWarnings) {
+TEST_F(PresetSignalsTest, SendFixedNamesAndKeysWithoutPrefixesOrWarnings)
+{
     Insights::acquiredUser(QStringLiteral("newsletter"));
     Insights::coreFeatureUsed(QStringLiteral("search"),
                               {{QStringLiteral("q"), QStringLiteral("1")}});
@@ -37,7 +40,8 @@ TEST_F(PresetSignalsTest, SendFixedNamesAndKeysWithoutPrefixesOrWarnings) {
     EXPECT_TRUE(harness.logs(LogLevel::error).isEmpty());
 }
 
-TEST_F(PresetSignalsTest, CallerParametersWinOverOwnOnes) {
+TEST_F(PresetSignalsTest, CallerParametersWinOverOwnOnes)
+{
     Insights::acquiredUser(
         QStringLiteral("newsletter"),
         {{QStringLiteral("Insights.Acquisition.channel"), QStringLiteral("ad")}});
@@ -45,7 +49,8 @@ TEST_F(PresetSignalsTest, CallerParametersWinOverOwnOnes) {
               QStringLiteral("ad"));
 }
 
-TEST_F(PresetSignalsTest, OptionalPartsAddKeysOnlyWhenGiven) {
+TEST_F(PresetSignalsTest, OptionalPartsAddKeysOnlyWhenGiven)
+{
     Insights::referralSent(3);
     Insights::referralSent(1, QStringLiteral("email"));
     Insights::errorOccurred(QStringLiteral("E1"));
@@ -68,7 +73,8 @@ TEST_F(PresetSignalsTest, OptionalPartsAddKeysOnlyWhenGiven) {
     EXPECT_EQ(records[3].floatValue, 2.0);
 }
 
-TEST_F(PresetSignalsTest, IdentifiableErrorsCarryTheirIdentifierAndDescription) {
+TEST_F(PresetSignalsTest, IdentifiableErrorsCarryTheirIdentifierAndDescription)
+{
     const AnyIdentifiableError error(QStringLiteral("disk-full"), QStringLiteral("No space left"));
     Insights::errorOccurred(error, ErrorCategory::appState);
     Insights::errorOccurred(error, ErrorCategory::thrownException, std::nullopt);
@@ -86,7 +92,8 @@ TEST_F(PresetSignalsTest, IdentifiableErrorsCarryTheirIdentifierAndDescription) 
     EXPECT_EQ(errorCategoryFromRawValue(QStringLiteral("User-Input")), std::nullopt);
 }
 
-TEST_F(PresetSignalsTest, RatingsOutsideZeroToTenAreRefused) {
+TEST_F(PresetSignalsTest, RatingsOutsideZeroToTenAreRefused)
+{
     for (qint64 rating : {-1, 0, 10, 11})
         Insights::userRatingSubmitted(rating);
     const QList<SignalPostBody> records = sent();
@@ -100,7 +107,8 @@ TEST_F(PresetSignalsTest, RatingsOutsideZeroToTenAreRefused) {
                            QStringLiteral("Rating must be between 0 and 10")}));
 }
 
-TEST_F(PresetSignalsTest, NavigationReportsChainTheirPaths) {
+TEST_F(PresetSignalsTest, NavigationReportsChainTheirPaths)
+{
     Insights::navigationPathChanged(QStringLiteral("notes"));
     Insights::navigationPathChanged(QStringLiteral("settings"));
     Insights::navigationPathChanged(QStringLiteral("a"), QStringLiteral("b"));
@@ -118,7 +126,8 @@ TEST_F(PresetSignalsTest, NavigationReportsChainTheirPaths) {
               QStringLiteral("b"));
 }
 
-TEST_F(PresetSignalsTest, ConcurrentNavigationReportsFormOneChain) {
+TEST_F(PresetSignalsTest, ConcurrentNavigationReportsFormOneChain)
+{
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([t] {

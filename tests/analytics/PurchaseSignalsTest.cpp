@@ -13,7 +13,8 @@
 
 namespace {
 
-Transaction oneTimePurchase(double price, const std::optional<QString>& currency) {
+Transaction oneTimePurchase(double price, const std::optional<QString>& currency)
+{
     Transaction transaction;
     transaction.productID = QStringLiteral("tip.small");
     transaction.originalID = 42;
@@ -23,7 +24,8 @@ Transaction oneTimePurchase(double price, const std::optional<QString>& currency
     return transaction;
 }
 
-Transaction subscription(std::optional<double> price) {
+Transaction subscription(std::optional<double> price)
+{
     Transaction transaction;
     transaction.productID = QStringLiteral("pro.yearly");
     transaction.originalID = 7;
@@ -37,7 +39,8 @@ Transaction subscription(std::optional<double> price) {
     return transaction;
 }
 
-TEST(UsdExchangeRatesTest, HoldsTheTableInCodeOrderWithItsTellingRows) {
+TEST(UsdExchangeRatesTest, HoldsTheTableInCodeOrderWithItsTellingRows)
+{
     const auto& rows = usdExchangeRateRows();
     ASSERT_EQ(rows.size(), 161);
     EXPECT_EQ(rows.first().first, QStringLiteral("AED"));
@@ -62,7 +65,8 @@ TEST(UsdExchangeRatesTest, HoldsTheTableInCodeOrderWithItsTellingRows) {
         EXPECT_TRUE(rates.contains(QString::fromLatin1(local))) << local;
 }
 
-TEST(UsdExchangeRatesTest, IsBuiltOnceWhenManyThreadsAskFirst) {
+TEST(UsdExchangeRatesTest, IsBuiltOnceWhenManyThreadsAskFirst)
+{
     std::vector<std::thread> threads;
     std::vector<const QHash<QString, double>*> seen(8);
     for (std::size_t t = 0; t < seen.size(); ++t)
@@ -73,7 +77,8 @@ TEST(UsdExchangeRatesTest, IsBuiltOnceWhenManyThreadsAskFirst) {
         EXPECT_EQ(table, seen.front());
 }
 
-TEST(TransactionTest, PricesConvertToDollarsByTheTable) {
+TEST(TransactionTest, PricesConvertToDollarsByTheTable)
+{
     EXPECT_DOUBLE_EQ(oneTimePurchase(9.99, QStringLiteral("EUR")).priceInUSD(), 9.99 / 0.9533);
     EXPECT_EQ(oneTimePurchase(9.99, QStringLiteral("USD")).priceInUSD(), 9.99);
     EXPECT_EQ(oneTimePurchase(9.99, QStringLiteral("usd")).priceInUSD(), 0.0);
@@ -84,7 +89,8 @@ TEST(TransactionTest, PricesConvertToDollarsByTheTable) {
     EXPECT_EQ(noPrice.priceInUSD(), 0.0);
 }
 
-TEST(TransactionTest, PurchaseParametersTellSubscriptionsByTheirGroup) {
+TEST(TransactionTest, PurchaseParametersTellSubscriptionsByTheirGroup)
+{
     EXPECT_EQ(oneTimePurchase(1, QStringLiteral("EUR")).purchaseParameters(),
               (SignalParameters{
                   {QStringLiteral("Insights.Purchase.type"), QStringLiteral("one-time-purchase")},
@@ -98,7 +104,8 @@ TEST(TransactionTest, PurchaseParametersTellSubscriptionsByTheirGroup) {
         QStringLiteral("subscription"));
 }
 
-class PurchaseSignalsTest : public testing::Test {
+class PurchaseSignalsTest : public testing::Test
+{
 protected:
     void SetUp() override { harness.start(); }
     QList<SignalPostBody> sent() { return harness.quitAndReadCache(); }
@@ -106,7 +113,8 @@ protected:
     ClientHarness harness;
 };
 
-TEST_F(PurchaseSignalsTest, AOneTimePurchaseReportsItsDollarPrice) {
+TEST_F(PurchaseSignalsTest, AOneTimePurchaseReportsItsDollarPrice)
+{
     Insights::purchaseCompleted(oneTimePurchase(9.99, QStringLiteral("EUR")));
     const QList<SignalPostBody> records = sent();
     ASSERT_EQ(records.size(), 1);
@@ -117,7 +125,8 @@ TEST_F(PurchaseSignalsTest, AOneTimePurchaseReportsItsDollarPrice) {
     EXPECT_EQ(TrialConversionTracker::storedTrial(), std::nullopt);
 }
 
-TEST_F(PurchaseSignalsTest, AFreeIntroductoryOfferStartsATrial) {
+TEST_F(PurchaseSignalsTest, AFreeIntroductoryOfferStartsATrial)
+{
     Insights::purchaseCompleted(subscription(0.0), {}, QStringLiteral("user"));
     Transaction unpriced = subscription(std::nullopt);
     unpriced.originalID = 8;
@@ -132,7 +141,8 @@ TEST_F(PurchaseSignalsTest, AFreeIntroductoryOfferStartsATrial) {
               (StoredTrial{QStringLiteral("pro.yearly"), 8}));
 }
 
-TEST_F(PurchaseSignalsTest, DiscountedOffersAndFreeNonSubscriptionsAreCompletedPurchases) {
+TEST_F(PurchaseSignalsTest, DiscountedOffersAndFreeNonSubscriptionsAreCompletedPurchases)
+{
     Insights::purchaseCompleted(subscription(1.99));
     Transaction freeItem = oneTimePurchase(0.0, QStringLiteral("EUR"));
     freeItem.offerType = Transaction::OfferType::introductory;
@@ -145,7 +155,8 @@ TEST_F(PurchaseSignalsTest, DiscountedOffersAndFreeNonSubscriptionsAreCompletedP
     EXPECT_EQ(records[1].floatValue, 0.0);
 }
 
-TEST_F(PurchaseSignalsTest, CallerParametersReplaceComputedOnes) {
+TEST_F(PurchaseSignalsTest, CallerParametersReplaceComputedOnes)
+{
     Insights::purchaseCompleted(
         oneTimePurchase(1.0, QStringLiteral("USD")),
         {{QStringLiteral("Insights.Purchase.type"), QStringLiteral("gift")}});

@@ -16,25 +16,31 @@ using namespace std::chrono_literals;
 
 const QDateTime start(QDate(2024, 3, 10), QTime(12, 0), Qt::UTC);
 
-class SessionManagerTest : public testing::Test {
+class SessionManagerTest : public testing::Test
+{
 protected:
     SessionManagerTest()
         : clock(start)
-        , store(std::make_unique<UserDefaults>(QStringLiteral("suite"), m_folder.path())) {}
+        , store(std::make_unique<UserDefaults>(QStringLiteral("suite"), m_folder.path()))
+    {}
 
-    std::unique_ptr<SessionManager> open() {
+    std::unique_ptr<SessionManager> open()
+    {
         return std::make_unique<SessionManager>(
             store.get(), InsightsEnvironment{&clock, &mainQueue, &scheduler});
     }
-    void storeSessions(const QList<StoredSession>& sessions) {
+    void storeSessions(const QList<StoredSession>& sessions)
+    {
         store->set(QStringLiteral("recentSessions"), SessionManager::encodeSessions(sessions));
     }
-    QList<StoredSession> storedSessions() const {
+    QList<StoredSession> storedSessions() const
+    {
         return SessionManager::decodeSessions(store->data(QStringLiteral("recentSessions")))
             .value_or(QList<StoredSession>());
     }
     // Moves the clock and the timers on together.
-    void pass(std::chrono::milliseconds step) {
+    void pass(std::chrono::milliseconds step)
+    {
         for (auto done = 0ms; done < step; done += 100ms) {
             clock.advance(100ms);
             scheduler.advance(100ms);
@@ -48,7 +54,8 @@ protected:
     std::unique_ptr<UserDefaults> store;
 };
 
-TEST_F(SessionManagerTest, AveragesLeaveOutTheRunningSession) {
+TEST_F(SessionManagerTest, AveragesLeaveOutTheRunningSession)
+{
     const auto averageOf = [&](const QList<qint64>& durations) {
         QList<StoredSession> sessions;
         for (qint64 duration : durations)
@@ -63,7 +70,8 @@ TEST_F(SessionManagerTest, AveragesLeaveOutTheRunningSession) {
     EXPECT_EQ(averageOf({1, 2, 100}), 1);
 }
 
-TEST_F(SessionManagerTest, OldSessionsArePrunedCountedAndWrittenBackTogether) {
+TEST_F(SessionManagerTest, OldSessionsArePrunedCountedAndWrittenBackTogether)
+{
     const StoredSession old{start.addSecs(-7'776'001), 30};
     const StoredSession edge{start.addSecs(-7'776'000), 40};
     const StoredSession recent{start.addSecs(-60), 50};
@@ -83,7 +91,8 @@ TEST_F(SessionManagerTest, OldSessionsArePrunedCountedAndWrittenBackTogether) {
     EXPECT_EQ(next->totalSessionsCount(), 7);
 }
 
-TEST_F(SessionManagerTest, EachDayOfUseIsRecordedOnce) {
+TEST_F(SessionManagerTest, EachDayOfUseIsRecordedOnce)
+{
     open()->waitForPersistence();
     open()->waitForPersistence();
     EXPECT_EQ(open()->distinctDaysUsed(), (QStringList{QStringLiteral("2024-03-10")}));
@@ -94,14 +103,16 @@ TEST_F(SessionManagerTest, EachDayOfUseIsRecordedOnce) {
               (QStringList{QStringLiteral("2024-03-10"), QStringLiteral("2024-03-11")}));
 }
 
-TEST_F(SessionManagerTest, CountsDaysNotBeforeAGivenDay) {
+TEST_F(SessionManagerTest, CountsDaysNotBeforeAGivenDay)
+{
     const QStringList days{QStringLiteral("2024-03-01"), QStringLiteral("2024-03-31")};
     EXPECT_EQ(SessionManager::countDistinctDays(QStringLiteral("2024-03-01"), days), 2);
     EXPECT_EQ(SessionManager::countDistinctDays(QStringLiteral("2024-03-02"), days), 1);
     EXPECT_EQ(SessionManager::countDistinctDays(QStringLiteral("2024-04-01"), days), 0);
 }
 
-TEST_F(SessionManagerTest, ASessionIsStoredOnceItLastedASecond) {
+TEST_F(SessionManagerTest, ASessionIsStoredOnceItLastedASecond)
+{
     auto sessions = open();
     sessions->startNewSession();
     pass(900ms);
@@ -113,7 +124,8 @@ TEST_F(SessionManagerTest, ASessionIsStoredOnceItLastedASecond) {
     EXPECT_EQ(store->string(QStringLiteral("firstSessionDate")), QStringLiteral("2024-03-10"));
 }
 
-TEST_F(SessionManagerTest, OnlyActiveTimeCounts) {
+TEST_F(SessionManagerTest, OnlyActiveTimeCounts)
+{
     auto sessions = open();
     sessions->startNewSession();
     pass(5s);
@@ -125,7 +137,8 @@ TEST_F(SessionManagerTest, OnlyActiveTimeCounts) {
     EXPECT_EQ(storedSessions().last().durationInSeconds, 10);
 }
 
-TEST_F(SessionManagerTest, BecomingActiveTwiceLeavesOneTimerRunning) {
+TEST_F(SessionManagerTest, BecomingActiveTwiceLeavesOneTimerRunning)
+{
     auto sessions = open();
     sessions->startNewSession();
     sessions->handleWillEnterForegroundNotification();
@@ -136,7 +149,8 @@ TEST_F(SessionManagerTest, BecomingActiveTwiceLeavesOneTimerRunning) {
     EXPECT_EQ(storedSessions().last().durationInSeconds, 5);
 }
 
-TEST_F(SessionManagerTest, AClockSetBackAddsNoTimeAndNoticesBeforeASessionDoNothing) {
+TEST_F(SessionManagerTest, AClockSetBackAddsNoTimeAndNoticesBeforeASessionDoNothing)
+{
     auto sessions = open();
     sessions->handleWillEnterForegroundNotification();
     EXPECT_EQ(scheduler.pendingCount(), 0u);
@@ -149,7 +163,8 @@ TEST_F(SessionManagerTest, AClockSetBackAddsNoTimeAndNoticesBeforeASessionDoNoth
     EXPECT_EQ(storedSessions().last().durationInSeconds, 4);
 }
 
-TEST_F(SessionManagerTest, NewSessionsEachGetTheirOwnEntry) {
+TEST_F(SessionManagerTest, NewSessionsEachGetTheirOwnEntry)
+{
     auto sessions = open();
     sessions->startNewSession();
     pass(3s);
@@ -160,14 +175,16 @@ TEST_F(SessionManagerTest, NewSessionsEachGetTheirOwnEntry) {
     EXPECT_EQ(sessions->averageSessionSeconds(), 3);
 }
 
-TEST_F(SessionManagerTest, UndecodableSessionDataCountsAsNone) {
+TEST_F(SessionManagerTest, UndecodableSessionDataCountsAsNone)
+{
     store->set(QStringLiteral("recentSessions"), QByteArrayLiteral("[{\"st\":\"x\"}]"));
     auto sessions = open();
     EXPECT_TRUE(sessions->recentSessions().isEmpty());
     EXPECT_EQ(sessions->totalSessionsCount(), 0);
 }
 
-TEST(NewInstallTest, IsSentOnlyOnTheFirstStartThatLastedASecond) {
+TEST(NewInstallTest, IsSentOnlyOnTheFirstStartThatLastedASecond)
+{
     QStringList types;
     for (int run = 0; run < 3; ++run) {
         ClientHarness harness;
@@ -188,7 +205,8 @@ TEST(NewInstallTest, IsSentOnlyOnTheFirstStartThatLastedASecond) {
     EXPECT_EQ(types, (QStringList{QStringLiteral("Insights.Acquisition.newInstallDetected")}));
 }
 
-TEST(NewInstallTest, CarriesTheFirstSessionDate) {
+TEST(NewInstallTest, CarriesTheFirstSessionDate)
+{
     ClientHarness harness;
     harness.configuration->setSessionStatsEnabled(true);
     harness.clock.setNow(QDateTime(QDate(2024, 7, 4), QTime(10, 0), Qt::LocalTime));

@@ -11,7 +11,8 @@
 
 namespace {
 
-SignalPostBody record(int number) {
+SignalPostBody record(int number)
+{
     SignalPostBody body;
     body.receivedAt = QDateTime::fromMSecsSinceEpoch(1'700'000'000'000 + number, Qt::UTC);
     body.type = QStringLiteral("signal %1").arg(number);
@@ -19,25 +20,30 @@ SignalPostBody record(int number) {
     return body;
 }
 
-QStringList types(const QList<SignalPostBody>& records) {
+QStringList types(const QList<SignalPostBody>& records)
+{
     QStringList list;
     for (const SignalPostBody& body : records)
         list.append(body.type);
     return list;
 }
 
-class SignalCacheTest : public testing::Test {
+class SignalCacheTest : public testing::Test
+{
 protected:
     QString path() const { return m_folder.path() + QStringLiteral("/cache/insightssignalcache"); }
-    std::unique_ptr<SignalCache> open(qint64 limit = 10000) {
+    std::unique_ptr<SignalCache> open(qint64 limit = 10000)
+    {
         return std::make_unique<SignalCache>(handler(), limit, path());
     }
-    LogHandler handler() {
+    LogHandler handler()
+    {
         return {LogLevel::debug, [this](LogLevel level, const QString& message) {
                     m_logs.append({level, message});
                 }};
     }
-    QStringList messages(LogLevel level) const {
+    QStringList messages(LogLevel level) const
+    {
         QStringList list;
         for (const auto& [logged, message] : m_logs) {
             if (logged == level)
@@ -50,7 +56,8 @@ protected:
     QList<std::pair<LogLevel, QString>> m_logs;
 };
 
-TEST_F(SignalCacheTest, PopsAtMostTheHundredOldestInOrder) {
+TEST_F(SignalCacheTest, PopsAtMostTheHundredOldestInOrder)
+{
     auto cache = open();
     for (int i = 0; i < 250; ++i)
         cache->push(record(i));
@@ -64,7 +71,8 @@ TEST_F(SignalCacheTest, PopsAtMostTheHundredOldestInOrder) {
     EXPECT_TRUE(cache->pop().isEmpty());
 }
 
-TEST_F(SignalCacheTest, TheLimitDropsTheOldestAndANegativeLimitKeepsNothing) {
+TEST_F(SignalCacheTest, TheLimitDropsTheOldestAndANegativeLimitKeepsNothing)
+{
     auto cache = open(3);
     for (int i = 0; i < 3; ++i)
         cache->push(record(i));
@@ -81,7 +89,8 @@ TEST_F(SignalCacheTest, TheLimitDropsTheOldestAndANegativeLimitKeepsNothing) {
     EXPECT_EQ(none->count(), 0);
 }
 
-TEST_F(SignalCacheTest, AFailedBatchGoesBackBehindNewerRecords) {
+TEST_F(SignalCacheTest, AFailedBatchGoesBackBehindNewerRecords)
+{
     auto cache = open();
     cache->push({record(0), record(1)});
     const QList<SignalPostBody> batch = cache->pop();
@@ -92,7 +101,8 @@ TEST_F(SignalCacheTest, AFailedBatchGoesBackBehindNewerRecords) {
                            QStringLiteral("signal 1")}));
 }
 
-TEST_F(SignalCacheTest, TheBackupIsReadBackOnceAndDeletedAtTheNextStart) {
+TEST_F(SignalCacheTest, TheBackupIsReadBackOnceAndDeletedAtTheNextStart)
+{
     {
         auto cache = open();
         cache->push({record(0), record(1), record(2)});
@@ -108,7 +118,8 @@ TEST_F(SignalCacheTest, TheBackupIsReadBackOnceAndDeletedAtTheNextStart) {
     EXPECT_EQ(reopened->pop(), (QList<SignalPostBody>{record(0), record(1), record(2)}));
 }
 
-TEST_F(SignalCacheTest, LoadedRecordsComeBeforeNewOnesAndObeyTheLimit) {
+TEST_F(SignalCacheTest, LoadedRecordsComeBeforeNewOnesAndObeyTheLimit)
+{
     {
         auto cache = open();
         cache->push({record(0), record(1), record(2)});
@@ -120,7 +131,8 @@ TEST_F(SignalCacheTest, LoadedRecordsComeBeforeNewOnesAndObeyTheLimit) {
               (QStringList{QStringLiteral("signal 2"), QStringLiteral("signal 3")}));
 }
 
-TEST_F(SignalCacheTest, AStartWithoutAFileOnlyLogsWhereItLooked) {
+TEST_F(SignalCacheTest, AStartWithoutAFileOnlyLogsWhereItLooked)
+{
     auto cache = open();
     EXPECT_EQ(cache->count(), 0);
     const QStringList info = messages(LogLevel::info);
@@ -129,7 +141,8 @@ TEST_F(SignalCacheTest, AStartWithoutAFileOnlyLogsWhereItLooked) {
     EXPECT_TRUE(info.first().endsWith(QStringLiteral("/insightssignalcache")));
 }
 
-TEST_F(SignalCacheTest, ACorruptFileIsIgnoredAndRemoved) {
+TEST_F(SignalCacheTest, ACorruptFileIsIgnoredAndRemoved)
+{
     for (const QByteArray& content : {QByteArrayLiteral("not json"), QByteArrayLiteral("{\"a\":1}"),
                                       QByteArrayLiteral("[{\"type\":\"x\"}]")}) {
         TestFiles::write(path(), content);
@@ -139,14 +152,16 @@ TEST_F(SignalCacheTest, ACorruptFileIsIgnoredAndRemoved) {
     }
 }
 
-TEST_F(SignalCacheTest, AnEmptyQueueIsWrittenAsAnEmptyArray) {
+TEST_F(SignalCacheTest, AnEmptyQueueIsWrittenAsAnEmptyArray)
+{
     auto cache = open();
     cache->backupToDisk();
     EXPECT_EQ(TestFiles::read(path()), QByteArrayLiteral("[]"));
     EXPECT_EQ(messages(LogLevel::info).filter(QStringLiteral(" of 0 signals")).size(), 1);
 }
 
-TEST_F(SignalCacheTest, AFailedBackupIsLoggedAndKeepsTheRecords) {
+TEST_F(SignalCacheTest, AFailedBackupIsLoggedAndKeepsTheRecords)
+{
     // A folder where the file should be: it cannot be replaced.
     QDir().mkpath(path() + QStringLiteral("/occupied"));
     auto cache = open();
@@ -157,7 +172,8 @@ TEST_F(SignalCacheTest, AFailedBackupIsLoggedAndKeepsTheRecords) {
     EXPECT_EQ(cache->count(), 1);
 }
 
-TEST_F(SignalCacheTest, TheBackupWaitsForConcurrentWritersAndLosesNothing) {
+TEST_F(SignalCacheTest, TheBackupWaitsForConcurrentWritersAndLosesNothing)
+{
     auto cache = open();
     std::atomic<bool> stop = false;
     std::atomic<int> pushed = 0;

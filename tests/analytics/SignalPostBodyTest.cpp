@@ -8,7 +8,8 @@
 
 namespace {
 
-SignalPostBody record() {
+SignalPostBody record()
+{
     SignalPostBody body;
     body.receivedAt = QDateTime(QDate(2024, 5, 1), QTime(12, 34, 56, 789), Qt::UTC);
     body.appID = QStringLiteral("APP");
@@ -21,14 +22,16 @@ SignalPostBody record() {
     return body;
 }
 
-QJsonObject wireObject(const SignalPostBody& body) {
+QJsonObject wireObject(const SignalPostBody& body)
+{
     return QJsonDocument::fromJson(SignalPostBody::encodeWireBatch({body}))
         .array()
         .first()
         .toObject();
 }
 
-TEST(SignalPostBodyTest, WireFormHasSevenKeysWithoutFloatValueAndTextForTestMode) {
+TEST(SignalPostBodyTest, WireFormHasSevenKeysWithoutFloatValueAndTextForTestMode)
+{
     const QByteArray batch = SignalPostBody::encodeWireBatch({record()});
     EXPECT_EQ(batch,
               QByteArrayLiteral("[{\"appID\":\"APP\",\"clientUser\":\"user-hash\",\"isTestMode\":"
@@ -38,7 +41,8 @@ TEST(SignalPostBodyTest, WireFormHasSevenKeysWithoutFloatValueAndTextForTestMode
     EXPECT_FALSE(batch.contains("null"));
 }
 
-TEST(SignalPostBodyTest, FloatValueZeroAndEmptyPayloadAreWritten) {
+TEST(SignalPostBodyTest, FloatValueZeroAndEmptyPayloadAreWritten)
+{
     SignalPostBody body = record();
     body.floatValue = 0.0;
     body.payload.clear();
@@ -51,7 +55,8 @@ TEST(SignalPostBodyTest, FloatValueZeroAndEmptyPayloadAreWritten) {
     EXPECT_TRUE(object.value(QStringLiteral("isTestMode")).isString());
 }
 
-TEST(SignalPostBodyTest, WireDatesAreUtcWholeSecondsNeverRoundedUp) {
+TEST(SignalPostBodyTest, WireDatesAreUtcWholeSecondsNeverRoundedUp)
+{
     EXPECT_EQ(
         SignalPostBody::wireDate(QDateTime(QDate(2023, 12, 31), QTime(23, 59, 59, 999), Qt::UTC)),
         QStringLiteral("2023-12-31T23:59:59+0000"));
@@ -59,7 +64,8 @@ TEST(SignalPostBodyTest, WireDatesAreUtcWholeSecondsNeverRoundedUp) {
     EXPECT_EQ(SignalPostBody::wireDate(eastern), QStringLiteral("2024-05-01T13:00:00+0000"));
 }
 
-TEST(SignalPostBodyTest, EqualityTellsAbsentFromZeroAndIgnoresPayloadOrder) {
+TEST(SignalPostBodyTest, EqualityTellsAbsentFromZeroAndIgnoresPayloadOrder)
+{
     SignalPostBody absent = record();
     SignalPostBody zero = record();
     zero.floatValue = 0.0;
@@ -72,7 +78,8 @@ TEST(SignalPostBodyTest, EqualityTellsAbsentFromZeroAndIgnoresPayloadOrder) {
     EXPECT_EQ(absent, reordered);
 }
 
-TEST(SignalPostBodyTest, CacheFormCountsSecondsFrom2001AndReadsBack) {
+TEST(SignalPostBodyTest, CacheFormCountsSecondsFrom2001AndReadsBack)
+{
     SignalPostBody body = record();
     body.floatValue = 2.5;
     const QJsonObject cached = body.toCacheJson();
@@ -85,7 +92,8 @@ TEST(SignalPostBodyTest, CacheFormCountsSecondsFrom2001AndReadsBack) {
     EXPECT_EQ(SignalPostBody::fromCacheJson(withNull), withoutValue);
 }
 
-TEST(SignalPostBodyTest, CacheRecordsWithMissingOrMistypedKeysAreRefused) {
+TEST(SignalPostBodyTest, CacheRecordsWithMissingOrMistypedKeysAreRefused)
+{
     const QJsonObject good = record().toCacheJson();
     for (const char* key :
          {"receivedAt", "appID", "clientUser", "sessionID", "type", "payload", "isTestMode"}) {

@@ -15,12 +15,14 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::optional<QString> endpoint(const QString& base, const std::optional<QString>& ns) {
+std::optional<QString> endpoint(const QString& base, const std::optional<QString>& ns)
+{
     const auto url = SignalManager::signalEndpointURL(QUrl(base), ns);
     return url ? std::optional<QString>(url->toString()) : std::nullopt;
 }
 
-TEST(SignalEndpointTest, IsBuiltFromTheBaseAndTheNamespace) {
+TEST(SignalEndpointTest, IsBuiltFromTheBaseAndTheNamespace)
+{
     const QString base = QStringLiteral("https://ingest.example.org");
     EXPECT_EQ(endpoint(base, std::nullopt), QStringLiteral("https://ingest.example.org/v2/"));
     EXPECT_EQ(endpoint(base + QLatin1Char('/'), std::nullopt),
@@ -32,14 +34,16 @@ TEST(SignalEndpointTest, IsBuiltFromTheBaseAndTheNamespace) {
               QStringLiteral("https://example.org/api/v2/namespace/team/"));
 }
 
-TEST(SignalEndpointTest, TheNamespaceStaysOneSegmentAndNoBaseGivesNoEndpoint) {
+TEST(SignalEndpointTest, TheNamespaceStaysOneSegmentAndNoBaseGivesNoEndpoint)
+{
     EXPECT_EQ(endpoint(QStringLiteral("https://example.org"), QStringLiteral("a/../b?c#d")),
               QStringLiteral("https://example.org/v2/namespace/a%2F..%2Fb%3Fc%23d/"));
     EXPECT_EQ(endpoint(QString(), std::nullopt), std::nullopt);
     EXPECT_EQ(endpoint(QStringLiteral("not a url"), std::nullopt), std::nullopt);
 }
 
-TEST(ResponseClassificationTest, SuccessRejectionAndRetryClasses) {
+TEST(ResponseClassificationTest, SuccessRejectionAndRetryClasses)
+{
     using Kind = SignalManager::Classification::Kind;
     for (int status : {200, 202, 204, 299})
         EXPECT_EQ(SignalManager::classifyResponse(status).kind, Kind::accepted) << status;
@@ -58,28 +62,34 @@ TEST(ResponseClassificationTest, SuccessRejectionAndRetryClasses) {
     EXPECT_EQ(SignalManager::classifyResponse(std::nullopt).kind, Kind::retry);
 }
 
-class SignalSenderTest : public testing::Test {
+class SignalSenderTest : public testing::Test
+{
 protected:
-    void send(int count) {
+    void send(int count)
+    {
         for (int i = 0; i < count; ++i)
             Insights::signal(QStringLiteral("note_created"),
                              {{QStringLiteral("n"), QString::number(i)}});
         harness.mainQueue.runPending();
     }
-    bool requestsReach(qsizetype count) {
+    bool requestsReach(qsizetype count)
+    {
         return harness.waitUntil([&] { return harness.server.requests().size() >= count; });
     }
-    bool rearmed() {
+    bool rearmed()
+    {
         return harness.waitUntil([&] { return harness.scheduler.pendingCount() > 0; });
     }
     // One tick of the send timer: waits for its request and for the timer to be armed again.
-    void tick(qsizetype expectedRequests) {
+    void tick(qsizetype expectedRequests)
+    {
         harness.advance(ClientHarness::sendPeriod);
         ASSERT_TRUE(requestsReach(expectedRequests));
         ASSERT_TRUE(rearmed());
     }
     // Fires the send timer armed `delay` ago and waits for the request it makes.
-    void expectSendAfter(std::chrono::milliseconds delay) {
+    void expectSendAfter(std::chrono::milliseconds delay)
+    {
         const qsizetype before = harness.server.requests().size();
         harness.advance(delay - 1ms);
         harness.settle();
@@ -92,7 +102,8 @@ protected:
     ClientHarness harness;
 };
 
-TEST_F(SignalSenderTest, BatchesArePostedAsJsonArraysOfAtMostAHundred) {
+TEST_F(SignalSenderTest, BatchesArePostedAsJsonArraysOfAtMostAHundred)
+{
     harness.start();
     send(250);
     tick(1);
@@ -114,7 +125,8 @@ TEST_F(SignalSenderTest, BatchesArePostedAsJsonArraysOfAtMostAHundred) {
             QString::number(i));
 }
 
-TEST_F(SignalSenderTest, ARecordCarriesTheWireFieldsOfTheSignal) {
+TEST_F(SignalSenderTest, ARecordCarriesTheWireFieldsOfTheSignal)
+{
     harness.configuration->setTestMode(true);
     harness.start();
     // The first session has begun: the record carries its identifier.
@@ -143,7 +155,8 @@ TEST_F(SignalSenderTest, ARecordCarriesTheWireFieldsOfTheSignal) {
     EXPECT_EQ(signal.value(QStringLiteral("clientUser")).toString().size(), 64);
 }
 
-TEST_F(SignalSenderTest, RejectedBatchesAreDroppedWithTheReasonAndResetTheBackOff) {
+TEST_F(SignalSenderTest, RejectedBatchesAreDroppedWithTheReasonAndResetTheBackOff)
+{
     harness.start();
     harness.server.respondWith({500, 413});
     send(3);
@@ -161,7 +174,8 @@ TEST_F(SignalSenderTest, RejectedBatchesAreDroppedWithTheReasonAndResetTheBackOf
     EXPECT_TRUE(harness.quitAndReadCache().isEmpty());
 }
 
-TEST_F(SignalSenderTest, RetriedBatchesGoBehindNewerRecordsAndLogTheStatus) {
+TEST_F(SignalSenderTest, RetriedBatchesGoBehindNewerRecordsAndLogTheStatus)
+{
     harness.start();
     harness.server.respondWith({429, 301});
     send(2);
@@ -186,7 +200,8 @@ TEST_F(SignalSenderTest, RetriedBatchesGoBehindNewerRecordsAndLogTheStatus) {
                                   QStringLiteral("note_created"), QStringLiteral("note_created")}));
 }
 
-TEST_F(SignalSenderTest, FailuresBackOffUpToTheCeilingAndASuccessResetsIt) {
+TEST_F(SignalSenderTest, FailuresBackOffUpToTheCeilingAndASuccessResetsIt)
+{
     harness.start();
     harness.server.respondWith({500, 500, 500, 500, 500, 500});
     send(1);
@@ -198,7 +213,8 @@ TEST_F(SignalSenderTest, FailuresBackOffUpToTheCeilingAndASuccessResetsIt) {
     expectSendAfter(ClientHarness::sendPeriod);
 }
 
-TEST_F(SignalSenderTest, TransportErrorsAreLoggedAndRetried) {
+TEST_F(SignalSenderTest, TransportErrorsAreLoggedAndRetried)
+{
     // Nothing listens on the discard port of the loopback interface.
     harness.configuration = harness.makeConfiguration(QUrl(QStringLiteral("http://127.0.0.1:9")));
     harness.start();
@@ -209,7 +225,8 @@ TEST_F(SignalSenderTest, TransportErrorsAreLoggedAndRetried) {
     EXPECT_EQ(harness.quitAndReadCache().size(), 1);
 }
 
-TEST_F(SignalSenderTest, WithoutABaseUrlEverySendFailsAndTheQueueStaysBounded) {
+TEST_F(SignalSenderTest, WithoutABaseUrlEverySendFailsAndTheQueueStaysBounded)
+{
     harness.configuration = harness.makeConfiguration(QUrl());
     harness.configuration->setCacheLimit(5);
     harness.start();
@@ -226,7 +243,8 @@ TEST_F(SignalSenderTest, WithoutABaseUrlEverySendFailsAndTheQueueStaysBounded) {
     EXPECT_EQ(cached.last().payload.value(QStringLiteral("n")), QStringLiteral("7"));
 }
 
-TEST_F(SignalSenderTest, AnEmptyQueueMakesNoRequest) {
+TEST_F(SignalSenderTest, AnEmptyQueueMakesNoRequest)
+{
     harness.start();
     for (int tick = 0; tick < 3; ++tick) {
         harness.advance(ClientHarness::sendPeriod);
@@ -238,7 +256,8 @@ TEST_F(SignalSenderTest, AnEmptyQueueMakesNoRequest) {
     EXPECT_TRUE(harness.server.requests().isEmpty());
 }
 
-TEST_F(SignalSenderTest, ABatchInFlightAtQuitIsSavedWithTheQueue) {
+TEST_F(SignalSenderTest, ABatchInFlightAtQuitIsSavedWithTheQueue)
+{
     harness.start();
     harness.server.holdResponses(true);
     send(120);
@@ -252,7 +271,8 @@ TEST_F(SignalSenderTest, ABatchInFlightAtQuitIsSavedWithTheQueue) {
     EXPECT_EQ(harness.server.requests().size(), 1);
 }
 
-TEST_F(SignalSenderTest, SignalsSavedAtQuitAreSentAtTheNextStart) {
+TEST_F(SignalSenderTest, SignalsSavedAtQuitAreSentAtTheNextStart)
+{
     harness.start();
     send(3);
     EXPECT_EQ(harness.quitAndReadCache().size(), 3);
@@ -265,7 +285,8 @@ TEST_F(SignalSenderTest, SignalsSavedAtQuitAreSentAtTheNextStart) {
     EXPECT_EQ(harness.server.receivedSignals().size(), 3);
 }
 
-TEST_F(SignalSenderTest, ANonFiniteValueIsDroppedAndTheSignalStillLeaves) {
+TEST_F(SignalSenderTest, ANonFiniteValueIsDroppedAndTheSignalStillLeaves)
+{
     harness.start();
     Insights::signal(QStringLiteral("broken"), {}, std::numeric_limits<double>::quiet_NaN());
     Insights::internalSignal(QStringLiteral("huge"), {}, std::numeric_limits<double>::infinity());
@@ -282,13 +303,17 @@ TEST_F(SignalSenderTest, ANonFiniteValueIsDroppedAndTheSignalStillLeaves) {
     EXPECT_FALSE(received[1].contains(QStringLiteral("floatValue")));
 }
 
-TEST_F(SignalSenderTest, EnrichersAndSignalParametersLayerOverTheDefaultPayload) {
-    class Enricher final : public SignalEnricher {
+TEST_F(SignalSenderTest, EnrichersAndSignalParametersLayerOverTheDefaultPayload)
+{
+    class Enricher final : public SignalEnricher
+    {
     public:
         explicit Enricher(QString value)
-            : m_value(std::move(value)) {}
+            : m_value(std::move(value))
+        {}
         SignalParameters enrich(const QString&, const std::optional<QString>&,
-                                std::optional<double>) const override {
+                                std::optional<double>) const override
+        {
             return {{QStringLiteral("shared"), m_value},
                     {QStringLiteral("platform"), m_value},
                     {QStringLiteral("clash"), m_value}};
@@ -309,7 +334,8 @@ TEST_F(SignalSenderTest, EnrichersAndSignalParametersLayerOverTheDefaultPayload)
     EXPECT_EQ(cached.first().payload.value(QStringLiteral("clash")), QStringLiteral("signal"));
 }
 
-TEST_F(SignalSenderTest, TwoImmediateSyncsWithinAPeriodSendOnce) {
+TEST_F(SignalSenderTest, TwoImmediateSyncsWithinAPeriodSendOnce)
+{
     harness.start();
     send(150);
     Insights::requestImmediateSync();

@@ -15,7 +15,8 @@ using namespace std::chrono_literals;
 
 const QString convertedSignal = QStringLiteral("Insights.Purchase.convertedFromTrial");
 
-Transaction trialStart() {
+Transaction trialStart()
+{
     Transaction transaction;
     transaction.productID = QStringLiteral("pro.monthly");
     transaction.originalID = 1000;
@@ -29,7 +30,8 @@ Transaction trialStart() {
     return transaction;
 }
 
-Transaction renewal() {
+Transaction renewal()
+{
     Transaction transaction = trialStart();
     transaction.offerType.reset();
     transaction.offerPaymentMode.reset();
@@ -37,24 +39,29 @@ Transaction renewal() {
     return transaction;
 }
 
-void publish(const Transaction& transaction, bool verified = true) {
+void publish(const Transaction& transaction, bool verified = true)
+{
     TransactionUpdates::shared().publish({transaction, verified});
 }
 
-class TrialConversionTest : public testing::Test {
+class TrialConversionTest : public testing::Test
+{
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         harness.start();
         Insights::purchaseCompleted(trialStart());
     }
-    QList<SignalPostBody> converted() {
+    QList<SignalPostBody> converted()
+    {
         return signalsOfType(harness.quitAndReadCache(), convertedSignal);
     }
 
     ClientHarness harness;
 };
 
-TEST_F(TrialConversionTest, ARenewalWithoutTheOfferConvertsOnce) {
+TEST_F(TrialConversionTest, ARenewalWithoutTheOfferConvertsOnce)
+{
     publish(renewal());
     publish(renewal());
     const QList<SignalPostBody> records = converted();
@@ -65,7 +72,8 @@ TEST_F(TrialConversionTest, ARenewalWithoutTheOfferConvertsOnce) {
     EXPECT_EQ(TrialConversionTracker::storedTrial(), std::nullopt);
 }
 
-TEST_F(TrialConversionTest, TheTrialItselfOtherPurchasesAndUnverifiedUpdatesChangeNothing) {
+TEST_F(TrialConversionTest, TheTrialItselfOtherPurchasesAndUnverifiedUpdatesChangeNothing)
+{
     publish(trialStart());
     Transaction otherProduct = renewal();
     otherProduct.productID = QStringLiteral("pro.yearly");
@@ -79,7 +87,8 @@ TEST_F(TrialConversionTest, TheTrialItselfOtherPurchasesAndUnverifiedUpdatesChan
     EXPECT_EQ(converted().size(), 1);
 }
 
-TEST_F(TrialConversionTest, RefundsExpiriesAndUpgradesEndTheTrialSilently) {
+TEST_F(TrialConversionTest, RefundsExpiriesAndUpgradesEndTheTrialSilently)
+{
     for (int ending = 0; ending < 3; ++ending) {
         Transaction end = trialStart();
         if (ending == 0)
@@ -97,21 +106,24 @@ TEST_F(TrialConversionTest, RefundsExpiriesAndUpgradesEndTheTrialSilently) {
     EXPECT_TRUE(converted().isEmpty());
 }
 
-TEST_F(TrialConversionTest, AnExpiryStillAheadKeepsTheTrial) {
+TEST_F(TrialConversionTest, AnExpiryStillAheadKeepsTheTrial)
+{
     Transaction running = trialStart();
     running.expirationDate = harness.clock.now().addDays(7);
     publish(running);
     EXPECT_TRUE(TrialConversionTracker::storedTrial().has_value());
 }
 
-TEST_F(TrialConversionTest, StartingTwiceLeavesOneObservation) {
+TEST_F(TrialConversionTest, StartingTwiceLeavesOneObservation)
+{
     TrialConversionTracker::shared().startObservingTransactions();
     TrialConversionTracker::shared().startObservingTransactions();
     publish(renewal());
     EXPECT_EQ(converted().size(), 1);
 }
 
-TEST_F(TrialConversionTest, AnUpdateOfAnEarlierTrialLeavesTheNewerOneAlone) {
+TEST_F(TrialConversionTest, AnUpdateOfAnEarlierTrialLeavesTheNewerOneAlone)
+{
     Transaction second = trialStart();
     second.originalID = 2000;
     Insights::purchaseCompleted(second);
@@ -124,7 +136,8 @@ TEST_F(TrialConversionTest, AnUpdateOfAnEarlierTrialLeavesTheNewerOneAlone) {
     EXPECT_EQ(converted().size(), 1);
 }
 
-TEST(TrialConversionWithoutClientTest, UpdatesAreSkippedAndTheRecordStays) {
+TEST(TrialConversionWithoutClientTest, UpdatesAreSkippedAndTheRecordStays)
+{
     ClientHarness harness;
     harness.start();
     Insights::purchaseCompleted(trialStart());
@@ -135,7 +148,8 @@ TEST(TrialConversionWithoutClientTest, UpdatesAreSkippedAndTheRecordStays) {
     EXPECT_TRUE(TrialConversionTracker::storedTrial().has_value());
 }
 
-TEST(StoredTrialTest, EncodesBothMembersAndRejectsOtherData) {
+TEST(StoredTrialTest, EncodesBothMembersAndRejectsOtherData)
+{
     const StoredTrial trial{QStringLiteral("p"), 9'007'199'254'740'993ull};
     EXPECT_EQ(
         trial.encode(),
@@ -147,7 +161,8 @@ TEST(StoredTrialTest, EncodesBothMembersAndRejectsOtherData) {
     EXPECT_EQ(StoredTrial::decode("garbage"), std::nullopt);
 }
 
-TEST(TrialFromEarlierRunTest, IsObservedWhenTheTrackerIsMade) {
+TEST(TrialFromEarlierRunTest, IsObservedWhenTheTrackerIsMade)
+{
     ClientHarness harness;
     harness.start();
     analyticsDefaults()->set(QStringLiteral("lastTrial"),

@@ -8,7 +8,8 @@
 
 namespace {
 
-TEST(DeviceInfoTest, ReadsTheDistributionAndTheFirmwareModel) {
+TEST(DeviceInfoTest, ReadsTheDistributionAndTheFirmwareModel)
+{
     QTemporaryDir root;
     QDir().mkpath(root.path() + QStringLiteral("/etc"));
     QDir().mkpath(root.path() + QStringLiteral("/sys/class/dmi/id"));
@@ -28,7 +29,8 @@ TEST(DeviceInfoTest, ReadsTheDistributionAndTheFirmwareModel) {
     EXPECT_FALSE(info.machine.isEmpty());
 }
 
-TEST(DeviceInfoTest, MissingFilesFallBackToLinuxAndTheMachineName) {
+TEST(DeviceInfoTest, MissingFilesFallBackToLinuxAndTheMachineName)
+{
     QTemporaryDir root;
     const DeviceInfo info = DeviceInfo::read(root.path());
     EXPECT_EQ(info.osName, QStringLiteral("Linux"));

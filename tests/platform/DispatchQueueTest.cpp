@@ -9,7 +9,8 @@
 
 namespace {
 
-TEST(DispatchQueueTest, RunsWorkInOrderOnItsOwnThread) {
+TEST(DispatchQueueTest, RunsWorkInOrderOnItsOwnThread)
+{
     DispatchQueue queue(QStringLiteral("test.serial"));
     std::vector<int> order;
     QThread* worker = nullptr;
@@ -26,7 +27,8 @@ TEST(DispatchQueueTest, RunsWorkInOrderOnItsOwnThread) {
     EXPECT_EQ(worker->objectName(), QStringLiteral("test.serial"));
 }
 
-TEST(DispatchQueueTest, SyncFromTheQueueItselfRunsInPlace) {
+TEST(DispatchQueueTest, SyncFromTheQueueItselfRunsInPlace)
+{
     DispatchQueue queue(QStringLiteral("test.serial"));
     bool inner = false;
     queue.sync([&] {
@@ -37,7 +39,8 @@ TEST(DispatchQueueTest, SyncFromTheQueueItselfRunsInPlace) {
     EXPECT_FALSE(queue.isCurrent());
 }
 
-TEST(DispatchQueueTest, DestructionFinishesTheSubmittedWork) {
+TEST(DispatchQueueTest, DestructionFinishesTheSubmittedWork)
+{
     std::atomic<int> done = 0;
     {
         DispatchQueue queue(QStringLiteral("test.serial"));
@@ -47,7 +50,8 @@ TEST(DispatchQueueTest, DestructionFinishesTheSubmittedWork) {
     EXPECT_EQ(done.load(), 50);
 }
 
-TEST(ConcurrentQueueTest, BarrierBlocksRunAloneAndPlainBlocksTogether) {
+TEST(ConcurrentQueueTest, BarrierBlocksRunAloneAndPlainBlocksTogether)
+{
     ConcurrentQueue queue(QStringLiteral("test.concurrent"));
     std::atomic<int> readers = 0;
     std::atomic<bool> overlap = false;
