@@ -113,6 +113,8 @@ QString SignalManager::resolveDefaultUser()
 {
     if (const auto user = m_configuration->defaultUser())
         return *user;
+    // Two callers at once must not each make and store an identifier of their own.
+    const QMutexLocker lock(&m_defaultUserMutex);
     if (m_suite) {
         const QString stored = m_suite->string(defaultUserIdentifierKey);
         if (!stored.isEmpty())

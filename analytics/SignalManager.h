@@ -97,6 +97,7 @@ private:
     const InsightsEnvironment m_environment;
     SignalCache m_signalCache;
 
+    QMutex m_defaultUserMutex;
     QMutex m_pendingMutex;
     QList<SignalRequest> m_pending;
 

@@ -219,6 +219,21 @@ TEST_F(InsightsEntryFixture, ASessionStartRequestedOffTheMainThreadRunsOnIt)
     EXPECT_EQ(records.first().type, QStringLiteral("Insights.Acquisition.newInstallDetected"));
 }
 
+TEST_F(InsightsEntryFixture, AReturnAfterFiveMinutesInTheBackgroundStartsASession)
+{
+    harness.start();
+    const auto manager = InsightsManager::shared();
+    const QUuid first = harness.configuration->sessionID();
+    manager->didEnterBackground();
+    harness.clock.advance(300s);
+    manager->willEnterForeground();
+    EXPECT_EQ(harness.configuration->sessionID(), first);
+    manager->didEnterBackground();
+    harness.clock.advance(301s);
+    manager->willEnterForeground();
+    EXPECT_NE(harness.configuration->sessionID(), first);
+}
+
 TEST_F(InsightsEntryFixture, ASecondInitialisationReplacesTheClient)
 {
     harness.start();
