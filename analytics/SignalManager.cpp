@@ -100,8 +100,14 @@ void SignalManager::processPendingSignals()
     // Signals handed over together are taken at the same moment, so they share one user
     // identifier and one default payload (whose texts the records then share).
     const QString defaultUser = resolveDefaultUser();
-    const SignalParameters defaultPayload =
+    SignalParameters defaultPayload =
         DefaultSignalPayload::parameters(m_sessions, m_environment.clock->now());
+    // The payload rarely changes between hand-overs: equal ones share their texts, which
+    // keeps a full queue small.
+    if (defaultPayload == m_lastDefaultPayload)
+        defaultPayload = m_lastDefaultPayload;
+    else
+        m_lastDefaultPayload = defaultPayload;
     QList<PreparedSignal> prepared;
     prepared.reserve(requests.size());
     for (SignalRequest& request : requests)

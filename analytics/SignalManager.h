@@ -106,6 +106,7 @@ private:
     Scheduler::Task m_sendTimerSource;
     int m_consecutiveFailures = 0;
     int m_sendCompletions = 0;
+    SignalParameters m_lastDefaultPayload;
 
     // The sender's thread only.
     QNetworkAccessManager* m_network = nullptr;

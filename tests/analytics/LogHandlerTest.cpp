@@ -49,7 +49,8 @@ TEST(LogHandlerTest, ThePrintHandlerWritesOneTaggedLine)
     dup2(saved, STDOUT_FILENO);
     close(saved);
     capture.seek(0);
-    EXPECT_EQ(capture.readAll(), QByteArrayLiteral("[Insights: ERROR] Error saving Insights cache\n"));
+    EXPECT_EQ(capture.readAll(),
+              QByteArrayLiteral("[Insights: ERROR] Error saving Insights cache\n"));
 }
 
 } // namespace
