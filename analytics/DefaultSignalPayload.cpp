@@ -11,7 +11,8 @@ namespace DefaultSignalPayload {
 namespace {
 
 const QString clientVersion = QStringLiteral("2.14.2");
-const QString clientName = QStringLiteral("SwiftSDK");
+// The client library's own name, in the form the service expects: language, then "SDK".
+const QString clientName = QStringLiteral("CppSDK");
 const QString platformName = QStringLiteral("Linux");
 const QString falseText = QStringLiteral("false");
 const QString trueText = QStringLiteral("true");
