@@ -3,7 +3,9 @@
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/KeyCodes.h"
 #include "GlobalShortcuts/LocalEventMonitor.h"
+#include "platform/DesktopKeyBindings.h"
 #include "platform/HotKeyCenter.h"
+#include "platform/KeyboardLayout.h"
 #include "platform/Log.h"
 
 #include <QCoreApplication>
@@ -202,7 +204,20 @@ void updateEventHandler() {
 }
 
 QList<Shortcut> systemShortcuts() {
-    return {};
+    const std::shared_ptr<const KeyboardLayout> layout = KeyboardLayout::current();
+    if (!layout)
+        return {};
+    QList<Shortcut> shortcuts;
+    const QList<DesktopKeyBindings::KeyBinding> bindings = DesktopKeyBindings::read();
+    for (const DesktopKeyBindings::KeyBinding& binding : bindings) {
+        const auto x11KeyCode = layout->keyCode(binding.keysymName);
+        const auto keyCode =
+            x11KeyCode ? GlobalShortcuts::carbonKeyCode(*x11KeyCode) : std::nullopt;
+        if (keyCode)
+            shortcuts.append(
+                Shortcut(*keyCode, GlobalShortcuts::carbonModifiers(binding.x11Modifiers)));
+    }
+    return shortcuts;
 }
 
 bool handleRawKeyEvent(const Shortcut& pressed, bool isKeyUp) {

@@ -130,10 +130,18 @@ constexpr KeyPosition keyPositions[] = {
     {Key::keypadPlus, 86},
 };
 
-constexpr quint32 x11ShiftMask = 0x01;
-constexpr quint32 x11ControlMask = 0x04;
-constexpr quint32 x11Mod1Mask = 0x08; // Alt
-constexpr quint32 x11Mod4Mask = 0x40; // Super
+struct ModifierMask {
+    int carbon;
+    quint32 x11;
+};
+
+// Command is Ctrl, Option is Alt (Mod1), Control is Super (Mod4).
+constexpr ModifierMask modifierMasks[] = {
+    {CarbonModifier::shift, 0x01},
+    {CarbonModifier::command, 0x04},
+    {CarbonModifier::option, 0x08},
+    {CarbonModifier::control, 0x40},
+};
 
 } // namespace
 
@@ -157,15 +165,20 @@ std::optional<quint32> x11Modifiers(int carbonModifiers) {
     if (carbonModifiers & CarbonModifier::function)
         return std::nullopt;
     quint32 mask = 0;
-    if (carbonModifiers & CarbonModifier::shift)
-        mask |= x11ShiftMask;
-    if (carbonModifiers & CarbonModifier::command)
-        mask |= x11ControlMask;
-    if (carbonModifiers & CarbonModifier::option)
-        mask |= x11Mod1Mask;
-    if (carbonModifiers & CarbonModifier::control)
-        mask |= x11Mod4Mask;
+    for (const ModifierMask& modifier : modifierMasks) {
+        if (carbonModifiers & modifier.carbon)
+            mask |= modifier.x11;
+    }
     return mask;
+}
+
+int carbonModifiers(quint32 x11Modifiers) {
+    int carbon = 0;
+    for (const ModifierMask& modifier : modifierMasks) {
+        if (x11Modifiers & modifier.x11)
+            carbon |= modifier.carbon;
+    }
+    return carbon;
 }
 
 } // namespace GlobalShortcuts

@@ -122,6 +122,26 @@ QString KeyboardLayout::text(quint32 keyCode) const {
     return textIn(keyCode, latinLayout());
 }
 
+std::optional<quint32> KeyboardLayout::keyCode(const QString& keysymName) const {
+    const QByteArray name = keysymName.toUtf8();
+    const xkb_keysym_t wanted = xkb_keysym_from_name(name.constData(), XKB_KEYSYM_NO_FLAGS);
+    if (wanted == XKB_KEY_NoSymbol)
+        return std::nullopt;
+    const auto layout = static_cast<xkb_layout_index_t>(latinLayout());
+    for (xkb_keycode_t key = xkb_keymap_min_keycode(m_keymap);
+         key <= xkb_keymap_max_keycode(m_keymap); ++key) {
+        const xkb_level_index_t levels = xkb_keymap_num_levels_for_key(m_keymap, key, layout);
+        for (xkb_level_index_t level = 0; level < levels; ++level) {
+            const xkb_keysym_t* keysyms = nullptr;
+            const int count =
+                xkb_keymap_key_get_syms_by_level(m_keymap, key, layout, level, &keysyms);
+            if (std::find(keysyms, keysyms + count, wanted) != keysyms + count)
+                return key;
+        }
+    }
+    return std::nullopt;
+}
+
 QString KeyboardLayout::textIn(quint32 keyCode, int layout) const {
     if (keyCode < xkb_keymap_min_keycode(m_keymap) || keyCode > xkb_keymap_max_keycode(m_keymap))
         return {};
