@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+#include <QVariant>
+
+#include <optional>
+
+// Whether the desktop wants light or dark colours, and whether it asks for less motion.
+//
+// Sources, first match wins: the environment variable QUILLORY_APPEARANCE ("light" or
+// "dark"); the desktop portal's colour-scheme preference; the lightness of the application
+// palette. Reduced motion comes from the desktop's animation setting as the portal reports
+// it, and is off when nothing reports it.
+class Appearance : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class ColorScheme { Light, Dark };
+    Q_ENUM(ColorScheme)
+
+    // Reads the portal at once when `usePortal` is true and a session bus is there.
+    explicit Appearance(QObject* parent = nullptr);
+    Appearance(bool usePortal, QObject* parent = nullptr);
+
+    ColorScheme colorScheme() const;
+    bool isDark() const { return colorScheme() == ColorScheme::Dark; }
+    bool reduceMotion() const { return m_reduceMotion; }
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public Q_SLOTS:
+    // The portal's SettingChanged notification; settings we do not use are ignored.
+    void portalSettingChanged(const QString& group, const QString& key, const QVariant& value);
+
+Q_SIGNALS:
+    // The colour scheme or the motion setting changed: everything drawn must repaint.
+    void changed();
+
+private:
+    void readPortal();
+    ColorScheme paletteScheme() const;
+    void notifyIfChanged();
+
+    std::optional<ColorScheme> m_forced;
+    std::optional<ColorScheme> m_portalScheme;
+    bool m_reduceMotion = false;
+    ColorScheme m_lastScheme = ColorScheme::Light;
+    bool m_lastReduceMotion = false;
+};

@@ -1,0 +1,221 @@
+#include "Application.h"
+
+#include "Log.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+const Log logger("quillory.application");
+
+const auto lockFileName = QStringLiteral("quillory.lock");
+const auto socketFileName = QStringLiteral("quillory.socket");
+const QByteArray reopenRequest = "reopen\n";
+const QByteArray acknowledgement = "ok\n";
+
+// A second launch may race with a first one that holds the lock but is not listening yet.
+constexpr int connectAttempts = 20;
+constexpr unsigned long connectRetryMs = 100;
+constexpr int replyTimeoutMs = 2000;
+
+constexpr std::array terminationSignals{SIGTERM, SIGINT, SIGHUP};
+
+// The write end is used from the signal handler, so it lives outside any object.
+int signalPipe[2] = {-1, -1};
+struct sigaction previousActions[terminationSignals.size()];
+Application* current = nullptr;
+
+extern "C" void forwardSignal(int signalNumber)
+{
+    const int savedErrno = errno;
+    const char byte = static_cast<char>(signalNumber);
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+    errno = savedErrno;
+}
+
+} // namespace
+
+Application::Application(QObject* parent)
+    : Application(defaultInstanceDirectory(), parent)
+{
+}
+
+Application::Application(const QString& instanceDirectory, QObject* parent)
+    : QObject(parent)
+    , m_directory(instanceDirectory)
+{
+    Q_ASSERT_X(qApp, "Application", "create the QApplication first");
+    Q_ASSERT_X(!current, "Application", "only one Application may exist");
+    current = this;
+    QApplication::setQuitOnLastWindowClosed(false);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &Application::emitWillTerminateOnce);
+    installSignalHandlers();
+}
+
+Application::~Application()
+{
+    restoreSignalHandlers();
+    if (m_server)
+        m_server->close();
+    current = nullptr;
+}
+
+QString Application::defaultInstanceDirectory()
+{
+    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty())
+        runtime = QDir::tempPath();
+    return runtime + QStringLiteral("/Quillory");
+}
+
+bool Application::claimSingleInstance()
+{
+    if (m_server)
+        return true;
+    if (!QDir().mkpath(m_directory))
+        logger.error(QStringLiteral("Quillory: cannot create ") + m_directory);
+
+    m_lock = std::make_unique<QLockFile>(m_directory + QLatin1Char('/') + lockFileName);
+    // Never judge a lock by its age: only a dead holder makes it stale.
+    m_lock->setStaleLockTime(0);
+    if (!m_lock->tryLock(0)) {
+        if (m_lock->error() == QLockFile::LockFailedError) {
+            if (!sendReopenRequest())
+                logger.error(QStringLiteral("Quillory: another copy is running but did not answer"));
+            return false;
+        }
+        logger.error(QStringLiteral("Quillory: cannot lock ") + m_lock->fileName() +
+                  QStringLiteral("; running without the single-copy guard"));
+    }
+
+    const QString socketPath = m_directory + QLatin1Char('/') + socketFileName;
+    // Holding the lock means any socket file left behind belongs to a dead copy.
+    QLocalServer::removeServer(socketPath);
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!m_server->listen(socketPath))
+        logger.error(QStringLiteral("Quillory: cannot listen for reopen requests: ") +
+                  m_server->errorString());
+    connect(m_server, &QLocalServer::newConnection, this, &Application::acceptConnections);
+    return true;
+}
+
+bool Application::sendReopenRequest()
+{
+    const QString socketPath = m_directory + QLatin1Char('/') + socketFileName;
+    QLocalSocket socket;
+    for (int attempt = 0; attempt < connectAttempts; ++attempt) {
+        socket.connectToServer(socketPath);
+        if (socket.waitForConnected(replyTimeoutMs))
+            break;
+        QThread::msleep(connectRetryMs);
+    }
+    if (socket.state() != QLocalSocket::ConnectedState)
+        return false;
+    socket.write(reopenRequest);
+    if (!socket.waitForBytesWritten(replyTimeoutMs))
+        return false;
+    while (!socket.canReadLine()) {
+        if (!socket.waitForReadyRead(replyTimeoutMs))
+            return false;
+    }
+    return socket.readLine() == acknowledgement;
+}
+
+void Application::acceptConnections()
+{
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+        if (socket->canReadLine())
+            readRequest(socket);
+    }
+}
+
+void Application::readRequest(QLocalSocket* socket)
+{
+    while (socket->canReadLine()) {
+        const QByteArray line = socket->readLine();
+        if (line != reopenRequest) {
+            logger.error(QStringLiteral("Quillory: ignored an unknown request from another launch"));
+            socket->disconnectFromServer();
+            return;
+        }
+        socket->write(acknowledgement);
+        socket->flush();
+        Q_EMIT reopenRequested();
+    }
+}
+
+int Application::exec()
+{
+    QTimer::singleShot(0, this, &Application::launchingFinished);
+    return QApplication::exec();
+}
+
+void Application::terminate()
+{
+    emitWillTerminateOnce();
+    QCoreApplication::quit();
+}
+
+void Application::emitWillTerminateOnce()
+{
+    if (m_willTerminateSent)
+        return;
+    m_willTerminateSent = true;
+    Q_EMIT willTerminate();
+}
+
+void Application::installSignalHandlers()
+{
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        logger.error(QStringLiteral("Quillory: cannot watch for termination signals"));
+        return;
+    }
+    m_signalNotifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+    connect(m_signalNotifier, &QSocketNotifier::activated, this, &Application::handleSignalPipe);
+
+    struct sigaction action = {};
+    action.sa_handler = forwardSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (std::size_t i = 0; i < terminationSignals.size(); ++i)
+        sigaction(terminationSignals[i], &action, &previousActions[i]);
+}
+
+void Application::restoreSignalHandlers()
+{
+    if (!m_signalNotifier)
+        return;
+    for (std::size_t i = 0; i < terminationSignals.size(); ++i)
+        sigaction(terminationSignals[i], &previousActions[i], nullptr);
+    delete m_signalNotifier;
+    m_signalNotifier = nullptr;
+    ::close(signalPipe[0]);
+    ::close(signalPipe[1]);
+    signalPipe[0] = signalPipe[1] = -1;
+}
+
+void Application::handleSignalPipe()
+{
+    char byte = 0;
+    bool received = false;
+    while (::read(signalPipe[0], &byte, 1) == 1)
+        received = true;
+    if (received) {
+        logger.info(QStringLiteral("Quillory: quitting on signal ") + QString::number(byte));
+        terminate();
+    }
+}

@@ -1,0 +1,129 @@
+#include "StatusItem.h"
+
+#include "Log.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+
+namespace {
+
+const Log logger("quillory.statusitem");
+
+bool isKnown(const QRect& rect)
+{
+    return rect.isValid() && !rect.isEmpty();
+}
+
+} // namespace
+
+StatusItem::StatusItem(QObject* parent)
+    : StatusItem(Clock::system(), parent)
+{
+}
+
+StatusItem::StatusItem(const Clock& clock, QObject* parent)
+    : QObject(parent)
+    , m_clock(clock)
+{
+    connect(&m_tray, &QSystemTrayIcon::activated, this, &StatusItem::activate);
+}
+
+bool StatusItem::isTrayAvailable() const
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void StatusItem::show()
+{
+    if (!isTrayAvailable())
+        logger.error(QStringLiteral("Quillory: the desktop has no system tray; the icon appears "
+                                 "when one starts, the shortcut opens the panel meanwhile"));
+    // Qt embeds the icon as soon as a tray appears, so it is shown either way.
+    m_tray.show();
+}
+
+void StatusItem::setIcon(const QIcon& icon)
+{
+    m_tray.setIcon(icon);
+}
+
+void StatusItem::setAccessibilityLabel(const QString& label)
+{
+    // Trays read the tool tip as the icon's name.
+    m_tray.setToolTip(label);
+}
+
+void StatusItem::setAutosaveName(const QString& name)
+{
+    m_tray.setObjectName(name);
+}
+
+QRect StatusItem::anchorGeometry() const
+{
+    const QRect icon = m_tray.geometry();
+    if (isKnown(icon))
+        return icon;
+    if (m_lastClick)
+        return QRect(*m_lastClick, QSize(1, 1));
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary)
+        return {};
+    const QRect available = primary->availableGeometry();
+    return QRect(available.right(), available.top(), 1, 1);
+}
+
+QScreen* StatusItem::screen() const
+{
+    QScreen* screen = QGuiApplication::screenAt(anchorGeometry().center());
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
+void StatusItem::popUpMenu(QMenu* menu)
+{
+    const QRect anchor = anchorGeometry();
+    menu->popup(m_lastClick ? *m_lastClick : anchor.bottomLeft());
+}
+
+bool StatusItem::handlesOutsidePress(const QPoint& globalPosition)
+{
+    const QRect icon = m_tray.geometry();
+    if (isKnown(icon))
+        return icon.contains(globalPosition);
+    m_suppressedPress = Press{globalPosition, m_clock.now()};
+    return false;
+}
+
+bool StatusItem::isFromSuppressedPress(const QPoint& pointer)
+{
+    if (!m_suppressedPress)
+        return false;
+    const Press press = *m_suppressedPress;
+    m_suppressedPress.reset();
+    const qint64 elapsed = press.time.msecsTo(m_clock.now());
+    return elapsed >= 0 && elapsed <= samePressWindow.count() &&
+           (pointer - press.position).manhattanLength() <= QApplication::startDragDistance();
+}
+
+void StatusItem::activate(QSystemTrayIcon::ActivationReason reason)
+{
+    const QPoint pointer = QCursor::pos();
+    if (QGuiApplication::screenAt(pointer))
+        m_lastClick = pointer;
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+    case QSystemTrayIcon::DoubleClick:
+        if (!isFromSuppressedPress(pointer))
+            Q_EMIT clicked();
+        break;
+    case QSystemTrayIcon::Context:
+        m_suppressedPress.reset();
+        Q_EMIT rightClicked();
+        break;
+    case QSystemTrayIcon::MiddleClick:
+    case QSystemTrayIcon::Unknown:
+        break;
+    }
+}

@@ -1,0 +1,127 @@
+#include "platform/Appearance.h"
+
+#include "support/LogCapture.h"
+
+#include <QApplication>
+#include <QDBusVariant>
+#include <QPalette>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString appearanceGroup = QStringLiteral("org.freedesktop.appearance");
+const QString colorScheme = QStringLiteral("color-scheme");
+const QString interfaceGroup = QStringLiteral("org.gnome.desktop.interface");
+const QString animations = QStringLiteral("enable-animations");
+
+void usePaletteWindowColor(const QColor& color)
+{
+    QPalette palette = QApplication::palette();
+    palette.setColor(QPalette::Window, color);
+    QApplication::setPalette(palette);
+}
+
+// The portal sends each value wrapped in a variant.
+QVariant portalValue(const QVariant& value)
+{
+    return QVariant::fromValue(QDBusVariant(value));
+}
+
+class AppearanceTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        qunsetenv("QUILLORY_APPEARANCE");
+        usePaletteWindowColor(QColor(0xEF, 0xEF, 0xEF));
+    }
+};
+
+TEST_F(AppearanceTest, WithoutThePortalThePaletteDecidesAndItsChangesAreAnnounced)
+{
+    Appearance appearance(false);
+    QSignalSpy changed(&appearance, &Appearance::changed);
+    EXPECT_EQ(appearance.colorScheme(), Appearance::ColorScheme::Light);
+    EXPECT_FALSE(appearance.reduceMotion());
+
+    usePaletteWindowColor(QColor(0x30, 0x30, 0x30));
+    EXPECT_TRUE(appearance.isDark());
+    EXPECT_EQ(changed.count(), 1);
+    // Another dark palette is no change of scheme.
+    usePaletteWindowColor(QColor(0x20, 0x20, 0x28));
+    EXPECT_EQ(changed.count(), 1);
+    usePaletteWindowColor(Qt::white);
+    EXPECT_FALSE(appearance.isDark());
+    EXPECT_EQ(changed.count(), 2);
+}
+
+TEST_F(AppearanceTest, ThePortalPreferenceWinsOverThePaletteUntilItHasNone)
+{
+    Appearance appearance(false);
+    QSignalSpy changed(&appearance, &Appearance::changed);
+    appearance.portalSettingChanged(appearanceGroup, colorScheme, portalValue(1u));
+    EXPECT_TRUE(appearance.isDark());
+    EXPECT_EQ(changed.count(), 1);
+
+    usePaletteWindowColor(Qt::white);
+    EXPECT_TRUE(appearance.isDark());
+
+    appearance.portalSettingChanged(appearanceGroup, colorScheme,
+                                    portalValue(QVariant::fromValue(QDBusVariant(2u))));
+    EXPECT_FALSE(appearance.isDark());
+    EXPECT_EQ(changed.count(), 2);
+
+    usePaletteWindowColor(Qt::black);
+    appearance.portalSettingChanged(appearanceGroup, colorScheme, portalValue(0u));
+    EXPECT_TRUE(appearance.isDark());
+    EXPECT_EQ(changed.count(), 3);
+
+    appearance.portalSettingChanged(QStringLiteral("org.other"), colorScheme, portalValue(2u));
+    EXPECT_TRUE(appearance.isDark());
+    EXPECT_EQ(changed.count(), 3);
+}
+
+TEST_F(AppearanceTest, ReducedMotionFollowsTheDesktopsAnimationSetting)
+{
+    Appearance appearance(false);
+    QSignalSpy changed(&appearance, &Appearance::changed);
+    appearance.portalSettingChanged(interfaceGroup, animations, portalValue(false));
+    EXPECT_TRUE(appearance.reduceMotion());
+    EXPECT_EQ(changed.count(), 1);
+    appearance.portalSettingChanged(interfaceGroup, animations, portalValue(true));
+    EXPECT_FALSE(appearance.reduceMotion());
+    EXPECT_EQ(changed.count(), 2);
+    // A value of the wrong type says nothing about motion.
+    appearance.portalSettingChanged(interfaceGroup, animations, portalValue(QStringLiteral("no")));
+    EXPECT_FALSE(appearance.reduceMotion());
+}
+
+TEST_F(AppearanceTest, TheEnvironmentForcesEitherScheme)
+{
+    qputenv("QUILLORY_APPEARANCE", "dark");
+    Appearance dark(false);
+    EXPECT_TRUE(dark.isDark());
+    dark.portalSettingChanged(appearanceGroup, colorScheme, portalValue(2u));
+    EXPECT_TRUE(dark.isDark());
+
+    qputenv("QUILLORY_APPEARANCE", "light");
+    usePaletteWindowColor(Qt::black);
+    Appearance light(false);
+    EXPECT_FALSE(light.isDark());
+    usePaletteWindowColor(QColor(0x10, 0x10, 0x10));
+    EXPECT_FALSE(light.isDark());
+}
+
+TEST_F(AppearanceTest, AnUnknownForcedValueIsLoggedAndIgnored)
+{
+    LogCapture log;
+    qputenv("QUILLORY_APPEARANCE", "purple");
+    usePaletteWindowColor(Qt::black);
+    Appearance appearance(false);
+    EXPECT_TRUE(appearance.isDark());
+    EXPECT_EQ(log.matching(QStringLiteral("QUILLORY_APPEARANCE must be light or dark")).size(), 1);
+}
+
+} // namespace

@@ -1,0 +1,159 @@
+#include "platform/Application.h"
+
+#include "support/LogCapture.h"
+#include "support/TestFiles.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+// The child processes of these tests run this same program with one of the disabled cases
+// below; they find the parent's instance folder through this variable.
+const char* const instanceVariable = "QUILLORY_TEST_INSTANCE_DIR";
+constexpr int processTimeoutMs = 20'000;
+
+QString instanceDirectory()
+{
+    return TestFiles::home() + QStringLiteral("/instance");
+}
+
+QProcess* startChild(const QString& testName, const QString& directory)
+{
+    auto* child = new QProcess;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(instanceVariable), directory);
+    child->setProcessEnvironment(environment);
+    child->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child->start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--gtest_also_run_disabled_tests"),
+                  QStringLiteral("--gtest_filter=ApplicationChild.") + testName});
+    return child;
+}
+
+QString childInstanceDirectory()
+{
+    return QString::fromLocal8Bit(qgetenv(instanceVariable));
+}
+
+TEST(ApplicationChild, DISABLED_SecondLaunch)
+{
+    Application application(childInstanceDirectory());
+    EXPECT_FALSE(application.claimSingleInstance());
+    EXPECT_FALSE(application.isPrimaryInstance());
+}
+
+TEST(ApplicationChild, DISABLED_FirstLaunchThatStaysRunning)
+{
+    Application application(childInstanceDirectory());
+    ASSERT_TRUE(application.claimSingleInstance());
+    QFile out;
+    ASSERT_TRUE(out.open(stdout, QIODevice::WriteOnly));
+    out.write("claimed\n");
+    out.flush();
+    application.exec();
+}
+
+TEST(ApplicationTest, ASecondLaunchAsksTheRunningCopyToReopenAndGivesUp)
+{
+    Application application(instanceDirectory());
+    ASSERT_TRUE(application.claimSingleInstance());
+    QSignalSpy reopen(&application, &Application::reopenRequested);
+
+    std::unique_ptr<QProcess> child(startChild(QStringLiteral("DISABLED_SecondLaunch"),
+                                               instanceDirectory()));
+    ASSERT_TRUE(reopen.wait(processTimeoutMs));
+    ASSERT_TRUE(child->waitForFinished(processTimeoutMs));
+    EXPECT_EQ(child->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child->exitCode(), 0);
+    EXPECT_EQ(reopen.count(), 1);
+}
+
+TEST(ApplicationTest, AfterTheRunningCopyDiedTheNextLaunchRuns)
+{
+    std::unique_ptr<QProcess> first(startChild(QStringLiteral("DISABLED_FirstLaunchThatStaysRunning"),
+                                               instanceDirectory()));
+    QByteArray output;
+    while (!output.contains("claimed\n") && first->waitForReadyRead(processTimeoutMs))
+        output += first->readAll();
+    ASSERT_TRUE(output.contains("claimed\n"));
+    first->kill();
+    ASSERT_TRUE(first->waitForFinished(processTimeoutMs));
+
+    Application application(instanceDirectory());
+    EXPECT_TRUE(application.claimSingleInstance());
+    // The dead copy's socket was replaced: a later launch reaches this one.
+    QSignalSpy reopen(&application, &Application::reopenRequested);
+    std::unique_ptr<QProcess> third(startChild(QStringLiteral("DISABLED_SecondLaunch"),
+                                               instanceDirectory()));
+    EXPECT_TRUE(reopen.wait(processTimeoutMs));
+    third->waitForFinished(processTimeoutMs);
+    EXPECT_EQ(third->exitCode(), 0);
+}
+
+TEST(ApplicationTest, AnUnknownRequestIsIgnored)
+{
+    LogCapture log;
+    Application application(instanceDirectory());
+    ASSERT_TRUE(application.claimSingleInstance());
+    QSignalSpy reopen(&application, &Application::reopenRequested);
+
+    QLocalSocket socket;
+    socket.connectToServer(instanceDirectory() + QStringLiteral("/quillory.socket"));
+    ASSERT_TRUE(socket.waitForConnected(processTimeoutMs));
+    socket.write("open everything\n");
+    QSignalSpy disconnected(&socket, &QLocalSocket::disconnected);
+    ASSERT_TRUE(disconnected.wait(processTimeoutMs));
+    EXPECT_EQ(reopen.count(), 0);
+    EXPECT_EQ(log.matching(QStringLiteral("unknown request")).size(), 1);
+}
+
+class TerminationSignalTest : public testing::TestWithParam<int>
+{
+};
+
+TEST_P(TerminationSignalTest, QuitsInOrderAfterTheWillTerminateStep)
+{
+    Application application(instanceDirectory());
+    ASSERT_TRUE(application.claimSingleInstance());
+    QSignalSpy launched(&application, &Application::launchingFinished);
+    int terminations = 0;
+    bool loopWasRunning = false;
+    QObject::connect(&application, &Application::willTerminate, [&] {
+        ++terminations;
+        loopWasRunning = launched.count() == 1;
+    });
+    const int signalNumber = GetParam();
+    QObject::connect(&application, &Application::launchingFinished, [signalNumber] {
+        ::raise(signalNumber);
+    });
+
+    EXPECT_EQ(application.exec(), 0);
+    EXPECT_EQ(terminations, 1);
+    EXPECT_TRUE(loopWasRunning);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, TerminationSignalTest, testing::Values(SIGTERM, SIGINT, SIGHUP));
+
+TEST(ApplicationTest, QuittingAnotherWayStillRunsTheWillTerminateStepOnce)
+{
+    Application application(instanceDirectory());
+    int terminations = 0;
+    QObject::connect(&application, &Application::willTerminate, [&] { ++terminations; });
+    QObject::connect(&application, &Application::launchingFinished, [] {
+        QCoreApplication::quit();
+    });
+    application.exec();
+    application.terminate();
+    EXPECT_EQ(terminations, 1);
+}
+
+} // namespace
