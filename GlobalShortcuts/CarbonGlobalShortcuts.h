@@ -42,7 +42,8 @@ void setHotKeyCenter(HotKeyCenter* center);
 // whether it was one of ours.
 bool handleRawKeyEvent(const Shortcut& shortcut, bool isKeyUp);
 // The identifiers of the hot keys kept, in order, and whether each is held by the system now.
-struct HotKeyState {
+struct HotKeyState
+{
     quint32 id;
     Shortcut shortcut;
     bool isRegistered;

@@ -7,7 +7,8 @@ namespace GlobalShortcuts {
 
 namespace {
 
-struct KeyPosition {
+struct KeyPosition
+{
     Key key;
     quint32 x11KeyCode;
 };
@@ -130,7 +131,8 @@ constexpr KeyPosition keyPositions[] = {
     {Key::keypadPlus, 86},
 };
 
-struct ModifierMask {
+struct ModifierMask
+{
     int carbon;
     quint32 x11;
 };
@@ -145,7 +147,8 @@ constexpr ModifierMask modifierMasks[] = {
 
 } // namespace
 
-std::optional<quint32> x11KeyCode(int carbonKeyCode) {
+std::optional<quint32> x11KeyCode(int carbonKeyCode)
+{
     for (const KeyPosition& position : keyPositions) {
         if (position.key.rawValue == carbonKeyCode)
             return position.x11KeyCode;
@@ -153,7 +156,8 @@ std::optional<quint32> x11KeyCode(int carbonKeyCode) {
     return std::nullopt;
 }
 
-std::optional<int> carbonKeyCode(quint32 x11KeyCode) {
+std::optional<int> carbonKeyCode(quint32 x11KeyCode)
+{
     for (const KeyPosition& position : keyPositions) {
         if (position.x11KeyCode == x11KeyCode)
             return position.key.rawValue;
@@ -161,7 +165,8 @@ std::optional<int> carbonKeyCode(quint32 x11KeyCode) {
     return std::nullopt;
 }
 
-std::optional<quint32> x11Modifiers(int carbonModifiers) {
+std::optional<quint32> x11Modifiers(int carbonModifiers)
+{
     if (carbonModifiers & CarbonModifier::function)
         return std::nullopt;
     quint32 mask = 0;
@@ -172,7 +177,8 @@ std::optional<quint32> x11Modifiers(int carbonModifiers) {
     return mask;
 }
 
-int carbonModifiers(quint32 x11Modifiers) {
+int carbonModifiers(quint32 x11Modifiers)
+{
     int carbon = 0;
     for (const ModifierMask& modifier : modifierMasks) {
         if (x11Modifiers & modifier.x11)

@@ -20,7 +20,8 @@ const std::array schemas{
     QStringLiteral("org.gnome.settings-daemon.plugins.media-keys"),
 };
 
-struct ModifierName {
+struct ModifierName
+{
     QLatin1StringView name;
     quint32 mask;
 };
@@ -42,14 +43,16 @@ constexpr std::array modifierNames{
     ModifierName{QLatin1StringView("shift"), shiftMask},
 };
 
-bool isGnome() {
+bool isGnome()
+{
     const QList<QByteArray> desktops = qgetenv("XDG_CURRENT_DESKTOP").split(':');
     return desktops.contains("GNOME");
 }
 
 } // namespace
 
-std::optional<KeyBinding> parseAccelerator(QStringView accelerator) {
+std::optional<KeyBinding> parseAccelerator(QStringView accelerator)
+{
     quint32 modifiers = 0;
     QStringView rest = accelerator.trimmed();
     while (rest.startsWith(QLatin1Char('<'))) {
@@ -73,7 +76,8 @@ std::optional<KeyBinding> parseAccelerator(QStringView accelerator) {
     return KeyBinding{rest.toString(), modifiers};
 }
 
-QList<KeyBinding> read() {
+QList<KeyBinding> read()
+{
     if (!isGnome())
         return {};
     // Each line is "schema key value"; accelerators are the quoted strings of the value.

@@ -10,7 +10,8 @@
 // GNOME's can be read (through its `gsettings` tool); elsewhere there are none.
 namespace DesktopKeyBindings {
 
-struct KeyBinding {
+struct KeyBinding
+{
     QString keysymName; // "Tab", "t", "XF86Calculator"
     quint32 x11Modifiers;
 

@@ -10,7 +10,8 @@ struct xkb_keymap;
 
 // The characters that the keyboard's keys type, from an XKB keymap: the running X server's, or
 // one compiled from layout names (for tests and for desktops without X11).
-class KeyboardLayout {
+class KeyboardLayout
+{
 public:
     ~KeyboardLayout();
     KeyboardLayout(const KeyboardLayout&) = delete;

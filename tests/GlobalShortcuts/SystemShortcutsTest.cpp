@@ -12,8 +12,10 @@ using DesktopKeyBindings::KeyBinding;
 
 namespace {
 
-TEST(DesktopKeyBindings, AcceleratorsAsTheDesktopWritesThem) {
-    struct Case {
+TEST(DesktopKeyBindings, AcceleratorsAsTheDesktopWritesThem)
+{
+    struct Case
+    {
         const char* accelerator;
         std::optional<KeyBinding> binding;
     };
@@ -37,9 +39,11 @@ TEST(DesktopKeyBindings, AcceleratorsAsTheDesktopWritesThem) {
 }
 
 // GNOME's settings as the desktop's settings tool reads them, from a file of this test's own.
-class GnomeSettings : public testing::Test {
+class GnomeSettings : public testing::Test
+{
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         if (QStandardPaths::findExecutable(QStringLiteral("gsettings")).isEmpty())
             GTEST_SKIP() << "the gsettings tool is not installed";
         qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
@@ -54,14 +58,16 @@ protected:
     void TearDown() override { KeyboardLayout::setCurrent(nullptr); }
 };
 
-TEST_F(GnomeSettings, TheDesktopsBindingsAreRead) {
+TEST_F(GnomeSettings, TheDesktopsBindingsAreRead)
+{
     const QList<KeyBinding> bindings = DesktopKeyBindings::read();
     EXPECT_THAT(bindings, testing::IsSupersetOf({KeyBinding{QStringLiteral("Tab"), 0x40},
                                                  KeyBinding{QStringLiteral("t"), 0x0C},
                                                  KeyBinding{QStringLiteral("q"), 0x41}}));
 }
 
-TEST_F(GnomeSettings, SystemShortcutsAreTheBindingsOnTheCurrentKeyboard) {
+TEST_F(GnomeSettings, SystemShortcutsAreTheBindingsOnTheCurrentKeyboard)
+{
     const QList<Shortcut> shortcuts = CarbonGlobalShortcuts::systemShortcuts();
     EXPECT_THAT(shortcuts, testing::IsSupersetOf(
                                {Shortcut(Key::tab, ModifierFlag::control),
@@ -71,13 +77,15 @@ TEST_F(GnomeSettings, SystemShortcutsAreTheBindingsOnTheCurrentKeyboard) {
                                Shortcut(Key::n, ModifierFlag::command | ModifierFlag::option))));
 }
 
-TEST_F(GnomeSettings, OtherDesktopsHaveNone) {
+TEST_F(GnomeSettings, OtherDesktopsHaveNone)
+{
     qputenv("XDG_CURRENT_DESKTOP", "KDE");
     EXPECT_TRUE(DesktopKeyBindings::read().isEmpty());
     EXPECT_TRUE(CarbonGlobalShortcuts::systemShortcuts().isEmpty());
 }
 
-TEST(KeyboardLayout, KeysAreFoundByTheirKeysymNames) {
+TEST(KeyboardLayout, KeysAreFoundByTheirKeysymNames)
+{
     const auto layout = KeyboardLayout::fromNames(QStringLiteral("us"));
     ASSERT_TRUE(layout);
     // X11 key codes of the US keyboard: T 28, Tab 23, Page Up 112.
