@@ -22,6 +22,15 @@ const ThemeColor& placeholderColor()
     return color;
 }
 
+// The text as typed. The toolkit's own plain-text form turns no-break spaces into spaces,
+// which would rewrite a note's text on its first keystroke.
+QString typedText(QString raw)
+{
+    raw.replace(QChar::ParagraphSeparator, u'\n');
+    raw.replace(QChar::LineSeparator, u'\n');
+    return raw;
+}
+
 } // namespace
 
 NoteTextView::NoteTextView(const QUuid& noteID, const QString& text, int fontSize,
@@ -132,7 +141,7 @@ void NoteTextView::reportEdit()
 {
     if (m_applying)
         return;
-    m_text = toPlainText();
+    m_text = typedText(document()->toRawText());
     m_isEditing = true;
     Q_EMIT textEdited(m_noteID, m_text);
     m_isEditing = false;
@@ -221,6 +230,6 @@ void NoteTextView::insertFromMimeData(const QMimeData* source)
 QMimeData* NoteTextView::createMimeDataFromSelection() const
 {
     auto* data = new QMimeData;
-    data->setText(textCursor().selection().toPlainText());
+    data->setText(typedText(textCursor().selection().toRawText()));
     return data;
 }

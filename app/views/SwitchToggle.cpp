@@ -62,7 +62,9 @@ SwitchToggle::SwitchToggle(const QString& help, const Appearance& appearance, QW
     m_slide.setEasingCurve(QEasingCurve::OutQuad);
     connect(&m_slide, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
     connect(this, &QAbstractButton::toggled, this, [this](bool on) {
-        const qreal from = knobPosition();
+        // From wherever the knob is: mid-slide, or the end it rested at before this change.
+        const bool sliding = m_slide.state() == QAbstractAnimation::Running;
+        const qreal from = sliding ? m_slide.currentValue().toReal() : (on ? 0.0 : 1.0);
         m_slide.stop();
         m_slide.setStartValue(from);
         m_slide.setEndValue(on ? 1.0 : 0.0);
