@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/views/PageSnapshot.h"
 #include "app/views/PageTransition.h"
 
 #include <QPointer>
@@ -10,7 +11,6 @@ class AppSettings;
 class Appearance;
 class NoteStore;
 class NoteTextView;
-class PageSnapshot;
 class PopoverController;
 class QGraphicsOpacityEffect;
 

@@ -153,6 +153,6 @@ void NoteView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     m_catcher->setGeometry(rect());
-    if (m_toast && m_toastMotion.state() != QAbstractAnimation::Running)
-        placeToast(1);
+    const bool moving = m_toastMotion.state() == QAbstractAnimation::Running;
+    placeToast(moving ? m_toastMotion.currentValue().toReal() : 1);
 }
