@@ -103,7 +103,7 @@ TEST_F(NoteViewTest, TheToastShowsOnTheNotePageOnly)
     EXPECT_FALSE(page.toast()->isVisible());
     m_controller.backToNote();
     EXPECT_TRUE(page.toast()->isVisible());
-    root.setNotePage(nullptr);
+    page.setParent(nullptr); // the fixture owns the page, not the root view
 }
 
 TEST_F(NoteViewTest, TheUndoButtonBringsTheNoteBack)
@@ -145,8 +145,7 @@ TEST_F(NoteViewTest, OneCtrlZWhileTheToastShowsUndoesOnce)
     EXPECT_EQ(m_store.currentNote().text, QStringLiteral("one"));
     EXPECT_EQ(m_page->toast(), nullptr);
     m_controller.close();
-    m_controller.setContent(nullptr);
-    root.setNotePage(nullptr);
+    m_page->setParent(nullptr); // the fixture owns the page, not the root view
 }
 
 TEST_F(NoteViewTest, WhileTheListIsOpenAClickAnywhereOnThePageOnlyClosesIt)
