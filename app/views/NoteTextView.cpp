@@ -213,9 +213,12 @@ bool NoteTextView::canInsertFromMimeData(const QMimeData* source) const
 void NoteTextView::insertFromMimeData(const QMimeData* source)
 {
     // Only the plain-string form of anything pasted or dropped is used; without one, nothing.
-    if (!canInsertFromMimeData(source))
-        return;
-    QString text = source->text();
+    if (canInsertFromMimeData(source))
+        pastePlain(source->text());
+}
+
+void NoteTextView::pastePlain(QString text)
+{
     if (text.isEmpty())
         return;
     if (m_pasteAsPlainText)

@@ -7,11 +7,6 @@ constexpr qreal driftShare = 0.4;
 constexpr qreal dropDistance = 30;
 constexpr qreal dropScale = 0.96;
 
-PageEffect slide(qreal x)
-{
-    return {x, 0, 1, 0};
-}
-
 } // namespace
 
 PageEffect PageEffect::interpolated(const PageEffect& from, const PageEffect& to, qreal progress)
@@ -29,12 +24,12 @@ PageTransition pageTransition(PageMotion motion, qreal width, bool reduceMotion)
     switch (motion) {
     case PageMotion::next:
     case PageMotion::newNote:
-        return {slide(width), slide(-driftShare * width)};
+        return {PageEffect::slideFx(width, 0), PageEffect::slideFx(-driftShare * width, 0)};
     case PageMotion::previous:
     case PageMotion::undo:
-        return {slide(-width), slide(driftShare * width)};
+        return {PageEffect::slideFx(-width, 0), PageEffect::slideFx(driftShare * width, 0)};
     case PageMotion::remove:
-        return {PageEffect::faded(), {0, dropDistance, dropScale, 0}};
+        return {PageEffect::faded(), PageEffect::dropFx(dropDistance, dropScale, 0)};
     case PageMotion::none:
         break;
     }

@@ -13,6 +13,10 @@ struct PageEffect
 
     static PageEffect identity() { return {}; }
     static PageEffect faded() { return {0, 0, 1, 0}; }
+    // Moved sideways and faded.
+    static PageEffect slideFx(qreal x, qreal opacity) { return {x, 0, 1, opacity}; }
+    // Moved down, then scaled about its centre, and faded.
+    static PageEffect dropFx(qreal y, qreal scale, qreal opacity) { return {0, y, scale, opacity}; }
     // The state `progress` of the way from `from` to `to`.
     static PageEffect interpolated(const PageEffect& from, const PageEffect& to, qreal progress);
 
