@@ -130,6 +130,7 @@ void paging(benchmark::State& state)
         timer.start();
         panel.mainQueue.runPending();
         panel.root.repaint();
+        QCoreApplication::processEvents(); // whatever the change left for the event loop
         frames.push_back(double(timer.nsecsElapsed()) / 1e6);
         QVariantAnimation& transition = panel.page->pager()->transition();
         transition.pause();
@@ -137,10 +138,10 @@ void paging(benchmark::State& state)
             timer.start();
             transition.setCurrentTime(time);
             panel.root.repaint();
+            QCoreApplication::processEvents();
             frames.push_back(double(timer.nsecsElapsed()) / 1e6);
         }
         transition.setCurrentTime(transition.duration());
-        QCoreApplication::processEvents(); // the focus handed to the new page
     }
     report(state, frames);
 }

@@ -54,10 +54,8 @@ NoteTextView::NoteTextView(const QUuid& noteID, const QString& text, int fontSiz
     viewport()->setAutoFillBackground(false);
     applyColors();
 
-    m_applying = true;
-    setPlainText(m_text);
-    m_applying = false;
     applyStyle(fontSize);
+    loadText(m_text);
 
     connect(this, &QTextEdit::textChanged, this, &NoteTextView::reportEdit);
     connect(&appearance, &Appearance::changed, this, &NoteTextView::applyColors);
@@ -78,10 +76,22 @@ void NoteTextView::setText(const QString& text)
     if (m_isEditing || text == m_text)
         return;
     m_text = text;
+    loadText(text);
+}
+
+void NoteTextView::loadText(const QString& text)
+{
+    // One insertion in the current style, rather than setting the text and restyling all of
+    // it: a long note opens within a frame. A text from outside starts a new undo history.
     m_applying = true;
-    setPlainText(text);
+    document()->setUndoRedoEnabled(false);
+    QTextCursor all(document());
+    all.select(QTextCursor::Document);
+    all.insertText(text, currentCharFormat());
+    document()->setUndoRedoEnabled(true);
     m_applying = false;
-    applyStyle(m_fontSize);
+    moveCursor(QTextCursor::Start);
+    viewport()->update();
 }
 
 void NoteTextView::setFontSize(int points)

@@ -54,6 +54,7 @@ protected:
 
 private:
     void applyStyle(int points);
+    void loadText(const QString& text);
     void pastePlain(QString text);
     void applyColors();
     void reportEdit();
