@@ -13,6 +13,25 @@ struct Row
     PageTransition expected;
 };
 
+std::string motionName(const testing::TestParamInfo<Row>& info)
+{
+    switch (info.param.motion) {
+    case PageMotion::none:
+        return "none";
+    case PageMotion::next:
+        return "next";
+    case PageMotion::previous:
+        return "previous";
+    case PageMotion::newNote:
+        return "newNote";
+    case PageMotion::remove:
+        return "remove";
+    case PageMotion::undo:
+        return "undo";
+    }
+    return "unknown";
+}
+
 class PageTransitionTable : public testing::TestWithParam<Row>
 {};
 
@@ -29,7 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Row{PageMotion::newNote, {{280, 0, 1, 0}, {-112, 0, 1, 0}}},
                     Row{PageMotion::previous, {{-280, 0, 1, 0}, {112, 0, 1, 0}}},
                     Row{PageMotion::undo, {{-280, 0, 1, 0}, {112, 0, 1, 0}}},
-                    Row{PageMotion::remove, {fade, {0, 30, 0.96, 0}}}));
+                    Row{PageMotion::remove, {fade, {0, 30, 0.96, 0}}}),
+    motionName);
 
 TEST(PageTransitionTest, ReducedMotionMakesEveryChangeACrossFade)
 {
