@@ -74,6 +74,8 @@ void NotePager::changePage()
     }
     delete leaving;
     m_editor = makeEditor();
+    // Before the move starts, so that laying out a long note never stalls one of its frames.
+    m_editor->finishLayout();
     // The keyboard was promised to this page, not to the one that has gone.
     if (focusPending)
         m_editor->focusAtEndSoon();

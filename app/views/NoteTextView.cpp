@@ -6,6 +6,7 @@
 #include "platform/Appearance.h"
 #include "platform/MainThread.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
@@ -157,6 +158,11 @@ void NoteTextView::reportEdit()
     m_isEditing = false;
     // The placeholder comes and goes with the first character.
     viewport()->update();
+}
+
+void NoteTextView::finishLayout()
+{
+    document()->documentLayout()->documentSize();
 }
 
 void NoteTextView::setFocusRequest(int request)

@@ -36,6 +36,8 @@ public:
     // editor takes the value it was made with as already served.
     void setFocusRequest(int request);
     bool hasPendingFocus() const { return m_focusPending; }
+    // Lays the whole text out now rather than bit by bit on later turns of the event loop.
+    void finishLayout();
     // Takes the keyboard on the next turn, as a new focus request would.
     void focusAtEndSoon();
     // Takes the keyboard now, with the caret after the last character, scrolled into view.
