@@ -95,6 +95,28 @@ TEST_F(NoteTextViewTest, PlaceholderShowsOnlyWhileTheNoteIsEmpty)
     EXPECT_FALSE(editor.isShowingPlaceholder());
 }
 
+TEST_F(NoteTextViewTest, TextAndPlaceholderColoursFollowTheAppearance)
+{
+    NoteTextView& editor = make(QString());
+    EXPECT_EQ(editor.palette().color(QPalette::Text), QColor(0x1D, 0x1D, 0x1F));
+    EXPECT_EQ(editor.palette().color(QPalette::PlaceholderText), QColor(0xC7, 0xC7, 0xCC));
+    const uint preferDark = 1;
+    m_appearance.portalSettingChanged(QStringLiteral("org.freedesktop.appearance"),
+                                      QStringLiteral("color-scheme"), preferDark);
+    ASSERT_TRUE(m_appearance.isDark());
+    EXPECT_EQ(editor.palette().color(QPalette::Text), QColor(0xF2, 0xF2, 0xF5));
+    EXPECT_EQ(editor.palette().color(QPalette::PlaceholderText), QColor(0x5C, 0x5C, 0x63));
+    // The placeholder is drawn in its colour, one line from the text inset.
+    editor.resize(280, 148);
+    const QImage picture = editor.grab().toImage();
+    bool placeholderDrawn = false;
+    for (int y = 10; y < 10 + 21 && !placeholderDrawn; ++y)
+        for (int x = 16; x < 120 && !placeholderDrawn; ++x)
+            placeholderDrawn = picture.pixelColor(x, y) == QColor(0x5C, 0x5C, 0x63);
+    EXPECT_TRUE(placeholderDrawn);
+    EXPECT_NE(picture.pixelColor(8, 60), QColor(0x5C, 0x5C, 0x63));
+}
+
 TEST_F(NoteTextViewTest, EveryKeystrokeIsReportedWithTheWholeTextAndTheNoteID)
 {
     NoteTextView& editor = make(QStringLiteral("ab"));
