@@ -7,6 +7,7 @@
 #include "app/NoteStore.h"
 #include "app/PopoverController.h"
 #include "app/StatusBarController.h"
+#include "app/views/NoteView.h"
 #include "app/views/PopoverRootView.h"
 #include "platform/Log.h"
 #include "platform/MainThread.h"
@@ -51,6 +52,8 @@ void AppDelegate::applicationDidFinishLaunching()
                                                environment.clock, environment.appearance};
     m_popover = std::make_unique<PopoverController>(*m_store, *m_settings, *m_analytics, services);
     m_rootView = new PopoverRootView(*m_popover, *m_store, environment.appearance);
+    m_rootView->setNotePage(new NoteView(*m_popover, *m_store, *m_settings, environment.scheduler,
+                                         environment.appearance));
     m_popover->setContent(m_rootView);
     m_statusBar = std::make_unique<StatusBarController>(*m_statusItem, *m_popover, *m_store,
                                                         *m_launchAtLogin);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "app/Hue.h"
+
+#include <QWidget>
+
+// A 9-point dot in a note colour. White gets a thin grey ring so it shows on a white page; the
+// dot looks the same in light and dark. Draws only.
+class HueDot : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int diameter = 9;
+    static constexpr qreal ringWidth = 1;
+
+    explicit HueDot(Hue hue, QWidget* parent = nullptr);
+
+    Hue hue() const { return m_hue; }
+    void setHue(Hue hue);
+
+    static QColor fillColor(Hue hue);
+    // Transparent for every hue but white.
+    static QColor ringColor(Hue hue);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Hue m_hue;
+};

@@ -1,0 +1,123 @@
+#include "NotePager.h"
+
+#include "app/AppSettings.h"
+#include "app/NoteStore.h"
+#include "app/PopoverController.h"
+#include "app/views/NoteTextView.h"
+#include "app/views/PageSnapshot.h"
+#include "platform/Appearance.h"
+#include "platform/MainThread.h"
+
+#include <QGraphicsOpacityEffect>
+
+NotePager::NotePager(PopoverController& controller, NoteStore& store, AppSettings& settings,
+                     const Appearance& appearance, QWidget* parent)
+    : QWidget(parent)
+    , m_controller(controller)
+    , m_store(store)
+    , m_settings(settings)
+    , m_appearance(appearance)
+{
+    m_editor = makeEditor();
+    m_transition.setStartValue(0.0);
+    m_transition.setEndValue(1.0);
+    connect(&m_transition, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& progress) { showProgress(progress.toReal()); });
+    connect(&m_transition, &QAbstractAnimation::finished, this, &NotePager::finishTransition);
+
+    connect(&store, &NoteStore::notesChanged, this, &NotePager::followStore);
+    connect(&store, &NoteStore::currentIndexChanged, this, &NotePager::followStore);
+    connect(&settings, &AppSettings::textSizeChanged, this,
+            [this](int points) { m_editor->setFontSize(points); });
+    connect(&settings, &AppSettings::pasteAsPlainTextChanged, this,
+            [this](bool on) { m_editor->setPasteAsPlainText(on); });
+    connect(&controller, &PopoverController::focusRequested, this,
+            [this] { m_editor->setFocusRequest(m_controller.focusRequest()); });
+}
+
+NoteTextView* NotePager::makeEditor()
+{
+    const Note& note = m_store.currentNote();
+    auto* editor =
+        new NoteTextView(note.id, note.text, m_settings.textSize(), m_settings.pasteAsPlainText(),
+                         m_controller.focusRequest(), m_appearance, this);
+    editor->setGeometry(rect());
+    // Each editor writes into its own note by id, whatever note is current by then.
+    connect(editor, &NoteTextView::textEdited, &m_store,
+            qOverload<const QUuid&, const QString&>(&NoteStore::setText));
+    connect(editor, &NoteTextView::copyWholeRequested, &m_controller,
+            &PopoverController::copyCurrentNote);
+    editor->show();
+    return editor;
+}
+
+void NotePager::followStore()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    const Note& note = m_store.currentNote();
+    if (note.id == m_editor->noteID())
+        m_editor->setText(note.text);
+    else
+        changePage();
+}
+
+void NotePager::changePage()
+{
+    finishTransition();
+    const Animation animation = m_controller.animation();
+    NoteTextView* leaving = m_editor;
+    const bool focusPending = leaving->hasPendingFocus();
+    if (!animation.isNone()) {
+        m_outgoing = new PageSnapshot(leaving->grab(), this);
+        m_outgoing->setGeometry(rect());
+        m_outgoing->show();
+    }
+    delete leaving;
+    m_editor = makeEditor();
+    // Before the move starts, so that laying out a long note never stalls one of its frames.
+    m_editor->finishLayout();
+    // The keyboard was promised to this page, not to the one that has gone.
+    if (focusPending)
+        m_editor->focusAtEndSoon();
+    if (animation.isNone())
+        return;
+
+    m_pageTransition = pageTransition(m_controller.motion(), width(), m_appearance.reduceMotion());
+    m_incomingFade = new QGraphicsOpacityEffect(m_editor);
+    m_editor->setGraphicsEffect(m_incomingFade);
+    m_outgoing->raise();
+    m_transition.setEasingCurve(animation.curve);
+    m_transition.setDuration(int(animation.duration.count()));
+    showProgress(0);
+    m_transition.start();
+}
+
+void NotePager::showProgress(qreal progress)
+{
+    if (!m_outgoing)
+        return;
+    m_outgoing->setEffect(
+        PageEffect::interpolated(PageEffect::identity(), m_pageTransition.removal, progress));
+    const PageEffect incoming =
+        PageEffect::interpolated(m_pageTransition.insertion, PageEffect::identity(), progress);
+    m_editor->move(qRound(incoming.x), qRound(incoming.y));
+    if (m_incomingFade)
+        m_incomingFade->setOpacity(incoming.opacity);
+}
+
+void NotePager::finishTransition()
+{
+    if (m_transition.state() == QAbstractAnimation::Running)
+        m_transition.stop();
+    delete m_outgoing;
+    m_editor->setGraphicsEffect(nullptr);
+    m_editor->move(0, 0);
+}
+
+void NotePager::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_editor->resize(size());
+    if (m_outgoing)
+        m_outgoing->resize(size());
+}

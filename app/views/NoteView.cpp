@@ -1,0 +1,158 @@
+#include "NoteView.h"
+
+#include "app/NoteStore.h"
+#include "app/PopoverController.h"
+#include "app/views/FooterView.h"
+#include "app/views/HeaderView.h"
+#include "app/views/NotePager.h"
+#include "app/views/PageSnapshot.h"
+#include "app/views/UndoToast.h"
+#include "platform/MainThread.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QMouseEvent>
+#include <QVBoxLayout>
+
+// Clear, covering the whole page; any press on it closes the open list or picker.
+class NoteView::TapCatcher : public QWidget
+{
+public:
+    TapCatcher(PopoverController& controller, QWidget* parent)
+        : QWidget(parent)
+        , m_controller(controller)
+    {}
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        event->accept();
+        if (m_controller.listOpen())
+            m_controller.closeList();
+        else
+            m_controller.setPickerOpen(false);
+    }
+
+private:
+    PopoverController& m_controller;
+};
+
+NoteView::NoteView(PopoverController& controller, NoteStore& store, AppSettings& settings,
+                   Scheduler& scheduler, const Appearance& appearance, QWidget* parent)
+    : QWidget(parent)
+    , m_controller(controller)
+    , m_store(store)
+    , m_appearance(appearance)
+    , m_header(new HeaderView(controller, store, appearance, this))
+    , m_pager(new NotePager(controller, store, settings, appearance, this))
+    , m_footer(new FooterView(controller, store, scheduler, appearance, this))
+    , m_catcher(new TapCatcher(controller, this))
+{
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, headerTop, 0, 0);
+    column->setSpacing(0);
+    auto* headerRow = new QHBoxLayout;
+    headerRow->setContentsMargins(sidePadding, 0, sidePadding, 0);
+    headerRow->addWidget(m_header);
+    column->addLayout(headerRow);
+    column->addWidget(m_pager, 1);
+    auto* footerRow = new QHBoxLayout;
+    footerRow->setContentsMargins(sidePadding, 0, sidePadding, 0);
+    footerRow->addWidget(m_footer);
+    column->addLayout(footerRow);
+
+    m_catcher->hide();
+    m_toastMotion.setStartValue(0.0);
+    m_toastMotion.setEndValue(1.0);
+    connect(&m_toastMotion, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& progress) { placeToast(progress.toReal()); });
+    connect(&m_toastMotion, &QAbstractAnimation::finished, this, [this] {
+        if (m_toastLeaving) {
+            m_toastLeaving = false;
+            delete m_toast;
+        } else if (m_toast) {
+            m_toast->setGraphicsEffect(nullptr);
+        }
+    });
+
+    connect(&controller, &PopoverController::listOpenChanged, this, &NoteView::updateCatcher);
+    connect(&controller, &PopoverController::pickerOpenChanged, this, &NoteView::updateCatcher);
+    connect(&controller, &PopoverController::toastVisibleChanged, this, &NoteView::updateToast);
+    connect(&store, &NoteStore::pendingUndoChanged, this, &NoteView::updateToast);
+    updateCatcher();
+    updateToast();
+}
+
+UndoToast* NoteView::toast() const
+{
+    return m_toastLeaving ? nullptr : m_toast.data();
+}
+
+void NoteView::updateCatcher()
+{
+    const bool open = m_controller.listOpen() || m_controller.pickerOpen();
+    m_catcher->setVisible(open);
+    if (open)
+        m_catcher->raise();
+    if (m_toast)
+        m_toast->raise();
+}
+
+void NoteView::updateToast()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    const bool wanted = m_controller.toastVisible() && m_store.pendingUndo().has_value();
+    const Animation animation = m_controller.animation();
+    if (wanted == (toast() != nullptr))
+        return;
+
+    m_toastMotion.stop();
+    if (wanted) {
+        // A toast still leaving gives way to the new one.
+        delete m_toast;
+        m_toastLeaving = false;
+        m_toast = new UndoToast(m_controller, m_store, m_appearance, this);
+        m_toast->show();
+        m_toast->raise();
+    } else {
+        m_toastLeaving = true;
+        // On its way out it takes no clicks.
+        m_toast->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    if (animation.isNone()) {
+        placeToast(1);
+        if (m_toastLeaving) {
+            m_toastLeaving = false;
+            delete m_toast;
+        }
+        return;
+    }
+    m_toastFade = new QGraphicsOpacityEffect(m_toast);
+    m_toast->setGraphicsEffect(m_toastFade);
+    m_toastMotion.setEasingCurve(animation.curve);
+    m_toastMotion.setDuration(int(animation.duration.count()));
+    placeToast(0);
+    m_toastMotion.start();
+}
+
+void NoteView::placeToast(qreal progress)
+{
+    if (!m_toast)
+        return;
+    // Entering it rises 8 points and fades in; leaving, the reverse.
+    const qreal shown = m_toastLeaving ? 1 - progress : progress;
+    const QSize size = m_toast->sizeHint();
+    const qreal drop = toastDrop * (1 - shown);
+    m_toast->setGeometry(QRect(
+        QPoint((width() - size.width()) / 2, qRound(height() - toastBottom - size.height() + drop)),
+        size));
+    if (m_toastFade)
+        m_toastFade->setOpacity(shown);
+}
+
+void NoteView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    m_catcher->setGeometry(rect());
+    const bool moving = m_toastMotion.state() == QAbstractAnimation::Running;
+    placeToast(moving ? m_toastMotion.currentValue().toReal() : 1);
+}

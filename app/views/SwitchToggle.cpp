@@ -1,0 +1,114 @@
+#include "SwitchToggle.h"
+
+#include "app/views/Theme.h"
+#include "platform/Appearance.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+constexpr QColor knobShadow{0, 0, 0, 56}; // black at 0.22
+constexpr qreal knobShadowOffsetY = 0.5;
+
+class SwitchAccessibility : public QAccessibleWidget
+{
+public:
+    explicit SwitchAccessibility(SwitchToggle* toggle)
+        : QAccessibleWidget(toggle, QAccessible::CheckBox)
+    {}
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Value)
+            return static_cast<SwitchToggle*>(widget())->accessibleValue();
+        return QAccessibleWidget::text(kind);
+    }
+};
+
+QAccessibleInterface* switchAccessibilityFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("SwitchToggle") && object && object->isWidgetType())
+        return new SwitchAccessibility(static_cast<SwitchToggle*>(object));
+    return nullptr;
+}
+
+QColor mix(const QColor& from, const QColor& to, qreal progress)
+{
+    auto channel = [progress](float a, float b) { return a + (b - a) * float(progress); };
+    return QColor::fromRgbF(channel(from.redF(), to.redF()), channel(from.greenF(), to.greenF()),
+                            channel(from.blueF(), to.blueF()), channel(from.alphaF(), to.alphaF()));
+}
+
+} // namespace
+
+SwitchToggle::SwitchToggle(const QString& help, const Appearance& appearance, QWidget* parent)
+    : QAbstractButton(parent)
+    , m_appearance(appearance)
+{
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(switchAccessibilityFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
+
+    setCheckable(true);
+    setFixedSize(trackSize);
+    setToolTip(help);
+    setCursor(Qt::ArrowCursor);
+    m_slide.setDuration(slideDuration);
+    m_slide.setEasingCurve(QEasingCurve::OutQuad);
+    connect(&m_slide, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(this, &QAbstractButton::toggled, this, [this](bool on) {
+        // From wherever the knob is: mid-slide, or the end it rested at before this change.
+        const bool sliding = m_slide.state() == QAbstractAnimation::Running;
+        const qreal from = sliding ? m_slide.currentValue().toReal() : (on ? 0.0 : 1.0);
+        m_slide.stop();
+        m_slide.setStartValue(from);
+        m_slide.setEndValue(on ? 1.0 : 0.0);
+        m_slide.start();
+    });
+    connect(&appearance, &Appearance::changed, this, qOverload<>(&QWidget::update));
+}
+
+qreal SwitchToggle::knobPosition() const
+{
+    if (m_slide.state() == QAbstractAnimation::Running)
+        return m_slide.currentValue().toReal();
+    return isChecked() ? 1.0 : 0.0;
+}
+
+QString SwitchToggle::accessibleValue() const
+{
+    return isChecked() ? QStringLiteral("On") : QStringLiteral("Off");
+}
+
+bool SwitchToggle::hitButton(const QPoint& position) const
+{
+    QPainterPath capsule;
+    const QRectF track(QPointF(0, 0), QSizeF(trackSize));
+    capsule.addRoundedRect(track, track.height() / 2, track.height() / 2);
+    return capsule.contains(position);
+}
+
+void SwitchToggle::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal position = knobPosition();
+    const QRectF track(QPointF(0, 0), QSizeF(trackSize));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(mix(Theme::switchOff().resolved(m_appearance),
+                         Theme::switchOn().resolved(m_appearance), position));
+    painter.drawRoundedRect(track, track.height() / 2, track.height() / 2);
+
+    const qreal diameter = track.height() - 2 * knobInset;
+    const qreal travel = track.width() - 2 * knobInset - diameter;
+    const QRectF knob(knobInset + travel * position, knobInset, diameter, diameter);
+    painter.setBrush(knobShadow);
+    painter.drawEllipse(knob.translated(0, knobShadowOffsetY));
+    painter.setBrush(Qt::white);
+    painter.drawEllipse(knob);
+}

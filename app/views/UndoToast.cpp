@@ -1,0 +1,110 @@
+#include "UndoToast.h"
+
+#include "app/PopoverController.h"
+#include "app/views/HelpText.h"
+#include "app/views/Theme.h"
+#include "platform/Appearance.h"
+#include "platform/MainThread.h"
+
+#include <QAbstractButton>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+
+namespace {
+
+constexpr int fontSize = 11;
+
+// "Undo" in the toast's action colour; the whole label takes the click.
+class UndoButton : public QAbstractButton
+{
+public:
+    UndoButton(const Appearance& appearance, QWidget* parent)
+        : QAbstractButton(parent)
+        , m_appearance(appearance)
+    {
+        setFocusPolicy(Qt::NoFocus);
+        setText(QStringLiteral("Undo"));
+        QFont bold = font();
+        bold.setPixelSize(fontSize);
+        bold.setWeight(QFont::DemiBold);
+        setFont(bold);
+    }
+
+    QSize sizeHint() const override
+    {
+        return {fontMetrics().horizontalAdvance(text()), fontMetrics().height()};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setPen(Theme::toastAction().resolved(m_appearance));
+        painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
+    }
+
+private:
+    const Appearance& m_appearance;
+};
+
+} // namespace
+
+UndoToast::UndoToast(PopoverController& controller, NoteStore& store, const Appearance& appearance,
+                     QWidget* parent)
+    : QWidget(parent)
+    , m_store(store)
+    , m_appearance(appearance)
+    , m_message(new QLabel(this))
+    , m_undoButton(new UndoButton(appearance, this))
+{
+    QFont plain = m_message->font();
+    plain.setPixelSize(fontSize);
+    m_message->setFont(plain);
+    QPalette white = m_message->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    m_message->setPalette(white);
+    m_undoButton->setToolTip(
+        helpText(QStringLiteral("Bring the note back"), QKeySequence(Qt::CTRL | Qt::Key_Z)));
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(padding);
+    row->setSpacing(spacing);
+    row->addWidget(m_message, 0, Qt::AlignVCenter);
+    row->addWidget(m_undoButton, 0, Qt::AlignVCenter);
+    row->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(m_undoButton, &QAbstractButton::clicked, &controller, [&controller] {
+        QUILLORY_ASSERT_MAIN_THREAD();
+        controller.undo();
+    });
+    connect(&store, &NoteStore::pendingUndoChanged, this, &UndoToast::refresh);
+    connect(&appearance, &Appearance::changed, this, qOverload<>(&QWidget::update));
+    refresh();
+}
+
+QString UndoToast::message(const std::optional<NoteStore::DeletedNotes>& pending)
+{
+    if (!pending || pending->entries.size() == 1)
+        return QStringLiteral("Note deleted");
+    return QString::number(pending->entries.size()) + QStringLiteral(" notes deleted");
+}
+
+QString UndoToast::messageShown() const
+{
+    return m_message->text();
+}
+
+void UndoToast::refresh()
+{
+    m_message->setText(message(m_store.pendingUndo()));
+}
+
+void UndoToast::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Theme::toastBackground().resolved(m_appearance));
+    painter.drawRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+}

@@ -1,0 +1,132 @@
+#include "app/views/HelpText.h"
+#include "app/views/IconButton.h"
+#include "app/views/Lucide.h"
+#include "app/views/SwitchToggle.h"
+#include "app/views/Theme.h"
+#include "platform/Appearance.h"
+
+#include <QAccessible>
+#include <QEnterEvent>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ControlsTest : public testing::Test
+{
+public:
+    void hover(QWidget& widget, bool inside)
+    {
+        if (inside) {
+            QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+            QCoreApplication::sendEvent(&widget, &enter);
+        } else {
+            QEvent leave(QEvent::Leave);
+            QCoreApplication::sendEvent(&widget, &leave);
+        }
+    }
+
+    // The most opaque pixel of a widget drawn on nothing.
+    static QColor strongestPixel(QWidget& widget)
+    {
+        QImage image(widget.size(), QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        QColor best(0, 0, 0, 0);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qAlpha(image.pixel(x, y)) > best.alpha())
+                    best = QColor::fromRgba(image.pixel(x, y));
+        return best;
+    }
+
+    Appearance m_appearance{false};
+};
+
+TEST_F(ControlsTest, HelpTextNamesTheShortcutInTheDesktopsWords)
+{
+    EXPECT_EQ(helpText(QStringLiteral("Delete note"), QKeySequence(Qt::CTRL | Qt::Key_Backspace)),
+              QStringLiteral("Delete note (Ctrl+Backspace)"));
+    EXPECT_EQ(helpText(QStringLiteral("All notes"), QKeySequence(Qt::ALT | Qt::Key_Down)),
+              QStringLiteral("All notes (Alt+Down)"));
+}
+
+TEST_F(ControlsTest, LucideDrawsItsIconInTheThemeColourOfTheAppearance)
+{
+    Lucide icon(QStringLiteral("plus"), 17, Theme::textSecondary(), m_appearance);
+    EXPECT_EQ(icon.size(), QSize(17, 17));
+    EXPECT_TRUE(icon.testAttribute(Qt::WA_TransparentForMouseEvents));
+    const QColor drawn = strongestPixel(icon);
+    EXPECT_EQ(drawn.rgb(), Theme::textSecondary().light().rgb());
+    EXPECT_GT(drawn.alpha(), 200);
+}
+
+TEST_F(ControlsTest, IconButtonIsItsIconPaddedByThreeAndItsHelpIsTooltipAndName)
+{
+    IconButton button(QStringLiteral("trash-2"), 15, Theme::textSecondary(),
+                      QStringLiteral("Delete note (Ctrl+Backspace)"), m_appearance);
+    EXPECT_EQ(button.size(), QSize(21, 21));
+    EXPECT_EQ(button.icon()->pos(), QPoint(3, 3));
+    EXPECT_EQ(button.toolTip(), QStringLiteral("Delete note (Ctrl+Backspace)"));
+    EXPECT_EQ(button.accessibleName(), button.toolTip());
+    QSignalSpy clicks(&button, &QAbstractButton::clicked);
+    QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(1, 1)); // in the padding
+    EXPECT_EQ(clicks.size(), 1);
+}
+
+TEST_F(ControlsTest, AnEnabledIconButtonTurnsPrimaryUnderThePointerAndBack)
+{
+    IconButton button(QStringLiteral("plus"), 17, Theme::textSecondary(), QString(), m_appearance);
+    hover(button, true);
+    EXPECT_TRUE(button.isHovering());
+    EXPECT_EQ(button.icon()->resolvedColor(), Theme::textPrimary().light());
+    EXPECT_EQ(button.icon()->opacity(), 1.0);
+    hover(button, false);
+    EXPECT_EQ(button.icon()->resolvedColor(), Theme::textSecondary().light());
+}
+
+TEST_F(ControlsTest, ADisabledIconButtonNeverActsIsFaintAndKeepsItsTint)
+{
+    IconButton button(QStringLiteral("chevron-left"), 17, Theme::textSecondary(), QString(),
+                      m_appearance);
+    button.setEnabled(false);
+    QSignalSpy clicks(&button, &QAbstractButton::clicked);
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(clicks.size(), 0);
+    EXPECT_DOUBLE_EQ(button.icon()->opacity(), IconButton::disabledOpacity);
+    hover(button, true);
+    EXPECT_EQ(button.icon()->resolvedColor(), Theme::textSecondary().light());
+    button.setEnabled(true);
+    EXPECT_EQ(button.icon()->resolvedColor(), Theme::textPrimary().light());
+    EXPECT_EQ(button.icon()->opacity(), 1.0);
+}
+
+TEST_F(ControlsTest, SwitchFlipsOnAClickInsideItsCapsuleAndReadsOnOrOff)
+{
+    SwitchToggle toggle(QStringLiteral("Paste as plain text"), m_appearance);
+    EXPECT_EQ(toggle.size(), QSize(28, 16));
+    EXPECT_EQ(toggle.toolTip(), QStringLiteral("Paste as plain text"));
+    EXPECT_EQ(toggle.accessibleValue(), QStringLiteral("Off"));
+    QTest::mouseClick(&toggle, Qt::LeftButton, {}, QPoint(14, 8));
+    EXPECT_TRUE(toggle.isChecked());
+    EXPECT_EQ(toggle.accessibleValue(), QStringLiteral("On"));
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&toggle);
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->text(QAccessible::Value), QStringLiteral("On"));
+    // The corner outside the capsule is no part of the switch.
+    QTest::mouseClick(&toggle, Qt::LeftButton, {}, QPoint(1, 1));
+    EXPECT_TRUE(toggle.isChecked());
+}
+
+TEST_F(ControlsTest, SwitchSetFromOutsideSlidesItsKnob)
+{
+    SwitchToggle toggle(QString(), m_appearance);
+    EXPECT_EQ(toggle.knobPosition(), 0.0);
+    toggle.setChecked(true);
+    EXPECT_LT(toggle.knobPosition(), 1.0); // still at the start of its slide
+    QTRY_COMPARE_WITH_TIMEOUT(toggle.knobPosition(), 1.0, 2000);
+}
+
+} // namespace

@@ -1,0 +1,221 @@
+#include "PanelTestFixture.h"
+
+#include "app/views/PageSnapshot.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QPointer>
+#include <QSignalSpy>
+
+namespace {
+
+class NotePagerTest : public PanelTestFixture
+{
+public:
+    NotePager& pager() { return *m_page->pager(); }
+};
+
+TEST_F(NotePagerTest, ShowsTheCurrentNoteAndKeepsOneEditorAcrossKeystrokesAndRestyling)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    makePage();
+    QPointer<NoteTextView> first = editor();
+    EXPECT_EQ(first->noteID(), m_store.currentNote().id);
+    EXPECT_EQ(first->toPlainText(), QStringLiteral("one"));
+    first->moveCursor(QTextCursor::End);
+    QTest::keyClicks(first, QStringLiteral("!?"));
+    m_settings.setTextSize(20);
+    m_settings.setPasteAsPlainText(false);
+    m_store.setHue(Hue::coral);
+    EXPECT_EQ(editor(), first.data());
+    EXPECT_EQ(textOf(0), QStringLiteral("one!?"));
+    EXPECT_EQ(first->fontSize(), 20);
+    EXPECT_EQ(pager().outgoingPage(), nullptr);
+}
+
+TEST_F(NotePagerTest, ATextChangedInTheStoreReachesTheEditorInPlace)
+{
+    useNotes({QStringLiteral("one")});
+    makePage();
+    NoteTextView* shown = editor();
+    m_store.setText(m_store.currentNote().id, QStringLiteral("from elsewhere"));
+    EXPECT_EQ(editor(), shown);
+    EXPECT_EQ(shown->toPlainText(), QStringLiteral("from elsewhere"));
+}
+
+TEST_F(NotePagerTest, EachPageChangeGetsANewEditorForTheNewNoteAndTheOldPageLeavesAsAPicture)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    makePage();
+    QPointer<NoteTextView> first = editor();
+    m_controller.nextNote();
+    EXPECT_EQ(editor(), first.data()); // the store changes one turn later
+    nextTurn();
+    EXPECT_TRUE(first.isNull());
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->noteID(), m_store.notes()[1].id);
+    EXPECT_EQ(editor()->toPlainText(), QStringLiteral("two"));
+    PageSnapshot* leaving = pager().outgoingPage();
+    ASSERT_NE(leaving, nullptr);
+    EXPECT_TRUE(leaving->testAttribute(Qt::WA_TransparentForMouseEvents));
+    EXPECT_EQ(leaving->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(pager().transition().duration(), 320);
+}
+
+TEST_F(NotePagerTest, TheTransitionMovesBothPagesByTheMotionAndEndsWithTheEditorInPlace)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    NoteView& page = makePage();
+    page.show();
+    m_controller.nextNote();
+    nextTurn();
+    const int width = pager().width();
+    QVariantAnimation& transition = pager().transition();
+    ASSERT_EQ(transition.state(), QAbstractAnimation::Running);
+    transition.pause();
+    transition.setCurrentTime(0);
+    EXPECT_EQ(editor()->x(), width);
+    EXPECT_EQ(pager().outgoingPage()->effect(), PageEffect::identity());
+
+    const int middle = transition.duration() / 2;
+    transition.setCurrentTime(middle);
+    const qreal progress = transition.easingCurve().valueForProgress(0.5);
+    EXPECT_EQ(editor()->x(), qRound(width * (1 - progress)));
+    EXPECT_DOUBLE_EQ(pager().outgoingPage()->effect().x, -0.4 * width * progress);
+    EXPECT_DOUBLE_EQ(pager().outgoingPage()->effect().opacity, 1 - progress);
+    auto* fade = qobject_cast<QGraphicsOpacityEffect*>(editor()->graphicsEffect());
+    ASSERT_NE(fade, nullptr);
+    EXPECT_DOUBLE_EQ(fade->opacity(), progress);
+
+    transition.setCurrentTime(transition.duration());
+    EXPECT_EQ(pager().outgoingPage(), nullptr);
+    EXPECT_EQ(editor()->pos(), QPoint(0, 0));
+    EXPECT_EQ(editor()->graphicsEffect(), nullptr);
+}
+
+TEST_F(NotePagerTest, DeletingTheCurrentNoteDropsTheOldPageAndFadesTheNewOneIn)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    makePage();
+    m_controller.deleteCurrentNote();
+    nextTurn();
+    EXPECT_EQ(editor()->toPlainText(), QStringLiteral("two"));
+    QVariantAnimation& transition = pager().transition();
+    EXPECT_EQ(transition.duration(), 260);
+    transition.pause();
+    transition.setCurrentTime(transition.duration() / 2);
+    const qreal progress = transition.easingCurve().valueForProgress(0.5);
+    EXPECT_EQ(editor()->pos(), QPoint(0, 0));
+    const PageEffect dropped = pager().outgoingPage()->effect();
+    EXPECT_DOUBLE_EQ(dropped.y, 30 * progress);
+    EXPECT_DOUBLE_EQ(dropped.scale, 1 - 0.04 * progress);
+}
+
+TEST_F(NotePagerTest, WithReducedMotionEveryPageChangeCrossFadesInPlace)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    m_appearance.portalSettingChanged(QStringLiteral("org.gnome.desktop.interface"),
+                                      QStringLiteral("enable-animations"), false);
+    ASSERT_TRUE(m_appearance.reduceMotion());
+    makePage();
+    m_controller.nextNote();
+    nextTurn();
+    QVariantAnimation& transition = pager().transition();
+    EXPECT_EQ(transition.duration(), 200);
+    transition.pause();
+    transition.setCurrentTime(transition.duration() / 2);
+    EXPECT_EQ(editor()->pos(), QPoint(0, 0));
+    EXPECT_DOUBLE_EQ(pager().outgoingPage()->effect().x, 0);
+    EXPECT_LT(pager().outgoingPage()->effect().opacity, 1);
+}
+
+TEST_F(NotePagerTest, APageChangeWithoutAnAnimationHasNoLeavingPage)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    makePage();
+    m_store.select(1);
+    EXPECT_EQ(editor()->toPlainText(), QStringLiteral("two"));
+    EXPECT_EQ(pager().outgoingPage(), nullptr);
+}
+
+TEST_F(NotePagerTest, TypingDuringAPageChangeLandsInTheNoteItWasTypedFor)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    makePage();
+    showActive();
+    m_controller.nextNote();
+    // Keys that arrive before the store has moved belong to the note on screen.
+    editor()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(editor(), QStringLiteral("A"));
+    nextTurn();
+    // The new page takes the keyboard; the leaving picture takes nothing.
+    ASSERT_TRUE(editor()->hasFocus());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("B"));
+    EXPECT_EQ(textOf(0), QStringLiteral("oneA"));
+    EXPECT_EQ(textOf(1), QStringLiteral("twoB"));
+    EXPECT_EQ(m_store.currentIndex(), 1);
+}
+
+TEST_F(NotePagerTest, AnEditFromTheLeavingEditorCanNeverWriteIntoTheNewNote)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    makePage();
+    NoteTextView* leaving = editor();
+    const QUuid leavingID = leaving->noteID();
+    // The editor's own note is named in every edit, whatever note is current by then.
+    m_store.select(1);
+    m_store.setText(leavingID, QStringLiteral("late"));
+    EXPECT_EQ(textOf(0), QStringLiteral("late"));
+    EXPECT_EQ(textOf(1), QStringLiteral("two"));
+}
+
+TEST_F(NotePagerTest, AFocusRequestPendingAtThePageChangeGoesToTheIncomingEditor)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    makePage();
+    showActive();
+    m_controller.previousNote(); // nothing before the first note: no request
+    m_controller.nextNote();     // requests focus before the store moves
+    EXPECT_TRUE(editor()->hasPendingFocus());
+    nextTurn();
+    EXPECT_EQ(editor()->noteID(), m_store.notes()[1].id);
+    EXPECT_TRUE(editor()->hasFocus());
+    EXPECT_EQ(editor()->textCursor().position(), 3);
+}
+
+TEST_F(NotePagerTest, ANewEditorWithoutAPendingRequestLeavesTheFocusAlone)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    makePage();
+    showActive();
+    m_controller.goToNote(1); // the list's jump asks for no focus
+    nextTurn();
+    EXPECT_FALSE(editor()->hasFocus());
+    EXPECT_FALSE(editor()->hasPendingFocus());
+}
+
+TEST_F(NotePagerTest, AnEmptyMotionCrossFades)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    makePage();
+    m_controller.page(PageMotion::none, [this] { m_store.select(1); });
+    nextTurn();
+    pager().transition().pause();
+    pager().transition().setCurrentTime(0);
+    EXPECT_EQ(editor()->pos(), QPoint(0, 0));
+    auto* fade = qobject_cast<QGraphicsOpacityEffect*>(editor()->graphicsEffect());
+    ASSERT_NE(fade, nullptr);
+    EXPECT_DOUBLE_EQ(fade->opacity(), 0);
+}
+
+TEST_F(NotePagerTest, ANewNoteStartsEmptyWithThePlaceholder)
+{
+    useNotes({QStringLiteral("one")});
+    makePage();
+    m_controller.newNote();
+    nextTurn();
+    EXPECT_EQ(m_store.notes().size(), 2u);
+    EXPECT_TRUE(editor()->isShowingPlaceholder());
+    EXPECT_EQ(editor()->noteID(), m_store.currentNote().id);
+}
+
+} // namespace

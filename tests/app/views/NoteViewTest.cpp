@@ -1,0 +1,182 @@
+#include "PanelTestFixture.h"
+
+#include "app/views/PopoverRootView.h"
+#include "app/views/UndoToast.h"
+#include "platform/PanelWindow.h"
+
+#include <QAbstractButton>
+#include <QSignalSpy>
+#include <QWindow>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class NoteViewTest : public PanelTestFixture
+{};
+
+TEST_F(NoteViewTest, ToastTextsCountTheDeletedNotes)
+{
+    EXPECT_EQ(UndoToast::message(std::nullopt), QStringLiteral("Note deleted"));
+    NoteStore::DeletedNotes one;
+    one.entries.resize(1);
+    EXPECT_EQ(UndoToast::message(one), QStringLiteral("Note deleted"));
+    NoteStore::DeletedNotes four;
+    four.entries.resize(4);
+    EXPECT_EQ(UndoToast::message(four), QStringLiteral("4 notes deleted"));
+}
+
+TEST_F(NoteViewTest, DeletingFourNotesShowsTheirNumber)
+{
+    useNotes({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d"),
+              QStringLiteral("e")});
+    NoteView& page = makePage();
+    QSet<QUuid> ids;
+    for (int i = 1; i < 5; ++i)
+        ids.insert(m_store.notes()[std::size_t(i)].id);
+    m_controller.deleteNotes(ids);
+    ASSERT_NE(page.toast(), nullptr);
+    EXPECT_EQ(page.toast()->messageShown(), QStringLiteral("4 notes deleted"));
+    EXPECT_EQ(page.toast()->undoButton()->toolTip(),
+              QStringLiteral("Bring the note back (Ctrl+Z)"));
+}
+
+TEST_F(NoteViewTest, TheToastShowsWhileVisibleAndADeletionIsPendingAndGoesWithEither)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    NoteView& page = makePage();
+    page.show();
+    EXPECT_EQ(page.toast(), nullptr);
+    m_controller.deleteCurrentNote();
+    nextTurn();
+    ASSERT_NE(page.toast(), nullptr);
+    EXPECT_EQ(page.toast()->messageShown(), QStringLiteral("Note deleted"));
+    m_scheduler.advance(PopoverController::toastLifetime);
+    EXPECT_FALSE(m_store.pendingUndo().has_value());
+    EXPECT_EQ(page.toast(), nullptr);
+}
+
+TEST_F(NoteViewTest, TheToastSitsCentred44AboveTheBottom)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    NoteView& page = makePage();
+    page.show();
+    m_controller.deleteCurrentNote();
+    nextTurn();
+    UndoToast* toast = page.toast();
+    ASSERT_NE(toast, nullptr);
+    page.resize(300, 250);
+    // It rises into place over 0.2 s.
+    QTRY_VERIFY_WITH_TIMEOUT(toast->graphicsEffect() == nullptr, 2000);
+    const QRect box = toast->geometry();
+    EXPECT_EQ(box.bottom() + 1, 250 - 44);
+    EXPECT_LE(std::abs(box.center().x() - 150), 1);
+}
+
+TEST_F(NoteViewTest, ADroppedUndoRemovesTheToastEvenWhileTheControllerStillShowsIt)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    NoteView& page = makePage();
+    m_controller.deleteCurrentNote();
+    nextTurn();
+    ASSERT_NE(page.toast(), nullptr);
+    // Undo restores the notes: nothing is pending any more.
+    m_controller.undo();
+    nextTurn();
+    EXPECT_FALSE(m_store.pendingUndo().has_value());
+    EXPECT_EQ(page.toast(), nullptr);
+}
+
+TEST_F(NoteViewTest, TheToastShowsOnTheNotePageOnly)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    PopoverRootView root(m_controller, m_store, m_appearance);
+    NoteView& page = makePage();
+    root.setNotePage(&page);
+    root.resize(360, 298);
+    root.show();
+    m_controller.deleteCurrentNote();
+    nextTurn();
+    ASSERT_NE(page.toast(), nullptr);
+    EXPECT_TRUE(page.toast()->isVisible());
+    m_controller.openSettings();
+    EXPECT_FALSE(page.toast()->isVisible());
+    m_controller.backToNote();
+    EXPECT_TRUE(page.toast()->isVisible());
+    page.setParent(nullptr); // the fixture owns the page, not the root view
+}
+
+TEST_F(NoteViewTest, TheUndoButtonBringsTheNoteBack)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    NoteView& page = makePage();
+    m_controller.deleteCurrentNote();
+    nextTurn();
+    ASSERT_EQ(m_store.notes().size(), 1u);
+    QTest::mouseClick(page.toast()->undoButton(), Qt::LeftButton);
+    nextTurn();
+    ASSERT_EQ(m_store.notes().size(), 2u);
+    EXPECT_EQ(editor()->toPlainText(), QStringLiteral("one"));
+    EXPECT_EQ(m_controller.motion(), PageMotion::undo);
+}
+
+TEST_F(NoteViewTest, OneCtrlZWhileTheToastShowsUndoesOnce)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    PopoverRootView root(m_controller, m_store, m_appearance);
+    root.setNotePage(&makePage());
+    m_controller.setContent(&root);
+    m_controller.open();
+    QWindow* window = m_controller.panel()->windowHandle();
+    ASSERT_NE(window, nullptr);
+    nextTurn();
+
+    editor()->setFocus();
+    m_controller.deleteCurrentNote();
+    nextTurn();
+    ASSERT_NE(m_page->toast(), nullptr);
+    const int focus = m_controller.focusRequest();
+    QSignalSpy motions(&m_controller, &PopoverController::motionChanged);
+    QTest::keyClick(window, Qt::Key_Z, Qt::ControlModifier);
+    nextTurn();
+    EXPECT_EQ(m_controller.focusRequest(), focus + 1);
+    EXPECT_EQ(motions.size(), 1);
+    ASSERT_EQ(m_store.notes().size(), 2u);
+    EXPECT_EQ(m_store.currentNote().text, QStringLiteral("one"));
+    EXPECT_EQ(m_page->toast(), nullptr);
+    m_controller.close();
+    m_page->setParent(nullptr); // the fixture owns the page, not the root view
+}
+
+TEST_F(NoteViewTest, WhileTheListIsOpenAClickAnywhereOnThePageOnlyClosesIt)
+{
+    NoteView& page = makePage();
+    page.show();
+    EXPECT_FALSE(page.tapCatcher()->isVisible());
+    m_controller.openList();
+    ASSERT_TRUE(page.tapCatcher()->isVisible());
+    EXPECT_EQ(page.tapCatcher()->geometry(), page.rect());
+    const int focus = m_controller.focusRequest();
+    // Over the delete button: the catcher takes the click.
+    QWidget* hit = page.childAt(page.width() - 20, 20);
+    EXPECT_EQ(hit, page.tapCatcher());
+    QTest::mouseClick(page.tapCatcher(), Qt::LeftButton, {}, QPoint(page.width() - 20, 20));
+    EXPECT_FALSE(m_controller.listOpen());
+    EXPECT_EQ(m_store.notes().size(), 1u);
+    EXPECT_EQ(m_controller.focusRequest(), focus + 1);
+    EXPECT_FALSE(page.tapCatcher()->isVisible());
+}
+
+TEST_F(NoteViewTest, WhileThePickerIsOpenAClickClosesOnlyThePickerWithoutFocus)
+{
+    NoteView& page = makePage();
+    page.show();
+    m_controller.setPickerOpen(true);
+    ASSERT_TRUE(page.tapCatcher()->isVisible());
+    const int focus = m_controller.focusRequest();
+    QTest::mouseClick(page.tapCatcher(), Qt::LeftButton, {}, QPoint(100, 100));
+    EXPECT_FALSE(m_controller.pickerOpen());
+    EXPECT_EQ(m_controller.focusRequest(), focus);
+}
+
+} // namespace
