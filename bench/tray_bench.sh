@@ -30,7 +30,7 @@ measure() { # name program...
     local name=$1; shift
     : > "$home/$name.txt"
     for _ in $(seq "$runs"); do
-        rm -rf "$home/xdg"; mkdir -p "$home/xdg/config/Quillory"
+        rm -rf "$home/xdg"; mkdir -p "$home/xdg/config/Quillory"; chmod 700 "$home/xdg"
         # Not the first launch: the panel stays closed.
         printf '{"quillory.hasLaunchedBefore": {"bool": true}}' > "$home/xdg/config/Quillory/settings.json"
         line=$(HOME=$home/xdg XDG_CONFIG_HOME=$home/xdg/config XDG_DATA_HOME=$home/xdg/data \
@@ -47,7 +47,7 @@ measure floor "$build/bench/tray_floor"
 measure quillory "$build/app/quillory"
 
 # Panel opening and idling, on one running copy.
-rm -rf "$home/xdg"; mkdir -p "$home/xdg/config/Quillory"
+rm -rf "$home/xdg"; mkdir -p "$home/xdg/config/Quillory"; chmod 700 "$home/xdg"
 printf '{"quillory.hasLaunchedBefore": {"bool": true}}' > "$home/xdg/config/Quillory/settings.json"
 line=$(HOME=$home/xdg XDG_CONFIG_HOME=$home/xdg/config XDG_DATA_HOME=$home/xdg/data \
        XDG_CACHE_HOME=$home/xdg/cache XDG_RUNTIME_DIR=$home/xdg "$probe" startup "$build/app/quillory")

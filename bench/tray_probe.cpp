@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -154,14 +155,26 @@ long mainThreadSwitches(pid_t pid)
     return total;
 }
 
-// The tray's icon windows: the leaves of the tray manager's tree.
-std::vector<xcb_window_t> trayIcons(const Connection& x, xcb_window_t manager)
+// The tray's icon windows: embedded (not top-level), shown, and carrying the XEmbed
+// information every tray icon has.
+std::vector<xcb_window_t> trayIcons(const Connection& x)
 {
+    const xcb_atom_t xembedInfo = x.atom("_XEMBED_INFO");
     std::vector<xcb_window_t> all;
-    x.descendants(manager, all);
+    x.descendants(x.root, all);
+    const auto topLevel = x.children(x.root);
     std::vector<xcb_window_t> icons;
     for (const xcb_window_t window : all) {
-        if (x.children(window).empty())
+        if (std::find(topLevel.begin(), topLevel.end(), window) != topLevel.end())
+            continue;
+        const auto geometry = x.geometry(window);
+        if (!geometry || !geometry->viewable)
+            continue;
+        auto* property = xcb_get_property_reply(
+            x.xcb, xcb_get_property(x.xcb, 0, window, xembedInfo, XCB_ATOM_ANY, 0, 2), nullptr);
+        const bool isIcon = property && property->type != XCB_ATOM_NONE;
+        std::free(property);
+        if (isIcon)
             icons.push_back(window);
     }
     return icons;
@@ -170,21 +183,24 @@ std::vector<xcb_window_t> trayIcons(const Connection& x, xcb_window_t manager)
 int startup(int argc, char** argv)
 {
     Connection x;
-    const auto manager = x.trayManager();
-    if (!manager) {
+    if (!x.trayManager()) {
         std::fprintf(stderr, "no system tray\n");
         return 2;
     }
-    const auto before = trayIcons(x, *manager);
+    const auto before = trayIcons(x);
     const auto start = Clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
+        // The program must not hold the caller's output open after the probe is done.
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        dup2(quiet, STDOUT_FILENO);
+        dup2(quiet, STDERR_FILENO);
         execv(argv[0], argv);
         std::_Exit(127);
     }
     double embedded = -1;
     while (Clock::now() - start < giveUpAfter) {
-        const auto icons = trayIcons(x, *manager);
+        const auto icons = trayIcons(x);
         if (icons.size() > before.size()) {
             embedded = millisecondsSince(start);
             break;
@@ -216,10 +232,7 @@ std::optional<xcb_window_t> visiblePanel(const Connection& x)
 int open(int presses)
 {
     Connection x;
-    const auto manager = x.trayManager();
-    if (!manager)
-        return 2;
-    const auto icons = trayIcons(x, *manager);
+    const auto icons = trayIcons(x);
     if (icons.empty())
         return 2;
     const auto icon = x.geometry(icons.back());
