@@ -25,9 +25,11 @@ function(quillory_add_x11_test name)
     quillory_target_defaults(${name})
     target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} quillory_test_support
                                           quillory_test_main_gui GTest::gmock)
+    # GoogleTest's discovery runs every case through the target's emulator.
+    set_target_properties(${name} PROPERTIES
+        CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/x11/with-xvfb)
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
-        TEST_EXECUTOR ${PROJECT_SOURCE_DIR}/tests/x11/with-xvfb
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb;QT_FORCE_STDERR_LOGGING=1"
                    TIMEOUT 120 LABELS x11)
 endfunction()
