@@ -67,6 +67,7 @@ private:
         QPoint position;
         QDateTime time;
     };
+    QRect iconGeometry() const;
     void activate(QSystemTrayIcon::ActivationReason reason);
     bool isFromSuppressedPress(const QPoint& pointer);
 

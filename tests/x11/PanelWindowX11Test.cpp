@@ -2,6 +2,8 @@
 #include "platform/GlobalClickMonitor.h"
 #include "platform/PanelWindow.h"
 
+#include "X11Input.h"
+
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QProcess>
@@ -21,7 +23,10 @@
 
 namespace {
 
-constexpr int eventTimeoutMs = 5000;
+using X11Input::clickAt;
+using X11Input::waitFor;
+using X11Input::xdotool;
+constexpr int eventTimeoutMs = X11Input::timeoutMs;
 constexpr QRect panelGeometry(300, 40, 360, 300);
 constexpr int margin = 40;
 
@@ -43,29 +48,6 @@ xcb_atom_t atom(xcb_connection_t* connection, const char* name)
         connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(strlen(name)), name),
         nullptr));
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-}
-
-// Input through XTest, as a person would give it. The event loop keeps running meanwhile, as
-// it would in the program, so each press is seen while the pointer is still where it was.
-void xdotool(const QStringList& arguments)
-{
-    QProcess process;
-    QSignalSpy finished(&process, &QProcess::finished);
-    process.start(QStringLiteral("xdotool"), arguments);
-    ASSERT_TRUE(finished.wait(eventTimeoutMs));
-    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    QCoreApplication::processEvents();
-}
-
-bool waitFor(const std::function<bool()>& condition)
-{
-    return QTest::qWaitFor(condition, eventTimeoutMs);
-}
-
-void clickAt(const QPoint& position, int button = 1)
-{
-    xdotool({QStringLiteral("mousemove"), QString::number(position.x()),
-             QString::number(position.y()), QStringLiteral("click"), QString::number(button)});
 }
 
 // A window of another X client, managed by the window manager like any application's.
@@ -169,7 +151,7 @@ TEST_F(PanelWindowX11Test, ThePanelMapsWithoutATaskbarEntryAndTakesTheKeyboard)
     };
     EXPECT_TRUE(waitFor([&] { return xFocus() == window; })) << xFocus() << " " << window;
 
-    xdotool({QStringLiteral("type"), QStringLiteral("hello")});
+    ASSERT_TRUE(xdotool({QStringLiteral("type"), QStringLiteral("hello")}));
     EXPECT_TRUE(waitFor([&] { return editor->text() == QStringLiteral("hello"); }))
         << editor->text().toStdString();
 
@@ -185,12 +167,12 @@ TEST_F(PanelWindowX11Test, ThePanelMapsWithoutATaskbarEntryAndTakesTheKeyboard)
 
 TEST_F(PanelWindowX11Test, APressOnTheTransparentMarginIsReportedOneInsideIsNot)
 {
-    clickAt(inside());
+    ASSERT_TRUE(clickAt(inside()));
     EXPECT_TRUE(waitFor([&] { return content->presses == 1; }));
     EXPECT_EQ(outsideClicks, 0);
-    clickAt(onMargin());
+    ASSERT_TRUE(clickAt(onMargin()));
     EXPECT_TRUE(waitFor([&] { return outsideClicks == 1; })) << outsideClicks;
-    clickAt(onMargin(), 3);
+    ASSERT_TRUE(clickAt(onMargin(), 3));
     EXPECT_TRUE(waitFor([&] { return outsideClicks == 2; })) << outsideClicks;
     EXPECT_EQ(content->presses, 1);
 }
@@ -202,16 +184,16 @@ TEST_F(PanelWindowX11Test, TheGlobalMonitorSeesPressesOnTheDesktopButNotOnOurWin
     QSignalSpy pressed(&monitor, &GlobalClickMonitor::pressed);
 
     // Ours and wheel steps first: the first report must be the desktop press after them.
-    clickAt(inside());
-    clickAt(QPoint(1000, 700), 4);
+    ASSERT_TRUE(clickAt(inside()));
+    ASSERT_TRUE(clickAt(QPoint(1000, 700), 4));
     const QPoint desktop(1100, 650);
-    clickAt(desktop);
+    ASSERT_TRUE(clickAt(desktop));
     ASSERT_TRUE(waitFor([&] { return !pressed.isEmpty(); }));
     ASSERT_EQ(pressed.count(), 1);
     EXPECT_EQ(pressed.first().at(0).toPoint(), desktop);
     EXPECT_EQ(pressed.first().at(1).value<Qt::MouseButton>(), Qt::LeftButton);
 
-    clickAt(QPoint(20, 780), 3);
+    ASSERT_TRUE(clickAt(QPoint(20, 780), 3));
     EXPECT_TRUE(waitFor([&] { return pressed.count() == 2; })) << pressed.count();
     EXPECT_EQ(pressed.last().at(0).toPoint(), QPoint(20, 780));
     EXPECT_EQ(pressed.last().at(1).value<Qt::MouseButton>(), Qt::RightButton);
@@ -230,7 +212,7 @@ TEST_F(PanelWindowX11Test, APressOnAnotherClientsWindowIsSeenAndTakesTheFocusAwa
     GlobalClickMonitor monitor;
     QSignalSpy pressed(&monitor, &GlobalClickMonitor::pressed);
     const QPoint target = other.geometry().center();
-    clickAt(target);
+    ASSERT_TRUE(clickAt(target));
     ASSERT_TRUE(waitFor([&] { return !pressed.isEmpty(); }));
     EXPECT_EQ(pressed.first().at(0).toPoint(), target);
     EXPECT_TRUE(waitFor([&] { return focusLosses == 1; })) << focusLosses;
@@ -244,7 +226,7 @@ TEST_F(PanelWindowX11Test, AStoppedMonitorReportsNothing)
     monitor.reset();
     GlobalClickMonitor later;
     QSignalSpy laterPressed(&later, &GlobalClickMonitor::pressed);
-    clickAt(QPoint(1100, 650));
+    ASSERT_TRUE(clickAt(QPoint(1100, 650)));
     ASSERT_TRUE(waitFor([&] { return !laterPressed.isEmpty(); }));
     EXPECT_EQ(pressed.count(), 0);
 }

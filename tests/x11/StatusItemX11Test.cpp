@@ -1,0 +1,102 @@
+#include "platform/GlobalClickMonitor.h"
+#include "platform/StatusItem.h"
+
+#include "X11Input.h"
+
+#include <QPainter>
+#include <QPixmap>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSystemTrayIcon>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using X11Input::clickAt;
+using X11Input::waitFor;
+
+QIcon squareIcon()
+{
+    QPixmap pixmap(22, 22);
+    pixmap.fill(Qt::darkGray);
+    return QIcon(pixmap);
+}
+
+constexpr QSize screenSize(1280, 800);
+constexpr int trayHeight = 24;
+
+// Wholly on screen too: the tray grows to make room for the icon a moment after taking it in.
+bool isInTopRightCorner(const QRect& rect)
+{
+    return QRect(QPoint(0, 0), screenSize).contains(rect) && rect.top() < trayHeight &&
+           rect.left() > screenSize.width() / 2;
+}
+
+// A tray host from another process, as on a desktop panel.
+class StatusItemX11Test : public testing::Test
+{
+protected:
+    QProcess tray;
+    StatusItem item;
+
+    void SetUp() override
+    {
+        tray.start(QStringLiteral("trayer"),
+                   {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                    QStringLiteral("right"), QStringLiteral("--widthtype"),
+                    QStringLiteral("request"), QStringLiteral("--height"), QString::number(trayHeight),
+                    QStringLiteral("--SetDockType"), QStringLiteral("true")});
+        ASSERT_TRUE(tray.waitForStarted(X11Input::timeoutMs));
+        ASSERT_TRUE(waitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }));
+        item.setIcon(squareIcon());
+        item.setAccessibilityLabel(QStringLiteral("Quillory"));
+        item.show();
+        // The tray takes the icon in a moment after it appears; it docks at the top right.
+        ASSERT_TRUE(waitFor([this] {
+            return !item.trayIcon()->geometry().isEmpty() &&
+                   isInTopRightCorner(item.anchorGeometry());
+        }))
+            << "the icon is at " << item.anchorGeometry().x() << ", " << item.anchorGeometry().y();
+    }
+
+    void TearDown() override
+    {
+        tray.kill();
+        tray.waitForFinished(X11Input::timeoutMs);
+    }
+
+    QPoint icon() const { return item.anchorGeometry().center(); }
+};
+
+TEST_F(StatusItemX11Test, TheAnchorIsTheIconInTheTray)
+{
+    const QRect anchor = item.anchorGeometry();
+    EXPECT_EQ(anchor.size(), item.trayIcon()->geometry().size());
+    EXPECT_TRUE(isInTopRightCorner(anchor));
+    EXPECT_TRUE(item.handlesOutsidePress(icon()));
+    EXPECT_FALSE(item.handlesOutsidePress(QPoint(10, 500)));
+}
+
+TEST_F(StatusItemX11Test, ClicksOnTheIconAreToldApartAndTheClickMonitorLeavesThemAlone)
+{
+    GlobalClickMonitor monitor;
+    ASSERT_TRUE(monitor.isActive());
+    QSignalSpy outside(&monitor, &GlobalClickMonitor::pressed);
+    QSignalSpy clicked(&item, &StatusItem::clicked);
+    QSignalSpy rightClicked(&item, &StatusItem::rightClicked);
+
+    ASSERT_TRUE(clickAt(icon()));
+    ASSERT_TRUE(waitFor([&] { return clicked.count() == 1; }));
+    ASSERT_TRUE(clickAt(icon(), 3));
+    ASSERT_TRUE(waitFor([&] { return rightClicked.count() == 1; }));
+    EXPECT_EQ(clicked.count(), 1);
+
+    // The press on the icon belongs to us, so the first outside press reported is this one.
+    ASSERT_TRUE(clickAt(QPoint(200, 600)));
+    ASSERT_TRUE(waitFor([&] { return !outside.isEmpty(); }));
+    EXPECT_EQ(outside.count(), 1);
+    EXPECT_EQ(outside.first().first().toPoint(), QPoint(200, 600));
+}
+
+} // namespace
