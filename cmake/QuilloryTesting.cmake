@@ -25,7 +25,7 @@ function(quillory_add_x11_test name)
     quillory_target_defaults(${name})
     target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} quillory_test_support
                                           quillory_test_main_gui GTest::gmock)
-    # GoogleTest's discovery runs every case through the target's emulator.
+    # CMake runs the emulator for listing the cases and for each case alike.
     set_target_properties(${name} PROPERTIES
         CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/x11/with-xvfb)
     gtest_discover_tests(${name}

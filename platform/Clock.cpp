@@ -18,8 +18,7 @@ const Clock& Clock::system()
 
 ManualClock::ManualClock(const QDateTime& start)
     : m_msecsSinceEpoch(start.toMSecsSinceEpoch())
-{
-}
+{}
 
 QDateTime ManualClock::now() const
 {

@@ -4,8 +4,7 @@
 
 Log::Log(const char* category)
     : m_category(category, QtInfoMsg)
-{
-}
+{}
 
 void Log::debug(const QString& message) const
 {

@@ -5,8 +5,7 @@
 
 Scheduler::Task::Task(std::unique_ptr<Control> control)
     : m_control(std::move(control))
-{
-}
+{}
 
 Scheduler::Task& Scheduler::Task::operator=(Task&& other) noexcept
 {
@@ -92,8 +91,7 @@ public:
     ManualControl(ManualScheduler& scheduler, std::weak_ptr<Entry> entry)
         : m_scheduler(scheduler)
         , m_entry(std::move(entry))
-    {
-    }
+    {}
 
     void cancel() override
     {

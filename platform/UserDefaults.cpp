@@ -186,8 +186,8 @@ std::optional<QVariant> decode(const QJsonValue& stored)
 
 bool isValidDomainName(const QString& name)
 {
-    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String(".")
-           && name != QLatin1String("..");
+    return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String(".") &&
+           name != QLatin1String("..");
 }
 
 } // namespace
@@ -220,8 +220,8 @@ UserDefaults* UserDefaults::suite(const QString& name)
 
 QString UserDefaults::defaultDirectory()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-           + QStringLiteral("/Quillory");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Quillory");
 }
 
 QString UserDefaults::filePath() const
@@ -250,8 +250,8 @@ bool UserDefaults::boolValue(const QString& key) const
         return value.toDouble() != 0.0;
     case QMetaType::QString: {
         const QString text = value.toString().toLower();
-        return text == QLatin1String("true") || text == QLatin1String("yes")
-               || text.toLongLong() != 0;
+        return text == QLatin1String("true") || text == QLatin1String("yes") ||
+               text.toLongLong() != 0;
     }
     default:
         return false;
@@ -317,6 +317,14 @@ QVariantMap UserDefaults::dictionary(const QString& key) const
     return value.metaType().id() == QMetaType::QVariantMap ? value.toMap() : QVariantMap();
 }
 
+QVariantMap UserDefaults::dictionaryRepresentation() const
+{
+    const QMutexLocker lock(&m_mutex);
+    QVariantMap all = m_registered;
+    all.insert(m_values);
+    return all;
+}
+
 bool UserDefaults::isStorable(const QVariant& value)
 {
     return storable(value).has_value();
@@ -330,8 +338,9 @@ void UserDefaults::set(const QString& key, const QVariant& value)
     }
     const auto converted = storable(value);
     if (!converted) {
-        defaultsLog.error(QStringLiteral("Quillory: refused to store a value of type %1 under \"%2\"")
-                      .arg(QString::fromLatin1(value.metaType().name()), key));
+        defaultsLog.error(
+            QStringLiteral("Quillory: refused to store a value of type %1 under \"%2\"")
+                .arg(QString::fromLatin1(value.metaType().name()), key));
         return;
     }
     const QMutexLocker lock(&m_mutex);
@@ -389,12 +398,13 @@ void UserDefaults::load()
     const QString aside = CorruptFile::moveAside(filePath(), QDateTime::currentDateTimeUtc());
     m_keepsUnreadableFile = aside.isEmpty();
     if (m_keepsUnreadableFile)
-        defaultsLog.error(QStringLiteral("Quillory: settings file %1 is unreadable and could not be "
-                                 "moved aside; it is left in place and not changed")
-                      .arg(filePath()));
+        defaultsLog.error(
+            QStringLiteral("Quillory: settings file %1 is unreadable and could not be "
+                           "moved aside; it is left in place and not changed")
+                .arg(filePath()));
     else
         defaultsLog.error(QStringLiteral("Quillory: settings file %1 is unreadable; moved to %2")
-                      .arg(filePath(), aside));
+                              .arg(filePath(), aside));
 }
 
 bool UserDefaults::write() const
@@ -410,11 +420,10 @@ bool UserDefaults::write() const
         return false;
     }
     QSaveFile file(filePath());
-    if (!file.open(QIODevice::WriteOnly)
-        || file.write(QJsonDocument(members).toJson(QJsonDocument::Indented)) < 0
-        || !file.commit()) {
-        defaultsLog.error(QStringLiteral("Quillory: could not write %1: %2")
-                      .arg(filePath(), file.errorString()));
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(QJsonDocument(members).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
+        defaultsLog.error(
+            QStringLiteral("Quillory: could not write %1: %2").arg(filePath(), file.errorString()));
         return false;
     }
     return true;

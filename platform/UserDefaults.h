@@ -39,6 +39,8 @@ public:
     QByteArray data(const QString& key) const;
     QVariantList array(const QString& key) const;
     QVariantMap dictionary(const QString& key) const;
+    // Every key with its value: the stored ones, and the registered defaults of the others.
+    QVariantMap dictionaryRepresentation() const;
 
     // Stores a value; an invalid QVariant removes the key. Values of types that cannot be
     // stored are refused and logged.

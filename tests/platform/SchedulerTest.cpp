@@ -1,5 +1,5 @@
-#include "platform/MainQueue.h"
 #include "platform/Scheduler.h"
+#include "platform/MainQueue.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -36,7 +36,9 @@ TEST(ManualSchedulerTest, CancelledOrDroppedTasksNeverRun)
     int runs = 0;
     auto cancelled = scheduler.schedule(10ms, [&] { ++runs; });
     cancelled.cancel();
-    { auto dropped = scheduler.schedule(10ms, [&] { ++runs; }); }
+    {
+        auto dropped = scheduler.schedule(10ms, [&] { ++runs; });
+    }
     auto replaced = scheduler.schedule(10ms, [&] { ++runs; });
     replaced = scheduler.schedule(20ms, [&] { runs += 10; });
     scheduler.advance(1s);
@@ -105,8 +107,9 @@ TEST(MainQueueTest, ManualQueueRunsWorkFromOtherThreadsInOrder)
 TEST(MainQueueTest, SystemQueueRunsOnTheMainThread)
 {
     std::thread::id ranOn;
-    std::thread([&] { MainQueue::system().async([&] { ranOn = std::this_thread::get_id(); }); })
-        .join();
+    std::thread([&] {
+        MainQueue::system().async([&] { ranOn = std::this_thread::get_id(); });
+    }).join();
     QCoreApplication::processEvents();
     EXPECT_EQ(ranOn, std::this_thread::get_id());
 }

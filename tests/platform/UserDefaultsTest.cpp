@@ -102,9 +102,9 @@ TEST_F(UserDefaultsTest, TypedReadsConvertLikeTheirNamesSay)
 
 TEST_F(UserDefaultsTest, AnUnreadableFileIsMovedAsideAndTheDomainStartsEmpty)
 {
-    for (const QByteArray& bytes : {QByteArray("{\"a\": {\"int\": \"1\""), QByteArray("[]"),
-                                    QByteArray("{\"a\": {\"float\": 1}}"),
-                                    QByteArray("{\"a\": {\"int\": \"x\"}}")}) {
+    for (const QByteArray& bytes :
+         {QByteArray("{\"a\": {\"int\": \"1\""), QByteArray("[]"),
+          QByteArray("{\"a\": {\"float\": 1}}"), QByteArray("{\"a\": {\"int\": \"x\"}}")}) {
         QDir(directory()).removeRecursively();
         const QString path = directory() + QStringLiteral("/domain.json");
         TestFiles::write(path, bytes);
@@ -112,7 +112,8 @@ TEST_F(UserDefaultsTest, AnUnreadableFileIsMovedAsideAndTheDomainStartsEmpty)
         auto defaults = open();
         EXPECT_FALSE(defaults->object(QStringLiteral("a")).isValid());
         EXPECT_FALSE(QFileInfo::exists(path));
-        const QStringList aside = QDir(directory()).entryList({QStringLiteral("domain.json.corrupt-*")});
+        const QStringList aside =
+            QDir(directory()).entryList({QStringLiteral("domain.json.corrupt-*")});
         ASSERT_EQ(aside.size(), 1) << bytes.toStdString();
         EXPECT_EQ(TestFiles::read(directory() + QLatin1Char('/') + aside.first()), bytes);
         EXPECT_EQ(log.matching(QStringLiteral("unreadable")).size(), 1);
@@ -131,12 +132,14 @@ TEST_F(UserDefaultsTest, RemovingThePersistentDomainForgetsValuesButKeepsRegiste
 
 TEST_F(UserDefaultsTest, SuitesAreSharedByNameAndRejectNamesThatAreNotFileNames)
 {
-    EXPECT_EQ(UserDefaults::suite(QStringLiteral("one")), UserDefaults::suite(QStringLiteral("one")));
-    EXPECT_NE(UserDefaults::suite(QStringLiteral("one")), UserDefaults::suite(QStringLiteral("two")));
+    EXPECT_EQ(UserDefaults::suite(QStringLiteral("one")),
+              UserDefaults::suite(QStringLiteral("one")));
+    EXPECT_NE(UserDefaults::suite(QStringLiteral("one")),
+              UserDefaults::suite(QStringLiteral("two")));
     EXPECT_EQ(UserDefaults::suite(QString()), nullptr);
     EXPECT_EQ(UserDefaults::suite(QStringLiteral("../escape")), nullptr);
-    EXPECT_TRUE(UserDefaults::suite(QStringLiteral("one"))->filePath().startsWith(
-        TestFiles::home()));
+    EXPECT_TRUE(
+        UserDefaults::suite(QStringLiteral("one"))->filePath().startsWith(TestFiles::home()));
 }
 
 TEST_F(UserDefaultsTest, ConcurrentWritersLoseNothing)

@@ -1,7 +1,7 @@
 // Entry point of every test program. Each process gets its own XDG folders in a temporary
 // directory, so no test reads or writes the real ones.
-#include <QtGlobal>
 #include <QTemporaryDir>
+#include <QtGlobal>
 
 #include <gmock/gmock.h>
 
@@ -26,7 +26,7 @@ int main(int argc, char** argv)
     qputenv("XDG_STATE_HOME", root + "/state");
     qputenv("XDG_RUNTIME_DIR", root + "/runtime");
     qputenv("QUILLORY_TEST_HOME", root);
-    // Listing the cases (test discovery) happens without the test's environment.
+    // Listing the tests happens without CTest's environment; it needs no display either.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "GlobalShortcuts/Shortcut.h"
+
+#include <QList>
+
+#include <functional>
+
+class HotKeyCenter;
+
+// The layer between the module and the system's hot keys. While the module is on and no menu
+// of the application is open, every shortcut handed to it is held system-wide; while a menu is
+// open the same combinations are caught from the application's own key events; while the
+// module is off nothing is held or caught. Main thread only.
+namespace CarbonGlobalShortcuts {
+
+using GlobalShortcuts::Shortcut;
+using ShortcutAction = std::function<void(const Shortcut&)>;
+
+// Hands a shortcut over under a new identifier. Returns false when the system refused it (the
+// refusal is logged; the shortcut is tried again by registerAll and retry); while the module
+// is off or a menu is open it is kept and taken later.
+bool registerShortcut(const Shortcut& shortcut, ShortcutAction onKeyDown, ShortcutAction onKeyUp);
+// Gives up every hot key of this shortcut.
+void unregisterShortcut(const Shortcut& shortcut);
+// Tries the refused hot keys of this shortcut again; returns whether none is refused now.
+bool retry(const Shortcut& shortcut);
+// Whether the shortcut was handed over and none of its hot keys is refused.
+bool isActive(const Shortcut& shortcut);
+// Chooses between holding the hot keys, catching them from menu key events, and nothing.
+void updateEventHandler();
+// The combinations the desktop keeps for itself, where they can be read.
+QList<Shortcut> systemShortcuts();
+
+// The system's hot keys; by default the desktop's own, made on first use and owned by the
+// application object. Tests set theirs before the first registration.
+HotKeyCenter* hotKeyCenter();
+void setHotKeyCenter(HotKeyCenter* center);
+
+// Exposed for the menu path and its tests: delivers a key event of an open menu; returns
+// whether it was one of ours.
+bool handleRawKeyEvent(const Shortcut& shortcut, bool isKeyUp);
+// The identifiers of the hot keys kept, in order, and whether each is held by the system now.
+struct HotKeyState {
+    quint32 id;
+    Shortcut shortcut;
+    bool isRegistered;
+    bool isRefused;
+};
+QList<HotKeyState> hotKeys();
+
+} // namespace CarbonGlobalShortcuts

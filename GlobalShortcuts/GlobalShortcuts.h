@@ -1,0 +1,87 @@
+#pragma once
+
+// Named global keyboard shortcuts: stored in the user defaults, taken system-wide, and
+// delivered to handlers on the main thread.
+//
+//     static const GlobalShortcuts::Name togglePopover(
+//         QStringLiteral("togglePopover"),
+//         GlobalShortcuts::Shortcut(GlobalShortcuts::Key::n,
+//                                   GlobalShortcuts::ModifierFlag::option
+//                                       | GlobalShortcuts::ModifierFlag::command));
+//     GlobalShortcuts::onKeyUp(togglePopover, [] { /* … */ });
+
+#include "GlobalShortcuts/EventStream.h"
+#include "GlobalShortcuts/Key.h"
+#include "GlobalShortcuts/Modifiers.h"
+#include "GlobalShortcuts/Name.h"
+#include "GlobalShortcuts/Shortcut.h"
+#include "GlobalShortcuts/ShortcutDisplay.h"
+#include "GlobalShortcuts/ShortcutNotifications.h"
+
+#include <QList>
+#include <QSet>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace GlobalShortcuts {
+
+using Action = std::function<void()>;
+
+// Storage. Everything here runs on the main thread.
+
+std::optional<Shortcut> getShortcut(const Name& name);
+// Stores and takes a shortcut, or clears it: a name with a default then keeps false so that
+// the default does not come back; a name without one loses its value.
+void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name);
+// Each name back to its default (a name without one is cleared).
+void reset(const QList<Name>& names);
+// Every readable stored shortcut of every name cleared; defaults come back at the next start.
+void resetAll();
+void userDefaultsSet(const Name& name, const Shortcut& shortcut);
+// Whether anything at all is stored for the name, the false marker included.
+bool userDefaultsContains(const Name& name);
+QSet<Name> storedNames();
+void postShortcutChange(const Name& name);
+
+// Handlers and dispatch.
+
+// Adds a handler for each press (onKeyDown) or release (onKeyUp) of the name's shortcut, and
+// takes the shortcut system-wide if it is not yet (or was refused before).
+void onKeyDown(const Name& name, Action action);
+void onKeyUp(const Name& name, Action action);
+// Drops the name's handlers, and its hot key unless a stream still needs it.
+void removeHandler(const Name& name);
+void removeAllHandlers();
+void enable(const QList<Name>& names);
+void disable(const QList<Name>& names);
+
+bool isEnabled();
+// Off: no hot key is held and nothing is delivered until it is on again.
+void setEnabled(bool enabled);
+// Whether a press of the name's shortcut would be delivered now: the module is on, the name
+// has a shortcut, and the system accepted it.
+bool isEnabled(const Name& name);
+
+bool isMenuOpen();
+// While a recorder records, nothing is delivered; the hot keys stay held.
+bool isRecorderActive();
+void setRecorderActive(bool active);
+
+// A stream of the name's presses and releases (or of one kind only).
+std::unique_ptr<EventStream> events(const Name& name);
+std::unique_ptr<EventStream> events(EventType type, const Name& name);
+
+// Delivery of a pressed shortcut to every name whose stored shortcut it is, in the order the
+// names got their first handler, then to their streams.
+void handleOnKeyDown(const Shortcut& shortcut);
+void handleOnKeyUp(const Shortcut& shortcut);
+
+// Starts following the application's menus (once; needs the application object).
+void installMenuObservers();
+
+// The shortcuts handed to the hot-key layer.
+const QSet<Shortcut>& registeredShortcuts();
+
+} // namespace GlobalShortcuts

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "GlobalShortcuts/GlobalShortcuts.h"
+#include "GlobalShortcuts/LocalEventMonitor.h"
+
+#include <QList>
+#include <QPointer>
+#include <QSet>
+#include <QUuid>
+
+#include <memory>
+
+namespace GlobalShortcuts {
+
+// The module's state, shared by its source files. Main thread only.
+struct ModuleState {
+    struct Handlers {
+        Name name;
+        QList<Action> actions;
+    };
+    struct StreamHandler {
+        QUuid id;
+        Action yield;
+    };
+    struct Streams {
+        Name name;
+        QList<StreamHandler> handlers;
+    };
+
+    bool isEnabled = true;
+    bool isMenuOpen = false;
+    bool isRecorderActive = false;
+    std::unique_ptr<LocalEventMonitor> menuObserver;
+    QList<QPointer<QObject>> openMenus;
+
+    // In the order the names got their first handler. Implicitly shared, so that dispatch
+    // walks a snapshot while handlers change the tables.
+    QList<Handlers> keyDownHandlers;
+    QList<Handlers> keyUpHandlers;
+    QList<Streams> streamKeyDownHandlers;
+    QList<Streams> streamKeyUpHandlers;
+
+    QSet<Shortcut> registeredShortcuts;
+
+    static ModuleState& instance();
+};
+
+// Hands the name's stored shortcut to the hot-key layer unless it is there already, or tries
+// it again when it was refused.
+void registerWhenNeeded(const Name& name);
+// Gives the shortcut up in the hot-key layer and forgets it.
+void unregisterAndForget(const Shortcut& shortcut);
+// A stream's handlers in and out of the tables.
+void startStream(const Name& name, const QUuid& id, Action keyDown, Action keyUp);
+void endStream(const Name& name, const QUuid& id);
+
+} // namespace GlobalShortcuts

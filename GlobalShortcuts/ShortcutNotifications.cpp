@@ -1,0 +1,10 @@
+#include "GlobalShortcuts/ShortcutNotifications.h"
+
+namespace GlobalShortcuts {
+
+ShortcutNotifications& ShortcutNotifications::instance() {
+    static ShortcutNotifications notifications;
+    return notifications;
+}
+
+} // namespace GlobalShortcuts

@@ -1,0 +1,150 @@
+#include "SignalCache.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace {
+
+const QString cacheFileName = QStringLiteral("insightssignalcache");
+
+qsizetype clampedLimit(qint64 limit)
+{
+    return qsizetype(std::clamp<qint64>(limit, 0, std::numeric_limits<qsizetype>::max()));
+}
+
+} // namespace
+
+SignalCache::SignalCache(std::optional<LogHandler> logHandler, qint64 cacheLimit,
+                         const QString& cacheFilePath)
+    : m_logHandler(std::move(logHandler))
+    , m_cacheLimit(clampedLimit(cacheLimit))
+    , m_cacheFilePath(cacheFilePath)
+{
+    m_queue.barrierSync([this] { loadFromDisk(); });
+}
+
+void SignalCache::log(LogLevel level, const QString& message) const
+{
+    if (m_logHandler)
+        m_logHandler->log(level, message);
+}
+
+void SignalCache::push(const SignalPostBody& signal)
+{
+    m_queue.barrierSync([&] {
+        m_cachedSignals.push_back(signal);
+        trimToLimit();
+    });
+}
+
+void SignalCache::push(const QList<SignalPostBody>& signals)
+{
+    m_queue.barrierSync([&] {
+        m_cachedSignals.insert(m_cachedSignals.end(), signals.begin(), signals.end());
+        trimToLimit();
+    });
+}
+
+QList<SignalPostBody> SignalCache::pop()
+{
+    return m_queue.barrierSync([this] {
+        const auto size = std::min<std::size_t>(m_cachedSignals.size(),
+                                                std::size_t(maximumNumberOfSignalsToPopAtOnce));
+        const auto end = m_cachedSignals.begin() + qsizetype(size);
+        QList<SignalPostBody> batch(m_cachedSignals.begin(), end);
+        m_cachedSignals.erase(m_cachedSignals.begin(), end);
+        return batch;
+    });
+}
+
+qsizetype SignalCache::count() const
+{
+    return m_queue.sync([this] { return qsizetype(m_cachedSignals.size()); });
+}
+
+void SignalCache::trimToLimit()
+{
+    if (qsizetype(m_cachedSignals.size()) > m_cacheLimit)
+        m_cachedSignals.erase(m_cachedSignals.begin(),
+                              m_cachedSignals.end() - qsizetype(m_cacheLimit));
+}
+
+QString SignalCache::diskCachePath() const
+{
+    if (!m_cacheFilePath.isEmpty())
+        return m_cacheFilePath;
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (folder.isEmpty())
+        return {};
+    return folder + QLatin1Char('/') + cacheFileName;
+}
+
+void SignalCache::loadFromDisk()
+{
+    const QString path = diskCachePath();
+    if (path.isEmpty()) {
+        log(LogLevel::error, QStringLiteral("Failed to get disk cache url from FileManager."));
+        return;
+    }
+    log(LogLevel::info,
+        QStringLiteral("Loading Insights cache from: ") + QUrl::fromLocalFile(path).toString());
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray data = file.readAll();
+    file.close();
+    QFile::remove(path);
+
+    const QJsonDocument document = QJsonDocument::fromJson(data);
+    if (!document.isArray())
+        return;
+    std::vector<SignalPostBody> loaded;
+    for (const QJsonValue& value : document.array()) {
+        auto body = SignalPostBody::fromCacheJson(value.toObject());
+        if (!body)
+            return;
+        loaded.push_back(std::move(*body));
+    }
+    log(LogLevel::info, QStringLiteral("Loaded %1 signals").arg(loaded.size()));
+    m_cachedSignals.insert(m_cachedSignals.end(), std::make_move_iterator(loaded.begin()),
+                           std::make_move_iterator(loaded.end()));
+    trimToLimit();
+}
+
+void SignalCache::backupToDisk()
+{
+    // Exclusive: a concurrent count() or push must not see the queue while it is emptied.
+    m_queue.barrierSync([this] {
+        QJsonArray array;
+        for (const SignalPostBody& body : m_cachedSignals)
+            array.append(body.toCacheJson());
+        const QByteArray data = QJsonDocument(array).toJson(QJsonDocument::Compact);
+
+        const QString path = diskCachePath();
+        if (path.isEmpty()) {
+            log(LogLevel::error, QStringLiteral("Error saving Insights cache"));
+            return;
+        }
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size()
+            || !file.commit()) {
+            log(LogLevel::error,
+                QStringLiteral("Error saving Insights cache: ") + file.errorString());
+            return;
+        }
+        log(LogLevel::info, QStringLiteral("Saved Insights cache %1 bytes of %2 signals")
+                                .arg(data.size())
+                                .arg(m_cachedSignals.size()));
+        m_cachedSignals.clear();
+    });
+}

@@ -1,0 +1,351 @@
+#include "SignalManager.h"
+
+#include "analytics/DefaultSignalPayload.h"
+#include "analytics/InsightsManagerConfiguration.h"
+#include "analytics/Sha256.h"
+#include "platform/Clock.h"
+#include "platform/MainQueue.h"
+#include "platform/UserDefaults.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+#include <cmath>
+
+namespace {
+
+constexpr int requestTimeoutMsecs = 60'000;
+constexpr double msecsPerSecond = 1000.0;
+const QString defaultUserIdentifierKey = QStringLiteral("defaultUserIdentifier");
+
+struct Rejection
+{
+    int status;
+    const char* reason;
+};
+
+constexpr Rejection rejections[] = {
+    {400, "Bad Request (400)"},
+    {401, "Unauthorized (401)"},
+    {403, "Forbidden (403)"},
+    {404, "Not Found (404)"},
+    {413, "Payload Too Large (413)"},
+    {422, "Unprocessable Entity (422)"},
+    {501, "Not Implemented (501)"},
+    {505, "HTTP Version Not Supported (505)"},
+};
+
+constexpr int firstSuccessStatus = 200;
+constexpr int lastSuccessStatus = 299;
+
+bool logsDebug(const InsightsManagerConfiguration& configuration)
+{
+    const auto handler = configuration.logHandler();
+    return handler && handler->logLevel == LogLevel::debug;
+}
+
+} // namespace
+
+SignalManager::SignalManager(std::shared_ptr<InsightsManagerConfiguration> configuration,
+                             UserDefaults* suite, const SessionManager& sessions,
+                             const InsightsEnvironment& environment)
+    : m_configuration(std::move(configuration))
+    , m_suite(suite)
+    , m_sessions(sessions)
+    , m_environment(environment)
+    , m_signalCache(m_configuration->previewMode() ? std::nullopt : m_configuration->logHandler(),
+                    m_configuration->cacheLimit())
+{
+    m_queue.sync([this] { m_network = new QNetworkAccessManager(m_queue.context()); });
+    sendNextBatch();
+    onMainThread([this] {
+        m_consecutiveFailures = 0;
+        scheduleSendTimer();
+    });
+}
+
+SignalManager::~SignalManager()
+{
+    m_sendTimerSource.cancel();
+    m_queue.sync([this] {
+        // Whatever is still in flight is lost with the sender; its replies are deleted with
+        // the queue's context.
+        for (QNetworkReply* reply : m_inFlight.keys())
+            QObject::disconnect(reply, nullptr, m_queue.context(), nullptr);
+        m_inFlight.clear();
+    });
+}
+
+void SignalManager::processSignal(SignalRequest request)
+{
+    bool first = false;
+    {
+        const QMutexLocker lock(&m_pendingMutex);
+        first = m_pending.isEmpty();
+        m_pending.append(std::move(request));
+    }
+    // One hand-over carries every signal that arrives before the main thread takes them.
+    if (first)
+        onMainThread([this] { processPendingSignals(); });
+}
+
+void SignalManager::processPendingSignals()
+{
+    QList<SignalRequest> requests;
+    {
+        const QMutexLocker lock(&m_pendingMutex);
+        requests.swap(m_pending);
+    }
+    if (requests.isEmpty())
+        return;
+    QList<PreparedSignal> prepared;
+    prepared.reserve(requests.size());
+    for (SignalRequest& request : requests) {
+        QString defaultUser = resolveDefaultUser();
+        prepared.append({std::move(request), std::move(defaultUser),
+                         DefaultSignalPayload::parameters(m_sessions, m_environment.clock->now())});
+    }
+    m_queue.async([this, prepared = std::move(prepared)] { recordSignals(prepared); });
+}
+
+QString SignalManager::resolveDefaultUser()
+{
+    if (const auto user = m_configuration->defaultUser())
+        return *user;
+    if (m_suite) {
+        const QString stored = m_suite->string(defaultUserIdentifierKey);
+        if (!stored.isEmpty())
+            return stored;
+    }
+    const QString generated = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    if (m_suite)
+        m_suite->set(defaultUserIdentifierKey, generated);
+    return generated;
+}
+
+void SignalManager::recordSignals(const QList<PreparedSignal>& signals)
+{
+    QList<SignalPostBody> records;
+    records.reserve(signals.size());
+    for (const PreparedSignal& signal : signals) {
+        const SignalRequest& request = signal.request;
+        const InsightsManagerConfiguration& configuration = *request.configuration;
+
+        SignalParameters enriched;
+        for (const auto& enricher : configuration.metadataEnrichers())
+            enriched.insert(
+                enricher->enrich(request.type, request.customUserID, request.floatValue));
+        SignalParameters payload = signal.defaultPayload;
+        payload.insert(enriched);
+        payload.insert(request.parameters);
+
+        SignalPostBody body;
+        body.receivedAt = m_environment.clock->now();
+        body.appID = configuration.insightsAppID();
+        body.clientUser
+            = sha256Hex(request.customUserID.value_or(signal.defaultUser), configuration.salt());
+        body.sessionID = configuration.sessionID().toString(QUuid::WithoutBraces).toUpper();
+        body.type = request.type;
+        body.floatValue = request.floatValue;
+        body.payload = std::move(payload);
+        body.isTestMode = configuration.testMode() ? QStringLiteral("true")
+                                                   : QStringLiteral("false");
+        if (logsDebug(configuration))
+            configuration.log(LogLevel::debug,
+                              QStringLiteral("Process signal: ") + body.description());
+        records.append(std::move(body));
+    }
+    m_signalCache.push(records);
+}
+
+void SignalManager::sendNextBatch()
+{
+    m_queue.async([this] { sendBatchNow(); });
+}
+
+void SignalManager::sendBatchNow()
+{
+    if (m_terminated)
+        return;
+    if (logsDebug(*m_configuration))
+        m_configuration->log(LogLevel::debug, QStringLiteral("Current signal cache count: %1")
+                                                  .arg(m_signalCache.count()));
+    const QList<SignalPostBody> batch = m_signalCache.pop();
+    if (batch.isEmpty()) {
+        didSucceedSending();
+        return;
+    }
+    m_configuration->log(LogLevel::info,
+                         QStringLiteral("Sending %1 signals leaving a cache of %2 signals")
+                             .arg(batch.size())
+                             .arg(m_signalCache.count()));
+    postBatch(batch, SignalPostBody::encodeWireBatch(batch));
+}
+
+void SignalManager::postBatch(const QList<SignalPostBody>& batch, const QByteArray& body)
+{
+    const auto insightsNamespace = m_configuration->insightsNamespace();
+    const auto url = signalEndpointURL(m_configuration->apiBaseURL(), insightsNamespace);
+    if (!url) {
+        m_configuration->log(LogLevel::error,
+                             QStringLiteral("Unable to construct signal API URL for namespace ")
+                                 + insightsNamespace.value_or(QStringLiteral("nil")));
+        m_configuration->log(LogLevel::error, QStringLiteral("Invalid endpoint URL"));
+        didFailSending(batch);
+        return;
+    }
+    QNetworkRequest request(*url);
+    request.setTransferTimeout(requestTimeoutMsecs);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    if (logsDebug(*m_configuration))
+        m_configuration->log(LogLevel::debug, QString::fromUtf8(body));
+
+    QNetworkReply* reply = m_network->post(request, body);
+    m_inFlight.insert(reply, batch);
+    QObject::connect(reply, &QNetworkReply::finished, m_queue.context(),
+                     [this, reply] { handleSendResult(reply); });
+}
+
+void SignalManager::handleSendResult(QNetworkReply* reply)
+{
+    reply->deleteLater();
+    const QList<SignalPostBody> batch = m_inFlight.take(reply);
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid()) {
+        if (reply->error() != QNetworkReply::NoError)
+            m_configuration->log(LogLevel::error, reply->errorString());
+        else
+            m_configuration->log(LogLevel::debug,
+                                 QStringLiteral("Failed to send events (status 0), will try "
+                                                "again later"));
+        didFailSending(batch);
+        return;
+    }
+    const Classification result = classifyResponse(status.toInt());
+    switch (result.kind) {
+    case Classification::Kind::accepted:
+        if (logsDebug(*m_configuration))
+            m_configuration->log(LogLevel::debug, QString::fromUtf8(reply->readAll()));
+        didSucceedSending();
+        return;
+    case Classification::Kind::rejected:
+        m_configuration->log(LogLevel::error,
+                             QStringLiteral("Dropping %1 signal(s): rejected by server %2")
+                                 .arg(batch.size())
+                                 .arg(result.reason));
+        didSucceedSending();
+        return;
+    case Classification::Kind::retry:
+        m_configuration->log(LogLevel::debug,
+                             QStringLiteral("Failed to send events (status %1), will try again "
+                                            "later")
+                                 .arg(status.toInt()));
+        didFailSending(batch);
+        return;
+    }
+}
+
+void SignalManager::didSucceedSending()
+{
+    afterSendAttempt(false);
+}
+
+void SignalManager::didFailSending(const QList<SignalPostBody>& batch)
+{
+    m_signalCache.push(batch);
+    afterSendAttempt(true);
+}
+
+void SignalManager::afterSendAttempt(bool failed)
+{
+    onMainThread([this, failed] {
+        m_consecutiveFailures = failed ? m_consecutiveFailures + 1 : 0;
+        ++m_sendCompletions;
+        scheduleSendTimer();
+    });
+}
+
+void SignalManager::scheduleSendTimer()
+{
+    const auto delay = sendDelay(m_configuration->transmitInterval(),
+                                 m_configuration->maxBackoffInterval(), m_consecutiveFailures);
+    m_sendTimerSource = m_environment.scheduler->schedule(delay, [this] { sendNextBatch(); });
+}
+
+void SignalManager::appWillTerminate()
+{
+    m_configuration->log(LogLevel::debug, QStringLiteral("appWillTerminate()"));
+    processPendingSignals();
+    m_queue.sync([this] {
+        m_terminated = true;
+        // A batch in flight may never be answered now: it goes to the file with the queue.
+        for (auto it = m_inFlight.begin(); it != m_inFlight.end(); ++it) {
+            QObject::disconnect(it.key(), nullptr, m_queue.context(), nullptr);
+            it.key()->abort();
+            it.key()->deleteLater();
+            m_signalCache.push(it.value());
+        }
+        m_inFlight.clear();
+    });
+    m_signalCache.backupToDisk();
+}
+
+std::optional<QUrl> SignalManager::signalEndpointURL(const QUrl& baseURL,
+                                                     const std::optional<QString>& insightsNamespace)
+{
+    QString text = baseURL.toString(QUrl::FullyEncoded);
+    if (!text.endsWith(QLatin1Char('/')))
+        text += QLatin1Char('/');
+    if (insightsNamespace && !insightsNamespace->isEmpty())
+        text += QStringLiteral("v2/namespace/")
+                + QString::fromLatin1(QUrl::toPercentEncoding(*insightsNamespace))
+                + QLatin1Char('/');
+    else
+        text += QStringLiteral("v2/");
+    const QUrl url(text, QUrl::StrictMode);
+    const QString scheme = url.scheme();
+    if (!url.isValid() || url.host().isEmpty()
+        || (scheme != QLatin1String("https") && scheme != QLatin1String("http")))
+        return std::nullopt;
+    return url;
+}
+
+SignalManager::Classification SignalManager::classifyResponse(std::optional<int> statusCode)
+{
+    if (!statusCode)
+        return {Classification::Kind::retry, {}};
+    if (*statusCode >= firstSuccessStatus && *statusCode <= lastSuccessStatus)
+        return {Classification::Kind::accepted, {}};
+    for (const Rejection& rejection : rejections) {
+        if (rejection.status == *statusCode)
+            return {Classification::Kind::rejected, QString::fromLatin1(rejection.reason)};
+    }
+    return {Classification::Kind::retry, {}};
+}
+
+std::chrono::milliseconds SignalManager::sendDelay(double transmitInterval,
+                                                   double maxBackoffInterval,
+                                                   int consecutiveFailures)
+{
+    const double doubled = transmitInterval * std::pow(2.0, consecutiveFailures);
+    const double seconds = doubled <= maxBackoffInterval ? doubled : maxBackoffInterval;
+    if (!(seconds > 0.0))
+        return std::chrono::milliseconds{0};
+    return std::chrono::milliseconds{std::llround(std::min(seconds, 1e12) * msecsPerSecond)};
+}
+
+void SignalManager::onMainThread(std::function<void()> work)
+{
+    if (isMainThread()) {
+        work();
+        return;
+    }
+    m_environment.mainQueue->async(
+        [alive = std::weak_ptr<bool>(m_alive), work = std::move(work)] {
+            if (!alive.expired())
+                work();
+        });
+}

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "analytics/InsightsEnvironment.h"
+#include "analytics/SignalCache.h"
+#include "analytics/SignalParameters.h"
+#include "platform/DispatchQueue.h"
+#include "platform/Scheduler.h"
+
+#include <QHash>
+#include <QMutex>
+#include <QUrl>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+class InsightsManagerConfiguration;
+class QNetworkAccessManager;
+class QNetworkReply;
+class SessionManager;
+class UserDefaults;
+
+// One signal on its way from the entry point to the queue.
+struct SignalRequest
+{
+    QString type;
+    std::optional<QString> customUserID;
+    std::optional<double> floatValue;
+    SignalParameters parameters;
+    std::shared_ptr<InsightsManagerConfiguration> configuration;
+};
+
+// Turns signals into records, queues them, and sends the queue in batches of at most 100 as
+// a JSON POST, with exponential back-off after failures. Records and requests are handled on
+// the sender's own thread; the send timer is armed on the main thread. Must be destroyed on
+// the main thread.
+class SignalManager
+{
+public:
+    struct Classification
+    {
+        enum class Kind { accepted, rejected, retry };
+        Kind kind;
+        QString reason; // for rejected responses
+    };
+
+    // Loads the previous run's cache file, sends one batch at once and arms the timer.
+    SignalManager(std::shared_ptr<InsightsManagerConfiguration> configuration, UserDefaults* suite,
+                  const SessionManager& sessions, const InsightsEnvironment& environment);
+    ~SignalManager();
+    SignalManager(const SignalManager&) = delete;
+    SignalManager& operator=(const SignalManager&) = delete;
+
+    // Any thread. The user identifier and default payload are taken on the main thread, the
+    // record is built and queued on the sender's thread.
+    void processSignal(SignalRequest request);
+    // Any thread: one send step on the sender's thread.
+    void sendNextBatch();
+    // Main thread: the signals handed over, the queue and the batches in flight are written
+    // to the cache file, and nothing more is sent.
+    void appWillTerminate();
+
+    // The configured default user, else the stored generated one, else a new one (stored).
+    QString resolveDefaultUser();
+
+    static std::optional<QUrl> signalEndpointURL(const QUrl& baseURL,
+                                                 const std::optional<QString>& insightsNamespace);
+    // The status code of the response; absent when the response was not an HTTP one.
+    static Classification classifyResponse(std::optional<int> statusCode);
+    static std::chrono::milliseconds sendDelay(double transmitInterval, double maxBackoffInterval,
+                                               int consecutiveFailures);
+
+private:
+    struct PreparedSignal
+    {
+        SignalRequest request;
+        QString defaultUser;
+        SignalParameters defaultPayload;
+    };
+
+    void processPendingSignals();
+    void recordSignals(const QList<PreparedSignal>& signals);
+    void sendBatchNow();
+    void postBatch(const QList<SignalPostBody>& batch, const QByteArray& body);
+    void handleSendResult(QNetworkReply* reply);
+    void didSucceedSending();
+    void didFailSending(const QList<SignalPostBody>& batch);
+    void afterSendAttempt(bool failed);
+    void scheduleSendTimer();
+    void onMainThread(std::function<void()> work);
+
+    const std::shared_ptr<InsightsManagerConfiguration> m_configuration;
+    UserDefaults* const m_suite;
+    const SessionManager& m_sessions;
+    const InsightsEnvironment m_environment;
+    SignalCache m_signalCache;
+
+    QMutex m_pendingMutex;
+    QList<SignalRequest> m_pending;
+
+    // Main thread only.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    Scheduler::Task m_sendTimerSource;
+    int m_consecutiveFailures = 0;
+    int m_sendCompletions = 0;
+
+    // The sender's thread only.
+    QNetworkAccessManager* m_network = nullptr;
+    QHash<QNetworkReply*, QList<SignalPostBody>> m_inFlight;
+    bool m_terminated = false;
+    DispatchQueue m_queue{QStringLiteral("analytics.client.SignalSender")};
+};

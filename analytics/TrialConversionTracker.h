@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMutex>
+#include <QString>
+
+#include <optional>
+
+struct TransactionUpdate;
+
+// The free trial the purchase statistics remember, kept in the client's suite.
+struct StoredTrial
+{
+    QString productID;
+    quint64 originalTransactionID = 0;
+
+    friend bool operator==(const StoredTrial&, const StoredTrial&) = default;
+
+    QByteArray encode() const;
+    static std::optional<StoredTrial> decode(const QByteArray& data);
+};
+
+// Watches the transaction updates for the remembered free trial and sends
+// "Insights.Purchase.convertedFromTrial" once when it turns into a paid subscription; a trial
+// that is refunded, expires or is upgraded away is forgotten without a signal.
+class TrialConversionTracker
+{
+public:
+    // Made on first use; starts observing when an earlier run left a trial behind.
+    static TrialConversionTracker& shared();
+
+    // Remembers the trial, or forgets it when there is none.
+    void storeTrial(const std::optional<StoredTrial>& trial);
+    // Replaces the current observation, so at most one is running.
+    void startObservingTransactions();
+
+    // The trial in the installed client's suite.
+    static std::optional<StoredTrial> storedTrial();
+
+private:
+    TrialConversionTracker();
+    void observeTransactionUpdate(quint64 observation, const TransactionUpdate& update);
+    void stopObserving();
+
+    QMutex m_mutex;
+    quint64 m_nextObservation = 1;
+    // The current observation and its subscription to the updates.
+    std::optional<std::pair<quint64, quint64>> m_transactionUpdateTask;
+};

@@ -1,0 +1,106 @@
+#include "AppDelegate.h"
+
+#include "app/Analytics.h"
+#include "app/AppSettings.h"
+#include "app/LaunchAtLogin.h"
+#include "app/NoteStore.h"
+#include "app/PopoverController.h"
+#include "app/StatusBarController.h"
+#include "app/views/PopoverRootView.h"
+#include "platform/Log.h"
+#include "platform/MainThread.h"
+#include "platform/StatusItem.h"
+#include "platform/Updater.h"
+#include "platform/UserDefaults.h"
+
+namespace {
+const Log updatesLog("quillory.updates");
+}
+
+AppDelegate::AppDelegate(const Environment& environment, QObject* parent)
+    : QObject(parent)
+    , m_environment(environment)
+{}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    Environment& environment = m_environment;
+    m_settings = std::make_unique<AppSettings>(environment.defaults);
+    m_store = std::make_unique<NoteStore>(environment.notesFile, environment.clock,
+                                          environment.scheduler, autosaveDelay);
+    m_store->setNewNoteColor(m_settings->newNoteColor());
+
+    m_analytics = std::make_unique<Analytics>(environment.reporting, environment.crashReportDsn,
+                                              environment.analyticsAppID);
+    m_analytics->start(m_settings->sendErrorReports());
+
+    if (!environment.updater.startUpdater())
+        updatesLog.error(QStringLiteral("Quillory: the updater did not start: ") +
+                         environment.updater.errorString());
+    environment.updater.setAutomaticallyChecksForUpdates(m_settings->updateAutomatically());
+
+    m_launchAtLogin = std::make_unique<LaunchAtLogin>(environment.loginItem);
+    m_statusItem = std::make_unique<StatusItem>(environment.clock);
+    const PopoverController::Services services{environment.mainQueue, environment.scheduler,
+                                               environment.clock, environment.appearance};
+    m_popover = std::make_unique<PopoverController>(*m_store, *m_settings, *m_analytics, services);
+    m_rootView = new PopoverRootView(*m_popover, *m_store, environment.appearance);
+    m_popover->setContent(m_rootView);
+    m_statusBar = std::make_unique<StatusBarController>(*m_statusItem, *m_popover, *m_store,
+                                                        *m_launchAtLogin);
+    m_statusItem->show();
+    connect(m_popover.get(), &PopoverController::quitRequested, this, &AppDelegate::quitRequested);
+    connect(m_statusBar.get(), &StatusBarController::quitRequested, this,
+            &AppDelegate::quitRequested);
+
+    subscribeToSettings();
+    m_store->purgeExpired(m_settings->deleteAfter());
+    m_expiryTimer = environment.scheduler.scheduleRepeating(
+        purgeInterval, [this] { m_store->purgeExpired(m_settings->deleteAfter()); });
+
+    UserDefaults& defaults = environment.defaults;
+    const QString firstLaunchKey = QString::fromLatin1(hasLaunchedBeforeKey);
+    if (!defaults.boolValue(firstLaunchKey)) {
+        defaults.set(firstLaunchKey, true);
+        m_firstLaunchOpen =
+            environment.scheduler.schedule(firstLaunchOpenDelay, [this] { m_popover->open(); });
+    }
+}
+
+void AppDelegate::subscribeToSettings()
+{
+    AppSettings& settings = *m_settings;
+    Updater& updater = m_environment.updater;
+    // The colour and the update setting apply their current value too; the other two only
+    // react to changes (the purge has just run, and reporting was started with its value).
+    m_store->setNewNoteColor(settings.newNoteColor());
+    connect(&settings, &AppSettings::newNoteColorChanged, this,
+            [this](NewNoteColor color) { m_store->setNewNoteColor(color); });
+    updater.setAutomaticallyChecksForUpdates(settings.updateAutomatically());
+    connect(&settings, &AppSettings::updateAutomaticallyChanged, this,
+            [&updater](bool on) { updater.setAutomaticallyChecksForUpdates(on); });
+    connect(&settings, &AppSettings::sendErrorReportsChanged, this,
+            [this](bool on) { m_analytics->setEnabled(on); });
+    connect(&settings, &AppSettings::deleteAfterChanged, this,
+            [this](DeleteAfter period) { m_store->purgeExpired(period); });
+}
+
+void AppDelegate::applicationShouldHandleReopen()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    if (m_popover)
+        m_popover->open();
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    // The panel is not closed first, so quitting never copies the note to the clipboard.
+    if (m_store)
+        m_store->save();
+    if (m_analytics)
+        m_analytics->applicationWillTerminate();
+}

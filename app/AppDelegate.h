@@ -1,0 +1,84 @@
+#pragma once
+
+#include "platform/Scheduler.h"
+
+#include <QObject>
+
+#include <memory>
+
+class Analytics;
+class AppSettings;
+class Appearance;
+class Application;
+class LaunchAtLogin;
+class LoginItem;
+class NoteStore;
+class PopoverController;
+class PopoverRootView;
+class ReportingServices;
+class StatusBarController;
+class StatusItem;
+class Updater;
+class UserDefaults;
+
+// Builds the application when launching finishes and takes it down in order at the end.
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr std::chrono::milliseconds autosaveDelay{500};
+    static constexpr std::chrono::seconds purgeInterval{60};
+    static constexpr std::chrono::milliseconds firstLaunchOpenDelay{500};
+    static constexpr const char* hasLaunchedBeforeKey = "quillory.hasLaunchedBefore";
+
+    // What the application is built from; tests pass their own.
+    struct Environment
+    {
+        UserDefaults& defaults;
+        QString notesFile;
+        const class Clock& clock;
+        Scheduler& scheduler;
+        class MainQueue& mainQueue;
+        const Appearance& appearance;
+        ReportingServices& reporting;
+        QString crashReportDsn;
+        QString analyticsAppID;
+        LoginItem& loginItem;
+        Updater& updater;
+    };
+
+    explicit AppDelegate(const Environment& environment, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    void applicationDidFinishLaunching();
+    void applicationShouldHandleReopen();
+    void applicationWillTerminate();
+
+    AppSettings* settings() const { return m_settings.get(); }
+    NoteStore* store() const { return m_store.get(); }
+    Analytics* analytics() const { return m_analytics.get(); }
+    PopoverController* popover() const { return m_popover.get(); }
+    StatusBarController* statusBar() const { return m_statusBar.get(); }
+    StatusItem* statusItem() const { return m_statusItem.get(); }
+    LaunchAtLogin* launchAtLogin() const { return m_launchAtLogin.get(); }
+
+Q_SIGNALS:
+    // The user asked to quit (menu or Ctrl+Q in the panel).
+    void quitRequested();
+
+private:
+    void subscribeToSettings();
+
+    Environment m_environment;
+    std::unique_ptr<AppSettings> m_settings;
+    std::unique_ptr<NoteStore> m_store;
+    std::unique_ptr<Analytics> m_analytics;
+    std::unique_ptr<LaunchAtLogin> m_launchAtLogin;
+    std::unique_ptr<StatusItem> m_statusItem;
+    std::unique_ptr<PopoverController> m_popover;
+    PopoverRootView* m_rootView = nullptr; // owned by the panel
+    std::unique_ptr<StatusBarController> m_statusBar;
+    Scheduler::Task m_expiryTimer;
+    Scheduler::Task m_firstLaunchOpen;
+};

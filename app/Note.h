@@ -1,0 +1,40 @@
+#pragma once
+
+#include "app/Hue.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+#include <vector>
+
+// One note. `editedAt` is the auto-delete clock: it moves only when the text, name or colour
+// changes. `order` is the creation sequence the notes are sorted by when read.
+struct Note
+{
+    QUuid id;
+    QString name;
+    Hue hue = Hue::white;
+    QString text;
+    QDateTime createdAt;
+    QDateTime editedAt;
+    qint64 order = 0;
+
+    friend bool operator==(const Note&, const Note&) = default;
+};
+
+// The notes document as one value.
+struct NoteFile
+{
+    qint64 schemaVersion = 1;
+    std::vector<Note> notes;
+    std::optional<QUuid> currentNoteID;
+    qint64 rotateIndex = 0;
+
+    friend bool operator==(const NoteFile&, const NoteFile&) = default;
+};
+
+// The stored form of whatever the user typed as a name: one line, trimmed, at most 40
+// user-perceived characters, never empty.
+QString normalizedNoteName(const QString& raw);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/Note.h"
+
+#include <QByteArrayView>
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+// Reads the notes document. Any valid JSON with the document's keys is accepted, in any order
+// and spacing; other keys are ignored. Anything else (invalid JSON or UTF-8, a missing key, a
+// wrong type, an unknown hue, an unreadable date or id) makes the whole document unreadable.
+namespace NoteFileReader {
+
+struct Result
+{
+    std::optional<NoteFile> file;
+    QString error; // why the document is unreadable, when `file` is empty
+};
+
+Result decode(QByteArrayView bytes);
+
+// An internet date-time, with or without fractions of a second, with Z or a numeric offset.
+std::optional<QDateTime> decodeDate(QStringView text);
+QString unrecognisedDateError(QStringView text);
+
+} // namespace NoteFileReader

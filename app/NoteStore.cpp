@@ -1,0 +1,424 @@
+#include "NoteStore.h"
+
+#include "app/NoteFileReader.h"
+#include "app/NoteFileWriter.h"
+#include "app/NotesDocument.h"
+#include "platform/Clock.h"
+#include "platform/CorruptFile.h"
+#include "platform/Log.h"
+#include "platform/MainThread.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <numeric>
+
+namespace {
+
+const Log storeLog("quillory.notes");
+
+constexpr int hueCount = 8;
+
+// New notes take these in turn when their colour rotates; white comes last.
+constexpr std::array<Hue, hueCount> rotation{Hue::sand, Hue::mint, Hue::sky,   Hue::lavender,
+                                             Hue::pink, Hue::teal, Hue::coral, Hue::white};
+
+} // namespace
+
+NoteStore::NoteStore(const QString& fileURL, const Clock& clock, Scheduler& scheduler,
+                     std::chrono::milliseconds autosaveDelay, QObject* parent)
+    : QObject(parent)
+    , m_fileURL(fileURL)
+    , m_clock(clock)
+    , m_scheduler(scheduler)
+    , m_autosaveDelay(std::max(autosaveDelay, std::chrono::milliseconds{0}))
+{
+    load();
+}
+
+NoteStore::~NoteStore() = default;
+
+bool NoteStore::hasNext() const
+{
+    return m_currentIndex < int(m_notes.size()) - 1;
+}
+
+void NoteStore::select(int position)
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    if (position < 0 || position >= int(m_notes.size()) || position == m_currentIndex)
+        return;
+    setCurrentIndex(position);
+    markDirty();
+}
+
+void NoteStore::setText(const QString& text)
+{
+    setText(currentNote().id, text);
+}
+
+void NoteStore::setText(const QUuid& id, const QString& text)
+{
+    changeNote(id, &Note::text, text);
+}
+
+void NoteStore::rename(const QString& rawName)
+{
+    rename(currentNote().id, rawName);
+}
+
+void NoteStore::rename(const QUuid& id, const QString& rawName)
+{
+    changeNote(id, &Note::name, normalizedNoteName(rawName));
+}
+
+void NoteStore::setHue(Hue hue)
+{
+    changeNote(currentNote().id, &Note::hue, hue);
+}
+
+template <typename Value>
+void NoteStore::changeNote(const QUuid& id, Value Note::*field, const Value& value)
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    const int index = indexOf(id);
+    if (index < 0)
+        return;
+    Note& note = m_notes[std::size_t(index)];
+    if (note.*field == value)
+        return;
+    note.*field = value;
+    note.editedAt = m_clock.now();
+    Q_EMIT notesChanged();
+    markDirty();
+}
+
+Note NoteStore::makeNote(const QString& text)
+{
+    Hue hue = Hue::white;
+    if (const auto fixedHue = m_newNoteColor.hue()) {
+        hue = *fixedHue;
+    } else {
+        hue = rotation[std::size_t(m_rotateIndex)];
+        m_rotateIndex = (m_rotateIndex + 1) % hueCount;
+    }
+
+    qint64 order = 0;
+    if (!m_notes.empty()) {
+        auto largest =
+            std::max_element(m_notes.begin(), m_notes.end(), [](const Note& a, const Note& b) {
+                return a.order < b.order;
+            })->order;
+        if (largest == std::numeric_limits<qint64>::max()) {
+            renumberOrders();
+            largest = qint64(m_notes.size()) - 1;
+        }
+        order = largest + 1;
+    }
+
+    const QDateTime now = m_clock.now();
+    return Note{QUuid::createUuid(),
+                normalizedNoteName(QStringLiteral("Quillory")),
+                hue,
+                text,
+                now,
+                now,
+                order};
+}
+
+void NoteStore::renumberOrders()
+{
+    // Keeps the creation sequence (ties in list order) while making room above the largest.
+    std::vector<std::size_t> sequence(m_notes.size());
+    std::iota(sequence.begin(), sequence.end(), 0);
+    std::stable_sort(sequence.begin(), sequence.end(), [this](std::size_t a, std::size_t b) {
+        return m_notes[a].order < m_notes[b].order;
+    });
+    for (std::size_t rank = 0; rank < sequence.size(); ++rank)
+        m_notes[sequence[rank]].order = qint64(rank);
+}
+
+void NoteStore::addNote(const QString& text)
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    m_notes.push_back(makeNote(text));
+    Q_EMIT notesChanged();
+    setCurrentIndex(int(m_notes.size()) - 1);
+    markDirty();
+}
+
+void NoteStore::clearAll()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    setPendingUndo(std::nullopt);
+    m_notes.clear(); // so the new note's order starts again at 0
+    std::vector<Note> notes{makeNote(QString())};
+    replaceNotes(std::move(notes), 0);
+    markDirty();
+}
+
+void NoteStore::markDirty()
+{
+    m_hasUnsavedChanges = true;
+    m_saveTask = m_scheduler.schedule(m_autosaveDelay, [this] { save(); });
+}
+
+void NoteStore::save()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    m_saveTask.cancel();
+    if (!m_hasUnsavedChanges)
+        return;
+    if (write())
+        m_hasUnsavedChanges = false;
+}
+
+NoteFile NoteStore::makeNoteFile() const
+{
+    return NoteFile{1, m_notes, currentNote().id, m_rotateIndex};
+}
+
+bool NoteStore::write()
+{
+    if (!m_unreadableDocument.isEmpty() && QFileInfo::exists(m_unreadableDocument)) {
+        const QString aside = CorruptFile::moveAside(m_unreadableDocument, m_clock.now());
+        if (aside.isEmpty()) {
+            storeLog.error(QStringLiteral("Quillory: save failed: the unreadable document %1 "
+                                          "could not be moved aside and is not overwritten")
+                               .arg(m_unreadableDocument));
+            return false;
+        }
+        storeLog.error(QStringLiteral("Quillory: moved the unreadable document %1 to %2")
+                           .arg(m_unreadableDocument, aside));
+    }
+    m_unreadableDocument.clear();
+
+    const QString error = NotesDocument::write(m_fileURL, NoteFileWriter::encode(makeNoteFile()));
+    if (!error.isEmpty()) {
+        storeLog.error(QStringLiteral("Quillory: save failed: ") + error);
+        return false;
+    }
+    return true;
+}
+
+void NoteStore::load()
+{
+    if (!QFileInfo::exists(m_fileURL)) {
+        m_notes = {makeNote(QString())};
+        m_currentIndex = 0;
+        return;
+    }
+
+    QFile file(m_fileURL);
+    NoteFileReader::Result result;
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        result = file.error() == QFileDevice::NoError
+                     ? NoteFileReader::decode(bytes)
+                     : NoteFileReader::Result{std::nullopt, file.errorString()};
+    } else {
+        result.error = file.errorString();
+    }
+    file.close();
+
+    if (!result.file) {
+        const QString aside = CorruptFile::moveAside(m_fileURL, m_clock.now());
+        if (aside.isEmpty()) {
+            m_unreadableDocument = m_fileURL;
+            storeLog.error(QStringLiteral("Quillory: the notes document %1 is unreadable (%2) "
+                                          "and could not be moved aside; it will not be "
+                                          "overwritten")
+                               .arg(m_fileURL, result.error));
+        } else {
+            storeLog.error(QStringLiteral("Quillory: the notes document %1 is unreadable (%2); "
+                                          "moved to %3")
+                               .arg(m_fileURL, result.error, aside));
+        }
+        m_notes = {makeNote(QString())};
+        m_currentIndex = 0;
+        return;
+    }
+
+    NoteFile& document = *result.file;
+    m_rotateIndex = document.rotateIndex < 0 ? 0 : int(document.rotateIndex % hueCount);
+
+    // A repeated id would make one deletion remove two notes.
+    QSet<QUuid> seen;
+    for (Note& note : document.notes) {
+        if (seen.contains(note.id))
+            note.id = QUuid::createUuid();
+        seen.insert(note.id);
+    }
+    std::stable_sort(document.notes.begin(), document.notes.end(),
+                     [](const Note& a, const Note& b) { return a.order < b.order; });
+    m_notes = std::move(document.notes);
+    if (m_notes.empty())
+        m_notes = {makeNote(QString())};
+
+    m_currentIndex = 0;
+    if (document.currentNoteID)
+        m_currentIndex = std::max(indexOf(*document.currentNoteID), 0);
+}
+
+int NoteStore::indexOf(const QUuid& id) const
+{
+    const auto found = std::find_if(m_notes.begin(), m_notes.end(),
+                                    [&](const Note& note) { return note.id == id; });
+    return found == m_notes.end() ? -1 : int(found - m_notes.begin());
+}
+
+void NoteStore::replaceNotes(std::vector<Note> notes, int currentIndex)
+{
+    m_notes = std::move(notes);
+    const bool indexChanged = currentIndex != m_currentIndex;
+    m_currentIndex = currentIndex;
+    Q_EMIT notesChanged();
+    if (indexChanged)
+        Q_EMIT currentIndexChanged(m_currentIndex);
+}
+
+void NoteStore::setCurrentIndex(int index)
+{
+    if (index == m_currentIndex)
+        return;
+    m_currentIndex = index;
+    Q_EMIT currentIndexChanged(index);
+}
+
+void NoteStore::setPendingUndo(std::optional<DeletedNotes> record)
+{
+    if (record == m_pendingUndo)
+        return;
+    m_pendingUndo = std::move(record);
+    Q_EMIT pendingUndoChanged();
+}
+
+void NoteStore::clearPendingUndo()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    setPendingUndo(std::nullopt);
+}
+
+int NoteStore::purgeExpired(DeleteAfter period)
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    const auto interval = DeleteAfterPeriods::interval(period);
+    if (!interval)
+        return 0;
+    const qint64 cutoff =
+        m_clock.now().toMSecsSinceEpoch() - std::chrono::milliseconds(*interval).count();
+    auto expired = [cutoff](const Note& note) {
+        return note.editedAt.toMSecsSinceEpoch() <= cutoff;
+    };
+
+    const auto removed = std::count_if(m_notes.begin(), m_notes.end(), expired);
+    if (removed == 0)
+        return 0;
+
+    const QUuid currentID = currentNote().id;
+    const int rememberedIndex = m_currentIndex;
+    // The list is replaced below, so the kept notes can be moved out of it.
+    std::vector<Note> kept;
+    kept.reserve(m_notes.size() - std::size_t(removed));
+    for (Note& note : m_notes) {
+        if (!expired(note))
+            kept.push_back(std::move(note));
+    }
+
+    if (kept.empty()) {
+        m_notes.clear();
+        replaceNotes({makeNote(QString())}, 0);
+    } else {
+        const auto found = std::find_if(kept.begin(), kept.end(),
+                                        [&](const Note& note) { return note.id == currentID; });
+        const int index = found != kept.end() ? int(found - kept.begin())
+                                              : std::min(rememberedIndex, int(kept.size()) - 1);
+        replaceNotes(std::move(kept), index);
+    }
+
+    if (m_pendingUndo &&
+        std::any_of(m_pendingUndo->entries.begin(), m_pendingUndo->entries.end(),
+                    [&](const DeletedNotes::Entry& entry) { return expired(entry.note); }))
+        setPendingUndo(std::nullopt);
+
+    markDirty();
+    return int(removed);
+}
+
+NoteStore::DeletedNotes NoteStore::deleteNotes(const QSet<QUuid>& ids)
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    DeletedNotes record;
+    for (std::size_t index = 0; index < m_notes.size(); ++index) {
+        if (ids.contains(m_notes[index].id))
+            record.entries.push_back({m_notes[index], int(index)});
+    }
+    if (record.entries.empty())
+        return record;
+
+    const int current = m_currentIndex;
+    const QUuid currentID = currentNote().id;
+    std::vector<Note> kept;
+    kept.reserve(m_notes.size() - record.entries.size());
+    std::copy_if(m_notes.begin(), m_notes.end(), std::back_inserter(kept),
+                 [&](const Note& note) { return !ids.contains(note.id); });
+
+    if (kept.empty()) {
+        m_notes.clear();
+        Note replacement = makeNote(QString());
+        record.replacementID = replacement.id;
+        kept.push_back(std::move(replacement));
+    }
+
+    int index = 0;
+    const auto found = std::find_if(kept.begin(), kept.end(),
+                                    [&](const Note& note) { return note.id == currentID; });
+    if (found != kept.end()) {
+        index = int(found - kept.begin());
+    } else {
+        const auto before = std::count_if(record.entries.begin(), record.entries.end(),
+                                          [&](const auto& entry) { return entry.index < current; });
+        index = std::min(current - int(before), int(kept.size()) - 1);
+    }
+    replaceNotes(std::move(kept), index);
+    setPendingUndo(record);
+    markDirty();
+    return record;
+}
+
+NoteStore::DeletedNotes NoteStore::deleteCurrent()
+{
+    return deleteNotes({currentNote().id});
+}
+
+bool NoteStore::undoDelete()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    if (!m_pendingUndo)
+        return false;
+    const DeletedNotes record = *m_pendingUndo;
+    setPendingUndo(std::nullopt);
+    if (record.entries.empty())
+        return true;
+
+    std::vector<Note> notes = m_notes;
+    if (record.replacementID) {
+        // A replacement that has been typed into is kept.
+        const auto replacement = std::find_if(notes.begin(), notes.end(), [&](const Note& note) {
+            return note.id == *record.replacementID;
+        });
+        if (replacement != notes.end() && replacement->text.isEmpty())
+            notes.erase(replacement);
+    }
+    for (const auto& entry : record.entries) {
+        const auto position = std::min(std::size_t(entry.index), notes.size());
+        notes.insert(notes.begin() + qsizetype(position), entry.note);
+    }
+    const int index = std::min(record.entries.front().index, int(notes.size()) - 1);
+    replaceNotes(std::move(notes), index);
+    markDirty();
+    return true;
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "app/DeleteAfter.h"
+#include "app/Note.h"
+#include "platform/Scheduler.h"
+
+#include <QObject>
+#include <QSet>
+
+#include <chrono>
+#include <optional>
+#include <vector>
+
+class Clock;
+
+// Owns the notes while the application runs: one of them is always current, every change is
+// written to the notes document a moment after the last one, and the last deletion can be
+// undone. Lives on the main thread.
+class NoteStore : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The record of one deletion, kept while it can be undone.
+    struct DeletedNotes
+    {
+        struct Entry
+        {
+            Note note;
+            int index = 0; // its position just before the deletion
+            friend bool operator==(const Entry&, const Entry&) = default;
+        };
+        std::vector<Entry> entries;         // in ascending `index`
+        std::optional<QUuid> replacementID; // the empty note added because none was left
+        friend bool operator==(const DeletedNotes&, const DeletedNotes&) = default;
+    };
+
+    static constexpr std::chrono::milliseconds defaultAutosaveDelay{500};
+
+    // Loads the document at `fileURL` at once. `clock` and `scheduler` must outlive the store.
+    NoteStore(const QString& fileURL, const Clock& clock, Scheduler& scheduler,
+              std::chrono::milliseconds autosaveDelay = defaultAutosaveDelay,
+              QObject* parent = nullptr);
+    ~NoteStore() override;
+
+    const std::vector<Note>& notes() const { return m_notes; }
+    int currentIndex() const { return m_currentIndex; }
+    const Note& currentNote() const { return m_notes[std::size_t(m_currentIndex)]; }
+    const std::optional<DeletedNotes>& pendingUndo() const { return m_pendingUndo; }
+    NewNoteColor newNoteColor() const { return m_newNoteColor; }
+    void setNewNoteColor(NewNoteColor color) { m_newNoteColor = color; }
+    int rotateIndex() const { return m_rotateIndex; }
+    bool hasUnsavedChanges() const { return m_hasUnsavedChanges; }
+    QString fileURL() const { return m_fileURL; }
+    bool hasNext() const;
+
+    void select(int position);
+    void setText(const QString& text);
+    // Changes the text of the note with `id`, wherever it stands; an editor only ever writes
+    // into its own note.
+    void setText(const QUuid& id, const QString& text);
+    void rename(const QString& rawName);
+    void rename(const QUuid& id, const QString& rawName);
+    void setHue(Hue hue);
+    Note makeNote(const QString& text);
+    void addNote(const QString& text = QString());
+    void clearAll();
+    void markDirty();
+    void save();
+
+    int purgeExpired(DeleteAfter period);
+    DeletedNotes deleteNotes(const QSet<QUuid>& ids);
+    DeletedNotes deleteCurrent();
+    bool undoDelete();
+    // Drops the pending undo (the toast's time is up).
+    void clearPendingUndo();
+
+    NoteFile makeNoteFile() const;
+
+Q_SIGNALS:
+    void notesChanged();
+    void currentIndexChanged(int currentIndex);
+    void pendingUndoChanged();
+
+private:
+    void load();
+    bool write();
+    // Assigns both at once, then tells observers, so nobody sees an index past the end.
+    void replaceNotes(std::vector<Note> notes, int currentIndex);
+    void setCurrentIndex(int index);
+    void setPendingUndo(std::optional<DeletedNotes> record);
+    void renumberOrders();
+    int indexOf(const QUuid& id) const;
+    template <typename Value>
+    void changeNote(const QUuid& id, Value Note::*field, const Value& value);
+
+    std::vector<Note> m_notes;
+    int m_currentIndex = 0;
+    std::optional<DeletedNotes> m_pendingUndo;
+    NewNoteColor m_newNoteColor = NewNoteColor::rotate();
+    int m_rotateIndex = 0;
+    bool m_hasUnsavedChanges = false;
+    QString m_fileURL;
+    const Clock& m_clock;
+    Scheduler& m_scheduler;
+    std::chrono::milliseconds m_autosaveDelay;
+    Scheduler::Task m_saveTask;
+    // An unreadable document that could not be moved aside; never written over.
+    QString m_unreadableDocument;
+};

@@ -1,0 +1,507 @@
+#include "PopoverController.h"
+
+#include "app/Analytics.h"
+#include "app/AppSettings.h"
+#include "app/NoteStore.h"
+#include "app/PanelPlacement.h"
+#include "app/PastedText.h"
+#include "app/views/PopoverShape.h"
+#include "platform/Appearance.h"
+#include "platform/Clock.h"
+#include "platform/FocusLossObserver.h"
+#include "platform/GlobalClickMonitor.h"
+#include "platform/LocalKeyMonitor.h"
+#include "platform/MainQueue.h"
+#include "platform/MainThread.h"
+#include "platform/PanelWindow.h"
+#include "platform/Pasteboard.h"
+#include "platform/StatusItem.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPropertyAnimation>
+#include <QScreen>
+
+#include <algorithm>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+Animation pageAnimation(PageMotion motion, bool reduceMotion)
+{
+    if (reduceMotion)
+        return Animation::easeInOut(200ms);
+    return Animation::timingCurve(0.2, 0.8, 0.2, 1.0, motion == PageMotion::remove ? 260ms : 320ms);
+}
+
+const Animation listOpening = Animation::timingCurve(0.2, 0.9, 0.3, 1.3, 180ms);
+const Animation overlayClosing = Animation::easeIn(120ms);
+const Animation recolouring = Animation::easeInOut(350ms);
+const Animation pageSwitch = Animation::easeInOut(250ms);
+const Animation inPlaceDeletion = Animation::easeOut(200ms);
+const Animation toastFade = Animation::easeOut(200ms);
+
+} // namespace
+
+PopoverController::PopoverController(NoteStore& store, AppSettings& settings, Analytics& analytics,
+                                     const Services& services, QObject* parent)
+    : QObject(parent)
+    , m_store(store)
+    , m_settings(settings)
+    , m_analytics(analytics)
+    , m_services(services)
+    , m_size(settings.popoverSize())
+    , m_notchCenterX(settings.popoverSize().width() * 0.5)
+    , m_panel(std::make_unique<PanelWindow>())
+{
+    m_panel->setShapeHitTest([this](const QPointF& point) { return shapeContains(point); });
+    m_panel->setOnClickOutsideShape([this] { close(); });
+
+    connect(&m_store, &NoteStore::pendingUndoChanged, this, [this] {
+        const bool pending = m_store.pendingUndo().has_value();
+        if (pending != m_pendingUndoShown) {
+            m_pendingUndoShown = pending;
+            setToastVisible(pending);
+        }
+    });
+}
+
+PopoverController::~PopoverController()
+{
+    removeMonitors();
+}
+
+void PopoverController::setContent(QWidget* rootView)
+{
+    m_panel->setContentWidget(rootView);
+}
+
+template <typename Value>
+void PopoverController::set(Value& field, const Value& value, void (PopoverController::*changed)())
+{
+    if (field == value)
+        return;
+    field = value;
+    Q_EMIT(this->*changed)();
+}
+
+void PopoverController::withAnimation(const Animation& animation,
+                                      const std::function<void()>& change)
+{
+    const Animation outer = m_animation;
+    m_animation = animation;
+    change();
+    m_animation = outer;
+}
+
+void PopoverController::requestFocus()
+{
+    ++m_focusRequest;
+    Q_EMIT focusRequested();
+}
+
+bool PopoverController::shapeContains(const QPointF& windowPoint) const
+{
+    using namespace PanelGeometry;
+    const PopoverShape shape{m_notchCenterX, cornerRadius, notchWidth, notchHeight, 0};
+    const QRectF outline(sideMargin, topMargin, m_size.width(), m_size.height() + notchHeight);
+    return shape.contains(outline, windowPoint);
+}
+
+void PopoverController::open()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    if (m_isOpen)
+        return;
+    m_store.purgeExpired(m_settings.deleteAfter());
+    set(m_mode, Mode::note, &PopoverController::modeChanged);
+    set(m_size, m_settings.popoverSize(), &PopoverController::sizeChanged);
+    reposition(false);
+    set(m_isOpen, true, &PopoverController::isOpenChanged);
+
+    m_panel->setWindowOpacity(0.0);
+    m_panel->showAndFocus();
+    delete m_fade;
+    m_fade = new QPropertyAnimation(m_panel.get(), "windowOpacity", m_panel.get());
+    m_fade->setDuration(int(fadeInDuration.count()));
+    m_fade->setStartValue(0.0);
+    m_fade->setEndValue(1.0);
+    m_fade->start(QAbstractAnimation::DeleteWhenStopped);
+
+    requestFocus();
+    installMonitors();
+}
+
+void PopoverController::close()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    if (!m_isOpen)
+        return;
+    if (m_settings.copyNoteOnClose())
+        Pasteboard::setPlainText(m_store.currentNote().text);
+    removeMonitors();
+    set(m_pickerOpen, false, &PopoverController::pickerOpenChanged);
+    set(m_listOpen, false, &PopoverController::listOpenChanged);
+    set(m_renaming, false, &PopoverController::renamingChanged);
+    set(m_isOpen, false, &PopoverController::isOpenChanged);
+    m_store.save();
+    delete m_fade;
+    m_panel->hide();
+    if (m_mode == Mode::settings) {
+        set(m_mode, Mode::note, &PopoverController::modeChanged);
+        set(m_size, m_settings.popoverSize(), &PopoverController::sizeChanged);
+    }
+}
+
+void PopoverController::reposition(bool animated)
+{
+    std::optional<QRectF> anchor;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (m_statusItem) {
+        anchor = QRectF(m_statusItem->anchorGeometry());
+        if (QScreen* anchorScreen = m_statusItem->screen())
+            screen = anchorScreen;
+    }
+    std::optional<QRectF> usable;
+    if (screen)
+        usable = QRectF(screen->availableGeometry());
+
+    const PanelPlacement placement = placePanel(m_size, anchor, usable);
+    set(m_notchCenterX, placement.notchCenterX, &PopoverController::notchCenterXChanged);
+    const QRect frame = placement.frame.toAlignedRect();
+    if (animated && m_isOpen && !m_animation.isNone()) {
+        auto* move = new QPropertyAnimation(m_panel.get(), "geometry", m_panel.get());
+        move->setDuration(int(m_animation.duration.count()));
+        move->setEasingCurve(m_animation.curve);
+        move->setEndValue(frame);
+        move->start(QAbstractAnimation::DeleteWhenStopped);
+    } else {
+        m_panel->setGeometry(frame);
+    }
+}
+
+void PopoverController::installMonitors()
+{
+    removeMonitors();
+    m_keyMonitor = std::make_unique<LocalKeyMonitor>([this](QWindow* window, QKeyEvent* event) {
+        return window && window == m_panel->windowHandle() && handleKey(*event);
+    });
+    m_clickMonitor = std::make_unique<GlobalClickMonitor>();
+    connect(m_clickMonitor.get(), &GlobalClickMonitor::pressed, this,
+            [this](const QPoint& position) {
+                // A press on the tray icon is the icon's own click, which toggles the panel.
+                if (m_statusItem && m_statusItem->handlesOutsidePress(position))
+                    return;
+                closeSoon();
+            });
+    if (QWindow* window = m_panel->windowHandle())
+        m_focusObserver = std::make_unique<FocusLossObserver>(window, [this] { close(); });
+}
+
+void PopoverController::removeMonitors()
+{
+    m_keyMonitor.reset();
+    m_clickMonitor.reset();
+    m_focusObserver.reset();
+}
+
+void PopoverController::closeSoon()
+{
+    m_services.mainQueue.async([guard = QPointer(this)] {
+        if (guard)
+            guard->close();
+    });
+}
+
+void PopoverController::setToastVisible(bool visible)
+{
+    m_toastTask.cancel();
+    withAnimation(toastFade,
+                  [&] { set(m_toastVisible, visible, &PopoverController::toastVisibleChanged); });
+    if (visible)
+        m_toastTask =
+            m_services.scheduler.schedule(toastLifetime, [this] { m_store.clearPendingUndo(); });
+}
+
+void PopoverController::setRenaming(bool renaming)
+{
+    set(m_renaming, renaming, &PopoverController::renamingChanged);
+}
+
+void PopoverController::setPickerOpen(bool open)
+{
+    set(m_pickerOpen, open, &PopoverController::pickerOpenChanged);
+}
+
+void PopoverController::page(PageMotion motion, std::function<void()> action)
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    set(m_motion, motion, &PopoverController::motionChanged);
+    const Animation animation = pageAnimation(motion, m_services.appearance.reduceMotion());
+    m_services.mainQueue.async([guard = QPointer(this), animation, action = std::move(action)] {
+        if (guard)
+            guard->withAnimation(animation, action);
+    });
+}
+
+void PopoverController::previousNote()
+{
+    if (m_store.currentIndex() < 1)
+        return;
+    page(PageMotion::previous, [this] { m_store.select(m_store.currentIndex() - 1); });
+    requestFocus();
+}
+
+void PopoverController::nextNote()
+{
+    if (!m_store.hasNext())
+        return;
+    page(PageMotion::next, [this] { m_store.select(m_store.currentIndex() + 1); });
+    requestFocus();
+}
+
+void PopoverController::goToNote(int position)
+{
+    const int current = m_store.currentIndex();
+    if (position == current)
+        return;
+    page(position < current ? PageMotion::previous : PageMotion::next,
+         [this, position] { m_store.select(position); });
+}
+
+void PopoverController::newNote()
+{
+    setPickerOpen(false);
+    setRenaming(false);
+    std::optional<QString> text;
+    if (m_settings.newNotePastesClipboard())
+        text = pasteboardString();
+    page(PageMotion::newNote, [this, text] {
+        QString body = text.value_or(QString());
+        if (text && m_settings.pasteAsPlainText())
+            body = normalizedPastedText(body);
+        m_store.addNote(body);
+    });
+    m_analytics.signal(QStringLiteral("note_created"));
+    requestFocus();
+}
+
+void PopoverController::deleteCurrentNote()
+{
+    setPickerOpen(false);
+    setRenaming(false);
+    closeList();
+    page(PageMotion::remove, [this] { m_store.deleteCurrent(); });
+    m_analytics.signal(QStringLiteral("note_deleted"));
+    requestFocus();
+}
+
+void PopoverController::deleteNotes(const QSet<QUuid>& ids)
+{
+    if (ids.isEmpty())
+        return;
+    if (ids.contains(m_store.currentNote().id))
+        page(PageMotion::remove, [this, ids] { m_store.deleteNotes(ids); });
+    else
+        withAnimation(inPlaceDeletion, [&] { m_store.deleteNotes(ids); });
+    m_analytics.signal(QStringLiteral("note_deleted"));
+}
+
+void PopoverController::undo()
+{
+    if (!m_store.pendingUndo())
+        return;
+    page(PageMotion::undo, [this] { m_store.undoDelete(); });
+    requestFocus();
+}
+
+void PopoverController::copyCurrentNote()
+{
+    Pasteboard::setPlainText(m_store.currentNote().text);
+    ++m_copiedPulse;
+    Q_EMIT copiedPulseChanged();
+}
+
+void PopoverController::pickHue(Hue hue)
+{
+    withAnimation(overlayClosing, [&] { setPickerOpen(false); });
+    // The picker is gone before the note's colour changes.
+    m_recolourTask = m_services.scheduler.schedule(
+        recolourDelay, [this, hue] { withAnimation(recolouring, [&] { m_store.setHue(hue); }); });
+}
+
+void PopoverController::nameTapped()
+{
+    const QDateTime now = m_services.clock.now();
+    const bool secondTap = m_lastNameTap && m_lastNameTap->msecsTo(now) < doubleTapInterval.count();
+    if (!secondTap) {
+        m_lastNameTap = now;
+        if (m_listOpen)
+            closeList();
+        else
+            openList();
+        return;
+    }
+    // A third quick tap counts as a first one again.
+    m_lastNameTap.reset();
+    setPickerOpen(false);
+    closeList();
+    setRenaming(true);
+}
+
+void PopoverController::openList()
+{
+    setRenaming(false);
+    setPickerOpen(false);
+    withAnimation(listOpening, [&] { set(m_listOpen, true, &PopoverController::listOpenChanged); });
+}
+
+void PopoverController::closeList()
+{
+    if (!m_listOpen)
+        return;
+    withAnimation(overlayClosing,
+                  [&] { set(m_listOpen, false, &PopoverController::listOpenChanged); });
+    requestFocus();
+}
+
+void PopoverController::openSettings()
+{
+    if (m_mode == Mode::settings)
+        return;
+    setPickerOpen(false);
+    set(m_listOpen, false, &PopoverController::listOpenChanged);
+    setRenaming(false);
+    m_analytics.signal(QStringLiteral("settings_opened"));
+    withAnimation(pageSwitch, [&] {
+        set(m_mode, Mode::settings, &PopoverController::modeChanged);
+        set(m_size, settingsPageSize, &PopoverController::sizeChanged);
+        reposition(true);
+    });
+}
+
+void PopoverController::backToNote()
+{
+    if (m_mode == Mode::note)
+        return;
+    withAnimation(pageSwitch, [&] {
+        set(m_mode, Mode::note, &PopoverController::modeChanged);
+        set(m_size, m_settings.popoverSize(), &PopoverController::sizeChanged);
+        reposition(true);
+    });
+    requestFocus();
+}
+
+void PopoverController::beginResize(const QPointF& mouse)
+{
+    m_resizeStartSize = m_size;
+    m_resizeStartMouse = mouse;
+}
+
+void PopoverController::resizeDrag(Corner corner, const QPointF& mouse)
+{
+    if (!m_resizeStartSize || !m_resizeStartMouse)
+        return;
+    const QPointF start = *m_resizeStartMouse;
+    // Outwards is positive on both sides; the panel stays centred, so both sides move.
+    const qreal dx = corner == Corner::bottomRight ? mouse.x() - start.x() : start.x() - mouse.x();
+    const qreal width =
+        std::clamp(m_resizeStartSize->width() + 2 * dx, AppSettings::minimumPopoverWidth,
+                   AppSettings::maximumPopoverWidth);
+    const qreal height =
+        std::clamp(m_resizeStartSize->height() + (mouse.y() - start.y()),
+                   AppSettings::minimumPopoverHeight, AppSettings::maximumPopoverHeight);
+    set(m_size, QSizeF(width, height), &PopoverController::sizeChanged);
+    reposition(false);
+}
+
+void PopoverController::endResize()
+{
+    if (!m_resizeStartSize)
+        return;
+    m_resizeStartSize.reset();
+    m_resizeStartMouse.reset();
+    m_settings.setPopoverSize(m_size);
+}
+
+void PopoverController::escape()
+{
+    if (m_listOpen)
+        closeList();
+    else if (m_pickerOpen)
+        withAnimation(overlayClosing, [&] { setPickerOpen(false); });
+    else if (m_renaming)
+        setRenaming(false);
+    else
+        close();
+}
+
+bool PopoverController::handleKey(const QKeyEvent& event)
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    const bool command = modifiers.testFlag(Qt::ControlModifier);
+    const bool shift = modifiers.testFlag(Qt::ShiftModifier);
+    const bool optionOnly = modifiers.testFlag(Qt::AltModifier) && !command;
+
+    switch (event.key()) {
+    case Qt::Key_Backspace:
+        if (!command)
+            return false;
+        deleteCurrentNote();
+        return true;
+    case Qt::Key_Escape:
+        escape();
+        return true;
+    case Qt::Key_Left:
+        if (!optionOnly)
+            break;
+        previousNote();
+        return true;
+    case Qt::Key_Right:
+        if (!optionOnly)
+            break;
+        nextNote();
+        return true;
+    case Qt::Key_Down:
+        if (!optionOnly)
+            break;
+        if (m_listOpen)
+            closeList();
+        else
+            openList();
+        return true;
+    default:
+        break;
+    }
+
+    if (!command)
+        return false;
+    const int key = event.key();
+    if (!shift && key == Qt::Key_N) {
+        newNote();
+    } else if (!shift && key == Qt::Key_Z && m_store.pendingUndo()) {
+        undo();
+    } else if (!shift && key == Qt::Key_Comma) {
+        if (m_mode == Mode::settings)
+            backToNote();
+        else
+            openSettings();
+    } else if (key == Qt::Key_Plus || (!shift && key == Qt::Key_Equal)) {
+        m_settings.stepTextSize(+1);
+    } else if (shift && key == Qt::Key_C) {
+        copyCurrentNote();
+    } else if ((!shift && key == Qt::Key_Minus) || (shift && key == Qt::Key_Underscore)) {
+        m_settings.stepTextSize(-1);
+    } else if (!shift && key == Qt::Key_0) {
+        m_settings.setTextSize(AppSettings::defaultTextSize);
+    } else if (!shift && key == Qt::Key_Q) {
+        Q_EMIT quitRequested();
+    } else if (!shift && key == Qt::Key_W) {
+        close();
+    } else {
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,177 @@
+#pragma once
+
+#include "app/Animation.h"
+#include "app/Hue.h"
+#include "platform/Scheduler.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QPointF>
+#include <QPointer>
+#include <QSet>
+#include <QSizeF>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class Analytics;
+class AppSettings;
+class Appearance;
+class Clock;
+class FocusLossObserver;
+class GlobalClickMonitor;
+class LocalKeyMonitor;
+class MainQueue;
+class NoteStore;
+class PanelWindow;
+class QKeyEvent;
+class QPropertyAnimation;
+#include "platform/StatusItem.h"
+
+// How the page changed; chooses the page transition.
+enum class PageMotion { none, next, previous, newNote, remove, undo };
+
+// Owns the note panel: opens it under the tray icon, closes it, and carries the small amount
+// of state every view of the panel follows. Every user action in the panel other than typing
+// and renaming comes through here. Main thread only.
+class PopoverController : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Mode { note, settings };
+    enum class Corner { bottomLeft, bottomRight };
+
+    // What the controller needs of the desktop, so tests can stand in for it.
+    struct Services
+    {
+        MainQueue& mainQueue;
+        Scheduler& scheduler;
+        const Clock& clock;
+        const Appearance& appearance;
+    };
+
+    static constexpr QSizeF settingsPageSize{300, 560};
+    static constexpr std::chrono::milliseconds fadeInDuration{120};
+    static constexpr std::chrono::milliseconds toastLifetime{4000};
+    static constexpr std::chrono::milliseconds recolourDelay{120};
+    static constexpr std::chrono::milliseconds doubleTapInterval{350};
+
+    PopoverController(NoteStore& store, AppSettings& settings, Analytics& analytics,
+                      const Services& services, QObject* parent = nullptr);
+    ~PopoverController() override;
+
+    NoteStore& store() const { return m_store; }
+    AppSettings& settings() const { return m_settings; }
+    PanelWindow* panel() const { return m_panel.get(); }
+    void setStatusItem(StatusItem* item) { m_statusItem = item; }
+
+    Mode mode() const { return m_mode; }
+    QSizeF size() const { return m_size; }
+    qreal notchCenterX() const { return m_notchCenterX; }
+    bool pickerOpen() const { return m_pickerOpen; }
+    bool listOpen() const { return m_listOpen; }
+    bool renaming() const { return m_renaming; }
+    PageMotion motion() const { return m_motion; }
+    bool isOpen() const { return m_isOpen; }
+    int focusRequest() const { return m_focusRequest; }
+    bool toastVisible() const { return m_toastVisible; }
+    int copiedPulse() const { return m_copiedPulse; }
+    // The animation of the change being announced right now; none outside a change.
+    const Animation& animation() const { return m_animation; }
+
+    // The content the panel shows; the controller sizes it with the panel.
+    void setContent(QWidget* rootView);
+
+    void open();
+    void close();
+    void reposition(bool animated);
+
+    void setRenaming(bool renaming);
+    void setPickerOpen(bool open);
+
+    void page(PageMotion motion, std::function<void()> action);
+    void previousNote();
+    void nextNote();
+    void goToNote(int position);
+    void newNote();
+    void deleteCurrentNote();
+    void deleteNotes(const QSet<QUuid>& ids);
+    void undo();
+    void copyCurrentNote();
+    void pickHue(Hue hue);
+    void nameTapped();
+    void openList();
+    void closeList();
+    void openSettings();
+    void backToNote();
+
+    // A corner drag: where it began, each move, and its end (which stores the size).
+    void beginResize(const QPointF& mouse);
+    void resizeDrag(Corner corner, const QPointF& mouse);
+    void endResize();
+
+    // The panel's keyboard commands; true when the key was used.
+    bool handleKey(const QKeyEvent& event);
+
+    bool shapeContains(const QPointF& windowPoint) const;
+
+Q_SIGNALS:
+    void modeChanged();
+    void sizeChanged();
+    void notchCenterXChanged();
+    void pickerOpenChanged();
+    void listOpenChanged();
+    void renamingChanged();
+    void motionChanged();
+    void isOpenChanged();
+    void focusRequested();
+    void toastVisibleChanged();
+    void copiedPulseChanged();
+    // Ctrl+Q in the panel.
+    void quitRequested();
+
+private:
+    template <typename Value>
+    void set(Value& field, const Value& value, void (PopoverController::*changed)());
+    void withAnimation(const Animation& animation, const std::function<void()>& change);
+    void requestFocus();
+    void installMonitors();
+    void removeMonitors();
+    void setToastVisible(bool visible);
+    void closeSoon();
+    void escape();
+
+    NoteStore& m_store;
+    AppSettings& m_settings;
+    Analytics& m_analytics;
+    Services m_services;
+    QPointer<StatusItem> m_statusItem;
+
+    Mode m_mode = Mode::note;
+    QSizeF m_size;
+    qreal m_notchCenterX = 0;
+    bool m_pickerOpen = false;
+    bool m_listOpen = false;
+    bool m_renaming = false;
+    PageMotion m_motion = PageMotion::none;
+    bool m_isOpen = false;
+    int m_focusRequest = 0;
+    bool m_toastVisible = false;
+    bool m_pendingUndoShown = false;
+    int m_copiedPulse = 0;
+    Animation m_animation;
+
+    std::unique_ptr<PanelWindow> m_panel;
+    QPointer<QPropertyAnimation> m_fade;
+    std::unique_ptr<LocalKeyMonitor> m_keyMonitor;
+    std::unique_ptr<GlobalClickMonitor> m_clickMonitor;
+    std::unique_ptr<FocusLossObserver> m_focusObserver;
+    Scheduler::Task m_toastTask;
+    Scheduler::Task m_recolourTask;
+    std::optional<QSizeF> m_resizeStartSize;
+    std::optional<QPointF> m_resizeStartMouse;
+    std::optional<QDateTime> m_lastNameTap;
+};

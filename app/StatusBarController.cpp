@@ -1,0 +1,154 @@
+#include "StatusBarController.h"
+
+#include "app/LaunchAtLogin.h"
+#include "app/NoteStore.h"
+#include "app/PopoverController.h"
+#include "app/views/IconImage.h"
+#include "platform/MainThread.h"
+#include "platform/Pasteboard.h"
+#include "platform/StatusItem.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QIcon>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+constexpr int trayIconSize = 16;
+constexpr int menuIconSize = 14;
+// Trays are dark on most desktops; a light glyph reads on them.
+const QColor trayGlyphColor(0xF2, 0xF2, 0xF5);
+
+// Menu icons follow the menu's text colour, as a template image would.
+QIcon menuIcon(const QString& name)
+{
+    const QColor text = QApplication::palette().color(QPalette::WindowText);
+    const QPixmap pixmap = iconPixmap(name, menuIconSize, text, qApp->devicePixelRatio());
+    return pixmap.isNull() ? QIcon() : QIcon(pixmap);
+}
+
+} // namespace
+
+StatusBarController::StatusBarController(StatusItem& item, PopoverController& popover,
+                                         NoteStore& store, LaunchAtLogin& launchAtLogin,
+                                         QObject* parent)
+    : QObject(parent)
+    , m_item(item)
+    , m_popover(popover)
+    , m_store(store)
+    , m_launchAtLogin(launchAtLogin)
+    , m_menu(std::make_unique<QMenu>())
+{
+    m_popover.setStatusItem(&m_item);
+    const QPixmap glyph = iconPixmap(QStringLiteral("MenuBarGlyph"), trayIconSize, trayGlyphColor,
+                                     qApp->devicePixelRatio());
+    if (!glyph.isNull())
+        m_item.setIcon(QIcon(glyph));
+    m_item.setAccessibilityLabel(QStringLiteral("Quillory"));
+    m_item.setAutosaveName(QString::fromLatin1(autosaveName));
+    connect(&m_item, &StatusItem::clicked, this, &StatusBarController::leftClicked);
+    connect(&m_item, &StatusItem::rightClicked, this, &StatusBarController::rightClicked);
+    connect(&m_launchAtLogin, &LaunchAtLogin::changed, this,
+            [this](bool enabled) { m_launchAtLoginAction->setChecked(enabled); });
+    buildMenu();
+}
+
+StatusBarController::~StatusBarController() = default;
+
+void StatusBarController::buildMenu()
+{
+    auto add = [this](const QString& title, const char* icon, QKeySequence shortcut,
+                      void (StatusBarController::*slot)()) {
+        QAction* action = m_menu->addAction(menuIcon(QString::fromLatin1(icon)), title);
+        // Shown as a hint only: the same keys are the panel's own commands.
+        action->setShortcut(shortcut);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    add(QStringLiteral("New Note"), "square-pen", QKeySequence(Qt::CTRL | Qt::Key_N),
+        &StatusBarController::newNote);
+    add(QStringLiteral("Copy Current Note"), "copy", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+        &StatusBarController::copyCurrentNote);
+    m_menu->addSeparator();
+    add(QStringLiteral("Settings\u2026"), "settings", QKeySequence(Qt::CTRL | Qt::Key_Comma),
+        &StatusBarController::openSettings);
+    m_launchAtLoginAction = add(QStringLiteral("Launch at Login"), "log-in", QKeySequence(),
+                                &StatusBarController::toggleLaunchAtLogin);
+    m_launchAtLoginAction->setCheckable(true);
+    m_menu->addSeparator();
+    add(QStringLiteral("Clear All Notes\u2026"), "trash-2", QKeySequence(),
+        &StatusBarController::clearAllNotes);
+    m_menu->addSeparator();
+    QAction* quit =
+        m_menu->addAction(menuIcon(QStringLiteral("power")), QStringLiteral("Quit Quillory"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    quit->setShortcutContext(Qt::WidgetShortcut);
+    connect(quit, &QAction::triggered, this, &StatusBarController::quitRequested);
+}
+
+void StatusBarController::refreshLaunchAtLogin()
+{
+    m_launchAtLoginAction->setChecked(m_launchAtLogin.isEnabled());
+}
+
+void StatusBarController::leftClicked()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    if (m_popover.isOpen())
+        m_popover.close();
+    else
+        m_popover.open();
+}
+
+void StatusBarController::rightClicked()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    m_popover.close();
+    refreshLaunchAtLogin();
+    m_item.popUpMenu(m_menu.get());
+}
+
+void StatusBarController::newNote()
+{
+    m_popover.open();
+    m_popover.newNote();
+}
+
+void StatusBarController::copyCurrentNote()
+{
+    Pasteboard::setPlainText(m_store.currentNote().text);
+}
+
+void StatusBarController::openSettings()
+{
+    m_popover.open();
+    m_popover.openSettings();
+}
+
+void StatusBarController::toggleLaunchAtLogin()
+{
+    m_launchAtLogin.setEnabled(!m_launchAtLogin.isEnabled());
+}
+
+void StatusBarController::clearAllNotes()
+{
+    auto* alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Clear all notes?"),
+                                  QStringLiteral("Clear all notes?"));
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setInformativeText(QStringLiteral("Every page will be removed. This can't be undone."));
+    QPushButton* clear =
+        alert->addButton(QStringLiteral("Clear All"), QMessageBox::DestructiveRole);
+    alert->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    alert->setDefaultButton(clear);
+    connect(alert, &QMessageBox::buttonClicked, this, [this, clear](QAbstractButton* button) {
+        if (button == clear)
+            m_store.clearAll();
+    });
+    alert->open();
+    alert->raise();
+    alert->activateWindow();
+}

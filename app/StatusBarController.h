@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+
+class AppSettings;
+class LaunchAtLogin;
+class NoteStore;
+class PopoverController;
+class QAction;
+class QMenu;
+class StatusItem;
+
+// The tray icon and its menu. A left click toggles the panel; a right click closes it and
+// shows the menu.
+class StatusBarController : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr const char* autosaveName = "zorvik.quillory.statusItem";
+
+    StatusBarController(StatusItem& item, PopoverController& popover, NoteStore& store,
+                        LaunchAtLogin& launchAtLogin, QObject* parent = nullptr);
+    ~StatusBarController() override;
+
+    QMenu* menu() const { return m_menu.get(); }
+    QAction* launchAtLoginAction() const { return m_launchAtLoginAction; }
+
+    void leftClicked();
+    void rightClicked();
+
+    void newNote();
+    void copyCurrentNote();
+    void openSettings();
+    void toggleLaunchAtLogin();
+    // Asks first; only "Clear All" clears.
+    void clearAllNotes();
+
+Q_SIGNALS:
+    void quitRequested();
+
+private:
+    void buildMenu();
+    void refreshLaunchAtLogin();
+
+    StatusItem& m_item;
+    PopoverController& m_popover;
+    NoteStore& m_store;
+    LaunchAtLogin& m_launchAtLogin;
+    std::unique_ptr<QMenu> m_menu;
+    QAction* m_launchAtLoginAction = nullptr;
+};

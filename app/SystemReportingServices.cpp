@@ -1,0 +1,87 @@
+#include "SystemReportingServices.h"
+
+#include "analytics/Insights.h"
+#include "analytics/InsightsManagerConfiguration.h"
+#include "platform/CrashReporter.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+SystemReportingServices::SystemReportingServices(CrashReporter& crashReporter,
+                                                 const QString& crashReportDsn,
+                                                 const QString& analyticsAppID, QObject* parent)
+    : QObject(parent)
+    , m_crashReporter(crashReporter)
+    , m_crashReportDsn(crashReportDsn)
+    , m_analyticsAppID(analyticsAppID)
+{
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            &SystemReportingServices::applicationStateChanged);
+}
+
+SystemReportingServices::~SystemReportingServices() = default;
+
+bool SystemReportingServices::startCrashReporting()
+{
+    m_flag->setValue(true);
+    CrashReporter::Options options;
+    options.dsn = m_crashReportDsn;
+    options.release = QCoreApplication::applicationVersion();
+    options.beforeSend = [flag = m_flag](const CrashReport& report) -> std::optional<CrashReport> {
+        if (!flag->value())
+            return std::nullopt;
+        return report;
+    };
+    return m_crashReporter.start(options);
+}
+
+void SystemReportingServices::startCrashSession()
+{
+    m_crashReporter.startSession();
+}
+
+void SystemReportingServices::endCrashSession()
+{
+    m_crashReporter.endSession();
+}
+
+void SystemReportingServices::closeCrashReporting()
+{
+    m_flag->setValue(false);
+    m_crashReporter.close();
+}
+
+void SystemReportingServices::configureAnalytics()
+{
+    m_configuration = std::make_shared<InsightsManagerConfiguration>(m_analyticsAppID);
+    m_configuration->setSendNewSessionBeganSignal(false);
+    Insights::initialize(m_configuration);
+}
+
+void SystemReportingServices::setAnalyticsAllowed(bool allowed)
+{
+    m_flag->setValue(allowed);
+    if (m_configuration)
+        m_configuration->setAnalyticsDisabled(!allowed);
+}
+
+void SystemReportingServices::sendSignal(const QString& name)
+{
+    Insights::signal(name);
+}
+
+void SystemReportingServices::applicationWillTerminate()
+{
+    if (m_configuration)
+        Insights::applicationWillTerminate();
+}
+
+void SystemReportingServices::applicationStateChanged(Qt::ApplicationState state)
+{
+    if (!m_configuration)
+        return;
+    if (state == Qt::ApplicationActive)
+        Insights::applicationWillBecomeActive();
+    else
+        Insights::applicationDidResignActive();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/ReportingServices.h"
+#include "platform/ReportingFlag.h"
+
+#include <QObject>
+
+#include <memory>
+
+class CrashReporter;
+class InsightsManagerConfiguration;
+
+// The real crash reporter and analytics client behind the reporting gate.
+class SystemReportingServices : public QObject, public ReportingServices
+{
+    Q_OBJECT
+
+public:
+    SystemReportingServices(CrashReporter& crashReporter, const QString& crashReportDsn,
+                            const QString& analyticsAppID, QObject* parent = nullptr);
+    ~SystemReportingServices() override;
+
+    bool startCrashReporting() override;
+    void startCrashSession() override;
+    void endCrashSession() override;
+    void closeCrashReporting() override;
+    void configureAnalytics() override;
+    void setAnalyticsAllowed(bool allowed) override;
+    void sendSignal(const QString& name) override;
+
+    // The application's notices the analytics client keeps its sessions by.
+    void applicationWillTerminate();
+
+private:
+    void applicationStateChanged(Qt::ApplicationState state);
+
+    CrashReporter& m_crashReporter;
+    const QString m_crashReportDsn;
+    const QString m_analyticsAppID;
+    // Read by the crash reporter before it sends anything.
+    std::shared_ptr<ReportingFlag> m_flag = std::make_shared<ReportingFlag>(true);
+    std::shared_ptr<InsightsManagerConfiguration> m_configuration;
+};

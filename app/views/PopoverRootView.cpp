@@ -1,0 +1,208 @@
+#include "PopoverRootView.h"
+
+#include "app/NoteStore.h"
+#include "app/PanelPlacement.h"
+#include "app/PopoverController.h"
+#include "app/views/DropShadow.h"
+#include "app/views/PopoverShape.h"
+#include "app/views/Theme.h"
+#include "platform/Appearance.h"
+
+#include <QPainter>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr std::chrono::milliseconds hueFadeDuration{350};
+
+struct ShadowStyle
+{
+    qreal radius;
+    QPointF offset;
+};
+constexpr ShadowStyle softShadow{16, {0, 12}};
+constexpr ShadowStyle tightShadow{3, {0, 2}};
+constexpr qreal borderWidth = 1;
+
+} // namespace
+
+// The 1-point border, drawn above the pages; it lets every click through.
+class PopoverRootView::Border : public QWidget
+{
+public:
+    explicit Border(PopoverRootView& root)
+        : QWidget(&root)
+        , m_root(root)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPen pen(Theme::border().resolved(m_root.m_appearance), borderWidth, Qt::SolidLine,
+                 Qt::FlatCap, Qt::MiterJoin);
+        pen.setMiterLimit(10);
+        painter.setPen(pen);
+        painter.drawPath(m_root.outline(borderWidth / 2));
+    }
+
+private:
+    PopoverRootView& m_root;
+};
+
+PopoverRootView::PopoverRootView(PopoverController& controller, NoteStore& store,
+                                 const Appearance& appearance, QWidget* parent)
+    : QWidget(parent)
+    , m_controller(controller)
+    , m_store(store)
+    , m_appearance(appearance)
+    , m_body(new QWidget(this))
+    , m_border(new Border(*this))
+    , m_hue(store.currentNote().hue)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    m_hueFade.setDuration(int(hueFadeDuration.count()));
+    m_hueFade.setEasingCurve(QEasingCurve::InOutQuad);
+    m_hueFade.setStartValue(0.0);
+    m_hueFade.setEndValue(1.0);
+    connect(&m_hueFade, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
+
+    connect(&store, &NoteStore::notesChanged, this, &PopoverRootView::updateHue);
+    connect(&store, &NoteStore::currentIndexChanged, this, &PopoverRootView::updateHue);
+    connect(&controller, &PopoverController::modeChanged, this, [this] {
+        showPageForMode();
+        update();
+    });
+    connect(&controller, &PopoverController::sizeChanged, this, &PopoverRootView::layoutContent);
+    connect(&controller, &PopoverController::notchCenterXChanged, this,
+            &PopoverRootView::layoutContent);
+    connect(&appearance, &Appearance::changed, this, [this] {
+        m_shadowKey.clear();
+        update();
+        m_border->update();
+    });
+    layoutContent();
+}
+
+void PopoverRootView::setNotePage(QWidget* page)
+{
+    m_notePage = page;
+    page->setParent(m_body);
+    showPageForMode();
+    layoutContent();
+}
+
+void PopoverRootView::setSettingsPage(QWidget* page)
+{
+    m_settingsPage = page;
+    page->setParent(m_body);
+    showPageForMode();
+    layoutContent();
+}
+
+void PopoverRootView::showPageForMode()
+{
+    const bool settings = m_controller.mode() == PopoverController::Mode::settings;
+    if (m_notePage)
+        m_notePage->setVisible(!settings);
+    if (m_settingsPage)
+        m_settingsPage->setVisible(settings);
+}
+
+QRectF PopoverRootView::outlineRect() const
+{
+    using namespace PanelGeometry;
+    const QSizeF size = m_controller.size();
+    return {sideMargin, topMargin, size.width(), size.height() + notchHeight};
+}
+
+QPainterPath PopoverRootView::outline(qreal inset) const
+{
+    using namespace PanelGeometry;
+    const PopoverShape shape{m_controller.notchCenterX(), cornerRadius, notchWidth, notchHeight, 0};
+    return shape.inset(inset).path(outlineRect());
+}
+
+QColor PopoverRootView::targetFill() const
+{
+    if (m_controller.mode() == PopoverController::Mode::settings)
+        return Theme::settingsBackground().resolved(m_appearance);
+    return Theme::hueBackground(int(m_hue)).resolved(m_appearance);
+}
+
+QColor PopoverRootView::fillColor() const
+{
+    const QColor target = targetFill();
+    if (m_hueFade.state() != QAbstractAnimation::Running || !m_fadeFrom.isValid())
+        return target;
+    const qreal progress = m_hueFade.currentValue().toReal();
+    auto mix = [progress](float from, float to) { return from + (to - from) * float(progress); };
+    return QColor::fromRgbF(mix(m_fadeFrom.redF(), target.redF()),
+                            mix(m_fadeFrom.greenF(), target.greenF()),
+                            mix(m_fadeFrom.blueF(), target.blueF()));
+}
+
+void PopoverRootView::updateHue()
+{
+    const Hue hue = m_store.currentNote().hue;
+    if (hue == m_hue)
+        return;
+    m_fadeFrom = fillColor();
+    m_hue = hue;
+    m_hueFade.stop();
+    m_hueFade.start();
+    update();
+}
+
+void PopoverRootView::layoutContent()
+{
+    using namespace PanelGeometry;
+    const QSizeF size = m_controller.size();
+    const QRect body(int(sideMargin), int(topMargin + notchHeight), qRound(size.width()),
+                     qRound(size.height()));
+    m_body->setGeometry(body);
+    // The pages are clipped to the rounded body.
+    const QPainterPath clip = outline().translated(-body.topLeft());
+    m_body->setMask(QRegion(clip.toFillPolygon().toPolygon()));
+    for (QWidget* page : {m_notePage.data(), m_settingsPage.data()}) {
+        if (page)
+            page->setGeometry(m_body->rect());
+    }
+    m_border->setGeometry(rect());
+    m_border->raise();
+    update();
+}
+
+void PopoverRootView::resizeEvent(QResizeEvent*)
+{
+    layoutContent();
+}
+
+void PopoverRootView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPainterPath shape = outline();
+
+    const QString key = QStringLiteral("%1x%2@%3/%4")
+                            .arg(width())
+                            .arg(height())
+                            .arg(m_controller.notchCenterX())
+                            .arg(int(m_appearance.colorScheme()));
+    if (key != m_shadowKey || m_shadow.size() != size()) {
+        m_shadow = renderDropShadow(shape, size(), Theme::shadowSoft().resolved(m_appearance),
+                                    softShadow.radius, softShadow.offset);
+        QPainter shadowPainter(&m_shadow);
+        shadowPainter.drawImage(0, 0,
+                                renderDropShadow(shape, size(),
+                                                 Theme::shadowTight().resolved(m_appearance),
+                                                 tightShadow.radius, tightShadow.offset));
+        m_shadowKey = key;
+    }
+    painter.drawImage(0, 0, m_shadow);
+    painter.fillPath(shape, fillColor());
+}

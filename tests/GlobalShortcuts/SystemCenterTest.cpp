@@ -1,0 +1,66 @@
+#include "GlobalShortcuts/CarbonGlobalShortcuts.h"
+#include "GlobalShortcuts/GlobalShortcuts.h"
+#include "platform/FakeHotKeyCenter.h"
+#include "platform/KeyboardLayout.h"
+#include "platform/X11HotKeyCenter.h"
+#include "support/LogCapture.h"
+
+#include <gmock/gmock.h>
+
+using namespace GlobalShortcuts;
+
+namespace {
+
+// A desktop without X11 (Wayland without XWayland, a headless session).
+class WithoutDisplay : public testing::Test {
+protected:
+    void SetUp() override {
+        qunsetenv("DISPLAY");
+        KeyboardLayout::setCurrent(KeyboardLayout::fromNames(QStringLiteral("us")));
+    }
+    void TearDown() override { KeyboardLayout::setCurrent(nullptr); }
+};
+
+TEST_F(WithoutDisplay, EveryRegistrationIsRefusedWithTheLine) {
+    LogCapture log;
+    const Name name(QStringLiteral("togglePopover"),
+                    Shortcut(Key::n, ModifierFlag::option | ModifierFlag::command));
+    int calls = 0;
+    onKeyUp(name, [&calls] { ++calls; });
+    // The system's own center was made on first use.
+    ASSERT_TRUE(qobject_cast<X11HotKeyCenter*>(CarbonGlobalShortcuts::hotKeyCenter()));
+    EXPECT_EQ(log.matching(QStringLiteral("Error registering hotkey Ctrl+Alt+N: -1")).size(), 2);
+    EXPECT_FALSE(isEnabled(name));
+    setEnabled(false);
+    setEnabled(true);
+    EXPECT_FALSE(isEnabled(name));
+    EXPECT_EQ(calls, 0);
+}
+
+TEST_F(WithoutDisplay, ACenterThatComesLaterDeliversItsKeys) {
+    const Name name(QStringLiteral("togglePopover"),
+                    Shortcut(Key::n, ModifierFlag::option | ModifierFlag::command));
+    EXPECT_FALSE(isEnabled(name));
+
+    FakeHotKeyCenter center;
+    CarbonGlobalShortcuts::setHotKeyCenter(&center);
+    CarbonGlobalShortcuts::setHotKeyCenter(&center);
+    int calls = 0;
+    onKeyUp(name, [&calls] { ++calls; });
+    EXPECT_TRUE(isEnabled(name));
+    const quint32 nKeyCode = 57;
+    const quint32 controlAlt = 0x0C;
+    ASSERT_TRUE(center.press(nKeyCode, controlAlt));
+    ASSERT_TRUE(center.release(nKeyCode, controlAlt));
+    EXPECT_EQ(calls, 1);
+}
+
+TEST_F(WithoutDisplay, TheCenterAndTheServerLayoutAreAbsent) {
+    X11HotKeyCenter center;
+    EXPECT_FALSE(center.isConnected());
+    EXPECT_EQ(center.registerHotKey(1, 57, 0x0C), HotKeyCenter::noDisplayError);
+    center.unregisterHotKey(1);
+    EXPECT_EQ(KeyboardLayout::fromServer(), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "app/ReportingServices.h"
+
+#include <QStringList>
+
+// Records every call, in order, as a line of text.
+class RecordingReportingServices : public ReportingServices
+{
+public:
+    bool startCrashReporting() override
+    {
+        calls.append(QStringLiteral("startCrashReporting"));
+        return crashReporterStarts;
+    }
+    void startCrashSession() override { calls.append(QStringLiteral("startCrashSession")); }
+    void endCrashSession() override { calls.append(QStringLiteral("endCrashSession")); }
+    void closeCrashReporting() override { calls.append(QStringLiteral("closeCrashReporting")); }
+    void configureAnalytics() override { calls.append(QStringLiteral("configureAnalytics")); }
+    void setAnalyticsAllowed(bool allowed) override
+    {
+        calls.append(QStringLiteral("setAnalyticsAllowed %1").arg(allowed));
+    }
+    void sendSignal(const QString& name) override
+    {
+        calls.append(QStringLiteral("signal ") + name);
+    }
+
+    QStringList signals() const { return calls.filter(QStringLiteral("signal ")); }
+
+    QStringList calls;
+    bool crashReporterStarts = true;
+};

@@ -1,0 +1,264 @@
+#include "XTestClient.h"
+
+#include "GlobalShortcuts/GlobalShortcuts.h"
+#include "support/LogCapture.h"
+
+#include <QMenu>
+#include <QTest>
+#include <QWidget>
+
+#include <gmock/gmock.h>
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <vector>
+
+using namespace GlobalShortcuts;
+
+namespace {
+
+constexpr int eventTimeoutMs = 5000;
+const quint16 lockVariants[] = {0, XTestClient::lockMask, XTestClient::numLockMask,
+                                XTestClient::lockMask | XTestClient::numLockMask};
+
+Shortcut controlAlt(Key key) {
+    return Shortcut(key, ModifierFlag::option | ModifierFlag::command);
+}
+
+// Real hot keys on a fresh Xvfb for each case, typed by another client.
+class HotKeys : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(client.isConnected());
+        onKeyUp(sentinel, [this] { ++sentinelReleases; });
+        ASSERT_TRUE(isEnabled(sentinel));
+    }
+
+    // Types the sentinel shortcut and waits for it: everything typed before it has then been
+    // delivered, since the server sends events in order.
+    bool settle() {
+        const int expected = sentinelReleases + 1;
+        client.typeControlAlt(XTestClient::mKey);
+        return QTest::qWaitFor([&] { return sentinelReleases >= expected; }, eventTimeoutMs);
+    }
+
+    bool waitFor(const std::function<bool()>& condition) {
+        return QTest::qWaitFor(condition, eventTimeoutMs);
+    }
+
+    // The application's shortcut; making it stores and takes Ctrl+Alt+N.
+    static Name toggleName() { return Name(QStringLiteral("togglePopover"), controlAlt(Key::n)); }
+
+    void countEvents(const Name& name) {
+        onKeyDown(name, [this] { ++presses; });
+        onKeyUp(name, [this] { ++releases; });
+    }
+
+    XTestClient client;
+    const Name sentinel{QStringLiteral("sentinel"), controlAlt(Key::m)};
+    int sentinelReleases = 0;
+    int presses = 0;
+    int releases = 0;
+};
+
+TEST_F(HotKeys, PressAndReleaseGiveExactlyOneKeyUp) {
+    const Name toggle = toggleName();
+    countEvents(toggle);
+    client.press(XTestClient::controlKey);
+    client.press(XTestClient::altKey);
+    client.press(XTestClient::nKey);
+    ASSERT_TRUE(waitFor([&] { return presses == 1; }));
+    EXPECT_EQ(releases, 0);
+    client.release(XTestClient::nKey);
+    client.release(XTestClient::altKey);
+    client.release(XTestClient::controlKey);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(presses, 1);
+    EXPECT_EQ(releases, 1);
+}
+
+TEST_F(HotKeys, TheReleaseComesWhateverModifiersAreStillHeld) {
+    const Name toggle = toggleName();
+    countEvents(toggle);
+    client.press(XTestClient::controlKey);
+    client.press(XTestClient::altKey);
+    client.press(XTestClient::nKey);
+    client.release(XTestClient::altKey);
+    client.release(XTestClient::controlKey);
+    client.release(XTestClient::nKey);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(presses, 1);
+    EXPECT_EQ(releases, 1);
+}
+
+TEST_F(HotKeys, CapsLockAndNumLockOnStillFire) {
+    const Name toggle = toggleName();
+    countEvents(toggle);
+    client.press(XTestClient::capsLockKey);
+    client.release(XTestClient::capsLockKey);
+    client.typeControlAlt(XTestClient::nKey);
+    ASSERT_TRUE(waitFor([&] { return releases == 1; }));
+    client.press(XTestClient::numLockKey);
+    client.release(XTestClient::numLockKey);
+    client.typeControlAlt(XTestClient::nKey);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(releases, 2);
+}
+
+TEST_F(HotKeys, NumLockMovedToAnotherModifierIsFollowed) {
+    const Name toggle = toggleName();
+    countEvents(toggle);
+    // Move Num Lock from Mod2 to Mod3, as a keyboard settings tool might.
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    auto* mapping =
+        xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr);
+    ASSERT_TRUE(mapping);
+    const int perModifier = mapping->keycodes_per_modifier;
+    std::vector<xcb_keycode_t> keyCodes(xcb_get_modifier_mapping_keycodes(mapping),
+                                        xcb_get_modifier_mapping_keycodes(mapping) +
+                                            8 * perModifier);
+    std::free(mapping);
+    constexpr int mod2 = 4;
+    constexpr int mod3 = 5;
+    for (int i = 0; i < perModifier; ++i) {
+        if (keyCodes[mod2 * perModifier + i] == XTestClient::numLockKey) {
+            keyCodes[mod2 * perModifier + i] = 0;
+            keyCodes[mod3 * perModifier] = XTestClient::numLockKey;
+        }
+    }
+    auto* set = xcb_set_modifier_mapping_reply(
+        connection, xcb_set_modifier_mapping(connection, perModifier, keyCodes.data()), nullptr);
+    ASSERT_TRUE(set);
+    EXPECT_EQ(set->status, XCB_MAPPING_STATUS_SUCCESS);
+    std::free(set);
+    xcb_disconnect(connection);
+
+    ASSERT_TRUE(settle());
+    client.press(XTestClient::numLockKey);
+    client.release(XTestClient::numLockKey);
+    client.typeControlAlt(XTestClient::nKey);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(releases, 1);
+}
+
+TEST_F(HotKeys, HoldingTheKeyGivesOnePressAndOneRelease) {
+    const Name toggle = toggleName();
+    countEvents(toggle);
+    client.press(XTestClient::controlKey);
+    client.press(XTestClient::altKey);
+    client.press(XTestClient::nKey);
+    // Long enough for the server's auto-repeat to start.
+    QTest::qWait(1000);
+    client.release(XTestClient::nKey);
+    client.release(XTestClient::altKey);
+    client.release(XTestClient::controlKey);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(presses, 1);
+    EXPECT_EQ(releases, 1);
+}
+
+TEST_F(HotKeys, ACombinationHeldElsewhereIsRefusedAndTriedAgain) {
+    ASSERT_EQ(client.grab(XTestClient::nKey, XTestClient::controlAltMask), 0);
+    LogCapture log;
+    const Name toggle = toggleName();
+    countEvents(toggle);
+    EXPECT_FALSE(log.matching(QStringLiteral("Error registering hotkey Ctrl+Alt+N: 10")).isEmpty());
+    EXPECT_FALSE(isEnabled(toggle));
+    // The lock-key variants that went through were given back with the refusal.
+    XTestClient third;
+    for (const quint16 variant : lockVariants) {
+        if (variant != 0) {
+            EXPECT_EQ(third.grab(XTestClient::nKey, XTestClient::controlAltMask | variant), 0);
+            third.ungrab(XTestClient::nKey, XTestClient::controlAltMask | variant);
+        }
+    }
+
+    client.ungrab(XTestClient::nKey, XTestClient::controlAltMask);
+    onKeyUp(toggle, [this] { ++releases; });
+    EXPECT_TRUE(isEnabled(toggle));
+    client.typeControlAlt(XTestClient::nKey);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(releases, 2);
+}
+
+TEST_F(HotKeys, AfterUnregisteringTheOtherClientGetsTheKey) {
+    const Name toggle = toggleName();
+    countEvents(toggle);
+    EXPECT_EQ(client.grab(XTestClient::nKey, XTestClient::controlAltMask), XCB_ACCESS);
+    removeHandler(toggle);
+    for (const quint16 variant : lockVariants)
+        EXPECT_EQ(client.grab(XTestClient::nKey, XTestClient::controlAltMask | variant), 0);
+    client.typeControlAlt(XTestClient::nKey);
+    EXPECT_TRUE(waitFor([&] { return client.receivedPress(XTestClient::nKey); }));
+    EXPECT_EQ(releases, 0);
+}
+
+TEST_F(HotKeys, AnOpenMenuConsumesTheCombinationAndGivesItBackWhenItCloses) {
+    // Ctrl+Shift: Alt would close the menu by itself (see the next case).
+    const Name name(QStringLiteral("inMenu"),
+                    Shortcut(Key::n, ModifierFlag::command | ModifierFlag::shift));
+    countEvents(name);
+    constexpr quint16 controlShiftMask = 0x04 | 0x01;
+    QMenu menu;
+    menu.addAction(QStringLiteral("Item"));
+    menu.popup(QPoint(10, 10));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    EXPECT_TRUE(isMenuOpen());
+    // The system no longer holds it for us while the menu is open.
+    EXPECT_EQ(client.grab(XTestClient::nKey, controlShiftMask), 0);
+    client.ungrab(XTestClient::nKey, controlShiftMask);
+
+    client.press(XTestClient::controlKey);
+    client.press(XTestClient::shiftKey);
+    client.press(XTestClient::nKey);
+    client.release(XTestClient::nKey);
+    client.release(XTestClient::shiftKey);
+    client.release(XTestClient::controlKey);
+    ASSERT_TRUE(waitFor([&] { return releases == 1; }));
+    EXPECT_EQ(presses, 1);
+    EXPECT_TRUE(menu.isVisible());
+
+    menu.hide();
+    EXPECT_FALSE(isMenuOpen());
+    EXPECT_EQ(client.grab(XTestClient::nKey, controlShiftMask), XCB_ACCESS);
+}
+
+TEST_F(HotKeys, CtrlAltNWorksWhileAMenuIsOpen) {
+    const Name toggle = toggleName();
+    countEvents(toggle);
+    QMenu menu;
+    menu.addAction(QStringLiteral("Item"));
+    menu.popup(QPoint(10, 10));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+
+    // Typed at a person's pace: Alt closes the menu, and the hot key is held again before N.
+    client.press(XTestClient::controlKey);
+    client.press(XTestClient::altKey);
+    client.sync();
+    ASSERT_TRUE(waitFor([&] { return !isMenuOpen(); }));
+    // Lets the toolkit send its release of the keyboard.
+    QTest::qWait(50);
+    client.press(XTestClient::nKey);
+    client.release(XTestClient::nKey);
+    client.release(XTestClient::altKey);
+    client.release(XTestClient::controlKey);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(presses, 1);
+    EXPECT_EQ(releases, 1);
+}
+
+TEST_F(HotKeys, TheToggleShortcutOpensAndClosesAWindow) {
+    QWidget panel;
+    panel.resize(200, 100);
+    const Name toggle = toggleName();
+    onKeyUp(toggle, [&panel] { panel.setVisible(!panel.isVisible()); });
+    client.typeControlAlt(XTestClient::nKey);
+    ASSERT_TRUE(waitFor([&] { return panel.isVisible(); }));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    client.typeControlAlt(XTestClient::nKey);
+    ASSERT_TRUE(waitFor([&] { return !panel.isVisible(); }));
+    ASSERT_TRUE(settle());
+    EXPECT_FALSE(panel.isVisible());
+}
+
+} // namespace

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QtGlobal>
+
+struct xcb_connection_t;
+
+// Another X11 client: types keys through XTest and holds key grabs of its own, as another
+// program on the desktop would.
+class XTestClient {
+public:
+    // X11 key codes of a US keyboard under Xvfb.
+    static constexpr quint8 controlKey = 37;
+    static constexpr quint8 altKey = 64;
+    static constexpr quint8 shiftKey = 50;
+    static constexpr quint8 capsLockKey = 66;
+    static constexpr quint8 numLockKey = 77;
+    static constexpr quint8 nKey = 57;
+    static constexpr quint8 mKey = 58;
+    static constexpr quint16 controlAltMask = 0x04 | 0x08;
+    static constexpr quint16 lockMask = 0x02;
+    static constexpr quint16 numLockMask = 0x10;
+
+    XTestClient();
+    ~XTestClient();
+    XTestClient(const XTestClient&) = delete;
+    XTestClient& operator=(const XTestClient&) = delete;
+
+    bool isConnected() const;
+
+    void press(quint8 keyCode);
+    void release(quint8 keyCode);
+    // Ctrl+Alt+key pressed and released in the usual order.
+    void typeControlAlt(quint8 keyCode);
+    // Waits until the server has handled everything sent so far.
+    void sync();
+
+    // A checked grab on the root window; 0 or the X11 error code.
+    int grab(quint8 keyCode, quint16 modifiers);
+    void ungrab(quint8 keyCode, quint16 modifiers);
+    // Whether a key press of this key reached this client, reading what has arrived so far.
+    bool receivedPress(quint8 keyCode);
+
+private:
+    void fake(quint8 type, quint8 keyCode);
+
+    xcb_connection_t* m_connection = nullptr;
+    quint32 m_root = 0;
+};
