@@ -48,8 +48,7 @@ extern "C" void forwardSignal(int signalNumber)
 
 Application::Application(QObject* parent)
     : Application(defaultInstanceDirectory(), parent)
-{
-}
+{}
 
 Application::Application(const QString& instanceDirectory, QObject* parent)
     : QObject(parent)
@@ -92,11 +91,12 @@ bool Application::claimSingleInstance()
     if (!m_lock->tryLock(0)) {
         if (m_lock->error() == QLockFile::LockFailedError) {
             if (!sendReopenRequest())
-                logger.error(QStringLiteral("Quillory: another copy is running but did not answer"));
+                logger.error(
+                    QStringLiteral("Quillory: another copy is running but did not answer"));
             return false;
         }
         logger.error(QStringLiteral("Quillory: cannot lock ") + m_lock->fileName() +
-                  QStringLiteral("; running without the single-copy guard"));
+                     QStringLiteral("; running without the single-copy guard"));
     }
 
     const QString socketPath = m_directory + QLatin1Char('/') + socketFileName;
@@ -106,7 +106,7 @@ bool Application::claimSingleInstance()
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(socketPath))
         logger.error(QStringLiteral("Quillory: cannot listen for reopen requests: ") +
-                  m_server->errorString());
+                     m_server->errorString());
     connect(m_server, &QLocalServer::newConnection, this, &Application::acceptConnections);
     return true;
 }
@@ -148,7 +148,8 @@ void Application::readRequest(QLocalSocket* socket)
     while (socket->canReadLine()) {
         const QByteArray line = socket->readLine();
         if (line != reopenRequest) {
-            logger.error(QStringLiteral("Quillory: ignored an unknown request from another launch"));
+            logger.error(
+                QStringLiteral("Quillory: ignored an unknown request from another launch"));
             socket->disconnectFromServer();
             return;
         }

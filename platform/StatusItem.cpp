@@ -46,8 +46,7 @@ std::optional<QPoint> screenPositionOnX11(WId window)
 
 StatusItem::StatusItem(QObject* parent)
     : StatusItem(Clock::system(), parent)
-{
-}
+{}
 
 StatusItem::StatusItem(const Clock& clock, QObject* parent)
     : QObject(parent)
@@ -65,7 +64,7 @@ void StatusItem::show()
 {
     if (!isTrayAvailable())
         logger.error(QStringLiteral("Quillory: the desktop has no system tray; the icon appears "
-                                 "when one starts, the shortcut opens the panel meanwhile"));
+                                    "when one starts, the shortcut opens the panel meanwhile"));
     // Qt embeds the icon as soon as a tray appears, so it is shown either way.
     m_tray.show();
 }

@@ -26,8 +26,8 @@ quint64 scanHex(QStringView text)
     qsizetype at = 0;
     while (at < text.size() && text[at].isSpace())
         ++at;
-    if (at + 2 < text.size() && text[at] == u'0' && (text[at + 1] == u'x' || text[at + 1] == u'X') &&
-        hexDigit(text[at + 2]) >= 0)
+    if (at + 2 < text.size() && text[at] == u'0' &&
+        (text[at + 1] == u'x' || text[at + 1] == u'X') && hexDigit(text[at + 2]) >= 0)
         at += 2;
     quint64 value = 0;
     bool overflowed = false;

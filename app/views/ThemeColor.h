@@ -12,8 +12,7 @@ public:
     ThemeColor(const QColor& light, const QColor& dark)
         : m_light(light)
         , m_dark(dark)
-    {
-    }
+    {}
 
     QColor light() const { return m_light; }
     QColor dark() const { return m_dark; }

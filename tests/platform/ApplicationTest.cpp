@@ -68,8 +68,8 @@ TEST(ApplicationTest, ASecondLaunchAsksTheRunningCopyToReopenAndGivesUp)
     ASSERT_TRUE(application.claimSingleInstance());
     QSignalSpy reopen(&application, &Application::reopenRequested);
 
-    std::unique_ptr<QProcess> child(startChild(QStringLiteral("DISABLED_SecondLaunch"),
-                                               instanceDirectory()));
+    std::unique_ptr<QProcess> child(
+        startChild(QStringLiteral("DISABLED_SecondLaunch"), instanceDirectory()));
     ASSERT_TRUE(reopen.wait(processTimeoutMs));
     ASSERT_TRUE(child->waitForFinished(processTimeoutMs));
     EXPECT_EQ(child->exitStatus(), QProcess::NormalExit);
@@ -79,8 +79,8 @@ TEST(ApplicationTest, ASecondLaunchAsksTheRunningCopyToReopenAndGivesUp)
 
 TEST(ApplicationTest, AfterTheRunningCopyDiedTheNextLaunchRuns)
 {
-    std::unique_ptr<QProcess> first(startChild(QStringLiteral("DISABLED_FirstLaunchThatStaysRunning"),
-                                               instanceDirectory()));
+    std::unique_ptr<QProcess> first(
+        startChild(QStringLiteral("DISABLED_FirstLaunchThatStaysRunning"), instanceDirectory()));
     QByteArray output;
     while (!output.contains("claimed\n") && first->waitForReadyRead(processTimeoutMs))
         output += first->readAll();
@@ -92,8 +92,8 @@ TEST(ApplicationTest, AfterTheRunningCopyDiedTheNextLaunchRuns)
     EXPECT_TRUE(application.claimSingleInstance());
     // The dead copy's socket was replaced: a later launch reaches this one.
     QSignalSpy reopen(&application, &Application::reopenRequested);
-    std::unique_ptr<QProcess> third(startChild(QStringLiteral("DISABLED_SecondLaunch"),
-                                               instanceDirectory()));
+    std::unique_ptr<QProcess> third(
+        startChild(QStringLiteral("DISABLED_SecondLaunch"), instanceDirectory()));
     EXPECT_TRUE(reopen.wait(processTimeoutMs));
     third->waitForFinished(processTimeoutMs);
     EXPECT_EQ(third->exitCode(), 0);
@@ -117,8 +117,7 @@ TEST(ApplicationTest, AnUnknownRequestIsIgnored)
 }
 
 class TerminationSignalTest : public testing::TestWithParam<int>
-{
-};
+{};
 
 TEST_P(TerminationSignalTest, QuitsInOrderAfterTheWillTerminateStep)
 {
@@ -132,9 +131,8 @@ TEST_P(TerminationSignalTest, QuitsInOrderAfterTheWillTerminateStep)
         loopWasRunning = launched.count() == 1;
     });
     const int signalNumber = GetParam();
-    QObject::connect(&application, &Application::launchingFinished, [signalNumber] {
-        ::raise(signalNumber);
-    });
+    QObject::connect(&application, &Application::launchingFinished,
+                     [signalNumber] { ::raise(signalNumber); });
 
     EXPECT_EQ(application.exec(), 0);
     EXPECT_EQ(terminations, 1);
@@ -148,9 +146,8 @@ TEST(ApplicationTest, QuittingAnotherWayStillRunsTheWillTerminateStepOnce)
     Application application(instanceDirectory());
     int terminations = 0;
     QObject::connect(&application, &Application::willTerminate, [&] { ++terminations; });
-    QObject::connect(&application, &Application::launchingFinished, [] {
-        QCoreApplication::quit();
-    });
+    QObject::connect(&application, &Application::launchingFinished,
+                     [] { QCoreApplication::quit(); });
     application.exec();
     application.terminate();
     EXPECT_EQ(terminations, 1);

@@ -34,8 +34,7 @@ struct FreeDeleter
 {
     void operator()(void* pointer) const { std::free(pointer); }
 };
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
+template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
 xcb_connection_t* qtConnection()
 {
@@ -60,12 +59,11 @@ public:
         const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
         m_window = xcb_generate_id(m_connection);
         const uint32_t values[] = {screen->white_pixel};
-        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root,
-                          static_cast<int16_t>(geometry.x()), static_cast<int16_t>(geometry.y()),
-                          static_cast<uint16_t>(geometry.width()),
-                          static_cast<uint16_t>(geometry.height()), 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL,
-                          values);
+        xcb_create_window(
+            m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root,
+            static_cast<int16_t>(geometry.x()), static_cast<int16_t>(geometry.y()),
+            static_cast<uint16_t>(geometry.width()), static_cast<uint16_t>(geometry.height()), 0,
+            XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL, values);
         xcb_map_window(m_connection, m_window);
         xcb_flush(m_connection);
     }

@@ -1,4 +1,6 @@
+#include "platform/FocusLossObserver.h"
 #include "platform/GlobalClickMonitor.h"
+#include "platform/PanelWindow.h"
 #include "platform/StatusItem.h"
 
 #include "X11Input.h"
@@ -8,6 +10,8 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
+#include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -45,8 +49,9 @@ protected:
         tray.start(QStringLiteral("trayer"),
                    {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
                     QStringLiteral("right"), QStringLiteral("--widthtype"),
-                    QStringLiteral("request"), QStringLiteral("--height"), QString::number(trayHeight),
-                    QStringLiteral("--SetDockType"), QStringLiteral("true")});
+                    QStringLiteral("request"), QStringLiteral("--height"),
+                    QString::number(trayHeight), QStringLiteral("--SetDockType"),
+                    QStringLiteral("true")});
         ASSERT_TRUE(tray.waitForStarted(X11Input::timeoutMs));
         ASSERT_TRUE(waitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }));
         item.setIcon(squareIcon());
@@ -56,8 +61,8 @@ protected:
         ASSERT_TRUE(waitFor([this] {
             return !item.trayIcon()->geometry().isEmpty() &&
                    isInTopRightCorner(item.anchorGeometry());
-        }))
-            << "the icon is at " << item.anchorGeometry().x() << ", " << item.anchorGeometry().y();
+        })) << "the icon is at "
+            << item.anchorGeometry().x() << ", " << item.anchorGeometry().y();
     }
 
     void TearDown() override
@@ -97,6 +102,26 @@ TEST_F(StatusItemX11Test, ClicksOnTheIconAreToldApartAndTheClickMonitorLeavesThe
     ASSERT_TRUE(waitFor([&] { return !outside.isEmpty(); }));
     EXPECT_EQ(outside.count(), 1);
     EXPECT_EQ(outside.first().first().toPoint(), QPoint(200, 600));
+}
+
+TEST_F(StatusItemX11Test, ClickingTheIconLeavesAnOpenPanelFocused)
+{
+    PanelWindow panel;
+    panel.setGeometry(500, 40, 300, 200);
+    panel.showAndFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel, X11Input::timeoutMs));
+    int focusLosses = 0;
+    FocusLossObserver observer(panel.windowHandle(), [&] { ++focusLosses; });
+    QSignalSpy clicked(&item, &StatusItem::clicked);
+    QSignalSpy rightClicked(&item, &StatusItem::rightClicked);
+
+    ASSERT_TRUE(clickAt(icon()));
+    ASSERT_TRUE(waitFor([&] { return clicked.count() == 1; }));
+    // A later event of the same kind: by then a focus change would have been reported.
+    ASSERT_TRUE(clickAt(icon(), 3));
+    ASSERT_TRUE(waitFor([&] { return rightClicked.count() == 1; }));
+    EXPECT_EQ(focusLosses, 0);
+    EXPECT_TRUE(panel.isActiveWindow());
 }
 
 } // namespace

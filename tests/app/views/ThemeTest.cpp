@@ -1,5 +1,5 @@
-#include "app/views/HexColor.h"
 #include "app/views/Theme.h"
+#include "app/views/HexColor.h"
 
 #include <gtest/gtest.h>
 
@@ -81,8 +81,7 @@ struct HueRow
 };
 
 class HueTableTest : public testing::TestWithParam<HueRow>
-{
-};
+{};
 
 TEST_P(HueTableTest, BackgroundFollowsTheAppearanceAndTheAccentStaysFixed)
 {
@@ -119,8 +118,7 @@ struct NamedColor
 };
 
 class StaticColorTest : public testing::TestWithParam<NamedColor>
-{
-};
+{};
 
 TEST_P(StaticColorTest, ResolvesToTheTablesValues)
 {
@@ -133,7 +131,8 @@ TEST_P(StaticColorTest, ResolvesToTheTablesValues)
 INSTANTIATE_TEST_SUITE_P(
     Palette, StaticColorTest,
     testing::Values(
-        NamedColor{"textPrimary", &Theme::textPrimary, rgb(0x1D, 0x1D, 0x1F), rgb(0xF2, 0xF2, 0xF5)},
+        NamedColor{"textPrimary", &Theme::textPrimary, rgb(0x1D, 0x1D, 0x1F),
+                   rgb(0xF2, 0xF2, 0xF5)},
         NamedColor{"textSecondary", &Theme::textSecondary, rgb(0x6E, 0x6E, 0x73),
                    rgb(0xA1, 0xA1, 0xA8)},
         NamedColor{"textTertiary", &Theme::textTertiary, rgb(0x8E, 0x8E, 0x93),
@@ -155,8 +154,10 @@ INSTANTIATE_TEST_SUITE_P(
         NamedColor{"success", &Theme::success, rgb(0x34, 0xA8, 0x53), rgb(0x30, 0xD1, 0x58)},
         NamedColor{"toastBackground", &Theme::toastBackground, rgb(0x1D, 0x1D, 0x1F),
                    rgb(0x3A, 0x3A, 0x3E)},
-        NamedColor{"toastAction", &Theme::toastAction, rgb(0x8A, 0xB4, 0xFF), rgb(0x9C, 0xC2, 0xFF)},
-        NamedColor{"destructive", &Theme::destructive, rgb(0xFF, 0x3B, 0x30), rgb(0xFF, 0x45, 0x3A)},
+        NamedColor{"toastAction", &Theme::toastAction, rgb(0x8A, 0xB4, 0xFF),
+                   rgb(0x9C, 0xC2, 0xFF)},
+        NamedColor{"destructive", &Theme::destructive, rgb(0xFF, 0x3B, 0x30),
+                   rgb(0xFF, 0x45, 0x3A)},
         NamedColor{"whiteHueRing", &Theme::whiteHueRing, rgb(0x8C, 0x94, 0xA0),
                    rgb(0x8C, 0x94, 0xA0)},
         NamedColor{"selectionRing", &Theme::selectionRing, rgb(0x3A, 0x3A, 0x3C),
