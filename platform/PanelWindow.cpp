@@ -37,7 +37,6 @@ PanelWindow::PanelWindow(QWidget* parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
-    setAttribute(Qt::WA_ShowWithoutActivating, false);
 }
 
 bool PanelWindow::shapeContains(const QPointF& windowPoint) const
