@@ -52,11 +52,6 @@ TEST(UpdaterWithoutFeedTest, StartFailsWithAClearErrorAndChecksDoNothing)
     EXPECT_EQ(updater.resultDialog(), nullptr);
 }
 
-TEST(UpdaterWithoutFeedTest, TheBuildDefaultIsNoFeed)
-{
-    EXPECT_TRUE(Updater::buildFeedUrl().isEmpty());
-}
-
 TEST(UpdaterWithoutFeedTest, PlainHttpIsRefusedExceptOnThisMachine)
 {
     ManualScheduler scheduler;
