@@ -91,7 +91,9 @@ bool PanelWindow::eventFilter(QObject* watched, QEvent* event)
     if (widget->window() != this)
         return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
-    const QPointF windowPoint = mapFromGlobal(mouse->globalPosition());
+    // From the event's own position: Qt may learn of a window manager's move of the window
+    // late, so mapping from screen coordinates could be off.
+    const QPointF windowPoint = widget->mapTo(this, mouse->position());
     if (shapeContains(windowPoint))
         return false;
     if (event->type() == QEvent::MouseButtonPress && m_onClickOutsideShape)

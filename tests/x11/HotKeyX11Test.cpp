@@ -21,14 +21,17 @@ constexpr int eventTimeoutMs = 5000;
 const quint16 lockVariants[] = {0, XTestClient::lockMask, XTestClient::numLockMask,
                                 XTestClient::lockMask | XTestClient::numLockMask};
 
-Shortcut controlAlt(Key key) {
+Shortcut controlAlt(Key key)
+{
     return Shortcut(key, ModifierFlag::option | ModifierFlag::command);
 }
 
 // Real hot keys on a fresh Xvfb for each case, typed by another client.
-class HotKeys : public testing::Test {
+class HotKeys : public testing::Test
+{
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(client.isConnected());
         onKeyUp(sentinel, [this] { ++sentinelReleases; });
         ASSERT_TRUE(isEnabled(sentinel));
@@ -36,20 +39,23 @@ protected:
 
     // Types the sentinel shortcut and waits for it: everything typed before it has then been
     // delivered, since the server sends events in order.
-    bool settle() {
+    bool settle()
+    {
         const int expected = sentinelReleases + 1;
         client.typeControlAlt(XTestClient::mKey);
         return QTest::qWaitFor([&] { return sentinelReleases >= expected; }, eventTimeoutMs);
     }
 
-    bool waitFor(const std::function<bool()>& condition) {
+    bool waitFor(const std::function<bool()>& condition)
+    {
         return QTest::qWaitFor(condition, eventTimeoutMs);
     }
 
     // The application's shortcut; making it stores and takes Ctrl+Alt+N.
     static Name toggleName() { return Name(QStringLiteral("togglePopover"), controlAlt(Key::n)); }
 
-    void countEvents(const Name& name) {
+    void countEvents(const Name& name)
+    {
         onKeyDown(name, [this] { ++presses; });
         onKeyUp(name, [this] { ++releases; });
     }
@@ -61,7 +67,8 @@ protected:
     int releases = 0;
 };
 
-TEST_F(HotKeys, PressAndReleaseGiveExactlyOneKeyUp) {
+TEST_F(HotKeys, PressAndReleaseGiveExactlyOneKeyUp)
+{
     const Name toggle = toggleName();
     countEvents(toggle);
     client.press(XTestClient::controlKey);
@@ -77,7 +84,8 @@ TEST_F(HotKeys, PressAndReleaseGiveExactlyOneKeyUp) {
     EXPECT_EQ(releases, 1);
 }
 
-TEST_F(HotKeys, TheReleaseComesWhateverModifiersAreStillHeld) {
+TEST_F(HotKeys, TheReleaseComesWhateverModifiersAreStillHeld)
+{
     const Name toggle = toggleName();
     countEvents(toggle);
     client.press(XTestClient::controlKey);
@@ -91,7 +99,8 @@ TEST_F(HotKeys, TheReleaseComesWhateverModifiersAreStillHeld) {
     EXPECT_EQ(releases, 1);
 }
 
-TEST_F(HotKeys, CapsLockAndNumLockOnStillFire) {
+TEST_F(HotKeys, CapsLockAndNumLockOnStillFire)
+{
     const Name toggle = toggleName();
     countEvents(toggle);
     client.press(XTestClient::capsLockKey);
@@ -105,7 +114,8 @@ TEST_F(HotKeys, CapsLockAndNumLockOnStillFire) {
     EXPECT_EQ(releases, 2);
 }
 
-TEST_F(HotKeys, NumLockMovedToAnotherModifierIsFollowed) {
+TEST_F(HotKeys, NumLockMovedToAnotherModifierIsFollowed)
+{
     const Name toggle = toggleName();
     countEvents(toggle);
     // Move Num Lock from Mod2 to Mod3, as a keyboard settings tool might.
@@ -141,7 +151,8 @@ TEST_F(HotKeys, NumLockMovedToAnotherModifierIsFollowed) {
     EXPECT_EQ(releases, 1);
 }
 
-TEST_F(HotKeys, HoldingTheKeyGivesOnePressAndOneRelease) {
+TEST_F(HotKeys, HoldingTheKeyGivesOnePressAndOneRelease)
+{
     const Name toggle = toggleName();
     countEvents(toggle);
     client.press(XTestClient::controlKey);
@@ -157,7 +168,8 @@ TEST_F(HotKeys, HoldingTheKeyGivesOnePressAndOneRelease) {
     EXPECT_EQ(releases, 1);
 }
 
-TEST_F(HotKeys, ACombinationHeldElsewhereIsRefusedAndTriedAgain) {
+TEST_F(HotKeys, ACombinationHeldElsewhereIsRefusedAndTriedAgain)
+{
     ASSERT_EQ(client.grab(XTestClient::nKey, XTestClient::controlAltMask), 0);
     LogCapture log;
     const Name toggle = toggleName();
@@ -181,7 +193,8 @@ TEST_F(HotKeys, ACombinationHeldElsewhereIsRefusedAndTriedAgain) {
     EXPECT_EQ(releases, 2);
 }
 
-TEST_F(HotKeys, AfterUnregisteringTheOtherClientGetsTheKey) {
+TEST_F(HotKeys, AfterUnregisteringTheOtherClientGetsTheKey)
+{
     const Name toggle = toggleName();
     countEvents(toggle);
     EXPECT_EQ(client.grab(XTestClient::nKey, XTestClient::controlAltMask), XCB_ACCESS);
@@ -193,7 +206,8 @@ TEST_F(HotKeys, AfterUnregisteringTheOtherClientGetsTheKey) {
     EXPECT_EQ(releases, 0);
 }
 
-TEST_F(HotKeys, AnOpenMenuConsumesTheCombinationAndGivesItBackWhenItCloses) {
+TEST_F(HotKeys, AnOpenMenuConsumesTheCombinationAndGivesItBackWhenItCloses)
+{
     // Ctrl+Shift: Alt would close the menu by itself (see the next case).
     const Name name(QStringLiteral("inMenu"),
                     Shortcut(Key::n, ModifierFlag::command | ModifierFlag::shift));
@@ -223,7 +237,8 @@ TEST_F(HotKeys, AnOpenMenuConsumesTheCombinationAndGivesItBackWhenItCloses) {
     EXPECT_EQ(client.grab(XTestClient::nKey, controlShiftMask), XCB_ACCESS);
 }
 
-TEST_F(HotKeys, CtrlAltNWorksWhileAMenuIsOpen) {
+TEST_F(HotKeys, CtrlAltNWorksWhileAMenuIsOpen)
+{
     const Name toggle = toggleName();
     countEvents(toggle);
     QMenu menu;
@@ -247,7 +262,8 @@ TEST_F(HotKeys, CtrlAltNWorksWhileAMenuIsOpen) {
     EXPECT_EQ(releases, 1);
 }
 
-TEST_F(HotKeys, TheToggleShortcutOpensAndClosesAWindow) {
+TEST_F(HotKeys, TheToggleShortcutOpensAndClosesAWindow)
+{
     QWidget panel;
     panel.resize(200, 100);
     const Name toggle = toggleName();

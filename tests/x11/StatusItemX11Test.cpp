@@ -5,6 +5,7 @@
 
 #include "X11Input.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QPixmap>
 #include <QProcess>
@@ -29,6 +30,8 @@ QIcon squareIcon()
 
 constexpr QSize screenSize(1280, 800);
 constexpr int trayHeight = 24;
+// Wide enough for the icon from the start, so the tray never moves it once it is in.
+constexpr int trayWidth = 96;
 
 // Wholly on screen too: the tray grows to make room for the icon a moment after taking it in.
 bool isInTopRightCorner(const QRect& rect)
@@ -48,10 +51,10 @@ protected:
     {
         tray.start(QStringLiteral("trayer"),
                    {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                    QStringLiteral("right"), QStringLiteral("--widthtype"),
-                    QStringLiteral("request"), QStringLiteral("--height"),
-                    QString::number(trayHeight), QStringLiteral("--SetDockType"),
-                    QStringLiteral("true")});
+                    QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("pixel"),
+                    QStringLiteral("--width"), QString::number(trayWidth),
+                    QStringLiteral("--height"), QString::number(trayHeight),
+                    QStringLiteral("--SetDockType"), QStringLiteral("true")});
         ASSERT_TRUE(tray.waitForStarted(X11Input::timeoutMs));
         ASSERT_TRUE(waitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }));
         item.setIcon(squareIcon());
@@ -59,7 +62,9 @@ protected:
         item.show();
         // The tray takes the icon in a moment after it appears; it docks at the top right.
         ASSERT_TRUE(waitFor([this] {
-            return !item.trayIcon()->geometry().isEmpty() &&
+            // Seen by the server and by Qt, which learns of the tray mapping it a moment later.
+            const QWidget* window = iconWindow();
+            return window && X11Input::isViewable(*window) && window->windowHandle()->isExposed() &&
                    isInTopRightCorner(item.anchorGeometry());
         })) << "the icon is at "
             << item.anchorGeometry().x() << ", " << item.anchorGeometry().y();
@@ -72,6 +77,16 @@ protected:
     }
 
     QPoint icon() const { return item.anchorGeometry().center(); }
+
+    // The window Qt embeds in the tray.
+    static const QWidget* iconWindow()
+    {
+        for (const QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->inherits("QSystemTrayIconSys"))
+                return widget;
+        }
+        return nullptr;
+    }
 };
 
 TEST_F(StatusItemX11Test, TheAnchorIsTheIconInTheTray)
@@ -90,7 +105,6 @@ TEST_F(StatusItemX11Test, ClicksOnTheIconAreToldApartAndTheClickMonitorLeavesThe
     QSignalSpy outside(&monitor, &GlobalClickMonitor::pressed);
     QSignalSpy clicked(&item, &StatusItem::clicked);
     QSignalSpy rightClicked(&item, &StatusItem::rightClicked);
-
     ASSERT_TRUE(clickAt(icon()));
     ASSERT_TRUE(waitFor([&] { return clicked.count() == 1; }));
     ASSERT_TRUE(clickAt(icon(), 3));

@@ -5,7 +5,8 @@
 
 #include <cstdlib>
 
-XTestClient::XTestClient() {
+XTestClient::XTestClient()
+{
     m_connection = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(m_connection)) {
         xcb_disconnect(m_connection);
@@ -15,24 +16,29 @@ XTestClient::XTestClient() {
     m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
 }
 
-XTestClient::~XTestClient() {
+XTestClient::~XTestClient()
+{
     if (m_connection)
         xcb_disconnect(m_connection);
 }
 
-bool XTestClient::isConnected() const {
+bool XTestClient::isConnected() const
+{
     return m_connection != nullptr;
 }
 
-void XTestClient::press(quint8 keyCode) {
+void XTestClient::press(quint8 keyCode)
+{
     fake(XCB_KEY_PRESS, keyCode);
 }
 
-void XTestClient::release(quint8 keyCode) {
+void XTestClient::release(quint8 keyCode)
+{
     fake(XCB_KEY_RELEASE, keyCode);
 }
 
-void XTestClient::typeControlAlt(quint8 keyCode) {
+void XTestClient::typeControlAlt(quint8 keyCode)
+{
     press(controlKey);
     press(altKey);
     press(keyCode);
@@ -42,11 +48,13 @@ void XTestClient::typeControlAlt(quint8 keyCode) {
     sync();
 }
 
-void XTestClient::sync() {
+void XTestClient::sync()
+{
     std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
 }
 
-int XTestClient::grab(quint8 keyCode, quint16 modifiers) {
+int XTestClient::grab(quint8 keyCode, quint16 modifiers)
+{
     xcb_generic_error_t* error = xcb_request_check(
         m_connection, xcb_grab_key_checked(m_connection, 1, m_root, modifiers, keyCode,
                                            XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
@@ -55,12 +63,14 @@ int XTestClient::grab(quint8 keyCode, quint16 modifiers) {
     return code;
 }
 
-void XTestClient::ungrab(quint8 keyCode, quint16 modifiers) {
+void XTestClient::ungrab(quint8 keyCode, quint16 modifiers)
+{
     xcb_ungrab_key(m_connection, keyCode, m_root, modifiers);
     sync();
 }
 
-bool XTestClient::receivedPress(quint8 keyCode) {
+bool XTestClient::receivedPress(quint8 keyCode)
+{
     bool received = false;
     while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
         if ((event->response_type & 0x7f) == XCB_KEY_PRESS &&
@@ -71,7 +81,8 @@ bool XTestClient::receivedPress(quint8 keyCode) {
     return received;
 }
 
-void XTestClient::fake(quint8 type, quint8 keyCode) {
+void XTestClient::fake(quint8 type, quint8 keyCode)
+{
     xcb_test_fake_input(m_connection, type, keyCode, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
     xcb_flush(m_connection);
 }
