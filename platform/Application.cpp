@@ -12,6 +12,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -60,6 +61,9 @@ Application::Application(const QString& instanceDirectory, QObject* parent)
     QApplication::setQuitOnLastWindowClosed(false);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Application::emitWillTerminateOnce);
     installSignalHandlers();
+    static const bool exitHookInstalled = std::atexit(&Application::finishOnExit) == 0;
+    if (!exitHookInstalled)
+        logger.error(QStringLiteral("Quillory: cannot save on an unexpected exit"));
 }
 
 Application::~Application()
@@ -177,6 +181,14 @@ void Application::emitWillTerminateOnce()
         return;
     m_willTerminateSent = true;
     Q_EMIT willTerminate();
+}
+
+void Application::finishOnExit()
+{
+    // Only on the main thread, where everything the will-terminate step touches lives; the
+    // objects are still there because exit() does not unwind the stack.
+    if (current && qApp && QThread::currentThread() == qApp->thread())
+        current->emitWillTerminateOnce();
 }
 
 void Application::installSignalHandlers()

@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -60,6 +62,45 @@ TEST(ApplicationChild, DISABLED_FirstLaunchThatStaysRunning)
     out.write("claimed\n");
     out.flush();
     application.exec();
+}
+
+// Exits the way Qt does when the X server goes away: from inside the event loop.
+TEST(ApplicationChild, DISABLED_ExitFromInsideTheEventLoop)
+{
+    Application application(childInstanceDirectory());
+    QObject::connect(&application, &Application::willTerminate, [] {
+        QFile out;
+        if (out.open(stdout, QIODevice::WriteOnly))
+            out.write("will terminate\n");
+    });
+    QObject::connect(&application, &Application::launchingFinished, [] { std::exit(3); });
+    application.exec();
+}
+
+TEST(ApplicationChild, DISABLED_ExitAfterAnOrderlyQuit)
+{
+    auto application = std::make_unique<Application>(childInstanceDirectory());
+    QObject::connect(application.get(), &Application::willTerminate, [] {
+        QFile out;
+        if (out.open(stdout, QIODevice::WriteOnly))
+            out.write("will terminate\n");
+    });
+    QObject::connect(application.get(), &Application::launchingFinished, application.get(),
+                     &Application::terminate);
+    application->exec();
+    application.reset();
+    std::exit(0);
+}
+
+TEST(ApplicationTest, AnExitInsideTheEventLoopStillRunsTheWillTerminateStepOnce)
+{
+    for (const auto& [test, exitCode] : {std::pair{"DISABLED_ExitFromInsideTheEventLoop", 3},
+                                         std::pair{"DISABLED_ExitAfterAnOrderlyQuit", 0}}) {
+        std::unique_ptr<QProcess> child(startChild(QString::fromLatin1(test), instanceDirectory()));
+        ASSERT_TRUE(child->waitForFinished(processTimeoutMs)) << test;
+        EXPECT_EQ(child->exitCode(), exitCode) << test;
+        EXPECT_EQ(child->readAllStandardOutput().count("will terminate\n"), 1) << test;
+    }
 }
 
 TEST(ApplicationTest, ASecondLaunchAsksTheRunningCopyToReopenAndGivesUp)
