@@ -3,7 +3,9 @@
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/KeyCodes.h"
 #include "GlobalShortcuts/LocalEventMonitor.h"
+#include "platform/DesktopKeyBindings.h"
 #include "platform/HotKeyCenter.h"
+#include "platform/KeyboardLayout.h"
 #include "platform/Log.h"
 
 #include <QCoreApplication>
@@ -20,7 +22,8 @@ namespace {
 
 const Log shortcutsLog("quillory.shortcuts");
 
-struct HotKey {
+struct HotKey
+{
     Shortcut shortcut;
     quint32 carbonHotKeyId;
     bool isRegistered = false;
@@ -29,19 +32,22 @@ struct HotKey {
     ShortcutAction onKeyUp;
 };
 
-struct LayerState {
+struct LayerState
+{
     std::map<quint32, HotKey> hotKeys; // by identifier, which is also the order they came in
     quint32 hotKeyId = 0;
     QPointer<HotKeyCenter> center;
     std::unique_ptr<GlobalShortcuts::LocalEventMonitor> menuTrackingMonitor;
 };
 
-LayerState& layer() {
+LayerState& layer()
+{
     static LayerState state;
     return state;
 }
 
-void handleHotKeyEvent(quint32 id, bool isKeyUp) {
+void handleHotKeyEvent(quint32 id, bool isKeyUp)
+{
     const auto found = layer().hotKeys.find(id);
     if (found == layer().hotKeys.end())
         return;
@@ -51,7 +57,8 @@ void handleHotKeyEvent(quint32 id, bool isKeyUp) {
     action(shortcut);
 }
 
-void adopt(HotKeyCenter* center) {
+void adopt(HotKeyCenter* center)
+{
     LayerState& state = layer();
     if (state.center == center)
         return;
@@ -65,7 +72,8 @@ void adopt(HotKeyCenter* center) {
 }
 
 // Asks the system for the hot key; a refusal is logged with the status it gave.
-void registerWithSystem(HotKey& hotKey) {
+void registerWithSystem(HotKey& hotKey)
+{
     const auto keyCode = GlobalShortcuts::x11KeyCode(hotKey.shortcut.carbonKeyCode());
     const auto modifiers = GlobalShortcuts::x11Modifiers(hotKey.shortcut.carbonModifiers());
     HotKeyCenter* center = hotKeyCenter();
@@ -82,29 +90,34 @@ void registerWithSystem(HotKey& hotKey) {
                                .arg(status));
 }
 
-void unregisterFromSystem(HotKey& hotKey) {
+void unregisterFromSystem(HotKey& hotKey)
+{
     if (hotKey.isRegistered && hotKeyCenter())
         hotKeyCenter()->unregisterHotKey(hotKey.carbonHotKeyId);
     hotKey.isRegistered = false;
 }
 
-bool holdsHotKeys() {
+bool holdsHotKeys()
+{
     return GlobalShortcuts::isEnabled() && !GlobalShortcuts::isMenuOpen();
 }
 
-void registerAll() {
+void registerAll()
+{
     for (auto& [id, hotKey] : layer().hotKeys) {
         if (!hotKey.isRegistered)
             registerWithSystem(hotKey);
     }
 }
 
-void unregisterAll() {
+void unregisterAll()
+{
     for (auto& [id, hotKey] : layer().hotKeys)
         unregisterFromSystem(hotKey);
 }
 
-bool menuTrackingCallback(QObject*, QEvent* event) {
+bool menuTrackingCallback(QObject*, QEvent* event)
+{
     const auto* keyEvent = static_cast<const QKeyEvent*>(event);
     if (keyEvent->isAutoRepeat())
         return false;
@@ -112,7 +125,8 @@ bool menuTrackingCallback(QObject*, QEvent* event) {
     return shortcut && handleRawKeyEvent(*shortcut, event->type() == QEvent::KeyRelease);
 }
 
-GlobalShortcuts::LocalEventMonitor& menuTrackingMonitor() {
+GlobalShortcuts::LocalEventMonitor& menuTrackingMonitor()
+{
     LayerState& state = layer();
     if (!state.menuTrackingMonitor)
         state.menuTrackingMonitor = std::make_unique<GlobalShortcuts::LocalEventMonitor>(
@@ -122,18 +136,21 @@ GlobalShortcuts::LocalEventMonitor& menuTrackingMonitor() {
 
 } // namespace
 
-HotKeyCenter* hotKeyCenter() {
+HotKeyCenter* hotKeyCenter()
+{
     LayerState& state = layer();
     if (!state.center && QCoreApplication::instance())
         adopt(HotKeyCenter::createSystem(QCoreApplication::instance()));
     return state.center;
 }
 
-void setHotKeyCenter(HotKeyCenter* center) {
+void setHotKeyCenter(HotKeyCenter* center)
+{
     adopt(center);
 }
 
-bool registerShortcut(const Shortcut& shortcut, ShortcutAction onKeyDown, ShortcutAction onKeyUp) {
+bool registerShortcut(const Shortcut& shortcut, ShortcutAction onKeyDown, ShortcutAction onKeyUp)
+{
     LayerState& state = layer();
     if (state.hotKeyId == std::numeric_limits<quint32>::max()) {
         shortcutsLog.error(QStringLiteral("Error registering hotkey %1: %2")
@@ -152,7 +169,8 @@ bool registerShortcut(const Shortcut& shortcut, ShortcutAction onKeyDown, Shortc
     return !hotKey.isRefused;
 }
 
-void unregisterShortcut(const Shortcut& shortcut) {
+void unregisterShortcut(const Shortcut& shortcut)
+{
     auto& hotKeys = layer().hotKeys;
     for (auto it = hotKeys.begin(); it != hotKeys.end();) {
         if (it->second.shortcut == shortcut) {
@@ -164,7 +182,8 @@ void unregisterShortcut(const Shortcut& shortcut) {
     }
 }
 
-bool retry(const Shortcut& shortcut) {
+bool retry(const Shortcut& shortcut)
+{
     bool accepted = true;
     for (auto& [id, hotKey] : layer().hotKeys) {
         if (hotKey.shortcut == shortcut && hotKey.isRefused) {
@@ -176,7 +195,8 @@ bool retry(const Shortcut& shortcut) {
     return accepted;
 }
 
-bool isActive(const Shortcut& shortcut) {
+bool isActive(const Shortcut& shortcut)
+{
     bool found = false;
     for (const auto& [id, hotKey] : layer().hotKeys) {
         if (hotKey.shortcut == shortcut) {
@@ -188,7 +208,8 @@ bool isActive(const Shortcut& shortcut) {
     return found;
 }
 
-void updateEventHandler() {
+void updateEventHandler()
+{
     if (!GlobalShortcuts::isEnabled()) {
         unregisterAll();
         menuTrackingMonitor().stop();
@@ -201,11 +222,26 @@ void updateEventHandler() {
     }
 }
 
-QList<Shortcut> systemShortcuts() {
-    return {};
+QList<Shortcut> systemShortcuts()
+{
+    const std::shared_ptr<const KeyboardLayout> layout = KeyboardLayout::current();
+    if (!layout)
+        return {};
+    QList<Shortcut> shortcuts;
+    const QList<DesktopKeyBindings::KeyBinding> bindings = DesktopKeyBindings::read();
+    for (const DesktopKeyBindings::KeyBinding& binding : bindings) {
+        const auto x11KeyCode = layout->keyCode(binding.keysymName);
+        const auto keyCode =
+            x11KeyCode ? GlobalShortcuts::carbonKeyCode(*x11KeyCode) : std::nullopt;
+        if (keyCode)
+            shortcuts.append(
+                Shortcut(*keyCode, GlobalShortcuts::carbonModifiers(binding.x11Modifiers)));
+    }
+    return shortcuts;
 }
 
-bool handleRawKeyEvent(const Shortcut& pressed, bool isKeyUp) {
+bool handleRawKeyEvent(const Shortcut& pressed, bool isKeyUp)
+{
     const Shortcut normalized(pressed.carbonKeyCode(), pressed.carbonModifiers());
     for (const auto& [id, hotKey] : layer().hotKeys) {
         if (hotKey.shortcut == normalized && !hotKey.isRefused) {
@@ -217,7 +253,8 @@ bool handleRawKeyEvent(const Shortcut& pressed, bool isKeyUp) {
     return false;
 }
 
-QList<HotKeyState> hotKeys() {
+QList<HotKeyState> hotKeys()
+{
     QList<HotKeyState> states;
     for (const auto& [id, hotKey] : layer().hotKeys)
         states.append({id, hotKey.shortcut, hotKey.isRegistered, hotKey.isRefused});

@@ -29,7 +29,8 @@ bool retry(const Shortcut& shortcut);
 bool isActive(const Shortcut& shortcut);
 // Chooses between holding the hot keys, catching them from menu key events, and nothing.
 void updateEventHandler();
-// The combinations the desktop keeps for itself, where they can be read.
+// The combinations the desktop keeps for itself, where they can be read (GNOME's key
+// bindings), with keys of the current keyboard layout; empty elsewhere.
 QList<Shortcut> systemShortcuts();
 
 // The system's hot keys; by default the desktop's own, made on first use and owned by the
@@ -41,7 +42,8 @@ void setHotKeyCenter(HotKeyCenter* center);
 // whether it was one of ours.
 bool handleRawKeyEvent(const Shortcut& shortcut, bool isKeyUp);
 // The identifiers of the hot keys kept, in order, and whether each is held by the system now.
-struct HotKeyState {
+struct HotKeyState
+{
     quint32 id;
     Shortcut shortcut;
     bool isRegistered;

@@ -11,7 +11,8 @@ EventStream::EventStream(const Name& name, std::optional<EventType> only, QObjec
     : QObject(parent)
     , m_name(name)
     , m_id(QUuid::createUuid())
-    , m_only(only) {
+    , m_only(only)
+{
     MainQueue::system().async([name, id = m_id, stream = QPointer<EventStream>(this)] {
         auto deliverer = [stream](EventType type) {
             return [stream, type] {
@@ -23,11 +24,13 @@ EventStream::EventStream(const Name& name, std::optional<EventType> only, QObjec
     });
 }
 
-EventStream::~EventStream() {
+EventStream::~EventStream()
+{
     MainQueue::system().async([name = m_name, id = m_id] { endStream(name, id); });
 }
 
-void EventStream::deliver(EventType type) {
+void EventStream::deliver(EventType type)
+{
     if (!m_only || *m_only == type)
         Q_EMIT eventReceived(type);
 }

@@ -13,7 +13,8 @@ enum class EventType { keyDown, keyUp };
 
 // The presses and releases of a name's shortcut, from the main queue's turn after it is made
 // until the turn after it is destroyed. Made by events(); main thread only.
-class EventStream : public QObject {
+class EventStream : public QObject
+{
     Q_OBJECT
 
 public:

@@ -11,13 +11,15 @@ namespace GlobalShortcuts {
 
 namespace {
 
-template <typename Entry> Entry* find(QList<Entry>& table, const Name& name) {
+template <typename Entry> Entry* find(QList<Entry>& table, const Name& name)
+{
     const auto found = std::find_if(table.begin(), table.end(),
                                     [&name](const Entry& entry) { return entry.name == name; });
     return found == table.end() ? nullptr : &*found;
 }
 
-void addHandler(QList<ModuleState::Handlers>& table, const Name& name, Action action) {
+void addHandler(QList<ModuleState::Handlers>& table, const Name& name, Action action)
+{
     if (ModuleState::Handlers* entry = find(table, name))
         entry->actions.append(std::move(action));
     else
@@ -27,12 +29,14 @@ void addHandler(QList<ModuleState::Handlers>& table, const Name& name, Action ac
     installMenuObservers();
 }
 
-void removeName(QList<ModuleState::Handlers>& table, const Name& name) {
+void removeName(QList<ModuleState::Handlers>& table, const Name& name)
+{
     table.removeIf([&name](const ModuleState::Handlers& entry) { return entry.name == name; });
 }
 
 template <typename Entry>
-QSet<Shortcut> storedShortcuts(const QList<Entry>& first, const QList<Entry>& second) {
+QSet<Shortcut> storedShortcuts(const QList<Entry>& first, const QList<Entry>& second)
+{
     QSet<Shortcut> shortcuts;
     for (const QList<Entry>* table : {&first, &second}) {
         for (const Entry& entry : *table) {
@@ -43,19 +47,22 @@ QSet<Shortcut> storedShortcuts(const QList<Entry>& first, const QList<Entry>& se
     return shortcuts;
 }
 
-QSet<Shortcut> handlerShortcuts() {
+QSet<Shortcut> handlerShortcuts()
+{
     const ModuleState& state = ModuleState::instance();
     return storedShortcuts(state.keyDownHandlers, state.keyUpHandlers);
 }
 
-QSet<Shortcut> streamShortcuts() {
+QSet<Shortcut> streamShortcuts()
+{
     const ModuleState& state = ModuleState::instance();
     return storedShortcuts(state.streamKeyDownHandlers, state.streamKeyUpHandlers);
 }
 
 // Takes the tables by value: a handler may change them, or the store, while it runs.
 void dispatch(const Shortcut& pressed, const QList<ModuleState::Handlers> handlers,
-              const QList<ModuleState::Streams> streams) {
+              const QList<ModuleState::Streams> streams)
+{
     if (ModuleState::instance().isRecorderActive)
         return;
     for (const ModuleState::Handlers& entry : handlers) {
@@ -74,7 +81,8 @@ void dispatch(const Shortcut& pressed, const QList<ModuleState::Handlers> handle
 
 // Every name with a handler or a stream gets its shortcut back after the module was off or
 // a menu was open, also one the system refused before.
-void registerAllNames() {
+void registerAllNames()
+{
     ModuleState& state = ModuleState::instance();
     for (const auto* table : {&state.keyDownHandlers, &state.keyUpHandlers}) {
         for (const ModuleState::Handlers& entry : QList(*table))
@@ -86,7 +94,8 @@ void registerAllNames() {
     }
 }
 
-void setMenuOpen(bool open) {
+void setMenuOpen(bool open)
+{
     ModuleState& state = ModuleState::instance();
     if (state.isMenuOpen == open)
         return;
@@ -96,7 +105,8 @@ void setMenuOpen(bool open) {
         registerAllNames();
 }
 
-bool observeMenu(QObject* receiver, QEvent* event) {
+bool observeMenu(QObject* receiver, QEvent* event)
+{
     if (!qobject_cast<QMenu*>(receiver))
         return false;
     // Kept as plain objects: a menu being destroyed is no longer a QMenu.
@@ -121,15 +131,16 @@ bool observeMenu(QObject* receiver, QEvent* event) {
     return false;
 }
 
-void addStream(QList<ModuleState::Streams>& table, const Name& name, const QUuid& id,
-               Action yield) {
+void addStream(QList<ModuleState::Streams>& table, const Name& name, const QUuid& id, Action yield)
+{
     if (ModuleState::Streams* entry = find(table, name))
         entry->handlers.append({id, std::move(yield)});
     else
         table.append({name, {{id, std::move(yield)}}});
 }
 
-void removeStream(QList<ModuleState::Streams>& table, const Name& name, const QUuid& id) {
+void removeStream(QList<ModuleState::Streams>& table, const Name& name, const QUuid& id)
+{
     if (ModuleState::Streams* entry = find(table, name)) {
         entry->handlers.removeIf(
             [&id](const ModuleState::StreamHandler& handler) { return handler.id == id; });
@@ -142,12 +153,14 @@ void removeStream(QList<ModuleState::Streams>& table, const Name& name, const QU
 
 } // namespace
 
-ModuleState& ModuleState::instance() {
+ModuleState& ModuleState::instance()
+{
     static ModuleState state;
     return state;
 }
 
-void registerWhenNeeded(const Name& name) {
+void registerWhenNeeded(const Name& name)
+{
     const auto shortcut = getShortcut(name);
     if (!shortcut)
         return;
@@ -160,20 +173,24 @@ void registerWhenNeeded(const Name& name) {
     state.registeredShortcuts.insert(*shortcut);
 }
 
-void unregisterAndForget(const Shortcut& shortcut) {
+void unregisterAndForget(const Shortcut& shortcut)
+{
     CarbonGlobalShortcuts::unregisterShortcut(shortcut);
     ModuleState::instance().registeredShortcuts.remove(shortcut);
 }
 
-void onKeyDown(const Name& name, Action action) {
+void onKeyDown(const Name& name, Action action)
+{
     addHandler(ModuleState::instance().keyDownHandlers, name, std::move(action));
 }
 
-void onKeyUp(const Name& name, Action action) {
+void onKeyUp(const Name& name, Action action)
+{
     addHandler(ModuleState::instance().keyUpHandlers, name, std::move(action));
 }
 
-void removeHandler(const Name& name) {
+void removeHandler(const Name& name)
+{
     ModuleState& state = ModuleState::instance();
     removeName(state.keyDownHandlers, name);
     removeName(state.keyUpHandlers, name);
@@ -182,7 +199,8 @@ void removeHandler(const Name& name) {
         unregisterAndForget(*shortcut);
 }
 
-void removeAllHandlers() {
+void removeAllHandlers()
+{
     ModuleState& state = ModuleState::instance();
     const QSet<Shortcut> shortcuts = handlerShortcuts() - streamShortcuts();
     for (const Shortcut& shortcut : shortcuts)
@@ -191,23 +209,27 @@ void removeAllHandlers() {
     state.keyUpHandlers.clear();
 }
 
-void enable(const QList<Name>& names) {
+void enable(const QList<Name>& names)
+{
     for (const Name& name : names)
         registerWhenNeeded(name);
 }
 
-void disable(const QList<Name>& names) {
+void disable(const QList<Name>& names)
+{
     for (const Name& name : names) {
         if (const auto shortcut = getShortcut(name))
             unregisterAndForget(*shortcut);
     }
 }
 
-bool isEnabled() {
+bool isEnabled()
+{
     return ModuleState::instance().isEnabled;
 }
 
-void setEnabled(bool enabled) {
+void setEnabled(bool enabled)
+{
     ModuleState& state = ModuleState::instance();
     if (state.isEnabled == enabled)
         return;
@@ -217,7 +239,8 @@ void setEnabled(bool enabled) {
         registerAllNames();
 }
 
-bool isEnabled(const Name& name) {
+bool isEnabled(const Name& name)
+{
     const ModuleState& state = ModuleState::instance();
     if (!state.isEnabled)
         return false;
@@ -226,15 +249,18 @@ bool isEnabled(const Name& name) {
            CarbonGlobalShortcuts::isActive(*shortcut);
 }
 
-bool isMenuOpen() {
+bool isMenuOpen()
+{
     return ModuleState::instance().isMenuOpen;
 }
 
-bool isRecorderActive() {
+bool isRecorderActive()
+{
     return ModuleState::instance().isRecorderActive;
 }
 
-void setRecorderActive(bool active) {
+void setRecorderActive(bool active)
+{
     ModuleState& state = ModuleState::instance();
     if (state.isRecorderActive == active)
         return;
@@ -242,22 +268,26 @@ void setRecorderActive(bool active) {
     Q_EMIT ShortcutNotifications::instance().recorderActiveStatusDidChange(active);
 }
 
-std::unique_ptr<EventStream> events(const Name& name) {
+std::unique_ptr<EventStream> events(const Name& name)
+{
     return std::make_unique<EventStream>(name);
 }
 
-std::unique_ptr<EventStream> events(EventType type, const Name& name) {
+std::unique_ptr<EventStream> events(EventType type, const Name& name)
+{
     return std::make_unique<EventStream>(name, type);
 }
 
-void startStream(const Name& name, const QUuid& id, Action keyDown, Action keyUp) {
+void startStream(const Name& name, const QUuid& id, Action keyDown, Action keyUp)
+{
     ModuleState& state = ModuleState::instance();
     addStream(state.streamKeyDownHandlers, name, id, std::move(keyDown));
     addStream(state.streamKeyUpHandlers, name, id, std::move(keyUp));
     registerWhenNeeded(name);
 }
 
-void endStream(const Name& name, const QUuid& id) {
+void endStream(const Name& name, const QUuid& id)
+{
     ModuleState& state = ModuleState::instance();
     removeStream(state.streamKeyDownHandlers, name, id);
     removeStream(state.streamKeyUpHandlers, name, id);
@@ -267,17 +297,20 @@ void endStream(const Name& name, const QUuid& id) {
         unregisterAndForget(*shortcut);
 }
 
-void handleOnKeyDown(const Shortcut& shortcut) {
+void handleOnKeyDown(const Shortcut& shortcut)
+{
     const ModuleState& state = ModuleState::instance();
     dispatch(shortcut, state.keyDownHandlers, state.streamKeyDownHandlers);
 }
 
-void handleOnKeyUp(const Shortcut& shortcut) {
+void handleOnKeyUp(const Shortcut& shortcut)
+{
     const ModuleState& state = ModuleState::instance();
     dispatch(shortcut, state.keyUpHandlers, state.streamKeyUpHandlers);
 }
 
-void installMenuObservers() {
+void installMenuObservers()
+{
     ModuleState& state = ModuleState::instance();
     if (state.menuObserver)
         return;
@@ -287,7 +320,8 @@ void installMenuObservers() {
         state.menuObserver = std::move(observer);
 }
 
-const QSet<Shortcut>& registeredShortcuts() {
+const QSet<Shortcut>& registeredShortcuts()
+{
     return ModuleState::instance().registeredShortcuts;
 }
 

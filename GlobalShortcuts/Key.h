@@ -8,7 +8,8 @@ namespace GlobalShortcuts {
 
 // A key by its virtual key code, the numbering in which shortcuts are stored. Any integer is
 // accepted; the constants name the keys that shortcuts are made of.
-struct Key {
+struct Key
+{
     int rawValue = 0;
 
     friend constexpr bool operator==(Key, Key) = default;
@@ -158,14 +159,17 @@ inline constexpr Key Key::keypadMinus{78};
 inline constexpr Key Key::keypadMultiply{67};
 inline constexpr Key Key::keypadPlus{69};
 
-inline size_t qHash(Key key, size_t seed = 0) noexcept {
+inline size_t qHash(Key key, size_t seed = 0) noexcept
+{
     return ::qHash(key.rawValue, seed);
 }
 
 } // namespace GlobalShortcuts
 
-template <> struct std::hash<GlobalShortcuts::Key> {
-    size_t operator()(GlobalShortcuts::Key key) const noexcept {
+template <> struct std::hash<GlobalShortcuts::Key>
+{
+    size_t operator()(GlobalShortcuts::Key key) const noexcept
+    {
         return std::hash<int>()(key.rawValue);
     }
 };

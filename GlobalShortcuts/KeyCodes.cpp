@@ -7,7 +7,8 @@ namespace GlobalShortcuts {
 
 namespace {
 
-struct KeyPosition {
+struct KeyPosition
+{
     Key key;
     quint32 x11KeyCode;
 };
@@ -130,14 +131,24 @@ constexpr KeyPosition keyPositions[] = {
     {Key::keypadPlus, 86},
 };
 
-constexpr quint32 x11ShiftMask = 0x01;
-constexpr quint32 x11ControlMask = 0x04;
-constexpr quint32 x11Mod1Mask = 0x08; // Alt
-constexpr quint32 x11Mod4Mask = 0x40; // Super
+struct ModifierMask
+{
+    int carbon;
+    quint32 x11;
+};
+
+// Command is Ctrl, Option is Alt (Mod1), Control is Super (Mod4).
+constexpr ModifierMask modifierMasks[] = {
+    {CarbonModifier::shift, 0x01},
+    {CarbonModifier::command, 0x04},
+    {CarbonModifier::option, 0x08},
+    {CarbonModifier::control, 0x40},
+};
 
 } // namespace
 
-std::optional<quint32> x11KeyCode(int carbonKeyCode) {
+std::optional<quint32> x11KeyCode(int carbonKeyCode)
+{
     for (const KeyPosition& position : keyPositions) {
         if (position.key.rawValue == carbonKeyCode)
             return position.x11KeyCode;
@@ -145,7 +156,8 @@ std::optional<quint32> x11KeyCode(int carbonKeyCode) {
     return std::nullopt;
 }
 
-std::optional<int> carbonKeyCode(quint32 x11KeyCode) {
+std::optional<int> carbonKeyCode(quint32 x11KeyCode)
+{
     for (const KeyPosition& position : keyPositions) {
         if (position.x11KeyCode == x11KeyCode)
             return position.key.rawValue;
@@ -153,19 +165,26 @@ std::optional<int> carbonKeyCode(quint32 x11KeyCode) {
     return std::nullopt;
 }
 
-std::optional<quint32> x11Modifiers(int carbonModifiers) {
+std::optional<quint32> x11Modifiers(int carbonModifiers)
+{
     if (carbonModifiers & CarbonModifier::function)
         return std::nullopt;
     quint32 mask = 0;
-    if (carbonModifiers & CarbonModifier::shift)
-        mask |= x11ShiftMask;
-    if (carbonModifiers & CarbonModifier::command)
-        mask |= x11ControlMask;
-    if (carbonModifiers & CarbonModifier::option)
-        mask |= x11Mod1Mask;
-    if (carbonModifiers & CarbonModifier::control)
-        mask |= x11Mod4Mask;
+    for (const ModifierMask& modifier : modifierMasks) {
+        if (carbonModifiers & modifier.carbon)
+            mask |= modifier.x11;
+    }
     return mask;
+}
+
+int carbonModifiers(quint32 x11Modifiers)
+{
+    int carbon = 0;
+    for (const ModifierMask& modifier : modifierMasks) {
+        if (x11Modifiers & modifier.x11)
+            carbon |= modifier.carbon;
+    }
+    return carbon;
 }
 
 } // namespace GlobalShortcuts

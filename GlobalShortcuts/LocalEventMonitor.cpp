@@ -8,13 +8,16 @@ LocalEventMonitor::LocalEventMonitor(const QList<QEvent::Type>& events, Callback
                                      QObject* parent)
     : QObject(parent)
     , m_events(events)
-    , m_callback(std::move(callback)) {}
+    , m_callback(std::move(callback))
+{}
 
-LocalEventMonitor::~LocalEventMonitor() {
+LocalEventMonitor::~LocalEventMonitor()
+{
     stop();
 }
 
-bool LocalEventMonitor::start() {
+bool LocalEventMonitor::start()
+{
     QCoreApplication* application = QCoreApplication::instance();
     if (!application)
         return false;
@@ -24,13 +27,15 @@ bool LocalEventMonitor::start() {
     return true;
 }
 
-void LocalEventMonitor::stop() {
+void LocalEventMonitor::stop()
+{
     if (m_started && QCoreApplication::instance())
         QCoreApplication::instance()->removeEventFilter(this);
     m_started = false;
 }
 
-bool LocalEventMonitor::eventFilter(QObject* watched, QEvent* event) {
+bool LocalEventMonitor::eventFilter(QObject* watched, QEvent* event)
+{
     if (m_events.contains(event->type()))
         return m_callback(watched, event);
     return false;

@@ -10,7 +10,8 @@ namespace GlobalShortcuts {
 
 // Watches the events of every object of the application's main thread, also inside a menu's
 // own event handling, before their receivers see them.
-class LocalEventMonitor : public QObject {
+class LocalEventMonitor : public QObject
+{
     Q_OBJECT
 
 public:

@@ -6,7 +6,8 @@ namespace GlobalShortcuts {
 
 namespace {
 
-struct Modifier {
+struct Modifier
+{
     ModifierFlags flag;
     int carbon;
     Qt::KeyboardModifier qt;
@@ -22,7 +23,8 @@ constexpr std::array modifiers{
 
 } // namespace
 
-int carbonModifiers(ModifierFlags flags) {
+int carbonModifiers(ModifierFlags flags)
+{
     int carbon = 0;
     for (const Modifier& modifier : modifiers) {
         if (flags & modifier.flag)
@@ -31,7 +33,8 @@ int carbonModifiers(ModifierFlags flags) {
     return carbon;
 }
 
-ModifierFlags modifierFlags(int carbon) {
+ModifierFlags modifierFlags(int carbon)
+{
     ModifierFlags flags = 0;
     for (const Modifier& modifier : modifiers) {
         if (carbon & modifier.carbon)
@@ -40,11 +43,13 @@ ModifierFlags modifierFlags(int carbon) {
     return flags;
 }
 
-int normalizedCarbonModifiers(int carbon) {
+int normalizedCarbonModifiers(int carbon)
+{
     return carbonModifiers(modifierFlags(carbon));
 }
 
-ModifierFlags modifierFlags(Qt::KeyboardModifiers qt) {
+ModifierFlags modifierFlags(Qt::KeyboardModifiers qt)
+{
     ModifierFlags flags = 0;
     for (const Modifier& modifier : modifiers) {
         if (modifier.qt != Qt::NoModifier && qt.testFlag(modifier.qt))
@@ -53,7 +58,8 @@ ModifierFlags modifierFlags(Qt::KeyboardModifiers qt) {
     return flags;
 }
 
-Qt::KeyboardModifiers qtModifiers(ModifierFlags flags) {
+Qt::KeyboardModifiers qtModifiers(ModifierFlags flags)
+{
     Qt::KeyboardModifiers qt;
     for (const Modifier& modifier : modifiers) {
         if (flags & modifier.flag)

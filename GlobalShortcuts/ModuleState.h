@@ -13,16 +13,20 @@
 namespace GlobalShortcuts {
 
 // The module's state, shared by its source files. Main thread only.
-struct ModuleState {
-    struct Handlers {
+struct ModuleState
+{
+    struct Handlers
+    {
         Name name;
         QList<Action> actions;
     };
-    struct StreamHandler {
+    struct StreamHandler
+    {
         QUuid id;
         Action yield;
     };
-    struct Streams {
+    struct Streams
+    {
         Name name;
         QList<StreamHandler> handlers;
     };

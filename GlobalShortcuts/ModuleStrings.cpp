@@ -12,7 +12,8 @@ namespace {
 
 const Log stringsLog("quillory.shortcuts");
 
-QJsonObject loadStrings() {
+QJsonObject loadStrings()
+{
     QFile file(QStringLiteral(":/GlobalShortcuts/strings.json"));
     const QJsonDocument document =
         file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()) : QJsonDocument();
@@ -24,7 +25,8 @@ QJsonObject loadStrings() {
 
 } // namespace
 
-QString localizedString(const QString& key) {
+QString localizedString(const QString& key)
+{
     static const QJsonObject strings = loadStrings();
     const QJsonValue text = strings.value(key);
     return text.isString() ? text.toString() : key;

@@ -9,17 +9,20 @@ const QString Name::storagePrefix = QStringLiteral("GlobalShortcuts_");
 Name::Name(const QString& rawValue, const std::optional<Shortcut>& defaultShortcut)
     : m_rawValue(rawValue)
     , m_defaultShortcut(defaultShortcut)
-    , m_storageKey(storagePrefix + rawValue) {
+    , m_storageKey(storagePrefix + rawValue)
+{
     if (m_defaultShortcut && !userDefaultsContains(*this))
         userDefaultsSet(*this, *m_defaultShortcut);
     installMenuObservers();
 }
 
-std::optional<Shortcut> Name::shortcut() const {
+std::optional<Shortcut> Name::shortcut() const
+{
     return getShortcut(*this);
 }
 
-void Name::setShortcut(const std::optional<Shortcut>& shortcut) const {
+void Name::setShortcut(const std::optional<Shortcut>& shortcut) const
+{
     GlobalShortcuts::setShortcut(shortcut, *this);
 }
 

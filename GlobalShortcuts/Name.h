@@ -11,7 +11,8 @@ namespace GlobalShortcuts {
 
 // A global shortcut known by name. Its shortcut lives in the user defaults under "GlobalShortcuts_"
 // followed by the name, and is read from there afresh on every use.
-class Name {
+class Name
+{
 public:
     // Stores `defaultShortcut` when nothing at all is stored for the name yet (a shortcut the
     // user cleared stays cleared), and starts following the application's menus.
@@ -27,7 +28,8 @@ public:
     void setShortcut(const std::optional<Shortcut>& shortcut) const;
 
     // Names are the same name whatever their defaults.
-    friend bool operator==(const Name& left, const Name& right) {
+    friend bool operator==(const Name& left, const Name& right)
+    {
         return left.m_rawValue == right.m_rawValue;
     }
 
@@ -39,7 +41,8 @@ private:
     QString m_storageKey;
 };
 
-inline size_t qHash(const Name& name, size_t seed = 0) noexcept {
+inline size_t qHash(const Name& name, size_t seed = 0) noexcept
+{
     return ::qHash(name.rawValue(), seed);
 }
 

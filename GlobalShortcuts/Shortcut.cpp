@@ -18,7 +18,8 @@ namespace {
 const QString keyCodeMember = QStringLiteral("carbonKeyCode");
 const QString modifiersMember = QStringLiteral("carbonModifiers");
 
-std::optional<int> integerMember(const QJsonObject& object, const QString& name) {
+std::optional<int> integerMember(const QJsonObject& object, const QString& name)
+{
     const QJsonValue value = object.value(name);
     if (!value.isDouble())
         return std::nullopt;
@@ -30,7 +31,8 @@ std::optional<int> integerMember(const QJsonObject& object, const QString& name)
 }
 
 // Reads `digits` at `at` as a JSON integer that fits an int, and moves past it.
-template <typename Char> std::optional<int> canonicalInteger(const Char*& at, const Char* end) {
+template <typename Char> std::optional<int> canonicalInteger(const Char*& at, const Char* end)
+{
     const bool negative = at != end && *at == Char('-');
     if (negative)
         ++at;
@@ -49,7 +51,8 @@ template <typename Char> std::optional<int> canonicalInteger(const Char*& at, co
     return static_cast<int>(value);
 }
 
-template <typename Char> bool skip(const Char*& at, const Char* end, QLatin1StringView text) {
+template <typename Char> bool skip(const Char*& at, const Char* end, QLatin1StringView text)
+{
     if (end - at < text.size())
         return false;
     for (const char character : text) {
@@ -64,7 +67,8 @@ template <typename Char> bool skip(const Char*& at, const Char* end, QLatin1Stri
 // reads every stored shortcut, and this keeps that cheap. Anything else gives none here and
 // goes to the general reader.
 template <typename Char>
-std::optional<std::pair<int, int>> readCanonical(const Char* at, const Char* end) {
+std::optional<std::pair<int, int>> readCanonical(const Char* at, const Char* end)
+{
     if (!skip(at, end, QLatin1StringView(R"({"carbonKeyCode":)")))
         return std::nullopt;
     const auto keyCode = canonicalInteger(at, end);
@@ -80,16 +84,20 @@ std::optional<std::pair<int, int>> readCanonical(const Char* at, const Char* end
 
 Shortcut::Shortcut(int carbonKeyCode, int carbonModifiers)
     : m_carbonKeyCode(carbonKeyCode)
-    , m_carbonModifiers(normalizedCarbonModifiers(carbonModifiers)) {}
+    , m_carbonModifiers(normalizedCarbonModifiers(carbonModifiers))
+{}
 
 Shortcut::Shortcut(Key key, ModifierFlags modifiers)
-    : Shortcut(key.rawValue, GlobalShortcuts::carbonModifiers(modifiers)) {}
+    : Shortcut(key.rawValue, GlobalShortcuts::carbonModifiers(modifiers))
+{}
 
 Shortcut::Shortcut(Stored, int carbonKeyCode, int carbonModifiers)
     : m_carbonKeyCode(carbonKeyCode)
-    , m_carbonModifiers(carbonModifiers) {}
+    , m_carbonModifiers(carbonModifiers)
+{}
 
-std::optional<Shortcut> Shortcut::fromEvent(const QEvent* event) {
+std::optional<Shortcut> Shortcut::fromEvent(const QEvent* event)
+{
     if (!event || (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease))
         return std::nullopt;
     const auto* keyEvent = static_cast<const QKeyEvent*>(event);
@@ -100,25 +108,29 @@ std::optional<Shortcut> Shortcut::fromEvent(const QEvent* event) {
                     GlobalShortcuts::carbonModifiers(modifierFlags(keyEvent->modifiers())));
 }
 
-QByteArray Shortcut::toJson() const {
+QByteArray Shortcut::toJson() const
+{
     const QJsonObject object{{keyCodeMember, m_carbonKeyCode},
                              {modifiersMember, m_carbonModifiers}};
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
-std::optional<Shortcut> Shortcut::fromJson(QStringView json) {
+std::optional<Shortcut> Shortcut::fromJson(QStringView json)
+{
     if (const auto canonical = readCanonical(json.utf16(), json.utf16() + json.size()))
         return Shortcut(Stored{}, canonical->first, canonical->second);
     return fromJsonDocument(QJsonDocument::fromJson(json.toUtf8()));
 }
 
-std::optional<Shortcut> Shortcut::fromJson(QByteArrayView json) {
+std::optional<Shortcut> Shortcut::fromJson(QByteArrayView json)
+{
     if (const auto canonical = readCanonical(json.data(), json.data() + json.size()))
         return Shortcut(Stored{}, canonical->first, canonical->second);
     return fromJsonDocument(QJsonDocument::fromJson(json.toByteArray()));
 }
 
-std::optional<Shortcut> Shortcut::fromJsonDocument(const QJsonDocument& document) {
+std::optional<Shortcut> Shortcut::fromJsonDocument(const QJsonDocument& document)
+{
     if (!document.isObject())
         return std::nullopt;
     const QJsonObject object = document.object();
@@ -129,7 +141,8 @@ std::optional<Shortcut> Shortcut::fromJsonDocument(const QJsonDocument& document
     return Shortcut(Stored{}, *keyCode, *modifiers);
 }
 
-QString Shortcut::description() const {
+QString Shortcut::description() const
+{
     return displayString(*this);
 }
 

@@ -18,7 +18,8 @@ class QJsonDocument;
 namespace GlobalShortcuts {
 
 // A key combination: a key code and modifier bits, as shortcuts are stored and compared.
-class Shortcut {
+class Shortcut
+{
 public:
     // The modifiers are normalised: only command, shift, option, control and function stay.
     Shortcut(int carbonKeyCode, int carbonModifiers);
@@ -46,7 +47,8 @@ public:
     friend bool operator==(const Shortcut&, const Shortcut&) = default;
 
 private:
-    struct Stored {};
+    struct Stored
+    {};
     Shortcut(Stored, int carbonKeyCode, int carbonModifiers);
     static std::optional<Shortcut> fromJsonDocument(const QJsonDocument& document);
 
@@ -54,14 +56,17 @@ private:
     int m_carbonModifiers;
 };
 
-inline size_t qHash(const Shortcut& shortcut, size_t seed = 0) noexcept {
+inline size_t qHash(const Shortcut& shortcut, size_t seed = 0) noexcept
+{
     return qHashMulti(seed, shortcut.carbonKeyCode(), shortcut.carbonModifiers());
 }
 
 } // namespace GlobalShortcuts
 
-template <> struct std::hash<GlobalShortcuts::Shortcut> {
-    size_t operator()(const GlobalShortcuts::Shortcut& shortcut) const noexcept {
+template <> struct std::hash<GlobalShortcuts::Shortcut>
+{
+    size_t operator()(const GlobalShortcuts::Shortcut& shortcut) const noexcept
+    {
         return GlobalShortcuts::qHash(shortcut);
     }
 };

@@ -15,7 +15,8 @@ namespace GlobalShortcuts {
 
 namespace {
 
-struct ModifierSymbol {
+struct ModifierSymbol
+{
     ModifierFlags flag;
     QString symbol;
 };
@@ -32,7 +33,8 @@ const QString missingCharacter = QStringLiteral(u"\uFFFD");
 // The toolkit has no Function modifier; it is named the way keyboards print it.
 const QString functionWord = QStringLiteral("Fn+");
 
-bool isSingleCharacter(const QString& text) {
+bool isSingleCharacter(const QString& text)
+{
     if (text.isEmpty())
         return false;
     QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
@@ -40,7 +42,8 @@ bool isSingleCharacter(const QString& text) {
 }
 
 // Capitalised as a word is: the first character in title case, the rest as they are.
-QString capitalized(const QString& text) {
+QString capitalized(const QString& text)
+{
     if (text.isEmpty())
         return text;
     const char32_t first = QStringView(text).toUcs4().value(0);
@@ -49,13 +52,15 @@ QString capitalized(const QString& text) {
     return QString::fromUcs4(&title, 1) + text.mid(firstLength);
 }
 
-QString specialKeySymbol(const SpecialKey& key) {
+QString specialKeySymbol(const SpecialKey& key)
+{
     return key.symbol.isEmpty() ? capitalized(localizedString(QStringLiteral("space_key")))
                                 : key.symbol;
 }
 
 // The toolkit's key for a character: its upper-case letter where that is one character.
-Qt::Key qtKeyForCharacter(const QString& character) {
+Qt::Key qtKeyForCharacter(const QString& character)
+{
     const QString upper = character.toUpper();
     const QList<uint> codePoints = (upper.size() == character.size() ? upper : character).toUcs4();
     return static_cast<Qt::Key>(codePoints.value(0));
@@ -63,15 +68,18 @@ Qt::Key qtKeyForCharacter(const QString& character) {
 
 } // namespace
 
-QString displayString(const QKeySequence& sequence) {
+QString displayString(const QKeySequence& sequence)
+{
     return sequence.toString(QKeySequence::NativeText);
 }
 
-QString displayString(const Shortcut& shortcut) {
+QString displayString(const Shortcut& shortcut)
+{
     return description(shortcut, SymbolSet::desktop);
 }
 
-QString description(const Shortcut& shortcut, SymbolSet symbols) {
+QString description(const Shortcut& shortcut, SymbolSet symbols)
+{
     if (symbols == SymbolSet::original) {
         const QString modifiers = presentableDescription(shortcut.modifiers());
         if (const SpecialKey* key = specialKey(shortcut.carbonKeyCode()))
@@ -90,7 +98,8 @@ QString description(const Shortcut& shortcut, SymbolSet symbols) {
     return (function ? functionWord : QString()) + displayString(sequence);
 }
 
-QString presentableDescription(ModifierFlags flags) {
+QString presentableDescription(ModifierFlags flags)
+{
     QString text;
     for (const ModifierSymbol& modifier : modifierSymbols) {
         if (flags & modifier.flag)
@@ -99,7 +108,8 @@ QString presentableDescription(ModifierFlags flags) {
     return text;
 }
 
-std::optional<QString> keyToCharacter(const Shortcut& shortcut) {
+std::optional<QString> keyToCharacter(const Shortcut& shortcut)
+{
     if (specialKey(shortcut.carbonKeyCode()))
         return std::nullopt;
     const auto keyCode = x11KeyCode(shortcut.carbonKeyCode());
@@ -112,13 +122,15 @@ std::optional<QString> keyToCharacter(const Shortcut& shortcut) {
     return text;
 }
 
-std::optional<QString> keyEquivalent(const Shortcut& shortcut) {
+std::optional<QString> keyEquivalent(const Shortcut& shortcut)
+{
     if (const SpecialKey* key = specialKey(shortcut.carbonKeyCode()))
         return key->keyEquivalent;
     return keyToCharacter(shortcut);
 }
 
-QKeySequence toKeySequence(const Shortcut& shortcut) {
+QKeySequence toKeySequence(const Shortcut& shortcut)
+{
     if (shortcut.carbonModifiers() & CarbonModifier::function)
         return {};
     Qt::KeyboardModifiers modifiers = qtModifiers(shortcut.modifiers());
@@ -133,7 +145,8 @@ QKeySequence toKeySequence(const Shortcut& shortcut) {
     return QKeySequence(QKeyCombination(modifiers, qtKeyForCharacter(*character)));
 }
 
-QAction* menuItemWithMatchingShortcut(const QMenu* menu, const Shortcut& shortcut) {
+QAction* menuItemWithMatchingShortcut(const QMenu* menu, const Shortcut& shortcut)
+{
     if (!menu || !keyEquivalent(shortcut))
         return nullptr;
     const QKeySequence sequence = toKeySequence(shortcut);

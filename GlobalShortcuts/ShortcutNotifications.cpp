@@ -2,7 +2,8 @@
 
 namespace GlobalShortcuts {
 
-ShortcutNotifications& ShortcutNotifications::instance() {
+ShortcutNotifications& ShortcutNotifications::instance()
+{
     static ShortcutNotifications notifications;
     return notifications;
 }

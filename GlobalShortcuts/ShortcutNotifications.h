@@ -7,7 +7,8 @@
 namespace GlobalShortcuts {
 
 // The module's announcements, delivered synchronously on the main thread.
-class ShortcutNotifications : public QObject {
+class ShortcutNotifications : public QObject
+{
     Q_OBJECT
 
 public:

@@ -6,7 +6,8 @@
 
 namespace GlobalShortcuts {
 
-std::optional<Shortcut> getShortcut(const Name& name) {
+std::optional<Shortcut> getShortcut(const Name& name)
+{
     const QVariant value = UserDefaults::standard().object(name.storageKey());
     if (value.metaType().id() != QMetaType::QString)
         return std::nullopt;
@@ -14,7 +15,8 @@ std::optional<Shortcut> getShortcut(const Name& name) {
     return Shortcut::fromJson(QStringView(json));
 }
 
-void userDefaultsSet(const Name& name, const Shortcut& shortcut) {
+void userDefaultsSet(const Name& name, const Shortcut& shortcut)
+{
     const QString json = QString::fromUtf8(shortcut.toJson());
     if (const auto old = getShortcut(name))
         unregisterAndForget(*old);
@@ -28,11 +30,13 @@ void userDefaultsSet(const Name& name, const Shortcut& shortcut) {
     postShortcutChange(name);
 }
 
-bool userDefaultsContains(const Name& name) {
+bool userDefaultsContains(const Name& name)
+{
     return UserDefaults::standard().object(name.storageKey()).isValid();
 }
 
-void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name) {
+void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name)
+{
     if (shortcut) {
         userDefaultsSet(name, *shortcut);
         return;
@@ -48,7 +52,8 @@ void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name) {
     postShortcutChange(name);
 }
 
-void reset(const QList<Name>& names) {
+void reset(const QList<Name>& names)
+{
     for (const Name& name : names) {
         if (name.defaultShortcut()) {
             userDefaultsSet(name, *name.defaultShortcut());
@@ -63,7 +68,8 @@ void reset(const QList<Name>& names) {
     }
 }
 
-QSet<Name> storedNames() {
+QSet<Name> storedNames()
+{
     QSet<Name> names;
     const QStringList keys = UserDefaults::standard().dictionaryRepresentation().keys();
     for (const QString& key : keys) {
@@ -73,12 +79,14 @@ QSet<Name> storedNames() {
     return names;
 }
 
-void resetAll() {
+void resetAll()
+{
     const QSet<Name> names = storedNames();
     reset(QList<Name>(names.begin(), names.end()));
 }
 
-void postShortcutChange(const Name& name) {
+void postShortcutChange(const Name& name)
+{
     Q_EMIT ShortcutNotifications::instance().shortcutByNameDidChange(name);
 }
 

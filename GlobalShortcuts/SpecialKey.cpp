@@ -8,7 +8,8 @@ namespace GlobalShortcuts {
 namespace {
 
 // Sorted by key code on first use, so that a look-up is a binary search.
-const std::vector<SpecialKey>& specialKeys() {
+const std::vector<SpecialKey>& specialKeys()
+{
     static const std::vector<SpecialKey> keys = [] {
         std::vector<SpecialKey> table{
             SpecialKey{36, QStringLiteral(u"\u21A9"), QStringLiteral(u"\u21A9"), Qt::Key_Return,
@@ -89,7 +90,8 @@ const std::vector<SpecialKey>& specialKeys() {
 
 } // namespace
 
-const SpecialKey* specialKey(int keyCode) {
+const SpecialKey* specialKey(int keyCode)
+{
     const std::vector<SpecialKey>& keys = specialKeys();
     const auto found =
         std::lower_bound(keys.begin(), keys.end(), keyCode,

@@ -7,7 +7,8 @@
 namespace GlobalShortcuts {
 
 // A key shown by a fixed symbol or name rather than by the character of the keyboard layout.
-struct SpecialKey {
+struct SpecialKey
+{
     int keyCode;
     // The symbol in the original desktop's style; empty for the space bar, whose name is a
     // translated text.

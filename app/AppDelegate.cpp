@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 
+#include "GlobalShortcuts/GlobalShortcuts.h"
 #include "app/Analytics.h"
 #include "app/AppSettings.h"
 #include "app/LaunchAtLogin.h"
@@ -12,6 +13,8 @@
 #include "platform/StatusItem.h"
 #include "platform/Updater.h"
 #include "platform/UserDefaults.h"
+
+#include <QPointer>
 
 namespace {
 const Log updatesLog("quillory.updates");
@@ -56,6 +59,12 @@ void AppDelegate::applicationDidFinishLaunching()
     connect(m_statusBar.get(), &StatusBarController::quitRequested, this,
             &AppDelegate::quitRequested);
 
+    GlobalShortcuts::installMenuObservers();
+    GlobalShortcuts::onKeyUp(togglePopoverName(), [guard = QPointer(this)] {
+        if (guard)
+            guard->togglePopover();
+    });
+
     subscribeToSettings();
     m_store->purgeExpired(m_settings->deleteAfter());
     m_expiryTimer = environment.scheduler.scheduleRepeating(
@@ -68,6 +77,22 @@ void AppDelegate::applicationDidFinishLaunching()
         m_firstLaunchOpen =
             environment.scheduler.schedule(firstLaunchOpenDelay, [this] { m_popover->open(); });
     }
+}
+
+const GlobalShortcuts::Name& AppDelegate::togglePopoverName()
+{
+    using namespace GlobalShortcuts;
+    static const Name name(QStringLiteral("togglePopover"),
+                           Shortcut(Key::n, ModifierFlag::option | ModifierFlag::command));
+    return name;
+}
+
+void AppDelegate::togglePopover()
+{
+    if (m_popover->isOpen())
+        m_popover->close();
+    else
+        m_popover->open();
 }
 
 void AppDelegate::subscribeToSettings()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "GlobalShortcuts/Name.h"
 #include "platform/Scheduler.h"
 
 #include <QObject>
@@ -51,6 +52,9 @@ public:
     explicit AppDelegate(const Environment& environment, QObject* parent = nullptr);
     ~AppDelegate() override;
 
+    // The global shortcut that opens and closes the panel (Ctrl+Alt+N unless changed).
+    static const GlobalShortcuts::Name& togglePopoverName();
+
     void applicationDidFinishLaunching();
     void applicationShouldHandleReopen();
     void applicationWillTerminate();
@@ -69,6 +73,7 @@ Q_SIGNALS:
 
 private:
     void subscribeToSettings();
+    void togglePopover();
 
     Environment m_environment;
     std::unique_ptr<AppSettings> m_settings;

@@ -24,7 +24,8 @@ const std::array<ModifierFlags, 4> modifierSets{
     ModifierFlag::command, ModifierFlag::command | ModifierFlag::option,
     ModifierFlag::command | ModifierFlag::shift, ModifierFlag::control | ModifierFlag::option};
 
-void dispatchOneKeyEvent(benchmark::State& state) {
+void dispatchOneKeyEvent(benchmark::State& state)
+{
     FakeHotKeyCenter center;
     CarbonGlobalShortcuts::setHotKeyCenter(&center);
     int calls = 0;
@@ -49,7 +50,8 @@ BENCHMARK(dispatchOneKeyEvent)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     // The shortcuts are stored; keep them out of the real settings.
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());

@@ -8,7 +8,8 @@
 #include <utility>
 
 // Keeps hot keys in memory and lets a test press them, refuse them, and see what is held.
-class FakeHotKeyCenter final : public HotKeyCenter {
+class FakeHotKeyCenter final : public HotKeyCenter
+{
     Q_OBJECT
 
 public:

@@ -2,6 +2,7 @@
 
 #include "X11HotKeyCenter.h"
 
-HotKeyCenter* HotKeyCenter::createSystem(QObject* parent) {
+HotKeyCenter* HotKeyCenter::createSystem(QObject* parent)
+{
     return new X11HotKeyCenter(parent);
 }

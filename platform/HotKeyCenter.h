@@ -5,7 +5,8 @@
 // System-wide hot keys: key combinations that reach this process whichever application has
 // the keyboard focus. Key codes and modifier masks are the X11 ones; lock keys (Caps Lock,
 // Num Lock) never take part in a combination. Main thread only.
-class HotKeyCenter : public QObject {
+class HotKeyCenter : public QObject
+{
     Q_OBJECT
 
 public:

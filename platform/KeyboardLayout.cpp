@@ -17,7 +17,8 @@ namespace {
 constexpr quint32 latinProbeKeyCode = 38;
 constexpr char32_t firstNonAscii = 0x80;
 
-struct DeadKey {
+struct DeadKey
+{
     xkb_keysym_t keysym;
     char32_t accent;
 };
@@ -33,7 +34,8 @@ constexpr std::array deadKeys{
     DeadKey{XKB_KEY_dead_ogonek, U'\u02DB'},
 };
 
-char32_t characterOf(xkb_keysym_t keysym) {
+char32_t characterOf(xkb_keysym_t keysym)
+{
     const auto dead = std::find_if(deadKeys.begin(), deadKeys.end(),
                                    [keysym](const DeadKey& key) { return key.keysym == keysym; });
     if (dead != deadKeys.end())
@@ -49,14 +51,17 @@ std::shared_ptr<const KeyboardLayout> injectedLayout;
 KeyboardLayout::KeyboardLayout(xkb_context* context, xkb_keymap* keymap, int currentLayout)
     : m_context(context)
     , m_keymap(keymap)
-    , m_currentLayout(currentLayout) {}
+    , m_currentLayout(currentLayout)
+{}
 
-KeyboardLayout::~KeyboardLayout() {
+KeyboardLayout::~KeyboardLayout()
+{
     xkb_keymap_unref(m_keymap);
     xkb_context_unref(m_context);
 }
 
-std::unique_ptr<KeyboardLayout> KeyboardLayout::fromServer() {
+std::unique_ptr<KeyboardLayout> KeyboardLayout::fromServer()
+{
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
     std::unique_ptr<KeyboardLayout> layout;
     if (!xcb_connection_has_error(connection) &&
@@ -85,8 +90,8 @@ std::unique_ptr<KeyboardLayout> KeyboardLayout::fromServer() {
     return layout;
 }
 
-std::unique_ptr<KeyboardLayout> KeyboardLayout::fromNames(const QString& layouts,
-                                                          int currentLayout) {
+std::unique_ptr<KeyboardLayout> KeyboardLayout::fromNames(const QString& layouts, int currentLayout)
+{
     xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     if (!context)
         return nullptr;
@@ -103,7 +108,8 @@ std::unique_ptr<KeyboardLayout> KeyboardLayout::fromNames(const QString& layouts
     return std::unique_ptr<KeyboardLayout>(new KeyboardLayout(context, keymap, currentLayout));
 }
 
-std::shared_ptr<const KeyboardLayout> KeyboardLayout::current() {
+std::shared_ptr<const KeyboardLayout> KeyboardLayout::current()
+{
     {
         const QMutexLocker lock(&currentMutex);
         if (injectedLayout)
@@ -113,16 +119,40 @@ std::shared_ptr<const KeyboardLayout> KeyboardLayout::current() {
     return fromServer();
 }
 
-void KeyboardLayout::setCurrent(std::shared_ptr<const KeyboardLayout> layout) {
+void KeyboardLayout::setCurrent(std::shared_ptr<const KeyboardLayout> layout)
+{
     const QMutexLocker lock(&currentMutex);
     injectedLayout = std::move(layout);
 }
 
-QString KeyboardLayout::text(quint32 keyCode) const {
+QString KeyboardLayout::text(quint32 keyCode) const
+{
     return textIn(keyCode, latinLayout());
 }
 
-QString KeyboardLayout::textIn(quint32 keyCode, int layout) const {
+std::optional<quint32> KeyboardLayout::keyCode(const QString& keysymName) const
+{
+    const QByteArray name = keysymName.toUtf8();
+    const xkb_keysym_t wanted = xkb_keysym_from_name(name.constData(), XKB_KEYSYM_NO_FLAGS);
+    if (wanted == XKB_KEY_NoSymbol)
+        return std::nullopt;
+    const auto layout = static_cast<xkb_layout_index_t>(latinLayout());
+    for (xkb_keycode_t key = xkb_keymap_min_keycode(m_keymap);
+         key <= xkb_keymap_max_keycode(m_keymap); ++key) {
+        const xkb_level_index_t levels = xkb_keymap_num_levels_for_key(m_keymap, key, layout);
+        for (xkb_level_index_t level = 0; level < levels; ++level) {
+            const xkb_keysym_t* keysyms = nullptr;
+            const int count =
+                xkb_keymap_key_get_syms_by_level(m_keymap, key, layout, level, &keysyms);
+            if (std::find(keysyms, keysyms + count, wanted) != keysyms + count)
+                return key;
+        }
+    }
+    return std::nullopt;
+}
+
+QString KeyboardLayout::textIn(quint32 keyCode, int layout) const
+{
     if (keyCode < xkb_keymap_min_keycode(m_keymap) || keyCode > xkb_keymap_max_keycode(m_keymap))
         return {};
     const xkb_keysym_t* keysyms = nullptr;
@@ -136,7 +166,8 @@ QString KeyboardLayout::textIn(quint32 keyCode, int layout) const {
     return QString::fromUcs4(&character, 1);
 }
 
-int KeyboardLayout::latinLayout() const {
+int KeyboardLayout::latinLayout() const
+{
     auto isLatin = [this](int layout) {
         const QString probe = textIn(latinProbeKeyCode, layout);
         return probe.size() == 1 && probe.at(0).unicode() < firstNonAscii && probe.at(0).isLetter();

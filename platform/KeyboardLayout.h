@@ -3,13 +3,15 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 struct xkb_context;
 struct xkb_keymap;
 
 // The characters that the keyboard's keys type, from an XKB keymap: the running X server's, or
 // one compiled from layout names (for tests and for desktops without X11).
-class KeyboardLayout {
+class KeyboardLayout
+{
 public:
     ~KeyboardLayout();
     KeyboardLayout(const KeyboardLayout&) = delete;
@@ -32,6 +34,9 @@ public:
     // shortcut reads the same while a non-Latin layout is active). A dead key gives its accent.
     // Empty when the key types nothing.
     QString text(quint32 keyCode) const;
+    // The key that types the keysym of this name ("Tab", "t", "XF86Calculator") at any level of
+    // the layout that text() reads; none when no key does.
+    std::optional<quint32> keyCode(const QString& keysymName) const;
 
 private:
     KeyboardLayout(xkb_context* context, xkb_keymap* keymap, int currentLayout);

@@ -26,7 +26,8 @@ constexpr quint32 capsLockMask = XCB_MOD_MASK_LOCK;
 constexpr quint32 keyModifierBits = 0xff;
 constexpr quint8 responseTypeMask = 0x7f;
 
-template <typename Reply> struct FreeDeleter {
+template <typename Reply> struct FreeDeleter
+{
     void operator()(Reply* reply) const { std::free(reply); }
 };
 template <typename Reply> using ReplyPointer = std::unique_ptr<Reply, FreeDeleter<Reply>>;
@@ -34,7 +35,8 @@ template <typename Reply> using ReplyPointer = std::unique_ptr<Reply, FreeDelete
 } // namespace
 
 X11HotKeyCenter::X11HotKeyCenter(QObject* parent)
-    : HotKeyCenter(parent) {
+    : HotKeyCenter(parent)
+{
     int screenNumber = 0;
     xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
     if (xcb_connection_has_error(connection)) {
@@ -79,12 +81,14 @@ X11HotKeyCenter::X11HotKeyCenter(QObject* parent)
     scheduleRead();
 }
 
-X11HotKeyCenter::~X11HotKeyCenter() {
+X11HotKeyCenter::~X11HotKeyCenter()
+{
     if (m_connection)
         xcb_disconnect(m_connection);
 }
 
-int X11HotKeyCenter::registerHotKey(quint32 id, quint32 keyCode, quint32 modifiers) {
+int X11HotKeyCenter::registerHotKey(quint32 id, quint32 keyCode, quint32 modifiers)
+{
     if (!m_connection)
         return noDisplayError;
     if (keyCode > 0xff || (modifiers & ~keyModifierBits) != 0 ||
@@ -99,7 +103,8 @@ int X11HotKeyCenter::registerHotKey(quint32 id, quint32 keyCode, quint32 modifie
     return noError;
 }
 
-void X11HotKeyCenter::unregisterHotKey(quint32 id) {
+void X11HotKeyCenter::unregisterHotKey(quint32 id)
+{
     const auto found = m_hotKeys.find(id);
     if (found == m_hotKeys.end())
         return;
@@ -111,7 +116,8 @@ void X11HotKeyCenter::unregisterHotKey(quint32 id) {
     }
 }
 
-void X11HotKeyCenter::readEvents() {
+void X11HotKeyCenter::readEvents()
+{
     if (!m_connection)
         return;
     while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
@@ -129,7 +135,8 @@ void X11HotKeyCenter::readEvents() {
     }
 }
 
-void X11HotKeyCenter::handleEvent(const void* generic) {
+void X11HotKeyCenter::handleEvent(const void* generic)
+{
     const auto* event = static_cast<const xcb_generic_event_t*>(generic);
     switch (event->response_type & responseTypeMask) {
     case XCB_KEY_PRESS: {
@@ -166,7 +173,8 @@ void X11HotKeyCenter::handleEvent(const void* generic) {
     }
 }
 
-void X11HotKeyCenter::followMappingChange() {
+void X11HotKeyCenter::followMappingChange()
+{
     const std::vector<quint32> oldVariants = lockVariants();
     const quint32 oldMask = m_numLockMask;
     refreshNumLockMask();
@@ -188,7 +196,8 @@ void X11HotKeyCenter::followMappingChange() {
     xcb_flush(m_connection);
 }
 
-void X11HotKeyCenter::refreshNumLockMask() {
+void X11HotKeyCenter::refreshNumLockMask()
+{
     m_numLockMask = 0;
     const xcb_setup_t* setup = xcb_get_setup(m_connection);
     const quint8 first = setup->min_keycode;
@@ -226,7 +235,8 @@ void X11HotKeyCenter::refreshNumLockMask() {
     m_numLockMask &= ~capsLockMask;
 }
 
-std::vector<quint32> X11HotKeyCenter::lockVariants() const {
+std::vector<quint32> X11HotKeyCenter::lockVariants() const
+{
     std::vector<quint32> variants{0, capsLockMask};
     if (m_numLockMask != 0) {
         variants.push_back(m_numLockMask);
@@ -235,7 +245,8 @@ std::vector<quint32> X11HotKeyCenter::lockVariants() const {
     return variants;
 }
 
-int X11HotKeyCenter::grab(const Combination& combination) {
+int X11HotKeyCenter::grab(const Combination& combination)
+{
     const auto [keyCode, modifiers] = combination;
     const std::vector<quint32> variants = lockVariants();
     std::vector<xcb_void_cookie_t> cookies;
@@ -259,7 +270,8 @@ int X11HotKeyCenter::grab(const Combination& combination) {
     return status;
 }
 
-void X11HotKeyCenter::ungrab(const Combination& combination, const std::vector<quint32>& variants) {
+void X11HotKeyCenter::ungrab(const Combination& combination, const std::vector<quint32>& variants)
+{
     for (const quint32 variant : variants) {
         xcb_ungrab_key(m_connection, static_cast<xcb_keycode_t>(combination.first), m_root,
                        static_cast<quint16>(combination.second | variant));
@@ -273,7 +285,8 @@ void X11HotKeyCenter::ungrab(const Combination& combination, const std::vector<q
     }
 }
 
-std::optional<quint32> X11HotKeyCenter::owner(const Combination& combination) const {
+std::optional<quint32> X11HotKeyCenter::owner(const Combination& combination) const
+{
     for (const auto& [id, held] : m_hotKeys) {
         if (held == combination)
             return id;
@@ -281,7 +294,8 @@ std::optional<quint32> X11HotKeyCenter::owner(const Combination& combination) co
     return std::nullopt;
 }
 
-void X11HotKeyCenter::scheduleRead() {
+void X11HotKeyCenter::scheduleRead()
+{
     // Round trips may have pulled events into the connection's queue, where the socket
     // notifier does not see them.
     QMetaObject::invokeMethod(this, &X11HotKeyCenter::readEvents, Qt::QueuedConnection);

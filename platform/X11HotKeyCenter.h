@@ -13,7 +13,8 @@ struct xcb_connection_t;
 // Hot keys as passive key grabs on the root window, over a connection of its own so that the
 // toolkit's connection never sees them. Each combination is grabbed once for every state of
 // the lock keys, since the server matches modifiers exactly.
-class X11HotKeyCenter final : public HotKeyCenter {
+class X11HotKeyCenter final : public HotKeyCenter
+{
     Q_OBJECT
 
 public:

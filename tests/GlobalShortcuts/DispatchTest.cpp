@@ -12,13 +12,16 @@ using namespace GlobalShortcuts;
 
 namespace {
 
-class Dispatch : public ShortcutFixture {
+class Dispatch : public ShortcutFixture
+{
 protected:
-    Action record(const QString& label) {
+    Action record(const QString& label)
+    {
         return [this, label] { calls.append(label); };
     }
 
-    QList<quint32> hotKeyIds() const {
+    QList<quint32> hotKeyIds() const
+    {
         QList<quint32> ids;
         for (const auto& hotKey : CarbonGlobalShortcuts::hotKeys())
             ids.append(hotKey.id);
@@ -28,7 +31,8 @@ protected:
     QStringList calls;
 };
 
-TEST_F(Dispatch, KeyUpHandlersRunOnceOnReleaseOnly) {
+TEST_F(Dispatch, KeyUpHandlersRunOnceOnReleaseOnly)
+{
     const Name name(QStringLiteral("togglePopover"), optionCommand(Key::n));
     onKeyUp(name, record(QStringLiteral("up")));
     ASSERT_TRUE(center.press(nKeyCode, controlAlt));
@@ -38,7 +42,8 @@ TEST_F(Dispatch, KeyUpHandlersRunOnceOnReleaseOnly) {
     EXPECT_EQ(center.hotKeys().size(), 1u);
 }
 
-TEST_F(Dispatch, EveryMatchingNameRunsInTheOrderItGotHandlers) {
+TEST_F(Dispatch, EveryMatchingNameRunsInTheOrderItGotHandlers)
+{
     const Name first(QStringLiteral("first"), optionCommand(Key::n));
     const Name second(QStringLiteral("second"), optionCommand(Key::n));
     const Name other(QStringLiteral("other"), optionCommand(Key::m));
@@ -52,7 +57,8 @@ TEST_F(Dispatch, EveryMatchingNameRunsInTheOrderItGotHandlers) {
                                   QStringLiteral("second up 2"), QStringLiteral("first up")}));
 }
 
-TEST_F(Dispatch, AStoredChangeTakesEffectWithoutRegisteringAgain) {
+TEST_F(Dispatch, AStoredChangeTakesEffectWithoutRegisteringAgain)
+{
     const Name first(QStringLiteral("first"), optionCommand(Key::n));
     const Name second(QStringLiteral("second"), optionCommand(Key::n));
     onKeyUp(first, record(QStringLiteral("first")));
@@ -66,7 +72,8 @@ TEST_F(Dispatch, AStoredChangeTakesEffectWithoutRegisteringAgain) {
     EXPECT_EQ(center.registrationCount(), registrations);
 }
 
-TEST_F(Dispatch, TheRecorderFlagSilencesDeliveryButKeepsTheHotKey) {
+TEST_F(Dispatch, TheRecorderFlagSilencesDeliveryButKeepsTheHotKey)
+{
     const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
     onKeyUp(name, record(QStringLiteral("up")));
     QSignalSpy status(&ShortcutNotifications::instance(),
@@ -82,7 +89,8 @@ TEST_F(Dispatch, TheRecorderFlagSilencesDeliveryButKeepsTheHotKey) {
     EXPECT_EQ(center.registrationCount(), 1);
 }
 
-TEST_F(Dispatch, StreamsGetNothingBeforeTheirStartOrAfterTheirEnd) {
+TEST_F(Dispatch, StreamsGetNothingBeforeTheirStartOrAfterTheirEnd)
+{
     const Name name(QStringLiteral("streamed"), optionCommand(Key::n));
     disable({name});
     auto all = events(name);
@@ -112,7 +120,8 @@ TEST_F(Dispatch, StreamsGetNothingBeforeTheirStartOrAfterTheirEnd) {
     EXPECT_EQ(allEvents.size(), 2);
 }
 
-TEST_F(Dispatch, RemovingHandlersKeepsTheHotKeyOfALiveStream) {
+TEST_F(Dispatch, RemovingHandlersKeepsTheHotKeyOfALiveStream)
+{
     const Name streamed(QStringLiteral("streamed"), optionCommand(Key::n));
     const Name handled(QStringLiteral("handled"), optionCommand(Key::m));
     onKeyUp(streamed, record(QStringLiteral("streamed")));
@@ -129,7 +138,8 @@ TEST_F(Dispatch, RemovingHandlersKeepsTheHotKeyOfALiveStream) {
     EXPECT_TRUE(calls.isEmpty());
 }
 
-TEST_F(Dispatch, DisableThenEnableRegistersUnderANewIdentifier) {
+TEST_F(Dispatch, DisableThenEnableRegistersUnderANewIdentifier)
+{
     const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
     onKeyUp(name, record(QStringLiteral("up")));
     EXPECT_EQ(hotKeyIds(), QList<quint32>{1});
@@ -142,7 +152,8 @@ TEST_F(Dispatch, DisableThenEnableRegistersUnderANewIdentifier) {
     EXPECT_EQ(calls.size(), 1);
 }
 
-TEST_F(Dispatch, SwitchingTheModuleOffAndOnKeepsIdentifiersAndDeliversNothingWhileOff) {
+TEST_F(Dispatch, SwitchingTheModuleOffAndOnKeepsIdentifiersAndDeliversNothingWhileOff)
+{
     const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
     onKeyUp(name, record(QStringLiteral("up")));
     setEnabled(false);
@@ -169,7 +180,8 @@ TEST_F(Dispatch, SwitchingTheModuleOffAndOnKeepsIdentifiersAndDeliversNothingWhi
     EXPECT_EQ(calls.size(), 1);
 }
 
-TEST_F(Dispatch, WhileOffOrInAMenuANewShortcutIsKeptWithoutTakingIt) {
+TEST_F(Dispatch, WhileOffOrInAMenuANewShortcutIsKeptWithoutTakingIt)
+{
     setEnabled(false);
     const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
     onKeyUp(name, record(QStringLiteral("up")));
@@ -185,7 +197,8 @@ TEST_F(Dispatch, WhileOffOrInAMenuANewShortcutIsKeptWithoutTakingIt) {
     EXPECT_TRUE(center.isHeld(mKeyCode, controlAlt));
 }
 
-TEST_F(Dispatch, ARefusedShortcutIsNotRegisteredAndIsTriedAgain) {
+TEST_F(Dispatch, ARefusedShortcutIsNotRegisteredAndIsTriedAgain)
+{
     LogCapture log;
     center.refuse(nKeyCode, controlAlt);
     const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
@@ -205,7 +218,8 @@ TEST_F(Dispatch, ARefusedShortcutIsNotRegisteredAndIsTriedAgain) {
     EXPECT_EQ(calls, (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
 }
 
-TEST_F(Dispatch, CombinationsTheSystemCannotExpressAreRefused) {
+TEST_F(Dispatch, CombinationsTheSystemCannotExpressAreRefused)
+{
     LogCapture log;
     const Name function(QStringLiteral("function"),
                         Shortcut(Key::f12, ModifierFlag::function | ModifierFlag::shift));
@@ -217,7 +231,8 @@ TEST_F(Dispatch, CombinationsTheSystemCannotExpressAreRefused) {
     EXPECT_EQ(log.matching(QStringLiteral("Error registering hotkey Ctrl+")).size(), 1);
 }
 
-TEST_F(Dispatch, ARefusalWhenTheModuleComesBackOnIsTriedAgainLater) {
+TEST_F(Dispatch, ARefusalWhenTheModuleComesBackOnIsTriedAgainLater)
+{
     const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
     onKeyUp(name, record(QStringLiteral("up")));
     setEnabled(false);
@@ -235,18 +250,22 @@ TEST_F(Dispatch, ARefusalWhenTheModuleComesBackOnIsTriedAgainLater) {
     EXPECT_EQ(calls.size(), 1);
 }
 
-TEST_F(Dispatch, AnOpenMenuCatchesTheCombinationFromItsKeyEvents) {
+TEST_F(Dispatch, AnOpenMenuCatchesTheCombinationFromItsKeyEvents)
+{
     const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
     onKeyDown(name, record(QStringLiteral("down")));
     onKeyUp(name, record(QStringLiteral("up")));
 
     QMenu menu;
     int keyEventsSeenByMenu = 0;
-    struct Counter : QObject {
+    struct Counter : QObject
+    {
         int* count;
         explicit Counter(int* count)
-            : count(count) {}
-        bool eventFilter(QObject*, QEvent* event) override {
+            : count(count)
+        {}
+        bool eventFilter(QObject*, QEvent* event) override
+        {
             if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
                 ++*count;
             return false;
@@ -282,7 +301,8 @@ TEST_F(Dispatch, AnOpenMenuCatchesTheCombinationFromItsKeyEvents) {
     EXPECT_EQ(center.hotKeys().begin()->first, 1u);
 }
 
-TEST_F(Dispatch, AMenuDestroyedWhileOpenClosesTheMenuPath) {
+TEST_F(Dispatch, AMenuDestroyedWhileOpenClosesTheMenuPath)
+{
     const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
     onKeyUp(name, record(QStringLiteral("up")));
     auto* menu = new QMenu;
@@ -297,7 +317,8 @@ TEST_F(Dispatch, AMenuDestroyedWhileOpenClosesTheMenuPath) {
     EXPECT_TRUE(center.isHeld(nKeyCode, controlAlt));
 }
 
-TEST_F(Dispatch, HandlersMayChangeTheTablesAndTheShortcutWhileDispatching) {
+TEST_F(Dispatch, HandlersMayChangeTheTablesAndTheShortcutWhileDispatching)
+{
     const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
     const Name other(QStringLiteral("other"), optionCommand(Key::n));
     onKeyUp(name, [&] {

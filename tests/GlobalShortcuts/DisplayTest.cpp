@@ -11,12 +11,15 @@ using namespace GlobalShortcuts;
 
 namespace {
 
-class Display : public ShortcutFixture {
+class Display : public ShortcutFixture
+{
 protected:
-    static Shortcut shortcut(int keyCode, ModifierFlags modifiers = 0) {
+    static Shortcut shortcut(int keyCode, ModifierFlags modifiers = 0)
+    {
         return Shortcut(Key{keyCode}, modifiers);
     }
-    static void useLayout(const QString& layouts, int current = 0) {
+    static void useLayout(const QString& layouts, int current = 0)
+    {
         auto layout = KeyboardLayout::fromNames(layouts, current);
         ASSERT_TRUE(layout) << layouts.toStdString();
         KeyboardLayout::setCurrent(std::move(layout));
@@ -26,8 +29,10 @@ protected:
 constexpr ModifierFlags all = ModifierFlag::function | ModifierFlag::command | ModifierFlag::shift |
                               ModifierFlag::option | ModifierFlag::control;
 
-TEST_F(Display, BothSymbolSetsForTheSameShortcuts) {
-    struct Case {
+TEST_F(Display, BothSymbolSetsForTheSameShortcuts)
+{
+    struct Case
+    {
         Shortcut shortcut;
         const char16_t* original;
         const char* desktop;
@@ -57,7 +62,8 @@ TEST_F(Display, BothSymbolSetsForTheSameShortcuts) {
     }
 }
 
-TEST_F(Display, KeySequencesReadInTheDesktopsWords) {
+TEST_F(Display, KeySequencesReadInTheDesktopsWords)
+{
     EXPECT_EQ(displayString(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_N)),
               QStringLiteral("Ctrl+Alt+N"));
     EXPECT_EQ(displayString(QKeySequence(Qt::CTRL | Qt::Key_Backspace)),
@@ -65,7 +71,8 @@ TEST_F(Display, KeySequencesReadInTheDesktopsWords) {
     EXPECT_EQ(displayString(toKeySequence(optionCommand(Key::n))), QStringLiteral("Ctrl+Alt+N"));
 }
 
-TEST_F(Display, CharactersFollowTheKeyboardLayout) {
+TEST_F(Display, CharactersFollowTheKeyboardLayout)
+{
     // The key right of T: Y on a US keyboard, Z on a German one.
     const Shortcut yPosition = optionCommand(Key::y);
     EXPECT_EQ(keyToCharacter(yPosition), QStringLiteral("y"));
@@ -78,7 +85,8 @@ TEST_F(Display, CharactersFollowTheKeyboardLayout) {
               QStringLiteral(u"Ctrl+\u00D6"));
 }
 
-TEST_F(Display, ADeadKeyShowsItsAccent) {
+TEST_F(Display, ADeadKeyShowsItsAccent)
+{
     useLayout(QStringLiteral("de"));
     // Left of Backspace on a German keyboard: the acute accent, a dead key.
     EXPECT_EQ(keyToCharacter(shortcut(Key::equal.rawValue)), QStringLiteral(u"\u00B4"));
@@ -87,14 +95,16 @@ TEST_F(Display, ADeadKeyShowsItsAccent) {
         QStringLiteral(u"\u2318\u00B4"));
 }
 
-TEST_F(Display, ANonLatinLayoutReadsFromTheLatinOne) {
+TEST_F(Display, ANonLatinLayoutReadsFromTheLatinOne)
+{
     useLayout(QStringLiteral("us,ru"), 1);
     EXPECT_EQ(displayString(optionCommand(Key::n)), QStringLiteral("Ctrl+Alt+N"));
     useLayout(QStringLiteral("ru"));
     EXPECT_EQ(keyToCharacter(optionCommand(Key::n)), QStringLiteral(u"\u0442"));
 }
 
-TEST_F(Display, WithoutALayoutKeysHaveNoCharacter) {
+TEST_F(Display, WithoutALayoutKeysHaveNoCharacter)
+{
     KeyboardLayout::setCurrent(nullptr);
     qunsetenv("DISPLAY");
     EXPECT_EQ(keyToCharacter(optionCommand(Key::n)), std::nullopt);
@@ -103,14 +113,16 @@ TEST_F(Display, WithoutALayoutKeysHaveNoCharacter) {
     EXPECT_EQ(displayString(shortcut(36, ModifierFlag::command)), QStringLiteral("Ctrl+Return"));
 }
 
-TEST_F(Display, TextsComeFromTheModulesOwnTable) {
+TEST_F(Display, TextsComeFromTheModulesOwnTable)
+{
     EXPECT_EQ(localizedString(QStringLiteral("space_key")), QStringLiteral("space"));
     EXPECT_TRUE(localizedString(QStringLiteral("keyboard_shortcut_used_by_menu_item"))
                     .contains(QStringLiteral("%1")));
     EXPECT_EQ(localizedString(QStringLiteral("no_such_text")), QStringLiteral("no_such_text"));
 }
 
-TEST_F(Display, KeyEquivalents) {
+TEST_F(Display, KeyEquivalents)
+{
     EXPECT_EQ(keyEquivalent(shortcut(36, ModifierFlag::command)), QStringLiteral(u"\u21A9"));
     EXPECT_EQ(keyEquivalent(shortcut(111, ModifierFlag::shift)), QStringLiteral(u"\uF70F"));
     EXPECT_EQ(keyEquivalent(shortcut(90)), QStringLiteral(u"\uF717"));
@@ -121,7 +133,8 @@ TEST_F(Display, KeyEquivalents) {
     EXPECT_TRUE(toKeySequence(shortcut(111, ModifierFlag::function)).isEmpty());
 }
 
-TEST_F(Display, MenuItemsWithTheShortcutAreFoundDepthFirst) {
+TEST_F(Display, MenuItemsWithTheShortcutAreFoundDepthFirst)
+{
     QMenu menu;
     QMenu submenu;
     QAction* plain = menu.addAction(QStringLiteral("Plain"));

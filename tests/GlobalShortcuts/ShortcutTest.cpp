@@ -12,15 +12,18 @@ using namespace GlobalShortcuts;
 namespace {
 
 // Stored values come as text, tests and files as bytes: both readers must agree.
-std::optional<Shortcut> decodeBoth(const char* json) {
+std::optional<Shortcut> decodeBoth(const char* json)
+{
     const auto fromBytes = Shortcut::fromJson(QByteArrayView(json));
     const auto fromText = Shortcut::fromJson(QStringView(QString::fromUtf8(json)));
     EXPECT_EQ(fromBytes, fromText) << json;
     return fromBytes;
 }
 
-TEST(Shortcut, ConstructionKeepsOnlyTheFiveModifiers) {
-    struct Case {
+TEST(Shortcut, ConstructionKeepsOnlyTheFiveModifiers)
+{
+    struct Case
+    {
         Shortcut shortcut;
         int keyCode;
         int modifiers;
@@ -43,7 +46,8 @@ TEST(Shortcut, ConstructionKeepsOnlyTheFiveModifiers) {
     }
 }
 
-TEST(Shortcut, ModifierConversionsAreInverseOnTheFiveModifiers) {
+TEST(Shortcut, ModifierConversionsAreInverseOnTheFiveModifiers)
+{
     EXPECT_EQ(modifierFlags(0x1000 | 0x800 | 0x200 | 0x100 | 0x20000),
               ModifierFlag::control | ModifierFlag::option | ModifierFlag::shift |
                   ModifierFlag::command | ModifierFlag::function);
@@ -59,7 +63,8 @@ TEST(Shortcut, ModifierConversionsAreInverseOnTheFiveModifiers) {
               Qt::ControlModifier | Qt::MetaModifier);
 }
 
-TEST(Shortcut, EqualityAndHashUseBothFields) {
+TEST(Shortcut, EqualityAndHashUseBothFields)
+{
     const Shortcut fromKey(Key::n, ModifierFlag::option | ModifierFlag::command);
     const Shortcut fromCodes(45, 2304);
     EXPECT_EQ(fromKey, fromCodes);
@@ -70,7 +75,8 @@ TEST(Shortcut, EqualityAndHashUseBothFields) {
     EXPECT_NE(Key{-1}, Key::a);
 }
 
-TEST(Shortcut, JsonRoundTripsAndDecodesEitherOrderIgnoringOtherMembers) {
+TEST(Shortcut, JsonRoundTripsAndDecodesEitherOrderIgnoringOtherMembers)
+{
     const Shortcut shortcut(45, 2304);
     EXPECT_EQ(shortcut.toJson(), QByteArray(R"({"carbonKeyCode":45,"carbonModifiers":2304})"));
     EXPECT_EQ(Shortcut::fromJson(shortcut.toJson()), shortcut);
@@ -78,14 +84,16 @@ TEST(Shortcut, JsonRoundTripsAndDecodesEitherOrderIgnoringOtherMembers) {
               shortcut);
 }
 
-TEST(Shortcut, DecodingKeepsStoredModifiersAsTheyAre) {
+TEST(Shortcut, DecodingKeepsStoredModifiersAsTheyAre)
+{
     const auto stored = Shortcut::fromJson(R"({"carbonKeyCode":45,"carbonModifiers":2305})");
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->carbonModifiers(), 2305);
     EXPECT_NE(*stored, Shortcut(45, 2304));
 }
 
-TEST(Shortcut, DecodingRejectsWhatIsNotARecord) {
+TEST(Shortcut, DecodingRejectsWhatIsNotARecord)
+{
     const char* invalid[] = {
         "",
         "{}",
@@ -116,7 +124,8 @@ TEST(Shortcut, DecodingRejectsWhatIsNotARecord) {
     EXPECT_EQ(decodeBoth(R"({"carbonKeyCode":45.0,"carbonModifiers":2304})"), Shortcut(45, 2304));
 }
 
-TEST(Shortcut, FromEventTakesKeyEventsOnly) {
+TEST(Shortcut, FromEventTakesKeyEventsOnly)
+{
     // The N key under X11 is the kernel's KEY_N plus 8.
     const QKeyEvent press(QEvent::KeyPress, Qt::Key_N, Qt::ControlModifier | Qt::AltModifier,
                           KEY_N + 8, 0, 0);
@@ -131,8 +140,10 @@ TEST(Shortcut, FromEventTakesKeyEventsOnly) {
     EXPECT_FALSE(Shortcut::fromEvent(nullptr));
 }
 
-TEST(KeyCodes, EveryKeyIsAtItsKernelPosition) {
-    struct Position {
+TEST(KeyCodes, EveryKeyIsAtItsKernelPosition)
+{
+    struct Position
+    {
         Key key;
         int kernelCode;
     };
@@ -262,7 +273,8 @@ TEST(KeyCodes, EveryKeyIsAtItsKernelPosition) {
     EXPECT_FALSE(carbonKeyCode(0));
 }
 
-TEST(KeyCodes, ModifiersMapToTheX11Masks) {
+TEST(KeyCodes, ModifiersMapToTheX11Masks)
+{
     // Shift 0x01, Control 0x04, Mod1 (Alt) 0x08, Mod4 (Super) 0x40.
     EXPECT_EQ(x11Modifiers(0), 0u);
     EXPECT_EQ(x11Modifiers(CarbonModifier::command | CarbonModifier::option), 0x0Cu);

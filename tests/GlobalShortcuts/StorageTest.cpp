@@ -6,16 +6,19 @@ using namespace GlobalShortcuts;
 
 namespace {
 
-class Storage : public ShortcutFixture {
+class Storage : public ShortcutFixture
+{
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ShortcutFixture::SetUp();
         QObject::connect(&ShortcutNotifications::instance(),
                          &ShortcutNotifications::shortcutByNameDidChange, &receiver,
                          [this](const Name& name) { posted.append(name.rawValue()); });
     }
 
-    static QVariant stored(const QString& rawValue) {
+    static QVariant stored(const QString& rawValue)
+    {
         return UserDefaults::standard().object(Name::storagePrefix + rawValue);
     }
 
@@ -23,7 +26,8 @@ protected:
     QStringList posted;
 };
 
-TEST_F(Storage, DefaultIsStoredOnceAsAJsonString) {
+TEST_F(Storage, DefaultIsStoredOnceAsAJsonString)
+{
     const Name first(QStringLiteral("togglePopover"), optionCommand(Key::n));
     const QVariant value = stored(QStringLiteral("togglePopover"));
     ASSERT_EQ(value.metaType().id(), QMetaType::QString);
@@ -38,7 +42,8 @@ TEST_F(Storage, DefaultIsStoredOnceAsAJsonString) {
     EXPECT_EQ(center.registrationCount(), 1);
 }
 
-TEST_F(Storage, AClearedDefaultStaysClearedAtTheNextStart) {
+TEST_F(Storage, AClearedDefaultStaysClearedAtTheNextStart)
+{
     const Name name(QStringLiteral("togglePopover"), optionCommand(Key::n));
     name.setShortcut(std::nullopt);
     EXPECT_EQ(stored(QStringLiteral("togglePopover")), QVariant(false));
@@ -54,7 +59,8 @@ TEST_F(Storage, AClearedDefaultStaysClearedAtTheNextStart) {
     EXPECT_EQ(posted.size(), 2);
 }
 
-TEST_F(Storage, ClearingWithoutAStoredShortcutChangesNothing) {
+TEST_F(Storage, ClearingWithoutAStoredShortcutChangesNothing)
+{
     const Name name(QStringLiteral("plain"));
     setShortcut(std::nullopt, name);
     EXPECT_TRUE(posted.isEmpty());
@@ -66,7 +72,8 @@ TEST_F(Storage, ClearingWithoutAStoredShortcutChangesNothing) {
     EXPECT_EQ(stored(QStringLiteral("plain")), QVariant(QStringLiteral("{}")));
 }
 
-TEST_F(Storage, ANameWithoutDefaultLosesItsKeyWhenCleared) {
+TEST_F(Storage, ANameWithoutDefaultLosesItsKeyWhenCleared)
+{
     const Name name(QStringLiteral("plain"));
     name.setShortcut(optionCommand(Key::m));
     EXPECT_TRUE(center.isHeld(mKeyCode, controlAlt));
@@ -76,7 +83,8 @@ TEST_F(Storage, ANameWithoutDefaultLosesItsKeyWhenCleared) {
     EXPECT_EQ(posted, QStringList(2, QStringLiteral("plain")));
 }
 
-TEST_F(Storage, UnreadableValuesReadAsNoShortcutAndBlockTheDefault) {
+TEST_F(Storage, UnreadableValuesReadAsNoShortcutAndBlockTheDefault)
+{
     const QVariant unreadable[] = {
         QVariant(QStringLiteral("{}")), QVariant(QStringLiteral("not json")), QVariant(qint64(45)),
         QVariant(QByteArray(R"({"carbonKeyCode":45,"carbonModifiers":0})")), QVariant(true)};
@@ -90,7 +98,8 @@ TEST_F(Storage, UnreadableValuesReadAsNoShortcutAndBlockTheDefault) {
     EXPECT_EQ(center.registrationCount(), 0);
 }
 
-TEST_F(Storage, StoringAgainRegistersUnderANewIdentifierAndPosts) {
+TEST_F(Storage, StoringAgainRegistersUnderANewIdentifierAndPosts)
+{
     const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
     const quint32 firstId = center.hotKeys().begin()->first;
     name.setShortcut(optionCommand(Key::n));
@@ -104,7 +113,8 @@ TEST_F(Storage, StoringAgainRegistersUnderANewIdentifierAndPosts) {
     EXPECT_EQ(registeredShortcuts(), QSet<Shortcut>{optionCommand(Key::m)});
 }
 
-TEST_F(Storage, NamesSharingAShortcutShareOneHotKey) {
+TEST_F(Storage, NamesSharingAShortcutShareOneHotKey)
+{
     const Name first(QStringLiteral("first"), optionCommand(Key::n));
     const Name second(QStringLiteral("second"), optionCommand(Key::n));
     EXPECT_EQ(center.hotKeys().size(), 1u);
@@ -118,7 +128,8 @@ TEST_F(Storage, NamesSharingAShortcutShareOneHotKey) {
     EXPECT_TRUE(isEnabled(first));
 }
 
-TEST_F(Storage, ResetPostsForNamesWithDefaultsAndClearsOthers) {
+TEST_F(Storage, ResetPostsForNamesWithDefaultsAndClearsOthers)
+{
     const Name withDefault(QStringLiteral("withDefault"), optionCommand(Key::n));
     const Name plain(QStringLiteral("plain"));
     plain.setShortcut(optionCommand(Key::m));
@@ -132,7 +143,8 @@ TEST_F(Storage, ResetPostsForNamesWithDefaultsAndClearsOthers) {
     EXPECT_FALSE(center.isHeld(mKeyCode, controlAlt));
 }
 
-TEST_F(Storage, ResetAllClearsEveryReadableStoredShortcut) {
+TEST_F(Storage, ResetAllClearsEveryReadableStoredShortcut)
+{
     resetAll();
     EXPECT_TRUE(posted.isEmpty());
 
@@ -157,7 +169,8 @@ TEST_F(Storage, ResetAllClearsEveryReadableStoredShortcut) {
               optionCommand(Key::n));
 }
 
-TEST_F(Storage, NamesAreEqualByRawValueOnly) {
+TEST_F(Storage, NamesAreEqualByRawValueOnly)
+{
     const Name withDefault(QStringLiteral("same"), optionCommand(Key::n));
     const Name without(QStringLiteral("same"));
     EXPECT_EQ(withDefault, without);

@@ -12,16 +12,19 @@ using namespace GlobalShortcuts;
 namespace {
 
 // A desktop without X11 (Wayland without XWayland, a headless session).
-class WithoutDisplay : public testing::Test {
+class WithoutDisplay : public testing::Test
+{
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         qunsetenv("DISPLAY");
         KeyboardLayout::setCurrent(KeyboardLayout::fromNames(QStringLiteral("us")));
     }
     void TearDown() override { KeyboardLayout::setCurrent(nullptr); }
 };
 
-TEST_F(WithoutDisplay, EveryRegistrationIsRefusedWithTheLine) {
+TEST_F(WithoutDisplay, EveryRegistrationIsRefusedWithTheLine)
+{
     LogCapture log;
     const Name name(QStringLiteral("togglePopover"),
                     Shortcut(Key::n, ModifierFlag::option | ModifierFlag::command));
@@ -37,7 +40,8 @@ TEST_F(WithoutDisplay, EveryRegistrationIsRefusedWithTheLine) {
     EXPECT_EQ(calls, 0);
 }
 
-TEST_F(WithoutDisplay, ACenterThatComesLaterDeliversItsKeys) {
+TEST_F(WithoutDisplay, ACenterThatComesLaterDeliversItsKeys)
+{
     const Name name(QStringLiteral("togglePopover"),
                     Shortcut(Key::n, ModifierFlag::option | ModifierFlag::command));
     EXPECT_FALSE(isEnabled(name));
@@ -55,7 +59,8 @@ TEST_F(WithoutDisplay, ACenterThatComesLaterDeliversItsKeys) {
     EXPECT_EQ(calls, 1);
 }
 
-TEST_F(WithoutDisplay, TheCenterAndTheServerLayoutAreAbsent) {
+TEST_F(WithoutDisplay, TheCenterAndTheServerLayoutAreAbsent)
+{
     X11HotKeyCenter center;
     EXPECT_FALSE(center.isConnected());
     EXPECT_EQ(center.registerHotKey(1, 57, 0x0C), HotKeyCenter::noDisplayError);

@@ -6,7 +6,8 @@ struct xcb_connection_t;
 
 // Another X11 client: types keys through XTest and holds key grabs of its own, as another
 // program on the desktop would.
-class XTestClient {
+class XTestClient
+{
 public:
     // X11 key codes of a US keyboard under Xvfb.
     static constexpr quint8 controlKey = 37;

@@ -1,0 +1,266 @@
+// Measures a tray program from the outside, as the desktop sees it:
+//   tray_probe startup <program> [arguments]   exec to icon embedded in the tray, then the
+//                                              resident memory after 5 s idle (prints both)
+//   tray_probe open <pid> <presses>            click on the icon to panel mapped and focused,
+//                                              for each press (the panel is closed in between)
+//   tray_probe idle <pid> <seconds>            main-thread wake-ups while nothing happens
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto pollInterval = std::chrono::microseconds(250);
+constexpr auto giveUpAfter = std::chrono::seconds(10);
+constexpr std::uint8_t leftButton = 1;
+constexpr int panelMinimumWidth = 200;
+
+struct Connection
+{
+    Connection()
+        : xcb(xcb_connect(nullptr, nullptr))
+    {
+        if (xcb_connection_has_error(xcb)) {
+            std::fprintf(stderr, "no X display\n");
+            std::exit(2);
+        }
+        root = xcb_setup_roots_iterator(xcb_get_setup(xcb)).data->root;
+    }
+    ~Connection() { xcb_disconnect(xcb); }
+
+    xcb_atom_t atom(const char* name) const
+    {
+        auto* reply = xcb_intern_atom_reply(
+            xcb, xcb_intern_atom(xcb, 0, std::uint16_t(std::strlen(name)), name), nullptr);
+        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return value;
+    }
+
+    std::vector<xcb_window_t> children(xcb_window_t window) const
+    {
+        std::vector<xcb_window_t> result;
+        auto* reply = xcb_query_tree_reply(xcb, xcb_query_tree(xcb, window), nullptr);
+        if (!reply)
+            return result;
+        const xcb_window_t* list = xcb_query_tree_children(reply);
+        result.assign(list, list + xcb_query_tree_children_length(reply));
+        std::free(reply);
+        return result;
+    }
+
+    // Every window in the tree below `window`, depth first.
+    void descendants(xcb_window_t window, std::vector<xcb_window_t>& out) const
+    {
+        for (const xcb_window_t child : children(window)) {
+            out.push_back(child);
+            descendants(child, out);
+        }
+    }
+
+    std::optional<xcb_window_t> trayManager() const
+    {
+        auto* reply = xcb_get_selection_owner_reply(
+            xcb, xcb_get_selection_owner(xcb, atom("_NET_SYSTEM_TRAY_S0")), nullptr);
+        std::optional<xcb_window_t> owner;
+        if (reply && reply->owner)
+            owner = reply->owner;
+        std::free(reply);
+        return owner;
+    }
+
+    struct Geometry
+    {
+        int x, y, width, height;
+        bool viewable;
+    };
+    std::optional<Geometry> geometry(xcb_window_t window) const
+    {
+        auto* attributes = xcb_get_window_attributes_reply(
+            xcb, xcb_get_window_attributes(xcb, window), nullptr);
+        auto* shape = xcb_get_geometry_reply(xcb, xcb_get_geometry(xcb, window), nullptr);
+        auto* position = xcb_translate_coordinates_reply(
+            xcb, xcb_translate_coordinates(xcb, window, root, 0, 0), nullptr);
+        std::optional<Geometry> result;
+        if (attributes && shape && position)
+            result = Geometry{position->dst_x, position->dst_y, shape->width, shape->height,
+                              attributes->map_state == XCB_MAP_STATE_VIEWABLE};
+        std::free(attributes);
+        std::free(shape);
+        std::free(position);
+        return result;
+    }
+
+    xcb_window_t focus() const
+    {
+        auto* reply = xcb_get_input_focus_reply(xcb, xcb_get_input_focus(xcb), nullptr);
+        const xcb_window_t window = reply ? reply->focus : XCB_NONE;
+        std::free(reply);
+        return window;
+    }
+
+    void click(int x, int y) const
+    {
+        xcb_test_fake_input(xcb, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root, std::int16_t(x),
+                            std::int16_t(y), 0);
+        xcb_test_fake_input(xcb, XCB_BUTTON_PRESS, leftButton, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+        xcb_test_fake_input(xcb, XCB_BUTTON_RELEASE, leftButton, XCB_CURRENT_TIME, XCB_NONE, 0, 0,
+                            0);
+        sync();
+    }
+    void sync() const { std::free(xcb_get_input_focus_reply(xcb, xcb_get_input_focus(xcb), nullptr)); }
+
+    xcb_connection_t* xcb;
+    xcb_window_t root;
+};
+
+double millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+long residentKilobytes(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+    }
+    return -1;
+}
+
+long mainThreadSwitches(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/status");
+    std::string line;
+    long total = 0;
+    while (std::getline(status, line)) {
+        if (line.find("ctxt_switches:") != std::string::npos)
+            total += std::strtol(line.c_str() + line.find(':') + 1, nullptr, 10);
+    }
+    return total;
+}
+
+// The tray's icon windows: the leaves of the tray manager's tree.
+std::vector<xcb_window_t> trayIcons(const Connection& x, xcb_window_t manager)
+{
+    std::vector<xcb_window_t> all;
+    x.descendants(manager, all);
+    std::vector<xcb_window_t> icons;
+    for (const xcb_window_t window : all) {
+        if (x.children(window).empty())
+            icons.push_back(window);
+    }
+    return icons;
+}
+
+int startup(int argc, char** argv)
+{
+    Connection x;
+    const auto manager = x.trayManager();
+    if (!manager) {
+        std::fprintf(stderr, "no system tray\n");
+        return 2;
+    }
+    const auto before = trayIcons(x, *manager);
+    const auto start = Clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execv(argv[0], argv);
+        std::_Exit(127);
+    }
+    double embedded = -1;
+    while (Clock::now() - start < giveUpAfter) {
+        const auto icons = trayIcons(x, *manager);
+        if (icons.size() > before.size()) {
+            embedded = millisecondsSince(start);
+            break;
+        }
+        std::this_thread::sleep_for(pollInterval);
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(5));
+    std::printf("pid %d embedded_ms %.1f rss_kb %ld\n", pid, embedded, residentKilobytes(pid));
+    (void)argc;
+    return embedded < 0 ? 1 : 0;
+}
+
+// The panel: a viewable top-level window wider than any tray icon.
+std::optional<xcb_window_t> visiblePanel(const Connection& x)
+{
+    for (const xcb_window_t frame : x.children(x.root)) {
+        std::vector<xcb_window_t> candidates{frame};
+        x.descendants(frame, candidates);
+        for (const xcb_window_t window : candidates) {
+            const auto geometry = x.geometry(window);
+            if (geometry && geometry->viewable && geometry->width >= panelMinimumWidth
+                && geometry->width < 1000 && x.focus() == window)
+                return window;
+        }
+    }
+    return std::nullopt;
+}
+
+int open(int presses)
+{
+    Connection x;
+    const auto manager = x.trayManager();
+    if (!manager)
+        return 2;
+    const auto icons = trayIcons(x, *manager);
+    if (icons.empty())
+        return 2;
+    const auto icon = x.geometry(icons.back());
+    const int iconX = icon->x + icon->width / 2;
+    const int iconY = icon->y + icon->height / 2;
+    std::vector<double> times;
+    for (int press = 0; press < presses; ++press) {
+        const auto start = Clock::now();
+        x.click(iconX, iconY);
+        while (Clock::now() - start < giveUpAfter && !visiblePanel(x))
+            std::this_thread::sleep_for(pollInterval);
+        times.push_back(millisecondsSince(start));
+        x.click(iconX, iconY); // closes it again
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("open_ms median %.1f worst %.1f over %zu\n", times[times.size() / 2], times.back(),
+                times.size());
+    return 0;
+}
+
+int idle(pid_t pid, int seconds)
+{
+    const long before = mainThreadSwitches(pid);
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    const long after = mainThreadSwitches(pid);
+    std::printf("main_thread_wakeups %ld in %d s\n", after - before, seconds);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "startup" && argc > 2)
+        return startup(argc - 2, argv + 2);
+    if (mode == "open" && argc > 2)
+        return open(std::atoi(argv[2]));
+    if (mode == "idle" && argc > 3)
+        return idle(pid_t(std::atoi(argv[2])), std::atoi(argv[3]));
+    std::fprintf(stderr, "usage: tray_probe startup <program> | open <presses> | idle <pid> <s>\n");
+    return 2;
+}

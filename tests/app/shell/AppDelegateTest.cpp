@@ -1,0 +1,203 @@
+#include "RecordingReportingServices.h"
+
+#include "GlobalShortcuts/CarbonGlobalShortcuts.h"
+#include "app/AppDelegate.h"
+#include "app/AppSettings.h"
+#include "app/NoteFileReader.h"
+#include "app/NoteStore.h"
+#include "app/PopoverController.h"
+#include "platform/Appearance.h"
+#include "platform/Clock.h"
+#include "platform/FakeHotKeyCenter.h"
+#include "platform/LoginItem.h"
+#include "platform/MainQueue.h"
+#include "platform/Updater.h"
+#include "platform/UserDefaults.h"
+
+#include "support/LogCapture.h"
+#include "support/TestFiles.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QVersionNumber>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const QString dsn = QStringLiteral("https://0123456789abcdef0123456789abcdef@crash.example/1");
+const QString appID = QStringLiteral("5C1D7E2A-6B3F-4A8C-9D0E-1F2A3B4C5D6E");
+
+class AppDelegateTest : public testing::Test
+{
+protected:
+    AppDelegateTest() { CarbonGlobalShortcuts::setHotKeyCenter(&m_hotKeys); }
+
+    std::unique_ptr<AppDelegate> launch()
+    {
+        auto delegate = std::make_unique<AppDelegate>(AppDelegate::Environment{
+            m_defaults, m_notesFile, m_clock, m_scheduler, m_mainQueue, m_appearance, m_reporting,
+            dsn, appID, m_loginItem, m_updater});
+        delegate->applicationDidFinishLaunching();
+        return delegate;
+    }
+
+    // The stored document's notes, by text.
+    QStringList savedTexts() const
+    {
+        QStringList texts;
+        const auto result = NoteFileReader::decode(TestFiles::read(m_notesFile));
+        for (const Note& note : result.file.value_or(NoteFile{}).notes)
+            texts.append(note.text);
+        return texts;
+    }
+
+    QTemporaryDir m_folder;
+    QString m_notesFile = m_folder.path() + QStringLiteral("/Quillory/notes.json");
+    UserDefaults m_defaults{QStringLiteral("settings"), m_folder.path()};
+    ManualClock m_clock;
+    ManualScheduler m_scheduler;
+    ManualMainQueue m_mainQueue;
+    Appearance m_appearance{false};
+    RecordingReportingServices m_reporting;
+    LoginItem m_loginItem{m_folder.path() + QStringLiteral("/autostart/quillory.desktop"),
+                          QStringLiteral("/usr/bin/quillory")};
+    Updater m_updater{QUrl(), QVersionNumber(1), m_scheduler};
+    FakeHotKeyCenter m_hotKeys;
+};
+
+TEST_F(AppDelegateTest, StartUpStartsReportingWithTheSettingAndNeverAgainForItsCurrentValue)
+{
+    auto delegate = launch();
+    EXPECT_EQ(
+        m_reporting.calls,
+        (QStringList{QStringLiteral("startCrashReporting"), QStringLiteral("startCrashSession"),
+                     QStringLiteral("configureAnalytics"), QStringLiteral("signal app_launched")}));
+    delegate->settings()->setSendErrorReports(false);
+    EXPECT_EQ(m_reporting.signals().last(), QStringLiteral("signal analytics_disabled"));
+}
+
+TEST_F(AppDelegateTest, ReportingOffAtStartSendsNothing)
+{
+    m_defaults.set(QStringLiteral("quillory.sendErrorReports"), false);
+    auto delegate = launch();
+    EXPECT_TRUE(m_reporting.calls.isEmpty());
+}
+
+TEST_F(AppDelegateTest, SettingsReachTheStoreAndTheUpdater)
+{
+    m_defaults.set(QStringLiteral("quillory.newNoteColor"), QStringLiteral("mint"));
+    m_defaults.set(QStringLiteral("quillory.updateAutomatically"), false);
+    auto delegate = launch();
+    EXPECT_EQ(delegate->store()->newNoteColor(), NewNoteColor::fixed(Hue::mint));
+    EXPECT_FALSE(m_updater.automaticallyChecksForUpdates());
+
+    delegate->settings()->setNewNoteColor(NewNoteColor::rotate());
+    delegate->settings()->setUpdateAutomatically(true);
+    EXPECT_EQ(delegate->store()->newNoteColor(), NewNoteColor::rotate());
+    EXPECT_TRUE(m_updater.automaticallyChecksForUpdates());
+}
+
+TEST_F(AppDelegateTest, ExpiredNotesArePurgedAtStartEveryMinuteAndWhenThePeriodChanges)
+{
+    {
+        auto first = launch();
+        first->store()->setText(QStringLiteral("old"));
+        first->applicationWillTerminate();
+    }
+    m_defaults.set(QStringLiteral("quillory.deleteAfter"), QStringLiteral("1h"));
+    m_clock.advance(1h);
+    auto delegate = launch();
+    EXPECT_TRUE(delegate->store()->currentNote().text.isEmpty());
+
+    delegate->store()->setText(QStringLiteral("kept for now"));
+    m_clock.advance(59min);
+    m_scheduler.advance(60s);
+    EXPECT_EQ(delegate->store()->currentNote().text, QStringLiteral("kept for now"));
+    m_clock.advance(1min);
+    m_scheduler.advance(60s);
+    EXPECT_TRUE(delegate->store()->currentNote().text.isEmpty());
+
+    delegate->settings()->setDeleteAfter(DeleteAfter::never);
+    delegate->store()->setText(QStringLiteral("forever"));
+    m_clock.advance(24h);
+    m_scheduler.advance(60s);
+    delegate->settings()->setDeleteAfter(DeleteAfter::day);
+    EXPECT_TRUE(delegate->store()->currentNote().text.isEmpty());
+}
+
+TEST_F(AppDelegateTest, OnlyTheFirstLaunchEverOpensThePanelHalfASecondLater)
+{
+    {
+        auto first = launch();
+        m_scheduler.advance(499ms);
+        EXPECT_FALSE(first->popover()->isOpen());
+        m_scheduler.advance(1ms);
+        EXPECT_TRUE(first->popover()->isOpen());
+        EXPECT_TRUE(m_defaults.boolValue(QStringLiteral("quillory.hasLaunchedBefore")));
+    }
+    auto second = launch();
+    m_scheduler.advance(10s);
+    EXPECT_FALSE(second->popover()->isOpen());
+}
+
+TEST_F(AppDelegateTest, QuittingSavesPendingTypingWithoutCopyingTheNote)
+{
+    m_defaults.set(QStringLiteral("quillory.copyNoteOnClose"), true);
+    QGuiApplication::clipboard()->setText(QStringLiteral("clipboard before"));
+    auto delegate = launch();
+    delegate->popover()->open();
+    delegate->store()->setText(QStringLiteral("typed just before quitting"));
+    delegate->applicationWillTerminate();
+    EXPECT_EQ(savedTexts(), QStringList{QStringLiteral("typed just before quitting")});
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("clipboard before"));
+    EXPECT_EQ(m_reporting.calls.last(), QStringLiteral("endCrashSession"));
+}
+
+TEST_F(AppDelegateTest, AReopenRequestOpensThePanelAndNeverClosesIt)
+{
+    auto delegate = launch();
+    delegate->applicationShouldHandleReopen();
+    EXPECT_TRUE(delegate->popover()->isOpen());
+    delegate->applicationShouldHandleReopen();
+    EXPECT_TRUE(delegate->popover()->isOpen());
+}
+
+TEST_F(AppDelegateTest, TheGlobalShortcutTogglesThePanelOnRelease)
+{
+    // Ctrl+Alt+N as the X server sees it: the N key, Control and Mod1.
+    constexpr quint32 nKeyCode = 57;
+    constexpr quint32 controlAlt = 0x04 | 0x08;
+    auto delegate = launch();
+    ASSERT_TRUE(m_hotKeys.press(nKeyCode, controlAlt));
+    EXPECT_FALSE(delegate->popover()->isOpen());
+    ASSERT_TRUE(m_hotKeys.release(nKeyCode, controlAlt));
+    EXPECT_TRUE(delegate->popover()->isOpen());
+    m_hotKeys.press(nKeyCode, controlAlt);
+    m_hotKeys.release(nKeyCode, controlAlt);
+    EXPECT_FALSE(delegate->popover()->isOpen());
+}
+
+TEST_F(AppDelegateTest, ATakenShortcutIsReportedAndTheProgramRunsOn)
+{
+    constexpr quint32 nKeyCode = 57;
+    constexpr quint32 controlAlt = 0x04 | 0x08;
+    m_hotKeys.refuse(nKeyCode, controlAlt);
+    LogCapture log;
+    auto delegate = launch();
+    EXPECT_FALSE(log.matching(QStringLiteral("Error registering hotkey")).isEmpty());
+    delegate->applicationShouldHandleReopen();
+    EXPECT_TRUE(delegate->popover()->isOpen());
+}
+
+TEST_F(AppDelegateTest, AnUpdaterWithoutAFeedIsLoggedOnce)
+{
+    LogCapture log;
+    auto delegate = launch();
+    EXPECT_EQ(log.matching(QStringLiteral("the updater did not start")).size(), 1);
+}
+
+} // namespace

@@ -1,0 +1,155 @@
+#include "ShellTestFixture.h"
+
+#include "app/LaunchAtLogin.h"
+#include "app/StatusBarController.h"
+#include "platform/LoginItem.h"
+#include "platform/StatusItem.h"
+
+#include "support/LogCapture.h"
+#include "support/TestFiles.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSignalSpy>
+
+namespace {
+
+class StatusBarControllerTest : public ShellTestFixture
+{
+protected:
+    QAction* action(const QString& title) const
+    {
+        for (QAction* entry : m_statusBar.menu()->actions()) {
+            if (entry->text() == title)
+                return entry;
+        }
+        ADD_FAILURE() << "no menu entry " << title.toStdString();
+        return nullptr;
+    }
+
+    // Answers the clear-all question with the button titled `answer`.
+    void answerClearAll(const QString& answer)
+    {
+        m_statusBar.clearAllNotes();
+        QMessageBox* alert = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+                alert = box;
+        }
+        ASSERT_NE(alert, nullptr);
+        EXPECT_EQ(alert->text(), QStringLiteral("Clear all notes?"));
+        EXPECT_EQ(alert->informativeText(),
+                  QStringLiteral("Every page will be removed. This can't be undone."));
+        for (QAbstractButton* button : alert->buttons()) {
+            if (button->text() == answer)
+                button->click();
+        }
+    }
+
+    StatusItem m_item{m_clock};
+    LoginItem m_loginItem{m_folder.path() + QStringLiteral("/autostart/quillory.desktop"),
+                          QStringLiteral("/usr/bin/quillory")};
+    LaunchAtLogin m_launchAtLogin{m_loginItem};
+    StatusBarController m_statusBar{m_item, m_controller, m_store, m_launchAtLogin};
+};
+
+TEST_F(StatusBarControllerTest, TheMenuHasItsEntriesInOrder)
+{
+    QStringList titles;
+    for (QAction* entry : m_statusBar.menu()->actions())
+        titles.append(entry->isSeparator() ? QStringLiteral("-") : entry->text());
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("New Note"), QStringLiteral("Copy Current Note"),
+                                   QStringLiteral("-"), QStringLiteral("Settings\u2026"),
+                                   QStringLiteral("Launch at Login"), QStringLiteral("-"),
+                                   QStringLiteral("Clear All Notes\u2026"), QStringLiteral("-"),
+                                   QStringLiteral("Quit Quillory")}));
+    EXPECT_EQ(action(QStringLiteral("New Note"))->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    EXPECT_EQ(action(QStringLiteral("Copy Current Note"))->shortcut(),
+              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    EXPECT_FALSE(action(QStringLiteral("New Note"))->icon().isNull());
+    EXPECT_EQ(m_item.accessibilityLabel(), QStringLiteral("Quillory"));
+    EXPECT_EQ(m_item.autosaveName(), QStringLiteral("zorvik.quillory.statusItem"));
+}
+
+TEST_F(StatusBarControllerTest, ALeftClickTogglesAndARightClickClosesBeforeTheMenu)
+{
+    m_statusBar.leftClicked();
+    EXPECT_TRUE(m_controller.isOpen());
+    m_statusBar.leftClicked();
+    EXPECT_FALSE(m_controller.isOpen());
+    m_statusBar.leftClicked();
+    m_statusBar.rightClicked();
+    EXPECT_FALSE(m_controller.isOpen());
+    EXPECT_TRUE(m_statusBar.menu()->isVisible());
+    m_statusBar.menu()->hide();
+}
+
+TEST_F(StatusBarControllerTest, NewNoteFromTheMenuOpensThePanelFirst)
+{
+    action(QStringLiteral("New Note"))->trigger();
+    EXPECT_TRUE(m_controller.isOpen());
+    nextTurn();
+    EXPECT_EQ(m_store.notes().size(), 2u);
+    EXPECT_EQ(m_store.currentIndex(), 1);
+
+    action(QStringLiteral("Settings\u2026"))->trigger();
+    EXPECT_EQ(m_controller.mode(), PopoverController::Mode::settings);
+}
+
+TEST_F(StatusBarControllerTest, CopyCurrentNoteLeavesThePanelClosed)
+{
+    m_store.setText(QStringLiteral("to the clipboard"));
+    action(QStringLiteral("Copy Current Note"))->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("to the clipboard"));
+    EXPECT_FALSE(m_controller.isOpen());
+    EXPECT_EQ(m_controller.copiedPulse(), 0);
+}
+
+TEST_F(StatusBarControllerTest, ClearingAllNotesNeedsAConfirmation)
+{
+    addNotes({QStringLiteral("a"), QStringLiteral("b")});
+    m_store.deleteCurrent();
+    answerClearAll(QStringLiteral("Cancel"));
+    EXPECT_EQ(m_store.notes().size(), 2u);
+
+    answerClearAll(QStringLiteral("Clear All"));
+    ASSERT_EQ(m_store.notes().size(), 1u);
+    EXPECT_TRUE(m_store.currentNote().text.isEmpty());
+    EXPECT_FALSE(m_store.pendingUndo());
+}
+
+TEST_F(StatusBarControllerTest, LaunchAtLoginShowsTheStateReadBackAfterEveryChange)
+{
+    QAction* entry = action(QStringLiteral("Launch at Login"));
+    m_statusBar.rightClicked();
+    EXPECT_FALSE(entry->isChecked());
+    m_statusBar.menu()->hide();
+
+    entry->trigger();
+    EXPECT_TRUE(m_loginItem.isEnabled());
+    EXPECT_TRUE(entry->isChecked());
+    entry->trigger();
+    EXPECT_FALSE(m_loginItem.isEnabled());
+    EXPECT_FALSE(entry->isChecked());
+
+    // A file where the autostart folder should be: the change fails, and says so.
+    QDir(m_folder.path() + QStringLiteral("/autostart")).removeRecursively();
+    TestFiles::write(m_folder.path() + QStringLiteral("/autostart"), "not a folder");
+    LogCapture log;
+    entry->trigger();
+    EXPECT_EQ(log.matching(QStringLiteral("Quillory: launch at login change failed: ")).size(), 1);
+    EXPECT_FALSE(entry->isChecked());
+}
+
+TEST_F(StatusBarControllerTest, QuitIsAskedOfTheApplication)
+{
+    QSignalSpy quit(&m_statusBar, &StatusBarController::quitRequested);
+    action(QStringLiteral("Quit Quillory"))->trigger();
+    EXPECT_EQ(quit.count(), 1);
+}
+
+} // namespace
