@@ -41,8 +41,7 @@ QVariant unwrap(QVariant value)
 
 Appearance::Appearance(QObject* parent)
     : Appearance(true, parent)
-{
-}
+{}
 
 Appearance::Appearance(bool usePortal, QObject* parent)
     : QObject(parent)
@@ -54,7 +53,7 @@ Appearance::Appearance(bool usePortal, QObject* parent)
         m_forced = ColorScheme::Dark;
     else if (!forced.isEmpty())
         logger.error(QStringLiteral("Quillory: QUILLORY_APPEARANCE must be light or dark, not ") +
-                  QString::fromLocal8Bit(forced));
+                     QString::fromLocal8Bit(forced));
 
     if (qApp)
         qApp->installEventFilter(this);
@@ -87,11 +86,10 @@ void Appearance::readPortal()
         return;
     bus.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"),
                 this, SLOT(portalSettingChanged(QString, QString, QVariant)));
-    for (const auto& [group, key] : {std::pair{appearanceGroup, colorSchemeKey},
-                                     std::pair{interfaceGroup, animationsKey}}) {
-        QDBusMessage call = QDBusMessage::createMethodCall(portalService, portalPath,
-                                                           settingsInterface,
-                                                           QStringLiteral("Read"));
+    for (const auto& [group, key] :
+         {std::pair{appearanceGroup, colorSchemeKey}, std::pair{interfaceGroup, animationsKey}}) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            portalService, portalPath, settingsInterface, QStringLiteral("Read"));
         call << group << key;
         const QDBusMessage reply = bus.call(call, QDBus::Block, portalTimeoutMs);
         if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())

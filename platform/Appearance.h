@@ -21,7 +21,7 @@ public:
 
     // Reads the portal at once when `usePortal` is true and a session bus is there.
     explicit Appearance(QObject* parent = nullptr);
-    Appearance(bool usePortal, QObject* parent = nullptr);
+    explicit Appearance(bool usePortal, QObject* parent = nullptr);
 
     ColorScheme colorScheme() const;
     bool isDark() const { return colorScheme() == ColorScheme::Dark; }

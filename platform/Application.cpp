@@ -12,6 +12,7 @@
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -48,8 +49,7 @@ extern "C" void forwardSignal(int signalNumber)
 
 Application::Application(QObject* parent)
     : Application(defaultInstanceDirectory(), parent)
-{
-}
+{}
 
 Application::Application(const QString& instanceDirectory, QObject* parent)
     : QObject(parent)
@@ -61,6 +61,9 @@ Application::Application(const QString& instanceDirectory, QObject* parent)
     QApplication::setQuitOnLastWindowClosed(false);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Application::emitWillTerminateOnce);
     installSignalHandlers();
+    static const bool exitHookInstalled = std::atexit(&Application::finishOnExit) == 0;
+    if (!exitHookInstalled)
+        logger.error(QStringLiteral("Quillory: cannot save on an unexpected exit"));
 }
 
 Application::~Application()
@@ -92,11 +95,12 @@ bool Application::claimSingleInstance()
     if (!m_lock->tryLock(0)) {
         if (m_lock->error() == QLockFile::LockFailedError) {
             if (!sendReopenRequest())
-                logger.error(QStringLiteral("Quillory: another copy is running but did not answer"));
+                logger.error(
+                    QStringLiteral("Quillory: another copy is running but did not answer"));
             return false;
         }
         logger.error(QStringLiteral("Quillory: cannot lock ") + m_lock->fileName() +
-                  QStringLiteral("; running without the single-copy guard"));
+                     QStringLiteral("; running without the single-copy guard"));
     }
 
     const QString socketPath = m_directory + QLatin1Char('/') + socketFileName;
@@ -106,7 +110,7 @@ bool Application::claimSingleInstance()
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(socketPath))
         logger.error(QStringLiteral("Quillory: cannot listen for reopen requests: ") +
-                  m_server->errorString());
+                     m_server->errorString());
     connect(m_server, &QLocalServer::newConnection, this, &Application::acceptConnections);
     return true;
 }
@@ -148,7 +152,8 @@ void Application::readRequest(QLocalSocket* socket)
     while (socket->canReadLine()) {
         const QByteArray line = socket->readLine();
         if (line != reopenRequest) {
-            logger.error(QStringLiteral("Quillory: ignored an unknown request from another launch"));
+            logger.error(
+                QStringLiteral("Quillory: ignored an unknown request from another launch"));
             socket->disconnectFromServer();
             return;
         }
@@ -176,6 +181,14 @@ void Application::emitWillTerminateOnce()
         return;
     m_willTerminateSent = true;
     Q_EMIT willTerminate();
+}
+
+void Application::finishOnExit()
+{
+    // Only on the main thread, where everything the will-terminate step touches lives; the
+    // objects are still there because exit() does not unwind the stack.
+    if (current && qApp && QThread::currentThread() == qApp->thread())
+        current->emitWillTerminateOnce();
 }
 
 void Application::installSignalHandlers()

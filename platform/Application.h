@@ -43,7 +43,9 @@ Q_SIGNALS:
     void launchingFinished();
     // Another launch of the program asked this copy to show itself.
     void reopenRequested();
-    // The last moment to save: the event loop ends right after.
+    // The last moment to save: the event loop ends right after. Also emitted when the process
+    // exits on the main thread without leaving the event loop, as Qt does when the X server
+    // goes away at the end of a session.
     void willTerminate();
 
 private:
@@ -54,6 +56,7 @@ private:
     void restoreSignalHandlers();
     void handleSignalPipe();
     void emitWillTerminateOnce();
+    static void finishOnExit();
 
     QString m_directory;
     std::unique_ptr<QLockFile> m_lock;

@@ -147,8 +147,7 @@ bool isAcceptableScheme(const QUrl& url)
 
 CrashReporter::CrashReporter(QObject* parent)
     : CrashReporter(defaultReportsDirectory(), parent)
-{
-}
+{}
 
 CrashReporter::CrashReporter(const QString& reportsDirectory, QObject* parent)
     : QObject(parent)
@@ -252,8 +251,8 @@ void CrashReporter::endSession()
 
 void CrashReporter::updateHandlerHeader()
 {
-    const QByteArray text = QByteArray(CrashReport::fileHeader) + "release=" +
-                            singleLine(m_options.release).left(headerCapacity / 4) +
+    const QByteArray text = QByteArray(CrashReport::fileHeader) +
+                            "release=" + singleLine(m_options.release).left(headerCapacity / 4) +
                             "\nsession=" + singleLine(m_sessionId) + "\n";
     const int spare = 1 - activeHeader.load();
     Buffer header{headers[spare], headerCapacity};
@@ -279,7 +278,8 @@ void CrashReporter::sendPendingReports()
             report = CrashReport::parse(fileName.chopped(reportSuffix.size()), file.readAll());
         file.close();
         if (!report) {
-            logger.error(QStringLiteral("Quillory: removed an unreadable crash report ") + fileName);
+            logger.error(QStringLiteral("Quillory: removed an unreadable crash report ") +
+                         fileName);
             QFile::remove(path);
             finishOne();
             continue;
@@ -309,7 +309,7 @@ void CrashReporter::sendReport(const CrashReport& report, const QString& path)
             QFile::remove(path);
         else
             logger.error(QStringLiteral("Quillory: crash report not sent, kept for later: ") +
-                      reply->errorString());
+                         reply->errorString());
         finishOne();
     });
 }

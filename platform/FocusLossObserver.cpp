@@ -3,8 +3,7 @@
 #include <QGuiApplication>
 #include <QTimer>
 
-FocusLossObserver::FocusLossObserver(QWindow* window, std::function<void()> onLost,
-                                     QObject* parent)
+FocusLossObserver::FocusLossObserver(QWindow* window, std::function<void()> onLost, QObject* parent)
     : QObject(parent)
     , m_window(window)
     , m_onLost(std::move(onLost))

@@ -35,8 +35,7 @@ struct FreeDeleter
 {
     void operator()(void* pointer) const { std::free(pointer); }
 };
-template <typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
+template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
 void logUnavailableOnce(const QString& reason)
 {
@@ -136,8 +135,8 @@ bool GlobalClickMonitor::connectToServer()
         return false;
     }
 
-    m_notifier = new QSocketNotifier(xcb_get_file_descriptor(m_connection),
-                                     QSocketNotifier::Read, this);
+    m_notifier =
+        new QSocketNotifier(xcb_get_file_descriptor(m_connection), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &GlobalClickMonitor::readEvents);
     return true;
 }
@@ -173,8 +172,8 @@ void GlobalClickMonitor::handlePress(uint32_t detail)
 {
     if (detail >= firstWheelButton && detail <= lastWheelButton)
         return;
-    const Reply<xcb_query_pointer_reply_t> pointer(xcb_query_pointer_reply(
-        m_connection, xcb_query_pointer(m_connection, m_root), nullptr));
+    const Reply<xcb_query_pointer_reply_t> pointer(
+        xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr));
     if (!pointer)
         return;
 

@@ -42,14 +42,12 @@ bool isHidden(QFile& file)
 
 LoginItem::LoginItem()
     : LoginItem(defaultEntryPath(), QCoreApplication::applicationFilePath())
-{
-}
+{}
 
 LoginItem::LoginItem(const QString& entryPath, const QString& program)
     : m_entryPath(entryPath)
     , m_program(program)
-{
-}
+{}
 
 QString LoginItem::defaultEntryPath()
 {
@@ -67,9 +65,8 @@ bool LoginItem::isEnabled() const
 
 QString LoginItem::execValue(const QString& program)
 {
-    const bool needsQuotes = std::any_of(program.begin(), program.end(), [](QChar c) {
-        return reservedInExec.contains(c);
-    });
+    const bool needsQuotes = std::any_of(program.begin(), program.end(),
+                                         [](QChar c) { return reservedInExec.contains(c); });
     QString value;
     if (needsQuotes) {
         value += QLatin1Char('"');
@@ -99,11 +96,12 @@ bool LoginItem::registerItem()
         m_errorString = file.errorString();
         return false;
     }
-    const QString entry = desktopEntryGroup + QStringLiteral("\n"
-                                                             "Type=Application\n"
-                                                             "Name=Quillory\n"
-                                                             "Comment=Short-lived notes in the system tray\n"
-                                                             "Exec=") +
+    const QString entry = desktopEntryGroup +
+                          QStringLiteral("\n"
+                                         "Type=Application\n"
+                                         "Name=Quillory\n"
+                                         "Comment=Short-lived notes in the system tray\n"
+                                         "Exec=") +
                           execValue(m_program) +
                           QStringLiteral("\n"
                                          "Icon=quillory\n"

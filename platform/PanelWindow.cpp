@@ -26,10 +26,8 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
     return atom;
 }
 
-// The _NET_WM_STATE client message's "add" action.
-constexpr uint32_t netWmStateAdd = 1;
-// The message comes from an ordinary application.
-constexpr uint32_t sourceIndicationApplication = 1;
+// More window states than any window manager defines.
+constexpr uint32_t maximumStates = 64;
 
 } // namespace
 
@@ -39,8 +37,6 @@ PanelWindow::PanelWindow(QWidget* parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
-    setAttribute(Qt::WA_ShowWithoutActivating, false);
-    setFocusPolicy(Qt::StrongFocus);
 }
 
 bool PanelWindow::shapeContains(const QPointF& windowPoint) const
@@ -95,7 +91,9 @@ bool PanelWindow::eventFilter(QObject* watched, QEvent* event)
     if (widget->window() != this)
         return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
-    const QPointF windowPoint = mapFromGlobal(mouse->globalPosition());
+    // From the event's own position: Qt may learn of a window manager's move of the window
+    // late, so mapping from screen coordinates could be off.
+    const QPointF windowPoint = widget->mapTo(this, mouse->position());
     if (shapeContains(windowPoint))
         return false;
     if (event->type() == QEvent::MouseButtonPress && m_onClickOutsideShape)
@@ -105,30 +103,33 @@ bool PanelWindow::eventFilter(QObject* watched, QEvent* event)
 
 void PanelWindow::markSkipTaskbar()
 {
-    // Tool windows keep out of most taskbars already; this says it to the rest as well.
+    // Tool windows keep out of most taskbars already; this says it to the rest as well. The
+    // window is not mapped yet, so the state is written as a property, which Qt's own state
+    // hints are merged into when it maps the window.
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
     if (!connection || !windowHandle())
         return;
     const auto window = static_cast<xcb_window_t>(winId());
     const xcb_atom_t state = internAtom(connection, "_NET_WM_STATE");
-    const xcb_atom_t skipTaskbar = internAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
-    const xcb_atom_t skipPager = internAtom(connection, "_NET_WM_STATE_SKIP_PAGER");
-    if (state == XCB_ATOM_NONE || skipTaskbar == XCB_ATOM_NONE)
+    QList<xcb_atom_t> atoms;
+    for (const char* name : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
+        atoms.append(internAtom(connection, name));
+    if (state == XCB_ATOM_NONE || atoms.contains(XCB_ATOM_NONE))
         return;
 
-    xcb_client_message_event_t message = {};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = window;
-    message.type = state;
-    message.data.data32[0] = netWmStateAdd;
-    message.data.data32[1] = skipTaskbar;
-    message.data.data32[2] = skipPager;
-    message.data.data32[3] = sourceIndicationApplication;
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    xcb_send_event(connection, 0, root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&message));
+    const xcb_get_property_cookie_t cookie =
+        xcb_get_property(connection, 0, window, state, XCB_ATOM_ATOM, 0, maximumStates);
+    if (xcb_get_property_reply_t* reply = xcb_get_property_reply(connection, cookie, nullptr)) {
+        const auto* present = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+        const int count = xcb_get_property_value_length(reply) / int(sizeof(xcb_atom_t));
+        for (int i = 0; i < count; ++i) {
+            if (!atoms.contains(present[i]))
+                atoms.append(present[i]);
+        }
+        free(reply);
+    }
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, state, XCB_ATOM_ATOM, 32,
+                        static_cast<uint32_t>(atoms.size()), atoms.constData());
     xcb_flush(connection);
 }

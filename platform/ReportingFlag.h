@@ -9,8 +9,7 @@ class ReportingFlag
 public:
     explicit ReportingFlag(bool value = true)
         : m_value(value)
-    {
-    }
+    {}
 
     bool value() const { return m_value.load(std::memory_order_acquire); }
     void setValue(bool value) { m_value.store(value, std::memory_order_release); }

@@ -7,6 +7,11 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QWidget>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -17,12 +22,31 @@ bool isKnown(const QRect& rect)
     return rect.isValid() && !rect.isEmpty();
 }
 
+// Where X has put a window of ours that another client took in, in screen coordinates.
+std::optional<QPoint> screenPositionOnX11(WId window)
+{
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
+        return std::nullopt;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_translate_coordinates_reply_t* reply = xcb_translate_coordinates_reply(
+        connection,
+        xcb_translate_coordinates(connection, static_cast<xcb_window_t>(window), root, 0, 0),
+        nullptr);
+    if (!reply)
+        return std::nullopt;
+    const QPoint position(reply->dst_x, reply->dst_y);
+    std::free(reply);
+    const qreal ratio = qApp->devicePixelRatio();
+    return QPoint(qRound(position.x() / ratio), qRound(position.y() / ratio));
+}
+
 } // namespace
 
 StatusItem::StatusItem(QObject* parent)
     : StatusItem(Clock::system(), parent)
-{
-}
+{}
 
 StatusItem::StatusItem(const Clock& clock, QObject* parent)
     : QObject(parent)
@@ -40,7 +64,7 @@ void StatusItem::show()
 {
     if (!isTrayAvailable())
         logger.error(QStringLiteral("Quillory: the desktop has no system tray; the icon appears "
-                                 "when one starts, the shortcut opens the panel meanwhile"));
+                                    "when one starts, the shortcut opens the panel meanwhile"));
     // Qt embeds the icon as soon as a tray appears, so it is shown either way.
     m_tray.show();
 }
@@ -61,9 +85,25 @@ void StatusItem::setAutosaveName(const QString& name)
     m_tray.setObjectName(name);
 }
 
+QRect StatusItem::iconGeometry() const
+{
+    const QRect reported = m_tray.geometry();
+    if (!isKnown(reported))
+        return {};
+    // An icon embedded in an X11 tray is a window of ours inside the tray's; Qt keeps the
+    // position it had before the tray took it in, so X is asked where it really is.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (!widget->inherits("QSystemTrayIconSys") || !widget->windowHandle())
+            continue;
+        if (const std::optional<QPoint> position = screenPositionOnX11(widget->winId()))
+            return QRect(*position, reported.size());
+    }
+    return reported;
+}
+
 QRect StatusItem::anchorGeometry() const
 {
-    const QRect icon = m_tray.geometry();
+    const QRect icon = iconGeometry();
     if (isKnown(icon))
         return icon;
     if (m_lastClick)
@@ -89,7 +129,7 @@ void StatusItem::popUpMenu(QMenu* menu)
 
 bool StatusItem::handlesOutsidePress(const QPoint& globalPosition)
 {
-    const QRect icon = m_tray.geometry();
+    const QRect icon = iconGeometry();
     if (isKnown(icon))
         return icon.contains(globalPosition);
     m_suppressedPress = Press{globalPosition, m_clock.now()};

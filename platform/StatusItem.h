@@ -54,7 +54,7 @@ public:
     // click this same press causes on the icon does not open again what the caller closes.
     bool handlesOutsidePress(const QPoint& globalPosition);
 
-    // The tray icon itself, for tests and for the desktop's event routing.
+    // The tray icon itself; tests send their clicks through it.
     QSystemTrayIcon* trayIcon() { return &m_tray; }
 
 Q_SIGNALS:
@@ -67,6 +67,7 @@ private:
         QPoint position;
         QDateTime time;
     };
+    QRect iconGeometry() const;
     void activate(QSystemTrayIcon::ActivationReason reason);
     bool isFromSuppressedPress(const QPoint& pointer);
 

@@ -31,8 +31,7 @@ bool isAcceptableFeed(const QUrl& url)
 Updater::Updater(QObject* parent)
     : Updater(buildFeedUrl(), QVersionNumber::fromString(QCoreApplication::applicationVersion()),
               Scheduler::system(), parent)
-{
-}
+{}
 
 Updater::Updater(const QUrl& feedUrl, const QVersionNumber& currentVersion, Scheduler& scheduler,
                  QObject* parent)
@@ -58,8 +57,8 @@ bool Updater::startUpdater()
         return false;
     }
     if (!isAcceptableFeed(m_feedUrl)) {
-        m_errorString = QStringLiteral("the update feed is not an https address: ") +
-                        m_feedUrl.toString();
+        m_errorString =
+            QStringLiteral("the update feed is not an https address: ") + m_feedUrl.toString();
         return false;
     }
     m_errorString.clear();
@@ -82,8 +81,8 @@ void Updater::updateSchedule()
     }
     if (m_automaticTask.isPending())
         return;
-    m_automaticTask = m_scheduler.scheduleRepeating(
-        automaticCheckInterval, [this] { check(Trigger::Automatic); });
+    m_automaticTask = m_scheduler.scheduleRepeating(automaticCheckInterval,
+                                                    [this] { check(Trigger::Automatic); });
 }
 
 void Updater::checkForUpdates()
@@ -165,7 +164,8 @@ void Updater::showResult(const Result& result)
                         .arg(result.downloadPage.toString(QUrl::FullyEncoded).toHtmlEscaped());
         break;
     case Outcome::UpToDate:
-        text = QStringLiteral("Quillory %1 is the newest version.").arg(m_currentVersion.toString());
+        text =
+            QStringLiteral("Quillory %1 is the newest version.").arg(m_currentVersion.toString());
         break;
     case Outcome::Failed:
         icon = QMessageBox::Warning;

@@ -9,7 +9,6 @@
 #include <QUrl>
 #include <QVersionNumber>
 
-
 class QNetworkReply;
 
 // Tells the user when a newer version of the program has been published.

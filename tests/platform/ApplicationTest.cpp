@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -62,14 +64,53 @@ TEST(ApplicationChild, DISABLED_FirstLaunchThatStaysRunning)
     application.exec();
 }
 
+// Exits the way Qt does when the X server goes away: from inside the event loop.
+TEST(ApplicationChild, DISABLED_ExitFromInsideTheEventLoop)
+{
+    Application application(childInstanceDirectory());
+    QObject::connect(&application, &Application::willTerminate, [] {
+        QFile out;
+        if (out.open(stdout, QIODevice::WriteOnly))
+            out.write("will terminate\n");
+    });
+    QObject::connect(&application, &Application::launchingFinished, [] { std::exit(3); });
+    application.exec();
+}
+
+TEST(ApplicationChild, DISABLED_ExitAfterAnOrderlyQuit)
+{
+    auto application = std::make_unique<Application>(childInstanceDirectory());
+    QObject::connect(application.get(), &Application::willTerminate, [] {
+        QFile out;
+        if (out.open(stdout, QIODevice::WriteOnly))
+            out.write("will terminate\n");
+    });
+    QObject::connect(application.get(), &Application::launchingFinished, application.get(),
+                     &Application::terminate);
+    application->exec();
+    application.reset();
+    std::exit(0);
+}
+
+TEST(ApplicationTest, AnExitInsideTheEventLoopStillRunsTheWillTerminateStepOnce)
+{
+    for (const auto& [test, exitCode] : {std::pair{"DISABLED_ExitFromInsideTheEventLoop", 3},
+                                         std::pair{"DISABLED_ExitAfterAnOrderlyQuit", 0}}) {
+        std::unique_ptr<QProcess> child(startChild(QString::fromLatin1(test), instanceDirectory()));
+        ASSERT_TRUE(child->waitForFinished(processTimeoutMs)) << test;
+        EXPECT_EQ(child->exitCode(), exitCode) << test;
+        EXPECT_EQ(child->readAllStandardOutput().count("will terminate\n"), 1) << test;
+    }
+}
+
 TEST(ApplicationTest, ASecondLaunchAsksTheRunningCopyToReopenAndGivesUp)
 {
     Application application(instanceDirectory());
     ASSERT_TRUE(application.claimSingleInstance());
     QSignalSpy reopen(&application, &Application::reopenRequested);
 
-    std::unique_ptr<QProcess> child(startChild(QStringLiteral("DISABLED_SecondLaunch"),
-                                               instanceDirectory()));
+    std::unique_ptr<QProcess> child(
+        startChild(QStringLiteral("DISABLED_SecondLaunch"), instanceDirectory()));
     ASSERT_TRUE(reopen.wait(processTimeoutMs));
     ASSERT_TRUE(child->waitForFinished(processTimeoutMs));
     EXPECT_EQ(child->exitStatus(), QProcess::NormalExit);
@@ -79,8 +120,8 @@ TEST(ApplicationTest, ASecondLaunchAsksTheRunningCopyToReopenAndGivesUp)
 
 TEST(ApplicationTest, AfterTheRunningCopyDiedTheNextLaunchRuns)
 {
-    std::unique_ptr<QProcess> first(startChild(QStringLiteral("DISABLED_FirstLaunchThatStaysRunning"),
-                                               instanceDirectory()));
+    std::unique_ptr<QProcess> first(
+        startChild(QStringLiteral("DISABLED_FirstLaunchThatStaysRunning"), instanceDirectory()));
     QByteArray output;
     while (!output.contains("claimed\n") && first->waitForReadyRead(processTimeoutMs))
         output += first->readAll();
@@ -92,8 +133,8 @@ TEST(ApplicationTest, AfterTheRunningCopyDiedTheNextLaunchRuns)
     EXPECT_TRUE(application.claimSingleInstance());
     // The dead copy's socket was replaced: a later launch reaches this one.
     QSignalSpy reopen(&application, &Application::reopenRequested);
-    std::unique_ptr<QProcess> third(startChild(QStringLiteral("DISABLED_SecondLaunch"),
-                                               instanceDirectory()));
+    std::unique_ptr<QProcess> third(
+        startChild(QStringLiteral("DISABLED_SecondLaunch"), instanceDirectory()));
     EXPECT_TRUE(reopen.wait(processTimeoutMs));
     third->waitForFinished(processTimeoutMs);
     EXPECT_EQ(third->exitCode(), 0);
@@ -117,8 +158,7 @@ TEST(ApplicationTest, AnUnknownRequestIsIgnored)
 }
 
 class TerminationSignalTest : public testing::TestWithParam<int>
-{
-};
+{};
 
 TEST_P(TerminationSignalTest, QuitsInOrderAfterTheWillTerminateStep)
 {
@@ -132,9 +172,8 @@ TEST_P(TerminationSignalTest, QuitsInOrderAfterTheWillTerminateStep)
         loopWasRunning = launched.count() == 1;
     });
     const int signalNumber = GetParam();
-    QObject::connect(&application, &Application::launchingFinished, [signalNumber] {
-        ::raise(signalNumber);
-    });
+    QObject::connect(&application, &Application::launchingFinished,
+                     [signalNumber] { ::raise(signalNumber); });
 
     EXPECT_EQ(application.exec(), 0);
     EXPECT_EQ(terminations, 1);
@@ -148,9 +187,8 @@ TEST(ApplicationTest, QuittingAnotherWayStillRunsTheWillTerminateStepOnce)
     Application application(instanceDirectory());
     int terminations = 0;
     QObject::connect(&application, &Application::willTerminate, [&] { ++terminations; });
-    QObject::connect(&application, &Application::launchingFinished, [] {
-        QCoreApplication::quit();
-    });
+    QObject::connect(&application, &Application::launchingFinished,
+                     [] { QCoreApplication::quit(); });
     application.exec();
     application.terminate();
     EXPECT_EQ(terminations, 1);

@@ -45,12 +45,14 @@ TEST_F(LoginItemTest, UnregisteringRemovesTheEntryAndIsFineWhenThereIsNone)
 
 TEST_F(LoginItemTest, AHiddenEntryCountsAsDisabledAndRegisteringEnablesItAgain)
 {
-    TestFiles::write(entryPath, "[Desktop Entry]\nType=Application\nExec=quillory\nHidden = true\n");
+    TestFiles::write(entryPath,
+                     "[Desktop Entry]\nType=Application\nExec=quillory\nHidden = true\n");
     EXPECT_FALSE(item.isEnabled());
     TestFiles::write(entryPath, "[Desktop Entry]\nExec=quillory\nHidden=false\n");
     EXPECT_TRUE(item.isEnabled());
     // Only the entry's own group counts.
-    TestFiles::write(entryPath, "[Desktop Entry]\nExec=quillory\n[Desktop Action x]\nHidden=true\n");
+    TestFiles::write(entryPath,
+                     "[Desktop Entry]\nExec=quillory\n[Desktop Action x]\nHidden=true\n");
     EXPECT_TRUE(item.isEnabled());
 
     TestFiles::write(entryPath, "[Desktop Entry]\nHidden=true\n");

@@ -51,7 +51,8 @@ void LoopbackHttpServer::serve(QTcpSocket* socket)
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const qsizetype colon = lines[i].indexOf(':');
         if (colon > 0)
-            request.headers.append({lines[i].left(colon).trimmed(), lines[i].mid(colon + 1).trimmed()});
+            request.headers.append(
+                {lines[i].left(colon).trimmed(), lines[i].mid(colon + 1).trimmed()});
     }
     const qsizetype length = request.header("Content-Length").toLongLong();
     if (buffer.size() < headerEnd + 4 + length)

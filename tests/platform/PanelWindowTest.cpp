@@ -1,7 +1,7 @@
+#include "platform/PanelWindow.h"
 #include "platform/FocusLossObserver.h"
 #include "platform/GlobalClickMonitor.h"
 #include "platform/LocalKeyMonitor.h"
-#include "platform/PanelWindow.h"
 
 #include "support/LogCapture.h"
 
@@ -43,7 +43,8 @@ protected:
     {
         panel.setContentWidget(content);
         panel.setGeometry(panelGeometry);
-        panel.setShapeHitTest([](const QPointF& point) { return QRectF(shapeInWindow).contains(point); });
+        panel.setShapeHitTest(
+            [](const QPointF& point) { return QRectF(shapeInWindow).contains(point); });
         panel.setOnClickOutsideShape([this] { ++outsideClicks; });
         panel.showAndFocus();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
@@ -122,7 +123,7 @@ TEST_F(PanelWindowTest, LosingTheFocusIsReportedAfterTheCurrentEvent)
     other.show();
     other.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-    QTRY_COMPARE(losses, 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return losses == 1; }));
 
     // Focus moving between two other windows is no loss of the panel's.
     QWidget third;

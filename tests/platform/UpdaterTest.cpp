@@ -52,11 +52,6 @@ TEST(UpdaterWithoutFeedTest, StartFailsWithAClearErrorAndChecksDoNothing)
     EXPECT_EQ(updater.resultDialog(), nullptr);
 }
 
-TEST(UpdaterWithoutFeedTest, TheBuildDefaultIsNoFeed)
-{
-    EXPECT_TRUE(Updater::buildFeedUrl().isEmpty());
-}
-
 TEST(UpdaterWithoutFeedTest, PlainHttpIsRefusedExceptOnThisMachine)
 {
     ManualScheduler scheduler;
@@ -87,7 +82,8 @@ TEST_F(UpdaterTest, ANewerVersionIsFoundAndShownToTheUser)
 TEST_F(UpdaterTest, TheSameOrAnOlderVersionIsUpToDate)
 {
     ASSERT_TRUE(updater.startUpdater());
-    for (const QByteArray& version : {QByteArray("1.2.0"), QByteArray("1.1.9"), QByteArray("1.2")}) {
+    for (const QByteArray& version :
+         {QByteArray("1.2.0"), QByteArray("1.1.9"), QByteArray("1.2")}) {
         server.respondWith(200, R"({"version": ")" + version + R"("})");
         const Updater::Result result = checkNow();
         EXPECT_EQ(result.outcome, Updater::Outcome::UpToDate) << version.constData();

@@ -1,0 +1,259 @@
+#include "platform/FocusLossObserver.h"
+#include "platform/GlobalClickMonitor.h"
+#include "platform/PanelWindow.h"
+
+#include "X11Input.h"
+
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+namespace {
+
+using X11Input::clickAt;
+using X11Input::waitFor;
+constexpr int eventTimeoutMs = X11Input::timeoutMs;
+constexpr QRect panelGeometry(300, 40, 360, 300);
+constexpr int margin = 40;
+
+struct FreeDeleter
+{
+    void operator()(void* pointer) const { std::free(pointer); }
+};
+template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
+
+xcb_connection_t* qtConnection()
+{
+    return qApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+}
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name)
+{
+    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(strlen(name)), name),
+        nullptr));
+    return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+}
+
+// A window of another X client, managed by the window manager like any application's.
+class ForeignWindow
+{
+public:
+    explicit ForeignWindow(const QRect& geometry)
+    {
+        m_connection = xcb_connect(nullptr, nullptr);
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        m_window = xcb_generate_id(m_connection);
+        const uint32_t values[] = {screen->white_pixel};
+        xcb_create_window(
+            m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root,
+            static_cast<int16_t>(geometry.x()), static_cast<int16_t>(geometry.y()),
+            static_cast<uint16_t>(geometry.width()), static_cast<uint16_t>(geometry.height()), 0,
+            XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL, values);
+        // Takes the focus when given it (the input hint of WM_HINTS), but a user time of 0 asks
+        // the window manager not to give it when the window appears.
+        const uint32_t inputHint = 1;
+        const uint32_t hints[9] = {inputHint, 1, 0, 0, 0, 0, 0, 0, 0};
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, XCB_ATOM_WM_HINTS,
+                            XCB_ATOM_WM_HINTS, 32, 9, hints);
+        const uint32_t noUserTime = 0;
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window,
+                            atom(m_connection, "_NET_WM_USER_TIME"), XCB_ATOM_CARDINAL, 32, 1,
+                            &noUserTime);
+        xcb_map_window(m_connection, m_window);
+        xcb_flush(m_connection);
+    }
+    ~ForeignWindow() { xcb_disconnect(m_connection); }
+
+    bool hasFocus() const
+    {
+        const Reply<xcb_get_input_focus_reply_t> focus(
+            xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+        return focus && focus->focus == m_window;
+    }
+
+    // Taken over by the window manager, which then handles clicks on it.
+    bool isManaged() const
+    {
+        const xcb_atom_t state = atom(m_connection, "WM_STATE");
+        const Reply<xcb_get_property_reply_t> property(xcb_get_property_reply(
+            m_connection, xcb_get_property(m_connection, 0, m_window, state, state, 0, 2),
+            nullptr));
+        return property && xcb_get_property_value_length(property.get()) > 0;
+    }
+
+    bool isViewable() const
+    {
+        const Reply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
+            m_connection, xcb_get_window_attributes(m_connection, m_window), nullptr));
+        return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    }
+
+    // Where the window really is on screen, whatever the window manager did with it.
+    QRect geometry() const
+    {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        const Reply<xcb_get_geometry_reply_t> size(xcb_get_geometry_reply(
+            m_connection, xcb_get_geometry(m_connection, m_window), nullptr));
+        const Reply<xcb_translate_coordinates_reply_t> origin(xcb_translate_coordinates_reply(
+            m_connection, xcb_translate_coordinates(m_connection, m_window, screen->root, 0, 0),
+            nullptr));
+        if (!size || !origin)
+            return {};
+        return QRect(origin->dst_x, origin->dst_y, size->width, size->height);
+    }
+
+private:
+    xcb_connection_t* m_connection;
+    xcb_window_t m_window;
+};
+
+// The panel's content: counts the presses that reach it.
+class Content : public QWidget
+{
+public:
+    int presses = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { ++presses; }
+};
+
+class PanelWindowX11Test : public testing::Test
+{
+protected:
+    PanelWindow panel;
+    Content* content = nullptr;
+    QLineEdit* editor = nullptr;
+    int outsideClicks = 0;
+
+    void SetUp() override
+    {
+        ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        content = new Content;
+        auto* layout = new QVBoxLayout(content);
+        layout->setContentsMargins(margin, margin, margin, margin);
+        editor = new QLineEdit;
+        layout->addWidget(editor);
+        layout->addStretch();
+        panel.setContentWidget(content);
+        panel.setShapeHitTest([this](const QPointF& point) {
+            return QRectF(panel.rect()).adjusted(margin, margin, -margin, -margin).contains(point);
+        });
+        panel.setOnClickOutsideShape([this] { ++outsideClicks; });
+        panel.setGeometry(panelGeometry);
+        panel.showAndFocus();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&panel, eventTimeoutMs));
+        editor->setFocus();
+    }
+
+    QPoint inside() const { return X11Input::screenPosition(panel) + panel.rect().center(); }
+    QPoint onMargin() const
+    {
+        return X11Input::screenPosition(panel) + QPoint(margin / 2, margin / 2);
+    }
+};
+
+TEST_F(PanelWindowX11Test, ThePanelMapsWithoutATaskbarEntryAndTakesTheKeyboard)
+{
+    xcb_connection_t* connection = qtConnection();
+    const auto window = static_cast<xcb_window_t>(panel.winId());
+    // The window manager hands the focus over in steps; it must end with the panel.
+    const auto xFocus = [connection] {
+        const Reply<xcb_get_input_focus_reply_t> focus(
+            xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+        return focus ? focus->focus : xcb_window_t{XCB_WINDOW_NONE};
+    };
+    EXPECT_TRUE(waitFor([&] { return xFocus() == window; })) << xFocus() << " " << window;
+
+    ASSERT_TRUE(X11Input::type(QStringLiteral("hello")));
+    EXPECT_TRUE(waitFor([&] { return editor->text() == QStringLiteral("hello"); }))
+        << editor->text().toStdString();
+
+    const xcb_atom_t skipTaskbar = atom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
+    const xcb_atom_t state = atom(connection, "_NET_WM_STATE");
+    const Reply<xcb_get_property_reply_t> property(xcb_get_property_reply(
+        connection, xcb_get_property(connection, 0, window, state, XCB_ATOM_ATOM, 0, 32), nullptr));
+    ASSERT_TRUE(property);
+    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(property.get()));
+    const int count = xcb_get_property_value_length(property.get()) / 4;
+    EXPECT_NE(std::find(atoms, atoms + count, skipTaskbar), atoms + count);
+}
+
+TEST_F(PanelWindowX11Test, APressOnTheTransparentMarginIsReportedOneInsideIsNot)
+{
+    ASSERT_TRUE(clickAt(inside()));
+    EXPECT_TRUE(waitFor([&] { return content->presses == 1; }));
+    EXPECT_EQ(outsideClicks, 0);
+    ASSERT_TRUE(clickAt(onMargin()));
+    EXPECT_TRUE(waitFor([&] { return outsideClicks == 1; })) << outsideClicks;
+    ASSERT_TRUE(clickAt(onMargin(), 3));
+    EXPECT_TRUE(waitFor([&] { return outsideClicks == 2; })) << outsideClicks;
+    EXPECT_EQ(content->presses, 1);
+}
+
+TEST_F(PanelWindowX11Test, TheGlobalMonitorSeesPressesOnTheDesktopButNotOnOurWindows)
+{
+    GlobalClickMonitor monitor;
+    ASSERT_TRUE(monitor.isActive());
+    QSignalSpy pressed(&monitor, &GlobalClickMonitor::pressed);
+
+    // Ours and wheel steps first: the first report must be the desktop press after them.
+    ASSERT_TRUE(clickAt(inside()));
+    ASSERT_TRUE(clickAt(QPoint(1000, 700), 4));
+    const QPoint desktop(1100, 650);
+    ASSERT_TRUE(clickAt(desktop));
+    ASSERT_TRUE(waitFor([&] { return !pressed.isEmpty(); }));
+    ASSERT_EQ(pressed.count(), 1);
+    EXPECT_EQ(pressed.first().at(0).toPoint(), desktop);
+    EXPECT_EQ(pressed.first().at(1).value<Qt::MouseButton>(), Qt::LeftButton);
+
+    ASSERT_TRUE(clickAt(QPoint(20, 780), 3));
+    EXPECT_TRUE(waitFor([&] { return pressed.count() == 2; })) << pressed.count();
+    EXPECT_EQ(pressed.last().at(0).toPoint(), QPoint(20, 780));
+    EXPECT_EQ(pressed.last().at(1).value<Qt::MouseButton>(), Qt::RightButton);
+}
+
+TEST_F(PanelWindowX11Test, APressOnAnotherClientsWindowIsSeenAndTakesTheFocusAway)
+{
+    ForeignWindow other(QRect(800, 300, 300, 200));
+    ASSERT_TRUE(waitFor([&] { return other.isViewable() && other.isManaged(); }));
+    ASSERT_TRUE(panel.isActiveWindow());
+
+    int focusLosses = 0;
+    FocusLossObserver observer(panel.windowHandle(), [&] { ++focusLosses; });
+    GlobalClickMonitor monitor;
+    QSignalSpy pressed(&monitor, &GlobalClickMonitor::pressed);
+    const QPoint target = other.geometry().center();
+    ASSERT_TRUE(clickAt(target));
+    ASSERT_TRUE(waitFor([&] { return !pressed.isEmpty(); }));
+    EXPECT_EQ(pressed.first().at(0).toPoint(), target);
+    EXPECT_TRUE(waitFor([&] { return focusLosses == 1; })) << focusLosses;
+    EXPECT_EQ(outsideClicks, 0);
+}
+
+TEST_F(PanelWindowX11Test, AStoppedMonitorReportsNothing)
+{
+    auto monitor = std::make_unique<GlobalClickMonitor>();
+    QSignalSpy pressed(monitor.get(), &GlobalClickMonitor::pressed);
+    monitor.reset();
+    GlobalClickMonitor later;
+    QSignalSpy laterPressed(&later, &GlobalClickMonitor::pressed);
+    ASSERT_TRUE(clickAt(QPoint(1100, 650)));
+    ASSERT_TRUE(waitFor([&] { return !laterPressed.isEmpty(); }));
+    EXPECT_EQ(pressed.count(), 0);
+}
+
+} // namespace
