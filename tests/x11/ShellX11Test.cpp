@@ -1,0 +1,475 @@
+#include "app/PanelPlacement.h"
+
+#include "X11Input.h"
+#include "XTestClient.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRect>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <xcb/xcb.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
+namespace {
+
+constexpr int startTimeoutMs = 15000;
+constexpr int stepTimeoutMs = 8000;
+constexpr quint8 escapeKey = 9;
+// Tray icons are small; the panel and the menu are not.
+constexpr int largestIconSide = 64;
+// Long enough for a close and a reopen from the same click to have both happened.
+constexpr int reopenSettleMs = 1000;
+// Typing has reached the program, well inside the autosave delay.
+constexpr int typingSettleMs = 150;
+
+// What the tests ask of the X server about the program's windows, over a connection of
+// their own.
+class XQuery
+{
+public:
+    XQuery()
+        : m_connection(xcb_connect(nullptr, nullptr))
+    {
+        if (!xcb_connection_has_error(m_connection))
+            m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    }
+    ~XQuery() { xcb_disconnect(m_connection); }
+    XQuery(const XQuery&) = delete;
+    XQuery& operator=(const XQuery&) = delete;
+
+    bool isConnected() const { return m_root != 0; }
+    xcb_connection_t* connection() const { return m_connection; }
+    xcb_window_t root() const { return m_root; }
+
+    xcb_atom_t atom(const char* name) const
+    {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            m_connection,
+            xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(qstrlen(name)), name), nullptr);
+        const xcb_atom_t result = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+        std::free(reply);
+        return result;
+    }
+
+    std::vector<uint32_t> cardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type) const
+    {
+        constexpr uint32_t maximumValues = 1024;
+        xcb_get_property_reply_t* reply = xcb_get_property_reply(
+            m_connection,
+            xcb_get_property(m_connection, 0, window, property, type, 0, maximumValues), nullptr);
+        std::vector<uint32_t> values;
+        if (reply && reply->format == 32) {
+            const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(reply));
+            values.assign(data, data + xcb_get_property_value_length(reply) / 4);
+        }
+        std::free(reply);
+        return values;
+    }
+
+    std::optional<uint32_t> pid(xcb_window_t window) const
+    {
+        const std::vector<uint32_t> values =
+            cardinals(window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL);
+        if (values.empty())
+            return std::nullopt;
+        return values.front();
+    }
+
+    bool isViewable(xcb_window_t window) const
+    {
+        xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(
+            m_connection, xcb_get_window_attributes(m_connection, window), nullptr);
+        const bool viewable = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+        std::free(reply);
+        return viewable;
+    }
+
+    bool isOverrideRedirect(xcb_window_t window) const
+    {
+        xcb_get_window_attributes_reply_t* reply = xcb_get_window_attributes_reply(
+            m_connection, xcb_get_window_attributes(m_connection, window), nullptr);
+        const bool overrides = reply && reply->override_redirect;
+        std::free(reply);
+        return overrides;
+    }
+
+    // The window's rectangle in screen coordinates.
+    QRect geometry(xcb_window_t window) const
+    {
+        xcb_get_geometry_reply_t* size =
+            xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr);
+        xcb_translate_coordinates_reply_t* origin = xcb_translate_coordinates_reply(
+            m_connection, xcb_translate_coordinates(m_connection, window, m_root, 0, 0), nullptr);
+        QRect rect;
+        if (size && origin)
+            rect = QRect(origin->dst_x, origin->dst_y, size->width, size->height);
+        std::free(size);
+        std::free(origin);
+        return rect;
+    }
+
+    xcb_window_t inputFocus() const
+    {
+        xcb_get_input_focus_reply_t* reply =
+            xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr);
+        const xcb_window_t focus = reply ? reply->focus : xcb_window_t{XCB_NONE};
+        std::free(reply);
+        return focus;
+    }
+
+    std::vector<xcb_window_t> children(xcb_window_t window) const
+    {
+        xcb_query_tree_reply_t* reply =
+            xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr);
+        std::vector<xcb_window_t> result;
+        if (reply) {
+            const xcb_window_t* data = xcb_query_tree_children(reply);
+            result.assign(data, data + xcb_query_tree_children_length(reply));
+        }
+        std::free(reply);
+        return result;
+    }
+
+    // Every window below the root, depth first.
+    std::vector<xcb_window_t> allWindows() const
+    {
+        std::vector<xcb_window_t> result;
+        std::vector<xcb_window_t> pending{m_root};
+        while (!pending.empty()) {
+            const xcb_window_t window = pending.back();
+            pending.pop_back();
+            for (xcb_window_t child : children(window)) {
+                result.push_back(child);
+                pending.push_back(child);
+            }
+        }
+        return result;
+    }
+
+    // The windows the window manager manages.
+    std::vector<xcb_window_t> managedWindows() const
+    {
+        return cardinals(m_root, atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW);
+    }
+
+private:
+    xcb_connection_t* m_connection;
+    xcb_window_t m_root = 0;
+};
+
+// A plain window of another program.
+class OtherClientWindow
+{
+public:
+    explicit OtherClientWindow(const QRect& rect)
+        : m_connection(xcb_connect(nullptr, nullptr))
+    {
+        if (xcb_connection_has_error(m_connection))
+            return;
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        m_window = xcb_generate_id(m_connection);
+        const uint32_t values[] = {screen->white_pixel};
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root,
+                          static_cast<int16_t>(rect.x()), static_cast<int16_t>(rect.y()),
+                          static_cast<uint16_t>(rect.width()), static_cast<uint16_t>(rect.height()),
+                          0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL,
+                          values);
+        xcb_map_window(m_connection, m_window);
+        xcb_flush(m_connection);
+    }
+    ~OtherClientWindow() { xcb_disconnect(m_connection); }
+    OtherClientWindow(const OtherClientWindow&) = delete;
+    OtherClientWindow& operator=(const OtherClientWindow&) = delete;
+
+    xcb_window_t window() const { return m_window; }
+
+private:
+    xcb_connection_t* m_connection;
+    xcb_window_t m_window = 0;
+};
+
+// The real program on this test's own X server, under the window manager and beside a tray
+// host, in a temporary home, driven through XTest as a person would drive it. The checks ask
+// the X server what is on screen and read the saved notes document.
+class ShellX11Test : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_home.isValid());
+        ASSERT_TRUE(m_x.isConnected());
+        ASSERT_TRUE(m_keys.isConnected());
+        m_environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
+                                 "XDG_STATE_HOME", "XDG_RUNTIME_DIR"}) {
+            const QString folder = m_home.path() + QLatin1Char('/') + QLatin1String(name);
+            QDir().mkpath(folder);
+            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ExeOwner);
+            m_environment.insert(QLatin1String(name), folder);
+        }
+        m_environment.insert(QStringLiteral("HOME"), m_home.path());
+        m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        m_environment.remove(QStringLiteral("QUILLORY_APPEARANCE"));
+        m_notesFile = m_environment.value(QStringLiteral("XDG_DATA_HOME")) +
+                      QStringLiteral("/Quillory/notes.json");
+
+        ASSERT_TRUE(waitFor([this] { return windowManagerRunning(); }, startTimeoutMs));
+        m_tray.start(QStringLiteral("trayer"),
+                     {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
+                      QStringLiteral("right"), QStringLiteral("--widthtype"),
+                      QStringLiteral("pixel"), QStringLiteral("--width"), QStringLiteral("96"),
+                      QStringLiteral("--height"), QStringLiteral("24"),
+                      QStringLiteral("--SetDockType"), QStringLiteral("true")});
+        ASSERT_TRUE(m_tray.waitForStarted());
+    }
+
+    void TearDown() override
+    {
+        for (QProcess* process : {&m_app, &m_tray}) {
+            if (process->state() == QProcess::NotRunning)
+                continue;
+            process->terminate();
+            if (!process->waitForFinished(stepTimeoutMs))
+                process->kill();
+            process->waitForFinished();
+        }
+    }
+
+    // A later launch leaves the panel closed until asked.
+    void markLaunchedBefore()
+    {
+        const QString folder =
+            m_environment.value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/Quillory");
+        QDir().mkpath(folder);
+        QFile settings(folder + QStringLiteral("/settings.json"));
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write(R"({"quillory.hasLaunchedBefore": {"bool": true}})");
+    }
+
+    void startApp()
+    {
+        m_app.setProcessEnvironment(m_environment);
+        m_app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_app.start(QStringLiteral(QUILLORY_BINARY), {});
+        ASSERT_TRUE(m_app.waitForStarted());
+    }
+
+    // Starts the program and waits for its icon in the tray.
+    void startAppInTray()
+    {
+        startApp();
+        ASSERT_TRUE(waitFor([this] { return trayIcon().has_value(); }, startTimeoutMs));
+    }
+
+    static bool waitFor(const std::function<bool()>& condition, int timeoutMs = stepTimeoutMs)
+    {
+        return QTest::qWaitFor(condition, timeoutMs);
+    }
+
+    bool windowManagerRunning() const
+    {
+        return !m_x.cardinals(m_x.root(), m_x.atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW)
+                    .empty();
+    }
+
+    bool isOurs(xcb_window_t window) const
+    {
+        return m_x.pid(window) == std::optional<uint32_t>(uint32_t(m_app.processId()));
+    }
+
+    // The panel: the program's one window the window manager manages, while on screen.
+    std::optional<xcb_window_t> panel() const
+    {
+        for (xcb_window_t window : m_x.managedWindows()) {
+            if (isOurs(window) && m_x.isViewable(window))
+                return window;
+        }
+        return std::nullopt;
+    }
+
+    bool panelIsOpen() const { return panel().has_value(); }
+
+    bool panelIsOpenAndFocused() const
+    {
+        const std::optional<xcb_window_t> window = panel();
+        return window && m_x.inputFocus() == *window;
+    }
+
+    // The program's icon window, taken in by the tray.
+    std::optional<QRect> trayIcon() const
+    {
+        for (xcb_window_t window : m_x.allWindows()) {
+            if (!isOurs(window) || !m_x.isViewable(window))
+                continue;
+            const QRect rect = m_x.geometry(window);
+            if (rect.width() <= largestIconSide && rect.height() <= largestIconSide)
+                return rect;
+        }
+        return std::nullopt;
+    }
+
+    // A menu of the program on screen: it draws over everything without the window manager.
+    bool menuIsShown() const
+    {
+        for (xcb_window_t window : m_x.children(m_x.root())) {
+            if (!isOurs(window) || !m_x.isViewable(window) || !m_x.isOverrideRedirect(window))
+                continue;
+            const QRect rect = m_x.geometry(window);
+            if (rect.width() > largestIconSide && rect.height() > largestIconSide)
+                return true;
+        }
+        return false;
+    }
+
+    QStringList savedTexts() const
+    {
+        QFile file(m_notesFile);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QStringList texts;
+        const QJsonObject document = QJsonDocument::fromJson(file.readAll()).object();
+        for (const QJsonValue& note : document.value(QStringLiteral("notes")).toArray())
+            texts.append(note[QStringLiteral("text")].toString());
+        return texts;
+    }
+
+    static void click(const QPoint& position, int button = 1)
+    {
+        ASSERT_TRUE(X11Input::clickAt(position, button));
+    }
+
+    void openOnFirstLaunch()
+    {
+        startApp();
+        ASSERT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); }, startTimeoutMs));
+    }
+
+    QTemporaryDir m_home;
+    QProcessEnvironment m_environment;
+    QString m_notesFile;
+    XQuery m_x;
+    XTestClient m_keys;
+    QProcess m_tray;
+    QProcess m_app;
+};
+
+TEST_F(ShellX11Test, TheFirstLaunchOpensThePanelWithTheKeyboardFocus)
+{
+    openOnFirstLaunch();
+    // Above the screen's lower half, hanging from the tray at the top.
+    EXPECT_LT(m_x.geometry(*panel()).top(), 400);
+}
+
+TEST_F(ShellX11Test, AClickOnTheDesktopClosesThePanel)
+{
+    openOnFirstLaunch();
+    click(QPoint(60, 760));
+    EXPECT_TRUE(waitFor([this] { return !panelIsOpen(); }));
+}
+
+TEST_F(ShellX11Test, AClickOnAnotherProgramsWindowClosesThePanel)
+{
+    OtherClientWindow other(QRect(40, 560, 200, 160));
+    ASSERT_TRUE(waitFor([&] { return m_x.isViewable(other.window()); }));
+    openOnFirstLaunch();
+    click(m_x.geometry(other.window()).center());
+    EXPECT_TRUE(waitFor([this] { return !panelIsOpen(); }));
+}
+
+TEST_F(ShellX11Test, AClickOnThePanelsTransparentMarginClosesIt)
+{
+    openOnFirstLaunch();
+    const QRect frame = m_x.geometry(*panel());
+    const int inset = int(PanelGeometry::sideMargin / 2);
+    click(QPoint(frame.left() + inset, frame.center().y()));
+    EXPECT_TRUE(waitFor([this] { return !panelIsOpen(); }));
+}
+
+TEST_F(ShellX11Test, EscapeClosesThePanel)
+{
+    openOnFirstLaunch();
+    m_keys.press(escapeKey);
+    m_keys.release(escapeKey);
+    m_keys.sync();
+    EXPECT_TRUE(waitFor([this] { return !panelIsOpen(); }));
+}
+
+TEST_F(ShellX11Test, ASecondLaunchExitsAndOpensTheRunningCopysPanel)
+{
+    markLaunchedBefore();
+    startAppInTray();
+    ASSERT_FALSE(panelIsOpen());
+
+    QProcess second;
+    second.setProcessEnvironment(m_environment);
+    second.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    second.start(QStringLiteral(QUILLORY_BINARY), {});
+    ASSERT_TRUE(second.waitForFinished(stepTimeoutMs));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); }));
+    EXPECT_EQ(m_app.state(), QProcess::Running);
+}
+
+TEST_F(ShellX11Test, TerminationRightAfterTypingSavesTheTyping)
+{
+    openOnFirstLaunch();
+    ASSERT_TRUE(X11Input::type(QStringLiteral("kept")));
+    QTest::qWait(typingSettleMs);
+    // Still inside the autosave delay: only the orderly quit can save it.
+    ASSERT_FALSE(savedTexts().contains(QStringLiteral("kept")));
+    m_app.terminate();
+    ASSERT_TRUE(m_app.waitForFinished(stepTimeoutMs));
+    EXPECT_EQ(m_app.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(savedTexts(), QStringList{QStringLiteral("kept")});
+}
+
+TEST_F(ShellX11Test, ALeftClickOnTheIconClosesTheOpenPanelForGood)
+{
+    startAppInTray();
+    ASSERT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); }, startTimeoutMs));
+    // The tray may still be settling the icon in; click where it is now.
+    click(trayIcon()->center());
+    ASSERT_TRUE(waitFor([this] { return !panelIsOpen(); }));
+    QTest::qWait(reopenSettleMs);
+    EXPECT_FALSE(panelIsOpen());
+
+    // And a click on the icon of a closed panel opens it.
+    click(trayIcon()->center());
+    EXPECT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); }));
+}
+
+TEST_F(ShellX11Test, TheShortcutOpensAndClosesThePanel)
+{
+    markLaunchedBefore();
+    startAppInTray();
+    ASSERT_FALSE(panelIsOpen());
+    m_keys.typeControlAlt(XTestClient::nKey);
+    ASSERT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); }));
+    m_keys.typeControlAlt(XTestClient::nKey);
+    EXPECT_TRUE(waitFor([this] { return !panelIsOpen(); }));
+}
+
+TEST_F(ShellX11Test, ARightClickOnTheIconShowsTheMenu)
+{
+    markLaunchedBefore();
+    startAppInTray();
+    ASSERT_FALSE(menuIsShown());
+    click(trayIcon()->center(), 3);
+    EXPECT_TRUE(waitFor([this] { return menuIsShown(); }));
+    EXPECT_FALSE(panelIsOpen());
+}
+
+} // namespace
