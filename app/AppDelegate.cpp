@@ -10,6 +10,7 @@
 #include "app/views/NoteView.h"
 #include "app/views/PopoverRootView.h"
 #include "platform/Log.h"
+#include "platform/MainQueue.h"
 #include "platform/MainThread.h"
 #include "platform/StatusItem.h"
 #include "platform/Updater.h"
@@ -51,10 +52,12 @@ void AppDelegate::applicationDidFinishLaunching()
     const PopoverController::Services services{environment.mainQueue, environment.scheduler,
                                                environment.clock, environment.appearance};
     m_popover = std::make_unique<PopoverController>(*m_store, *m_settings, *m_analytics, services);
-    m_rootView = new PopoverRootView(*m_popover, *m_store, environment.appearance);
-    m_rootView->setNotePage(new NoteView(*m_popover, *m_store, *m_settings, environment.scheduler,
-                                         environment.appearance));
-    m_popover->setContent(m_rootView);
+    m_popover->setContentFactory([this] {
+        auto* rootView = new PopoverRootView(*m_popover, *m_store, m_environment.appearance);
+        rootView->setNotePage(new NoteView(*m_popover, *m_store, *m_settings,
+                                           m_environment.scheduler, m_environment.appearance));
+        return rootView;
+    });
     m_statusBar = std::make_unique<StatusBarController>(*m_statusItem, *m_popover, *m_store,
                                                         *m_launchAtLogin);
     m_statusItem->show();
@@ -80,6 +83,11 @@ void AppDelegate::applicationDidFinishLaunching()
         m_firstLaunchOpen =
             environment.scheduler.schedule(firstLaunchOpenDelay, [this] { m_popover->open(); });
     }
+    // The panel's widgets wait until the icon is on its way to the tray.
+    environment.mainQueue.async([guard = QPointer(this)] {
+        if (guard)
+            guard->m_popover->ensureContent();
+    });
 }
 
 const GlobalShortcuts::Name& AppDelegate::togglePopoverName()

@@ -15,7 +15,6 @@ class LaunchAtLogin;
 class LoginItem;
 class NoteStore;
 class PopoverController;
-class PopoverRootView;
 class ReportingServices;
 class StatusBarController;
 class StatusItem;
@@ -82,7 +81,6 @@ private:
     std::unique_ptr<LaunchAtLogin> m_launchAtLogin;
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<PopoverController> m_popover;
-    PopoverRootView* m_rootView = nullptr; // owned by the panel
     std::unique_ptr<StatusBarController> m_statusBar;
     Scheduler::Task m_expiryTimer;
     Scheduler::Task m_firstLaunchOpen;

@@ -23,6 +23,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <utility>
 
 using namespace std::chrono_literals;
 
@@ -74,7 +75,19 @@ PopoverController::~PopoverController()
 
 void PopoverController::setContent(QWidget* rootView)
 {
+    m_contentFactory = nullptr;
     m_panel->setContentWidget(rootView);
+}
+
+void PopoverController::setContentFactory(std::function<QWidget*()> factory)
+{
+    m_contentFactory = std::move(factory);
+}
+
+void PopoverController::ensureContent()
+{
+    if (const std::function<QWidget*()> factory = std::exchange(m_contentFactory, nullptr))
+        m_panel->setContentWidget(factory());
 }
 
 template <typename Value>
@@ -114,6 +127,7 @@ void PopoverController::open()
     QUILLORY_ASSERT_MAIN_THREAD();
     if (m_isOpen)
         return;
+    ensureContent();
     m_store.purgeExpired(m_settings.deleteAfter());
     set(m_mode, Mode::note, &PopoverController::modeChanged);
     set(m_size, m_settings.popoverSize(), &PopoverController::sizeChanged);

@@ -84,6 +84,10 @@ public:
 
     // The content the panel shows; the controller sizes it with the panel.
     void setContent(QWidget* rootView);
+    // Or the content built on first need, so the program can show its icon before the
+    // panel's widgets exist; open() builds it at the latest.
+    void setContentFactory(std::function<QWidget*()> factory);
+    void ensureContent();
 
     void open();
     void close();
@@ -165,6 +169,7 @@ private:
     Animation m_animation;
 
     std::unique_ptr<PanelWindow> m_panel;
+    std::function<QWidget*()> m_contentFactory;
     QPointer<QPropertyAnimation> m_fade;
     std::unique_ptr<LocalKeyMonitor> m_keyMonitor;
     std::unique_ptr<GlobalClickMonitor> m_clickMonitor;

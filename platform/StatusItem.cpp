@@ -67,6 +67,11 @@ void StatusItem::show()
                                     "when one starts, the shortcut opens the panel meanwhile"));
     // Qt embeds the icon as soon as a tray appears, so it is shown either way.
     m_tray.show();
+    // Sent now rather than when the current event is done, the tray takes the icon in while
+    // the rest of start-up runs.
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (xcb_connection_t* connection = x11 ? x11->connection() : nullptr)
+        xcb_flush(connection);
 }
 
 void StatusItem::setIcon(const QIcon& icon)

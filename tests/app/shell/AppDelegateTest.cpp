@@ -11,6 +11,7 @@
 #include "platform/FakeHotKeyCenter.h"
 #include "platform/LoginItem.h"
 #include "platform/MainQueue.h"
+#include "platform/PanelWindow.h"
 #include "platform/Updater.h"
 #include "platform/UserDefaults.h"
 
@@ -155,6 +156,21 @@ TEST_F(AppDelegateTest, QuittingSavesPendingTypingWithoutCopyingTheNote)
     EXPECT_EQ(savedTexts(), QStringList{QStringLiteral("typed just before quitting")});
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("clipboard before"));
     EXPECT_EQ(m_reporting.calls.last(), QStringLiteral("endCrashSession"));
+}
+
+TEST_F(AppDelegateTest, ThePanelsWidgetsAreBuiltOneTurnAfterTheIconOrWhenItOpensFirst)
+{
+    auto delegate = launch();
+    EXPECT_EQ(delegate->popover()->panel()->contentWidget(), nullptr);
+    m_mainQueue.runPending();
+    QWidget* content = delegate->popover()->panel()->contentWidget();
+    ASSERT_NE(content, nullptr);
+    delegate->popover()->open();
+    EXPECT_EQ(delegate->popover()->panel()->contentWidget(), content);
+
+    auto early = launch();
+    early->applicationShouldHandleReopen();
+    EXPECT_NE(early->popover()->panel()->contentWidget(), nullptr);
 }
 
 TEST_F(AppDelegateTest, AReopenRequestOpensThePanelAndNeverClosesIt)

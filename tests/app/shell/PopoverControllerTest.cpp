@@ -45,6 +45,43 @@ TEST_F(PopoverControllerTest, OpenAndCloseAreIdempotent)
     EXPECT_EQ(TestFiles::read(m_notesFile), saved);
 }
 
+TEST_F(PopoverControllerTest, ContentFromAFactoryIsBuiltOnceAtTheLatestWhenOpening)
+{
+    int built = 0;
+    m_controller.setContentFactory([&built] {
+        ++built;
+        return new QWidget;
+    });
+    EXPECT_EQ(built, 0);
+    EXPECT_EQ(m_controller.panel()->contentWidget(), nullptr);
+
+    m_controller.open();
+    EXPECT_EQ(built, 1);
+    QWidget* content = m_controller.panel()->contentWidget();
+    ASSERT_NE(content, nullptr);
+    EXPECT_EQ(content->parentWidget(), m_controller.panel());
+
+    m_controller.close();
+    m_controller.ensureContent();
+    m_controller.open();
+    EXPECT_EQ(built, 1);
+    EXPECT_EQ(m_controller.panel()->contentWidget(), content);
+}
+
+TEST_F(PopoverControllerTest, ContentSetDirectlyReplacesAFactoryNotYetUsed)
+{
+    int built = 0;
+    m_controller.setContentFactory([&built] {
+        ++built;
+        return new QWidget;
+    });
+    auto* content = new QWidget;
+    m_controller.setContent(content);
+    m_controller.open();
+    EXPECT_EQ(built, 0);
+    EXPECT_EQ(m_controller.panel()->contentWidget(), content);
+}
+
 TEST_F(PopoverControllerTest, ClosingCopiesTheNoteOnlyWhenAskedEvenAnEmptyOne)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
