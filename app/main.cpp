@@ -46,6 +46,9 @@ int main(int argc, char** argv)
 
     QObject::connect(&application, &Application::launchingFinished, &delegate,
                      &AppDelegate::applicationDidFinishLaunching);
+    // After the icon is on its way to the tray.
+    QObject::connect(&application, &Application::launchingFinished, &appearance,
+                     &Appearance::watchPortal);
     QObject::connect(&application, &Application::reopenRequested, &delegate,
                      &AppDelegate::applicationShouldHandleReopen);
     QObject::connect(&application, &Application::willTerminate, &delegate,

@@ -4,6 +4,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 #include <QEvent>
 #include <QGuiApplication>
@@ -45,6 +46,7 @@ Appearance::Appearance(QObject* parent)
 
 Appearance::Appearance(bool usePortal, QObject* parent)
     : QObject(parent)
+    , m_usePortal(usePortal)
 {
     const QByteArray forced = qgetenv("QUILLORY_APPEARANCE");
     if (forced == "light")
@@ -57,8 +59,6 @@ Appearance::Appearance(bool usePortal, QObject* parent)
 
     if (qApp)
         qApp->installEventFilter(this);
-    if (usePortal)
-        readPortal();
     m_lastScheme = colorScheme();
     m_lastReduceMotion = m_reduceMotion;
 }
@@ -79,8 +79,10 @@ Appearance::ColorScheme Appearance::paletteScheme() const
                : ColorScheme::Light;
 }
 
-void Appearance::readPortal()
+void Appearance::watchPortal()
 {
+    if (!m_usePortal)
+        return;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
@@ -91,9 +93,14 @@ void Appearance::readPortal()
         QDBusMessage call = QDBusMessage::createMethodCall(
             portalService, portalPath, settingsInterface, QStringLiteral("Read"));
         call << group << key;
-        const QDBusMessage reply = bus.call(call, QDBus::Block, portalTimeoutMs);
-        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
-            portalSettingChanged(group, key, reply.arguments().constFirst());
+        auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, portalTimeoutMs), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this,
+                [this, group, key](QDBusPendingCallWatcher* finished) {
+                    finished->deleteLater();
+                    const QDBusMessage reply = finished->reply();
+                    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+                        portalSettingChanged(group, key, reply.arguments().constFirst());
+                });
     }
 }
 

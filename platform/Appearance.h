@@ -19,9 +19,13 @@ public:
     enum class ColorScheme { Light, Dark };
     Q_ENUM(ColorScheme)
 
-    // Reads the portal at once when `usePortal` is true and a session bus is there.
+    // Without `usePortal` the portal is never asked.
     explicit Appearance(QObject* parent = nullptr);
     explicit Appearance(bool usePortal, QObject* parent = nullptr);
+
+    // Asks the portal for its values and follows their changes, when a session bus is there.
+    // The answers arrive later, as changes: connecting to the bus takes a while.
+    void watchPortal();
 
     ColorScheme colorScheme() const;
     bool isDark() const { return colorScheme() == ColorScheme::Dark; }
@@ -38,7 +42,6 @@ Q_SIGNALS:
     void changed();
 
 private:
-    void readPortal();
     ColorScheme paletteScheme() const;
     void notifyIfChanged();
 
@@ -47,4 +50,5 @@ private:
     bool m_reduceMotion = false;
     ColorScheme m_lastScheme = ColorScheme::Light;
     bool m_lastReduceMotion = false;
+    bool m_usePortal;
 };
