@@ -96,7 +96,9 @@ bool PanelWindow::eventFilter(QObject* watched, QEvent* event)
     const QPointF windowPoint = widget->mapTo(this, mouse->position());
     if (shapeContains(windowPoint))
         return false;
-    if (event->type() == QEvent::MouseButtonPress && m_onClickOutsideShape)
+    // Qt tells a press that follows another one quickly, even one on another window such as
+    // the tray icon, as a double click alone: it closes all the same.
+    if (m_onClickOutsideShape)
         m_onClickOutsideShape();
     return true;
 }

@@ -5,7 +5,9 @@
 
 #include "support/LogCapture.h"
 
+#include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWindow>
@@ -63,6 +65,23 @@ TEST_F(PanelWindowTest, PressesOnTheMarginAreReportedAndNeverReachTheContent)
     QTest::mouseClick(content, Qt::LeftButton, {}, QPoint(100, 75));
     EXPECT_EQ(content->presses, 1);
     EXPECT_EQ(outsideClicks, 2);
+}
+
+TEST_F(PanelWindowTest, APressToldAsADoubleClickAloneOnTheMarginIsReportedToo)
+{
+    // As Qt delivers a press that quickly follows one on another window, the tray icon's.
+    const QPointF margin(5, 5);
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, margin, content->mapToGlobal(margin),
+                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(content, &doubleClick);
+    EXPECT_EQ(outsideClicks, 1);
+    EXPECT_EQ(content->presses, 0);
+
+    const QPointF inside(100, 75);
+    QMouseEvent insideClick(QEvent::MouseButtonDblClick, inside, content->mapToGlobal(inside),
+                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(content, &insideClick);
+    EXPECT_EQ(outsideClicks, 1);
 }
 
 TEST_F(PanelWindowTest, WithoutAHitTestEverythingIsInside)

@@ -472,6 +472,20 @@ TEST_F(ShellX11Test, ALeftClickOnTheIconClosesTheOpenPanelForGood)
     EXPECT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); })) << describeScreen();
 }
 
+TEST_F(ShellX11Test, ClosingRightAfterOpeningFromTheIconLeavesThePanelClosed)
+{
+    ASSERT_NO_FATAL_FAILURE(markLaunchedBefore());
+    ASSERT_NO_FATAL_FAILURE(startAppInTray());
+    const QPoint icon = trayIcon()->center();
+    // The second click comes within the double-click interval of the first.
+    click(icon);
+    ASSERT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); })) << describeScreen();
+    click(icon);
+    ASSERT_TRUE(waitFor([this] { return !panelIsOpen(); })) << describeScreen();
+    QTest::qWait(reopenSettleMs);
+    EXPECT_FALSE(panelIsOpen());
+}
+
 TEST_F(ShellX11Test, TheShortcutOpensAndClosesThePanel)
 {
     ASSERT_NO_FATAL_FAILURE(markLaunchedBefore());
