@@ -26,10 +26,10 @@ ClientHarness::~ClientHarness()
 }
 
 std::shared_ptr<InsightsManagerConfiguration>
-ClientHarness::makeConfiguration(const QUrl& baseURL) const
+ClientHarness::makeConfiguration(const QUrl& baseURL, const std::optional<QString>& salt) const
 {
     auto config = std::make_shared<InsightsManagerConfiguration>(
-        QStringLiteral("1F4A9C3E-55B2-4C7D-9E61-0A8B7C6D5E4F"), std::nullopt, baseURL);
+        QStringLiteral("1F4A9C3E-55B2-4C7D-9E61-0A8B7C6D5E4F"), salt, baseURL);
     config->setSessionStatsEnabled(false);
     config->setSendNewSessionBeganSignal(false);
     config->setLogHandler(capturingHandler());

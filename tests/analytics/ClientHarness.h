@@ -27,7 +27,8 @@ public:
     ClientHarness();
     ~ClientHarness();
 
-    std::shared_ptr<InsightsManagerConfiguration> makeConfiguration(const QUrl& baseURL) const;
+    std::shared_ptr<InsightsManagerConfiguration>
+    makeConfiguration(const QUrl& baseURL, const std::optional<QString>& salt = std::nullopt) const;
     InsightsEnvironment environment();
     void start();
 

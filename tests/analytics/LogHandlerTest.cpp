@@ -29,12 +29,16 @@ TEST(LogHandlerTest, WritesOnlyMessagesAtOrAboveItsLevel)
 
 TEST(LogHandlerTest, LevelsHaveTheirTextAndRawValues)
 {
-    EXPECT_EQ(logLevelDescription(LogLevel::debug), QStringLiteral("DEBUG"));
-    EXPECT_EQ(logLevelDescription(LogLevel::info), QStringLiteral("INFO"));
-    EXPECT_EQ(logLevelDescription(LogLevel::error), QStringLiteral("ERROR"));
-    EXPECT_EQ(logLevelFromRawValue(2), LogLevel::error);
-    EXPECT_EQ(logLevelFromRawValue(3), std::nullopt);
-    EXPECT_EQ(logLevelFromRawValue(-1), std::nullopt);
+    const QStringList texts{QStringLiteral("DEBUG"), QStringLiteral("INFO"),
+                            QStringLiteral("ERROR")};
+    for (int raw = -1; raw <= 3; ++raw) {
+        SCOPED_TRACE(raw);
+        const auto level = logLevelFromRawValue(raw);
+        ASSERT_EQ(level.has_value(), raw >= 0 && raw < 3);
+        if (level) {
+            EXPECT_EQ(logLevelDescription(*level), texts[raw]);
+        }
+    }
 }
 
 TEST(LogHandlerTest, ThePrintHandlerWritesOneTaggedLine)
