@@ -29,24 +29,21 @@ TEST_F(PresetSignalsTest, SendFixedNamesAndKeysWithoutPrefixesOrWarnings)
     Insights::coreFeatureUsed(QStringLiteral("search"),
                               {{QStringLiteral("q"), QStringLiteral("1")}});
     Insights::onboardingCompleted();
+    Insights::acquiredUser(
+        QStringLiteral("newsletter"),
+        {{QStringLiteral("Insights.Acquisition.channel"), QStringLiteral("ad")}});
     const QList<SignalPostBody> records = sent();
-    ASSERT_EQ(records.size(), 3);
+    ASSERT_EQ(records.size(), 4);
     EXPECT_EQ(records[0].type, QStringLiteral("Insights.Acquisition.userAcquired"));
     EXPECT_EQ(records[0].payload.value(QStringLiteral("Insights.Acquisition.channel")),
               QStringLiteral("newsletter"));
     EXPECT_EQ(records[1].type, QStringLiteral("Insights.Activation.coreFeatureUsed"));
     EXPECT_EQ(records[1].payload.value(QStringLiteral("q")), QStringLiteral("1"));
     EXPECT_EQ(records[2].type, QStringLiteral("Insights.Activation.onboardingCompleted"));
-    EXPECT_TRUE(harness.logs(LogLevel::error).isEmpty());
-}
-
-TEST_F(PresetSignalsTest, CallerParametersWinOverOwnOnes)
-{
-    Insights::acquiredUser(
-        QStringLiteral("newsletter"),
-        {{QStringLiteral("Insights.Acquisition.channel"), QStringLiteral("ad")}});
-    EXPECT_EQ(sent().first().payload.value(QStringLiteral("Insights.Acquisition.channel")),
+    // Caller parameters win over the preset's own.
+    EXPECT_EQ(records[3].payload.value(QStringLiteral("Insights.Acquisition.channel")),
               QStringLiteral("ad"));
+    EXPECT_TRUE(harness.logs(LogLevel::error).isEmpty());
 }
 
 TEST_F(PresetSignalsTest, OptionalPartsAddKeysOnlyWhenGiven)
