@@ -122,15 +122,6 @@ QStringList ClientHarness::logs(LogLevel level) const
     return messages;
 }
 
-QStringList ClientHarness::allLogs() const
-{
-    const QMutexLocker lock(&m_logMutex);
-    QStringList messages;
-    for (const auto& entry : *m_logs)
-        messages.append(entry.second);
-    return messages;
-}
-
 QList<SignalPostBody> signalsOfType(const QList<SignalPostBody>& signals, const QString& type)
 {
     QList<SignalPostBody> matching;
@@ -139,4 +130,17 @@ QList<SignalPostBody> signalsOfType(const QList<SignalPostBody>& signals, const 
             matching.append(signal);
     }
     return matching;
+}
+
+void expectParameters(const SignalParameters& parameters,
+                      std::initializer_list<std::pair<const char*, const char*>> expected)
+{
+    for (const auto& [key, value] : expected) {
+        SCOPED_TRACE(key);
+        const QString name = QString::fromLatin1(key);
+        if (value)
+            EXPECT_EQ(parameters.value(name), QString::fromLatin1(value));
+        else
+            EXPECT_FALSE(parameters.contains(name));
+    }
 }

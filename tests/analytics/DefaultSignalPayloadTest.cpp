@@ -1,5 +1,7 @@
 #include "analytics/DefaultSignalPayload.h"
 
+#include "ClientHarness.h"
+
 #include "analytics/SessionManager.h"
 #include "platform/Clock.h"
 #include "platform/DeviceInfo.h"
@@ -13,14 +15,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-using Expected = std::initializer_list<std::pair<const char*, const char*>>;
-
-void expectValues(const SignalParameters& values, Expected expected)
-{
-    for (const auto& [key, value] : expected)
-        EXPECT_EQ(values.value(QString::fromLatin1(key)), QString::fromLatin1(value)) << key;
-}
 
 TEST(DefaultSignalPayloadTest, TimeZoneOffsetsAreWrittenWithOneSign)
 {
@@ -40,20 +34,20 @@ TEST(DefaultSignalPayloadTest, CalendarValuesCountMondayAsOneAndHoursFromOne)
     const auto sunday = DefaultSignalPayload::calendarValues(
         QDateTime(QDate(2024, 3, 10), QTime(0, 30), QTimeZone(3600)));
     EXPECT_EQ(sunday.size(), 8);
-    expectValues(sunday, {{"Insights.Calendar.dayOfWeek", "7"},
-                          {"Insights.Calendar.isWeekend", "true"},
-                          {"Insights.Calendar.hourOfDay", "1"},
-                          {"Insights.Calendar.dayOfYear", "70"},
-                          {"Insights.Calendar.dayOfMonth", "10"},
-                          {"Insights.Calendar.monthOfYear", "3"},
-                          {"Insights.Calendar.quarterOfYear", "1"},
-                          {"Insights.Calendar.weekOfYear", "10"}});
-    expectValues(DefaultSignalPayload::calendarValues(
-                     QDateTime(QDate(2024, 11, 15), QTime(23, 30), QTimeZone(-5 * 3600))),
-                 {{"Insights.Calendar.dayOfWeek", "5"},
-                  {"Insights.Calendar.isWeekend", "false"},
-                  {"Insights.Calendar.hourOfDay", "24"},
-                  {"Insights.Calendar.quarterOfYear", "4"}});
+    expectParameters(sunday, {{"Insights.Calendar.dayOfWeek", "7"},
+                              {"Insights.Calendar.isWeekend", "true"},
+                              {"Insights.Calendar.hourOfDay", "1"},
+                              {"Insights.Calendar.dayOfYear", "70"},
+                              {"Insights.Calendar.dayOfMonth", "10"},
+                              {"Insights.Calendar.monthOfYear", "3"},
+                              {"Insights.Calendar.quarterOfYear", "1"},
+                              {"Insights.Calendar.weekOfYear", "10"}});
+    expectParameters(DefaultSignalPayload::calendarValues(
+                         QDateTime(QDate(2024, 11, 15), QTime(23, 30), QTimeZone(-5 * 3600))),
+                     {{"Insights.Calendar.dayOfWeek", "5"},
+                      {"Insights.Calendar.isWeekend", "false"},
+                      {"Insights.Calendar.hourOfDay", "24"},
+                      {"Insights.Calendar.quarterOfYear", "4"}});
 }
 
 TEST(DefaultSignalPayloadTest, PreferredLanguageIsTheFirstLanguagesFirstPart)
@@ -97,25 +91,25 @@ protected:
 TEST_F(PayloadTest, DescribesTheSystemInBothKeyFamilies)
 {
     const SignalParameters values = build();
-    expectValues(values, {{"platform", "Linux"},
-                          {"systemVersion", "Debian GNU/Linux 12.0.0"},
-                          {"Insights.Device.systemVersion", "Debian GNU/Linux 12.0.0"},
-                          {"majorMinorSystemVersion", "Debian GNU/Linux 12.0"},
-                          {"majorSystemVersion", "Debian GNU/Linux 12"},
-                          {"modelName", "ThinkPad X1"},
-                          {"architecture", "x86_64"},
-                          {"locale", "de_AT"},
-                          {"region", "AT"},
-                          {"appLanguage", "de"},
-                          {"Insights.Device.timeZone", "UTC+5:30"},
-                          {"Insights.UserPreference.layoutDirection", "leftToRight"},
-                          {"Insights.Device.screenScaleFactor", "N/A"},
-                          {"appVersion", "0"},
-                          {"Insights.AppInfo.versionAndBuildNumber", "0 (build 0)"},
-                          // Without history the usage values start fresh.
-                          {"Insights.Retention.averageSessionSeconds", "-1"},
-                          {"Insights.Acquisition.firstSessionDate", "2024-03-10"},
-                          {"Insights.Retention.totalSessionsCount", "0"}});
+    expectParameters(values, {{"platform", "Linux"},
+                              {"systemVersion", "Debian GNU/Linux 12.0.0"},
+                              {"Insights.Device.systemVersion", "Debian GNU/Linux 12.0.0"},
+                              {"majorMinorSystemVersion", "Debian GNU/Linux 12.0"},
+                              {"majorSystemVersion", "Debian GNU/Linux 12"},
+                              {"modelName", "ThinkPad X1"},
+                              {"architecture", "x86_64"},
+                              {"locale", "de_AT"},
+                              {"region", "AT"},
+                              {"appLanguage", "de"},
+                              {"Insights.Device.timeZone", "UTC+5:30"},
+                              {"Insights.UserPreference.layoutDirection", "leftToRight"},
+                              {"Insights.Device.screenScaleFactor", "N/A"},
+                              {"appVersion", "0"},
+                              {"Insights.AppInfo.versionAndBuildNumber", "0 (build 0)"},
+                              // Without history the usage values start fresh.
+                              {"Insights.Retention.averageSessionSeconds", "-1"},
+                              {"Insights.Acquisition.firstSessionDate", "2024-03-10"},
+                              {"Insights.Retention.totalSessionsCount", "0"}});
     for (const char* absent : {"isTestFlight", "isAppStore", "extensionIdentifier",
                                "Insights.Accessibility.isReduceMotionEnabled",
                                "Insights.Retention.previousSessionSeconds"})
@@ -135,14 +129,14 @@ TEST_F(PayloadTest, UsageValuesComeFromTheStoredStatistics)
               SessionManager::encodeSessions({{clock.now().addDays(-3), 40},
                                               {clock.now().addDays(-2), 20},
                                               {clock.now().addDays(-1), 5}}));
-    expectValues(build(), {{"Insights.Acquisition.firstSessionDate", "2023-01-02"},
-                           {"Insights.Retention.averageSessionSeconds", "30"},
-                           {"Insights.Retention.previousSessionSeconds", "20"},
-                           {"Insights.Retention.totalSessionsCount", "6"},
-                           // The session keeper adds today when it is made: five days in all.
-                           {"Insights.Retention.distinctDaysUsed", "5"},
-                           // 30 days before 2024-03-10 06:30 UTC is 2024-02-09, which counts.
-                           {"Insights.Retention.distinctDaysUsedLastMonth", "4"}});
+    expectParameters(build(), {{"Insights.Acquisition.firstSessionDate", "2023-01-02"},
+                               {"Insights.Retention.averageSessionSeconds", "30"},
+                               {"Insights.Retention.previousSessionSeconds", "20"},
+                               {"Insights.Retention.totalSessionsCount", "6"},
+                               // The session keeper adds today when it is made: five days in all.
+                               {"Insights.Retention.distinctDaysUsed", "5"},
+                               // 30 days before 2024-03-10 06:30 UTC is 2024-02-09, which counts.
+                               {"Insights.Retention.distinctDaysUsedLastMonth", "4"}});
 }
 
 } // namespace

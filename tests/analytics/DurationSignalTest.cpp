@@ -11,13 +11,10 @@ using namespace std::chrono_literals;
 
 const QString durationKey = QStringLiteral("Insights.Signal.durationInSeconds");
 
-class DurationSignalTest : public testing::Test
+class DurationSignalTest : public ClientTest
 {
 protected:
     void SetUp() override { harness.start(); }
-    QList<SignalPostBody> sent() { return harness.quitAndReadCache(); }
-
-    ClientHarness harness;
 };
 
 TEST_F(DurationSignalTest, TheStopSendsTheDurationRoundedDownToTheMillisecond)
@@ -31,9 +28,9 @@ TEST_F(DurationSignalTest, TheStopSendsTheDurationRoundedDownToTheMillisecond)
     const QList<SignalPostBody> records = sent();
     ASSERT_EQ(records.size(), 1);
     EXPECT_EQ(records.first().type, QStringLiteral("export"));
-    EXPECT_EQ(records.first().payload.value(durationKey), QStringLiteral("2.5"));
-    EXPECT_EQ(records.first().payload.value(QStringLiteral("format")), QStringLiteral("pdf"));
-    EXPECT_EQ(records.first().payload.value(QStringLiteral("k")), QStringLiteral("stop"));
+    expectParameters(
+        records.first().payload,
+        {{"Insights.Signal.durationInSeconds", "2.5"}, {"format", "pdf"}, {"k", "stop"}});
 }
 
 TEST_F(DurationSignalTest, DurationTextIsShortestWithAFractionAndNeverRoundsUp)

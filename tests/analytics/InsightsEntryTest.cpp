@@ -52,12 +52,7 @@ TEST(InsightsEntryTest, WithoutAClientSignalsAreDroppedAndNothingIsTouched)
     EXPECT_TRUE(QFile::exists(ClientHarness::cacheFilePath()));
 }
 
-class InsightsEntryFixture : public testing::Test
-{
-protected:
-    QList<SignalPostBody> sent() { return harness.quitAndReadCache(); }
-    ClientHarness harness;
-};
+using InsightsEntryFixture = ClientTest;
 
 TEST_F(InsightsEntryFixture, PrefixesApplyToThePublicEntryOnly)
 {
@@ -76,15 +71,14 @@ TEST_F(InsightsEntryFixture, PrefixesApplyToThePublicEntryOnly)
     const QList<SignalPostBody> records = sent();
     ASSERT_EQ(records.size(), 3);
     EXPECT_EQ(records[0].type, QStringLiteral("App.opened"));
-    EXPECT_EQ(records[0].payload.value(QStringLiteral("app.tab")), QStringLiteral("notes"));
-    EXPECT_EQ(records[0].payload.value(QStringLiteral("Insights.kept")), QStringLiteral("1"));
-    EXPECT_EQ(records[0].payload.value(QStringLiteral("app.plan")), QStringLiteral("free"));
-    EXPECT_FALSE(records[0].payload.contains(QStringLiteral("tab")));
+    expectParameters(
+        records[0].payload,
+        {{"app.tab", "notes"}, {"Insights.kept", "1"}, {"app.plan", "free"}, {"tab", nullptr}});
     EXPECT_EQ(records[1].type, QStringLiteral("Insights.own"));
-    EXPECT_EQ(records[1].payload.value(QStringLiteral("raw")), QStringLiteral("2"));
-    EXPECT_EQ(records[1].payload.value(QStringLiteral("app.plan")), QStringLiteral("free"));
+    expectParameters(records[1].payload,
+                     {{"raw", "2"}, {"app.raw", nullptr}, {"app.plan", "free"}});
     // A given parameter wins over a default one.
-    EXPECT_EQ(records[2].payload.value(QStringLiteral("app.plan")), QStringLiteral("paid"));
+    expectParameters(records[2].payload, {{"app.plan", "paid"}});
 }
 
 TEST(PrefixedParameterKeysTest, CollidingKeysHaveADeterministicWinner)

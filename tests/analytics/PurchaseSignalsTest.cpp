@@ -86,61 +86,48 @@ TEST(TransactionTest, PurchaseParametersTellSubscriptionsByTheirGroup)
         QStringLiteral("subscription"));
 }
 
-class PurchaseSignalsTest : public testing::Test
-{
-protected:
-    void SetUp() override { harness.start(); }
-    QList<SignalPostBody> sent() { return harness.quitAndReadCache(); }
+using PurchaseSignalsTest = ClientTest;
 
-    ClientHarness harness;
-};
-
-TEST_F(PurchaseSignalsTest, AOneTimePurchaseReportsItsDollarPrice)
+// Free introductory offers of subscriptions start trials; every other purchase, discounted or
+// free, is a completed one priced in dollars.
+TEST_F(PurchaseSignalsTest, PurchasesAreReportedByTheirKind)
 {
+    harness.start();
     Insights::purchaseCompleted(oneTimePurchase(9.99, QStringLiteral("EUR")));
     Insights::purchaseCompleted(
         oneTimePurchase(1.0, QStringLiteral("USD")),
         {{QStringLiteral("Insights.Purchase.type"), QStringLiteral("gift")}});
-    const QList<SignalPostBody> records = sent();
-    ASSERT_EQ(records.size(), 2);
-    EXPECT_EQ(records.first().type, QStringLiteral("Insights.Purchase.completed"));
-    EXPECT_DOUBLE_EQ(*records.first().floatValue, 9.99 / 0.9533);
-    EXPECT_EQ(records.first().payload.value(QStringLiteral("Insights.Purchase.type")),
-              QStringLiteral("one-time-purchase"));
-    EXPECT_EQ(TrialConversionTracker::storedTrial(), std::nullopt);
-    // Caller parameters replace computed ones.
-    EXPECT_EQ(records[1].payload.value(QStringLiteral("Insights.Purchase.type")),
-              QStringLiteral("gift"));
-}
-
-TEST_F(PurchaseSignalsTest, AFreeIntroductoryOfferStartsATrial)
-{
-    Insights::purchaseCompleted(subscription(0.0), {}, QStringLiteral("user"));
-    Transaction unpriced = subscription(std::nullopt);
-    unpriced.originalID = 8;
-    Insights::purchaseCompleted(unpriced);
-    const QList<SignalPostBody> records = sent();
-    ASSERT_EQ(records.size(), 2);
-    EXPECT_EQ(records[0].type, QStringLiteral("Insights.Purchase.freeTrialStarted"));
-    EXPECT_FALSE(records[0].floatValue.has_value());
-    EXPECT_EQ(records[1].type, QStringLiteral("Insights.Purchase.freeTrialStarted"));
-    // Only the last trial is remembered.
-    EXPECT_EQ(TrialConversionTracker::storedTrial(),
-              (StoredTrial{QStringLiteral("pro.yearly"), 8}));
-}
-
-TEST_F(PurchaseSignalsTest, DiscountedOffersAndFreeNonSubscriptionsAreCompletedPurchases)
-{
     Insights::purchaseCompleted(subscription(1.99));
     Transaction freeItem = oneTimePurchase(0.0, QStringLiteral("EUR"));
     freeItem.offerType = Transaction::OfferType::introductory;
     Insights::purchaseCompleted(freeItem);
+    EXPECT_EQ(TrialConversionTracker::storedTrial(), std::nullopt);
+    Insights::purchaseCompleted(subscription(0.0), {}, QStringLiteral("user"));
+    Transaction unpriced = subscription(std::nullopt);
+    unpriced.originalID = 8;
+    Insights::purchaseCompleted(unpriced);
+    // Only the last trial is remembered.
+    EXPECT_EQ(TrialConversionTracker::storedTrial(),
+              (StoredTrial{QStringLiteral("pro.yearly"), 8}));
+
+    const QString completed = QStringLiteral("Insights.Purchase.completed");
+    const QString trial = QStringLiteral("Insights.Purchase.freeTrialStarted");
+    const std::pair<QString, std::optional<double>> expected[] = {
+        {completed, 9.99 / 0.9533}, {completed, 1.0},      {completed, 1.99 / 0.9533},
+        {completed, 0.0},           {trial, std::nullopt}, {trial, std::nullopt}};
     const QList<SignalPostBody> records = sent();
-    ASSERT_EQ(records.size(), 2);
-    EXPECT_EQ(records[0].type, QStringLiteral("Insights.Purchase.completed"));
-    EXPECT_DOUBLE_EQ(*records[0].floatValue, 1.99 / 0.9533);
-    EXPECT_EQ(records[1].type, QStringLiteral("Insights.Purchase.completed"));
-    EXPECT_EQ(records[1].floatValue, 0.0);
+    ASSERT_EQ(records.size(), qsizetype(std::size(expected)));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(records[i].type, expected[i].first);
+        EXPECT_EQ(records[i].floatValue.has_value(), expected[i].second.has_value());
+        if (expected[i].second) {
+            EXPECT_DOUBLE_EQ(records[i].floatValue.value_or(-1), *expected[i].second);
+        }
+    }
+    expectParameters(records[0].payload, {{"Insights.Purchase.type", "one-time-purchase"}});
+    // Caller parameters replace computed ones.
+    expectParameters(records[1].payload, {{"Insights.Purchase.type", "gift"}});
 }
 
 } // namespace

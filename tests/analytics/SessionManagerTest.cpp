@@ -186,9 +186,8 @@ TEST(NewInstallTest, IsSentOnlyOnTheFirstStartThatLastedASecond)
     }
     ASSERT_EQ(records.size(), 1);
     EXPECT_EQ(records.first().type, QStringLiteral("Insights.Acquisition.newInstallDetected"));
-    EXPECT_EQ(
-        records.first().payload.value(QStringLiteral("Insights.Acquisition.firstSessionDate")),
-        QStringLiteral("2024-07-04"));
+    expectParameters(records.first().payload,
+                     {{"Insights.Acquisition.firstSessionDate", "2024-07-04"}});
 }
 
 } // namespace

@@ -66,7 +66,7 @@ TEST(ResponseClassificationTest, SuccessRejectionAndRetryClasses)
     EXPECT_EQ(SignalManager::classifyResponse(std::nullopt).kind, Kind::retry);
 }
 
-class SignalSenderTest : public testing::Test
+class SignalSenderTest : public ClientTest
 {
 protected:
     void send(int count)
@@ -104,8 +104,6 @@ protected:
         EXPECT_TRUE(requestsReach(before + 1)) << delay.count();
         EXPECT_TRUE(rearmed()) << delay.count();
     }
-
-    ClientHarness harness;
 };
 
 TEST_F(SignalSenderTest, BatchesArePostedAsJsonArraysOfAtMostAHundred)
@@ -321,9 +319,8 @@ TEST_F(SignalSenderTest, EnrichersAndSignalParametersLayerOverTheDefaultPayload)
     Insights::signal(QStringLiteral("x"), {{QStringLiteral("clash"), QStringLiteral("signal")}});
     const QList<SignalPostBody> cached = harness.quitAndReadCache();
     ASSERT_EQ(cached.size(), 1);
-    EXPECT_EQ(cached.first().payload.value(QStringLiteral("shared")), QStringLiteral("second"));
-    EXPECT_EQ(cached.first().payload.value(QStringLiteral("platform")), QStringLiteral("second"));
-    EXPECT_EQ(cached.first().payload.value(QStringLiteral("clash")), QStringLiteral("signal"));
+    expectParameters(cached.first().payload,
+                     {{"shared", "second"}, {"platform", "second"}, {"clash", "signal"}});
 }
 
 TEST_F(SignalSenderTest, TwoImmediateSyncsWithinAPeriodSendOnce)

@@ -44,7 +44,7 @@ void publish(const Transaction& transaction, bool verified = true)
     TransactionUpdates::shared().publish({transaction, verified});
 }
 
-class TrialConversionTest : public testing::Test
+class TrialConversionTest : public ClientTest
 {
 protected:
     void SetUp() override
@@ -52,12 +52,7 @@ protected:
         harness.start();
         Insights::purchaseCompleted(trialStart());
     }
-    QList<SignalPostBody> converted()
-    {
-        return signalsOfType(harness.quitAndReadCache(), convertedSignal);
-    }
-
-    ClientHarness harness;
+    QList<SignalPostBody> converted() { return signalsOfType(sent(), convertedSignal); }
 };
 
 TEST_F(TrialConversionTest, ARenewalWithoutTheOfferConvertsOnce)
@@ -67,8 +62,7 @@ TEST_F(TrialConversionTest, ARenewalWithoutTheOfferConvertsOnce)
     const QList<SignalPostBody> records = converted();
     ASSERT_EQ(records.size(), 1);
     EXPECT_DOUBLE_EQ(*records.first().floatValue, 4.99 / 0.7948);
-    EXPECT_EQ(records.first().payload.value(QStringLiteral("Insights.Purchase.productID")),
-              QStringLiteral("pro.monthly"));
+    expectParameters(records.first().payload, {{"Insights.Purchase.productID", "pro.monthly"}});
     EXPECT_EQ(TrialConversionTracker::storedTrial(), std::nullopt);
 }
 
