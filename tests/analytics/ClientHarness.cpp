@@ -44,14 +44,9 @@ LogHandler ClientHarness::capturingHandler() const
             }};
 }
 
-InsightsEnvironment ClientHarness::environment()
-{
-    return {&clock, &mainQueue, &scheduler};
-}
-
 void ClientHarness::start()
 {
-    Insights::initialize(configuration, environment());
+    Insights::initialize(configuration, {&clock, &mainQueue, &scheduler});
     // Lets the first send step, made at creation, finish and arm its timer.
     settle();
 }

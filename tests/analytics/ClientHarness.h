@@ -32,7 +32,6 @@ public:
 
     std::shared_ptr<InsightsManagerConfiguration>
     makeConfiguration(const QUrl& baseURL, const std::optional<QString>& salt = std::nullopt) const;
-    InsightsEnvironment environment();
     void start();
 
     // Runs the main queue and Qt's events until the condition holds; false after 10 s.

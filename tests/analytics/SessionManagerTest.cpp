@@ -103,14 +103,6 @@ TEST_F(SessionManagerTest, EachDayOfUseIsRecordedOnce)
               (QStringList{QStringLiteral("2024-03-10"), QStringLiteral("2024-03-11")}));
 }
 
-TEST_F(SessionManagerTest, CountsDaysNotBeforeAGivenDay)
-{
-    const QStringList days{QStringLiteral("2024-03-01"), QStringLiteral("2024-03-31")};
-    EXPECT_EQ(SessionManager::countDistinctDays(QStringLiteral("2024-03-01"), days), 2);
-    EXPECT_EQ(SessionManager::countDistinctDays(QStringLiteral("2024-03-02"), days), 1);
-    EXPECT_EQ(SessionManager::countDistinctDays(QStringLiteral("2024-04-01"), days), 0);
-}
-
 TEST_F(SessionManagerTest, EachSessionIsStoredOnceItLastedASecond)
 {
     auto sessions = open();
