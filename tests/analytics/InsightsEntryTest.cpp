@@ -15,6 +15,22 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// The harness overrides several of these, and the application relies on them as they are.
+// The send period and back-off ceiling show in the sender tests.
+TEST(InsightsConfigurationTest, AnIdentifierAloneGivesTheDefaults)
+{
+    const InsightsManagerConfiguration config(QStringLiteral("APP"));
+    EXPECT_EQ(config.salt(), QString());
+    EXPECT_EQ(config.insightsNamespace(), std::nullopt);
+    EXPECT_EQ(config.cacheLimit(), 10000);
+    EXPECT_FALSE(config.testMode());
+    EXPECT_TRUE(config.sendNewSessionBeganSignal());
+    EXPECT_TRUE(config.sessionStatsEnabled());
+    EXPECT_TRUE(config.defaultParameters()().isEmpty());
+    ASSERT_TRUE(config.logHandler());
+    EXPECT_EQ(config.logHandler()->logLevel, LogLevel::info);
+}
+
 TEST(InsightsConfigurationTest, ConcurrentWritesAndReadsSeeWholeValues)
 {
     InsightsManagerConfiguration config(QStringLiteral("APP"));
