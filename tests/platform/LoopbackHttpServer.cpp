@@ -65,5 +65,4 @@ void LoopbackHttpServer::serve(QTcpSocket* socket)
                   "Content-Type: application/json\r\nConnection: close\r\nContent-Length: " +
                   QByteArray::number(m_body.size()) + "\r\n\r\n" + m_body);
     socket->disconnectFromHost();
-    Q_EMIT requestReceived();
 }

@@ -32,9 +32,6 @@ public:
     quint16 port() const { return m_server.serverPort(); }
     const QList<Request>& requests() const { return m_requests; }
 
-Q_SIGNALS:
-    void requestReceived();
-
 private:
     void serve(QTcpSocket* socket);
 
