@@ -168,7 +168,7 @@ TEST_F(CrashReporterTest, PendingReportsAreSentThroughTheHookAtStartAndThenDelet
     const LoopbackHttpServer::Request& request = server.requests().first();
     EXPECT_EQ(request.method, "POST");
     EXPECT_EQ(request.path, "/api/7/crash-reports");
-    EXPECT_EQ(request.header("X-Quillory-Key"), "0123456789abcdef0123456789abcdef");
+    EXPECT_EQ(request.headers.value("x-quillory-key"), "0123456789abcdef0123456789abcdef");
     const QJsonObject body = QJsonDocument::fromJson(request.body).object();
     EXPECT_EQ(body.value(QStringLiteral("signal")).toInt(), SIGBUS);
     EXPECT_EQ(body.value(QStringLiteral("release")).toString(), QStringLiteral("0.0.9"));
