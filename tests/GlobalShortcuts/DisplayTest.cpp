@@ -5,8 +5,6 @@
 #include <QAction>
 #include <QMenu>
 
-#include <linux/input-event-codes.h>
-
 using namespace GlobalShortcuts;
 
 namespace {

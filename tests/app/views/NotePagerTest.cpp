@@ -4,7 +4,6 @@
 
 #include <QGraphicsOpacityEffect>
 #include <QPointer>
-#include <QSignalSpy>
 
 namespace {
 
