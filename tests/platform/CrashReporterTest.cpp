@@ -103,20 +103,6 @@ TEST(CrashReporterDsnTest, TheEndpointComesFromTheDsn)
         EXPECT_TRUE(CrashReporter::endpoint(QString::fromLatin1(invalid)).isEmpty()) << invalid;
 }
 
-TEST_F(CrashReporterTest, AnEmptyDsnNeverStarts)
-{
-    void* before = currentHandler(SIGSEGV);
-    CrashReporter::Options empty = options();
-    empty.dsn.clear();
-    writeReport(QStringLiteral("crash-1-1.report"), SIGSEGV);
-    EXPECT_FALSE(reporter.start(empty));
-    EXPECT_FALSE(reporter.isStarted());
-    EXPECT_EQ(currentHandler(SIGSEGV), before);
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(server.requests().isEmpty());
-    EXPECT_EQ(reportFiles(directory).size(), 1);
-}
-
 TEST_F(CrashReporterTest, AFatalSignalWritesAReportWithTheSessionIfOneIsRunning)
 {
     ASSERT_TRUE(startAndWait(options()));
@@ -179,17 +165,7 @@ TEST_F(CrashReporterTest, PendingReportsAreSentThroughTheHookAtStartAndThenDelet
     EXPECT_TRUE(reportFiles(directory).isEmpty());
 }
 
-TEST_F(CrashReporterTest, ReportsDroppedByTheHookAreDeletedUnsent)
-{
-    writeReport(QStringLiteral("crash-1-1.report"), SIGSEGV);
-    writeReport(QStringLiteral("crash-2-2.report"), SIGILL);
-    flag.setValue(false);
-    ASSERT_TRUE(startAndWait(options()));
-    EXPECT_TRUE(server.requests().isEmpty());
-    EXPECT_TRUE(reportFiles(directory).isEmpty());
-}
-
-TEST_F(CrashReporterTest, AReportTheServerRefusesIsKeptForTheNextStart)
+TEST_F(CrashReporterTest, ARefusedReportIsKeptForTheNextStartAndOneTheHookDropsIsDeleted)
 {
     LogCapture log;
     writeReport(QStringLiteral("crash-1-1.report"), SIGSEGV);
@@ -198,17 +174,32 @@ TEST_F(CrashReporterTest, AReportTheServerRefusesIsKeptForTheNextStart)
     EXPECT_EQ(server.requests().size(), 1);
     EXPECT_EQ(reportFiles(directory).size(), 1);
     EXPECT_EQ(log.matching(QStringLiteral("kept for later")).size(), 1);
+
+    reporter.close();
+    writeReport(QStringLiteral("crash-2-2.report"), SIGILL);
+    flag.setValue(false);
+    ASSERT_TRUE(startAndWait(options()));
+    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_TRUE(reportFiles(directory).isEmpty());
 }
 
-TEST_F(CrashReporterTest, CloseRemovesTheHandlersAndOnlyOneReporterRunsAtATime)
+TEST_F(CrashReporterTest, AnEmptyDsnNeverStartsCloseRemovesTheHandlersAndOneReporterRuns)
 {
     void* before = currentHandler(SIGSEGV);
+    CrashReporter::Options empty = options();
+    empty.dsn.clear();
+    writeReport(QStringLiteral("crash-1-1.report"), SIGSEGV);
+    EXPECT_FALSE(reporter.start(empty));
+    EXPECT_FALSE(reporter.isStarted());
+    EXPECT_EQ(currentHandler(SIGSEGV), before);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(server.requests().isEmpty());
+    EXPECT_EQ(reportFiles(directory).size(), 1);
+
     ASSERT_TRUE(startAndWait(options()));
     EXPECT_NE(currentHandler(SIGSEGV), before);
-
     CrashReporter second(directory);
     EXPECT_FALSE(second.start(options()));
-
     reporter.startSession();
     reporter.close();
     EXPECT_FALSE(reporter.isStarted());
