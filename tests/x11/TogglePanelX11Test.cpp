@@ -32,7 +32,7 @@ protected:
     RunningQuillory app{QStringLiteral(QUILLORY_BINARY)};
 };
 
-TEST_F(TogglePanelRoad, FirstPressOpensThePanelFocusedAndTheSecondClosesIt)
+TEST_F(TogglePanelRoad, APressOpensThePanelFocusedAndTheNextClosesIt)
 {
     ASSERT_TRUE(startAndOpen());
     toggle();
