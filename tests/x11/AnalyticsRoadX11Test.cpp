@@ -60,7 +60,8 @@ protected:
     // the last is deleted again; every step is waited for in the saved document.
     void makeAndDeleteNotes()
     {
-        ASSERT_TRUE(waitFor([this] { return app.panelOpen(); }, RunningQuillory::startTimeoutMs));
+        ASSERT_TRUE(waitFor([this] { return app.panelOpen(); }, RunningQuillory::startTimeoutMs))
+            << app.windowState() << app.errorOutput().toStdString();
         type(typedTexts[0]);
         ASSERT_TRUE(waitFor([&] { return app.savedTexts() == typedTexts.mid(0, 1); }));
         for (qsizetype note = 1; note < typedTexts.size(); ++note) {
@@ -113,7 +114,7 @@ TEST_F(AnalyticsRoad, TwoRunsDeliverExactlyTheirSignalsWithoutNoteText)
 {
     reportTo(server.baseUrl());
     ASSERT_TRUE(app.start());
-    makeAndDeleteNotes();
+    ASSERT_NO_FATAL_FAILURE(makeAndDeleteNotes());
     ASSERT_TRUE(app.terminate()) << app.errorOutput().toStdString();
 
     ASSERT_TRUE(app.start());
@@ -144,7 +145,7 @@ TEST_F(AnalyticsRoad, SignalsRefusedInOneRunGoOutAfterTheNextStart)
 {
     reportTo(refusingURL());
     ASSERT_TRUE(app.start());
-    makeAndDeleteNotes();
+    ASSERT_NO_FATAL_FAILURE(makeAndDeleteNotes());
     // One send has been tried and refused, so the batch went back to the queue.
     ASSERT_TRUE(
         waitFor([this] { return app.errorOutput().contains(QLatin1String("Connection refused")); },
@@ -173,11 +174,11 @@ TEST_F(AnalyticsRoad, NothingLeavesWithReportingOff)
     ASSERT_TRUE(app.writeSettings({{QStringLiteral("quillory.sendErrorReports"),
                                     QJsonObject{{QStringLiteral("bool"), false}}}}));
     ASSERT_TRUE(app.start());
-    makeAndDeleteNotes();
+    ASSERT_NO_FATAL_FAILURE(makeAndDeleteNotes());
     ASSERT_TRUE(app.terminate()) << app.errorOutput().toStdString();
     ASSERT_TRUE(app.start());
     // Launching has finished, reporting included, once the shortcut opens the panel.
-    ASSERT_TRUE(app.openPanelWhenReady(keyboard));
+    ASSERT_TRUE(app.openPanelWhenReady(keyboard)) << app.windowState();
     ASSERT_TRUE(app.terminate()) << app.errorOutput().toStdString();
 
     // Whatever the client had taken would now be sent or kept in its cache for the next run.

@@ -90,8 +90,21 @@ void RunningQuillory::setVariable(const QString& name, const QString& value)
     m_environment.insert(name, value);
 }
 
+bool RunningQuillory::windowManagerRunning()
+{
+    QProcess query;
+    query.start(QStringLiteral("xprop"),
+                {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+    query.waitForFinished();
+    return query.readAllStandardOutput().contains("window id");
+}
+
 bool RunningQuillory::start()
 {
+    // On a busy machine the window manager may still be starting; without it no window is
+    // ever active.
+    if (!waitFor([] { return windowManagerRunning(); }, startTimeoutMs))
+        return false;
     m_process.setProcessEnvironment(m_environment);
     m_process.start(m_program, {});
     return m_process.waitForStarted();
@@ -134,6 +147,19 @@ bool RunningQuillory::panelOpen() const
                      QStringLiteral("--pid"), pid})
                 .isEmpty() &&
            xdotool({QStringLiteral("getactivewindow"), QStringLiteral("getwindowpid")}) == pid;
+}
+
+std::string RunningQuillory::windowState() const
+{
+    const QString visible =
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                 QString::number(m_process.processId())});
+    const QString active = xdotool({QStringLiteral("getactivewindow")});
+    const QString activePid =
+        xdotool({QStringLiteral("getactivewindow"), QStringLiteral("getwindowpid")});
+    return QStringLiteral("visible windows [%1], active window %2 of pid %3, program pid %4")
+        .arg(visible.simplified(), active, activePid, QString::number(m_process.processId()))
+        .toStdString();
 }
 
 bool RunningQuillory::panelClosed() const

@@ -41,10 +41,13 @@ public:
     bool openPanelWhenReady(XTestClient& keyboard);
     bool panelOpen() const;
     bool panelClosed() const;
+    // The program's visible windows and the active window, for a failure's message.
+    std::string windowState() const;
     // The texts of the notes the program has saved, in order.
     QStringList savedTexts() const;
 
 private:
+    static bool windowManagerRunning();
     QString folder(const char* variable) const;
 
     QTemporaryDir m_home;
