@@ -7,10 +7,15 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <future>
 #include <limits>
+#include <thread>
 
 namespace {
 
@@ -65,6 +70,81 @@ TEST(ResponseClassificationTest, SuccessRejectionAndRetryClasses)
         EXPECT_EQ(SignalManager::classifyResponse(status).kind, Kind::retry) << status;
     EXPECT_EQ(SignalManager::classifyResponse(std::nullopt).kind, Kind::retry);
 }
+
+// A server on a thread of its own that takes one request and answers it only when told to,
+// so the answer can arrive while the test's own thread is busy quitting the client.
+class LateAnswer
+{
+public:
+    LateAnswer()
+    {
+        std::promise<quint16> port;
+        m_port = port.get_future();
+        m_thread = std::thread([this, port = std::move(port)]() mutable { serve(port); });
+    }
+    ~LateAnswer()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+
+    QUrl baseUrl() { return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(m_port.get())); }
+    bool hasRequest() const { return m_received; }
+    void answerAfter(std::chrono::milliseconds delay)
+    {
+        m_answerAt = (std::chrono::steady_clock::now() + delay).time_since_epoch().count();
+    }
+
+private:
+    static constexpr int waitStepMsecs = 10;
+
+    void serve(std::promise<quint16>& port)
+    {
+        QTcpServer server;
+        server.listen(QHostAddress::LocalHost);
+        port.set_value(server.serverPort());
+        while (!m_stop && !server.waitForNewConnection(waitStepMsecs)) {
+        }
+        std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
+        QByteArray request;
+        while (!m_stop && socket && !complete(request)) {
+            socket->waitForReadyRead(waitStepMsecs);
+            request += socket->readAll();
+        }
+        m_received = socket != nullptr;
+        while (!m_stop &&
+               (m_answerAt == 0 ||
+                std::chrono::steady_clock::now().time_since_epoch().count() < m_answerAt))
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (!socket)
+            return;
+        socket->write("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
+        socket->waitForBytesWritten();
+        while (!m_stop)
+            socket->waitForReadyRead(waitStepMsecs);
+    }
+
+    static bool complete(const QByteArray& request)
+    {
+        const qsizetype headerEnd = request.indexOf("\r\n\r\n");
+        if (headerEnd < 0)
+            return false;
+        const qsizetype lengthAt = request.toLower().indexOf("content-length:");
+        const qsizetype length =
+            lengthAt < 0
+                ? 0
+                : request.mid(lengthAt + 15, request.indexOf('\r', lengthAt) - lengthAt - 15)
+                      .trimmed()
+                      .toLongLong();
+        return request.size() >= headerEnd + 4 + length;
+    }
+
+    std::shared_future<quint16> m_port;
+    std::atomic<bool> m_stop = false;
+    std::atomic<bool> m_received = false;
+    std::atomic<std::chrono::steady_clock::rep> m_answerAt = 0;
+    std::thread m_thread;
+};
 
 class SignalSenderTest : public ClientTest
 {
@@ -259,6 +339,19 @@ TEST_F(SignalSenderTest, ABatchInFlightAtQuitIsSavedWithTheQueue)
     harness.advance(ClientHarness::sendPeriod);
     harness.settle();
     EXPECT_EQ(harness.server.requests().size(), 1);
+}
+
+TEST_F(SignalSenderTest, ABatchAnsweredWhileQuittingIsNotSavedAgain)
+{
+    LateAnswer server;
+    harness.configuration = harness.makeConfiguration(server.baseUrl());
+    harness.start();
+    send(3);
+    harness.advance(ClientHarness::sendPeriod);
+    ASSERT_TRUE(harness.waitUntil([&] { return server.hasRequest(); }));
+    // Taken by the server; its answer comes a moment after the termination notice.
+    server.answerAfter(100ms);
+    EXPECT_TRUE(harness.quitAndReadCache().isEmpty());
 }
 
 TEST_F(SignalSenderTest, SignalsSavedAtQuitAreSentAtTheNextStart)
