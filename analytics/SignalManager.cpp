@@ -8,15 +8,20 @@
 #include "platform/MainThread.h"
 #include "platform/UserDefaults.h"
 
+#include <QDeadlineTimer>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QThread>
 
 #include <cmath>
 
 namespace {
 
 constexpr int requestTimeoutMsecs = 60'000;
+// How long the termination notice waits for answers already on their way.
+constexpr int terminationGraceMsecs = 1000;
+constexpr unsigned long terminationPollMsecs = 5;
 constexpr double msecsPerSecond = 1000.0;
 const QString defaultUserIdentifierKey = QStringLiteral("defaultUserIdentifier");
 
@@ -291,8 +296,9 @@ void SignalManager::appWillTerminate()
 {
     m_configuration->log(LogLevel::debug, QStringLiteral("appWillTerminate()"));
     processPendingSignals();
+    m_queue.sync([this] { m_terminated = true; });
+    awaitInFlightReplies();
     m_queue.sync([this] {
-        m_terminated = true;
         // A batch in flight may never be answered now: it goes to the file with the queue.
         for (auto it = m_inFlight.begin(); it != m_inFlight.end(); ++it) {
             QObject::disconnect(it.key(), nullptr, m_queue.context(), nullptr);
@@ -303,6 +309,21 @@ void SignalManager::appWillTerminate()
         m_inFlight.clear();
     });
     m_signalCache.backupToDisk();
+}
+
+void SignalManager::awaitInFlightReplies()
+{
+    // A batch the server has taken but whose answer is still on its way would otherwise be
+    // saved and sent a second time after the next start. The sender's thread goes on with
+    // its own events meanwhile; no new batch starts once terminated.
+    const QDeadlineTimer grace(terminationGraceMsecs);
+    for (;;) {
+        bool inFlight = false;
+        m_queue.sync([&] { inFlight = !m_inFlight.isEmpty(); });
+        if (!inFlight || grace.hasExpired())
+            break;
+        QThread::msleep(terminationPollMsecs);
+    }
 }
 
 std::optional<QUrl>

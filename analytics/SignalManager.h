@@ -83,6 +83,8 @@ private:
     void sendBatchNow();
     void postBatch(const QList<SignalPostBody>& batch, const QByteArray& body);
     void handleSendResult(QNetworkReply* reply);
+    // Waits a short while for the batches in flight to be answered.
+    void awaitInFlightReplies();
     void didSucceedSending();
     void didFailSending(const QList<SignalPostBody>& batch);
     void afterSendAttempt(bool failed);

@@ -9,11 +9,14 @@
 
 SystemReportingServices::SystemReportingServices(CrashReporter& crashReporter,
                                                  const QString& crashReportDsn,
-                                                 const QString& analyticsAppID, QObject* parent)
+                                                 const QString& analyticsAppID,
+                                                 const std::optional<QUrl>& analyticsBaseURL,
+                                                 QObject* parent)
     : QObject(parent)
     , m_crashReporter(crashReporter)
     , m_crashReportDsn(crashReportDsn)
     , m_analyticsAppID(analyticsAppID)
+    , m_analyticsBaseURL(analyticsBaseURL)
 {
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
             &SystemReportingServices::applicationStateChanged);
@@ -53,7 +56,8 @@ void SystemReportingServices::closeCrashReporting()
 
 void SystemReportingServices::configureAnalytics()
 {
-    m_configuration = std::make_shared<InsightsManagerConfiguration>(m_analyticsAppID);
+    m_configuration = std::make_shared<InsightsManagerConfiguration>(m_analyticsAppID, std::nullopt,
+                                                                     m_analyticsBaseURL);
     m_configuration->setSendNewSessionBeganSignal(false);
     Insights::initialize(m_configuration);
 }

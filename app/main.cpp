@@ -12,6 +12,25 @@
 #include "platform/UserDefaults.h"
 
 #include <QApplication>
+#include <QUrl>
+
+#include <optional>
+
+namespace {
+
+// Only the end-to-end test build names a variable here, so that its runs can send usage
+// signals to the test's own server; the shipped program uses the URL it was built with.
+std::optional<QUrl> analyticsBaseURL()
+{
+#ifdef QUILLORY_ANALYTICS_URL_VARIABLE
+    const QByteArray url = qgetenv(QUILLORY_ANALYTICS_URL_VARIABLE);
+    if (!url.isEmpty())
+        return QUrl(QString::fromUtf8(url));
+#endif
+    return std::nullopt;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -30,7 +49,8 @@ int main(int argc, char** argv)
     CrashReporter crashReporter;
     const QString crashReportDsn = CrashReporter::buildDsn();
     const QString analyticsAppID = QStringLiteral(QUILLORY_ANALYTICS_APP_ID);
-    SystemReportingServices reporting(crashReporter, crashReportDsn, analyticsAppID);
+    SystemReportingServices reporting(crashReporter, crashReportDsn, analyticsAppID,
+                                      analyticsBaseURL());
     AppDelegate::Environment environment{UserDefaults::standard(),
                                          NotesDocument::defaultFileURL(),
                                          Clock::system(),

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Quillory beside the floor (a Qt program that only shows a tray icon), under Xvfb with openbox
 # and a tray host: exec to tray icon embedded, resident memory after 5 s idle, click on the
-# icon to panel mapped and focused, and main-thread wake-ups while the panel is closed.
+# icon to panel mapped and focused, Ctrl+Alt+N to panel mapped and focused, and main-thread
+# wake-ups while the panel is closed.
 # Usage: bench/tray_bench.sh [runs]   (build the release preset first)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -53,5 +54,6 @@ line=$(HOME=$home/xdg XDG_CONFIG_HOME=$home/xdg/config XDG_DATA_HOME=$home/xdg/d
        XDG_CACHE_HOME=$home/xdg/cache XDG_RUNTIME_DIR=$home/xdg "$probe" startup "$build/app/quillory")
 pid=$(echo "$line" | awk '{print $2}')
 "$probe" open 20
+"$probe" hotkey 50
 "$probe" idle "$pid" 60
 kill "$pid"

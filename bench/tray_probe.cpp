@@ -3,6 +3,8 @@
 //                                              resident memory after 5 s idle (prints both)
 //   tray_probe open <pid> <presses>            click on the icon to panel mapped and focused,
 //                                              for each press (the panel is closed in between)
+//   tray_probe hotkey <presses>                Ctrl+Alt+N typed through XTest to panel mapped
+//                                              and focused (the panel is closed in between)
 //   tray_probe idle <pid> <seconds>            main-thread wake-ups while nothing happens
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
@@ -12,11 +14,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <optional>
 #include <string>
 #include <thread>
-#include <fcntl.h>
 #include <unistd.h>
 #include <vector>
 
@@ -27,6 +29,11 @@ constexpr auto pollInterval = std::chrono::microseconds(250);
 constexpr auto giveUpAfter = std::chrono::seconds(10);
 constexpr std::uint8_t leftButton = 1;
 constexpr int panelMinimumWidth = 200;
+// X11 key codes of a US keyboard under Xvfb.
+constexpr std::uint8_t controlKey = 37;
+constexpr std::uint8_t altKey = 64;
+constexpr std::uint8_t nKey = 57;
+constexpr auto settleBetweenPresses = std::chrono::milliseconds(200);
 
 struct Connection
 {
@@ -89,8 +96,8 @@ struct Connection
     };
     std::optional<Geometry> geometry(xcb_window_t window) const
     {
-        auto* attributes = xcb_get_window_attributes_reply(
-            xcb, xcb_get_window_attributes(xcb, window), nullptr);
+        auto* attributes =
+            xcb_get_window_attributes_reply(xcb, xcb_get_window_attributes(xcb, window), nullptr);
         auto* shape = xcb_get_geometry_reply(xcb, xcb_get_geometry(xcb, window), nullptr);
         auto* position = xcb_translate_coordinates_reply(
             xcb, xcb_translate_coordinates(xcb, window, root, 0, 0), nullptr);
@@ -121,7 +128,26 @@ struct Connection
                             0);
         sync();
     }
-    void sync() const { std::free(xcb_get_input_focus_reply(xcb, xcb_get_input_focus(xcb), nullptr)); }
+    void key(std::uint8_t type, std::uint8_t code) const
+    {
+        xcb_test_fake_input(xcb, type, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    }
+
+    void typeControlAlt(std::uint8_t code) const
+    {
+        key(XCB_KEY_PRESS, controlKey);
+        key(XCB_KEY_PRESS, altKey);
+        key(XCB_KEY_PRESS, code);
+        key(XCB_KEY_RELEASE, code);
+        key(XCB_KEY_RELEASE, altKey);
+        key(XCB_KEY_RELEASE, controlKey);
+        sync();
+    }
+
+    void sync() const
+    {
+        std::free(xcb_get_input_focus_reply(xcb, xcb_get_input_focus(xcb), nullptr));
+    }
 
     xcb_connection_t* xcb;
     xcb_window_t root;
@@ -145,7 +171,8 @@ long residentKilobytes(pid_t pid)
 
 long mainThreadSwitches(pid_t pid)
 {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) + "/status");
+    std::ifstream status("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) +
+                         "/status");
     std::string line;
     long total = 0;
     while (std::getline(status, line)) {
@@ -213,6 +240,13 @@ int startup(int argc, char** argv)
     return embedded < 0 ? 1 : 0;
 }
 
+void printTimes(const char* label, std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    std::printf("%s median %.1f worst %.1f over %zu\n", label, times[times.size() / 2],
+                times.back(), times.size());
+}
+
 // The panel: a viewable top-level window wider than any tray icon.
 std::optional<xcb_window_t> visiblePanel(const Connection& x)
 {
@@ -221,8 +255,8 @@ std::optional<xcb_window_t> visiblePanel(const Connection& x)
         x.descendants(frame, candidates);
         for (const xcb_window_t window : candidates) {
             const auto geometry = x.geometry(window);
-            if (geometry && geometry->viewable && geometry->width >= panelMinimumWidth
-                && geometry->width < 1000 && x.focus() == window)
+            if (geometry && geometry->viewable && geometry->width >= panelMinimumWidth &&
+                geometry->width < 1000 && x.focus() == window)
                 return window;
         }
     }
@@ -248,9 +282,31 @@ int open(int presses)
         x.click(iconX, iconY); // closes it again
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
-    std::sort(times.begin(), times.end());
-    std::printf("open_ms median %.1f worst %.1f over %zu\n", times[times.size() / 2], times.back(),
-                times.size());
+    printTimes("open_ms", times);
+    return 0;
+}
+
+int hotkey(int presses)
+{
+    Connection x;
+    if (visiblePanel(x)) {
+        std::fprintf(stderr, "the panel is already open\n");
+        return 2;
+    }
+    std::vector<double> times;
+    for (int press = 0; press < presses; ++press) {
+        const auto start = Clock::now();
+        x.typeControlAlt(nKey);
+        while (Clock::now() - start < giveUpAfter && !visiblePanel(x))
+            std::this_thread::sleep_for(pollInterval);
+        times.push_back(millisecondsSince(start));
+        x.typeControlAlt(nKey); // closes it again
+        const auto closing = Clock::now();
+        while (Clock::now() - closing < giveUpAfter && visiblePanel(x))
+            std::this_thread::sleep_for(pollInterval);
+        std::this_thread::sleep_for(settleBetweenPresses);
+    }
+    printTimes("hotkey_open_ms", times);
     return 0;
 }
 
@@ -272,8 +328,11 @@ int main(int argc, char** argv)
         return startup(argc - 2, argv + 2);
     if (mode == "open" && argc > 2)
         return open(std::atoi(argv[2]));
+    if (mode == "hotkey" && argc > 2)
+        return hotkey(std::atoi(argv[2]));
     if (mode == "idle" && argc > 3)
         return idle(pid_t(std::atoi(argv[2])), std::atoi(argv[3]));
-    std::fprintf(stderr, "usage: tray_probe startup <program> | open <presses> | idle <pid> <s>\n");
+    std::fprintf(stderr, "usage: tray_probe startup <program> | open <presses> | hotkey <presses> "
+                         "| idle <pid> <s>\n");
     return 2;
 }

@@ -15,10 +15,20 @@ namespace {
 class Dispatch : public ShortcutFixture
 {
 protected:
-    Action record(const QString& label)
+    // Ctrl+Alt+N under `name`, its key-up recording `label`.
+    Name handled(const char* name, const char* label = "up", Key key = Key::n)
     {
-        return [this, label] { calls.append(label); };
+        const Name result(QString::fromLatin1(name), optionCommand(key));
+        onKeyUp(result, record(label));
+        return result;
     }
+
+    Action record(const char* label)
+    {
+        return [this, label] { calls.append(QString::fromLatin1(label)); };
+    }
+
+    bool held(quint32 keyCode = nKeyCode) const { return center.isHeld(keyCode, controlAlt); }
 
     QList<quint32> hotKeyIds() const
     {
@@ -31,65 +41,46 @@ protected:
     QStringList calls;
 };
 
-TEST_F(Dispatch, KeyUpHandlersRunOnceOnReleaseOnly)
+TEST_F(Dispatch, EveryMatchingNameRunsOnReleaseInTheOrderItGotHandlers)
 {
-    const Name name(QStringLiteral("togglePopover"), optionCommand(Key::n));
-    onKeyUp(name, record(QStringLiteral("up")));
-    ASSERT_TRUE(center.press(nKeyCode, controlAlt));
-    EXPECT_TRUE(calls.isEmpty());
-    ASSERT_TRUE(center.release(nKeyCode, controlAlt));
-    EXPECT_EQ(calls, QStringList{QStringLiteral("up")});
-    EXPECT_EQ(center.hotKeys().size(), 1u);
-}
-
-TEST_F(Dispatch, EveryMatchingNameRunsInTheOrderItGotHandlers)
-{
-    const Name first(QStringLiteral("first"), optionCommand(Key::n));
     const Name second(QStringLiteral("second"), optionCommand(Key::n));
-    const Name other(QStringLiteral("other"), optionCommand(Key::m));
-    onKeyDown(second, record(QStringLiteral("second down")));
-    onKeyUp(second, record(QStringLiteral("second up 1")));
-    onKeyUp(other, record(QStringLiteral("other up")));
-    onKeyUp(first, record(QStringLiteral("first up")));
-    onKeyUp(second, record(QStringLiteral("second up 2")));
-    ASSERT_TRUE(pressAndRelease());
+    onKeyDown(second, record("second down"));
+    onKeyUp(second, record("second up 1"));
+    handled("other", "other up", Key::m);
+    handled("first", "first up");
+    onKeyUp(second, record("second up 2"));
+    ASSERT_TRUE(center.press(nKeyCode, controlAlt));
+    EXPECT_EQ(calls, QStringList{QStringLiteral("second down")});
+    ASSERT_TRUE(center.release(nKeyCode, controlAlt));
     EXPECT_EQ(calls, (QStringList{QStringLiteral("second down"), QStringLiteral("second up 1"),
                                   QStringLiteral("second up 2"), QStringLiteral("first up")}));
+    EXPECT_EQ(center.hotKeys().size(), 2u);
 }
 
-TEST_F(Dispatch, AStoredChangeTakesEffectWithoutRegisteringAgain)
+TEST_F(Dispatch, AStoredChangeTakesEffectWithoutRegisteringAgainAndTheRecorderSilencesAll)
 {
-    const Name first(QStringLiteral("first"), optionCommand(Key::n));
-    const Name second(QStringLiteral("second"), optionCommand(Key::n));
-    onKeyUp(first, record(QStringLiteral("first")));
-    onKeyUp(second, record(QStringLiteral("second")));
-    const int registrations = center.registrationCount();
+    handled("first", "first");
+    const Name second = handled("second", "second");
     // Written behind the module's back, as another copy of the settings might.
     UserDefaults::standard().set(second.storageKey(),
                                  QString::fromUtf8(optionCommand(Key::m).toJson()));
     ASSERT_TRUE(pressAndRelease());
     EXPECT_EQ(calls, QStringList{QStringLiteral("first")});
-    EXPECT_EQ(center.registrationCount(), registrations);
-}
 
-TEST_F(Dispatch, TheRecorderFlagSilencesDeliveryButKeepsTheHotKey)
-{
-    const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
-    onKeyUp(name, record(QStringLiteral("up")));
     QSignalSpy status(&ShortcutNotifications::instance(),
                       &ShortcutNotifications::recorderActiveStatusDidChange);
     setRecorderActive(true);
     setRecorderActive(true);
     ASSERT_TRUE(pressAndRelease());
-    EXPECT_TRUE(calls.isEmpty());
+    EXPECT_EQ(calls.size(), 1);
     setRecorderActive(false);
     ASSERT_TRUE(pressAndRelease());
-    EXPECT_EQ(calls.size(), 1);
+    EXPECT_EQ(calls.size(), 2);
     EXPECT_EQ(status.count(), 2);
     EXPECT_EQ(center.registrationCount(), 1);
 }
 
-TEST_F(Dispatch, StreamsGetNothingBeforeTheirStartOrAfterTheirEnd)
+TEST_F(Dispatch, StreamsGetNothingBeforeTheirStartOrAfterTheirEndAndKeepTheirHotKey)
 {
     const Name name(QStringLiteral("streamed"), optionCommand(Key::n));
     disable({name});
@@ -103,10 +94,15 @@ TEST_F(Dispatch, StreamsGetNothingBeforeTheirStartOrAfterTheirEnd)
                      [&](EventType type) { releaseEvents.append(type); });
     GlobalShortcuts::handleOnKeyUp(optionCommand(Key::n));
     EXPECT_TRUE(allEvents.isEmpty());
-    EXPECT_FALSE(center.isHeld(nKeyCode, controlAlt));
+    EXPECT_FALSE(held());
 
     QCoreApplication::processEvents();
-    EXPECT_TRUE(center.isHeld(nKeyCode, controlAlt));
+    EXPECT_TRUE(held());
+    // Removing handlers leaves the hot key of a live stream.
+    handled("handled", "handled", Key::m);
+    removeAllHandlers();
+    EXPECT_TRUE(held());
+    EXPECT_FALSE(held(mKeyCode));
     ASSERT_TRUE(pressAndRelease());
     EXPECT_EQ(allEvents, (QList{EventType::keyDown, EventType::keyUp}));
     EXPECT_EQ(releaseEvents, QList{EventType::keyUp});
@@ -115,66 +111,38 @@ TEST_F(Dispatch, StreamsGetNothingBeforeTheirStartOrAfterTheirEnd)
     releases.reset();
     QCoreApplication::processEvents();
     // No handler and no stream needs the hot key any more.
-    EXPECT_FALSE(center.isHeld(nKeyCode, controlAlt));
+    EXPECT_FALSE(held());
     GlobalShortcuts::handleOnKeyUp(optionCommand(Key::n));
     EXPECT_EQ(allEvents.size(), 2);
-}
-
-TEST_F(Dispatch, RemovingHandlersKeepsTheHotKeyOfALiveStream)
-{
-    const Name streamed(QStringLiteral("streamed"), optionCommand(Key::n));
-    const Name handled(QStringLiteral("handled"), optionCommand(Key::m));
-    onKeyUp(streamed, record(QStringLiteral("streamed")));
-    onKeyUp(handled, record(QStringLiteral("handled")));
-    auto stream = events(streamed);
-    QCoreApplication::processEvents();
-
-    removeHandler(streamed);
-    EXPECT_TRUE(center.isHeld(nKeyCode, controlAlt));
-    removeAllHandlers();
-    EXPECT_TRUE(center.isHeld(nKeyCode, controlAlt));
-    EXPECT_FALSE(center.isHeld(mKeyCode, controlAlt));
-    ASSERT_TRUE(pressAndRelease());
     EXPECT_TRUE(calls.isEmpty());
 }
 
-TEST_F(Dispatch, DisableThenEnableRegistersUnderANewIdentifier)
+TEST_F(Dispatch, DisablingANameGivesUpItsIdentifierAndSwitchingTheModuleOffKeepsIt)
 {
-    const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
-    onKeyUp(name, record(QStringLiteral("up")));
+    const Name name = handled("toggle");
     EXPECT_EQ(hotKeyIds(), QList<quint32>{1});
     disable({name});
-    EXPECT_FALSE(center.isHeld(nKeyCode, controlAlt));
+    EXPECT_FALSE(held());
     EXPECT_FALSE(isEnabled(name));
     enable({name});
     EXPECT_EQ(hotKeyIds(), QList<quint32>{2});
-    ASSERT_TRUE(pressAndRelease());
-    EXPECT_EQ(calls.size(), 1);
-}
 
-TEST_F(Dispatch, SwitchingTheModuleOffAndOnKeepsIdentifiersAndDeliversNothingWhileOff)
-{
-    const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
-    onKeyUp(name, record(QStringLiteral("up")));
     setEnabled(false);
-    EXPECT_FALSE(center.isHeld(nKeyCode, controlAlt));
+    EXPECT_FALSE(held());
     EXPECT_FALSE(isEnabled(name));
-    EXPECT_EQ(hotKeyIds(), QList<quint32>{1});
-
-    // Nor through an open menu.
+    EXPECT_EQ(hotKeyIds(), QList<quint32>{2});
+    // Nothing is delivered while off, not even through an open menu.
     QMenu menu;
     menu.show();
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_N, Qt::ControlModifier | Qt::AltModifier, nKeyCode, 0,
-                    0);
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_N, Qt::ControlModifier | Qt::AltModifier,
-                      nKeyCode, 0, 0);
-    QApplication::sendEvent(&menu, &press);
-    QApplication::sendEvent(&menu, &release);
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, Qt::Key_N, Qt::ControlModifier | Qt::AltModifier, nKeyCode, 0, 0);
+        QApplication::sendEvent(&menu, &event);
+    }
     menu.hide();
     EXPECT_TRUE(calls.isEmpty());
 
     setEnabled(true);
-    EXPECT_EQ(center.hotKeys().begin()->first, 1u);
+    EXPECT_EQ(center.hotKeys().begin()->first, 2u);
     EXPECT_TRUE(isEnabled(name));
     ASSERT_TRUE(pressAndRelease());
     EXPECT_EQ(calls.size(), 1);
@@ -183,26 +151,24 @@ TEST_F(Dispatch, SwitchingTheModuleOffAndOnKeepsIdentifiersAndDeliversNothingWhi
 TEST_F(Dispatch, WhileOffOrInAMenuANewShortcutIsKeptWithoutTakingIt)
 {
     setEnabled(false);
-    const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
-    onKeyUp(name, record(QStringLiteral("up")));
+    const Name name = handled("toggle");
     EXPECT_EQ(center.registrationCount(), 0);
     setEnabled(true);
-    EXPECT_TRUE(center.isHeld(nKeyCode, controlAlt));
+    EXPECT_TRUE(held());
 
     QMenu menu;
     menu.show();
     name.setShortcut(optionCommand(Key::m));
-    EXPECT_FALSE(center.isHeld(mKeyCode, controlAlt));
+    EXPECT_FALSE(held(mKeyCode));
     menu.hide();
-    EXPECT_TRUE(center.isHeld(mKeyCode, controlAlt));
+    EXPECT_TRUE(held(mKeyCode));
 }
 
 TEST_F(Dispatch, ARefusedShortcutIsNotRegisteredAndIsTriedAgain)
 {
     LogCapture log;
     center.refuse(nKeyCode, controlAlt);
-    const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
-    onKeyUp(name, record(QStringLiteral("first")));
+    const Name name = handled("toggle", "first");
     EXPECT_EQ(log.matching(QStringLiteral("Error registering hotkey Ctrl+Alt+N: 10")).size(), 2);
     EXPECT_FALSE(isEnabled(name));
 
@@ -211,11 +177,25 @@ TEST_F(Dispatch, ARefusedShortcutIsNotRegisteredAndIsTriedAgain)
     EXPECT_EQ(hotKeyIds(), (QList<quint32>{1, 2}));
 
     center.allow(nKeyCode, controlAlt);
-    onKeyUp(name, record(QStringLiteral("second")));
+    onKeyUp(name, record("second"));
     EXPECT_TRUE(isEnabled(name));
     EXPECT_EQ(hotKeyIds(), (QList<quint32>{1, 2}));
     ASSERT_TRUE(pressAndRelease());
     EXPECT_EQ(calls, (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
+
+    // A refusal when the module comes back on is tried again when a menu closes.
+    setEnabled(false);
+    center.refuse(nKeyCode, controlAlt);
+    setEnabled(true);
+    EXPECT_FALSE(isEnabled(name));
+    center.allow(nKeyCode, controlAlt);
+    QMenu menu;
+    menu.show();
+    menu.hide();
+    EXPECT_TRUE(isEnabled(name));
+    EXPECT_EQ(hotKeyIds(), (QList<quint32>{1, 2}));
+    ASSERT_TRUE(pressAndRelease());
+    EXPECT_EQ(calls.size(), 4);
 }
 
 TEST_F(Dispatch, CombinationsTheSystemCannotExpressAreRefused)
@@ -231,51 +211,29 @@ TEST_F(Dispatch, CombinationsTheSystemCannotExpressAreRefused)
     EXPECT_EQ(log.matching(QStringLiteral("Error registering hotkey Ctrl+")).size(), 1);
 }
 
-TEST_F(Dispatch, ARefusalWhenTheModuleComesBackOnIsTriedAgainLater)
+// Counts the key events that get past the module to the menu.
+struct KeyCounter : QObject
 {
-    const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
-    onKeyUp(name, record(QStringLiteral("up")));
-    setEnabled(false);
-    center.refuse(nKeyCode, controlAlt);
-    setEnabled(true);
-    EXPECT_FALSE(isEnabled(name));
-    EXPECT_EQ(hotKeyIds(), QList<quint32>{1});
-
-    center.allow(nKeyCode, controlAlt);
-    QMenu menu;
-    menu.show();
-    menu.hide();
-    EXPECT_TRUE(isEnabled(name));
-    ASSERT_TRUE(pressAndRelease());
-    EXPECT_EQ(calls.size(), 1);
-}
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+        return false;
+    }
+};
 
 TEST_F(Dispatch, AnOpenMenuCatchesTheCombinationFromItsKeyEvents)
 {
-    const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
-    onKeyDown(name, record(QStringLiteral("down")));
-    onKeyUp(name, record(QStringLiteral("up")));
-
+    const Name name = handled("toggle");
+    onKeyDown(name, record("down"));
     QMenu menu;
-    int keyEventsSeenByMenu = 0;
-    struct Counter : QObject
-    {
-        int* count;
-        explicit Counter(int* count)
-            : count(count)
-        {}
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)
-                ++*count;
-            return false;
-        }
-    } menuFilter(&keyEventsSeenByMenu);
-    menu.installEventFilter(&menuFilter);
-
+    KeyCounter seenByMenu;
+    menu.installEventFilter(&seenByMenu);
+    auto* closedFirst = new QMenu;
+    closedFirst->show();
     menu.show();
     EXPECT_TRUE(isMenuOpen());
-    EXPECT_FALSE(center.isHeld(nKeyCode, controlAlt));
+    EXPECT_FALSE(held());
     EXPECT_EQ(hotKeyIds(), QList<quint32>{1});
 
     auto send = [&menu](QEvent::Type type, quint32 keyCode, Qt::KeyboardModifiers modifiers,
@@ -289,47 +247,32 @@ TEST_F(Dispatch, AnOpenMenuCatchesTheCombinationFromItsKeyEvents)
     send(QEvent::KeyRelease, nKeyCode, controlAltModifiers);
     EXPECT_EQ(calls, (QStringList{QStringLiteral("down"), QStringLiteral("up")}));
     // The repeat is not ours; the press and release never reached the menu.
-    EXPECT_EQ(keyEventsSeenByMenu, 1);
-
+    EXPECT_EQ(seenByMenu.count, 1);
     send(QEvent::KeyPress, mKeyCode, controlAltModifiers);
     send(QEvent::KeyPress, nKeyCode, Qt::ControlModifier);
-    EXPECT_EQ(keyEventsSeenByMenu, 3);
+    EXPECT_EQ(seenByMenu.count, 3);
 
+    // A menu destroyed while open counts as closed.
+    delete closedFirst;
+    EXPECT_TRUE(isMenuOpen());
     menu.hide();
     EXPECT_FALSE(isMenuOpen());
-    EXPECT_TRUE(center.isHeld(nKeyCode, controlAlt));
+    EXPECT_TRUE(held());
     EXPECT_EQ(center.hotKeys().begin()->first, 1u);
-}
-
-TEST_F(Dispatch, AMenuDestroyedWhileOpenClosesTheMenuPath)
-{
-    const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
-    onKeyUp(name, record(QStringLiteral("up")));
-    auto* menu = new QMenu;
-    menu->show();
-    QMenu second;
-    second.show();
-    EXPECT_TRUE(isMenuOpen());
-    delete menu;
-    EXPECT_TRUE(isMenuOpen());
-    second.hide();
-    EXPECT_FALSE(isMenuOpen());
-    EXPECT_TRUE(center.isHeld(nKeyCode, controlAlt));
 }
 
 TEST_F(Dispatch, HandlersMayChangeTheTablesAndTheShortcutWhileDispatching)
 {
     const Name name(QStringLiteral("toggle"), optionCommand(Key::n));
-    const Name other(QStringLiteral("other"), optionCommand(Key::n));
     onKeyUp(name, [&] {
         calls.append(QStringLiteral("first"));
         removeAllHandlers();
         name.setShortcut(std::nullopt);
         for (int i = 0; i < 100; ++i)
-            onKeyUp(Name(QStringLiteral("added %1").arg(i)), record(QStringLiteral("added")));
+            onKeyUp(Name(QStringLiteral("added %1").arg(i)), record("added"));
     });
-    onKeyUp(name, record(QStringLiteral("second")));
-    onKeyUp(other, record(QStringLiteral("other")));
+    onKeyUp(name, record("second"));
+    handled("other", "other");
     ASSERT_TRUE(pressAndRelease());
     // The walk goes on over the tables as they were when the key came; `other` lost its hot key
     // with `name`'s, and its stored shortcut still matches.

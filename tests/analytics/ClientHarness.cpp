@@ -26,10 +26,10 @@ ClientHarness::~ClientHarness()
 }
 
 std::shared_ptr<InsightsManagerConfiguration>
-ClientHarness::makeConfiguration(const QUrl& baseURL) const
+ClientHarness::makeConfiguration(const QUrl& baseURL, const std::optional<QString>& salt) const
 {
     auto config = std::make_shared<InsightsManagerConfiguration>(
-        QStringLiteral("1F4A9C3E-55B2-4C7D-9E61-0A8B7C6D5E4F"), std::nullopt, baseURL);
+        QStringLiteral("1F4A9C3E-55B2-4C7D-9E61-0A8B7C6D5E4F"), salt, baseURL);
     config->setSessionStatsEnabled(false);
     config->setSendNewSessionBeganSignal(false);
     config->setLogHandler(capturingHandler());
@@ -44,14 +44,9 @@ LogHandler ClientHarness::capturingHandler() const
             }};
 }
 
-InsightsEnvironment ClientHarness::environment()
-{
-    return {&clock, &mainQueue, &scheduler};
-}
-
 void ClientHarness::start()
 {
-    Insights::initialize(configuration, environment());
+    Insights::initialize(configuration, {&clock, &mainQueue, &scheduler});
     // Lets the first send step, made at creation, finish and arm its timer.
     settle();
 }
@@ -122,15 +117,6 @@ QStringList ClientHarness::logs(LogLevel level) const
     return messages;
 }
 
-QStringList ClientHarness::allLogs() const
-{
-    const QMutexLocker lock(&m_logMutex);
-    QStringList messages;
-    for (const auto& entry : *m_logs)
-        messages.append(entry.second);
-    return messages;
-}
-
 QList<SignalPostBody> signalsOfType(const QList<SignalPostBody>& signals, const QString& type)
 {
     QList<SignalPostBody> matching;
@@ -139,4 +125,17 @@ QList<SignalPostBody> signalsOfType(const QList<SignalPostBody>& signals, const 
             matching.append(signal);
     }
     return matching;
+}
+
+void expectParameters(const SignalParameters& parameters,
+                      std::initializer_list<std::pair<const char*, const char*>> expected)
+{
+    for (const auto& [key, value] : expected) {
+        SCOPED_TRACE(key);
+        const QString name = QString::fromLatin1(key);
+        if (value)
+            EXPECT_EQ(parameters.value(name), QString::fromLatin1(value));
+        else
+            EXPECT_FALSE(parameters.contains(name));
+    }
 }

@@ -12,8 +12,11 @@
 #include <QMutex>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 
 // The analytics client on manual time and a manual main queue, sending to a loopback
@@ -27,8 +30,8 @@ public:
     ClientHarness();
     ~ClientHarness();
 
-    std::shared_ptr<InsightsManagerConfiguration> makeConfiguration(const QUrl& baseURL) const;
-    InsightsEnvironment environment();
+    std::shared_ptr<InsightsManagerConfiguration>
+    makeConfiguration(const QUrl& baseURL, const std::optional<QString>& salt = std::nullopt) const;
     void start();
 
     // Runs the main queue and Qt's events until the condition holds; false after 10 s.
@@ -44,7 +47,6 @@ public:
     static QString cacheFilePath();
 
     QStringList logs(LogLevel level) const;
-    QStringList allLogs() const;
 
     ManualClock clock;
     ManualMainQueue mainQueue;
@@ -62,3 +64,17 @@ private:
 
 // The records of a list whose type is the given one.
 QList<SignalPostBody> signalsOfType(const QList<SignalPostBody>& signals, const QString& type);
+
+// A test of one client, which the test configures and then starts.
+class ClientTest : public testing::Test
+{
+protected:
+    // What the client queued, as the termination notice writes it to the cache file.
+    QList<SignalPostBody> sent() { return harness.quitAndReadCache(); }
+
+    ClientHarness harness;
+};
+
+// Expects every listed key to have its value in the parameters; a null value: no such key.
+void expectParameters(const SignalParameters& parameters,
+                      std::initializer_list<std::pair<const char*, const char*>> expected);

@@ -1,5 +1,7 @@
 #include "analytics/DefaultSignalPayload.h"
 
+#include "ClientHarness.h"
+
 #include "analytics/SessionManager.h"
 #include "platform/Clock.h"
 #include "platform/DeviceInfo.h"
@@ -31,22 +33,21 @@ TEST(DefaultSignalPayloadTest, CalendarValuesCountMondayAsOneAndHoursFromOne)
     // 2024-03-10 was a Sunday.
     const auto sunday = DefaultSignalPayload::calendarValues(
         QDateTime(QDate(2024, 3, 10), QTime(0, 30), QTimeZone(3600)));
-    EXPECT_EQ(sunday.value(QStringLiteral("Insights.Calendar.dayOfWeek")), QStringLiteral("7"));
-    EXPECT_EQ(sunday.value(QStringLiteral("Insights.Calendar.isWeekend")), QStringLiteral("true"));
-    EXPECT_EQ(sunday.value(QStringLiteral("Insights.Calendar.hourOfDay")), QStringLiteral("1"));
-    EXPECT_EQ(sunday.value(QStringLiteral("Insights.Calendar.dayOfYear")), QStringLiteral("70"));
-    EXPECT_EQ(sunday.value(QStringLiteral("Insights.Calendar.dayOfMonth")), QStringLiteral("10"));
-    EXPECT_EQ(sunday.value(QStringLiteral("Insights.Calendar.monthOfYear")), QStringLiteral("3"));
-    EXPECT_EQ(sunday.value(QStringLiteral("Insights.Calendar.quarterOfYear")), QStringLiteral("1"));
-    EXPECT_EQ(sunday.value(QStringLiteral("Insights.Calendar.weekOfYear")), QStringLiteral("10"));
     EXPECT_EQ(sunday.size(), 8);
-
-    const auto friday = DefaultSignalPayload::calendarValues(
-        QDateTime(QDate(2024, 11, 15), QTime(23, 30), QTimeZone(-5 * 3600)));
-    EXPECT_EQ(friday.value(QStringLiteral("Insights.Calendar.dayOfWeek")), QStringLiteral("5"));
-    EXPECT_EQ(friday.value(QStringLiteral("Insights.Calendar.isWeekend")), QStringLiteral("false"));
-    EXPECT_EQ(friday.value(QStringLiteral("Insights.Calendar.hourOfDay")), QStringLiteral("24"));
-    EXPECT_EQ(friday.value(QStringLiteral("Insights.Calendar.quarterOfYear")), QStringLiteral("4"));
+    expectParameters(sunday, {{"Insights.Calendar.dayOfWeek", "7"},
+                              {"Insights.Calendar.isWeekend", "true"},
+                              {"Insights.Calendar.hourOfDay", "1"},
+                              {"Insights.Calendar.dayOfYear", "70"},
+                              {"Insights.Calendar.dayOfMonth", "10"},
+                              {"Insights.Calendar.monthOfYear", "3"},
+                              {"Insights.Calendar.quarterOfYear", "1"},
+                              {"Insights.Calendar.weekOfYear", "10"}});
+    expectParameters(DefaultSignalPayload::calendarValues(
+                         QDateTime(QDate(2024, 11, 15), QTime(23, 30), QTimeZone(-5 * 3600))),
+                     {{"Insights.Calendar.dayOfWeek", "5"},
+                      {"Insights.Calendar.isWeekend", "false"},
+                      {"Insights.Calendar.hourOfDay", "24"},
+                      {"Insights.Calendar.quarterOfYear", "4"}});
 }
 
 TEST(DefaultSignalPayloadTest, PreferredLanguageIsTheFirstLanguagesFirstPart)
@@ -69,9 +70,10 @@ protected:
         device.machine = QStringLiteral("x86_64");
         device.modelName = QStringLiteral("ThinkPad X1");
     }
-    SignalParameters build(const QDateTime& now = QDateTime(QDate(2024, 3, 10), QTime(12, 0),
-                                                            QTimeZone(5 * 3600 + 1800)))
+    // At noon in a zone half an hour off the hour: 06:30 UTC.
+    SignalParameters build()
     {
+        const QDateTime now(QDate(2024, 3, 10), QTime(12, 0), QTimeZone(5 * 3600 + 1800));
         SessionManager sessions(&store, {&clock, &mainQueue, &scheduler});
         sessions.waitForPersistence();
         return DefaultSignalPayload::parameters(sessions, now,
@@ -89,45 +91,31 @@ protected:
 TEST_F(PayloadTest, DescribesTheSystemInBothKeyFamilies)
 {
     const SignalParameters values = build();
-    EXPECT_EQ(values.value(QStringLiteral("platform")), QStringLiteral("Linux"));
-    EXPECT_EQ(values.value(QStringLiteral("systemVersion")),
-              QStringLiteral("Debian GNU/Linux 12.0.0"));
-    EXPECT_EQ(values.value(QStringLiteral("majorMinorSystemVersion")),
-              QStringLiteral("Debian GNU/Linux 12.0"));
-    EXPECT_EQ(values.value(QStringLiteral("majorSystemVersion")),
-              QStringLiteral("Debian GNU/Linux 12"));
-    EXPECT_EQ(values.value(QStringLiteral("Insights.Device.systemVersion")),
-              values.value(QStringLiteral("systemVersion")));
-    EXPECT_EQ(values.value(QStringLiteral("modelName")), QStringLiteral("ThinkPad X1"));
-    EXPECT_EQ(values.value(QStringLiteral("architecture")), QStringLiteral("x86_64"));
-    EXPECT_EQ(values.value(QStringLiteral("locale")), QStringLiteral("de_AT"));
-    EXPECT_EQ(values.value(QStringLiteral("region")), QStringLiteral("AT"));
-    EXPECT_EQ(values.value(QStringLiteral("appLanguage")), QStringLiteral("de"));
-    EXPECT_EQ(values.value(QStringLiteral("Insights.Device.timeZone")), QStringLiteral("UTC+5:30"));
-    EXPECT_EQ(values.value(QStringLiteral("Insights.UserPreference.layoutDirection")),
-              QStringLiteral("leftToRight"));
-    EXPECT_EQ(values.value(QStringLiteral("Insights.Device.screenScaleFactor")),
-              QStringLiteral("N/A"));
-    EXPECT_EQ(values.value(QStringLiteral("appVersion")), QStringLiteral("0"));
-    EXPECT_EQ(values.value(QStringLiteral("Insights.AppInfo.versionAndBuildNumber")),
-              QStringLiteral("0 (build 0)"));
+    expectParameters(values, {{"platform", "Linux"},
+                              {"systemVersion", "Debian GNU/Linux 12.0.0"},
+                              {"Insights.Device.systemVersion", "Debian GNU/Linux 12.0.0"},
+                              {"majorMinorSystemVersion", "Debian GNU/Linux 12.0"},
+                              {"majorSystemVersion", "Debian GNU/Linux 12"},
+                              {"modelName", "ThinkPad X1"},
+                              {"architecture", "x86_64"},
+                              {"locale", "de_AT"},
+                              {"region", "AT"},
+                              {"appLanguage", "de"},
+                              {"Insights.Device.timeZone", "UTC+5:30"},
+                              {"Insights.UserPreference.layoutDirection", "leftToRight"},
+                              {"Insights.Device.screenScaleFactor", "N/A"},
+                              {"appVersion", "0"},
+                              {"Insights.AppInfo.versionAndBuildNumber", "0 (build 0)"},
+                              // Without history the usage values start fresh.
+                              {"Insights.Retention.averageSessionSeconds", "-1"},
+                              {"Insights.Acquisition.firstSessionDate", "2024-03-10"},
+                              {"Insights.Retention.totalSessionsCount", "0"}});
     for (const char* absent : {"isTestFlight", "isAppStore", "extensionIdentifier",
                                "Insights.Accessibility.isReduceMotionEnabled",
                                "Insights.Retention.previousSessionSeconds"})
         EXPECT_FALSE(values.contains(QString::fromLatin1(absent))) << absent;
     for (auto it = values.begin(); it != values.end(); ++it)
         EXPECT_FALSE(it.value().isNull()) << it.key().toStdString();
-}
-
-TEST_F(PayloadTest, WithoutHistoryTheUsageValuesStartFresh)
-{
-    const SignalParameters values = build();
-    EXPECT_EQ(values.value(QStringLiteral("Insights.Retention.averageSessionSeconds")),
-              QStringLiteral("-1"));
-    EXPECT_EQ(values.value(QStringLiteral("Insights.Acquisition.firstSessionDate")),
-              QStringLiteral("2024-03-10"));
-    EXPECT_EQ(values.value(QStringLiteral("Insights.Retention.totalSessionsCount")),
-              QStringLiteral("0"));
 }
 
 TEST_F(PayloadTest, UsageValuesComeFromTheStoredStatistics)
@@ -141,21 +129,14 @@ TEST_F(PayloadTest, UsageValuesComeFromTheStoredStatistics)
               SessionManager::encodeSessions({{clock.now().addDays(-3), 40},
                                               {clock.now().addDays(-2), 20},
                                               {clock.now().addDays(-1), 5}}));
-    const SignalParameters values = build();
-    EXPECT_EQ(values.value(QStringLiteral("Insights.Acquisition.firstSessionDate")),
-              QStringLiteral("2023-01-02"));
-    EXPECT_EQ(values.value(QStringLiteral("Insights.Retention.averageSessionSeconds")),
-              QStringLiteral("30"));
-    EXPECT_EQ(values.value(QStringLiteral("Insights.Retention.previousSessionSeconds")),
-              QStringLiteral("20"));
-    EXPECT_EQ(values.value(QStringLiteral("Insights.Retention.totalSessionsCount")),
-              QStringLiteral("6"));
-    // The session keeper adds today when it is made: five days in all.
-    EXPECT_EQ(values.value(QStringLiteral("Insights.Retention.distinctDaysUsed")),
-              QStringLiteral("5"));
-    // 30 days before 2024-03-10 06:30 UTC is 2024-02-09, which counts.
-    EXPECT_EQ(values.value(QStringLiteral("Insights.Retention.distinctDaysUsedLastMonth")),
-              QStringLiteral("4"));
+    expectParameters(build(), {{"Insights.Acquisition.firstSessionDate", "2023-01-02"},
+                               {"Insights.Retention.averageSessionSeconds", "30"},
+                               {"Insights.Retention.previousSessionSeconds", "20"},
+                               {"Insights.Retention.totalSessionsCount", "6"},
+                               // The session keeper adds today when it is made: five days in all.
+                               {"Insights.Retention.distinctDaysUsed", "5"},
+                               // 30 days before 2024-03-10 06:30 UTC is 2024-02-09, which counts.
+                               {"Insights.Retention.distinctDaysUsedLastMonth", "4"}});
 }
 
 } // namespace

@@ -11,26 +11,26 @@ using namespace std::chrono_literals;
 
 const QString durationKey = QStringLiteral("Insights.Signal.durationInSeconds");
 
-class DurationSignalTest : public testing::Test
+class DurationSignalTest : public ClientTest
 {
 protected:
     void SetUp() override { harness.start(); }
-    QList<SignalPostBody> sent() { return harness.quitAndReadCache(); }
-
-    ClientHarness harness;
 };
 
 TEST_F(DurationSignalTest, TheStopSendsTheDurationRoundedDownToTheMillisecond)
 {
     Insights::startDurationSignal(QStringLiteral("export"),
-                                  {{QStringLiteral("format"), QStringLiteral("pdf")}});
+                                  {{QStringLiteral("format"), QStringLiteral("pdf")},
+                                   {QStringLiteral("k"), QStringLiteral("start")}});
     harness.clock.advance(2500ms);
-    Insights::stopAndSendDurationSignal(QStringLiteral("export"));
+    Insights::stopAndSendDurationSignal(QStringLiteral("export"),
+                                        {{QStringLiteral("k"), QStringLiteral("stop")}});
     const QList<SignalPostBody> records = sent();
     ASSERT_EQ(records.size(), 1);
     EXPECT_EQ(records.first().type, QStringLiteral("export"));
-    EXPECT_EQ(records.first().payload.value(durationKey), QStringLiteral("2.5"));
-    EXPECT_EQ(records.first().payload.value(QStringLiteral("format")), QStringLiteral("pdf"));
+    expectParameters(
+        records.first().payload,
+        {{"Insights.Signal.durationInSeconds", "2.5"}, {"format", "pdf"}, {"k", "stop"}});
 }
 
 TEST_F(DurationSignalTest, DurationTextIsShortestWithAFractionAndNeverRoundsUp)
@@ -84,27 +84,20 @@ TEST_F(DurationSignalTest, CancelledOrUnknownTimingsSendNothing)
     EXPECT_EQ(sent().size(), 1);
 }
 
-TEST_F(DurationSignalTest, StopParametersWinOverStartOnesAndTheMeasuredValue)
-{
-    Insights::startDurationSignal(QStringLiteral("x"),
-                                  {{QStringLiteral("k"), QStringLiteral("start")}});
-    harness.clock.advance(1s);
-    Insights::stopAndSendDurationSignal(
-        QStringLiteral("x"),
-        {{QStringLiteral("k"), QStringLiteral("stop")}, {durationKey, QStringLiteral("given")}});
-    const SignalPostBody record = sent().first();
-    EXPECT_EQ(record.payload.value(QStringLiteral("k")), QStringLiteral("stop"));
-    EXPECT_EQ(record.payload.value(durationKey), QStringLiteral("given"));
-}
-
-TEST_F(DurationSignalTest, ASecondStartRestartsTheTiming)
+TEST_F(DurationSignalTest, ASecondStartRestartsTheTimingAndAGivenDurationWins)
 {
     Insights::startDurationSignal(QStringLiteral("x"));
     harness.clock.advance(5s);
     Insights::startDurationSignal(QStringLiteral("x"));
     harness.clock.advance(2s);
     Insights::stopAndSendDurationSignal(QStringLiteral("x"));
-    EXPECT_EQ(sent().first().payload.value(durationKey), QStringLiteral("2.0"));
+    Insights::startDurationSignal(QStringLiteral("y"));
+    Insights::stopAndSendDurationSignal(QStringLiteral("y"),
+                                        {{durationKey, QStringLiteral("given")}});
+    const QList<SignalPostBody> records = sent();
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[0].payload.value(durationKey), QStringLiteral("2.0"));
+    EXPECT_EQ(records[1].payload.value(durationKey), QStringLiteral("given"));
 }
 
 } // namespace

@@ -9,7 +9,8 @@
 
 namespace {
 
-class PresetSignalsTest : public testing::Test
+// The prefixes are set so that a preset that wrongly applies them shows.
+class PresetSignalsTest : public ClientTest
 {
 protected:
     void SetUp() override
@@ -18,75 +19,54 @@ protected:
         harness.configuration->setDefaultParameterPrefix(QStringLiteral("app."));
         harness.start();
     }
-    QList<SignalPostBody> sent() { return harness.quitAndReadCache(); }
-
-    ClientHarness harness;
 };
 
 TEST_F(PresetSignalsTest, SendFixedNamesAndKeysWithoutPrefixesOrWarnings)
 {
     Insights::acquiredUser(QStringLiteral("newsletter"));
-    Insights::coreFeatureUsed(QStringLiteral("search"),
-                              {{QStringLiteral("q"), QStringLiteral("1")}});
-    Insights::onboardingCompleted();
-    const QList<SignalPostBody> records = sent();
-    ASSERT_EQ(records.size(), 3);
-    EXPECT_EQ(records[0].type, QStringLiteral("Insights.Acquisition.userAcquired"));
-    EXPECT_EQ(records[0].payload.value(QStringLiteral("Insights.Acquisition.channel")),
-              QStringLiteral("newsletter"));
-    EXPECT_EQ(records[1].type, QStringLiteral("Insights.Activation.coreFeatureUsed"));
-    EXPECT_EQ(records[1].payload.value(QStringLiteral("q")), QStringLiteral("1"));
-    EXPECT_EQ(records[2].type, QStringLiteral("Insights.Activation.onboardingCompleted"));
-    EXPECT_TRUE(harness.logs(LogLevel::error).isEmpty());
-}
-
-TEST_F(PresetSignalsTest, CallerParametersWinOverOwnOnes)
-{
     Insights::acquiredUser(
         QStringLiteral("newsletter"),
         {{QStringLiteral("Insights.Acquisition.channel"), QStringLiteral("ad")}});
-    EXPECT_EQ(sent().first().payload.value(QStringLiteral("Insights.Acquisition.channel")),
-              QStringLiteral("ad"));
-}
-
-TEST_F(PresetSignalsTest, OptionalPartsAddKeysOnlyWhenGiven)
-{
+    Insights::coreFeatureUsed(QStringLiteral("search"),
+                              {{QStringLiteral("q"), QStringLiteral("1")}});
+    Insights::onboardingCompleted();
     Insights::referralSent(3);
     Insights::referralSent(1, QStringLiteral("email"));
+    const QList<SignalPostBody> records = sent();
+    ASSERT_EQ(records.size(), 6);
+    EXPECT_EQ(records[0].type, QStringLiteral("Insights.Acquisition.userAcquired"));
+    expectParameters(records[0].payload, {{"Insights.Acquisition.channel", "newsletter"}});
+    // Caller parameters win over the preset's own.
+    expectParameters(records[1].payload, {{"Insights.Acquisition.channel", "ad"}});
+    EXPECT_EQ(records[2].type, QStringLiteral("Insights.Activation.coreFeatureUsed"));
+    expectParameters(records[2].payload, {{"q", "1"}});
+    EXPECT_EQ(records[3].type, QStringLiteral("Insights.Activation.onboardingCompleted"));
+    expectParameters(records[4].payload, {{"Insights.Referral.receiversCount", "3"},
+                                          {"Insights.Referral.kind", nullptr}});
+    expectParameters(records[5].payload, {{"Insights.Referral.kind", "email"}});
+    EXPECT_TRUE(harness.logs(LogLevel::error).isEmpty());
+}
+
+TEST_F(PresetSignalsTest, ErrorsCarryOnlyTheirGivenParts)
+{
+    const AnyIdentifiableError error(QStringLiteral("disk-full"), QStringLiteral("No space left"));
     Insights::errorOccurred(QStringLiteral("E1"));
     Insights::errorOccurred(QStringLiteral("E2"), ErrorCategory::userInput, QStringLiteral("bad"),
                             {}, 2.0);
-    const QList<SignalPostBody> records = sent();
-    ASSERT_EQ(records.size(), 4);
-    EXPECT_EQ(records[0].payload.value(QStringLiteral("Insights.Referral.receiversCount")),
-              QStringLiteral("3"));
-    EXPECT_FALSE(records[0].payload.contains(QStringLiteral("Insights.Referral.kind")));
-    EXPECT_EQ(records[1].payload.value(QStringLiteral("Insights.Referral.kind")),
-              QStringLiteral("email"));
-    EXPECT_TRUE(records[2].payload.contains(QStringLiteral("Insights.Error.id")));
-    EXPECT_FALSE(records[2].payload.contains(QStringLiteral("Insights.Error.category")));
-    EXPECT_FALSE(records[2].payload.contains(QStringLiteral("Insights.Error.message")));
-    EXPECT_EQ(records[3].payload.value(QStringLiteral("Insights.Error.category")),
-              QStringLiteral("user-input"));
-    EXPECT_EQ(records[3].payload.value(QStringLiteral("Insights.Error.message")),
-              QStringLiteral("bad"));
-    EXPECT_EQ(records[3].floatValue, 2.0);
-}
-
-TEST_F(PresetSignalsTest, IdentifiableErrorsCarryTheirIdentifierAndDescription)
-{
-    const AnyIdentifiableError error(QStringLiteral("disk-full"), QStringLiteral("No space left"));
     Insights::errorOccurred(error, ErrorCategory::appState);
     Insights::errorOccurred(error, ErrorCategory::thrownException, std::nullopt);
     const QList<SignalPostBody> records = sent();
-    ASSERT_EQ(records.size(), 2);
-    EXPECT_EQ(records[0].payload.value(QStringLiteral("Insights.Error.id")),
-              QStringLiteral("disk-full"));
-    EXPECT_EQ(records[0].payload.value(QStringLiteral("Insights.Error.message")),
-              QStringLiteral("No space left"));
-    EXPECT_EQ(records[0].payload.value(QStringLiteral("Insights.Error.category")),
-              QStringLiteral("app-state"));
-    EXPECT_FALSE(records[1].payload.contains(QStringLiteral("Insights.Error.message")));
+    ASSERT_EQ(records.size(), 4);
+    expectParameters(records[0].payload, {{"Insights.Error.id", "E1"},
+                                          {"Insights.Error.category", nullptr},
+                                          {"Insights.Error.message", nullptr}});
+    expectParameters(records[1].payload, {{"Insights.Error.category", "user-input"},
+                                          {"Insights.Error.message", "bad"}});
+    EXPECT_EQ(records[1].floatValue, 2.0);
+    expectParameters(records[2].payload, {{"Insights.Error.id", "disk-full"},
+                                          {"Insights.Error.message", "No space left"},
+                                          {"Insights.Error.category", "app-state"}});
+    expectParameters(records[3].payload, {{"Insights.Error.message", nullptr}});
     EXPECT_EQ(errorCategoryFromRawValue(QStringLiteral("thrown-exception")),
               ErrorCategory::thrownException);
     EXPECT_EQ(errorCategoryFromRawValue(QStringLiteral("User-Input")), std::nullopt);
@@ -98,13 +78,10 @@ TEST_F(PresetSignalsTest, RatingsOutsideZeroToTenAreRefused)
         Insights::userRatingSubmitted(rating);
     const QList<SignalPostBody> records = sent();
     ASSERT_EQ(records.size(), 2);
-    EXPECT_EQ(records[0].payload.value(QStringLiteral("Insights.Referral.ratingValue")),
-              QStringLiteral("0"));
-    EXPECT_EQ(records[1].payload.value(QStringLiteral("Insights.Referral.ratingValue")),
-              QStringLiteral("10"));
+    expectParameters(records[0].payload, {{"Insights.Referral.ratingValue", "0"}});
+    expectParameters(records[1].payload, {{"Insights.Referral.ratingValue", "10"}});
     EXPECT_EQ(harness.logs(LogLevel::error),
-              (QStringList{QStringLiteral("Rating must be between 0 and 10"),
-                           QStringLiteral("Rating must be between 0 and 10")}));
+              QStringList(2, QStringLiteral("Rating must be between 0 and 10")));
 }
 
 TEST_F(PresetSignalsTest, NavigationReportsChainTheirPaths)
@@ -115,15 +92,12 @@ TEST_F(PresetSignalsTest, NavigationReportsChainTheirPaths)
     Insights::navigationPathChanged(QStringLiteral("c"));
     const QList<SignalPostBody> records = sent();
     ASSERT_EQ(records.size(), 4);
-    const QString identifier = QStringLiteral("Insights.Navigation.identifier");
-    EXPECT_EQ(records[0].payload.value(identifier), QStringLiteral(" -> notes"));
-    EXPECT_EQ(records[1].payload.value(identifier), QStringLiteral("notes -> settings"));
-    EXPECT_EQ(records[2].payload.value(identifier), QStringLiteral("a -> b"));
-    EXPECT_EQ(records[3].payload.value(identifier), QStringLiteral("b -> c"));
-    EXPECT_EQ(records[3].payload.value(QStringLiteral("Insights.Navigation.schemaVersion")),
-              QStringLiteral("1"));
-    EXPECT_EQ(records[3].payload.value(QStringLiteral("Insights.Navigation.sourcePath")),
-              QStringLiteral("b"));
+    expectParameters(records[0].payload, {{"Insights.Navigation.identifier", " -> notes"}});
+    expectParameters(records[1].payload, {{"Insights.Navigation.identifier", "notes -> settings"}});
+    expectParameters(records[2].payload, {{"Insights.Navigation.identifier", "a -> b"}});
+    expectParameters(records[3].payload, {{"Insights.Navigation.identifier", "b -> c"},
+                                          {"Insights.Navigation.schemaVersion", "1"},
+                                          {"Insights.Navigation.sourcePath", "b"}});
 }
 
 TEST_F(PresetSignalsTest, ConcurrentNavigationReportsFormOneChain)

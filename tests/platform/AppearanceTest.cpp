@@ -57,7 +57,7 @@ TEST_F(AppearanceTest, WithoutThePortalThePaletteDecidesAndItsChangesAreAnnounce
     EXPECT_EQ(changed.count(), 2);
 }
 
-TEST_F(AppearanceTest, ThePortalPreferenceWinsOverThePaletteUntilItHasNone)
+TEST_F(AppearanceTest, ThePortalPreferenceWinsOverThePaletteUntilItHasNoneAndSetsReducedMotion)
 {
     Appearance appearance(false);
     QSignalSpy changed(&appearance, &Appearance::changed);
@@ -81,24 +81,20 @@ TEST_F(AppearanceTest, ThePortalPreferenceWinsOverThePaletteUntilItHasNone)
     appearance.portalSettingChanged(QStringLiteral("org.other"), colorScheme, portalValue(2u));
     EXPECT_TRUE(appearance.isDark());
     EXPECT_EQ(changed.count(), 3);
-}
 
-TEST_F(AppearanceTest, ReducedMotionFollowsTheDesktopsAnimationSetting)
-{
-    Appearance appearance(false);
-    QSignalSpy changed(&appearance, &Appearance::changed);
+    // Reduced motion follows the desktop's animation setting.
     appearance.portalSettingChanged(interfaceGroup, animations, portalValue(false));
     EXPECT_TRUE(appearance.reduceMotion());
-    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.count(), 4);
     appearance.portalSettingChanged(interfaceGroup, animations, portalValue(true));
     EXPECT_FALSE(appearance.reduceMotion());
-    EXPECT_EQ(changed.count(), 2);
+    EXPECT_EQ(changed.count(), 5);
     // A value of the wrong type says nothing about motion.
     appearance.portalSettingChanged(interfaceGroup, animations, portalValue(QStringLiteral("no")));
     EXPECT_FALSE(appearance.reduceMotion());
 }
 
-TEST_F(AppearanceTest, TheEnvironmentForcesEitherScheme)
+TEST_F(AppearanceTest, TheEnvironmentForcesEitherSchemeAndAnUnknownValueIsLoggedAndIgnored)
 {
     qputenv("QUILLORY_APPEARANCE", "dark");
     Appearance dark(false);
@@ -112,15 +108,11 @@ TEST_F(AppearanceTest, TheEnvironmentForcesEitherScheme)
     EXPECT_FALSE(light.isDark());
     usePaletteWindowColor(QColor(0x10, 0x10, 0x10));
     EXPECT_FALSE(light.isDark());
-}
 
-TEST_F(AppearanceTest, AnUnknownForcedValueIsLoggedAndIgnored)
-{
     LogCapture log;
     qputenv("QUILLORY_APPEARANCE", "purple");
-    usePaletteWindowColor(Qt::black);
-    Appearance appearance(false);
-    EXPECT_TRUE(appearance.isDark());
+    Appearance unknown(false);
+    EXPECT_TRUE(unknown.isDark());
     EXPECT_EQ(log.matching(QStringLiteral("QUILLORY_APPEARANCE must be light or dark")).size(), 1);
 }
 

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -102,7 +103,87 @@ TEST(CrashReporterDsnTest, TheEndpointComesFromTheDsn)
         EXPECT_TRUE(CrashReporter::endpoint(QString::fromLatin1(invalid)).isEmpty()) << invalid;
 }
 
-TEST_F(CrashReporterTest, AnEmptyDsnNeverStarts)
+TEST_F(CrashReporterTest, AFatalSignalWritesAReportWithTheSessionIfOneIsRunning)
+{
+    ASSERT_TRUE(startAndWait(options()));
+    reporter.startSession();
+    ASSERT_FALSE(reporter.sessionId().isEmpty());
+    const QString session = reporter.sessionId();
+    crashChild(SIGSEGV);
+    reporter.endSession();
+    crashChild(SIGABRT);
+
+    QList<CrashReport> reports;
+    for (const QString& file : reportFiles(directory)) {
+        const QString path = directory + QLatin1Char('/') + file;
+        EXPECT_EQ(QFileInfo(path).permissions() & (QFile::ReadOther | QFile::ReadGroup), 0);
+        const std::optional<CrashReport> report =
+            CrashReport::parse(file.chopped(7), TestFiles::read(path));
+        ASSERT_TRUE(report) << file.toStdString();
+        reports.append(*report);
+    }
+    ASSERT_EQ(reports.size(), 2);
+    std::sort(reports.begin(), reports.end(), [](const CrashReport& a, const CrashReport& b) {
+        return a.signalNumber > b.signalNumber;
+    });
+    EXPECT_EQ(reports[0].signalNumber, SIGSEGV);
+    EXPECT_EQ(reports[0].release, QStringLiteral("0.1.0"));
+    EXPECT_EQ(reports[0].sessionId, session);
+    EXPECT_LE(qAbs(reports[0].time.secsTo(QDateTime::currentDateTimeUtc())), 60);
+    EXPECT_EQ(reports[1].signalNumber, SIGABRT);
+    EXPECT_TRUE(reports[1].sessionId.isEmpty());
+}
+
+TEST_F(CrashReporterTest, PendingReportsAreSentThroughTheHookAtStartAndThenDeleted)
+{
+    writeReport(QStringLiteral("crash-10-1700000000.report"), SIGBUS);
+    // Unreadable reports are removed unsent.
+    TestFiles::write(directory + QStringLiteral("/crash-3-3.report"), "garbage");
+    TestFiles::write(directory + QStringLiteral("/crash-4-4.report"),
+                     QByteArray(CrashReport::fileHeader) + "signal=11\n"); // no time
+    server.respondWith(200, "{}");
+    CrashReporter::Options changing = options();
+    changing.beforeSend = [](const CrashReport& report) -> std::optional<CrashReport> {
+        CrashReport copy = report;
+        copy.sessionId.clear();
+        return copy;
+    };
+    ASSERT_TRUE(startAndWait(changing));
+
+    ASSERT_EQ(server.requests().size(), 1);
+    const LoopbackHttpServer::Request& request = server.requests().first();
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_EQ(request.path, "/api/7/crash-reports");
+    EXPECT_EQ(request.headers.value("x-quillory-key"), "0123456789abcdef0123456789abcdef");
+    const QJsonObject body = QJsonDocument::fromJson(request.body).object();
+    EXPECT_EQ(body.value(QStringLiteral("signal")).toInt(), SIGBUS);
+    EXPECT_EQ(body.value(QStringLiteral("release")).toString(), QStringLiteral("0.0.9"));
+    EXPECT_EQ(body.value(QStringLiteral("id")).toString(), QStringLiteral("crash-10-1700000000"));
+    EXPECT_EQ(body.value(QStringLiteral("time")).toString(),
+              QStringLiteral("2023-11-14T22:13:20Z"));
+    EXPECT_EQ(body.value(QStringLiteral("session")).toString(), QString());
+    EXPECT_TRUE(reportFiles(directory).isEmpty());
+}
+
+TEST_F(CrashReporterTest, ARefusedReportIsKeptForTheNextStartAndOneTheHookDropsIsDeleted)
+{
+    LogCapture log;
+    writeReport(QStringLiteral("crash-1-1.report"), SIGSEGV);
+    server.respondWith(500, "{}");
+    ASSERT_TRUE(startAndWait(options()));
+    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(reportFiles(directory).size(), 1);
+    EXPECT_EQ(log.matching(QStringLiteral("kept for later")).size(), 1);
+
+    reporter.close();
+    writeReport(QStringLiteral("crash-2-2.report"), SIGILL);
+    flag.setValue(false);
+    ASSERT_TRUE(startAndWait(options()));
+    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_TRUE(reportFiles(directory).isEmpty());
+}
+
+TEST_F(CrashReporterTest, AnEmptyDsnNeverStartsCloseRemovesTheHandlersAndOneReporterRuns)
 {
     void* before = currentHandler(SIGSEGV);
     CrashReporter::Options empty = options();
@@ -114,121 +195,11 @@ TEST_F(CrashReporterTest, AnEmptyDsnNeverStarts)
     QCoreApplication::processEvents();
     EXPECT_TRUE(server.requests().isEmpty());
     EXPECT_EQ(reportFiles(directory).size(), 1);
-}
 
-TEST_F(CrashReporterTest, AFatalSignalWritesAReportWithTheSession)
-{
-    ASSERT_TRUE(startAndWait(options()));
-    reporter.startSession();
-    ASSERT_FALSE(reporter.sessionId().isEmpty());
-    crashChild(SIGSEGV);
-
-    const QStringList files = reportFiles(directory);
-    ASSERT_EQ(files.size(), 1);
-    const QString path = directory + QLatin1Char('/') + files.first();
-    EXPECT_EQ(QFileInfo(path).permissions() & (QFile::ReadOther | QFile::ReadGroup), 0);
-    const std::optional<CrashReport> report =
-        CrashReport::parse(files.first().chopped(7), TestFiles::read(path));
-    ASSERT_TRUE(report);
-    EXPECT_EQ(report->signalNumber, SIGSEGV);
-    EXPECT_EQ(report->release, QStringLiteral("0.1.0"));
-    EXPECT_EQ(report->sessionId, reporter.sessionId());
-    EXPECT_LE(qAbs(report->time.secsTo(QDateTime::currentDateTimeUtc())), 60);
-}
-
-TEST_F(CrashReporterTest, ACrashOutsideASessionCarriesNoSessionAndAbortIsCaughtToo)
-{
-    ASSERT_TRUE(startAndWait(options()));
-    reporter.startSession();
-    reporter.endSession();
-    crashChild(SIGABRT);
-    const QStringList files = reportFiles(directory);
-    ASSERT_EQ(files.size(), 1);
-    const auto report = CrashReport::parse(
-        files.first(), TestFiles::read(directory + QLatin1Char('/') + files.first()));
-    ASSERT_TRUE(report);
-    EXPECT_EQ(report->signalNumber, SIGABRT);
-    EXPECT_TRUE(report->sessionId.isEmpty());
-}
-
-TEST_F(CrashReporterTest, PendingReportsAreSentAtStartAndThenDeleted)
-{
-    writeReport(QStringLiteral("crash-10-1700000000.report"), SIGBUS);
-    server.respondWith(200, "{}");
-    ASSERT_TRUE(startAndWait(options()));
-
-    ASSERT_EQ(server.requests().size(), 1);
-    const LoopbackHttpServer::Request& request = server.requests().first();
-    EXPECT_EQ(request.method, "POST");
-    EXPECT_EQ(request.path, "/api/7/crash-reports");
-    EXPECT_EQ(request.header("X-Quillory-Key"), "0123456789abcdef0123456789abcdef");
-    const QJsonObject body = QJsonDocument::fromJson(request.body).object();
-    EXPECT_EQ(body.value(QStringLiteral("signal")).toInt(), SIGBUS);
-    EXPECT_EQ(body.value(QStringLiteral("release")).toString(), QStringLiteral("0.0.9"));
-    EXPECT_EQ(body.value(QStringLiteral("id")).toString(), QStringLiteral("crash-10-1700000000"));
-    EXPECT_EQ(body.value(QStringLiteral("time")).toString(),
-              QStringLiteral("2023-11-14T22:13:20Z"));
-    EXPECT_TRUE(reportFiles(directory).isEmpty());
-}
-
-TEST_F(CrashReporterTest, ReportsDroppedByTheHookAreDeletedUnsent)
-{
-    writeReport(QStringLiteral("crash-1-1.report"), SIGSEGV);
-    writeReport(QStringLiteral("crash-2-2.report"), SIGILL);
-    flag.setValue(false);
-    ASSERT_TRUE(startAndWait(options()));
-    EXPECT_TRUE(server.requests().isEmpty());
-    EXPECT_TRUE(reportFiles(directory).isEmpty());
-}
-
-TEST_F(CrashReporterTest, TheHookMayChangeWhatIsSent)
-{
-    writeReport(QStringLiteral("crash-1-1.report"), SIGSEGV);
-    CrashReporter::Options changing = options();
-    changing.beforeSend = [](const CrashReport& report) -> std::optional<CrashReport> {
-        CrashReport copy = report;
-        copy.sessionId.clear();
-        return copy;
-    };
-    ASSERT_TRUE(startAndWait(changing));
-    ASSERT_EQ(server.requests().size(), 1);
-    EXPECT_EQ(QJsonDocument::fromJson(server.requests().first().body)
-                  .object()
-                  .value(QStringLiteral("session"))
-                  .toString(),
-              QString());
-}
-
-TEST_F(CrashReporterTest, AReportTheServerRefusesIsKeptForTheNextStart)
-{
-    LogCapture log;
-    writeReport(QStringLiteral("crash-1-1.report"), SIGSEGV);
-    server.respondWith(500, "{}");
-    ASSERT_TRUE(startAndWait(options()));
-    EXPECT_EQ(server.requests().size(), 1);
-    EXPECT_EQ(reportFiles(directory).size(), 1);
-    EXPECT_EQ(log.matching(QStringLiteral("kept for later")).size(), 1);
-}
-
-TEST_F(CrashReporterTest, UnreadableReportsAreRemoved)
-{
-    TestFiles::write(directory + QStringLiteral("/crash-3-3.report"), "garbage");
-    TestFiles::write(directory + QStringLiteral("/crash-4-4.report"),
-                     QByteArray(CrashReport::fileHeader) + "signal=11\n"); // no time
-    ASSERT_TRUE(startAndWait(options()));
-    EXPECT_TRUE(server.requests().isEmpty());
-    EXPECT_TRUE(reportFiles(directory).isEmpty());
-}
-
-TEST_F(CrashReporterTest, CloseRemovesTheHandlersAndOnlyOneReporterRunsAtATime)
-{
-    void* before = currentHandler(SIGSEGV);
     ASSERT_TRUE(startAndWait(options()));
     EXPECT_NE(currentHandler(SIGSEGV), before);
-
     CrashReporter second(directory);
     EXPECT_FALSE(second.start(options()));
-
     reporter.startSession();
     reporter.close();
     EXPECT_FALSE(reporter.isStarted());

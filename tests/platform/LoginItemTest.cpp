@@ -17,12 +17,7 @@ protected:
     LoginItem item{entryPath, QStringLiteral("/usr/bin/quillory")};
 };
 
-TEST_F(LoginItemTest, DefaultEntryIsInTheUsersAutostartFolder)
-{
-    EXPECT_EQ(LoginItem::defaultEntryPath(), entryPath);
-}
-
-TEST_F(LoginItemTest, RegisteringWritesAnEntryThatStartsTheProgram)
+TEST_F(LoginItemTest, RegisteringWritesAnEntryInTheAutostartFolderAndUnregisteringRemovesIt)
 {
     EXPECT_FALSE(item.isEnabled());
     ASSERT_TRUE(item.registerItem()) << item.errorString().toStdString();
@@ -32,11 +27,9 @@ TEST_F(LoginItemTest, RegisteringWritesAnEntryThatStartsTheProgram)
     EXPECT_TRUE(entry.contains("\nType=Application\n"));
     EXPECT_TRUE(entry.contains("\nExec=/usr/bin/quillory\n"));
     EXPECT_FALSE(entry.contains("Hidden"));
-}
+    EXPECT_EQ(LoginItem::defaultEntryPath(), entryPath);
 
-TEST_F(LoginItemTest, UnregisteringRemovesTheEntryAndIsFineWhenThereIsNone)
-{
-    ASSERT_TRUE(item.registerItem());
+    // Unregistering removes the entry and is fine when there is none.
     EXPECT_TRUE(item.unregisterItem());
     EXPECT_FALSE(QFile::exists(entryPath));
     EXPECT_FALSE(item.isEnabled());

@@ -50,11 +50,8 @@ TEST(UpdaterWithoutFeedTest, StartFailsWithAClearErrorAndChecksDoNothing)
     QCoreApplication::processEvents();
     EXPECT_EQ(finished.count(), 0);
     EXPECT_EQ(updater.resultDialog(), nullptr);
-}
 
-TEST(UpdaterWithoutFeedTest, PlainHttpIsRefusedExceptOnThisMachine)
-{
-    ManualScheduler scheduler;
+    // Plain http is refused except on this machine.
     Updater remote(QUrl(QStringLiteral("http://updates.example.org/feed.json")), installed,
                    scheduler);
     EXPECT_FALSE(remote.startUpdater());
@@ -64,61 +61,45 @@ TEST(UpdaterWithoutFeedTest, PlainHttpIsRefusedExceptOnThisMachine)
     EXPECT_TRUE(secure.startUpdater());
 }
 
-TEST_F(UpdaterTest, ANewerVersionIsFoundAndShownToTheUser)
+TEST_F(UpdaterTest, AManualCheckReadsTheFeedAndShowsWhatItFound)
 {
-    server.respondWith(200, R"({"version": "1.10.0", "url": "https://example.org/q/1.10.0"})");
+    using Outcome = Updater::Outcome;
+    const struct
+    {
+        int status;
+        QByteArray body;
+        Outcome outcome;
+        const char* dialog;
+        QUrl downloadPage;
+    } cases[] = {
+        {200, R"({"version": "1.10.0", "url": "https://example.org/q/1.10.0"})",
+         Outcome::NewerVersion, "1.10.0 is available",
+         QUrl(QStringLiteral("https://example.org/q/1.10.0"))},
+        // A download page that is not https is not offered.
+        {200, R"json({"version": "3.0.0", "url": "javascript:alert(1)"})json",
+         Outcome::NewerVersion, "3.0.0 is available", QUrl()},
+        {200, R"({"version": "1.2.0"})", Outcome::UpToDate, "newest version", QUrl()},
+        {200, R"({"version": "1.1.9"})", Outcome::UpToDate, "newest version", QUrl()},
+        {200, R"({"version": "1.2"})", Outcome::UpToDate, "newest version", QUrl()},
+        {200, "not json", Outcome::Failed, "Could not check", QUrl()},
+        {200, R"({"url": "https://example.org"})", Outcome::Failed, "Could not check", QUrl()},
+        {200, R"({"version": "2.0-beta"})", Outcome::Failed, "Could not check", QUrl()},
+        {200, R"(["1.3.0"])", Outcome::Failed, "Could not check", QUrl()},
+        {404, R"({"version": "9.0.0"})", Outcome::Failed, "Could not check", QUrl()},
+    };
     ASSERT_TRUE(updater.startUpdater());
-    const Updater::Result result = checkNow();
-    EXPECT_EQ(result.outcome, Updater::Outcome::NewerVersion);
-    EXPECT_EQ(result.latestVersion, QVersionNumber(1, 10, 0));
-    EXPECT_EQ(result.downloadPage, QUrl(QStringLiteral("https://example.org/q/1.10.0")));
-    ASSERT_EQ(server.requests().size(), 1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.body.constData());
+        server.respondWith(c.status, c.body);
+        const Updater::Result result = checkNow();
+        EXPECT_EQ(result.outcome, c.outcome);
+        EXPECT_EQ(result.downloadPage, c.downloadPage);
+        EXPECT_EQ(result.errorString.isEmpty(), c.outcome != Outcome::Failed);
+        ASSERT_NE(updater.resultDialog(), nullptr);
+        EXPECT_TRUE(updater.resultDialog()->text().contains(QString::fromLatin1(c.dialog)));
+    }
     EXPECT_EQ(server.requests().first().method, "GET");
     EXPECT_EQ(server.requests().first().path, "/feed.json");
-    ASSERT_NE(updater.resultDialog(), nullptr);
-    EXPECT_TRUE(updater.resultDialog()->text().contains(QStringLiteral("1.10.0 is available")));
-}
-
-TEST_F(UpdaterTest, TheSameOrAnOlderVersionIsUpToDate)
-{
-    ASSERT_TRUE(updater.startUpdater());
-    for (const QByteArray& version :
-         {QByteArray("1.2.0"), QByteArray("1.1.9"), QByteArray("1.2")}) {
-        server.respondWith(200, R"({"version": ")" + version + R"("})");
-        const Updater::Result result = checkNow();
-        EXPECT_EQ(result.outcome, Updater::Outcome::UpToDate) << version.constData();
-    }
-    ASSERT_NE(updater.resultDialog(), nullptr);
-    EXPECT_TRUE(updater.resultDialog()->text().contains(QStringLiteral("newest version")));
-}
-
-TEST_F(UpdaterTest, BadFeedsAndServerErrorsAreFailuresShownOnAManualCheck)
-{
-    ASSERT_TRUE(updater.startUpdater());
-    const QList<QPair<int, QByteArray>> answers = {
-        {200, "not json"},
-        {200, R"({"url": "https://example.org"})"},
-        {200, R"({"version": "2.0-beta"})"},
-        {200, R"(["1.3.0"])"},
-        {404, R"({"version": "9.0.0"})"},
-    };
-    for (const auto& [status, body] : answers) {
-        server.respondWith(status, body);
-        const Updater::Result result = checkNow();
-        EXPECT_EQ(result.outcome, Updater::Outcome::Failed) << body.constData();
-        EXPECT_FALSE(result.errorString.isEmpty());
-    }
-    ASSERT_NE(updater.resultDialog(), nullptr);
-    EXPECT_TRUE(updater.resultDialog()->text().startsWith(QStringLiteral("Could not check")));
-}
-
-TEST_F(UpdaterTest, ADownloadPageThatIsNotHttpsIsNotOffered)
-{
-    server.respondWith(200, R"json({"version": "3.0.0", "url": "javascript:alert(1)"})json");
-    ASSERT_TRUE(updater.startUpdater());
-    const Updater::Result result = checkNow();
-    EXPECT_EQ(result.outcome, Updater::Outcome::NewerVersion);
-    EXPECT_TRUE(result.downloadPage.isEmpty());
 }
 
 TEST_F(UpdaterTest, AutomaticChecksRunDailyOnlyWhileOnAndTellOnlyOfNewVersions)

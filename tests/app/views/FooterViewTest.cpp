@@ -27,9 +27,15 @@ public:
         m_controller.endResize();
         ASSERT_DOUBLE_EQ(m_controller.size().width(), width);
     }
+
+    void click(QAbstractButton* button)
+    {
+        QTest::mouseClick(button, Qt::LeftButton);
+        nextTurn();
+    }
 };
 
-TEST_F(FooterViewTest, TheDefaultNoteIsLaidOutAsHeaderPagerAndFooter)
+TEST_F(FooterViewTest, TheDefaultNoteIsLaidOutAsHeaderPagerAndFooterWithButtonsAtBothEnds)
 {
     NoteView& page = makePage();
     ASSERT_EQ(m_controller.size(), QSizeF(280, 217));
@@ -39,17 +45,6 @@ TEST_F(FooterViewTest, TheDefaultNoteIsLaidOutAsHeaderPagerAndFooter)
     EXPECT_EQ(page.pager()->geometry(), QRect(0, 33, 280, 148));
     EXPECT_EQ(editor()->geometry(), QRect(0, 0, 280, 148));
     EXPECT_EQ(footer().geometry(), QRect(16, 181, 248, 36));
-    page.resize(400, 300);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(page.pager()->geometry(), QRect(0, 33, 400, 231));
-    EXPECT_EQ(editor()->size(), QSize(400, 231));
-}
-
-TEST_F(FooterViewTest, TheButtonGroupsSitAtBothEnds)
-{
-    NoteView& page = makePage();
-    page.show();
-    QCoreApplication::processEvents();
     const auto inFooter = [this](QWidget* widget) {
         return QRect(widget->mapTo(&footer(), QPoint(0, 0)), widget->size());
     };
@@ -58,13 +53,20 @@ TEST_F(FooterViewTest, TheButtonGroupsSitAtBothEnds)
     EXPECT_EQ(inFooter(footer().nextButton()).right(), footer().width() - 1);
     EXPECT_EQ(inFooter(footer().copyButton()).left(), footer().width() - 92);
     EXPECT_EQ(inFooter(footer().copyButton()).size(), QSize(22, 22));
+    page.resize(400, 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(page.pager()->geometry(), QRect(0, 33, 400, 231));
+    EXPECT_EQ(editor()->size(), QSize(400, 231));
 }
 
-TEST_F(FooterViewTest, CopiedLabelShowsFrom264PointsWideOnly)
+TEST_F(FooterViewTest, TheCopyButtonCopiesTheWholeNoteAndTheCopiedLabelShowsFrom264Wide)
 {
+    useNotes({QStringLiteral("all of this")});
     resizeTo(263);
     makePage();
-    m_controller.copyCurrentNote();
+    QTest::mouseClick(footer().copyButton(), Qt::LeftButton);
+    EXPECT_EQ(Pasteboard::plainText(), QStringLiteral("all of this"));
+    EXPECT_EQ(m_controller.copiedPulse(), 1);
     EXPECT_TRUE(footer().isShowingCheck());
     EXPECT_FALSE(footer().copiedLabel()->isVisibleTo(&footer()));
     resizeTo(264);
@@ -91,75 +93,34 @@ TEST_F(FooterViewTest, TwoCopiesHalfASecondApartGiveOneHide)
     EXPECT_FALSE(changes[1][0].toBool());
 }
 
-TEST_F(FooterViewTest, TheCopyButtonCopiesTheWholeNote)
-{
-    useNotes({QStringLiteral("all of this")});
-    makePage();
-    QTest::mouseClick(footer().copyButton(), Qt::LeftButton);
-    EXPECT_EQ(Pasteboard::plainText(), QStringLiteral("all of this"));
-    EXPECT_TRUE(footer().isShowingCheck());
-    EXPECT_EQ(m_controller.copiedPulse(), 1);
-}
-
-TEST_F(FooterViewTest, PreviousAndNextAreEnabledOnlyWhereThereIsANote)
+TEST_F(FooterViewTest, TheArrowsAreEnabledOnlyWhereThereIsANoteAndPageAskingForFocus)
 {
     makePage();
     EXPECT_FALSE(footer().previousButton()->isEnabled());
     EXPECT_FALSE(footer().nextButton()->isEnabled());
-    useNotes({QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")});
-    EXPECT_FALSE(footer().previousButton()->isEnabled());
-    EXPECT_TRUE(footer().nextButton()->isEnabled());
-    m_store.select(1);
-    EXPECT_TRUE(footer().previousButton()->isEnabled());
-    EXPECT_TRUE(footer().nextButton()->isEnabled());
-    m_store.select(2);
-    EXPECT_TRUE(footer().previousButton()->isEnabled());
-    EXPECT_FALSE(footer().nextButton()->isEnabled());
-}
-
-TEST_F(FooterViewTest, TheArrowsPageAndAskForFocus)
-{
     useNotes({QStringLiteral("one"), QStringLiteral("two")});
-    makePage();
+    EXPECT_FALSE(footer().previousButton()->isEnabled());
+    EXPECT_TRUE(footer().nextButton()->isEnabled());
     const int focus = m_controller.focusRequest();
-    QTest::mouseClick(footer().nextButton(), Qt::LeftButton);
-    nextTurn();
+    click(footer().nextButton());
     EXPECT_EQ(m_store.currentIndex(), 1);
     EXPECT_EQ(m_controller.motion(), PageMotion::next);
     EXPECT_EQ(m_controller.focusRequest(), focus + 1);
-    QTest::mouseClick(footer().previousButton(), Qt::LeftButton);
-    nextTurn();
+    EXPECT_TRUE(footer().previousButton()->isEnabled());
+    EXPECT_FALSE(footer().nextButton()->isEnabled());
+
+    // The state changed after the button was drawn enabled: nothing happens, not even focus.
+    footer().nextButton()->setEnabled(true);
+    click(footer().nextButton());
+    EXPECT_EQ(m_store.currentIndex(), 1);
+    EXPECT_EQ(m_controller.focusRequest(), focus + 1);
+
+    click(footer().previousButton());
     EXPECT_EQ(m_store.currentIndex(), 0);
     EXPECT_EQ(m_controller.motion(), PageMotion::previous);
 }
 
-TEST_F(FooterViewTest, NextWithNoNextNoteChangesNothingNotEvenTheFocusRequest)
-{
-    useNotes({QStringLiteral("one"), QStringLiteral("two")});
-    makePage();
-    m_store.select(1);
-    // The state changed after the button was drawn enabled.
-    footer().nextButton()->setEnabled(true);
-    const int focus = m_controller.focusRequest();
-    QTest::mouseClick(footer().nextButton(), Qt::LeftButton);
-    nextTurn();
-    EXPECT_EQ(m_store.currentIndex(), 1);
-    EXPECT_EQ(m_controller.focusRequest(), focus);
-    EXPECT_EQ(m_controller.motion(), PageMotion::none);
-}
-
-TEST_F(FooterViewTest, NewNoteAndSettingsButtonsCallTheController)
-{
-    makePage();
-    QTest::mouseClick(footer().newNoteButton(), Qt::LeftButton);
-    nextTurn();
-    EXPECT_EQ(m_store.notes().size(), 2u);
-    EXPECT_EQ(m_controller.motion(), PageMotion::newNote);
-    QTest::mouseClick(footer().settingsButton(), Qt::LeftButton);
-    EXPECT_EQ(m_controller.mode(), PopoverController::Mode::settings);
-}
-
-TEST_F(FooterViewTest, HelpTextsNameTheShortcutsInTheDesktopsWords)
+TEST_F(FooterViewTest, NewNoteAndSettingsCallTheControllerAndTheHelpNamesTheirShortcuts)
 {
     makePage();
     EXPECT_EQ(footer().newNoteButton()->toolTip(), QStringLiteral("New note (Ctrl+N)"));
@@ -168,6 +129,11 @@ TEST_F(FooterViewTest, HelpTextsNameTheShortcutsInTheDesktopsWords)
     EXPECT_EQ(footer().copyButton()->accessibleName(), QStringLiteral("Copy note"));
     EXPECT_EQ(footer().previousButton()->toolTip(), QStringLiteral("Previous note (Alt+Left)"));
     EXPECT_EQ(footer().nextButton()->toolTip(), QStringLiteral("Next note (Alt+Right)"));
+    click(footer().newNoteButton());
+    EXPECT_EQ(m_store.notes().size(), 2u);
+    EXPECT_EQ(m_controller.motion(), PageMotion::newNote);
+    click(footer().settingsButton());
+    EXPECT_EQ(m_controller.mode(), PopoverController::Mode::settings);
 }
 
 } // namespace

@@ -30,26 +30,7 @@ TEST_F(HeaderViewTest, APageChangeEndsRenamingSoALateCommitRenamesNoNote)
     EXPECT_EQ(m_store.notes()[1].name, QStringLiteral("Second"));
 }
 
-TEST_F(HeaderViewTest, ACommitWhileRenamingRenamesTheCurrentNoteOnce)
-{
-    useNotes({QStringLiteral("one"), QStringLiteral("two")});
-    m_store.select(1);
-    makePage();
-    m_controller.setRenaming(true);
-    header().commitRename(QStringLiteral("  Groceries\nand more "));
-    EXPECT_FALSE(m_controller.renaming());
-    EXPECT_EQ(m_store.notes()[1].name,
-              normalizedNoteName(QStringLiteral("  Groceries\nand more ")));
-    EXPECT_NE(m_store.notes()[0].name, m_store.notes()[1].name);
-    header().commitRename(QStringLiteral("Again"));
-    EXPECT_EQ(m_store.notes()[1].name,
-              normalizedNoteName(QStringLiteral("  Groceries\nand more ")));
-    m_controller.setRenaming(true);
-    header().cancelRename();
-    EXPECT_FALSE(m_controller.renaming());
-}
-
-TEST_F(HeaderViewTest, TheNameShowsTheCurrentNoteAndMakesWayForRenaming)
+TEST_F(HeaderViewTest, TheNameMakesWayForRenamingAndACommitRenamesTheCurrentNoteOnce)
 {
     useNotes({QStringLiteral("one"), QStringLiteral("two")});
     m_store.rename(m_store.notes()[1].id, QStringLiteral("Second"));
@@ -59,11 +40,22 @@ TEST_F(HeaderViewTest, TheNameShowsTheCurrentNoteAndMakesWayForRenaming)
     EXPECT_TRUE(header().nameButton()->isVisibleTo(&header()));
     m_controller.setRenaming(true);
     EXPECT_FALSE(header().nameButton()->isVisibleTo(&header()));
-    QTest::mouseClick(header().dotButton(), Qt::LeftButton);
+    const QString typed = QStringLiteral("  Groceries\nand more ");
+    header().commitRename(typed);
+    EXPECT_FALSE(m_controller.renaming());
     EXPECT_TRUE(header().nameButton()->isVisibleTo(&header()));
+    EXPECT_EQ(header().nameButton()->text(), normalizedNoteName(typed));
+    EXPECT_EQ(m_store.notes()[1].name, normalizedNoteName(typed));
+    EXPECT_NE(m_store.notes()[0].name, m_store.notes()[1].name);
+    header().commitRename(QStringLiteral("Again"));
+    EXPECT_EQ(m_store.notes()[1].name, normalizedNoteName(typed));
+    m_controller.setRenaming(true);
+    header().cancelRename();
+    EXPECT_FALSE(m_controller.renaming());
+    EXPECT_EQ(m_store.notes()[1].name, normalizedNoteName(typed));
 }
 
-TEST_F(HeaderViewTest, TheRenameButtonClosesThePickerAndTheListThenStartsRenaming)
+TEST_F(HeaderViewTest, TheRenameButtonAndTheDotCloseWhatElseIsOpen)
 {
     makePage();
     m_controller.setPickerOpen(true);
@@ -76,12 +68,7 @@ TEST_F(HeaderViewTest, TheRenameButtonClosesThePickerAndTheListThenStartsRenamin
     EXPECT_FALSE(m_controller.listOpen());
     EXPECT_EQ(m_controller.focusRequest(), focus + 1); // from closing the list
     EXPECT_TRUE(m_controller.renaming());
-}
 
-TEST_F(HeaderViewTest, TheDotTogglesThePickerEndsRenamingAndClosesTheList)
-{
-    makePage();
-    m_controller.setRenaming(true);
     QTest::mouseClick(header().dotButton(), Qt::LeftButton);
     EXPECT_TRUE(m_controller.pickerOpen());
     EXPECT_FALSE(m_controller.renaming());
@@ -93,9 +80,20 @@ TEST_F(HeaderViewTest, TheDotTogglesThePickerEndsRenamingAndClosesTheList)
     EXPECT_TRUE(m_controller.pickerOpen());
 }
 
-TEST_F(HeaderViewTest, TheDotsTapAreaStartsAtTheDotAndReachesPastIt)
+TEST_F(HeaderViewTest, TheDotShowsTheCurrentHueWithARingOnlyOnWhite)
 {
+    EXPECT_EQ(HueDot::fillColor(Hue::white), QColor(Qt::white));
+    EXPECT_EQ(HueDot::ringColor(Hue::white), QColor(0x8C, 0x94, 0xA0));
+    EXPECT_EQ(HueDot::fillColor(Hue::coral), QColor(0xE3, 0x9A, 0x86));
+    EXPECT_EQ(HueDot::ringColor(Hue::coral).alpha(), 0);
+    const QImage image = HueDot(Hue::white).grab().toImage();
+    // The ring inside the edge, the white fill in the middle.
+    EXPECT_EQ(image.pixelColor(4, 4), QColor(Qt::white));
+    EXPECT_LT(image.pixelColor(4, 0).red(), 230);
     NoteView& page = makePage();
+    m_store.setHue(Hue::lavender);
+    EXPECT_EQ(header().dot()->hue(), Hue::lavender);
+    // The tap area starts at the dot and reaches past it, whatever the name's length.
     page.show();
     QCoreApplication::processEvents();
     EXPECT_EQ(header().dotButton()->size(), QSize(18, 20));
@@ -103,34 +101,6 @@ TEST_F(HeaderViewTest, TheDotsTapAreaStartsAtTheDotAndReachesPastIt)
     m_store.rename(m_store.currentNote().id, QStringLiteral("A much longer name"));
     QCoreApplication::processEvents();
     EXPECT_EQ(header().dotButton()->pos(), header().dot()->pos());
-}
-
-TEST_F(HeaderViewTest, DotColoursAreTheHueAccentsWithARingOnlyOnWhite)
-{
-    EXPECT_EQ(HueDot::fillColor(Hue::white), QColor(Qt::white));
-    EXPECT_EQ(HueDot::ringColor(Hue::white), QColor(0x8C, 0x94, 0xA0));
-    const std::pair<Hue, QColor> fills[] = {
-        {Hue::sand, QColor(0xD9, 0xB8, 0x78)}, {Hue::mint, QColor(0x7F, 0xC3, 0x9A)},
-        {Hue::sky, QColor(0x7D, 0xB4, 0xE0)},  {Hue::lavender, QColor(0xA5, 0x8E, 0xE0)},
-        {Hue::pink, QColor(0xDD, 0x94, 0xBB)}, {Hue::teal, QColor(0x82, 0xC7, 0xC7)},
-        {Hue::coral, QColor(0xE3, 0x9A, 0x86)}};
-    for (const auto& [hue, fill] : fills) {
-        EXPECT_EQ(HueDot::fillColor(hue), fill) << int(hue);
-        EXPECT_EQ(HueDot::ringColor(hue).alpha(), 0) << int(hue);
-    }
-    HueDot white(Hue::white);
-    const QImage image = white.grab().toImage();
-    // The ring inside the edge, the white fill in the middle.
-    EXPECT_EQ(image.pixelColor(4, 4), QColor(Qt::white));
-    const QColor edge = image.pixelColor(4, 0);
-    EXPECT_LT(edge.red(), 230);
-}
-
-TEST_F(HeaderViewTest, TheDotFollowsTheCurrentNotesHue)
-{
-    makePage();
-    m_store.setHue(Hue::lavender);
-    EXPECT_EQ(header().dot()->hue(), Hue::lavender);
 }
 
 TEST_F(HeaderViewTest, TheListButtonTurnsUpWhileTheListIsOpen)
@@ -146,19 +116,7 @@ TEST_F(HeaderViewTest, TheListButtonTurnsUpWhileTheListIsOpen)
     EXPECT_FALSE(m_controller.listOpen());
 }
 
-TEST_F(HeaderViewTest, TheDeleteButtonIsAlwaysEnabledAndDeletesTheCurrentNote)
-{
-    makePage();
-    EXPECT_TRUE(header().deleteButton()->isEnabled());
-    const QUuid only = m_store.currentNote().id;
-    QTest::mouseClick(header().deleteButton(), Qt::LeftButton);
-    nextTurn();
-    ASSERT_EQ(m_store.notes().size(), 1u);
-    EXPECT_NE(m_store.currentNote().id, only);
-    EXPECT_TRUE(m_store.pendingUndo().has_value());
-}
-
-TEST_F(HeaderViewTest, HelpTextsNameTheControlsAndTheirShortcuts)
+TEST_F(HeaderViewTest, HelpTextsNameTheControlsAndDeleteDeletesTheCurrentNote)
 {
     makePage();
     EXPECT_EQ(header().renameButton()->toolTip(), QStringLiteral("Rename note"));
@@ -168,6 +126,13 @@ TEST_F(HeaderViewTest, HelpTextsNameTheControlsAndTheirShortcuts)
     EXPECT_EQ(header().listButton()->toolTip(), QStringLiteral("All notes (Alt+Down)"));
     EXPECT_EQ(header().deleteButton()->accessibleName(),
               QStringLiteral("Delete note (Ctrl+Backspace)"));
+    EXPECT_TRUE(header().deleteButton()->isEnabled());
+    const QUuid only = m_store.currentNote().id;
+    QTest::mouseClick(header().deleteButton(), Qt::LeftButton);
+    nextTurn();
+    ASSERT_EQ(m_store.notes().size(), 1u);
+    EXPECT_NE(m_store.currentNote().id, only);
+    EXPECT_TRUE(m_store.pendingUndo().has_value());
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 
 #include <QGraphicsOpacityEffect>
 #include <QPointer>
-#include <QSignalSpy>
 
 namespace {
 
@@ -12,9 +11,24 @@ class NotePagerTest : public PanelTestFixture
 {
 public:
     NotePager& pager() { return *m_page->pager(); }
+
+    // Pauses the running transition at `fraction` of its length; returns the eased progress.
+    qreal pauseAt(qreal fraction)
+    {
+        QVariantAnimation& transition = pager().transition();
+        transition.pause();
+        transition.setCurrentTime(qRound(transition.duration() * fraction));
+        return transition.easingCurve().valueForProgress(fraction);
+    }
+
+    qreal incomingOpacity()
+    {
+        auto* fade = qobject_cast<QGraphicsOpacityEffect*>(editor()->graphicsEffect());
+        return fade ? fade->opacity() : -1;
+    }
 };
 
-TEST_F(NotePagerTest, ShowsTheCurrentNoteAndKeepsOneEditorAcrossKeystrokesAndRestyling)
+TEST_F(NotePagerTest, ShowsTheCurrentNoteAndKeepsOneEditorAcrossKeystrokesRestylingAndStore)
 {
     useNotes({QStringLiteral("one"), QStringLiteral("two")});
     makePage();
@@ -26,26 +40,19 @@ TEST_F(NotePagerTest, ShowsTheCurrentNoteAndKeepsOneEditorAcrossKeystrokesAndRes
     m_settings.setTextSize(20);
     m_settings.setPasteAsPlainText(false);
     m_store.setHue(Hue::coral);
-    EXPECT_EQ(editor(), first.data());
     EXPECT_EQ(textOf(0), QStringLiteral("one!?"));
     EXPECT_EQ(first->fontSize(), 20);
+    m_store.setText(m_store.currentNote().id, QStringLiteral("from elsewhere"));
+    EXPECT_EQ(first->toPlainText(), QStringLiteral("from elsewhere"));
+    EXPECT_EQ(editor(), first.data());
     EXPECT_EQ(pager().outgoingPage(), nullptr);
 }
 
-TEST_F(NotePagerTest, ATextChangedInTheStoreReachesTheEditorInPlace)
-{
-    useNotes({QStringLiteral("one")});
-    makePage();
-    NoteTextView* shown = editor();
-    m_store.setText(m_store.currentNote().id, QStringLiteral("from elsewhere"));
-    EXPECT_EQ(editor(), shown);
-    EXPECT_EQ(shown->toPlainText(), QStringLiteral("from elsewhere"));
-}
-
-TEST_F(NotePagerTest, EachPageChangeGetsANewEditorForTheNewNoteAndTheOldPageLeavesAsAPicture)
+TEST_F(NotePagerTest, EachPageChangeGetsANewEditorAndTheOldPageSlidesAwayAsAPicture)
 {
     useNotes({QStringLiteral("one"), QStringLiteral("two")});
-    makePage();
+    NoteView& page = makePage();
+    page.show();
     QPointer<NoteTextView> first = editor();
     m_controller.nextNote();
     EXPECT_EQ(editor(), first.data()); // the store changes one turn later
@@ -58,35 +65,20 @@ TEST_F(NotePagerTest, EachPageChangeGetsANewEditorForTheNewNoteAndTheOldPageLeav
     ASSERT_NE(leaving, nullptr);
     EXPECT_TRUE(leaving->testAttribute(Qt::WA_TransparentForMouseEvents));
     EXPECT_EQ(leaving->focusPolicy(), Qt::NoFocus);
-    EXPECT_EQ(pager().transition().duration(), 320);
-}
 
-TEST_F(NotePagerTest, TheTransitionMovesBothPagesByTheMotionAndEndsWithTheEditorInPlace)
-{
-    useNotes({QStringLiteral("one"), QStringLiteral("two")});
-    NoteView& page = makePage();
-    page.show();
-    m_controller.nextNote();
-    nextTurn();
-    const int width = pager().width();
     QVariantAnimation& transition = pager().transition();
     ASSERT_EQ(transition.state(), QAbstractAnimation::Running);
-    transition.pause();
-    transition.setCurrentTime(0);
+    EXPECT_EQ(transition.duration(), 320);
+    const int width = pager().width();
+    pauseAt(0);
     EXPECT_EQ(editor()->x(), width);
-    EXPECT_EQ(pager().outgoingPage()->effect(), PageEffect::identity());
-
-    const int middle = transition.duration() / 2;
-    transition.setCurrentTime(middle);
-    const qreal progress = transition.easingCurve().valueForProgress(0.5);
+    EXPECT_EQ(leaving->effect(), PageEffect::identity());
+    const qreal progress = pauseAt(0.5);
     EXPECT_EQ(editor()->x(), qRound(width * (1 - progress)));
-    EXPECT_DOUBLE_EQ(pager().outgoingPage()->effect().x, -0.4 * width * progress);
-    EXPECT_DOUBLE_EQ(pager().outgoingPage()->effect().opacity, 1 - progress);
-    auto* fade = qobject_cast<QGraphicsOpacityEffect*>(editor()->graphicsEffect());
-    ASSERT_NE(fade, nullptr);
-    EXPECT_DOUBLE_EQ(fade->opacity(), progress);
-
-    transition.setCurrentTime(transition.duration());
+    EXPECT_DOUBLE_EQ(leaving->effect().x, -0.4 * width * progress);
+    EXPECT_DOUBLE_EQ(leaving->effect().opacity, 1 - progress);
+    EXPECT_DOUBLE_EQ(incomingOpacity(), progress);
+    pauseAt(1);
     EXPECT_EQ(pager().outgoingPage(), nullptr);
     EXPECT_EQ(editor()->pos(), QPoint(0, 0));
     EXPECT_EQ(editor()->graphicsEffect(), nullptr);
@@ -99,11 +91,8 @@ TEST_F(NotePagerTest, DeletingTheCurrentNoteDropsTheOldPageAndFadesTheNewOneIn)
     m_controller.deleteCurrentNote();
     nextTurn();
     EXPECT_EQ(editor()->toPlainText(), QStringLiteral("two"));
-    QVariantAnimation& transition = pager().transition();
-    EXPECT_EQ(transition.duration(), 260);
-    transition.pause();
-    transition.setCurrentTime(transition.duration() / 2);
-    const qreal progress = transition.easingCurve().valueForProgress(0.5);
+    EXPECT_EQ(pager().transition().duration(), 260);
+    const qreal progress = pauseAt(0.5);
     EXPECT_EQ(editor()->pos(), QPoint(0, 0));
     const PageEffect dropped = pager().outgoingPage()->effect();
     EXPECT_DOUBLE_EQ(dropped.y, 30 * progress);
@@ -119,21 +108,25 @@ TEST_F(NotePagerTest, WithReducedMotionEveryPageChangeCrossFadesInPlace)
     makePage();
     m_controller.nextNote();
     nextTurn();
-    QVariantAnimation& transition = pager().transition();
-    EXPECT_EQ(transition.duration(), 200);
-    transition.pause();
-    transition.setCurrentTime(transition.duration() / 2);
+    EXPECT_EQ(pager().transition().duration(), 200);
+    pauseAt(0.5);
     EXPECT_EQ(editor()->pos(), QPoint(0, 0));
     EXPECT_DOUBLE_EQ(pager().outgoingPage()->effect().x, 0);
     EXPECT_LT(pager().outgoingPage()->effect().opacity, 1);
 }
 
-TEST_F(NotePagerTest, APageChangeWithoutAnAnimationHasNoLeavingPage)
+TEST_F(NotePagerTest, AnEmptyMotionCrossFadesAndAChangeWithoutMotionHasNoLeavingPage)
 {
     useNotes({QStringLiteral("one"), QStringLiteral("two")});
     makePage();
-    m_store.select(1);
-    EXPECT_EQ(editor()->toPlainText(), QStringLiteral("two"));
+    m_controller.page(PageMotion::none, [this] { m_store.select(1); });
+    nextTurn();
+    pauseAt(0);
+    EXPECT_EQ(editor()->pos(), QPoint(0, 0));
+    EXPECT_DOUBLE_EQ(incomingOpacity(), 0);
+    pauseAt(1);
+    m_store.select(0);
+    EXPECT_EQ(editor()->toPlainText(), QStringLiteral("one"));
     EXPECT_EQ(pager().outgoingPage(), nullptr);
 }
 
@@ -159,8 +152,7 @@ TEST_F(NotePagerTest, AnEditFromTheLeavingEditorCanNeverWriteIntoTheNewNote)
 {
     useNotes({QStringLiteral("one"), QStringLiteral("two")});
     makePage();
-    NoteTextView* leaving = editor();
-    const QUuid leavingID = leaving->noteID();
+    const QUuid leavingID = editor()->noteID();
     // The editor's own note is named in every edit, whatever note is current by then.
     m_store.select(1);
     m_store.setText(leavingID, QStringLiteral("late"));
@@ -168,43 +160,22 @@ TEST_F(NotePagerTest, AnEditFromTheLeavingEditorCanNeverWriteIntoTheNewNote)
     EXPECT_EQ(textOf(1), QStringLiteral("two"));
 }
 
-TEST_F(NotePagerTest, AFocusRequestPendingAtThePageChangeGoesToTheIncomingEditor)
+TEST_F(NotePagerTest, OnlyAFocusRequestPendingAtThePageChangeGoesToTheIncomingEditor)
 {
-    useNotes({QStringLiteral("one"), QStringLiteral("two")});
-    makePage();
-    showActive();
-    m_controller.previousNote(); // nothing before the first note: no request
-    m_controller.nextNote();     // requests focus before the store moves
-    EXPECT_TRUE(editor()->hasPendingFocus());
-    nextTurn();
-    EXPECT_EQ(editor()->noteID(), m_store.notes()[1].id);
-    EXPECT_TRUE(editor()->hasFocus());
-    EXPECT_EQ(editor()->textCursor().position(), 3);
-}
-
-TEST_F(NotePagerTest, ANewEditorWithoutAPendingRequestLeavesTheFocusAlone)
-{
-    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    useNotes({QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")});
     makePage();
     showActive();
     m_controller.goToNote(1); // the list's jump asks for no focus
     nextTurn();
     EXPECT_FALSE(editor()->hasFocus());
     EXPECT_FALSE(editor()->hasPendingFocus());
-}
 
-TEST_F(NotePagerTest, AnEmptyMotionCrossFades)
-{
-    useNotes({QStringLiteral("one"), QStringLiteral("two")});
-    makePage();
-    m_controller.page(PageMotion::none, [this] { m_store.select(1); });
+    m_controller.nextNote(); // requests focus before the store moves
+    EXPECT_TRUE(editor()->hasPendingFocus());
     nextTurn();
-    pager().transition().pause();
-    pager().transition().setCurrentTime(0);
-    EXPECT_EQ(editor()->pos(), QPoint(0, 0));
-    auto* fade = qobject_cast<QGraphicsOpacityEffect*>(editor()->graphicsEffect());
-    ASSERT_NE(fade, nullptr);
-    EXPECT_DOUBLE_EQ(fade->opacity(), 0);
+    EXPECT_EQ(editor()->noteID(), m_store.notes()[2].id);
+    EXPECT_TRUE(editor()->hasFocus());
+    EXPECT_EQ(editor()->textCursor().position(), 5);
 }
 
 TEST_F(NotePagerTest, ANewNoteStartsEmptyWithThePlaceholder)

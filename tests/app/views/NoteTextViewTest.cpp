@@ -52,37 +52,33 @@ public:
     std::unique_ptr<NoteTextView> m_editor;
 };
 
-TEST_F(NoteTextViewTest, LinesAreOneAndAHalfTimesTheTextSizeForEverySize)
+TEST_F(NoteTextViewTest, LinesAreOneAndAHalfTimesTheTextSizeForEverySizeAfterARestyle)
 {
     const QString wrapping =
         QStringLiteral("a line long enough to wrap onto a second line in "
                        "a narrow editor of the default note width\nnext\n\nlast");
     for (int size : {10, 14, 24}) {
-        NoteTextView& editor = make(wrapping, size);
+        SCOPED_TRACE(size);
+        NoteTextView& editor = make(QStringLiteral("old"), 20);
+        QSignalSpy edits(&editor, &NoteTextView::textEdited);
+        editor.setFontSize(size);
+        editor.setText(wrapping);
+        EXPECT_EQ(edits.size(), 0); // restyling and setting text are no edits
+        editor.moveCursor(QTextCursor::End);
+        QTest::keyClick(&editor, Qt::Key_Return);
+        QTest::keyClicks(&editor, QStringLiteral("typed"));
         editor.show();
         const QList<qreal> steps = lineSteps();
-        ASSERT_GE(steps.size(), 4) << size;
+        ASSERT_GE(steps.size(), 4);
         for (qreal step : steps)
-            EXPECT_DOUBLE_EQ(step, size * 1.5) << size;
-        EXPECT_EQ(editor.font().pixelSize(), size);
+            EXPECT_DOUBLE_EQ(step, size * 1.5);
+        for (QTextBlock block = editor.document()->begin(); block.isValid(); block = block.next())
+            EXPECT_EQ(block.charFormat().font().pixelSize(), size);
         EXPECT_EQ(editor.font().weight(), QFont::Medium);
     }
 }
 
-TEST_F(NoteTextViewTest, ChangingTheSizeRestylesExistingTextAndWhatIsTypedNext)
-{
-    NoteTextView& editor = make(QStringLiteral("first\nsecond"), 14);
-    editor.setFontSize(20);
-    editor.moveCursor(QTextCursor::End);
-    QTest::keyClicks(&editor, QStringLiteral("\rthird"));
-    for (QTextBlock block = editor.document()->begin(); block.isValid(); block = block.next()) {
-        EXPECT_DOUBLE_EQ(block.blockFormat().lineHeight(), 30.0) << block.text().toStdString();
-        EXPECT_EQ(block.charFormat().font().pixelSize(), 20) << block.text().toStdString();
-    }
-    EXPECT_EQ(editor.lineHeight(), 30.0);
-}
-
-TEST_F(NoteTextViewTest, PlaceholderShowsOnlyWhileTheNoteIsEmpty)
+TEST_F(NoteTextViewTest, PlaceholderShowsOnlyWhileTheNoteIsEmptyInTheColoursOfTheAppearance)
 {
     NoteTextView& editor = make(QString());
     EXPECT_TRUE(editor.isShowingPlaceholder());
@@ -91,13 +87,6 @@ TEST_F(NoteTextViewTest, PlaceholderShowsOnlyWhileTheNoteIsEmpty)
     EXPECT_FALSE(editor.isShowingPlaceholder());
     QTest::keyClick(&editor, Qt::Key_Backspace);
     EXPECT_TRUE(editor.isShowingPlaceholder());
-    editor.setText(QStringLiteral(" "));
-    EXPECT_FALSE(editor.isShowingPlaceholder());
-}
-
-TEST_F(NoteTextViewTest, TextAndPlaceholderColoursFollowTheAppearance)
-{
-    NoteTextView& editor = make(QString());
     EXPECT_EQ(editor.palette().color(QPalette::Text), QColor(0x1D, 0x1D, 0x1F));
     EXPECT_EQ(editor.palette().color(QPalette::PlaceholderText), QColor(0xC7, 0xC7, 0xCC));
     const uint preferDark = 1;
@@ -105,31 +94,21 @@ TEST_F(NoteTextViewTest, TextAndPlaceholderColoursFollowTheAppearance)
                                       QStringLiteral("color-scheme"), preferDark);
     ASSERT_TRUE(m_appearance.isDark());
     EXPECT_EQ(editor.palette().color(QPalette::Text), QColor(0xF2, 0xF2, 0xF5));
-    EXPECT_EQ(editor.palette().color(QPalette::PlaceholderText), QColor(0x5C, 0x5C, 0x63));
+    const QColor placeholder(0x5C, 0x5C, 0x63);
+    EXPECT_EQ(editor.palette().color(QPalette::PlaceholderText), placeholder);
     // The placeholder is drawn in its colour, one line from the text inset.
-    editor.resize(280, 148);
     const QImage picture = editor.grab().toImage();
     bool placeholderDrawn = false;
     for (int y = 10; y < 10 + 21 && !placeholderDrawn; ++y)
         for (int x = 16; x < 120 && !placeholderDrawn; ++x)
-            placeholderDrawn = picture.pixelColor(x, y) == QColor(0x5C, 0x5C, 0x63);
+            placeholderDrawn = picture.pixelColor(x, y) == placeholder;
     EXPECT_TRUE(placeholderDrawn);
-    EXPECT_NE(picture.pixelColor(8, 60), QColor(0x5C, 0x5C, 0x63));
+    EXPECT_NE(picture.pixelColor(8, 60), placeholder);
+    editor.setText(QStringLiteral(" "));
+    EXPECT_FALSE(editor.isShowingPlaceholder());
 }
 
-TEST_F(NoteTextViewTest, EveryKeystrokeIsReportedWithTheWholeTextAndTheNoteID)
-{
-    NoteTextView& editor = make(QStringLiteral("ab"));
-    QSignalSpy edits(&editor, &NoteTextView::textEdited);
-    editor.moveCursor(QTextCursor::End);
-    QTest::keyClicks(&editor, QStringLiteral("cd"));
-    ASSERT_EQ(edits.size(), 2);
-    EXPECT_EQ(edits[0][0].toUuid(), noteID);
-    EXPECT_EQ(edits[0][1].toString(), QStringLiteral("abc"));
-    EXPECT_EQ(edits[1][1].toString(), QStringLiteral("abcd"));
-}
-
-TEST_F(NoteTextViewTest, AnEditKeepsNoBreakSpacesLineBreaksAndEverythingElseAsTyped)
+TEST_F(NoteTextViewTest, EveryKeystrokeIsReportedWithTheWholeTextAsTypedAndTheNoteID)
 {
     const QString text = QStringLiteral("a\u00A0b\n\nc\td\n");
     NoteTextView& editor = make(text);
@@ -138,19 +117,9 @@ TEST_F(NoteTextViewTest, AnEditKeepsNoBreakSpacesLineBreaksAndEverythingElseAsTy
     QTest::keyClick(&editor, Qt::Key_E);
     QTest::keyClick(&editor, Qt::Key_Return, Qt::ShiftModifier);
     ASSERT_EQ(edits.size(), 2);
+    EXPECT_EQ(edits[0][0].toUuid(), noteID);
     EXPECT_EQ(edits[0][1].toString(), text + QStringLiteral("e"));
     EXPECT_EQ(edits[1][1].toString(), text + QStringLiteral("e\n"));
-}
-
-TEST_F(NoteTextViewTest, TextSetFromOutsideOrRestyledIsNoEdit)
-{
-    NoteTextView& editor = make(QStringLiteral("old"));
-    QSignalSpy edits(&editor, &NoteTextView::textEdited);
-    editor.setText(QStringLiteral("new text"));
-    editor.setFontSize(18);
-    EXPECT_EQ(edits.size(), 0);
-    EXPECT_EQ(editor.toPlainText(), QStringLiteral("new text"));
-    EXPECT_EQ(editor.document()->firstBlock().charFormat().font().pixelSize(), 18);
 }
 
 TEST_F(NoteTextViewTest, AnEditReportedBackWhileReportingIsNotWrittenIntoTheEditor)
@@ -206,7 +175,7 @@ TEST_F(NoteTextViewTest, CopyWithOnlyACaretAsksForTheWholeNoteAndWithASelectionC
     EXPECT_FALSE(copied->hasHtml());
 }
 
-TEST_F(NoteTextViewTest, PasteIsTidiedWhenTheSettingIsOnAndReplacesTheSelection)
+TEST_F(NoteTextViewTest, PasteIsTidiedOnlyWhenTheSettingIsOnAndReplacesTheSelection)
 {
     const QString curly = QStringLiteral("\u201Cquoted\u201D\u00A0text  \r\n");
     NoteTextView& editor = make(QStringLiteral("keep REPLACE"), 14, true);
@@ -217,26 +186,18 @@ TEST_F(NoteTextViewTest, PasteIsTidiedWhenTheSettingIsOnAndReplacesTheSelection)
     editor.setTextCursor(selection);
     Pasteboard::setPlainText(curly);
     editor.paste();
-    EXPECT_EQ(editor.toPlainText(), QStringLiteral("keep ") + normalizedPastedText(curly));
     EXPECT_EQ(editor.toPlainText(), QStringLiteral("keep \"quoted\" text\n"));
     ASSERT_FALSE(edits.isEmpty());
     EXPECT_EQ(edits.last()[1].toString(), editor.toPlainText());
     editor.undo();
     EXPECT_EQ(editor.toPlainText(), QStringLiteral("keep REPLACE"));
-}
 
-TEST_F(NoteTextViewTest, PasteIsLeftAsItIsWhenTheSettingIsOff)
-{
-    const QString curly = QStringLiteral("\u201Cquoted\u201D\u00A0text");
-    NoteTextView& editor = make(QString(), 14, false);
-    QSignalSpy edits(&editor, &NoteTextView::textEdited);
-    Pasteboard::setPlainText(curly);
+    const QString untidy = QStringLiteral("\u201Cquoted\u201D\u00A0text");
+    Pasteboard::setPlainText(untidy);
+    editor.setPasteAsPlainText(false);
+    editor.moveCursor(QTextCursor::End);
     editor.paste();
-    ASSERT_FALSE(edits.isEmpty());
-    EXPECT_EQ(edits.last()[1].toString(), curly);
-    editor.setPasteAsPlainText(true);
-    editor.paste();
-    EXPECT_EQ(edits.last()[1].toString(), curly + normalizedPastedText(curly));
+    EXPECT_EQ(edits.last()[1].toString(), QStringLiteral("keep REPLACE") + untidy);
 }
 
 TEST_F(NoteTextViewTest, PasteWithNoTextOnTheClipboardDoesNothingAndRichTextArrivesPlain)
@@ -247,9 +208,7 @@ TEST_F(NoteTextViewTest, PasteWithNoTextOnTheClipboardDoesNothingAndRichTextArri
     image->setImageData(QImage(4, 4, QImage::Format_RGB32));
     QApplication::clipboard()->setMimeData(image);
     editor.paste();
-    EXPECT_EQ(editor.toPlainText(), QStringLiteral("text"));
     EXPECT_EQ(edits.size(), 0);
-
     auto* rich = new QMimeData;
     rich->setHtml(QStringLiteral("<b>bold</b>"));
     rich->setText(QStringLiteral("bold"));

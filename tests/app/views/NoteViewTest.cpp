@@ -18,16 +18,6 @@ class NoteViewTest : public PanelTestFixture
 TEST_F(NoteViewTest, ToastTextsCountTheDeletedNotes)
 {
     EXPECT_EQ(UndoToast::message(std::nullopt), QStringLiteral("Note deleted"));
-    NoteStore::DeletedNotes one;
-    one.entries.resize(1);
-    EXPECT_EQ(UndoToast::message(one), QStringLiteral("Note deleted"));
-    NoteStore::DeletedNotes four;
-    four.entries.resize(4);
-    EXPECT_EQ(UndoToast::message(four), QStringLiteral("4 notes deleted"));
-}
-
-TEST_F(NoteViewTest, DeletingFourNotesShowsTheirNumber)
-{
     useNotes({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d"),
               QStringLiteral("e")});
     NoteView& page = makePage();
@@ -41,48 +31,40 @@ TEST_F(NoteViewTest, DeletingFourNotesShowsTheirNumber)
               QStringLiteral("Bring the note back (Ctrl+Z)"));
 }
 
-TEST_F(NoteViewTest, TheToastShowsWhileVisibleAndADeletionIsPendingAndGoesWithEither)
+TEST_F(NoteViewTest, TheToastSitsCentred44AboveTheBottomWhileADeletionIsPending)
 {
     useNotes({QStringLiteral("one"), QStringLiteral("two")});
     NoteView& page = makePage();
     page.show();
     EXPECT_EQ(page.toast(), nullptr);
-    m_controller.deleteCurrentNote();
-    nextTurn();
-    ASSERT_NE(page.toast(), nullptr);
-    EXPECT_EQ(page.toast()->messageShown(), QStringLiteral("Note deleted"));
-    m_scheduler.advance(PopoverController::toastLifetime);
-    EXPECT_FALSE(m_store.pendingUndo().has_value());
-    EXPECT_EQ(page.toast(), nullptr);
-}
-
-TEST_F(NoteViewTest, TheToastSitsCentred44AboveTheBottom)
-{
-    useNotes({QStringLiteral("one"), QStringLiteral("two")});
-    NoteView& page = makePage();
-    page.show();
     m_controller.deleteCurrentNote();
     nextTurn();
     UndoToast* toast = page.toast();
     ASSERT_NE(toast, nullptr);
+    EXPECT_EQ(toast->messageShown(), QStringLiteral("Note deleted"));
     page.resize(300, 250);
     // It rises into place over 0.2 s.
     QTRY_VERIFY_WITH_TIMEOUT(toast->graphicsEffect() == nullptr, 2000);
     const QRect box = toast->geometry();
     EXPECT_EQ(box.bottom() + 1, 250 - 44);
     EXPECT_LE(std::abs(box.center().x() - 150), 1);
+    m_scheduler.advance(PopoverController::toastLifetime);
+    EXPECT_FALSE(m_store.pendingUndo().has_value());
+    EXPECT_EQ(page.toast(), nullptr);
 }
 
-TEST_F(NoteViewTest, ADroppedUndoRemovesTheToastEvenWhileTheControllerStillShowsIt)
+TEST_F(NoteViewTest, TheUndoButtonBringsTheNoteBackAndTheToastGoes)
 {
     useNotes({QStringLiteral("one"), QStringLiteral("two")});
     NoteView& page = makePage();
     m_controller.deleteCurrentNote();
     nextTurn();
-    ASSERT_NE(page.toast(), nullptr);
-    // Undo restores the notes: nothing is pending any more.
-    m_controller.undo();
+    ASSERT_EQ(m_store.notes().size(), 1u);
+    QTest::mouseClick(page.toast()->undoButton(), Qt::LeftButton);
     nextTurn();
+    ASSERT_EQ(m_store.notes().size(), 2u);
+    EXPECT_EQ(editor()->toPlainText(), QStringLiteral("one"));
+    EXPECT_EQ(m_controller.motion(), PageMotion::undo);
     EXPECT_FALSE(m_store.pendingUndo().has_value());
     EXPECT_EQ(page.toast(), nullptr);
 }
@@ -104,20 +86,6 @@ TEST_F(NoteViewTest, TheToastShowsOnTheNotePageOnly)
     m_controller.backToNote();
     EXPECT_TRUE(page.toast()->isVisible());
     page.setParent(nullptr); // the fixture owns the page, not the root view
-}
-
-TEST_F(NoteViewTest, TheUndoButtonBringsTheNoteBack)
-{
-    useNotes({QStringLiteral("one"), QStringLiteral("two")});
-    NoteView& page = makePage();
-    m_controller.deleteCurrentNote();
-    nextTurn();
-    ASSERT_EQ(m_store.notes().size(), 1u);
-    QTest::mouseClick(page.toast()->undoButton(), Qt::LeftButton);
-    nextTurn();
-    ASSERT_EQ(m_store.notes().size(), 2u);
-    EXPECT_EQ(editor()->toPlainText(), QStringLiteral("one"));
-    EXPECT_EQ(m_controller.motion(), PageMotion::undo);
 }
 
 TEST_F(NoteViewTest, OneCtrlZWhileTheToastShowsUndoesOnce)
@@ -148,7 +116,7 @@ TEST_F(NoteViewTest, OneCtrlZWhileTheToastShowsUndoesOnce)
     m_page->setParent(nullptr); // the fixture owns the page, not the root view
 }
 
-TEST_F(NoteViewTest, WhileTheListIsOpenAClickAnywhereOnThePageOnlyClosesIt)
+TEST_F(NoteViewTest, WhileTheListOrPickerIsOpenAClickAnywhereOnThePageOnlyClosesIt)
 {
     NoteView& page = makePage();
     page.show();
@@ -165,18 +133,13 @@ TEST_F(NoteViewTest, WhileTheListIsOpenAClickAnywhereOnThePageOnlyClosesIt)
     EXPECT_EQ(m_store.notes().size(), 1u);
     EXPECT_EQ(m_controller.focusRequest(), focus + 1);
     EXPECT_FALSE(page.tapCatcher()->isVisible());
-}
 
-TEST_F(NoteViewTest, WhileThePickerIsOpenAClickClosesOnlyThePickerWithoutFocus)
-{
-    NoteView& page = makePage();
-    page.show();
+    // The picker closes the same way, without asking for focus.
     m_controller.setPickerOpen(true);
     ASSERT_TRUE(page.tapCatcher()->isVisible());
-    const int focus = m_controller.focusRequest();
     QTest::mouseClick(page.tapCatcher(), Qt::LeftButton, {}, QPoint(100, 100));
     EXPECT_FALSE(m_controller.pickerOpen());
-    EXPECT_EQ(m_controller.focusRequest(), focus);
+    EXPECT_EQ(m_controller.focusRequest(), focus + 1);
 }
 
 } // namespace

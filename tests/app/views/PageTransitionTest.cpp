@@ -4,68 +4,30 @@
 
 namespace {
 
-constexpr qreal width = 280;
 const PageEffect fade{0, 0, 1, 0};
 
-struct Row
+TEST(PageTransitionTest, EachMotionHasItsEnterAndLeaveStatesAndReducedMotionCrossFades)
 {
-    PageMotion motion;
-    PageTransition expected;
-};
-
-std::string motionName(const testing::TestParamInfo<Row>& info)
-{
-    switch (info.param.motion) {
-    case PageMotion::none:
-        return "none";
-    case PageMotion::next:
-        return "next";
-    case PageMotion::previous:
-        return "previous";
-    case PageMotion::newNote:
-        return "newNote";
-    case PageMotion::remove:
-        return "remove";
-    case PageMotion::undo:
-        return "undo";
+    const struct
+    {
+        PageMotion motion;
+        qreal width;
+        PageTransition expected;
+    } rows[] = {
+        {PageMotion::none, 280, {fade, fade}},
+        {PageMotion::next, 280, {{280, 0, 1, 0}, {-112, 0, 1, 0}}},
+        {PageMotion::newNote, 520, {{520, 0, 1, 0}, {-208, 0, 1, 0}}},
+        {PageMotion::previous, 280, {{-280, 0, 1, 0}, {112, 0, 1, 0}}},
+        {PageMotion::undo, 240, {{-240, 0, 1, 0}, {96, 0, 1, 0}}},
+        {PageMotion::remove, 280, {fade, {0, 30, 0.96, 0}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(int(row.motion));
+        EXPECT_EQ(pageTransition(row.motion, row.width, false), row.expected);
+        const PageTransition reduced = pageTransition(row.motion, row.width, true);
+        EXPECT_EQ(reduced.insertion, fade);
+        EXPECT_EQ(reduced.removal, fade);
     }
-    return "unknown";
-}
-
-class PageTransitionTable : public testing::TestWithParam<Row>
-{};
-
-TEST_P(PageTransitionTable, GivesTheEnterAndLeaveStatesOfEachMotion)
-{
-    const Row row = GetParam();
-    EXPECT_EQ(pageTransition(row.motion, width, false), row.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Motions, PageTransitionTable,
-    testing::Values(Row{PageMotion::none, {fade, fade}},
-                    Row{PageMotion::next, {{280, 0, 1, 0}, {-112, 0, 1, 0}}},
-                    Row{PageMotion::newNote, {{280, 0, 1, 0}, {-112, 0, 1, 0}}},
-                    Row{PageMotion::previous, {{-280, 0, 1, 0}, {112, 0, 1, 0}}},
-                    Row{PageMotion::undo, {{-280, 0, 1, 0}, {112, 0, 1, 0}}},
-                    Row{PageMotion::remove, {fade, {0, 30, 0.96, 0}}}),
-    motionName);
-
-TEST(PageTransitionTest, ReducedMotionMakesEveryChangeACrossFade)
-{
-    for (PageMotion motion : {PageMotion::none, PageMotion::next, PageMotion::previous,
-                              PageMotion::newNote, PageMotion::remove, PageMotion::undo}) {
-        const PageTransition transition = pageTransition(motion, width, true);
-        EXPECT_EQ(transition.insertion, fade) << int(motion);
-        EXPECT_EQ(transition.removal, fade) << int(motion);
-    }
-}
-
-TEST(PageTransitionTest, TheSlideDistanceIsTheWidthGiven)
-{
-    EXPECT_EQ(pageTransition(PageMotion::next, 520, false).insertion.x, 520);
-    EXPECT_EQ(pageTransition(PageMotion::next, 520, false).removal.x, -208);
-    EXPECT_EQ(pageTransition(PageMotion::previous, 240, false).insertion.x, -240);
 }
 
 TEST(PageTransitionTest, InterpolationRunsFromOneStateToTheOther)

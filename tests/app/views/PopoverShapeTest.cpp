@@ -3,9 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include <ostream>
+#include <vector>
 
 static void PrintTo(const QPointF& point, std::ostream* out)
 {
@@ -36,7 +35,7 @@ MATCHER_P2(IsPoint, x, y, "")
     return qAbs(arg.x() - x) < 1e-9 && qAbs(arg.y() - y) < 1e-9;
 }
 
-TEST(PopoverShapeTest, TheNotchAndTheTopEdgeRunThroughTheGivenPoints)
+TEST(PopoverShapeTest, TheNotchTopEdgeAndRoundedBodyRunThroughTheGivenPoints)
 {
     const QPainterPath path = panelShape(140).path(panelRect);
     ASSERT_GE(path.elementCount(), 9);
@@ -48,11 +47,6 @@ TEST(PopoverShapeTest, TheNotchAndTheTopEdgeRunThroughTheGivenPoints)
                                      IsPoint(143, 0), IsPoint(148.8, 9), IsPoint(156, 9),
                                      IsPoint(268, 9)));
     EXPECT_EQ(path.fillRule(), Qt::WindingFill);
-}
-
-TEST(PopoverShapeTest, TheBodyFillsTheRectangleBelowTheNotchWithRoundedCorners)
-{
-    const QPainterPath path = panelShape(140).path(panelRect);
     EXPECT_EQ(path.boundingRect(), QRectF(0, 0, 280, 226));
     // Corners are rounded with radius 12: the very corner is outside, a point on the diagonal
     // inside the arc is inside.
@@ -74,7 +68,7 @@ TEST(PopoverShapeTest, AnInsetCopyKeepsTheTipOverTheSameSpot)
     EXPECT_DOUBLE_EQ(inset.inset(0.25).insetAmount, 0.75);
 }
 
-TEST(PopoverShapeTest, TheNotchAtItsLowestBoundMeetsTheCornerArcWithoutAStraightPiece)
+TEST(PopoverShapeTest, TheNotchAtEitherBoundMeetsTheCornerArcWithoutAStraightPiece)
 {
     const QPainterPath path = panelShape(28).path(panelRect);
     // The notch's first curve starts right at the start point, where the corner arc ends.
@@ -83,15 +77,12 @@ TEST(PopoverShapeTest, TheNotchAtItsLowestBoundMeetsTheCornerArcWithoutAStraight
     EXPECT_THAT(points(path, 3, 1), testing::ElementsAre(IsPoint(28, 0)));
     const QPainterPath::Element closing = path.elementAt(path.elementCount() - 1);
     EXPECT_THAT(std::vector<QPointF>{closing}, testing::ElementsAre(IsPoint(12, 9)));
-}
 
-TEST(PopoverShapeTest, TheNotchAtItsHighestBoundEndsWhereTheRightCornerArcBegins)
-{
-    const QPainterPath path = panelShape(280 - 28).path(panelRect);
-    EXPECT_THAT(points(path, 7, 1), testing::ElementsAre(IsPoint(268, 9)));
-    // What follows the notch is the corner arc itself, not a line.
-    EXPECT_EQ(path.elementAt(8).type, QPainterPath::CurveToElement);
-    EXPECT_TRUE(path.contains(QPointF(252, 1)));
+    // At the highest bound the notch ends where the right corner arc begins, not with a line.
+    const QPainterPath right = panelShape(280 - 28).path(panelRect);
+    EXPECT_THAT(points(right, 7, 1), testing::ElementsAre(IsPoint(268, 9)));
+    EXPECT_EQ(right.elementAt(8).type, QPainterPath::CurveToElement);
+    EXPECT_TRUE(right.contains(QPointF(252, 1)));
 }
 
 TEST(PopoverShapeTest, ContainsFollowsTheNotch)
@@ -104,12 +95,8 @@ TEST(PopoverShapeTest, ContainsFollowsTheNotch)
     EXPECT_FALSE(shape.contains(panelRect, QPointF(1, 10)));    // outside the top-left corner
     EXPECT_FALSE(shape.contains(panelRect, QPointF(279, 225))); // outside the bottom-right one
     EXPECT_FALSE(shape.contains(panelRect, QPointF(300, 100)));
-}
-
-TEST(PopoverShapeTest, TheShapeMovesWithTheRectangle)
-{
+    // The shape moves with the rectangle.
     const QRectF placed(40, 24, 280, 226);
-    const PopoverShape shape = panelShape(140);
     EXPECT_TRUE(shape.contains(placed, QPointF(180, 24.5)));
     EXPECT_FALSE(shape.contains(placed, QPointF(140, 24.5)));
     EXPECT_EQ(shape.path(placed).boundingRect(), placed);

@@ -1,0 +1,182 @@
+#include "RunningQuillory.h"
+
+#include "XTestClient.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTest>
+
+namespace {
+
+constexpr int readyPressIntervalMs = 500;
+constexpr const char* homeVariables[] = {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
+                                         "XDG_STATE_HOME", "XDG_RUNTIME_DIR"};
+
+} // namespace
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    return QTest::qWaitFor(condition, timeoutMs);
+}
+
+QString xdotool(const QStringList& arguments)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("xdotool"), arguments);
+    tool.waitForFinished();
+    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+}
+
+RunningQuillory::RunningQuillory(const QString& program)
+    : m_program(program)
+    , m_environment(QProcessEnvironment::systemEnvironment())
+{
+    for (const char* name : homeVariables) {
+        const QString path = m_home.path() + QLatin1Char('/') + QLatin1String(name);
+        QDir().mkpath(path);
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                        QFileDevice::ExeOwner);
+        m_environment.insert(QLatin1String(name), path);
+    }
+    m_environment.insert(QStringLiteral("HOME"), m_home.path());
+    m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    m_environment.remove(QStringLiteral("QUILLORY_APPEARANCE"));
+    QObject::connect(&m_process, &QProcess::readyReadStandardError, &m_process,
+                     [this] { m_errorOutput += m_process.readAllStandardError(); });
+}
+
+RunningQuillory::~RunningQuillory()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(stepTimeoutMs))
+        m_process.kill();
+    m_process.waitForFinished();
+}
+
+QString RunningQuillory::folder(const char* variable) const
+{
+    return m_environment.value(QLatin1String(variable));
+}
+
+QString RunningQuillory::configFolder() const
+{
+    return folder("XDG_CONFIG_HOME");
+}
+
+QString RunningQuillory::cacheFolder() const
+{
+    return folder("XDG_CACHE_HOME");
+}
+
+QString RunningQuillory::notesFile() const
+{
+    return folder("XDG_DATA_HOME") + QStringLiteral("/Quillory/notes.json");
+}
+
+bool RunningQuillory::writeSettings(const QJsonObject& settings) const
+{
+    const QString folder = configFolder() + QStringLiteral("/Quillory");
+    QFile file(folder + QStringLiteral("/settings.json"));
+    return QDir().mkpath(folder) && file.open(QIODevice::WriteOnly) &&
+           file.write(QJsonDocument(settings).toJson()) > 0;
+}
+
+void RunningQuillory::setVariable(const QString& name, const QString& value)
+{
+    m_environment.insert(name, value);
+}
+
+bool RunningQuillory::windowManagerRunning()
+{
+    QProcess query;
+    query.start(QStringLiteral("xprop"),
+                {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+    query.waitForFinished();
+    return query.readAllStandardOutput().contains("window id");
+}
+
+bool RunningQuillory::start()
+{
+    // On a busy machine the window manager may still be starting; without it no window is
+    // ever active.
+    if (!waitFor([] { return windowManagerRunning(); }, startTimeoutMs))
+        return false;
+    m_process.setProcessEnvironment(m_environment);
+    m_process.start(m_program, {});
+    return m_process.waitForStarted();
+}
+
+bool RunningQuillory::terminate()
+{
+    m_process.terminate();
+    // The test's own servers go on answering while the program quits.
+    if (!waitFor([this] { return m_process.state() == QProcess::NotRunning; }))
+        return false;
+    m_errorOutput += m_process.readAllStandardError();
+    m_errorOutput += QByteArrayLiteral("(exit status ") +
+                     QByteArray::number(m_process.exitStatus()) + QByteArrayLiteral(", code ") +
+                     QByteArray::number(m_process.exitCode()) + QByteArrayLiteral(")\n");
+    return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
+}
+
+QString RunningQuillory::errorOutput()
+{
+    m_errorOutput += m_process.readAllStandardError();
+    return QString::fromUtf8(m_errorOutput);
+}
+
+bool RunningQuillory::openPanelWhenReady(XTestClient& keyboard)
+{
+    return waitFor(
+        [&] {
+            keyboard.typeControlAlt(XTestClient::nKey);
+            return waitFor([this] { return panelOpen(); }, readyPressIntervalMs);
+        },
+        startTimeoutMs);
+}
+
+bool RunningQuillory::panelOpen() const
+{
+    // Mapped, and the window the window manager has given the input focus to.
+    const QString pid = QString::number(m_process.processId());
+    return !xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                     QStringLiteral("--pid"), pid})
+                .isEmpty() &&
+           xdotool({QStringLiteral("getactivewindow"), QStringLiteral("getwindowpid")}) == pid;
+}
+
+std::string RunningQuillory::windowState() const
+{
+    const QString visible =
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                 QString::number(m_process.processId())});
+    const QString active = xdotool({QStringLiteral("getactivewindow")});
+    const QString activePid =
+        xdotool({QStringLiteral("getactivewindow"), QStringLiteral("getwindowpid")});
+    return QStringLiteral("visible windows [%1], active window %2 of pid %3, program pid %4")
+        .arg(visible.simplified(), active, activePid, QString::number(m_process.processId()))
+        .toStdString();
+}
+
+bool RunningQuillory::panelClosed() const
+{
+    return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                    QStringLiteral("--pid"), QString::number(m_process.processId())})
+        .isEmpty();
+}
+
+QStringList RunningQuillory::savedTexts() const
+{
+    QFile file(notesFile());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList texts;
+    const QJsonObject document = QJsonDocument::fromJson(file.readAll()).object();
+    for (const QJsonValue& note : document.value(QStringLiteral("notes")).toArray())
+        texts.append(note[QStringLiteral("text")].toString());
+    return texts;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+class XTestClient;
+
+// The real program in a temporary home on the test's own X server, started and stopped the
+// way the desktop would, as often as a test needs with the same home. The panel is looked at
+// from the outside, through the window manager.
+class RunningQuillory
+{
+public:
+    static constexpr int startTimeoutMs = 15000;
+    static constexpr int stepTimeoutMs = 8000;
+
+    explicit RunningQuillory(const QString& program);
+    ~RunningQuillory();
+    RunningQuillory(const RunningQuillory&) = delete;
+    RunningQuillory& operator=(const RunningQuillory&) = delete;
+
+    bool isHomeValid() const { return m_home.isValid(); }
+    QString configFolder() const;
+    QString cacheFolder() const;
+    QString notesFile() const;
+    // Writes the settings file the program reads at start, in its stored form.
+    bool writeSettings(const QJsonObject& settings) const;
+    void setVariable(const QString& name, const QString& value);
+
+    bool start();
+    bool isRunning() const { return m_process.state() == QProcess::Running; }
+    // SIGTERM, as a session ending would send; true when the program quit cleanly.
+    bool terminate();
+    // Everything the program wrote to its error output so far.
+    QString errorOutput();
+
+    // The program takes the hot key some time after it starts, once it has finished launching:
+    // until then a press reaches nobody, so Ctrl+Alt+N is typed again until the panel opens.
+    bool openPanelWhenReady(XTestClient& keyboard);
+    bool panelOpen() const;
+    bool panelClosed() const;
+    // The program's visible windows and the active window, for a failure's message.
+    std::string windowState() const;
+    // The texts of the notes the program has saved, in order.
+    QStringList savedTexts() const;
+
+private:
+    static bool windowManagerRunning();
+    QString folder(const char* variable) const;
+
+    QTemporaryDir m_home;
+    QString m_program;
+    QProcessEnvironment m_environment;
+    QProcess m_process;
+    QByteArray m_errorOutput;
+};
+
+bool waitFor(const std::function<bool()>& condition,
+             int timeoutMs = RunningQuillory::stepTimeoutMs);
+// Runs xdotool and gives back its output.
+QString xdotool(const QStringList& arguments);
