@@ -1,148 +1,68 @@
-#include <QDir>
+#include "RunningQuillory.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-constexpr int startTimeoutMs = 15000;
-constexpr int stepTimeoutMs = 8000;
-
-struct SavedNotes
-{
-    QStringList texts;
-    QStringList ids;
-    QString currentID;
-};
-
-// The real program in a temporary home on this test's own X server, under a window manager,
-// driven the way a person would drive it: keys and clicks through XTest (xdotool). Its saved
-// notes document is what the checks read; every step waits for the save that follows it.
+// The note page driven the way a person would: keys and clicks through XTest (xdotool). The
+// saved notes document is what the checks read; every step waits for the save that follows it.
 class NotePageRoad : public testing::Test
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_home.isValid());
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
-                                 "XDG_STATE_HOME", "XDG_RUNTIME_DIR"}) {
-            const QString folder = m_home.path() + QLatin1Char('/') + QLatin1String(name);
-            QDir().mkpath(folder);
-            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                              QFileDevice::ExeOwner);
-            environment.insert(QLatin1String(name), folder);
-        }
-        environment.insert(QStringLiteral("HOME"), m_home.path());
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        environment.remove(QStringLiteral("QUILLORY_APPEARANCE"));
-        m_notesFile = environment.value(QStringLiteral("XDG_DATA_HOME")) +
-                      QStringLiteral("/Quillory/notes.json");
-
-        m_windowManager.setProcessEnvironment(environment);
-        m_windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
-        ASSERT_TRUE(m_windowManager.waitForStarted());
-        ASSERT_TRUE(waitFor([this] { return windowManagerRunning(); }, startTimeoutMs));
-
-        m_app.setProcessEnvironment(environment);
-        m_app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_app.start(QStringLiteral(QUILLORY_BINARY), {});
-        ASSERT_TRUE(m_app.waitForStarted());
-    }
-
-    void TearDown() override
-    {
-        for (QProcess* process : {&m_app, &m_windowManager}) {
-            if (process->state() == QProcess::NotRunning)
-                continue;
-            process->terminate();
-            if (!process->waitForFinished(stepTimeoutMs))
-                process->kill();
-            process->waitForFinished();
-        }
-    }
-
-    static bool waitFor(const std::function<bool()>& condition, int timeoutMs = stepTimeoutMs)
-    {
-        return QTest::qWaitFor(condition, timeoutMs);
-    }
-
-    static QString xdotool(const QStringList& arguments)
-    {
-        QProcess tool;
-        tool.start(QStringLiteral("xdotool"), arguments);
-        tool.waitForFinished();
-        return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
-    }
-
-    static bool windowManagerRunning()
-    {
-        QProcess query;
-        query.start(QStringLiteral("xprop"),
-                    {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
-        query.waitForFinished();
-        return query.readAllStandardOutput().contains("window id");
-    }
-
-    bool panelHasFocus() const
-    {
-        return xdotool({QStringLiteral("getactivewindow"), QStringLiteral("getwindowpid")}) ==
-               QString::number(m_app.processId());
+        ASSERT_TRUE(m_quillory.isHomeValid());
+        ASSERT_TRUE(m_quillory.start());
     }
 
     static void type(const QString& text)
     {
         xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text});
     }
-
     static void key(const QString& keys) { xdotool({QStringLiteral("key"), keys}); }
-
-    SavedNotes saved() const
-    {
-        QFile file(m_notesFile);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        const QJsonObject document = QJsonDocument::fromJson(file.readAll()).object();
-        SavedNotes notes;
-        for (const QJsonValue& note : document.value(QStringLiteral("notes")).toArray()) {
-            notes.texts.append(note[QStringLiteral("text")].toString());
-            notes.ids.append(note[QStringLiteral("id")].toString());
-        }
-        notes.currentID = document.value(QStringLiteral("currentNoteID")).toString();
-        return notes;
-    }
 
     bool savedTexts(const QStringList& texts) const
     {
-        return waitFor([&] { return saved().texts == texts; });
+        return waitFor([&] { return m_quillory.savedTexts() == texts; });
     }
 
+    // The position of the saved current note, -1 when there is none.
+    int savedCurrentIndex() const
+    {
+        QFile file(m_quillory.notesFile());
+        if (!file.open(QIODevice::ReadOnly))
+            return -1;
+        const QJsonObject document = QJsonDocument::fromJson(file.readAll()).object();
+        const QJsonArray notes = document.value(QStringLiteral("notes")).toArray();
+        const QString current = document.value(QStringLiteral("currentNoteID")).toString();
+        for (qsizetype index = 0; index < notes.size(); ++index) {
+            if (notes[index][QStringLiteral("id")].toString() == current)
+                return int(index);
+        }
+        return -1;
+    }
     bool savedCurrent(int index) const
     {
-        return waitFor([&] {
-            const SavedNotes notes = saved();
-            return index < notes.ids.size() && notes.currentID == notes.ids[index];
-        });
+        return waitFor([&] { return savedCurrentIndex() == index; });
     }
 
-    QTemporaryDir m_home;
-    QString m_notesFile;
-    QProcess m_windowManager;
-    QProcess m_app;
+    std::string texts() const { return m_quillory.savedTexts().join(u'|').toStdString(); }
+
+    RunningQuillory m_quillory{QStringLiteral(QUILLORY_BINARY)};
 };
 
 TEST_F(NotePageRoad, TypePageMakeDeleteUndoAndCloseKeepsEveryNotesTextExactly)
 {
     // The first launch opens the panel by itself, ready for typing.
-    ASSERT_TRUE(waitFor([this] { return panelHasFocus(); }, startTimeoutMs));
+    ASSERT_TRUE(waitFor([this] { return m_quillory.panelOpen(); }, RunningQuillory::startTimeoutMs))
+        << m_quillory.windowState();
     type(QStringLiteral("first"));
-    ASSERT_TRUE(savedTexts({QStringLiteral("first")})) << saved().texts.join(u'|').toStdString();
+    ASSERT_TRUE(savedTexts({QStringLiteral("first")})) << texts();
 
     key(QStringLiteral("ctrl+n"));
     ASSERT_TRUE(savedTexts({QStringLiteral("first"), QString()}));
@@ -154,8 +74,7 @@ TEST_F(NotePageRoad, TypePageMakeDeleteUndoAndCloseKeepsEveryNotesTextExactly)
     key(QStringLiteral("alt+Left"));
     ASSERT_TRUE(savedCurrent(0));
     type(QStringLiteral(" more"));
-    ASSERT_TRUE(savedTexts({QStringLiteral("first more"), QStringLiteral("second")}))
-        << saved().texts.join(u'|').toStdString();
+    ASSERT_TRUE(savedTexts({QStringLiteral("first more"), QStringLiteral("second")})) << texts();
 
     key(QStringLiteral("alt+Right"));
     ASSERT_TRUE(savedCurrent(1));
@@ -165,23 +84,17 @@ TEST_F(NotePageRoad, TypePageMakeDeleteUndoAndCloseKeepsEveryNotesTextExactly)
     ASSERT_TRUE(savedTexts({QStringLiteral("first more"), QStringLiteral("second")}));
     ASSERT_TRUE(savedCurrent(1));
     type(QStringLiteral("!"));
-    ASSERT_TRUE(savedTexts({QStringLiteral("first more"), QStringLiteral("second!")}))
-        << saved().texts.join(u'|').toStdString();
+    ASSERT_TRUE(savedTexts({QStringLiteral("first more"), QStringLiteral("second!")})) << texts();
 
     // A click outside the panel closes it.
     xdotool({QStringLiteral("mousemove"), QStringLiteral("40"), QStringLiteral("700"),
              QStringLiteral("click"), QStringLiteral("1")});
-    ASSERT_TRUE(waitFor([this] {
-        return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                        QStringLiteral("--pid"), QString::number(m_app.processId())})
-            .isEmpty();
-    }));
-    m_app.terminate();
-    ASSERT_TRUE(m_app.waitForFinished(stepTimeoutMs));
+    ASSERT_TRUE(waitFor([this] { return m_quillory.panelClosed(); })) << m_quillory.windowState();
+    ASSERT_TRUE(m_quillory.terminate()) << m_quillory.errorOutput().toStdString();
 
-    const SavedNotes notes = saved();
-    EXPECT_EQ(notes.texts, (QStringList{QStringLiteral("first more"), QStringLiteral("second!")}));
-    EXPECT_EQ(notes.currentID, notes.ids.value(1));
+    EXPECT_EQ(m_quillory.savedTexts(),
+              (QStringList{QStringLiteral("first more"), QStringLiteral("second!")}));
+    EXPECT_EQ(savedCurrentIndex(), 1);
 }
 
 } // namespace

@@ -28,6 +28,8 @@ public:
     // Writes the settings file the program reads at start, in its stored form.
     bool writeSettings(const QJsonObject& settings) const;
     void setVariable(const QString& name, const QString& value);
+    // What the program is started with: the temporary home's XDG folders, on the X11 platform.
+    const QProcessEnvironment& environment() const { return m_environment; }
 
     bool start();
     bool isRunning() const { return m_process.state() == QProcess::Running; }

@@ -1,5 +1,6 @@
 #include "app/PanelPlacement.h"
 
+#include "RunningQuillory.h"
 #include "X11Input.h"
 #include "XTestClient.h"
 
@@ -10,7 +11,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRect>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <xcb/xcb.h>
@@ -208,23 +208,9 @@ class ShellX11Test : public testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_home.isValid());
+        ASSERT_TRUE(m_quillory.isHomeValid());
         ASSERT_TRUE(m_x.isConnected());
         ASSERT_TRUE(m_keys.isConnected());
-        m_environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
-                                 "XDG_STATE_HOME", "XDG_RUNTIME_DIR"}) {
-            const QString folder = m_home.path() + QLatin1Char('/') + QLatin1String(name);
-            QDir().mkpath(folder);
-            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                              QFileDevice::ExeOwner);
-            m_environment.insert(QLatin1String(name), folder);
-        }
-        m_environment.insert(QStringLiteral("HOME"), m_home.path());
-        m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        m_environment.remove(QStringLiteral("QUILLORY_APPEARANCE"));
-        m_notesFile = m_environment.value(QStringLiteral("XDG_DATA_HOME")) +
-                      QStringLiteral("/Quillory/notes.json");
 
         // The runner's window manager may have lost a race for the display on a busy machine;
         // a second one gives up at once when the first is there.
@@ -259,17 +245,13 @@ protected:
     // A later launch leaves the panel closed until asked.
     void markLaunchedBefore()
     {
-        const QString folder =
-            m_environment.value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/Quillory");
-        QDir().mkpath(folder);
-        QFile settings(folder + QStringLiteral("/settings.json"));
-        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-        settings.write(R"({"quillory.hasLaunchedBefore": {"bool": true}})");
+        ASSERT_TRUE(m_quillory.writeSettings({{QStringLiteral("quillory.hasLaunchedBefore"),
+                                               QJsonObject{{QStringLiteral("bool"), true}}}}));
     }
 
     void startApp()
     {
-        m_app.setProcessEnvironment(m_environment);
+        m_app.setProcessEnvironment(m_quillory.environment());
         m_app.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_app.start(QStringLiteral(QUILLORY_BINARY), {});
         ASSERT_TRUE(m_app.waitForStarted());
@@ -351,18 +333,6 @@ protected:
         return false;
     }
 
-    QStringList savedTexts() const
-    {
-        QFile file(m_notesFile);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        QStringList texts;
-        const QJsonObject document = QJsonDocument::fromJson(file.readAll()).object();
-        for (const QJsonValue& note : document.value(QStringLiteral("notes")).toArray())
-            texts.append(note[QStringLiteral("text")].toString());
-        return texts;
-    }
-
     static void click(const QPoint& position, int button = 1)
     {
         ASSERT_TRUE(X11Input::clickAt(position, button));
@@ -375,9 +345,8 @@ protected:
             << describeScreen();
     }
 
-    QTemporaryDir m_home;
-    QProcessEnvironment m_environment;
-    QString m_notesFile;
+    // Gives the home and its settings; this test starts the program itself to watch its process.
+    RunningQuillory m_quillory{QStringLiteral(QUILLORY_BINARY)};
     XQuery m_x;
     XTestClient m_keys;
     QProcess m_windowManager;
@@ -433,7 +402,7 @@ TEST_F(ShellX11Test, ASecondLaunchExitsAndOpensTheRunningCopysPanel)
     ASSERT_FALSE(panelIsOpen());
 
     QProcess second;
-    second.setProcessEnvironment(m_environment);
+    second.setProcessEnvironment(m_quillory.environment());
     second.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     second.start(QStringLiteral(QUILLORY_BINARY), {});
     ASSERT_TRUE(second.waitForFinished(stepTimeoutMs));
@@ -449,11 +418,11 @@ TEST_F(ShellX11Test, TerminationRightAfterTypingSavesTheTyping)
     ASSERT_TRUE(X11Input::type(QStringLiteral("kept")));
     QTest::qWait(typingSettleMs);
     // Still inside the autosave delay: only the orderly quit can save it.
-    ASSERT_FALSE(savedTexts().contains(QStringLiteral("kept")));
+    ASSERT_FALSE(m_quillory.savedTexts().contains(QStringLiteral("kept")));
     m_app.terminate();
     ASSERT_TRUE(m_app.waitForFinished(stepTimeoutMs));
     EXPECT_EQ(m_app.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(savedTexts(), QStringList{QStringLiteral("kept")});
+    EXPECT_EQ(m_quillory.savedTexts(), QStringList{QStringLiteral("kept")});
 }
 
 TEST_F(ShellX11Test, ALeftClickOnTheIconClosesTheOpenPanelForGood)
