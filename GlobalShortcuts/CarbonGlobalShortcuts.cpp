@@ -5,8 +5,8 @@
 #include "GlobalShortcuts/LocalEventMonitor.h"
 #include "platform/DesktopKeyBindings.h"
 #include "platform/HotKeyCenter.h"
-#include "platform/KeyboardLayout.h"
 #include "platform/Log.h"
+#include "platform/x11/KeyboardLayout.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -3,7 +3,7 @@
 #include "GlobalShortcuts/KeyCodes.h"
 #include "GlobalShortcuts/ModuleStrings.h"
 #include "GlobalShortcuts/SpecialKey.h"
-#include "platform/KeyboardLayout.h"
+#include "platform/x11/KeyboardLayout.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,11 +1,11 @@
 // The note page on the main thread: a keystroke into a long note, from the key event to the
 // store holding the new text and the editor repainted, and every frame of a page change
 // between two long notes. Each reports its median and worst time in milliseconds.
-#include "app/Analytics.h"
-#include "app/AppSettings.h"
-#include "app/NoteStore.h"
-#include "app/PopoverController.h"
-#include "app/ReportingServices.h"
+#include "app/notes/AppSettings.h"
+#include "app/notes/NoteStore.h"
+#include "app/shell/Analytics.h"
+#include "app/shell/PopoverController.h"
+#include "app/shell/ReportingServices.h"
 #include "app/views/NotePager.h"
 #include "app/views/NoteTextView.h"
 #include "app/views/NoteView.h"

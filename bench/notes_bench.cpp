@@ -1,7 +1,7 @@
 // The notes document is saved and loaded on the main thread, and every keystroke goes through
 // the store: these measure each beside the cost of Qt's own file writing and JSON parsing.
-#include "app/NoteFileWriter.h"
-#include "app/NoteStore.h"
+#include "app/notes/NoteFileWriter.h"
+#include "app/notes/NoteStore.h"
 #include "platform/Clock.h"
 
 #include <QFile>

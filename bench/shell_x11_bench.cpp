@@ -11,8 +11,8 @@ namespace {
 void BM_ClickMonitorStartAndStop(benchmark::State& state)
 {
     for (auto _ : state) {
-        GlobalClickMonitor monitor;
-        if (!monitor.isActive()) {
+        const auto monitor = GlobalClickMonitor::create();
+        if (!monitor->isActive()) {
             state.SkipWithError("no X server with XInput 2.2");
             return;
         }

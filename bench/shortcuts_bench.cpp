@@ -3,7 +3,7 @@
 #include "GlobalShortcuts/CarbonGlobalShortcuts.h"
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/KeyCodes.h"
-#include "platform/FakeHotKeyCenter.h"
+#include "support/FakeHotKeyCenter.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

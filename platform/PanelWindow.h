@@ -42,8 +42,6 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void markSkipTaskbar();
-
     ShapeHitTest m_shapeHitTest;
     std::function<void()> m_onClickOutsideShape;
     QWidget* m_content = nullptr;

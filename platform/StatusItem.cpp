@@ -1,6 +1,7 @@
 #include "StatusItem.h"
 
 #include "Log.h"
+#include "WindowSystem.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -9,10 +10,6 @@
 #include <QScreen>
 #include <QWidget>
 
-#include <xcb/xcb.h>
-
-#include <cstdlib>
-
 namespace {
 
 const Log logger("quillory.statusitem");
@@ -20,26 +17,6 @@ const Log logger("quillory.statusitem");
 bool isKnown(const QRect& rect)
 {
     return rect.isValid() && !rect.isEmpty();
-}
-
-// Where X has put a window of ours that another client took in, in screen coordinates.
-std::optional<QPoint> screenPositionOnX11(WId window)
-{
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    if (!connection)
-        return std::nullopt;
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    xcb_translate_coordinates_reply_t* reply = xcb_translate_coordinates_reply(
-        connection,
-        xcb_translate_coordinates(connection, static_cast<xcb_window_t>(window), root, 0, 0),
-        nullptr);
-    if (!reply)
-        return std::nullopt;
-    const QPoint position(reply->dst_x, reply->dst_y);
-    std::free(reply);
-    const qreal ratio = qApp->devicePixelRatio();
-    return QPoint(qRound(position.x() / ratio), qRound(position.y() / ratio));
 }
 
 } // namespace
@@ -69,9 +46,7 @@ void StatusItem::show()
     m_tray.show();
     // Sent now rather than when the current event is done, the tray takes the icon in while
     // the rest of start-up runs.
-    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (xcb_connection_t* connection = x11 ? x11->connection() : nullptr)
-        xcb_flush(connection);
+    WindowSystem::flush();
 }
 
 void StatusItem::setIcon(const QIcon& icon)
@@ -100,7 +75,7 @@ QRect StatusItem::iconGeometry() const
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (!widget->inherits("QSystemTrayIconSys") || !widget->windowHandle())
             continue;
-        if (const std::optional<QPoint> position = screenPositionOnX11(widget->winId()))
+        if (const std::optional<QPoint> position = WindowSystem::screenPosition(widget->winId()))
             return QRect(*position, reported.size());
     }
     return reported;

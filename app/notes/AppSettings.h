@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/DeleteAfter.h"
-#include "app/Hue.h"
+#include "app/notes/DeleteAfter.h"
+#include "app/notes/Hue.h"
 
 #include <QObject>
 #include <QSizeF>

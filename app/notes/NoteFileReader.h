@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Note.h"
+#include "app/notes/Note.h"
 
 #include <QByteArrayView>
 #include <QDateTime>

@@ -1,8 +1,8 @@
 #include "NoteStore.h"
 
-#include "app/NoteFileReader.h"
-#include "app/NoteFileWriter.h"
-#include "app/NotesDocument.h"
+#include "app/notes/NoteFileReader.h"
+#include "app/notes/NoteFileWriter.h"
+#include "app/notes/NotesDocument.h"
 #include "platform/Clock.h"
 #include "platform/CorruptFile.h"
 #include "platform/Log.h"

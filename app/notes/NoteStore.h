@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/DeleteAfter.h"
-#include "app/Note.h"
+#include "app/notes/DeleteAfter.h"
+#include "app/notes/Note.h"
 #include "platform/Scheduler.h"
 
 #include <QObject>

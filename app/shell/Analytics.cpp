@@ -1,6 +1,6 @@
 #include "Analytics.h"
 
-#include "app/ReportingServices.h"
+#include "app/shell/ReportingServices.h"
 #include "platform/MainThread.h"
 
 Analytics::Analytics(ReportingServices& services, const QString& crashReportDsn,

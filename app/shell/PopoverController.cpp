@@ -1,10 +1,10 @@
 #include "PopoverController.h"
 
-#include "app/Analytics.h"
-#include "app/AppSettings.h"
-#include "app/NoteStore.h"
-#include "app/PanelPlacement.h"
-#include "app/PastedText.h"
+#include "app/notes/AppSettings.h"
+#include "app/notes/NoteStore.h"
+#include "app/notes/PastedText.h"
+#include "app/shell/Analytics.h"
+#include "app/shell/PanelPlacement.h"
 #include "app/views/PopoverShape.h"
 #include "platform/Appearance.h"
 #include "platform/Clock.h"
@@ -201,7 +201,7 @@ void PopoverController::installMonitors()
     m_keyMonitor = std::make_unique<LocalKeyMonitor>([this](QWindow* window, QKeyEvent* event) {
         return window && window == m_panel->windowHandle() && handleKey(*event);
     });
-    m_clickMonitor = std::make_unique<GlobalClickMonitor>();
+    m_clickMonitor = GlobalClickMonitor::create();
     connect(m_clickMonitor.get(), &GlobalClickMonitor::pressed, this,
             [this](const QPoint& position) {
                 // A press on the tray icon is the icon's own click, which toggles the panel.

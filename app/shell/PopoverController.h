@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Animation.h"
-#include "app/Hue.h"
+#include "app/notes/Hue.h"
+#include "app/shell/Animation.h"
 #include "platform/Scheduler.h"
 
 #include <QDateTime>

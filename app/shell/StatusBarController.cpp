@@ -1,8 +1,8 @@
 #include "StatusBarController.h"
 
-#include "app/LaunchAtLogin.h"
-#include "app/NoteStore.h"
-#include "app/PopoverController.h"
+#include "app/notes/NoteStore.h"
+#include "app/shell/LaunchAtLogin.h"
+#include "app/shell/PopoverController.h"
 #include "app/views/IconImage.h"
 #include "platform/MainThread.h"
 #include "platform/Pasteboard.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ReportingServices.h"
+#include "app/shell/ReportingServices.h"
 #include "platform/ReportingFlag.h"
 
 #include <QObject>

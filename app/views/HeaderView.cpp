@@ -1,7 +1,7 @@
 #include "HeaderView.h"
 
-#include "app/NoteStore.h"
-#include "app/PopoverController.h"
+#include "app/notes/NoteStore.h"
+#include "app/shell/PopoverController.h"
 #include "app/views/HelpText.h"
 #include "app/views/HueDot.h"
 #include "app/views/IconButton.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Hue.h"
+#include "app/notes/Hue.h"
 
 #include <QWidget>
 

@@ -1,8 +1,8 @@
 #include "NotePager.h"
 
-#include "app/AppSettings.h"
-#include "app/NoteStore.h"
-#include "app/PopoverController.h"
+#include "app/notes/AppSettings.h"
+#include "app/notes/NoteStore.h"
+#include "app/shell/PopoverController.h"
 #include "app/views/NoteTextView.h"
 #include "app/views/PageSnapshot.h"
 #include "platform/Appearance.h"

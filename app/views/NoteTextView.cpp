@@ -1,6 +1,6 @@
 #include "NoteTextView.h"
 
-#include "app/PastedText.h"
+#include "app/notes/PastedText.h"
 #include "app/views/HexColor.h"
 #include "app/views/Theme.h"
 #include "platform/Appearance.h"

@@ -1,7 +1,7 @@
 #include "NoteView.h"
 
-#include "app/NoteStore.h"
-#include "app/PopoverController.h"
+#include "app/notes/NoteStore.h"
+#include "app/shell/PopoverController.h"
 #include "app/views/FooterView.h"
 #include "app/views/HeaderView.h"
 #include "app/views/NotePager.h"

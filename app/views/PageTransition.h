@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/PopoverController.h"
+#include "app/shell/PopoverController.h"
 
 // How far a page is from resting in place: moved by (x, y), scaled about its centre, faded.
 // The identity state leaves the page as it is.

@@ -1,8 +1,8 @@
 #include "PopoverRootView.h"
 
-#include "app/NoteStore.h"
-#include "app/PanelPlacement.h"
-#include "app/PopoverController.h"
+#include "app/notes/NoteStore.h"
+#include "app/shell/PanelPlacement.h"
+#include "app/shell/PopoverController.h"
 #include "app/views/DropShadow.h"
 #include "app/views/PopoverShape.h"
 #include "app/views/Theme.h"

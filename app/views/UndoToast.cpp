@@ -1,6 +1,6 @@
 #include "UndoToast.h"
 
-#include "app/PopoverController.h"
+#include "app/shell/PopoverController.h"
 #include "app/views/HelpText.h"
 #include "app/views/Theme.h"
 #include "platform/Appearance.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/NoteStore.h"
+#include "app/notes/NoteStore.h"
 
 #include <QWidget>
 

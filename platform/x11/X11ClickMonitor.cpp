@@ -1,6 +1,6 @@
-#include "GlobalClickMonitor.h"
+#include "X11ClickMonitor.h"
 
-#include "Log.h"
+#include "platform/Log.h"
 
 #include <QGuiApplication>
 #include <QSet>
@@ -76,8 +76,13 @@ QSet<xcb_window_t> ownWindows()
 
 } // namespace
 
-GlobalClickMonitor::GlobalClickMonitor(QObject* parent)
-    : QObject(parent)
+std::unique_ptr<GlobalClickMonitor> GlobalClickMonitor::create(QObject* parent)
+{
+    return std::make_unique<X11ClickMonitor>(parent);
+}
+
+X11ClickMonitor::X11ClickMonitor(QObject* parent)
+    : GlobalClickMonitor(parent)
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) {
         logUnavailableOnce(QStringLiteral("the desktop is not an X11 session"));
@@ -87,12 +92,12 @@ GlobalClickMonitor::GlobalClickMonitor(QObject* parent)
         disconnectFromServer();
 }
 
-GlobalClickMonitor::~GlobalClickMonitor()
+X11ClickMonitor::~X11ClickMonitor()
 {
     disconnectFromServer();
 }
 
-bool GlobalClickMonitor::connectToServer()
+bool X11ClickMonitor::connectToServer()
 {
     int screenNumber = 0;
     m_connection = xcb_connect(nullptr, &screenNumber);
@@ -137,11 +142,11 @@ bool GlobalClickMonitor::connectToServer()
 
     m_notifier =
         new QSocketNotifier(xcb_get_file_descriptor(m_connection), QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &GlobalClickMonitor::readEvents);
+    connect(m_notifier, &QSocketNotifier::activated, this, &X11ClickMonitor::readEvents);
     return true;
 }
 
-void GlobalClickMonitor::disconnectFromServer()
+void X11ClickMonitor::disconnectFromServer()
 {
     delete m_notifier;
     m_notifier = nullptr;
@@ -150,7 +155,7 @@ void GlobalClickMonitor::disconnectFromServer()
     m_connection = nullptr;
 }
 
-void GlobalClickMonitor::readEvents()
+void X11ClickMonitor::readEvents()
 {
     while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
         const Reply<xcb_generic_event_t> owned(event);
@@ -168,7 +173,7 @@ void GlobalClickMonitor::readEvents()
     }
 }
 
-void GlobalClickMonitor::handlePress(uint32_t detail)
+void X11ClickMonitor::handlePress(uint32_t detail)
 {
     if (detail >= firstWheelButton && detail <= lastWheelButton)
         return;

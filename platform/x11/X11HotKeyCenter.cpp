@@ -1,6 +1,6 @@
 #include "X11HotKeyCenter.h"
 
-#include "Log.h"
+#include "platform/Log.h"
 
 #include <QMetaObject>
 #include <QSocketNotifier>
@@ -33,6 +33,11 @@ template <typename Reply> struct FreeDeleter
 template <typename Reply> using ReplyPointer = std::unique_ptr<Reply, FreeDeleter<Reply>>;
 
 } // namespace
+
+HotKeyCenter* HotKeyCenter::createSystem(QObject* parent)
+{
+    return new X11HotKeyCenter(parent);
+}
 
 X11HotKeyCenter::X11HotKeyCenter(QObject* parent)
     : HotKeyCenter(parent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HotKeyCenter.h"
+#include "platform/HotKeyCenter.h"
 
 #include <map>
 #include <optional>

@@ -2,8 +2,8 @@
 
 #include "GlobalShortcuts/CarbonGlobalShortcuts.h"
 #include "GlobalShortcuts/GlobalShortcuts.h"
-#include "platform/FakeHotKeyCenter.h"
-#include "platform/KeyboardLayout.h"
+#include "platform/x11/KeyboardLayout.h"
+#include "support/FakeHotKeyCenter.h"
 
 #include <gmock/gmock.h>
 

@@ -1,8 +1,8 @@
 #include "GlobalShortcuts/CarbonGlobalShortcuts.h"
 #include "GlobalShortcuts/GlobalShortcuts.h"
-#include "platform/FakeHotKeyCenter.h"
-#include "platform/KeyboardLayout.h"
-#include "platform/X11HotKeyCenter.h"
+#include "platform/x11/KeyboardLayout.h"
+#include "platform/x11/X11HotKeyCenter.h"
+#include "support/FakeHotKeyCenter.h"
 #include "support/LogCapture.h"
 
 #include <gmock/gmock.h>

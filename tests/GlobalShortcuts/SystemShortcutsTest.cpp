@@ -1,6 +1,6 @@
 #include "GlobalShortcuts/CarbonGlobalShortcuts.h"
 #include "platform/DesktopKeyBindings.h"
-#include "platform/KeyboardLayout.h"
+#include "platform/x11/KeyboardLayout.h"
 #include "support/TestFiles.h"
 
 #include <QStandardPaths>

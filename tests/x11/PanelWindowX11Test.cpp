@@ -206,9 +206,9 @@ TEST_F(PanelWindowX11Test, APressOnTheTransparentMarginIsReportedOneInsideIsNot)
 
 TEST_F(PanelWindowX11Test, TheGlobalMonitorSeesPressesOnTheDesktopButNotOnOurWindows)
 {
-    GlobalClickMonitor monitor;
-    ASSERT_TRUE(monitor.isActive());
-    QSignalSpy pressed(&monitor, &GlobalClickMonitor::pressed);
+    const auto monitor = GlobalClickMonitor::create();
+    ASSERT_TRUE(monitor->isActive());
+    QSignalSpy pressed(monitor.get(), &GlobalClickMonitor::pressed);
 
     // Ours and wheel steps first: the first report must be the desktop press after them.
     ASSERT_TRUE(clickAt(inside()));
@@ -234,8 +234,8 @@ TEST_F(PanelWindowX11Test, APressOnAnotherClientsWindowIsSeenAndTakesTheFocusAwa
 
     int focusLosses = 0;
     FocusLossObserver observer(panel.windowHandle(), [&] { ++focusLosses; });
-    GlobalClickMonitor monitor;
-    QSignalSpy pressed(&monitor, &GlobalClickMonitor::pressed);
+    const auto monitor = GlobalClickMonitor::create();
+    QSignalSpy pressed(monitor.get(), &GlobalClickMonitor::pressed);
     const QPoint target = other.geometry().center();
     ASSERT_TRUE(clickAt(target));
     ASSERT_TRUE(waitFor([&] { return !pressed.isEmpty(); }));
@@ -246,11 +246,11 @@ TEST_F(PanelWindowX11Test, APressOnAnotherClientsWindowIsSeenAndTakesTheFocusAwa
 
 TEST_F(PanelWindowX11Test, AStoppedMonitorReportsNothing)
 {
-    auto monitor = std::make_unique<GlobalClickMonitor>();
+    auto monitor = GlobalClickMonitor::create();
     QSignalSpy pressed(monitor.get(), &GlobalClickMonitor::pressed);
     monitor.reset();
-    GlobalClickMonitor later;
-    QSignalSpy laterPressed(&later, &GlobalClickMonitor::pressed);
+    const auto later = GlobalClickMonitor::create();
+    QSignalSpy laterPressed(later.get(), &GlobalClickMonitor::pressed);
     ASSERT_TRUE(clickAt(QPoint(1100, 650)));
     ASSERT_TRUE(waitFor([&] { return !laterPressed.isEmpty(); }));
     EXPECT_EQ(pressed.count(), 0);

@@ -1,4 +1,4 @@
-#include "app/PanelPlacement.h"
+#include "app/shell/PanelPlacement.h"
 
 #include "RunningQuillory.h"
 #include "X11Input.h"

@@ -100,9 +100,9 @@ TEST_F(StatusItemX11Test, TheAnchorIsTheIconInTheTray)
 
 TEST_F(StatusItemX11Test, ClicksOnTheIconAreToldApartAndTheClickMonitorLeavesThemAlone)
 {
-    GlobalClickMonitor monitor;
-    ASSERT_TRUE(monitor.isActive());
-    QSignalSpy outside(&monitor, &GlobalClickMonitor::pressed);
+    const auto monitor = GlobalClickMonitor::create();
+    ASSERT_TRUE(monitor->isActive());
+    QSignalSpy outside(monitor.get(), &GlobalClickMonitor::pressed);
     QSignalSpy clicked(&item, &StatusItem::clicked);
     QSignalSpy rightClicked(&item, &StatusItem::rightClicked);
     ASSERT_TRUE(clickAt(icon()));

@@ -1,4 +1,4 @@
-#include "app/AppSettings.h"
+#include "app/notes/AppSettings.h"
 #include "platform/UserDefaults.h"
 
 #include "support/TestFiles.h"

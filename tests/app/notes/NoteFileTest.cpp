@@ -1,5 +1,5 @@
-#include "app/NoteFileReader.h"
-#include "app/NoteFileWriter.h"
+#include "app/notes/NoteFileReader.h"
+#include "app/notes/NoteFileWriter.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

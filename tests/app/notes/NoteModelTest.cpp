@@ -1,6 +1,6 @@
-#include "app/DeleteAfter.h"
-#include "app/Hue.h"
-#include "app/Note.h"
+#include "app/notes/DeleteAfter.h"
+#include "app/notes/Hue.h"
+#include "app/notes/Note.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/NoteFileReader.h"
-#include "app/NoteFileWriter.h"
-#include "app/NoteStore.h"
-#include "app/NotesDocument.h"
+#include "app/notes/NoteFileReader.h"
+#include "app/notes/NoteFileWriter.h"
+#include "app/notes/NoteStore.h"
+#include "app/notes/NotesDocument.h"
 #include "platform/Clock.h"
 
 #include "support/TestFiles.h"

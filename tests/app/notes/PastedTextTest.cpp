@@ -1,4 +1,4 @@
-#include "app/PastedText.h"
+#include "app/notes/PastedText.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "RecordingReportingServices.h"
 
-#include "app/Analytics.h"
+#include "app/shell/Analytics.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/PanelPlacement.h"
+#include "app/shell/PanelPlacement.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 
 #include "RecordingReportingServices.h"
 
-#include "app/Analytics.h"
-#include "app/AppSettings.h"
-#include "app/NoteStore.h"
-#include "app/PopoverController.h"
+#include "app/notes/AppSettings.h"
+#include "app/notes/NoteStore.h"
+#include "app/shell/Analytics.h"
+#include "app/shell/PopoverController.h"
 #include "platform/Appearance.h"
 #include "platform/Clock.h"
 #include "platform/MainQueue.h"

@@ -1,7 +1,7 @@
 #include "ShellTestFixture.h"
 
-#include "app/LaunchAtLogin.h"
-#include "app/StatusBarController.h"
+#include "app/shell/LaunchAtLogin.h"
+#include "app/shell/StatusBarController.h"
 #include "platform/LoginItem.h"
 #include "platform/StatusItem.h"
 

@@ -1,5 +1,5 @@
 #include "app/views/NoteTextView.h"
-#include "app/PastedText.h"
+#include "app/notes/PastedText.h"
 #include "platform/Appearance.h"
 #include "platform/Pasteboard.h"
 

@@ -1,6 +1,6 @@
 #include "PanelTestFixture.h"
 
-#include "app/PanelPlacement.h"
+#include "app/shell/PanelPlacement.h"
 #include "app/views/PopoverRootView.h"
 #include "app/views/Theme.h"
 

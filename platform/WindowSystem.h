@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QPoint>
+#include <qwindowdefs.h>
+
+#include <optional>
+
+// What the desktop's window system does for our windows beyond Qt's reach. Where the session
+// lacks a facility, its call does nothing.
+namespace WindowSystem {
+
+// Where the window system has put a window of ours that another client took in (an icon in a
+// tray), in device-independent screen coordinates.
+std::optional<QPoint> screenPosition(WId window);
+
+// Sends the requests queued for the display server now rather than when the current event is
+// done.
+void flush();
+
+// Asks taskbars and pagers to leave the window out. Before the window is mapped, the state is
+// written so that the toolkit's own state hints are merged into it when it maps the window.
+void skipTaskbar(WId window);
+
+} // namespace WindowSystem
