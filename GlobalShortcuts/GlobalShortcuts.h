@@ -21,6 +21,8 @@
 #include <QList>
 #include <QSet>
 
+class QMenu;
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -65,9 +67,18 @@ void setEnabled(bool enabled);
 bool isEnabled(const Name& name);
 
 bool isMenuOpen();
-// While a recorder records, nothing is delivered; the hot keys stay held.
+// While any recorder records, nothing is delivered and no hot key is held, so that the
+// recorder is given every combination, the registered ones included.
 bool isRecorderActive();
-void setRecorderActive(bool active);
+// Each recorder tells when it starts and stops recording. The module is recording from the
+// first start to the last stop; each of those two changes is announced.
+void recorderDidStart();
+void recorderDidFinish();
+
+// The application's menu: a recorder refuses the shortcut of any of its entries. None unless
+// the application sets one.
+void setMainMenu(QMenu* menu);
+QMenu* mainMenu();
 
 // A stream of the name's presses and releases (or of one kind only).
 std::unique_ptr<EventStream> events(const Name& name);
