@@ -1,0 +1,251 @@
+#include "app/shell/ShellTestFixture.h"
+
+#include "GlobalShortcuts/Name.h"
+#include "app/shell/LaunchAtLogin.h"
+#include "app/views/SwitchToggle.h"
+#include "app/views/Theme.h"
+#include "app/views/settings/HueImages.h"
+#include "app/views/settings/PopUpControl.h"
+#include "app/views/settings/SettingsRow.h"
+#include "app/views/settings/SettingsView.h"
+#include "platform/LoginItem.h"
+#include "platform/Updater.h"
+
+#include <QAbstractItemView>
+#include <QTest>
+#include <QWheelEvent>
+
+namespace {
+
+// A login item that only counts what it is asked to change, and can refuse it.
+class RecordingLoginItem : public LoginItem
+{
+public:
+    bool isEnabled() const override { return enabled; }
+    bool registerItem() override { return change(true); }
+    bool unregisterItem() override { return change(false); }
+
+    bool enabled = false;
+    bool refuses = false;
+    int changes = 0;
+
+private:
+    bool change(bool on)
+    {
+        ++changes;
+        if (!refuses)
+            enabled = on;
+        return !refuses;
+    }
+};
+
+// The same colour but for the rounding of an edge pixel, nearly opaque.
+bool isAbout(const QColor& drawn, const QColor& expected)
+{
+    const auto near = [](int a, int b) { return std::abs(a - b) <= 2; };
+    return drawn.alpha() > 240 && near(drawn.red(), expected.red()) &&
+           near(drawn.green(), expected.green()) && near(drawn.blue(), expected.blue());
+}
+
+class SettingsViewTest : public ShellTestFixture
+{
+protected:
+    void SetUp() override
+    {
+        m_page.resize(PopoverController::settingsPageSize.toSize());
+        m_page.show();
+    }
+
+    template <typename Control> Control* control(const char* title) const
+    {
+        SettingsRow* row = m_page.row(QString::fromUtf8(title));
+        return row ? qobject_cast<Control*>(row->control()) : nullptr;
+    }
+
+    // Chooses an entry from the open list, as a user does.
+    static void pick(PopUpControl* popUp, int index)
+    {
+        popUp->showPopup();
+        popUp->view()->setCurrentIndex(popUp->model()->index(index, 0));
+        QTest::keyClick(popUp->view(), Qt::Key_Return);
+    }
+
+    // What the settings file holds right now.
+    QVariant stored(const QString& key) const
+    {
+        return UserDefaults(m_defaults.domain(), m_folder.path()).object(key);
+    }
+
+    RecordingLoginItem m_loginItem;
+    LaunchAtLogin m_launchAtLogin{m_loginItem};
+    Updater m_updater{QUrl(), QVersionNumber(1), m_scheduler};
+    GlobalShortcuts::Name m_name{QStringLiteral("settingsPageTest")};
+    SettingsView m_page{m_controller, m_settings, m_launchAtLogin, m_updater, m_name, m_appearance};
+};
+
+TEST_F(SettingsViewTest, EachPopUpShowsItsSettingAndStoresAPickAtOnce)
+{
+    QStringList sizes;
+    for (int points = 10; points <= 24; ++points)
+        sizes.append(QString::number(points) + QStringLiteral(" pt"));
+    const struct
+    {
+        const char* row;
+        QStringList titles;
+    } lists[] = {
+        {"Delete notes after",
+         {QStringLiteral("Never"), QStringLiteral("1 hour"), QStringLiteral("1 day"),
+          QStringLiteral("1 week"), QStringLiteral("30 days")}},
+        {"Text size", sizes},
+        {"New note color",
+         {QStringLiteral("Rotate"), QStringLiteral("White"), QStringLiteral("Sand"),
+          QStringLiteral("Mint"), QStringLiteral("Sky"), QStringLiteral("Lavender"),
+          QStringLiteral("Pink"), QStringLiteral("Teal"), QStringLiteral("Coral")}},
+    };
+    for (const auto& list : lists) {
+        ASSERT_NE(control<PopUpControl>(list.row), nullptr) << list.row;
+        EXPECT_EQ(control<PopUpControl>(list.row)->titles(), list.titles) << list.row;
+    }
+
+    const struct
+    {
+        const char* row;
+        std::function<void(AppSettings&)> set; // from elsewhere, as the keyboard does
+        int shown;
+        int picked;
+        const char* key;
+        QVariant written;
+    } cases[] = {
+        {"Delete notes after", [](AppSettings& s) { s.setDeleteAfter(DeleteAfter::hour); }, 1, 4,
+         "quillory.deleteAfter", QStringLiteral("30d")},
+        {"Delete notes after", [](AppSettings& s) { s.setDeleteAfter(DeleteAfter::week); }, 3, 0,
+         "quillory.deleteAfter", QStringLiteral("never")},
+        {"Text size", [](AppSettings& s) { s.setTextSize(24); }, 14, 8, "quillory.textSize",
+         qint64(18)},
+        // A size that is none of the list's shows 12 pt and is kept until a pick.
+        {"Text size", [](AppSettings& s) { s.setTextSize(9); }, 2, 2, "quillory.textSize",
+         qint64(12)},
+        {"New note color",
+         [](AppSettings& s) { s.setNewNoteColor(NewNoteColor::fixed(Hue::white)); }, 1, 4,
+         "quillory.newNoteColor", QStringLiteral("sky")},
+        {"New note color",
+         [](AppSettings& s) { s.setNewNoteColor(NewNoteColor::fixed(Hue::coral)); }, 8, 0,
+         "quillory.newNoteColor", QStringLiteral("rotate")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        PopUpControl* popUp = control<PopUpControl>(c.row);
+        c.set(m_settings);
+        EXPECT_EQ(popUp->currentIndex(), c.shown);
+        pick(popUp, c.picked);
+        EXPECT_EQ(stored(QString::fromLatin1(c.key)), c.written);
+    }
+
+    // A pick of the entry already chosen is a pick all the same.
+    m_defaults.remove(QStringLiteral("quillory.newNoteColor"));
+    pick(control<PopUpControl>("New note color"), 0);
+    EXPECT_EQ(stored(QStringLiteral("quillory.newNoteColor")), QStringLiteral("rotate"));
+}
+
+TEST_F(SettingsViewTest, APopUpMakesItsEntriesAnewOnlyWhenTheirTitlesChange)
+{
+    PopUpControl popUp;
+    const QPixmap image = HueImages::swatchImage(Hue::mint, 1);
+    popUp.setItems({{QStringLiteral("A"), image}, {QStringLiteral("B"), image}}, 0, QString());
+    popUp.setItems({{QStringLiteral("A"), {}}, {QStringLiteral("B"), {}}}, 1,
+                   QStringLiteral("help"));
+    EXPECT_FALSE(popUp.itemIcon(0).isNull());
+    EXPECT_EQ(popUp.currentIndex(), 1);
+    EXPECT_EQ(popUp.toolTip(), QStringLiteral("help"));
+    popUp.setItems({{QStringLiteral("A"), {}}, {QStringLiteral("C"), {}}}, 0, QString());
+    EXPECT_TRUE(popUp.itemIcon(0).isNull());
+    EXPECT_EQ(popUp.titles(), (QStringList{QStringLiteral("A"), QStringLiteral("C")}));
+    EXPECT_TRUE(popUp.toolTip().isEmpty());
+}
+
+TEST_F(SettingsViewTest, TheWhiteSwatchIsRingedInGreyAndTheOthersArePlainDiscs)
+{
+    // At twice the pixel ratio the ring is two pixels wide, from x 2 to 3 on the middle row.
+    constexpr int middle = 11;
+    const QColor grey(0x8C, 0x94, 0xA0);
+    for (const Hue hue : Hues::allCases) {
+        SCOPED_TRACE(Hues::rawValue(hue).toStdString());
+        const QImage image = HueImages::swatchImage(hue, 2).toImage();
+        const QColor fill = hue == Hue::white ? QColor(Qt::white) : Theme::hueAccent(int(hue));
+        EXPECT_TRUE(isAbout(image.pixelColor(middle, middle), fill));
+        EXPECT_TRUE(isAbout(image.pixelColor(2, middle), hue == Hue::white ? grey : fill));
+        EXPECT_EQ(image.pixelColor(0, middle).alpha(), 0);
+    }
+}
+
+TEST_F(SettingsViewTest, LaunchAtLoginShowsTheLoginItemAndOnlyAFlipChangesIt)
+{
+    SwitchToggle* toggle = control<SwitchToggle>("Launch at login");
+    auto showAgain = [this] {
+        m_page.hide();
+        m_page.show();
+    };
+    m_loginItem.enabled = true;
+    showAgain();
+    EXPECT_TRUE(toggle->isChecked());
+    m_loginItem.enabled = false;
+    showAgain();
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_EQ(m_loginItem.changes, 0);
+
+    // Refused: the switch shows what was asked until the page is shown again.
+    m_loginItem.refuses = true;
+    QTest::mouseClick(toggle, Qt::LeftButton, {}, QPoint(14, 8));
+    EXPECT_EQ(m_loginItem.changes, 1);
+    EXPECT_TRUE(toggle->isChecked());
+    showAgain();
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_EQ(m_loginItem.changes, 1);
+}
+
+TEST_F(SettingsViewTest, EachSwitchWritesItsSettingAtOnceAndFollowsItsChanges)
+{
+    const struct
+    {
+        const char* row;
+        const char* key;
+        bool (AppSettings::*read)() const;
+        void (AppSettings::*write)(bool);
+    } cases[] = {
+        {"New note pastes clipboard", "quillory.newNotePastesClipboard",
+         &AppSettings::newNotePastesClipboard, &AppSettings::setNewNotePastesClipboard},
+        {"Paste as plain text", "quillory.pasteAsPlainText", &AppSettings::pasteAsPlainText,
+         &AppSettings::setPasteAsPlainText},
+        {"Copy note on close", "quillory.copyNoteOnClose", &AppSettings::copyNoteOnClose,
+         &AppSettings::setCopyNoteOnClose},
+        {"Update automatically", "quillory.updateAutomatically", &AppSettings::updateAutomatically,
+         &AppSettings::setUpdateAutomatically},
+        {"Send anonymous error reports", "quillory.sendErrorReports",
+         &AppSettings::sendErrorReports, &AppSettings::setSendErrorReports},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        SwitchToggle* toggle = control<SwitchToggle>(c.row);
+        const bool before = (m_settings.*c.read)();
+        EXPECT_EQ(toggle->isChecked(), before);
+        QTest::mouseClick(toggle, Qt::LeftButton, {}, QPoint(14, 8));
+        EXPECT_EQ(stored(QString::fromLatin1(c.key)), QVariant(!before));
+        (m_settings.*c.write)(before);
+        EXPECT_EQ(toggle->isChecked(), before);
+    }
+}
+
+TEST_F(SettingsViewTest, APopUpLeavesTheWheelToThePage)
+{
+    PopUpControl* sizes = control<PopUpControl>("Text size");
+    const int before = sizes->currentIndex();
+    const QPointF centre(sizes->rect().center());
+    QWheelEvent wheel(centre, sizes->mapToGlobal(centre), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(sizes, &wheel);
+    EXPECT_EQ(sizes->currentIndex(), before);
+    // Not taken, so it goes on to the page, which scrolls.
+    EXPECT_FALSE(wheel.isAccepted());
+}
+
+} // namespace
