@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QMap>
 #include <QTest>
 
 namespace {
@@ -129,11 +130,11 @@ QString RunningQuillory::errorOutput()
     return QString::fromUtf8(m_errorOutput);
 }
 
-bool RunningQuillory::openPanelWhenReady(XTestClient& keyboard)
+bool RunningQuillory::openPanelWhenReady(XTestClient& keyboard, quint8 key)
 {
     return waitFor(
         [&] {
-            keyboard.typeControlAlt(XTestClient::nKey);
+            keyboard.typeControlAlt(key);
             return waitFor([this] { return panelOpen(); }, readyPressIntervalMs);
         },
         startTimeoutMs);
@@ -160,6 +161,29 @@ std::string RunningQuillory::windowState() const
     return QStringLiteral("visible windows [%1], active window %2 of pid %3, program pid %4")
         .arg(visible.simplified(), active, activePid, QString::number(m_process.processId()))
         .toStdString();
+}
+
+QList<QRect> RunningQuillory::visibleWindows() const
+{
+    QList<QRect> windows;
+    const QStringList ids =
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                 QString::number(m_process.processId())})
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString& id : ids) {
+        // Lines of NAME=value.
+        QMap<QString, int> geometry;
+        const QStringList lines =
+            xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id})
+                .split(QLatin1Char('\n'));
+        for (const QString& line : lines)
+            geometry.insert(line.section(QLatin1Char('='), 0, 0),
+                            line.section(QLatin1Char('='), 1).toInt());
+        windows.append(QRect(
+            geometry.value(QStringLiteral("X")), geometry.value(QStringLiteral("Y")),
+            geometry.value(QStringLiteral("WIDTH")), geometry.value(QStringLiteral("HEIGHT"))));
+    }
+    return windows;
 }
 
 bool RunningQuillory::panelClosed() const

@@ -2,6 +2,8 @@
 #include "XTestClient.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -10,6 +12,22 @@ namespace {
 
 constexpr int holdMs = 1000;
 constexpr int holdCheckIntervalMs = 20;
+
+// The settings page as it is laid out at the default font: the centre of each control that the
+// road uses, from the top left of the panel's body, which sits 40 points right of and 33 below
+// the window's corner.
+const QPoint bodyOffset(40, 33);
+const QPoint recorderCentre(211, 87);
+const QPoint textSizeArrow(265, 219);
+const QPoint pastesClipboardSwitch(261, 287);
+const QPoint copyOnCloseSwitch(261, 355);
+// Where the note's first lines are, on the note page.
+const QRect noteText(10, 42, 260, 110);
+constexpr int textSizeCount = 15;
+constexpr int eighteenPoints = 8;
+constexpr int inkGray = 128;
+constexpr int typedLetters = 5;
+constexpr int lettersInkWidth = 3;
 
 // Ctrl+Alt+N typed by another client toggles the running program's panel.
 class TogglePanelRoad : public testing::Test
@@ -25,6 +43,65 @@ protected:
     }
 
     void toggle() { client.typeControlAlt(XTestClient::nKey); }
+
+    // The panel is the widest of the program's windows.
+    QRect panel() const
+    {
+        QRect widest;
+        for (const QRect& window : app.visibleWindows()) {
+            if (window.width() > widest.width())
+                widest = window;
+        }
+        return widest;
+    }
+
+    // Ctrl+Alt+N can be grabbed, so the program holds it no more.
+    bool grabbedByNobody()
+    {
+        if (client.grab(XTestClient::nKey, XTestClient::controlAltMask) != 0)
+            return false;
+        client.ungrab(XTestClient::nKey, XTestClient::controlAltMask);
+        return true;
+    }
+
+    void clickInBody(const QPoint& point) { client.click(panel().topLeft() + bodyOffset + point); }
+
+    // The stored value of a setting as text, as the settings file holds it right now.
+    QString stored(const QString& key) const
+    {
+        QFile file(app.configFolder() + QStringLiteral("/Quillory/settings.json"));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        const QJsonObject typed =
+            QJsonDocument::fromJson(file.readAll()).object().value(key).toObject();
+        return typed.isEmpty() ? QString() : typed.begin()->toVariant().toString();
+    }
+
+    // How many rows of the note's text area hold the ink of several letters, not just the
+    // caret's.
+    int inkHeight()
+    {
+        const QImage text = client.grab(noteText.translated(panel().topLeft() + bodyOffset));
+        int rows = 0;
+        for (int y = 0; y < text.height(); ++y) {
+            int ink = 0;
+            for (int x = 0; x < text.width(); ++x)
+                ink += qGray(text.pixel(x, y)) < inkGray ? 1 : 0;
+            rows += ink >= lettersInkWidth ? 1 : 0;
+        }
+        return rows;
+    }
+
+    // Stays shut for a while, also while the server repeats nothing.
+    void expectClosedFor(int ms)
+    {
+        QElapsedTimer shut;
+        shut.start();
+        while (shut.elapsed() < ms) {
+            ASSERT_TRUE(app.panelClosed());
+            QTest::qWait(holdCheckIntervalMs);
+        }
+    }
 
     bool startAndOpen() { return app.start() && app.openPanelWhenReady(client); }
 
@@ -62,6 +139,83 @@ TEST_F(TogglePanelRoad, TogglesWithCapsLockOrNumLockOn)
         client.release(lockKey);
         client.sync();
     }
+}
+
+TEST_F(TogglePanelRoad, ANewShortcutRecordedOnTheSettingsPageTakesOverAtOnceAndStays)
+{
+    const QString ctrlAltM = QStringLiteral(R"({"carbonKeyCode":46,"carbonModifiers":2304})");
+    const QString shortcutKey = QStringLiteral("GlobalShortcuts_togglePopover");
+    ASSERT_TRUE(startAndOpen());
+    for (int i = 0; i < typedLetters; ++i)
+        client.type(XTestClient::lKey);
+    ASSERT_TRUE(waitFor([this] { return inkHeight() > 0; }));
+    const int smallText = inkHeight();
+
+    auto openSettingsAndRecord = [this] {
+        client.type(XTestClient::commaKey, {XTestClient::controlKey});
+        ASSERT_TRUE(waitFor([this] { return panel().width() == 380; })) << app.windowState();
+        clickInBody(recorderCentre);
+        ASSERT_TRUE(waitFor([this] { return grabbedByNobody(); }));
+    };
+    // While recording the program holds no grab: Ctrl+Alt+N is free for others, and reaches
+    // the recorder, which takes it again and stops instead of toggling the panel; Escape then
+    // closes the panel.
+    openSettingsAndRecord();
+    toggle();
+    client.type(XTestClient::escapeKey);
+    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); }));
+    toggle();
+    ASSERT_TRUE(waitFor([this] { return app.panelOpen(); }));
+
+    openSettingsAndRecord();
+    // The tray menu's Ctrl+, is refused in an alert of its own; the panel stays open meanwhile.
+    const qsizetype windows = app.visibleWindows().size();
+    client.type(XTestClient::commaKey, {XTestClient::controlKey});
+    ASSERT_TRUE(waitFor([&] { return app.visibleWindows().size() == windows + 1; }))
+        << app.windowState();
+    client.type(XTestClient::returnKey);
+    ASSERT_TRUE(waitFor([&] { return app.visibleWindows().size() == windows; }));
+    // Recording again.
+    ASSERT_TRUE(waitFor([this] { return grabbedByNobody(); }));
+    client.typeControlAlt(XTestClient::mKey);
+    ASSERT_TRUE(waitFor([&] { return stored(shortcutKey) == ctrlAltM; })) << app.windowState();
+
+    // 18 pt from the open list, and two switches.
+    clickInBody(textSizeArrow);
+    QRect list;
+    ASSERT_TRUE(waitFor([&] {
+        for (const QRect& window : app.visibleWindows()) {
+            if (window.height() > window.width() && window != panel())
+                list = window;
+        }
+        return list.isValid();
+    }));
+    const int rowHeight = list.height() / textSizeCount;
+    client.click({list.center().x(), list.top() + rowHeight * eighteenPoints + rowHeight / 2});
+    ASSERT_TRUE(waitFor(
+        [&] { return stored(QStringLiteral("quillory.textSize")) == QLatin1String("18"); }));
+    clickInBody(pastesClipboardSwitch);
+    clickInBody(copyOnCloseSwitch);
+    ASSERT_TRUE(waitFor([&] {
+        return stored(QStringLiteral("quillory.newNotePastesClipboard")) == QLatin1String("true") &&
+               stored(QStringLiteral("quillory.copyNoteOnClose")) == QLatin1String("true");
+    }));
+
+    client.type(XTestClient::commaKey, {XTestClient::controlKey});
+    ASSERT_TRUE(waitFor([this] { return panel().width() == 360; }));
+    EXPECT_TRUE(waitFor([&] { return inkHeight() > smallText; }));
+
+    client.typeControlAlt(XTestClient::mKey);
+    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); }));
+    toggle();
+    expectClosedFor(holdMs);
+    client.typeControlAlt(XTestClient::mKey);
+    ASSERT_TRUE(waitFor([this] { return app.panelOpen(); }));
+
+    ASSERT_TRUE(app.terminate());
+    ASSERT_TRUE(app.start());
+    EXPECT_TRUE(app.openPanelWhenReady(client, XTestClient::mKey)) << app.windowState();
+    EXPECT_EQ(stored(shortcutKey), ctrlAltM);
 }
 
 TEST_F(TogglePanelRoad, HoldingTheKeysTogglesOnceOnRelease)
