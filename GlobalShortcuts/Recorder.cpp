@@ -95,14 +95,6 @@ Recorder::~Recorder()
     finishRecording();
 }
 
-void Recorder::setShortcutName(const Name& name)
-{
-    const bool differs = name.rawValue() != m_name.rawValue();
-    m_name = name;
-    if (differs)
-        refreshText();
-}
-
 QSize Recorder::sizeHint() const
 {
     return {minimumWidth, QLineEdit::sizeHint().height()};

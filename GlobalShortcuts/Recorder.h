@@ -32,8 +32,6 @@ public:
     explicit Recorder(const Name& name, QWidget* parent = nullptr);
     ~Recorder() override;
 
-    const Name& shortcutName() const { return m_name; }
-    void setShortcutName(const Name& name);
     bool isRecording() const { return m_monitor != nullptr; }
     QAction* clearAction() const { return m_clearAction; }
 

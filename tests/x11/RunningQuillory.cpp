@@ -171,17 +171,16 @@ QList<QRect> RunningQuillory::visibleWindows() const
                  QString::number(m_process.processId())})
             .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString& id : ids) {
-        // Lines of NAME=value.
+        // NAME=value lines.
         QMap<QString, int> geometry;
-        const QStringList lines =
-            xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id})
-                .split(QLatin1Char('\n'));
-        for (const QString& line : lines)
-            geometry.insert(line.section(QLatin1Char('='), 0, 0),
-                            line.section(QLatin1Char('='), 1).toInt());
-        windows.append(QRect(
-            geometry.value(QStringLiteral("X")), geometry.value(QStringLiteral("Y")),
-            geometry.value(QStringLiteral("WIDTH")), geometry.value(QStringLiteral("HEIGHT"))));
+        const QString shell =
+            xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id});
+        for (const QString& line : shell.split(QLatin1Char('\n')))
+            geometry[line.section(QLatin1Char('='), 0, 0)] =
+                line.section(QLatin1Char('='), 1).toInt();
+        windows.append(QRect(geometry[QStringLiteral("X")], geometry[QStringLiteral("Y")],
+                             geometry[QStringLiteral("WIDTH")],
+                             geometry[QStringLiteral("HEIGHT")]));
     }
     return windows;
 }

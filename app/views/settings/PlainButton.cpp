@@ -18,11 +18,6 @@ void PlainButton::addContent(QWidget* content)
     m_row->addWidget(content, 0, Qt::AlignVCenter);
 }
 
-QSize PlainButton::sizeHint() const
-{
-    return m_row->sizeHint();
-}
-
 void PlainButton::paintEvent(QPaintEvent*)
 {
     // The content draws everything.

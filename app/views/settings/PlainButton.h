@@ -15,8 +15,6 @@ public:
 
     void addContent(QWidget* content);
 
-    QSize sizeHint() const override;
-
 protected:
     void paintEvent(QPaintEvent* event) override;
 

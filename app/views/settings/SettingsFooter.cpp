@@ -75,43 +75,41 @@ const QUrl& SettingsFooter::supportMail()
 
 SettingsFooter::SettingsFooter(const Appearance& appearance, QWidget* parent)
     : QWidget(parent)
-    , m_makerButton(new PlainButton(makerSpacing))
-    , m_mailButton(new PlainButton(0))
-    , m_quitButton(new QuitButton(appearance))
 {
-    m_makerButton->addContent(
-        footerText(QStringLiteral("Made with"), Theme::textSecondary(), appearance));
-    m_makerButton->addContent(
+    auto* maker = new PlainButton(makerSpacing);
+    auto* mail = new PlainButton(0);
+    auto* quit = new QuitButton(appearance);
+    maker->addContent(footerText(QStringLiteral("Made with"), Theme::textSecondary(), appearance));
+    maker->addContent(
         new Lucide(QStringLiteral("heart"), heartSize, Theme::destructive(), appearance));
-    ThemeLabel* maker = footerText(QString(), Theme::textSecondary(), appearance);
-    maker->setTextFormat(Qt::RichText);
-    maker->setText(QStringLiteral("by <span style=\"font-weight:600\">Zorvik</span>"));
-    m_makerButton->addContent(maker);
-    m_makerButton->setToolTip(makerDomain);
+    ThemeLabel* byMaker = footerText(QString(), Theme::textSecondary(), appearance);
+    byMaker->setTextFormat(Qt::RichText);
+    byMaker->setText(QStringLiteral("by <span style=\"font-weight:600\">Zorvik</span>"));
+    maker->addContent(byMaker);
+    maker->setToolTip(makerDomain);
 
-    m_mailButton->addContent(footerText(supportAddress, Theme::accent(), appearance));
-    m_mailButton->setToolTip(QStringLiteral("Email us"));
+    mail->addContent(footerText(supportAddress, Theme::accent(), appearance));
+    mail->setToolTip(QStringLiteral("Email us"));
 
-    m_quitButton->addContent(
+    quit->addContent(
         new Lucide(QStringLiteral("power"), powerSize, Theme::textPrimary(), appearance));
-    m_quitButton->addContent(
+    quit->addContent(
         footerText(QStringLiteral("Quit"), Theme::textPrimary(), appearance, quitFontSize));
-    m_quitButton->setToolTip(
-        helpText(QStringLiteral("Quit Quillory"), QKeySequence(Qt::CTRL | Qt::Key_Q)));
+    quit->setToolTip(helpText(QStringLiteral("Quit Quillory"), QKeySequence(Qt::CTRL | Qt::Key_Q)));
 
     auto* links = new QVBoxLayout;
     links->setSpacing(lineSpacing);
-    links->addWidget(m_makerButton, 0, Qt::AlignLeft);
-    links->addWidget(m_mailButton, 0, Qt::AlignLeft);
+    links->addWidget(maker, 0, Qt::AlignLeft);
+    links->addWidget(mail, 0, Qt::AlignLeft);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(padding);
     row->addLayout(links);
     row->addStretch();
-    row->addWidget(m_quitButton, 0, Qt::AlignVCenter);
+    row->addWidget(quit, 0, Qt::AlignVCenter);
 
-    connect(m_makerButton, &QAbstractButton::clicked, this,
+    connect(maker, &QAbstractButton::clicked, this,
             [] { QDesktopServices::openUrl(makerHomePage()); });
-    connect(m_mailButton, &QAbstractButton::clicked, this,
+    connect(mail, &QAbstractButton::clicked, this,
             [] { QDesktopServices::openUrl(supportMail()); });
-    connect(m_quitButton, &QAbstractButton::clicked, this, &SettingsFooter::quitRequested);
+    connect(quit, &QAbstractButton::clicked, this, &SettingsFooter::quitRequested);
 }

@@ -3,7 +3,6 @@
 #include <QWidget>
 
 class Appearance;
-class PlainButton;
 
 // The foot of the settings page: who made Quillory and how to write to them, and Quit.
 class SettingsFooter : public QWidget
@@ -21,15 +20,6 @@ public:
 
     explicit SettingsFooter(const Appearance& appearance, QWidget* parent = nullptr);
 
-    PlainButton* makerButton() const { return m_makerButton; }
-    PlainButton* mailButton() const { return m_mailButton; }
-    PlainButton* quitButton() const { return m_quitButton; }
-
 Q_SIGNALS:
     void quitRequested();
-
-private:
-    PlainButton* m_makerButton;
-    PlainButton* m_mailButton;
-    PlainButton* m_quitButton;
 };

@@ -105,8 +105,8 @@ SettingsView::SettingsView(PopoverController& controller, AppSettings& settings,
     , m_settings(settings)
     , m_launchAtLogin(launchAtLogin)
     , m_appearance(appearance)
-    , m_footer(new SettingsFooter(appearance))
 {
+    auto* footer = new SettingsFooter(appearance);
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -116,9 +116,9 @@ SettingsView::SettingsView(PopoverController& controller, AppSettings& settings,
     rule->setContentsMargins(contentPadding.left(), 0, contentPadding.right(), 0);
     rule->addWidget(new RowDivider(appearance, 0));
     column->addLayout(rule);
-    column->addWidget(m_footer);
+    column->addWidget(footer);
 
-    connect(m_footer, &SettingsFooter::quitRequested, this, &SettingsView::quitRequested);
+    connect(footer, &SettingsFooter::quitRequested, this, &SettingsView::quitRequested);
     connect(&appearance, &Appearance::changed, this, &SettingsView::applyControlColours);
     applyControlColours();
 }
@@ -156,11 +156,13 @@ QWidget* SettingsView::makeContent(const GlobalShortcuts::Name& openShortcut, Up
     };
 
     SettingsBox* general = section(QStringLiteral("General"));
-    m_recorder = new GlobalShortcuts::Recorder(openShortcut);
-    m_recorder->setFixedWidth(recorderWidth);
-    m_recorder->setFont(m_footer->font());
-    m_recorder->setToolTip(QStringLiteral("Click, then press the keys that open Quillory"));
-    addRow(general, QStringLiteral("Open with"), m_recorder);
+    auto* recorder = new GlobalShortcuts::Recorder(openShortcut);
+    recorder->setFixedWidth(recorderWidth);
+    QFont small = recorder->font();
+    small.setPixelSize(recorderFontSize);
+    recorder->setFont(small);
+    recorder->setToolTip(QStringLiteral("Click, then press the keys that open Quillory"));
+    addRow(general, QStringLiteral("Open with"), recorder);
     m_launchAtLoginSwitch =
         new SwitchToggle(QStringLiteral("Start Quillory when you log in"), m_appearance);
     // Only a flip by the user changes the login item; showing the page only reads it.

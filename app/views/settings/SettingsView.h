@@ -9,14 +9,12 @@ class PopUpControl;
 class PopoverController;
 class QScrollArea;
 class SettingsBox;
-class SettingsFooter;
 class SettingsRow;
 class SwitchToggle;
 class Updater;
 
 namespace GlobalShortcuts {
 class Name;
-class Recorder;
 } // namespace GlobalShortcuts
 
 // The page that fills the panel in settings mode: a header with the way back, the settings in
@@ -33,6 +31,7 @@ public:
     static constexpr int titleSize = 15;
     static constexpr QMargins contentPadding{14, 0, 14, 10};
     static constexpr int recorderWidth = 128;
+    static constexpr int recorderFontSize = 12;
     static constexpr int checkNowSize = 13;
 
     SettingsView(PopoverController& controller, AppSettings& settings, LaunchAtLogin& launchAtLogin,
@@ -41,8 +40,6 @@ public:
 
     // The row of this title; null when there is none.
     SettingsRow* row(const QString& title) const;
-    QScrollArea* scrollArea() const { return m_scrollArea; }
-    SettingsFooter* footer() const { return m_footer; }
 
 Q_SIGNALS:
     void quitRequested();
@@ -67,8 +64,6 @@ private:
     LaunchAtLogin& m_launchAtLogin;
     const Appearance& m_appearance;
     QScrollArea* m_scrollArea = nullptr;
-    SettingsFooter* m_footer = nullptr;
-    GlobalShortcuts::Recorder* m_recorder = nullptr;
     SwitchToggle* m_launchAtLoginSwitch = nullptr;
     QList<SettingsRow*> m_rows;
 };

@@ -19,14 +19,9 @@ ThemeLabel::ThemeLabel(const QString& text, const ThemeColor& color, int pixelSi
     applyColor();
 }
 
-QColor ThemeLabel::resolvedColor() const
-{
-    return m_color.resolved(m_appearance);
-}
-
 void ThemeLabel::applyColor()
 {
     QPalette colors = palette();
-    colors.setColor(QPalette::WindowText, resolvedColor());
+    colors.setColor(QPalette::WindowText, m_color.resolved(m_appearance));
     setPalette(colors);
 }

@@ -15,8 +15,6 @@ public:
     ThemeLabel(const QString& text, const ThemeColor& color, int pixelSize, QFont::Weight weight,
                const Appearance& appearance, QWidget* parent = nullptr);
 
-    QColor resolvedColor() const;
-
 private:
     void applyColor();
 

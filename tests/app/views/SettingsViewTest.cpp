@@ -88,53 +88,40 @@ TEST_F(SettingsViewTest, EachPopUpShowsItsSettingAndStoresAPickAtOnce)
     QStringList sizes;
     for (int points = 10; points <= 24; ++points)
         sizes.append(QString::number(points) + QStringLiteral(" pt"));
+    const QString colours = QStringLiteral("Rotate|White|Sand|Mint|Sky|Lavender|Pink|Teal|Coral");
     const struct
     {
         const char* row;
-        QStringList titles;
-    } lists[] = {
-        {"Delete notes after",
-         {QStringLiteral("Never"), QStringLiteral("1 hour"), QStringLiteral("1 day"),
-          QStringLiteral("1 week"), QStringLiteral("30 days")}},
-        {"Text size", sizes},
-        {"New note color",
-         {QStringLiteral("Rotate"), QStringLiteral("White"), QStringLiteral("Sand"),
-          QStringLiteral("Mint"), QStringLiteral("Sky"), QStringLiteral("Lavender"),
-          QStringLiteral("Pink"), QStringLiteral("Teal"), QStringLiteral("Coral")}},
-    };
-    for (const auto& list : lists) {
-        ASSERT_NE(control<PopUpControl>(list.row), nullptr) << list.row;
-        EXPECT_EQ(control<PopUpControl>(list.row)->titles(), list.titles) << list.row;
-    }
-
-    const struct
-    {
-        const char* row;
+        QString titles;
         std::function<void(AppSettings&)> set; // from elsewhere, as the keyboard does
         int shown;
         int picked;
         const char* key;
         QVariant written;
     } cases[] = {
-        {"Delete notes after", [](AppSettings& s) { s.setDeleteAfter(DeleteAfter::hour); }, 1, 4,
-         "quillory.deleteAfter", QStringLiteral("30d")},
-        {"Delete notes after", [](AppSettings& s) { s.setDeleteAfter(DeleteAfter::week); }, 3, 0,
-         "quillory.deleteAfter", QStringLiteral("never")},
-        {"Text size", [](AppSettings& s) { s.setTextSize(24); }, 14, 8, "quillory.textSize",
-         qint64(18)},
+        {"Delete notes after", QStringLiteral("Never|1 hour|1 day|1 week|30 days"),
+         [](AppSettings& s) { s.setDeleteAfter(DeleteAfter::hour); }, 1, 4, "quillory.deleteAfter",
+         QStringLiteral("30d")},
+        {"Delete notes after", QStringLiteral("Never|1 hour|1 day|1 week|30 days"),
+         [](AppSettings& s) { s.setDeleteAfter(DeleteAfter::week); }, 3, 0, "quillory.deleteAfter",
+         QStringLiteral("never")},
+        {"Text size", sizes.join(u'|'), [](AppSettings& s) { s.setTextSize(24); }, 14, 8,
+         "quillory.textSize", qint64(18)},
         // A size that is none of the list's shows 12 pt and is kept until a pick.
-        {"Text size", [](AppSettings& s) { s.setTextSize(9); }, 2, 2, "quillory.textSize",
-         qint64(12)},
-        {"New note color",
+        {"Text size", sizes.join(u'|'), [](AppSettings& s) { s.setTextSize(9); }, 2, 2,
+         "quillory.textSize", qint64(12)},
+        {"New note color", colours,
          [](AppSettings& s) { s.setNewNoteColor(NewNoteColor::fixed(Hue::white)); }, 1, 4,
          "quillory.newNoteColor", QStringLiteral("sky")},
-        {"New note color",
+        {"New note color", colours,
          [](AppSettings& s) { s.setNewNoteColor(NewNoteColor::fixed(Hue::coral)); }, 8, 0,
          "quillory.newNoteColor", QStringLiteral("rotate")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.row);
         PopUpControl* popUp = control<PopUpControl>(c.row);
+        ASSERT_NE(popUp, nullptr);
+        EXPECT_EQ(popUp->titles().join(u'|'), c.titles);
         c.set(m_settings);
         EXPECT_EQ(popUp->currentIndex(), c.shown);
         pick(popUp, c.picked);
@@ -145,6 +132,15 @@ TEST_F(SettingsViewTest, EachPopUpShowsItsSettingAndStoresAPickAtOnce)
     m_defaults.remove(QStringLiteral("quillory.newNoteColor"));
     pick(control<PopUpControl>("New note color"), 0);
     EXPECT_EQ(stored(QStringLiteral("quillory.newNoteColor")), QStringLiteral("rotate"));
+
+    // The wheel is left to the page, which scrolls; it changes no setting.
+    PopUpControl* textSize = control<PopUpControl>("Text size");
+    const QPointF centre(textSize->rect().center());
+    QWheelEvent wheel(centre, textSize->mapToGlobal(centre), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(textSize, &wheel);
+    EXPECT_EQ(textSize->currentIndex(), 2);
+    EXPECT_FALSE(wheel.isAccepted());
 }
 
 TEST_F(SettingsViewTest, APopUpMakesItsEntriesAnewOnlyWhenTheirTitlesChange)
@@ -233,19 +229,6 @@ TEST_F(SettingsViewTest, EachSwitchWritesItsSettingAtOnceAndFollowsItsChanges)
         (m_settings.*c.write)(before);
         EXPECT_EQ(toggle->isChecked(), before);
     }
-}
-
-TEST_F(SettingsViewTest, APopUpLeavesTheWheelToThePage)
-{
-    PopUpControl* sizes = control<PopUpControl>("Text size");
-    const int before = sizes->currentIndex();
-    const QPointF centre(sizes->rect().center());
-    QWheelEvent wheel(centre, sizes->mapToGlobal(centre), QPoint(), QPoint(0, -120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(sizes, &wheel);
-    EXPECT_EQ(sizes->currentIndex(), before);
-    // Not taken, so it goes on to the page, which scrolls.
-    EXPECT_FALSE(wheel.isAccepted());
 }
 
 } // namespace
