@@ -260,7 +260,6 @@ void Recorder::accept(const Shortcut& shortcut)
     setText(shortcut.description());
     m_clearAction->setVisible(true);
     userDefaultsSet(m_name, shortcut);
-    Q_EMIT shortcutChanged(shortcut);
     dropFocus();
 }
 
@@ -268,7 +267,6 @@ void Recorder::clearShortcut()
 {
     GlobalShortcuts::setShortcut(std::nullopt, m_name);
     refreshText();
-    Q_EMIT shortcutChanged(std::nullopt);
     takeFocus();
 }
 

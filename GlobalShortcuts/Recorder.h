@@ -5,7 +5,6 @@
 #include <QLineEdit>
 
 #include <memory>
-#include <optional>
 
 class QAction;
 
@@ -36,10 +35,6 @@ public:
     QAction* clearAction() const { return m_clearAction; }
 
     QSize sizeHint() const override;
-
-Q_SIGNALS:
-    // The recorder stored this shortcut, or removed the name's shortcut (none).
-    void shortcutChanged(const std::optional<GlobalShortcuts::Shortcut>& shortcut);
 
 protected:
     bool event(QEvent* event) override;

@@ -1,15 +1,12 @@
 #include "ShortcutFixture.h"
 
 #include "GlobalShortcuts/Recorder.h"
-#include "support/TestFiles.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
-#include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -36,14 +33,8 @@ protected:
     void SetUp() override
     {
         ShortcutFixture::SetUp();
-        if (QStandardPaths::findExecutable(QStringLiteral("gsettings")).isEmpty())
+        if (!useGnomeBindings())
             GTEST_SKIP() << "the gsettings tool is not installed";
-        qputenv("XDG_CURRENT_DESKTOP", "GNOME");
-        qputenv("GSETTINGS_BACKEND", "keyfile");
-        TestFiles::write(qEnvironmentVariable("XDG_CONFIG_HOME") +
-                             QStringLiteral("/glib-2.0/settings/keyfile"),
-                         "[org/gnome/desktop/wm/keybindings]\n"
-                         "switch-windows=['<Primary><Alt>t', 'F12']\n");
         menu.addAction(QStringLiteral("Settings\u2026"))->setShortcut(Qt::CTRL | Qt::Key_Comma);
         setMainMenu(&menu);
         auto* column = new QVBoxLayout(&window);
@@ -157,10 +148,8 @@ TEST_F(RecorderTest, EachKeyIsJudgedOnItsWayToTheShortcut)
 TEST_F(RecorderTest, TheClearButtonRemovesTheShortcutAndStartsRecording)
 {
     activate();
-    QSignalSpy changes(recorder, &Recorder::shortcutChanged);
     recorder->clearAction()->trigger();
     EXPECT_EQ(getShortcut(name), std::nullopt);
-    EXPECT_EQ(changes.size(), 1);
     EXPECT_TRUE(recorder->isRecording());
     EXPECT_EQ(recorder->placeholderText(), QStringLiteral("Press Shortcut"));
 }
