@@ -125,14 +125,7 @@ bool Recorder::event(QEvent* event)
 void Recorder::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    // A click, Tab or the recorder itself start recording; a window that merely becomes
-    // active (or a popup that closes) hands the focus back without starting it.
-    const bool handedBack =
-        event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason;
-    if (handedBack && !m_resumeOnActivation)
-        clearFocus();
-    else
-        beginRecording();
+    beginRecording();
 }
 
 void Recorder::focusOutEvent(QFocusEvent* event)
@@ -143,14 +136,12 @@ void Recorder::focusOutEvent(QFocusEvent* event)
 
 void Recorder::hideEvent(QHideEvent* event)
 {
-    m_resumeOnActivation = false;
     finishRecording();
     QLineEdit::hideEvent(event);
 }
 
 void Recorder::beginRecording()
 {
-    m_resumeOnActivation = false;
     if (isRecording())
         return;
     setPlaceholderText(moduleText("press_shortcut"));
@@ -279,7 +270,7 @@ void Recorder::takeFocus()
 {
     if (!isVisible())
         return;
-    m_resumeOnActivation = true;
+    // Back from an alert the window may not be active yet; recording starts when it is.
     window()->activateWindow();
     setFocus(Qt::OtherFocusReason);
 }

@@ -61,9 +61,6 @@ private:
     Name m_name;
     QAction* m_clearAction;
     std::unique_ptr<LocalEventMonitor> m_monitor;
-    // Set when the recorder asked for the focus while its window was not active: recording
-    // starts when the window is active again.
-    bool m_resumeOnActivation = false;
 };
 
 } // namespace GlobalShortcuts

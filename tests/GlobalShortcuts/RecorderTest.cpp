@@ -154,19 +154,6 @@ TEST_F(RecorderTest, TheClearButtonRemovesTheShortcutAndStartsRecording)
     EXPECT_EQ(recorder->placeholderText(), QStringLiteral("Press Shortcut"));
 }
 
-TEST_F(RecorderTest, AWindowThatBecomesActiveGivesTheFocusBackWithoutRecording)
-{
-    QWidget elsewhere;
-    elsewhere.show();
-    QApplication::setActiveWindow(&elsewhere);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
-    recorder->setFocus(Qt::OtherFocusReason);
-    EXPECT_FALSE(recorder->isRecording());
-    activate();
-    EXPECT_FALSE(recorder->isRecording());
-    EXPECT_FALSE(isRecorderActive());
-}
-
 TEST_F(RecorderTest, WhileEitherOfTwoRecordersRecordsNoHotKeyIsHeldOrDelivered)
 {
     int toggles = 0;

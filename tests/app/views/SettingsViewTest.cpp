@@ -18,34 +18,22 @@
 namespace {
 
 // A login item that only counts what it is asked to change, and can refuse it.
-class RecordingLoginItem : public LoginItem
+struct RecordingLoginItem : LoginItem
 {
-public:
     bool isEnabled() const override { return enabled; }
     bool registerItem() override { return change(true); }
     bool unregisterItem() override { return change(false); }
+    bool change(bool on)
+    {
+        ++changes;
+        enabled = refuses ? enabled : on;
+        return !refuses;
+    }
 
     bool enabled = false;
     bool refuses = false;
     int changes = 0;
-
-private:
-    bool change(bool on)
-    {
-        ++changes;
-        if (!refuses)
-            enabled = on;
-        return !refuses;
-    }
 };
-
-// The same colour but for the rounding of an edge pixel, nearly opaque.
-bool isAbout(const QColor& drawn, const QColor& expected)
-{
-    const auto near = [](int a, int b) { return std::abs(a - b) <= 2; };
-    return drawn.alpha() > 240 && near(drawn.red(), expected.red()) &&
-           near(drawn.green(), expected.green()) && near(drawn.blue(), expected.blue());
-}
 
 class SettingsViewTest : public ShellTestFixture
 {
@@ -168,8 +156,8 @@ TEST_F(SettingsViewTest, TheWhiteSwatchIsRingedInGreyAndTheOthersArePlainDiscs)
         SCOPED_TRACE(Hues::rawValue(hue).toStdString());
         const QImage image = HueImages::swatchImage(hue, 2).toImage();
         const QColor fill = hue == Hue::white ? QColor(Qt::white) : Theme::hueAccent(int(hue));
-        EXPECT_TRUE(isAbout(image.pixelColor(middle, middle), fill));
-        EXPECT_TRUE(isAbout(image.pixelColor(2, middle), hue == Hue::white ? grey : fill));
+        EXPECT_EQ(image.pixelColor(middle, middle), fill);
+        EXPECT_EQ(image.pixelColor(2, middle) == grey, hue == Hue::white);
         EXPECT_EQ(image.pixelColor(0, middle).alpha(), 0);
     }
 }
@@ -201,32 +189,23 @@ TEST_F(SettingsViewTest, LaunchAtLoginShowsTheLoginItemAndOnlyAFlipChangesIt)
 
 TEST_F(SettingsViewTest, EachSwitchWritesItsSettingAtOnceAndFollowsItsChanges)
 {
-    const struct
-    {
-        const char* row;
-        const char* key;
-        bool (AppSettings::*read)() const;
-        void (AppSettings::*write)(bool);
-    } cases[] = {
-        {"New note pastes clipboard", "quillory.newNotePastesClipboard",
-         &AppSettings::newNotePastesClipboard, &AppSettings::setNewNotePastesClipboard},
-        {"Paste as plain text", "quillory.pasteAsPlainText", &AppSettings::pasteAsPlainText,
-         &AppSettings::setPasteAsPlainText},
-        {"Copy note on close", "quillory.copyNoteOnClose", &AppSettings::copyNoteOnClose,
-         &AppSettings::setCopyNoteOnClose},
-        {"Update automatically", "quillory.updateAutomatically", &AppSettings::updateAutomatically,
-         &AppSettings::setUpdateAutomatically},
-        {"Send anonymous error reports", "quillory.sendErrorReports",
-         &AppSettings::sendErrorReports, &AppSettings::setSendErrorReports},
+    const std::tuple<const char*, const char*, void (AppSettings::*)(bool)> switches[] = {
+        {"New note pastes clipboard", "newNotePastesClipboard",
+         &AppSettings::setNewNotePastesClipboard},
+        {"Paste as plain text", "pasteAsPlainText", &AppSettings::setPasteAsPlainText},
+        {"Copy note on close", "copyNoteOnClose", &AppSettings::setCopyNoteOnClose},
+        {"Update automatically", "updateAutomatically", &AppSettings::setUpdateAutomatically},
+        {"Send anonymous error reports", "sendErrorReports", &AppSettings::setSendErrorReports},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.row);
-        SwitchToggle* toggle = control<SwitchToggle>(c.row);
-        const bool before = (m_settings.*c.read)();
+    for (const auto& [title, name, write] : switches) {
+        SCOPED_TRACE(title);
+        SwitchToggle* toggle = control<SwitchToggle>(title);
+        const QString key = QStringLiteral("quillory.") + QLatin1String(name);
+        const bool before = m_defaults.boolValue(key);
         EXPECT_EQ(toggle->isChecked(), before);
         QTest::mouseClick(toggle, Qt::LeftButton, {}, QPoint(14, 8));
-        EXPECT_EQ(stored(QString::fromLatin1(c.key)), QVariant(!before));
-        (m_settings.*c.write)(before);
+        EXPECT_EQ(stored(key), QVariant(!before));
+        (m_settings.*write)(before);
         EXPECT_EQ(toggle->isChecked(), before);
     }
 }
