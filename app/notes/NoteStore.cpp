@@ -206,7 +206,8 @@ bool NoteStore::write()
 
 void NoteStore::load()
 {
-    if (!QFileInfo::exists(m_fileURL)) {
+    const QFileInfo info(m_fileURL);
+    if (!info.exists()) {
         m_notes = {makeNote(QString())};
         m_currentIndex = 0;
         return;
@@ -214,7 +215,10 @@ void NoteStore::load()
 
     QFile file(m_fileURL);
     NoteFileReader::Result result;
-    if (file.open(QIODevice::ReadOnly)) {
+    // Opening a FIFO would wait for a writer for ever, and a device may act on being opened.
+    if (!info.isFile()) {
+        result.error = QStringLiteral("not a regular file");
+    } else if (file.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = file.readAll();
         result = file.error() == QFileDevice::NoError
                      ? NoteFileReader::decode(bytes)

@@ -6,6 +6,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocalServer>
+
+#include <sys/stat.h>
+
+#include <functional>
 
 #include <limits>
 
@@ -21,7 +26,8 @@ protected:
     QStringList asideFiles() const
     {
         return QDir(QFileInfo(m_path).absolutePath())
-            .entryList({QStringLiteral("notes.json.corrupt-*")}, QDir::Files | QDir::Dirs);
+            .entryList({QStringLiteral("notes.json.corrupt-*")},
+                       QDir::Files | QDir::Dirs | QDir::System);
     }
 };
 
@@ -151,15 +157,26 @@ TEST_F(NoteStoreLoadTest, UnreadableDocumentsAreMovedAsideAndTheStoreStartsAfres
     }
 }
 
-TEST_F(NoteStoreLoadTest, AFolderInPlaceOfTheDocumentIsMovedAside)
+TEST_F(NoteStoreLoadTest, AnythingButARegularFileIsMovedAsideWithoutBeingOpened)
 {
-    QDir().mkpath(m_path);
-    auto store = openStore();
-    EXPECT_EQ(store->notes().size(), 1u);
-    EXPECT_EQ(asideFiles().size(), 1);
-    store->setText(QStringLiteral("new"));
-    store->save();
-    EXPECT_EQ(readDocument().notes[0].text, QStringLiteral("new"));
+    QLocalServer socket;
+    const std::vector<std::pair<const char*, std::function<bool()>>> kinds{
+        {"folder", [&] { return QDir().mkpath(m_path); }},
+        {"FIFO", [&] { return mkfifo(QFile::encodeName(m_path).constData(), 0600) == 0; }},
+        {"socket", [&] { return socket.listen(m_path); }},
+    };
+    for (const auto& [label, make] : kinds) {
+        QDir(QFileInfo(m_path).absolutePath()).removeRecursively();
+        QDir().mkpath(QFileInfo(m_path).absolutePath());
+        ASSERT_TRUE(make()) << label;
+        LogCapture log;
+        auto store = openStore();
+        EXPECT_EQ(asideFiles().size(), 1) << label;
+        EXPECT_EQ(log.matching(QStringLiteral("is unreadable")).size(), 1) << label;
+        store->setText(QStringLiteral("new"));
+        store->save();
+        EXPECT_EQ(readDocument().notes[0].text, QStringLiteral("new")) << label;
+    }
 }
 
 TEST_F(NoteStoreLoadTest, AnUnreadableDocumentThatCannotBeMovedAsideIsNeverOverwritten)
