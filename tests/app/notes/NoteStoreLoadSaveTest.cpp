@@ -8,11 +8,14 @@
 #include <QFileInfo>
 #include <QLocalServer>
 
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <csignal>
 #include <functional>
-
 #include <limits>
+#include <memory>
 
 namespace {
 
@@ -227,6 +230,21 @@ TEST_F(NoteStoreSaveTest, ABurstOfEditsIsWrittenOnceHalfASecondAfterTheLast)
     EXPECT_EQ(m_scheduler.pendingCount(), 0u);
 }
 
+TEST_F(NoteStoreSaveTest, SteadyTypingIsSavedByTheDeadlineAfterTheFirstUnsavedChange)
+{
+    auto store = openStore();
+    constexpr auto keystrokeInterval = 100ms;
+    const auto keystrokesPerDeadline = NoteStore::saveDeadline / keystrokeInterval;
+    QString typed;
+    while (m_scheduler.elapsed() < 7s) {
+        typed += QLatin1Char('a');
+        store->setText(typed);
+        m_scheduler.advance(keystrokeInterval);
+        const auto saved = QFileInfo::exists(m_path) ? readDocument().notes[0].text.size() : 0;
+        EXPECT_GE(saved, typed.size() - keystrokesPerDeadline) << typed.size();
+    }
+}
+
 TEST_F(NoteStoreSaveTest, SaveWritesAtOnceOnlyWhenDirtyAndCancelsThePendingSave)
 {
     auto store = openStore();
@@ -256,34 +274,89 @@ TEST_F(NoteStoreSaveTest, AfterASaveAndAFreshLoadTheStoreIsTheSameWithWholeSecon
     EXPECT_EQ(textsOf(*reloaded), textsOf(*store));
 }
 
-TEST_F(NoteStoreSaveTest, AFailedSaveKeepsTheOldDocumentAndTheDirtyFlag)
+// Undoes its fault when the last copy goes.
+using Fault = std::shared_ptr<void>;
+Fault undoneBy(std::function<void()> undo)
 {
+    return Fault(nullptr, [undo = std::move(undo)](void*) { undo(); });
+}
+
+struct SaveFault
+{
+    const char* label;
+    qsizetype textLength; // writes shorter than the file buffer fail only when it is flushed
+    bool onFullTmpfs;     // else a file-size limit, which needs no privileges
+    int error;            // what the log gives as the reason
+    friend void PrintTo(const SaveFault& fault, std::ostream* out) { *out << fault.label; }
+};
+
+class NoteStoreFailedSaveTest : public NoteStoreFixture,
+                                public testing::WithParamInterface<SaveFault>
+{
+protected:
+    Fault inject(const QString& folder) const
+    {
+        if (GetParam().onFullTmpfs) {
+            auto filler = std::make_shared<QFile>(folder + QStringLiteral("/filler"));
+            filler->open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+            while (filler->write(QByteArray(4096, 'f')) > 0) {
+            }
+            return undoneBy([filler] { filler->remove(); });
+        }
+        rlimit previous{};
+        getrlimit(RLIMIT_FSIZE, &previous);
+        const rlimit tight{64, previous.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &tight);
+        const auto handler = signal(SIGXFSZ, SIG_IGN); // else the process dies at the limit
+        return undoneBy([=] {
+            setrlimit(RLIMIT_FSIZE, &previous);
+            signal(SIGXFSZ, handler);
+        });
+    }
+};
+
+TEST_P(NoteStoreFailedSaveTest, TheOldDocumentStaysAndTheSaveIsRetriedUntilItSucceeds)
+{
+    Fault unmount;
+    if (GetParam().onFullTmpfs) {
+        const QString mountPoint = TestFiles::home() + QStringLiteral("/tmpfs");
+        QDir().mkpath(mountPoint);
+        const QByteArray path = QFile::encodeName(mountPoint);
+        if (mount("tmpfs", path.constData(), "tmpfs", 0, "size=1m") != 0)
+            GTEST_SKIP() << "mounting a tmpfs needs root";
+        unmount = undoneBy([path] { umount2(path.constData(), MNT_DETACH); });
+        m_path = mountPoint + QStringLiteral("/Quillory/notes.json");
+    }
     auto store = openStore();
     store->setText(QStringLiteral("saved"));
     store->save();
     const QByteArray saved = TestFiles::read(m_path);
 
-    // A file where the folder should be: the write cannot succeed, even as root.
-    const QString folder = QFileInfo(m_path).absolutePath();
-    ASSERT_TRUE(QDir().rename(folder, folder + QStringLiteral(".away")));
-    TestFiles::write(folder, "not a folder");
-
     LogCapture log;
-    store->setText(QStringLiteral("unsaved"));
-    m_scheduler.advance(1s);
-    EXPECT_TRUE(store->hasUnsavedChanges());
-    ASSERT_EQ(log.matching(QStringLiteral("Quillory: save failed: ")).size(), 1);
-    EXPECT_EQ(m_scheduler.pendingCount(), 0u); // no retry timer of its own
-
-    QFile::remove(folder);
-    ASSERT_TRUE(QDir().rename(folder + QStringLiteral(".away"), folder));
+    Fault fault = inject(QFileInfo(m_path).absolutePath());
+    const QString typed(GetParam().textLength, QLatin1Char('x'));
+    store->setText(typed);
+    m_scheduler.advance(1s + NoteStore::saveRetryInterval);
+    fault.reset();
     EXPECT_EQ(TestFiles::read(m_path), saved);
+    EXPECT_TRUE(store->hasUnsavedChanges());
+    EXPECT_EQ(
+        log.matching(QStringLiteral("Quillory: save failed: ") + qt_error_string(GetParam().error))
+            .size(),
+        1);
 
-    store->setText(QStringLiteral("unsaved again"));
-    m_scheduler.advance(1s);
+    m_scheduler.advance(NoteStore::saveRetryInterval);
     EXPECT_FALSE(store->hasUnsavedChanges());
-    EXPECT_EQ(readDocument().notes[0].text, QStringLiteral("unsaved again"));
+    EXPECT_EQ(readDocument().notes.at(0).text, typed);
+    EXPECT_EQ(m_scheduler.pendingCount(), 0u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, NoteStoreFailedSaveTest,
+                         testing::Values(SaveFault{"SmallOverFileSizeLimit", 200, false, EFBIG},
+                                         SaveFault{"LargeOverFileSizeLimit", 40000, false, EFBIG},
+                                         SaveFault{"SmallOnFullDisk", 200, true, ENOSPC},
+                                         SaveFault{"LargeOnFullDisk", 40000, true, ENOSPC}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(NoteStoreSaveTest, TheDocumentIsReadableByItsOwnerOnly)
 {
