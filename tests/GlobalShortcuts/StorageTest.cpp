@@ -80,20 +80,15 @@ TEST_F(Storage, ANameWithoutDefaultLosesItsKeyWhenClearedAndClearingNothingChang
 TEST_F(Storage, AStoredValueThatDoesNotDecodeIsLoggedAndTheDefaultApplies)
 {
     const Shortcut fallback = optionCommand(Key::n);
-    // Bits beside the modifiers are kept as stored.
-    const QString withLowBit = QStringLiteral(R"({"carbonKeyCode":46,"carbonModifiers":2305})");
     const std::vector<std::pair<QVariant, std::optional<Shortcut>>> table{
         {QStringLiteral("garbage"), fallback},
-        {QStringLiteral("{}"), fallback},
         {qint64(45), fallback},
         {true, fallback},
-        {QByteArray(R"({"carbonKeyCode":46,"carbonModifiers":2304})"), fallback},
-        {QStringLiteral(R"({"carbonKeyCode":"46","carbonModifiers":2304})"), fallback},
         {QStringLiteral(R"({"carbonKeyCode":99999,"carbonModifiers":2304})"), fallback},
         {QStringLiteral(R"({"carbonKeyCode":46,"carbonModifiers":99999999})"), fallback},
         {QStringLiteral(R"({"carbonKeyCode":46,"carbonModifiers":-1})"), fallback},
         {false, std::nullopt},
-        {withLowBit, Shortcut::fromJson(QStringView(withLowBit))},
+        {QStringLiteral(R"({"carbonKeyCode":46,"carbonModifiers":2304})"), optionCommand(Key::m)},
     };
     for (const auto& [value, expected] : table) {
         SCOPED_TRACE(value.toString().toStdString());
