@@ -86,17 +86,20 @@ TEST_F(WidgetShortcuts, WidgetsCarryNoKeySequenceWhileARecorderRecords)
 {
     const Name name(QStringLiteral("name"), optionCommand(Key::n));
     QPushButton button;
+    const auto expectBoth = [&](const char* expected) {
+        EXPECT_EQ(action.shortcut(), keys(expected));
+        EXPECT_EQ(button.shortcut(), keys(expected));
+    };
     setRecorderActive(true);
     globalKeyboardShortcut(action, name, queue);
     globalKeyboardShortcut(button, name, queue);
+    expectBoth("");
     name.setShortcut(optionCommand(Key::m));
     queue.runPending();
-    for (const QKeySequence& sequence : {action.shortcut(), button.shortcut()})
-        EXPECT_TRUE(sequence.isEmpty());
+    expectBoth("");
     setRecorderActive(false);
     queue.runPending();
-    for (const QKeySequence& sequence : {action.shortcut(), button.shortcut()})
-        EXPECT_EQ(sequence, keys("Ctrl+Alt+M"));
+    expectBoth("Ctrl+Alt+M");
 }
 
 TEST_F(WidgetShortcuts, TheOwnersDestructionEndsItsStreams)
