@@ -13,6 +13,7 @@
 #include "platform/MainThread.h"
 
 #include <QGraphicsOpacityEffect>
+#include <QAbstractButton>
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
@@ -29,8 +30,10 @@ protected:
     void mousePressEvent(QMouseEvent* event) override
     {
         event->accept();
-        m_page.dismissOverlays();
+        m_page.dismissOverlays(mapTo(&m_page, event->position()));
     }
+    // Qt reports the second click of a quick pair as a double click alone.
+    void mouseDoubleClickEvent(QMouseEvent* event) override { mousePressEvent(event); }
 
 private:
     NoteView& m_page;
@@ -117,9 +120,17 @@ ColorPickerView* NoteView::colorPicker() const
     return static_cast<ColorPickerView*>(m_picker->card());
 }
 
-void NoteView::dismissOverlays()
+void NoteView::dismissOverlays(QPointF position)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
+    // The second tap of a double tap on the name lands here, as the first one opened the
+    // list: it is the name's to judge, so that it starts renaming.
+    const QWidget* name = m_header->nameButton();
+    if (m_controller.listOpen() &&
+        QRectF(name->rect()).contains(name->mapFrom(this, position))) {
+        m_controller.nameTapped();
+        return;
+    }
     if (m_controller.listOpen())
         m_controller.closeList();
     else
@@ -129,7 +140,7 @@ void NoteView::dismissOverlays()
 void NoteView::mousePressEvent(QMouseEvent* event)
 {
     if (m_controller.listOpen() || m_controller.pickerOpen())
-        dismissOverlays();
+        dismissOverlays(event->position());
     else
         QWidget::mousePressEvent(event);
 }

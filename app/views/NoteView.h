@@ -58,7 +58,8 @@ private:
     class TapCatcher;
 
     void updateCatcher();
-    void dismissOverlays();
+    // A press at `position` outside the open list or picker.
+    void dismissOverlays(QPointF position);
     void updateToast();
     void placeToast(qreal progress);
 
