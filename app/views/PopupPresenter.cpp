@@ -3,6 +3,7 @@
 #include "app/views/PageSnapshot.h"
 #include "app/views/PopupCard.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QLayout>
 
 PopupPresenter::PopupPresenter(Factory make, QObject* parent)
@@ -47,10 +48,15 @@ void PopupPresenter::setOpen(bool open, const Animation& animation)
     m_snapshot->setGeometry(m_card->geometry());
     m_snapshot->show();
     m_snapshot->raise();
-    m_card->hide();
     if (m_leaving) {
         // Only its picture leaves; the card itself is done.
         delete m_card;
+    } else {
+        // Drawn only as the picture until it rests, but it takes clicks from the start.
+        auto* unseen = new QGraphicsOpacityEffect(m_card);
+        unseen->setOpacity(0);
+        m_card->setGraphicsEffect(unseen);
+        m_card->show();
     }
     m_motion.setEasingCurve(animation.curve);
     m_motion.setDuration(int(animation.duration.count()));
@@ -77,6 +83,7 @@ void PopupPresenter::finish()
         m_leaving = false;
         delete m_card;
     } else if (m_card) {
+        m_card->setGraphicsEffect(nullptr);
         m_card->show();
     }
 }
