@@ -192,8 +192,8 @@ void HeaderView::followRenaming()
     m_nameButton->setVisible(!renaming);
     if (renaming && !m_renameField) {
         m_renamingID = m_store.currentNote().id;
-        m_renameField = new RenameField(m_store.currentNote().name, renameFieldMaxWidth(),
-                                        m_appearance, this);
+        m_renameField =
+            new RenameField(m_store.currentNote().name, renameFieldMaxWidth(), m_appearance, this);
         m_row->insertWidget(m_row->indexOf(m_nameButton), m_renameField, 0, Qt::AlignVCenter);
         connect(m_renameField, &RenameField::committed, this, &HeaderView::commitRename);
         connect(m_renameField, &RenameField::cancelled, this, &HeaderView::cancelRename);

@@ -84,8 +84,7 @@ void NoteListView::updateSize()
 QRect NoteListView::rowsRect() const
 {
     const QRect card = cardRect();
-    return {card.left(), card.top(), card.width(),
-            card.height() - hairlineHeight - barHeight};
+    return {card.left(), card.top(), card.width(), card.height() - hairlineHeight - barHeight};
 }
 
 void NoteListView::resizeEvent(QResizeEvent* event)

@@ -12,8 +12,8 @@
 #include "app/views/UndoToast.h"
 #include "platform/MainThread.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QAbstractButton>
+#include <QGraphicsOpacityEffect>
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
@@ -126,8 +126,7 @@ void NoteView::dismissOverlays(QPointF position)
     // The second tap of a double tap on the name lands here, as the first one opened the
     // list: it is the name's to judge, so that it starts renaming.
     const QWidget* name = m_header->nameButton();
-    if (m_controller.listOpen() &&
-        QRectF(name->rect()).contains(name->mapFrom(this, position))) {
+    if (m_controller.listOpen() && QRectF(name->rect()).contains(name->mapFrom(this, position))) {
         m_controller.nameTapped();
         return;
     }

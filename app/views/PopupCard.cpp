@@ -56,9 +56,10 @@ void PopupCard::paintEvent(QPaintEvent*)
         m_shadow = renderDropShadow(outline, size(), Theme::shadowSoft().resolved(m_appearance),
                                     m_style.soft.radius, m_style.soft.offset);
         QPainter shadowPainter(&m_shadow);
-        shadowPainter.drawImage(0, 0, renderDropShadow(outline, size(),
-                                                       Theme::shadowTight().resolved(m_appearance),
-                                                       m_style.tight.radius, m_style.tight.offset));
+        shadowPainter.drawImage(0, 0,
+                                renderDropShadow(outline, size(),
+                                                 Theme::shadowTight().resolved(m_appearance),
+                                                 m_style.tight.radius, m_style.tight.offset));
         m_shadowSize = size();
         m_shadowDark = m_appearance.isDark();
     }

@@ -4,8 +4,8 @@
 
 #include <QPainter>
 
-TextButton::TextButton(const QString& title, const ThemeColor& color,
-                       const Appearance& appearance, QWidget* parent)
+TextButton::TextButton(const QString& title, const ThemeColor& color, const Appearance& appearance,
+                       QWidget* parent)
     : QAbstractButton(parent)
     , m_color(color)
     , m_appearance(appearance)

@@ -23,8 +23,7 @@ UndoToast::UndoToast(PopoverController& controller, NoteStore& store, const Appe
     , m_store(store)
     , m_appearance(appearance)
     , m_message(new QLabel(this))
-    , m_undoButton(
-          new TextButton(QStringLiteral("Undo"), Theme::toastAction(), appearance, this))
+    , m_undoButton(new TextButton(QStringLiteral("Undo"), Theme::toastAction(), appearance, this))
 {
     QFont plain = m_message->font();
     plain.setPixelSize(fontSize);

@@ -3,10 +3,10 @@
 
 #include <QFile>
 #include <QFontMetricsF>
-#include <QTest>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -143,30 +143,33 @@ TEST_F(NotePageRoad, RenameRecolourListJumpBulkDeleteUndoAndResize)
     type(QStringLiteral("second"));
     key(QStringLiteral("ctrl+n"));
     type(QStringLiteral("third"));
-    ASSERT_TRUE(savedTexts({QStringLiteral("first"), QStringLiteral("second"),
-                            QStringLiteral("third")}))
+    ASSERT_TRUE(
+        savedTexts({QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third")}))
         << texts();
 
     // Header row: rename button (13), then the name, then the colour dot, 5 apart, 13 down.
     const int nameX = 16 + 13 + 5;
     click(body(nameX + 4, 23), 2);
     // The field takes the keyboard a turn after it shows; nothing outside can see that turn.
-    QTest::qWait(300);
+    QTest::qWait(1000);
     type(QStringLiteral("Plan"));
     key(QStringLiteral("Return"));
-    ASSERT_TRUE(waitFor([this] { return savedField(QStringLiteral("name")).value(2) == QStringLiteral("Plan"); }))
-        << savedField(QStringLiteral("name")).join(u'|').toStdString();
+    ASSERT_TRUE(waitFor([this] {
+        return savedField(QStringLiteral("name")).value(2) == QStringLiteral("Plan");
+    })) << savedField(QStringLiteral("name")).join(u'|').toStdString();
 
     QFont nameFont;
     nameFont.setPixelSize(12);
     nameFont.setWeight(QFont::DemiBold);
     nameFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.1);
-    const int dotX = nameX + qCeil(QFontMetricsF(nameFont).horizontalAdvance(QStringLiteral("Plan"))) + 1 + 5;
+    const int dotX =
+        nameX + qCeil(QFontMetricsF(nameFont).horizontalAdvance(QStringLiteral("Plan"))) + 1 + 5;
     click(body(dotX + 4, 23));
     // The picker hangs at (34, 37): dots of 18, 7 apart, after 8 of padding; mint is third.
     click(body(34 + 8 + 2 * 25 + 9, 37 + 6 + 9));
-    ASSERT_TRUE(waitFor([this] { return savedField(QStringLiteral("hue")).value(2) == QStringLiteral("mint"); }))
-        << savedField(QStringLiteral("hue")).join(u'|').toStdString();
+    ASSERT_TRUE(waitFor([this] {
+        return savedField(QStringLiteral("hue")).value(2) == QStringLiteral("mint");
+    })) << savedField(QStringLiteral("hue")).join(u'|').toStdString();
 
     // The list hangs at (16, 37), 28 to a row, the bar under the three rows.
     const int cardRight = 16 + 280 - 32;
@@ -181,8 +184,8 @@ TEST_F(NotePageRoad, RenameRecolourListJumpBulkDeleteUndoAndResize)
     click(body(cardRight - 20, barY)); // Delete 2
     ASSERT_TRUE(savedTexts({QStringLiteral("first")})) << texts();
     key(QStringLiteral("ctrl+z"));
-    ASSERT_TRUE(savedTexts({QStringLiteral("first"), QStringLiteral("second"),
-                            QStringLiteral("third")}))
+    ASSERT_TRUE(
+        savedTexts({QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third")}))
         << texts();
     key(QStringLiteral("Escape")); // closes the list only
     ASSERT_TRUE(m_quillory.panelOpen());
@@ -204,7 +207,8 @@ TEST_F(NotePageRoad, RenameRecolourListJumpBulkDeleteUndoAndResize)
 
     click(body(240 + 2, 247 + 2), 2);
     ASSERT_TRUE(waitFor([this] { return savedPanelSize() == QSizeF(280, 217); }))
-        << savedPanelSize().width() << "x" << savedPanelSize().height() << m_quillory.errorOutput().toStdString();
+        << savedPanelSize().width() << "x" << savedPanelSize().height()
+        << m_quillory.errorOutput().toStdString();
     ASSERT_TRUE(m_quillory.panelOpen());
     ASSERT_TRUE(m_quillory.terminate()) << m_quillory.errorOutput().toStdString();
 }

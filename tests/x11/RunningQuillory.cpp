@@ -158,8 +158,8 @@ QRect RunningQuillory::panelGeometry() const
                  QString::number(m_process.processId())});
     for (const QString& window : windows.split(u'\n', Qt::SkipEmptyParts)) {
         QMap<QString, int> values;
-        const QString shell = xdotool({QStringLiteral("getwindowgeometry"),
-                                       QStringLiteral("--shell"), window.trimmed()});
+        const QString shell = xdotool(
+            {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window.trimmed()});
         for (const QString& line : shell.split(u'\n')) {
             const qsizetype equals = line.indexOf(u'=');
             if (equals > 0)

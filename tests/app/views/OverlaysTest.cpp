@@ -32,10 +32,10 @@ TEST(AgeLabelTest, EachBoundBelongsToTheNextUnit)
 {
     const QDateTime edited(QDate(2024, 1, 5), QTime(12, 0), Qt::LocalTime);
     const AgeCase cases[] = {
-        {"just under a minute", 59.9, "now"},  {"a minute", 60, "1m"},
-        {"under an hour", 3599, "59m"},        {"an hour", 3600, "1h"},
-        {"under a day", 86399, "23h"},         {"a day", 86400, "1d"},
-        {"under a week", 604799, "6d"},        {"a week", 604800, "Jan 5"},
+        {"just under a minute", 59.9, "now"}, {"a minute", 60, "1m"},
+        {"under an hour", 3599, "59m"},       {"an hour", 3600, "1h"},
+        {"under a day", 86399, "23h"},        {"a day", 86400, "1d"},
+        {"under a week", 604799, "6d"},       {"a week", 604800, "Jan 5"},
         {"clock set back", -3600, "now"},
     };
     for (const AgeCase& row : cases) {
@@ -53,8 +53,8 @@ TEST(NoteListCardTest, CardFollowsTheNotesUpToFiveRowsAndThePanelWidth)
         qreal panelWidth;
         QSize card;
     };
-    const Case cases[] = {{1, 280, {248, 55}},  {5, 280, {248, 167}}, {6, 280, {248, 167}},
-                          {1, 240, {208, 55}},  {2, 520, {488, 83}},  {1, 150, {160, 55}}};
+    const Case cases[] = {{1, 280, {248, 55}}, {5, 280, {248, 167}}, {6, 280, {248, 167}},
+                          {1, 240, {208, 55}}, {2, 520, {488, 83}},  {1, 150, {160, 55}}};
     for (const Case& row : cases)
         EXPECT_EQ(NoteListView::cardSize(row.notes, row.panelWidth), row.card)
             << row.notes << " notes at " << row.panelWidth;
@@ -175,8 +175,8 @@ TEST_F(OverlaysTest, PickerDotsAreHitOnlyInsideTheCircleAndRingThePresentHue)
     for (const ColorPickerDot* dot : picker->dots()) {
         const bool sand = dot->hue() == Hue::sand;
         EXPECT_EQ(dot->drawnRingWidth(), sand ? 2.0 : 1.0);
-        EXPECT_EQ(dot->drawnRingColor(), sand ? Theme::selectionRing().light()
-                                              : Theme::hueAccent(int(dot->hue())));
+        EXPECT_EQ(dot->drawnRingColor(),
+                  sand ? Theme::selectionRing().light() : Theme::hueAccent(int(dot->hue())));
         EXPECT_EQ(dot->toolTip(), Hues::displayName(dot->hue()));
     }
     struct Case
@@ -205,7 +205,7 @@ TEST(RenameFieldWidthTest, FollowsTheTextBetween44AndTheLimit)
         qreal maxWidth;
         int width;
     };
-    const Case cases[] = {{0, 156, 44}, {7, 156, 44},    {30.2, 156, 45},
+    const Case cases[] = {{0, 156, 44},    {7, 156, 44},    {30.2, 156, 45},
                           {100, 156, 114}, {300, 156, 156}, {300, 20, 44}};
     for (const Case& row : cases)
         EXPECT_EQ(RenameField::widthFor(row.text, row.maxWidth), row.width)
