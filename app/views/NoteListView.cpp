@@ -79,6 +79,8 @@ void NoteListView::updateSize()
 {
     setCardGeometry(
         QRect(m_cardTopLeft, cardSize(m_model->rowCount(), m_controller.size().width())));
+    // At once, not at the next show: a click may follow the opening key straight away.
+    layoutChildren();
 }
 
 QRect NoteListView::rowsRect() const
@@ -126,6 +128,7 @@ void NoteListView::paintEvent(QPaintEvent* event)
 
 void NoteListView::scrollToCurrent()
 {
+    m_rows->doItemsLayout();
     const int row = m_model->currentRow();
     if (row >= 0)
         m_rows->scrollTo(m_model->index(row), QAbstractItemView::PositionAtCenter);
