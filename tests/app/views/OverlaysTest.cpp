@@ -325,6 +325,7 @@ TEST_F(CornerHandleTest, DragsFromThePressWriteTheSizeOnlyAtTheEndAndDoubleClick
     send(QEvent::MouseMove, {560, 330}, Qt::LeftButton);
     m_controller.close();
     m_controller.resizeDrag(PopoverController::Corner::bottomRight, {600, 400});
+    EXPECT_EQ(m_controller.size(), start + QSizeF(120, 30));
     m_controller.open();
     EXPECT_EQ(m_controller.size(), start + QSizeF(80, 30));
 
