@@ -34,8 +34,10 @@ public:
     void typeControlAlt(quint8 keyCode);
     // The pointer, in root-window coordinates; button 1 is the left button.
     void movePointer(int x, int y);
-    void pressButton(quint8 button = 1);
-    void releaseButton(quint8 button = 1);
+    static constexpr quint8 leftButton = 1;
+
+    void pressButton(quint8 button = leftButton);
+    void releaseButton(quint8 button = leftButton);
     // Moves there, then presses and releases, `count` times in quick succession.
     void click(int x, int y, int count = 1);
     // Waits until the server has handled everything sent so far.
