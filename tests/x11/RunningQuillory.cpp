@@ -150,6 +150,16 @@ bool RunningQuillory::panelOpen() const
            xdotool({QStringLiteral("getactivewindow"), QStringLiteral("getwindowpid")}) == pid;
 }
 
+QRect RunningQuillory::panelGeometry() const
+{
+    QRect widest;
+    for (const QRect& window : visibleWindows()) {
+        if (window.width() > widest.width())
+            widest = window;
+    }
+    return widest;
+}
+
 std::string RunningQuillory::windowState() const
 {
     const QString visible =
@@ -165,24 +175,24 @@ std::string RunningQuillory::windowState() const
 
 QList<QRect> RunningQuillory::visibleWindows() const
 {
-    QList<QRect> windows;
-    const QStringList ids =
+    QList<QRect> geometries;
+    const QString windows =
         xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                 QString::number(m_process.processId())})
-            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (const QString& id : ids) {
-        // NAME=value lines.
-        QMap<QString, int> geometry;
-        const QString shell =
-            xdotool({QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), id});
-        for (const QString& line : shell.split(QLatin1Char('\n')))
-            geometry[line.section(QLatin1Char('='), 0, 0)] =
-                line.section(QLatin1Char('='), 1).toInt();
-        windows.append(QRect(geometry[QStringLiteral("X")], geometry[QStringLiteral("Y")],
-                             geometry[QStringLiteral("WIDTH")],
-                             geometry[QStringLiteral("HEIGHT")]));
+                 QString::number(m_process.processId())});
+    for (const QString& window : windows.split(u'\n', Qt::SkipEmptyParts)) {
+        QMap<QString, int> values;
+        const QString shell = xdotool(
+            {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window.trimmed()});
+        for (const QString& line : shell.split(u'\n')) {
+            const qsizetype equals = line.indexOf(u'=');
+            if (equals > 0)
+                values.insert(line.left(equals), line.mid(equals + 1).toInt());
+        }
+        geometries.append(
+            QRect(values.value(QStringLiteral("X")), values.value(QStringLiteral("Y")),
+                  values.value(QStringLiteral("WIDTH")), values.value(QStringLiteral("HEIGHT"))));
     }
-    return windows;
+    return geometries;
 }
 
 bool RunningQuillory::panelClosed() const

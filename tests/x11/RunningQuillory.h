@@ -6,6 +6,7 @@
 #include <QList>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRect>
 #include <QTemporaryDir>
 
 // The real program in a temporary home on the test's own X server, started and stopped the
@@ -46,6 +47,8 @@ public:
     bool panelClosed() const;
     // Where the program's visible windows are on the screen.
     QList<QRect> visibleWindows() const;
+    // Where the panel is on screen: the program's widest visible window; empty when none.
+    QRect panelGeometry() const;
     // The program's visible windows and the active window, for a failure's message.
     std::string windowState() const;
     // The texts of the notes the program has saved, in order.

@@ -44,17 +44,6 @@ protected:
 
     void toggle() { client.typeControlAlt(XTestClient::nKey); }
 
-    // The panel is the widest of the program's windows.
-    QRect panel() const
-    {
-        QRect widest;
-        for (const QRect& window : app.visibleWindows()) {
-            if (window.width() > widest.width())
-                widest = window;
-        }
-        return widest;
-    }
-
     // Ctrl+Alt+N can be grabbed, so the program holds it no more.
     bool grabbedByNobody()
     {
@@ -64,7 +53,11 @@ protected:
         return true;
     }
 
-    void clickInBody(const QPoint& point) { client.click(panel().topLeft() + bodyOffset + point); }
+    void clickInBody(const QPoint& point)
+    {
+        const QPoint screen = app.panelGeometry().topLeft() + bodyOffset + point;
+        client.click(screen.x(), screen.y());
+    }
 
     // The stored value of a setting as text, as the settings file holds it right now.
     QString stored(const QString& key) const
@@ -81,7 +74,8 @@ protected:
     // caret's; none while the area is not drawn on its light page yet.
     int inkHeight()
     {
-        const QImage text = client.grab(noteText.translated(panel().topLeft() + bodyOffset));
+        const QImage text =
+            client.grab(noteText.translated(app.panelGeometry().topLeft() + bodyOffset));
         if (text.isNull() || qGray(text.pixel(0, 0)) < inkGray)
             return 0;
         int rows = 0;
@@ -155,7 +149,8 @@ TEST_F(TogglePanelRoad, ANewShortcutRecordedOnTheSettingsPageTakesOverAtOnceAndS
 
     auto openSettingsAndRecord = [this] {
         client.type(XTestClient::commaKey, {XTestClient::controlKey});
-        ASSERT_TRUE(waitFor([this] { return panel().width() == 380; })) << app.windowState();
+        ASSERT_TRUE(waitFor([this] { return app.panelGeometry().width() == 380; }))
+            << app.windowState();
         clickInBody(recorderCentre);
         ASSERT_TRUE(waitFor([this] { return grabbedByNobody(); }));
     };
@@ -187,13 +182,13 @@ TEST_F(TogglePanelRoad, ANewShortcutRecordedOnTheSettingsPageTakesOverAtOnceAndS
     QRect list;
     ASSERT_TRUE(waitFor([&] {
         for (const QRect& window : app.visibleWindows()) {
-            if (window.height() > window.width() && window != panel())
+            if (window.height() > window.width() && window != app.panelGeometry())
                 list = window;
         }
         return list.isValid();
     }));
     const int rowHeight = list.height() / textSizeCount;
-    client.click({list.center().x(), list.top() + rowHeight * eighteenPoints + rowHeight / 2});
+    client.click(list.center().x(), list.top() + rowHeight * eighteenPoints + rowHeight / 2);
     ASSERT_TRUE(waitFor(
         [&] { return stored(QStringLiteral("quillory.textSize")) == QLatin1String("18"); }));
     clickInBody(pastesClipboardSwitch);
@@ -204,7 +199,7 @@ TEST_F(TogglePanelRoad, ANewShortcutRecordedOnTheSettingsPageTakesOverAtOnceAndS
     }));
 
     client.type(XTestClient::commaKey, {XTestClient::controlKey});
-    ASSERT_TRUE(waitFor([this] { return panel().width() == 360; }));
+    ASSERT_TRUE(waitFor([this] { return app.panelGeometry().width() == 360; }));
     EXPECT_TRUE(waitFor([&] { return inkHeight() > smallText; }));
 
     client.typeControlAlt(XTestClient::mKey);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QImage>
-#include <QPoint>
 #include <QRect>
 
 #include <initializer_list>
@@ -25,7 +24,6 @@ public:
     static constexpr quint8 commaKey = 59;
     static constexpr quint8 returnKey = 36;
     static constexpr quint8 escapeKey = 9;
-    static constexpr quint8 leftButton = 1;
     static constexpr quint16 controlAltMask = 0x04 | 0x08;
     static constexpr quint16 lockMask = 0x02;
     static constexpr quint16 numLockMask = 0x10;
@@ -43,8 +41,14 @@ public:
     void type(quint8 keyCode, std::initializer_list<quint8> modifierKeys = {});
     // Ctrl+Alt+key pressed and released in the usual order.
     void typeControlAlt(quint8 keyCode);
-    // The pointer moved to a point of the screen and a button clicked there.
-    void click(const QPoint& position, quint8 button = leftButton);
+    // The pointer, in root-window coordinates; button 1 is the left button.
+    void movePointer(int x, int y);
+    static constexpr quint8 leftButton = 1;
+
+    void pressButton(quint8 button = leftButton);
+    void releaseButton(quint8 button = leftButton);
+    // Moves there, then presses and releases, `count` times in quick succession.
+    void click(int x, int y, int count = 1);
     // What the screen shows in this rectangle.
     QImage grab(const QRect& area);
     // Waits until the server has handled everything sent so far.
@@ -57,7 +61,7 @@ public:
     bool receivedPress(quint8 keyCode);
 
 private:
-    void fake(quint8 type, quint8 keyCode);
+    void fake(quint8 type, quint8 detail, int x = 0, int y = 0);
 
     xcb_connection_t* m_connection = nullptr;
     quint32 m_root = 0;
