@@ -1,6 +1,27 @@
 #include "PopUpControl.h"
 
+#include <QStyledItemDelegate>
 #include <QWheelEvent>
+
+namespace {
+
+constexpr int entryPadding = 6;
+
+// Entries drawn as a list's rather than as a menu's, so that they take the colours of the page,
+// with room around each as a menu gives.
+class EntryDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index)
+            .grownBy({0, entryPadding / 2, entryPadding, entryPadding / 2});
+    }
+};
+
+} // namespace
 
 PopUpControl::PopUpControl(QWidget* parent)
     : QComboBox(parent)
@@ -11,6 +32,7 @@ PopUpControl::PopUpControl(QWidget* parent)
     setIconSize(imageSize);
     setSizeAdjustPolicy(QComboBox::AdjustToContents);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setItemDelegate(new EntryDelegate(this));
 }
 
 QStringList PopUpControl::titles() const
