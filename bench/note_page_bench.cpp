@@ -3,12 +3,13 @@
 // two long notes; opening the note list over many notes, from Alt+Down to the card painted; a
 // keystroke in the rename field; and each move of a corner drag with a long note open. Each
 // reports its median and worst time in milliseconds.
+#include "PanelBench.h"
+
 #include "app/notes/AppSettings.h"
 #include "app/notes/NoteStore.h"
 #include "app/shell/Analytics.h"
 #include "app/shell/PanelPlacement.h"
 #include "app/shell/PopoverController.h"
-#include "app/shell/ReportingServices.h"
 #include "app/views/HeaderView.h"
 #include "app/views/NoteListView.h"
 #include "app/views/NotePager.h"
@@ -35,18 +36,6 @@ namespace {
 constexpr qsizetype longNote = 100 * 1024;
 constexpr int frameInterval = 16; // ms
 
-class SilentReporting : public ReportingServices
-{
-public:
-    bool startCrashReporting() override { return false; }
-    void startCrashSession() override {}
-    void endCrashSession() override {}
-    void closeCrashReporting() override {}
-    void configureAnalytics() override {}
-    void setAnalyticsAllowed(bool) override {}
-    void sendSignal(const QString&) override {}
-};
-
 QString longText(bool paragraphs)
 {
     const QString line = paragraphs
@@ -56,7 +45,7 @@ QString longText(bool paragraphs)
 }
 
 // The panel's content as the program builds it, on screen in the offscreen platform.
-struct Panel
+struct Panel : PanelModel
 {
     explicit Panel(int noteCount, bool paragraphs)
     {
@@ -74,28 +63,9 @@ struct Panel
 
     NoteTextView* editor() const { return page->pager()->editor(); }
 
-    QTemporaryDir folder;
-    UserDefaults defaults{QStringLiteral("settings"), folder.path()};
-    AppSettings settings{defaults};
-    ManualClock clock;
-    ManualScheduler scheduler;
-    ManualMainQueue mainQueue;
-    NoteStore store{folder.path() + QStringLiteral("/notes.json"), clock, scheduler};
-    SilentReporting reporting;
-    Analytics analytics{reporting, QString(), QString()};
-    Appearance appearance{false};
-    PopoverController controller{
-        store, settings, analytics, {mainQueue, scheduler, clock, appearance}};
     PopoverRootView root{controller, store, appearance};
     NoteView* page = nullptr;
 };
-
-void report(benchmark::State& state, std::vector<double> times, const std::string& prefix = {})
-{
-    std::sort(times.begin(), times.end());
-    state.counters[prefix + "median_ms"] = times[times.size() / 2];
-    state.counters[prefix + "worst_ms"] = times.back();
-}
 
 void typing(benchmark::State& state)
 {
@@ -238,11 +208,5 @@ BENCHMARK(cornerDrag)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runPanelBenchmarks(argc, argv);
 }

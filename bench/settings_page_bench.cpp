@@ -1,13 +1,14 @@
 // Opening the settings page while the panel is open, from Ctrl+, reaching the panel to the
 // page painted, over 50 openings: the median and worst time in milliseconds, and how many
 // widgets the panel gained after the first opening (the page is made once, with the panel).
+#include "PanelBench.h"
+
 #include "GlobalShortcuts/Name.h"
 #include "app/notes/AppSettings.h"
 #include "app/notes/NoteStore.h"
 #include "app/shell/Analytics.h"
 #include "app/shell/LaunchAtLogin.h"
 #include "app/shell/PopoverController.h"
-#include "app/shell/ReportingServices.h"
 #include "app/views/NoteView.h"
 #include "app/views/PopoverRootView.h"
 #include "app/views/settings/SettingsView.h"
@@ -22,8 +23,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
-#include <QWindow>
 #include <QTemporaryDir>
+#include <QWindow>
 
 #include <benchmark/benchmark.h>
 
@@ -33,20 +34,8 @@ namespace {
 
 constexpr quint32 commaKeyCode = 59;
 
-class SilentReporting : public ReportingServices
-{
-public:
-    bool startCrashReporting() override { return false; }
-    void startCrashSession() override {}
-    void endCrashSession() override {}
-    void closeCrashReporting() override {}
-    void configureAnalytics() override {}
-    void setAnalyticsAllowed(bool) override {}
-    void sendSignal(const QString&) override {}
-};
-
 // The panel as the program builds it, open in the offscreen platform.
-struct Panel
+struct Panel : PanelModel
 {
     Panel()
     {
@@ -67,23 +56,11 @@ struct Panel
 
     qsizetype widgetCount() const { return controller.panel()->findChildren<QWidget*>().size(); }
 
-    QTemporaryDir folder;
-    UserDefaults defaults{QStringLiteral("settings"), folder.path()};
-    AppSettings settings{defaults};
-    ManualClock clock;
-    ManualScheduler scheduler;
-    ManualMainQueue mainQueue;
-    NoteStore store{folder.path() + QStringLiteral("/notes.json"), clock, scheduler};
-    SilentReporting reporting;
-    Analytics analytics{reporting, QString(), QString()};
-    Appearance appearance{false};
     LoginItem loginItem{folder.path() + QStringLiteral("/autostart/quillory.desktop"),
                         QStringLiteral("/usr/bin/quillory")};
     LaunchAtLogin launchAtLogin{loginItem};
     Updater updater{QUrl(), QVersionNumber(1), scheduler};
     GlobalShortcuts::Name name{QStringLiteral("settingsPageBench")};
-    PopoverController controller{
-        store, settings, analytics, {mainQueue, scheduler, clock, appearance}};
 };
 
 void openingSettings(benchmark::State& state)
@@ -109,9 +86,7 @@ void openingSettings(benchmark::State& state)
         panel.pressControlComma();
         QCoreApplication::processEvents();
     }
-    std::sort(times.begin(), times.end());
-    state.counters["median_ms"] = times[times.size() / 2];
-    state.counters["worst_ms"] = times.back();
+    report(state, times);
     state.counters["widgets_added_after_first"] = double(widgetsAdded);
 }
 BENCHMARK(openingSettings)->Iterations(50)->Unit(benchmark::kMillisecond);
@@ -120,11 +95,5 @@ BENCHMARK(openingSettings)->Iterations(50)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runPanelBenchmarks(argc, argv);
 }
