@@ -181,6 +181,9 @@ void Updater::showResult(const Result& result)
         connect(download, &QAbstractButton::clicked, this,
                 [page] { QDesktopServices::openUrl(page); });
         m_dialog->setDefaultButton(download);
+        // Two buttons leave no Escape answer of their own, and without one the dialog cannot
+        // be closed, not even for the next answer.
+        m_dialog->setEscapeButton(QMessageBox::Ok);
     }
     m_dialog->show();
 }

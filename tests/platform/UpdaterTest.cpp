@@ -2,6 +2,7 @@
 
 #include "LoopbackHttpServer.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -102,6 +103,11 @@ TEST_F(UpdaterTest, AManualCheckReadsTheFeedAndShowsWhatItFound)
         // Only a newer version's https page is offered, on a button beside OK.
         EXPECT_EQ(updater.resultDialog()->buttons().size(),
                   c.outcome == Outcome::NewerVersion && !c.downloadPage.isEmpty() ? 2 : 1);
+        // The answer before it is gone.
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
+                                [](QWidget* window) { return window->isVisible(); }),
+                  1);
     }
     EXPECT_EQ(server.requests().first().method, "GET");
     EXPECT_EQ(server.requests().first().path, "/feed.json");

@@ -248,19 +248,22 @@ PopUpControl* SettingsView::choiceControl(const QString& help, Value (AppSetting
                                           void (AppSettings::*write)(Value), Changed changed)
 {
     auto* control = new PopUpControl;
+    // The settings are captured by reference rather than through `this`: GCC's check of the
+    // dynamic type of `this` goes astray in a lambda of a member template called by Qt.
+    AppSettings& settings = m_settings;
     // As the page would be drawn again: the same titles keep the entries, only the choice moves.
-    auto refresh = [this, control, read, help] {
-        const Value current = (m_settings.*read)();
+    auto refresh = [&settings, control, read, help] {
+        const Value current = (settings.*read)();
         const auto choices = choicesFor(current, control->devicePixelRatioF());
         control->setItems(choices.items, choices.indexOf(current), help);
     };
     refresh();
-    connect(&m_settings, changed, control, refresh);
-    connect(control, &QComboBox::activated, this, [this, control, read, write](int index) {
+    connect(&settings, changed, control, refresh);
+    connect(control, &QComboBox::activated, this, [&settings, control, read, write](int index) {
         QUILLORY_ASSERT_MAIN_THREAD();
-        const auto choices = choicesFor((m_settings.*read)(), control->devicePixelRatioF());
+        const auto choices = choicesFor((settings.*read)(), control->devicePixelRatioF());
         if (index >= 0 && index < choices.values.size())
-            (m_settings.*write)(choices.values[index]);
+            (settings.*write)(choices.values[index]);
     });
     return control;
 }
@@ -271,8 +274,10 @@ SwitchToggle* SettingsView::settingSwitch(const QString& help, bool (AppSettings
 {
     auto* toggle = new SwitchToggle(help, m_appearance);
     toggle->setChecked((m_settings.*read)());
+    // By reference, as in choiceControl.
+    AppSettings& settings = m_settings;
     connect(toggle, &QAbstractButton::clicked, this,
-            [this, write](bool on) { (m_settings.*write)(on); });
+            [&settings, write](bool on) { (settings.*write)(on); });
     connect(&m_settings, changed, toggle, &QAbstractButton::setChecked);
     return toggle;
 }
