@@ -28,6 +28,9 @@
 
 namespace {
 
+// The entry shown for a stored text size that is none of the list's.
+constexpr int fallbackTextSize = 12;
+
 // The entries of a pop-up and the value each one stands for.
 template <typename Value> struct Choices
 {
@@ -48,7 +51,8 @@ template <typename Value> struct Choices
     }
 };
 
-Choices<DeleteAfter> deleteAfterChoices(qreal)
+// The choices of a pop-up by the type of the setting it shows; the value only picks the list.
+Choices<DeleteAfter> choicesFor(DeleteAfter, qreal)
 {
     const QString titles[] = {QStringLiteral("Never"), QStringLiteral("1 hour"),
                               QStringLiteral("1 day"), QStringLiteral("1 week"),
@@ -60,16 +64,16 @@ Choices<DeleteAfter> deleteAfterChoices(qreal)
     return choices;
 }
 
-Choices<int> textSizeChoices(qreal)
+Choices<int> choicesFor(int, qreal)
 {
     Choices<int> choices;
     for (const int points : AppSettings::textSizes())
         choices.add(QString::number(points) + QStringLiteral(" pt"), points);
-    choices.fallback = choices.indexOf(12);
+    choices.fallback = choices.indexOf(fallbackTextSize);
     return choices;
 }
 
-Choices<NewNoteColor> colourChoices(qreal devicePixelRatio)
+Choices<NewNoteColor> choicesFor(const NewNoteColor&, qreal devicePixelRatio)
 {
     Choices<NewNoteColor> choices;
     choices.add(QStringLiteral("Rotate"), NewNoteColor::rotate(),
@@ -78,20 +82,6 @@ Choices<NewNoteColor> colourChoices(qreal devicePixelRatio)
         choices.add(Hues::displayName(hue), NewNoteColor::fixed(hue),
                     HueImages::swatchImage(hue, devicePixelRatio));
     return choices;
-}
-
-// The choices of a pop-up by the type of the setting it shows.
-Choices<DeleteAfter> choicesFor(DeleteAfter, qreal ratio)
-{
-    return deleteAfterChoices(ratio);
-}
-Choices<int> choicesFor(int, qreal ratio)
-{
-    return textSizeChoices(ratio);
-}
-Choices<NewNoteColor> choicesFor(const NewNoteColor&, qreal ratio)
-{
-    return colourChoices(ratio);
 }
 
 } // namespace
