@@ -30,8 +30,9 @@ namespace {
 constexpr qsizetype kilobyte = 1024;
 constexpr int frameInterval = 16; // ms
 
-// What a long note is made of.
-enum class Shape { lines, paragraph, unbroken };
+// What a long note is made of. Figures all have the same width: after a keystroke at the
+// start of a paragraph of them, every line of it moves.
+enum class Shape { lines, paragraph, unbroken, figures };
 
 class SilentReporting : public ReportingServices
 {
@@ -57,6 +58,9 @@ QString longText(Shape shape, qsizetype size)
         break;
     case Shape::unbroken: // pasted base64
         piece = QStringLiteral("Q2FsbCBBbm5hIGFib3V0IHRoZSB3ZWVrZW5kIHRyaXAsIGJyaW5nIHRoZSBtYXAu");
+        break;
+    case Shape::figures:
+        piece = QStringLiteral("0123456789");
         break;
     }
     return piece.repeated(size / piece.size() + 1).left(size);
@@ -140,6 +144,9 @@ void typing(benchmark::State& state)
     const QString text = longText(state);
     Panel panel(1, text);
     NoteTextView* editor = panel.editor();
+    const bool atStart = state.range(2) != 0;
+    if (atStart)
+        editor->setCursorPosition(0);
     std::vector<double> times;
     QElapsedTimer timer;
     for (auto _ : state) {
@@ -153,10 +160,12 @@ void typing(benchmark::State& state)
     report(state, times);
 }
 BENCHMARK(typing)
-    ->ArgNames({"shape", "kb"})
-    ->Args({int(Shape::lines), 100})
-    ->Args({int(Shape::paragraph), 100})
-    ->Args({int(Shape::unbroken), 1024})
+    ->ArgNames({"shape", "kb", "at_start"})
+    ->Args({int(Shape::lines), 100, 0})
+    ->Args({int(Shape::paragraph), 100, 0})
+    ->Args({int(Shape::unbroken), 1024, 0})
+    ->Args({int(Shape::unbroken), 1024, 1})
+    ->Args({int(Shape::figures), 1024, 1})
     ->Iterations(400)
     ->Unit(benchmark::kMillisecond);
 

@@ -218,6 +218,8 @@ TEST_F(NoteTextViewTest, EditingKeysWorkOnWholeCharactersAndWordsAndUndoBySteps)
          keys({Qt::CTRL | Qt::Key_Backspace}), QStringLiteral("one "), 4},
         {"ctrl+right goes to the next word", QStringLiteral("one, two"), 0,
          keys({Qt::CTRL | Qt::Key_Right}), QStringLiteral("one, two"), 5},
+        {"ctrl+right passes a word of any length", QString(300, u'x') + QStringLiteral(" y"), 0,
+         keys({Qt::CTRL | Qt::Key_Right}), QString(300, u'x') + QStringLiteral(" y"), 301},
         {"down keeps to the column it started from", QStringLiteral("abcd\nb\nabcd"), 3,
          keys({Qt::Key_Down, Qt::Key_Down}), QStringLiteral("abcd\nb\nabcd"), 10},
         {"typing is undone as one step", QStringLiteral("x"), 1,
