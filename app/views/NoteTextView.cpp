@@ -2,6 +2,7 @@
 
 #include "app/notes/PastedText.h"
 #include "app/views/HexColor.h"
+#include "app/views/NoteTextAccessible.h"
 #include "app/views/OverlayScrollBar.h"
 #include "app/views/TextBoundaries.h"
 #include "app/views/Theme.h"
@@ -9,6 +10,7 @@
 #include "platform/MainThread.h"
 #include "platform/Pasteboard.h"
 
+#include <QAccessible>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -54,6 +56,8 @@ NoteTextView::NoteTextView(const QUuid& noteID, const QString& text, int fontSiz
     , m_scrollIndicator(new OverlayScrollBar(*verticalScrollBar(), scheduler, appearance, this))
 {
     QUILLORY_ASSERT_MAIN_THREAD();
+    static const bool accessible = (QAccessible::installFactory(&NoteTextAccessible::create), true);
+    Q_UNUSED(accessible);
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
@@ -184,6 +188,21 @@ QRect NoteTextView::cursorRect() const
                  qRound(shaped.height()));
 }
 
+QRect NoteTextView::characterRect(int position) const
+{
+    finishLayout();
+    const int line = m_lines.lineAt(position);
+    const auto layout = m_lines.shape(line);
+    const QTextLine shaped = layout->lineAt(0);
+    const int offset = position - m_lines.start(line);
+    const int next = std::min(offset + 1, m_lines.end(line) - m_lines.start(line));
+    const qreal from = shaped.cursorToX(offset);
+    const qreal to = shaped.cursorToX(next);
+    const QPointF origin = lineOrigin(line, *layout);
+    return QRectF(origin.x() + std::min(from, to), origin.y(), std::abs(to - from), shaped.height())
+        .toAlignedRect();
+}
+
 int NoteTextView::positionAt(QPointF point) const
 {
     finishLayout();
@@ -273,6 +292,7 @@ void NoteTextView::selectAll()
     m_cursor = int(m_text.size());
     m_history.seal();
     viewport()->update();
+    announceCursor();
 }
 
 void NoteTextView::placeCursor(int position, bool select)
@@ -283,6 +303,21 @@ void NoteTextView::placeCursor(int position, bool select)
     m_history.seal();
     ensureCursorVisible();
     restartBlinking();
+    announceCursor();
+}
+
+void NoteTextView::announceCursor()
+{
+    if (!QAccessible::isActive())
+        return;
+    if (hasSelection()) {
+        QAccessibleTextSelectionEvent event(this, selectionStart(), selectionEnd());
+        event.setCursorPosition(m_cursor);
+        QAccessible::updateAccessibility(&event);
+    } else {
+        QAccessibleTextCursorEvent event(this, m_cursor);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void NoteTextView::moveCursor(Motion motion, bool select)
@@ -451,6 +486,10 @@ void NoteTextView::replace(int from, int to, const QString& text, TextEdit::Kind
 
 void NoteTextView::change(int position, int removed, const QString& inserted)
 {
+    if (QAccessible::isActive()) {
+        QAccessibleTextUpdateEvent event(this, position, m_text.mid(position, removed), inserted);
+        QAccessible::updateAccessibility(&event);
+    }
     m_text.replace(position, removed, inserted);
     if (!m_laidOut)
         return;
@@ -477,6 +516,7 @@ void NoteTextView::afterChange()
     m_goalX.reset();
     ensureCursorVisible();
     restartBlinking();
+    announceCursor();
     m_isEditing = true;
     Q_EMIT textEdited(m_noteID, m_text);
     m_isEditing = false;

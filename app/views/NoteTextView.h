@@ -57,6 +57,7 @@ public:
     // The caret and the selection, as positions in the text; the selection runs from the
     // anchor to the caret.
     int cursorPosition() const { return m_cursor; }
+    int anchorPosition() const { return m_anchor; }
     void setCursorPosition(int position);
     void setSelection(int anchor, int cursor);
     QString selectedText() const;
@@ -67,9 +68,12 @@ public:
     // The lines of the text and of the placeholder, laid out for the current width.
     const WrappedLines& lines() const;
     const WrappedLines& placeholderLines() const;
-    // The top of a line's box and the caret, in the viewport.
+    // The top of a line's box, the caret and a character, in the viewport.
     qreal lineTop(int line) const;
     QRect cursorRect() const;
+    QRect characterRect(int position) const;
+    // The position nearest to a point of the viewport.
+    int positionAt(QPointF point) const;
     OverlayScrollBar* scrollIndicator() const { return m_scrollIndicator; }
 
 public Q_SLOTS:
@@ -122,7 +126,6 @@ private:
     bool handleKey(QKeyEvent* event);
     int target(Motion motion, bool select);
     int lineTarget(int lines);
-    int positionAt(QPointF point) const;
     QPointF lineOrigin(int line, const QTextLayout& layout) const;
     int lineAtY(qreal y, const WrappedLines& lines) const;
     int selectionStart() const { return std::min(m_anchor, m_cursor); }
@@ -140,6 +143,7 @@ private:
     void replace(int from, int to, const QString& text, TextEdit::Kind kind);
     void change(int position, int removed, const QString& inserted);
     void afterChange();
+    void announceCursor();
     void settleLines();
     void updateScrollRange() const;
 

@@ -4,6 +4,7 @@
 #include "platform/Appearance.h"
 #include "platform/Pasteboard.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
@@ -254,6 +255,31 @@ TEST_F(NoteTextViewTest, EditingKeysWorkOnWholeCharactersAndWordsAndUndoBySteps)
         EXPECT_EQ(editor.text(), test.expected);
         EXPECT_EQ(editor.cursorPosition(), test.expectedCursor);
     }
+}
+
+TEST_F(NoteTextViewTest, ScreenReadersReadTheTextAndFollowAndMoveTheCaretAndSelection)
+{
+    NoteTextView& editor = make(QStringLiteral("hello world\nsecond"));
+    editor.move(200, 120); // the screen's points are not the editor's
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&editor);
+    ASSERT_NE(accessible, nullptr);
+    QAccessibleTextInterface* text = accessible->textInterface();
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::EditableText);
+    EXPECT_TRUE(accessible->state().editable && accessible->state().multiLine);
+    EXPECT_EQ(text->characterCount(), 18);
+    EXPECT_EQ(text->text(6, 11), QStringLiteral("world"));
+
+    editor.setSelection(6, 11);
+    int start = 0;
+    int end = 0;
+    text->selection(0, &start, &end);
+    EXPECT_EQ(std::pair(start, end), std::pair(6, 11));
+    text->setCursorPosition(14);
+    EXPECT_EQ(editor.cursorPosition(), 14);
+    EXPECT_EQ(text->selectionCount(), 0);
+    const QRect character = text->characterRect(15);
+    EXPECT_EQ(text->offsetAtPoint(QPoint(character.left() + 1, character.center().y())), 15);
 }
 
 TEST_F(NoteTextViewTest, EveryKeystrokeIsReportedWithTheWholeTextAsTypedAndTheNoteID)
