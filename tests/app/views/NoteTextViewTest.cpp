@@ -192,8 +192,8 @@ TEST_F(NoteTextViewTest, EditingKeysWorkOnWholeCharactersAndWordsAndUndoBySteps)
 {
     using Act = std::function<void(NoteTextView&)>;
     const auto keys = [](std::initializer_list<QKeyCombination> combinations) -> Act {
-        return [combinations](NoteTextView& editor) {
-            for (QKeyCombination key : combinations)
+        return [pressed = std::vector(combinations)](NoteTextView& editor) {
+            for (QKeyCombination key : pressed)
                 QTest::keyClick(&editor, key.key(), key.keyboardModifiers());
         };
     };
