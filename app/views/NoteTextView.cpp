@@ -218,9 +218,7 @@ void NoteTextView::paintEvent(QPaintEvent* event)
     QPainter painter(viewport());
     const bool placeholder = isShowingPlaceholder();
     const WrappedLines& shown = placeholder ? m_placeholderLines : m_lines;
-    const QColor ink = palette().color(placeholder ? QPalette::PlaceholderText : QPalette::Text);
     QTextCharFormat selected;
-    selected.setBackground(palette().brush(QPalette::Highlight));
     selected.setForeground(palette().brush(QPalette::HighlightedText));
 
     const int first = lineAtY(event->rect().top(), shown);
@@ -231,26 +229,34 @@ void NoteTextView::paintEvent(QPaintEvent* event)
         const auto layout = shown.shape(line, placeholder ? -1 : m_cursor, m_preedit);
         const QPointF origin = lineOrigin(line, *layout);
         QList<QTextLayout::FormatRange> selection;
-        if (!placeholder && selectionStart() < end && selectionEnd() > start) {
-            const int from = std::max(selectionStart(), start);
-            selection.append({from - start, std::min(selectionEnd(), end) - from, selected});
+        const int from = std::clamp(selectionStart(), start, end);
+        const int to = std::clamp(selectionEnd(), start, end);
+        // A selected line break shows as the rest of the line selected; where a line only
+        // wraps, there is no character to select.
+        const bool breaksParagraph = line + 1 < shown.count() && shown.start(line + 1) > end;
+        const bool breakSelected =
+            selectionEnd() > end &&
+            (selectionStart() < end || (selectionStart() == end && breaksParagraph));
+        if (!placeholder && (from < to || breakSelected)) {
+            // The whole height of the line, so that selected lines join up.
+            const QTextLine shaped = layout->lineAt(0);
+            qreal left = origin.x() + shaped.cursorToX(from - start);
+            qreal right = origin.x() + shaped.cursorToX(to - start);
+            if (left > right)
+                std::swap(left, right);
+            if (breakSelected && shown.direction(line) == Qt::RightToLeft)
+                left = textInset.x();
+            else if (breakSelected)
+                right = width() - textInset.x();
+            painter.fillRect(QRectF(left, lineTop(line), right - left, lineHeight()),
+                             palette().brush(QPalette::Highlight));
+            selection.append({from - start, to - from, selected});
         }
-        painter.setPen(ink);
+        painter.setPen(palette().color(placeholder ? QPalette::PlaceholderText : QPalette::Text));
         layout->draw(&painter, origin, selection);
-        // A selected line break shows as the rest of the line selected.
-        if (!placeholder && selectionStart() <= end && selectionEnd() > end) {
-            const qreal x = origin.x() + layout->lineAt(0).cursorToX(end - start);
-            const bool rightToLeft = shown.direction(line) == Qt::RightToLeft;
-            const qreal edge = rightToLeft ? textInset.x() : width() - textInset.x();
-            painter.fillRect(QRectF(QPointF(std::min(x, edge), lineTop(line)),
-                                    QPointF(std::max(x, edge), lineTop(line) + lineHeight())),
-                             selected.background());
-        }
     }
-    if (hasFocus() && m_caretShown && !hasSelection()) {
-        const QRect caret = cursorRect();
-        painter.fillRect(caret, palette().color(QPalette::Text));
-    }
+    if (hasFocus() && m_caretShown && !hasSelection())
+        painter.fillRect(cursorRect(), palette().color(QPalette::Text));
 }
 
 void NoteTextView::resizeEvent(QResizeEvent* event)
