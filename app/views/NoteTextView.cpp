@@ -492,11 +492,13 @@ void NoteTextView::replace(int from, int to, const QString& text, TextEdit::Kind
 
 void NoteTextView::change(int position, int removed, const QString& inserted)
 {
-    if (QAccessible::isActive()) {
-        QAccessibleTextUpdateEvent event(this, position, m_text.mid(position, removed), inserted);
+    const bool announced = QAccessible::isActive();
+    const QString replaced = announced ? m_text.mid(position, removed) : QString();
+    m_text.replace(position, removed, inserted);
+    if (announced) {
+        QAccessibleTextUpdateEvent event(this, position, replaced, inserted);
         QAccessible::updateAccessibility(&event);
     }
-    m_text.replace(position, removed, inserted);
     if (!m_laidOut)
         return;
     m_lines.update(position, removed, int(inserted.size()));
@@ -510,6 +512,7 @@ void NoteTextView::settleLines()
     if (m_lines.isSettled() || m_settling.isPending())
         return;
     m_settling = m_scheduler.schedule(std::chrono::milliseconds(0), [this] {
+        m_settling.cancel(); // this step has come
         m_lines.settle();
         updateScrollRange();
         viewport()->update();

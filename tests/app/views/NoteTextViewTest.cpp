@@ -141,6 +141,24 @@ TEST_F(NoteTextViewTest, ALongWordBreaksAnywhereAndTheCaretFollowsItToTheEnd)
     EXPECT_EQ(lines.lineAt(editor.cursorPosition()), lines.count() - 1);
 }
 
+TEST_F(NoteTextViewTest, LinesThatAKeystrokeLeavesForLaterSettleBeforeTheNextOne)
+{
+    // Figures are all as wide: a keystroke at the start moves every line after it.
+    const QString figures = QStringLiteral("0123456789").repeated(1500);
+    NoteTextView& editor = make(figures);
+    editor.setCursorPosition(0);
+    QTest::keyClick(&editor, Qt::Key_1);
+    ASSERT_FALSE(editor.lines().isSettled());
+    m_scheduler.advance(std::chrono::milliseconds(0));
+    ASSERT_TRUE(editor.lines().isSettled());
+    NoteTextView typed(noteID, QStringLiteral("1") + figures, 14, true, 0, m_appearance,
+                       m_scheduler);
+    typed.resize(editor.size());
+    ASSERT_EQ(editor.lines().count(), typed.lines().count());
+    EXPECT_EQ(editor.lines().start(editor.lines().count() - 1),
+              typed.lines().start(typed.lines().count() - 1));
+}
+
 TEST_F(NoteTextViewTest, TheTextMovesUpOnlyAsFarAsTheCaretsLineNeedsOnceItScrolls)
 {
     for (int size : {14, 18}) {
