@@ -187,6 +187,8 @@ void InsightsManager::applicationWillTerminate()
 {
     m_signalManager->appWillTerminate();
     m_sessionManager->waitForPersistence();
+    if (m_suite)
+        m_suite->synchronize();
 }
 
 void InsightsManager::applicationDidResignActive()

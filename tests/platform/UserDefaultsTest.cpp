@@ -1,9 +1,12 @@
 #include "platform/UserDefaults.h"
 
+#include "platform/MainQueue.h"
 #include "support/LogCapture.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPoint>
 #include <QTemporaryDir>
 
@@ -15,6 +18,8 @@
 #include <vector>
 
 namespace {
+
+using namespace std::chrono_literals;
 
 class UserDefaultsTest : public testing::Test
 {
@@ -100,11 +105,9 @@ TEST_F(UserDefaultsTest, TypedReadsConvertLikeTheirNamesSay)
     EXPECT_TRUE(defaults->array(QStringLiteral("text")).isEmpty());
 }
 
-TEST_F(UserDefaultsTest, AnUnreadableFileIsMovedAsideAndTheDomainStartsEmpty)
+TEST_F(UserDefaultsTest, AFileThatIsNoJsonObjectIsMovedAsideAndTheDomainStartsEmpty)
 {
-    for (const QByteArray& bytes :
-         {QByteArray("{\"a\": {\"int\": \"1\""), QByteArray("[]"),
-          QByteArray("{\"a\": {\"float\": 1}}"), QByteArray("{\"a\": {\"int\": \"x\"}}")}) {
+    for (const QByteArray& bytes : {QByteArray("{\"a\": {\"int\": \"1\""), QByteArray("[]")}) {
         QDir(directory()).removeRecursively();
         const QString path = directory() + QStringLiteral("/domain.json");
         TestFiles::write(path, bytes);
@@ -118,6 +121,102 @@ TEST_F(UserDefaultsTest, AnUnreadableFileIsMovedAsideAndTheDomainStartsEmpty)
         EXPECT_EQ(TestFiles::read(directory() + QLatin1Char('/') + aside.first()), bytes);
         EXPECT_EQ(log.matching(QStringLiteral("unreadable")).size(), 1);
     }
+}
+
+// A value that cannot be read costs its own key only: the key reads as its default, one line
+// names it, and the file keeps the value as it was found.
+TEST_F(UserDefaultsTest, AnUnreadableValueFallsBackAloneAndIsKeptInTheFile)
+{
+    struct Row
+    {
+        const char* key;
+        const char* stored;
+        QVariant read; // invalid: unreadable
+    };
+    const Row rows[] = {
+        {"asText", R"({"int": "18"})", qint64(18)},
+        {"asNumber", R"({"int": 18})", qint64(18)},
+        {"negative", R"({"int": -7})", qint64(-7)},
+        {"large", R"({"int": 9007199254740993})", qint64(9007199254740993)},
+        {"fraction", R"({"int": 18.5})", {}},
+        {"outOfRange", R"({"int": 1e19})", {}},
+        {"notANumber", R"({"int": "x"})", {}},
+        {"unknownType", R"({"float": 1})", {}},
+        {"twoTypes", R"({"bool": true, "int": "1"})", {}},
+        {"bare", R"(true)", {}},
+        {"badMember", R"({"array": [{"int": 1}, {"bool": "yes"}]})", {}},
+        {"text", R"({"string": "kept"})", QStringLiteral("kept")},
+    };
+    QByteArrayList members;
+    for (const Row& row : rows)
+        members.append(QByteArray("\"") + row.key + "\": " + row.stored);
+    const QByteArray file = "{" + members.join(", ") + "}";
+    const QString path = directory() + QStringLiteral("/domain.json");
+    TestFiles::write(path, file);
+    const QJsonObject written = QJsonDocument::fromJson(file).object();
+
+    LogCapture log;
+    auto defaults = open();
+    QVariantMap fallbacks;
+    for (const Row& row : rows)
+        fallbacks.insert(QString::fromLatin1(row.key), QStringLiteral("default"));
+    defaults->registerDefaults(fallbacks);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.key);
+        const QString key = QString::fromLatin1(row.key);
+        const QVariant read = defaults->object(key);
+        EXPECT_EQ(read.metaType(),
+                  row.read.isValid() ? row.read.metaType() : QMetaType::fromType<QString>());
+        EXPECT_EQ(read, row.read.isValid() ? row.read : QVariant(QStringLiteral("default")));
+        EXPECT_EQ(log.matching(QLatin1Char('"') + key + QLatin1Char('"')).size(),
+                  row.read.isValid() ? 0 : 1);
+    }
+
+    defaults->set(QStringLiteral("text"), QStringLiteral("changed"));
+    defaults->synchronize();
+    const QJsonObject rewritten = QJsonDocument::fromJson(TestFiles::read(path)).object();
+    for (const Row& row : rows) {
+        const QString key = QString::fromLatin1(row.key);
+        if (!row.read.isValid()) {
+            EXPECT_EQ(rewritten.value(key), written.value(key)) << row.key;
+        }
+    }
+    EXPECT_EQ(open()->string(QStringLiteral("text")), QStringLiteral("changed"));
+    EXPECT_TRUE(QDir(directory()).entryList({QStringLiteral("domain.json.corrupt-*")}).isEmpty());
+}
+
+// Many changes a second reach the file once per interval, the first at once; nothing owed is
+// lost when the domain is synchronized at quit.
+TEST_F(UserDefaultsTest, ChangesInQuickSuccessionAreWrittenTogether)
+{
+    ManualScheduler scheduler;
+    ManualMainQueue mainQueue;
+    UserDefaults defaults(QStringLiteral("domain"), directory(), scheduler, mainQueue);
+    const auto onDisk = [&](const char* key) { return open()->object(QString::fromLatin1(key)); };
+
+    defaults.set(QStringLiteral("a"), 1);
+    mainQueue.runPending();
+    EXPECT_EQ(onDisk("a"), QVariant(qint64(1)));
+    defaults.set(QStringLiteral("a"), 2);
+    defaults.set(QStringLiteral("b"), 3);
+    scheduler.advance(UserDefaults::coalescingInterval - 1ms);
+    EXPECT_EQ(onDisk("a"), QVariant(qint64(1)));
+    EXPECT_FALSE(onDisk("b").isValid());
+    scheduler.advance(1ms);
+    EXPECT_EQ(onDisk("a"), QVariant(qint64(2)));
+    EXPECT_EQ(onDisk("b"), QVariant(qint64(3)));
+
+    // Still within the interval that the last write began.
+    defaults.remove(QStringLiteral("b"));
+    EXPECT_EQ(onDisk("b"), QVariant(qint64(3)));
+    defaults.synchronize();
+    EXPECT_FALSE(onDisk("b").isValid());
+
+    // A quiet interval ends the coalescing: the next change is written at once.
+    scheduler.advance(2 * UserDefaults::coalescingInterval);
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+    defaults.set(QStringLiteral("c"), 4);
+    EXPECT_EQ(onDisk("c"), QVariant(qint64(4)));
 }
 
 TEST_F(UserDefaultsTest, RemovingThePersistentDomainForgetsValuesButKeepsRegisteredOnes)
@@ -156,6 +255,7 @@ TEST_F(UserDefaultsTest, ConcurrentWritersLoseNothing)
     }
     for (auto& writer : writers)
         writer.join();
+    defaults->synchronize();
     auto reread = open();
     for (int thread = 0; thread < 4; ++thread)
         for (int i = 0; i < 25; ++i)
