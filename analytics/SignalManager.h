@@ -32,8 +32,8 @@ struct SignalRequest
 
 // Turns signals into records, queues them, and sends the queue in batches of at most 100 as
 // a JSON POST, with exponential back-off after failures. Records and requests are handled on
-// the sender's own thread; the send timer is armed on the main thread. Must be destroyed on
-// the main thread.
+// the sender's own thread; the send timer is armed on the main thread, and only while records
+// wait, so an idle client never wakes. Must be destroyed on the main thread.
 class SignalManager
 {
 public:
@@ -44,7 +44,7 @@ public:
         QString reason; // for rejected responses
     };
 
-    // Loads the previous run's cache file, sends one batch at once and arms the timer.
+    // Loads the previous run's cache file and sends one batch of it at once.
     SignalManager(std::shared_ptr<InsightsManagerConfiguration> configuration, UserDefaults* suite,
                   const SessionManager& sessions, const InsightsEnvironment& environment);
     ~SignalManager();
@@ -106,6 +106,8 @@ private:
     // Main thread only.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     Scheduler::Task m_sendTimerSource;
+    // From the timer's send step until its result.
+    bool m_sendInProgress = false;
     int m_consecutiveFailures = 0;
     int m_sendCompletions = 0;
     SignalParameters m_lastDefaultPayload;

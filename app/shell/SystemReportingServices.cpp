@@ -60,6 +60,9 @@ void SystemReportingServices::configureAnalytics()
                                                                      m_analyticsBaseURL);
     m_configuration->setSendNewSessionBeganSignal(false);
     Insights::initialize(m_configuration);
+    // The client starts inactive and hears only of changes.
+    if (QGuiApplication::applicationState() == Qt::ApplicationActive)
+        Insights::applicationWillBecomeActive();
 }
 
 void SystemReportingServices::setAnalyticsAllowed(bool allowed)
