@@ -10,8 +10,7 @@
 SystemReportingServices::SystemReportingServices(CrashReporter& crashReporter,
                                                  const QString& crashReportDsn,
                                                  const QString& analyticsAppID,
-                                                 const std::optional<QUrl>& analyticsBaseURL,
-                                                 QObject* parent)
+                                                 const QUrl& analyticsBaseURL, QObject* parent)
     : QObject(parent)
     , m_crashReporter(crashReporter)
     , m_crashReportDsn(crashReportDsn)
