@@ -169,10 +169,7 @@ void SignalManager::recordSignals(const QList<PreparedSignal>& signals)
         records.append(std::move(body));
     }
     m_signalCache.push(records);
-    onMainThread([this] {
-        if (!m_sendInProgress && !m_sendTimerSource.isPending())
-            scheduleSendTimer();
-    });
+    onMainThread([this] { armSendTimerIfIdle(); });
 }
 
 void SignalManager::sendNextBatch()
@@ -278,16 +275,30 @@ void SignalManager::didFailSending(const QList<SignalPostBody>& batch)
 
 void SignalManager::afterSendAttempt(bool failed)
 {
-    // A failed batch is back in the queue, so the timer goes on; an empty queue lets it rest
-    // until the next record arrives.
+    // An empty queue lets the timer rest until the next record arrives.
     const bool recordsLeft = m_signalCache.count() > 0;
     onMainThread([this, failed, recordsLeft] {
         m_sendInProgress = false;
         m_consecutiveFailures = failed ? m_consecutiveFailures + 1 : 0;
         ++m_sendCompletions;
-        if (recordsLeft)
+        if (recordsLeft && (m_applicationActive || !failed))
             scheduleSendTimer();
     });
+}
+
+void SignalManager::setApplicationActive(bool active)
+{
+    m_applicationActive = active;
+    if (active)
+        armSendTimerIfIdle();
+    else if (m_consecutiveFailures > 0)
+        m_sendTimerSource.cancel();
+}
+
+void SignalManager::armSendTimerIfIdle()
+{
+    if (!m_sendInProgress && !m_sendTimerSource.isPending() && m_signalCache.count() > 0)
+        scheduleSendTimer();
 }
 
 void SignalManager::scheduleSendTimer()

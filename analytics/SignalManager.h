@@ -59,6 +59,10 @@ public:
     // Main thread: the signals handed over, the queue and the batches in flight are written
     // to the cache file, and nothing more is sent.
     void appWillTerminate();
+    // Main thread. While the application is inactive a failed batch is not retried on a
+    // timer (a retry already armed is called off) but waits until it becomes active, so an
+    // unreachable service never wakes an idle program. It starts inactive.
+    void setApplicationActive(bool active);
 
     // The configured default user, else the stored generated one, else a new one (stored).
     QString resolveDefaultUser();
@@ -88,6 +92,8 @@ private:
     void didSucceedSending();
     void didFailSending(const QList<SignalPostBody>& batch);
     void afterSendAttempt(bool failed);
+    // Arms the timer for the records waiting, unless it is armed or a send is under way.
+    void armSendTimerIfIdle();
     void scheduleSendTimer();
     void onMainThread(std::function<void()> work);
     // Runs the work on the main thread's next turn, unless this sender is gone by then.
@@ -108,6 +114,7 @@ private:
     Scheduler::Task m_sendTimerSource;
     // From the timer's send step until its result.
     bool m_sendInProgress = false;
+    bool m_applicationActive = false;
     int m_consecutiveFailures = 0;
     int m_sendCompletions = 0;
     SignalParameters m_lastDefaultPayload;

@@ -151,10 +151,12 @@ private:
 class SignalSenderTest : public ClientTest
 {
 protected:
-    // Past the first session's start, so that only the send timer can be pending.
+    // Active, so that failures are retried on the timer, and past the first session's start,
+    // so that only the send timer can be pending.
     void start()
     {
         harness.start();
+        Insights::applicationWillBecomeActive();
         harness.advance(500ms);
     }
     // Queues the signals and waits until they have armed the send timer.
@@ -314,6 +316,30 @@ TEST_F(SignalSenderTest, FailuresBackOffUpToTheCeilingAndASuccessResetsIt)
     expectSendAfter(300s, false);
     send(1);
     expectSendAfter(ClientHarness::sendPeriod, false);
+}
+
+// An unreachable service must not wake a program nobody uses: while inactive, a failed batch
+// waits for the application to become active.
+TEST_F(SignalSenderTest, WhileInactiveAFailedBatchWaitsForTheApplicationToBecomeActive)
+{
+    start();
+    Insights::applicationDidResignActive();
+    harness.server.respondWith({500});
+    send(2);
+    harness.advance(ClientHarness::sendPeriod);
+    ASSERT_TRUE(harness.waitUntil([&] {
+        return harness.logs(LogLevel::debug)
+            .contains(QStringLiteral("Failed to send events (status 500), will try again later"));
+    }));
+    expectStepEnd(false);
+    Insights::applicationWillBecomeActive();
+    ASSERT_TRUE(armed());
+    // A retry armed while active is called off when the application resigns.
+    Insights::applicationDidResignActive();
+    EXPECT_EQ(harness.scheduler.pendingCount(), 0u);
+    Insights::applicationWillBecomeActive();
+    expectSendAfter(20s, false);
+    EXPECT_EQ(harness.server.receivedSignals().size(), 4);
 }
 
 TEST_F(SignalSenderTest, TransportErrorsAreLoggedAndRetried)
