@@ -42,6 +42,9 @@ void resetAll();
 void userDefaultsSet(const Name& name, const Shortcut& shortcut);
 // Whether anything at all is stored for the name, the false marker included.
 bool userDefaultsContains(const Name& name);
+// Stores the name's default unless its shortcut, or the marker that the user cleared it, is
+// stored; a stored value that cannot be used is logged and replaced.
+void storeDefaultUnlessUsable(const Name& name);
 QSet<Name> storedNames();
 void postShortcutChange(const Name& name);
 

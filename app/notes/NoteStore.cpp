@@ -164,16 +164,30 @@ void NoteStore::markDirty()
 {
     m_hasUnsavedChanges = true;
     m_saveTask = m_scheduler.schedule(m_autosaveDelay, [this] { save(); });
+    // Steady typing keeps putting the delayed save off; this one is not moved.
+    if (!m_latestSaveTask.isPending())
+        m_latestSaveTask = m_scheduler.schedule(saveDeadline, [this] { save(); });
 }
 
 void NoteStore::save()
 {
     QUILLORY_ASSERT_MAIN_THREAD();
     m_saveTask.cancel();
+    m_latestSaveTask.cancel();
     if (!m_hasUnsavedChanges)
         return;
-    if (write())
+    const QString error = write();
+    if (error.isEmpty()) {
         m_hasUnsavedChanges = false;
+        m_lastSaveError.clear();
+        return;
+    }
+    // A retry that fails the same way again is not logged again.
+    if (error != m_lastSaveError)
+        storeLog.error(QStringLiteral("Quillory: save failed: ") + error);
+    m_lastSaveError = error;
+    // Tried again until it succeeds, so that a crash after the fault has cleared loses nothing.
+    m_latestSaveTask = m_scheduler.schedule(saveRetryInterval, [this] { save(); });
 }
 
 NoteFile NoteStore::makeNoteFile() const
@@ -181,32 +195,25 @@ NoteFile NoteStore::makeNoteFile() const
     return NoteFile{1, m_notes, currentNote().id, m_rotateIndex};
 }
 
-bool NoteStore::write()
+QString NoteStore::write()
 {
     if (!m_unreadableDocument.isEmpty() && QFileInfo::exists(m_unreadableDocument)) {
         const QString aside = CorruptFile::moveAside(m_unreadableDocument, m_clock.now());
-        if (aside.isEmpty()) {
-            storeLog.error(QStringLiteral("Quillory: save failed: the unreadable document %1 "
-                                          "could not be moved aside and is not overwritten")
-                               .arg(m_unreadableDocument));
-            return false;
-        }
+        if (aside.isEmpty())
+            return QStringLiteral("the unreadable document %1 could not be moved aside and is "
+                                  "not overwritten")
+                .arg(m_unreadableDocument);
         storeLog.error(QStringLiteral("Quillory: moved the unreadable document %1 to %2")
                            .arg(m_unreadableDocument, aside));
     }
     m_unreadableDocument.clear();
-
-    const QString error = NotesDocument::write(m_fileURL, NoteFileWriter::encode(makeNoteFile()));
-    if (!error.isEmpty()) {
-        storeLog.error(QStringLiteral("Quillory: save failed: ") + error);
-        return false;
-    }
-    return true;
+    return NotesDocument::write(m_fileURL, NoteFileWriter::encode(makeNoteFile()));
 }
 
 void NoteStore::load()
 {
-    if (!QFileInfo::exists(m_fileURL)) {
+    const QFileInfo info(m_fileURL);
+    if (!info.exists()) {
         m_notes = {makeNote(QString())};
         m_currentIndex = 0;
         return;
@@ -214,7 +221,10 @@ void NoteStore::load()
 
     QFile file(m_fileURL);
     NoteFileReader::Result result;
-    if (file.open(QIODevice::ReadOnly)) {
+    // Opening a FIFO would wait for a writer for ever, and a device may act on being opened.
+    if (!info.isFile()) {
+        result.error = QStringLiteral("not a regular file");
+    } else if (file.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = file.readAll();
         result = file.error() == QFileDevice::NoError
                      ? NoteFileReader::decode(bytes)

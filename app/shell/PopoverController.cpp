@@ -42,6 +42,7 @@ const Animation recolouring = Animation::easeInOut(350ms);
 const Animation pageSwitch = Animation::easeInOut(250ms);
 const Animation inPlaceDeletion = Animation::easeOut(200ms);
 const Animation toastFade = Animation::easeOut(200ms);
+const Animation sizeReset = Animation::easeInOut(200ms);
 
 } // namespace
 
@@ -119,7 +120,21 @@ bool PopoverController::shapeContains(const QPointF& windowPoint) const
     using namespace PanelGeometry;
     const PopoverShape shape{m_notchCenterX, cornerRadius, notchWidth, notchHeight, 0};
     const QRectF outline(sideMargin, topMargin, m_size.width(), m_size.height() + notchHeight);
-    return shape.contains(outline, windowPoint);
+    // The corner handles reach past the outline into the margin; a press there is a resize.
+    return shape.contains(outline, windowPoint) ||
+           (m_mode == Mode::note &&
+            (resizeHandleRect(Corner::bottomLeft, m_size).contains(windowPoint) ||
+             resizeHandleRect(Corner::bottomRight, m_size).contains(windowPoint)));
+}
+
+QRectF PopoverController::resizeHandleRect(Corner corner, QSizeF size)
+{
+    using namespace PanelGeometry;
+    const qreal bodyBottom = topMargin + notchHeight + size.height();
+    const qreal inner = resizeHandleSide - resizeHandleOutset;
+    const qreal left = corner == Corner::bottomLeft ? sideMargin - resizeHandleOutset
+                                                    : sideMargin + size.width() - inner;
+    return {left, bodyBottom - inner, resizeHandleSide, resizeHandleSide};
 }
 
 void PopoverController::open()
@@ -155,6 +170,7 @@ void PopoverController::close()
     if (m_settings.copyNoteOnClose())
         Pasteboard::setPlainText(m_store.currentNote().text);
     removeMonitors();
+    cancelResize();
     set(m_pickerOpen, false, &PopoverController::pickerOpenChanged);
     set(m_listOpen, false, &PopoverController::listOpenChanged);
     set(m_renaming, false, &PopoverController::renamingChanged);
@@ -248,15 +264,23 @@ void PopoverController::setPickerOpen(bool open)
     set(m_pickerOpen, open, &PopoverController::pickerOpenChanged);
 }
 
+void PopoverController::togglePicker()
+{
+    withAnimation(listOpening, [&] { setPickerOpen(!m_pickerOpen); });
+}
+
+void PopoverController::closePicker()
+{
+    withAnimation(overlayClosing, [&] { setPickerOpen(false); });
+}
+
 void PopoverController::page(PageMotion motion, std::function<void()> action)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
     set(m_motion, motion, &PopoverController::motionChanged);
-    const Animation animation = pageAnimation(motion, m_services.appearance.reduceMotion());
-    m_services.mainQueue.async([guard = QPointer(this), animation, action = std::move(action)] {
-        if (guard)
-            guard->withAnimation(animation, action);
-    });
+    // At once rather than a turn later: keys already typed after the command (Ctrl+N and on
+    // straight away) are handled next, and belong to the new page, not the one it replaces.
+    withAnimation(pageAnimation(motion, m_services.appearance.reduceMotion()), action);
 }
 
 void PopoverController::previousNote()
@@ -339,7 +363,7 @@ void PopoverController::copyCurrentNote()
 
 void PopoverController::pickHue(Hue hue)
 {
-    withAnimation(overlayClosing, [&] { setPickerOpen(false); });
+    closePicker();
     // The picker is gone before the note's colour changes.
     m_recolourTask = m_services.scheduler.schedule(
         recolourDelay, [this, hue] { withAnimation(recolouring, [&] { m_store.setHue(hue); }); });
@@ -434,9 +458,23 @@ void PopoverController::endResize()
 {
     if (!m_resizeStartSize)
         return;
+    cancelResize();
+    m_settings.setPopoverSize(m_size);
+}
+
+void PopoverController::cancelResize()
+{
     m_resizeStartSize.reset();
     m_resizeStartMouse.reset();
-    m_settings.setPopoverSize(m_size);
+}
+
+void PopoverController::resetSize()
+{
+    m_settings.setPopoverSize(AppSettings::defaultPopoverSize);
+    withAnimation(sizeReset, [&] {
+        set(m_size, AppSettings::defaultPopoverSize, &PopoverController::sizeChanged);
+        reposition(true);
+    });
 }
 
 void PopoverController::escape()
@@ -444,7 +482,7 @@ void PopoverController::escape()
     if (m_listOpen)
         closeList();
     else if (m_pickerOpen)
-        withAnimation(overlayClosing, [&] { setPickerOpen(false); });
+        closePicker();
     else if (m_renaming)
         setRenaming(false);
     else

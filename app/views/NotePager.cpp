@@ -66,7 +66,9 @@ void NotePager::changePage()
     finishTransition();
     const Animation animation = m_controller.animation();
     NoteTextView* leaving = m_editor;
-    const bool focusPending = leaving->hasPendingFocus();
+    // The keyboard stays on the page: a key typed before a pending focus request is served
+    // must reach the new note, not the window.
+    const bool keepsKeyboard = leaving->hasPendingFocus() || leaving->hasFocus();
     if (!animation.isNone()) {
         m_outgoing = new PageSnapshot(leaving->grab(), this);
         m_outgoing->setGeometry(rect());
@@ -76,9 +78,8 @@ void NotePager::changePage()
     m_editor = makeEditor();
     // Before the move starts, so that laying out a long note never stalls one of its frames.
     m_editor->finishLayout();
-    // The keyboard was promised to this page, not to the one that has gone.
-    if (focusPending)
-        m_editor->focusAtEndSoon();
+    if (keepsKeyboard)
+        m_editor->focusAtEnd();
     if (animation.isNone())
         return;
 
