@@ -74,11 +74,11 @@ private:
     QList<StoredSession> m_unsafeRecentSessions;
 
     // Main thread only. No session has started while the start is invalid.
-    bool m_applicationActive = false;
     QDateTime m_currentSessionStartedAt;
     double m_currentSessionDuration = 0.0;
     Scheduler::Task m_sessionDurationUpdater;
     std::optional<QDateTime> m_sessionDurationLastUpdatedAt;
+    bool m_applicationActive = false;
 
     DispatchQueue m_persistenceQueue{QStringLiteral("analytics.client.sessionmanager.persistence")};
 };
