@@ -11,11 +11,12 @@
 #include <QGraphicsOpacityEffect>
 
 NotePager::NotePager(PopoverController& controller, NoteStore& store, AppSettings& settings,
-                     const Appearance& appearance, QWidget* parent)
+                     Scheduler& scheduler, const Appearance& appearance, QWidget* parent)
     : QWidget(parent)
     , m_controller(controller)
     , m_store(store)
     , m_settings(settings)
+    , m_scheduler(scheduler)
     , m_appearance(appearance)
 {
     m_editor = makeEditor();
@@ -40,7 +41,7 @@ NoteTextView* NotePager::makeEditor()
     const Note& note = m_store.currentNote();
     auto* editor =
         new NoteTextView(note.id, note.text, m_settings.textSize(), m_settings.pasteAsPlainText(),
-                         m_controller.focusRequest(), m_appearance, this);
+                         m_controller.focusRequest(), m_appearance, m_scheduler, this);
     editor->setGeometry(rect());
     // Each editor writes into its own note by id, whatever note is current by then.
     connect(editor, &NoteTextView::textEdited, &m_store,
