@@ -145,4 +145,5 @@ void AppDelegate::applicationWillTerminate()
         m_store->save();
     if (m_analytics)
         m_analytics->applicationWillTerminate();
+    m_environment.defaults.synchronize();
 }

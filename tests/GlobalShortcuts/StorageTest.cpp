@@ -49,7 +49,8 @@ TEST_F(Storage, TheDefaultIsStoredOnceAndAClearedDefaultStaysClearedAtTheNextSta
     EXPECT_FALSE(held());
     EXPECT_FALSE(registeredShortcuts().contains(Shortcut(45, 2304)));
     EXPECT_EQ(posted.size(), 2);
-    // What the next start reads from disk.
+    // What the next start reads from disk, once the quit wrote what was owed.
+    UserDefaults::standard().synchronize();
     UserDefaults reloaded(UserDefaults::standard().domain(), UserDefaults::defaultDirectory());
     EXPECT_EQ(reloaded.object(name.storageKey()), QVariant(false));
     EXPECT_EQ(getShortcut(Name(QStringLiteral("togglePopover"), optionCommand(Key::n))),
