@@ -59,8 +59,10 @@ protected:
     }
 
     // What the settings file holds right now.
-    QVariant stored(const QString& key) const
+    QVariant stored(const QString& key)
     {
+        // As a fresh reader of the file finds it once the coalesced write is done.
+        m_defaults.synchronize();
         return UserDefaults(m_defaults.domain(), m_folder.path()).object(key);
     }
 
