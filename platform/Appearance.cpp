@@ -72,6 +72,12 @@ Appearance::ColorScheme Appearance::colorScheme() const
     return paletteScheme();
 }
 
+void Appearance::forceColorScheme(ColorScheme scheme)
+{
+    m_forced = scheme;
+    notifyIfChanged();
+}
+
 Appearance::ColorScheme Appearance::paletteScheme() const
 {
     return QGuiApplication::palette().color(QPalette::Window).lightness() < darkLightnessLimit

@@ -28,6 +28,8 @@ public:
     void watchPortal();
 
     ColorScheme colorScheme() const;
+    // From now on, whatever the desktop and QUILLORY_APPEARANCE say.
+    void forceColorScheme(ColorScheme scheme);
     bool isDark() const { return colorScheme() == ColorScheme::Dark; }
     bool reduceMotion() const { return m_reduceMotion; }
 

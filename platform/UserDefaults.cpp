@@ -199,6 +199,13 @@ std::optional<QVariant> decode(const QJsonValue& stored)
     return std::nullopt;
 }
 
+// Set once at start, before any domain exists and before any other thread runs.
+QString& defaultDirectoryOverride()
+{
+    static QString directory;
+    return directory;
+}
+
 bool isValidDomainName(const QString& name)
 {
     return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String(".") &&
@@ -249,8 +256,15 @@ UserDefaults* UserDefaults::suite(const QString& name)
 
 QString UserDefaults::defaultDirectory()
 {
+    if (!defaultDirectoryOverride().isEmpty())
+        return defaultDirectoryOverride();
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/Quillory");
+}
+
+void UserDefaults::setDefaultDirectory(const QString& directory)
+{
+    defaultDirectoryOverride() = directory;
 }
 
 QString UserDefaults::filePath() const

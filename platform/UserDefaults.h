@@ -43,7 +43,10 @@ public:
     // A named domain shared by everyone who asks for that name; null for a name that cannot
     // be a file name (empty, or containing "/").
     static UserDefaults* suite(const QString& name);
+    // Where standard() and the suites keep their files: the user's own folder unless another
+    // is set, once, before any of them is first used.
     static QString defaultDirectory();
+    static void setDefaultDirectory(const QString& directory);
 
     QString domain() const { return m_domain; }
     QString filePath() const;

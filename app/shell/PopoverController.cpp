@@ -357,6 +357,11 @@ void PopoverController::undo()
 void PopoverController::copyCurrentNote()
 {
     Pasteboard::setPlainText(m_store.currentNote().text);
+    showCopiedMark();
+}
+
+void PopoverController::showCopiedMark()
+{
     ++m_copiedPulse;
     Q_EMIT copiedPulseChanged();
 }

@@ -113,6 +113,8 @@ public:
     void deleteNotes(const QSet<QUuid>& ids);
     void undo();
     void copyCurrentNote();
+    // The footer's copied mark alone: nothing reaches the clipboard.
+    void showCopiedMark();
     void pickHue(Hue hue);
     void nameTapped();
     void openList();
