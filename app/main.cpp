@@ -1,5 +1,6 @@
 #include "app/notes/NotesDocument.h"
 #include "app/shell/AppDelegate.h"
+#include "app/shell/Screenshots.h"
 #include "app/shell/SystemReportingServices.h"
 #include "platform/Appearance.h"
 #include "platform/Application.h"
@@ -16,6 +17,7 @@
 #include <QUrl>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -46,11 +48,31 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     Application application;
-    if (!application.claimSingleInstance())
+    // A demonstration run leaves a running copy alone and keeps everything it reads or writes
+    // in a private folder of its own, away from the user's notes and settings.
+    std::unique_ptr<Screenshots> screenshots;
+    if (const QStringList arguments = QApplication::arguments();
+        Screenshots::isRequested(arguments)) {
+        screenshots = std::make_unique<Screenshots>(Clock::system(), Scheduler::system(),
+                                                    Screenshots::pictureFolder(arguments));
+        if (screenshots->folder().isEmpty()) {
+            std::fprintf(stderr, "Quillory: no private folder for the screenshots: %s\n",
+                         qUtf8Printable(screenshots->errorString()));
+            return 1;
+        }
+        UserDefaults::setDefaultDirectory(screenshots->folder());
+    } else if (!application.claimSingleInstance()) {
         return 0; // the running copy opens its panel instead
+    }
 
     Appearance appearance;
-    LoginItem loginItem;
+    if (screenshots)
+        appearance.forceColorScheme(Appearance::ColorScheme::Light);
+    LoginItem loginItem =
+        screenshots
+            ? LoginItem(screenshots->folder() + QStringLiteral("/autostart/quillory.desktop"),
+                        QApplication::applicationFilePath())
+            : LoginItem();
     Updater updater;
     CrashReporter crashReporter;
     const QString crashReportDsn = CrashReporter::buildDsn();
@@ -70,7 +92,8 @@ int main(int argc, char** argv)
                                          crashReportDsn,
                                          analyticsAppID,
                                          loginItem,
-                                         updater};
+                                         updater,
+                                         screenshots.get()};
     AppDelegate delegate(environment);
 
     QObject::connect(&application, &Application::launchingFinished, &delegate,

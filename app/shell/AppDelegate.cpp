@@ -6,6 +6,7 @@
 #include "app/shell/Analytics.h"
 #include "app/shell/LaunchAtLogin.h"
 #include "app/shell/PopoverController.h"
+#include "app/shell/Screenshots.h"
 #include "app/shell/StatusBarController.h"
 #include "app/views/NoteView.h"
 #include "app/views/PopoverRootView.h"
@@ -34,6 +35,10 @@ void AppDelegate::applicationDidFinishLaunching()
 {
     QUILLORY_ASSERT_MAIN_THREAD();
     Environment& environment = m_environment;
+    if (environment.screenshots) {
+        startScreenshots(*environment.screenshots);
+        return;
+    }
     m_settings = std::make_unique<AppSettings>(environment.defaults);
     m_store = std::make_unique<NoteStore>(environment.notesFile, environment.clock,
                                           environment.scheduler, autosaveDelay);
@@ -48,28 +53,7 @@ void AppDelegate::applicationDidFinishLaunching()
                          environment.updater.errorString());
     environment.updater.setAutomaticallyChecksForUpdates(m_settings->updateAutomatically());
 
-    m_launchAtLogin = std::make_unique<LaunchAtLogin>(environment.loginItem);
-    m_statusItem = std::make_unique<StatusItem>(environment.clock);
-    const PopoverController::Services services{environment.mainQueue, environment.scheduler,
-                                               environment.clock, environment.appearance};
-    m_popover = std::make_unique<PopoverController>(*m_store, *m_settings, *m_analytics, services);
-    m_popover->setContentFactory([this] {
-        auto* rootView = new PopoverRootView(*m_popover, *m_store, m_environment.appearance);
-        rootView->setNotePage(new NoteView(*m_popover, *m_store, *m_settings,
-                                           m_environment.scheduler, m_environment.appearance));
-        auto* settingsPage =
-            new SettingsView(*m_popover, *m_settings, *m_launchAtLogin, m_environment.updater,
-                             togglePopoverName(), m_environment.appearance);
-        connect(settingsPage, &SettingsView::quitRequested, this, &AppDelegate::quitRequested);
-        rootView->setSettingsPage(settingsPage);
-        return rootView;
-    });
-    m_statusBar = std::make_unique<StatusBarController>(*m_statusItem, *m_popover, *m_store,
-                                                        *m_launchAtLogin);
-    m_statusItem->show();
-    connect(m_popover.get(), &PopoverController::quitRequested, this, &AppDelegate::quitRequested);
-    connect(m_statusBar.get(), &StatusBarController::quitRequested, this,
-            &AppDelegate::quitRequested);
+    makeStatusBar();
 
     GlobalShortcuts::installMenuObservers();
     GlobalShortcuts::onKeyUp(togglePopoverName(), [guard = QPointer(this)] {
@@ -94,6 +78,47 @@ void AppDelegate::applicationDidFinishLaunching()
         if (guard)
             guard->m_popover->ensureContent();
     });
+}
+
+void AppDelegate::startScreenshots(Screenshots& screenshots)
+{
+    // The settings page still shows the shortcut, but the run never takes it from the desktop.
+    GlobalShortcuts::setEnabled(false);
+    m_settings = screenshots.screenshotSettings();
+    m_store = screenshots.makeSampleStore();
+    m_store->setNewNoteColor(m_settings->newNoteColor());
+    // Never started, and without a destination it never could be.
+    m_analytics = std::make_unique<Analytics>(m_environment.reporting, QString(), QString());
+    makeStatusBar();
+    connect(&screenshots, &Screenshots::finished, this, &AppDelegate::quitRequested);
+    screenshots.runScreenshotScript(*m_popover);
+}
+
+void AppDelegate::makeStatusBar()
+{
+    Environment& environment = m_environment;
+    m_launchAtLogin = std::make_unique<LaunchAtLogin>(environment.loginItem);
+    m_statusItem = std::make_unique<StatusItem>(environment.clock);
+    const PopoverController::Services services{environment.mainQueue, environment.scheduler,
+                                               environment.clock, environment.appearance};
+    m_popover = std::make_unique<PopoverController>(*m_store, *m_settings, *m_analytics, services);
+    m_popover->setContentFactory([this] {
+        auto* rootView = new PopoverRootView(*m_popover, *m_store, m_environment.appearance);
+        rootView->setNotePage(new NoteView(*m_popover, *m_store, *m_settings,
+                                           m_environment.scheduler, m_environment.appearance));
+        auto* settingsPage =
+            new SettingsView(*m_popover, *m_settings, *m_launchAtLogin, m_environment.updater,
+                             togglePopoverName(), m_environment.appearance);
+        connect(settingsPage, &SettingsView::quitRequested, this, &AppDelegate::quitRequested);
+        rootView->setSettingsPage(settingsPage);
+        return rootView;
+    });
+    m_statusBar = std::make_unique<StatusBarController>(*m_statusItem, *m_popover, *m_store,
+                                                        *m_launchAtLogin);
+    m_statusItem->show();
+    connect(m_popover.get(), &PopoverController::quitRequested, this, &AppDelegate::quitRequested);
+    connect(m_statusBar.get(), &StatusBarController::quitRequested, this,
+            &AppDelegate::quitRequested);
 }
 
 const GlobalShortcuts::Name& AppDelegate::togglePopoverName()

@@ -16,6 +16,7 @@ class LoginItem;
 class NoteStore;
 class PopoverController;
 class ReportingServices;
+class Screenshots;
 class StatusBarController;
 class StatusItem;
 class Updater;
@@ -46,6 +47,8 @@ public:
         QString analyticsAppID;
         LoginItem& loginItem;
         Updater& updater;
+        // Set for a demonstration run, which replaces the normal life of the program.
+        Screenshots* screenshots = nullptr;
     };
 
     explicit AppDelegate(const Environment& environment, QObject* parent = nullptr);
@@ -71,6 +74,9 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
+    void startScreenshots(Screenshots& screenshots);
+    // The tray icon with its menu, and the panel with its content.
+    void makeStatusBar();
     void subscribeToSettings();
     void togglePopover();
 

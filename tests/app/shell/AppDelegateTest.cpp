@@ -1,11 +1,13 @@
 #include "RecordingReportingServices.h"
 
 #include "GlobalShortcuts/CarbonGlobalShortcuts.h"
+#include "GlobalShortcuts/GlobalShortcuts.h"
 #include "app/notes/AppSettings.h"
 #include "app/notes/NoteFileReader.h"
 #include "app/notes/NoteStore.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/PopoverController.h"
+#include "app/shell/Screenshots.h"
 #include "platform/Appearance.h"
 #include "platform/Clock.h"
 #include "platform/LoginItem.h"
@@ -19,7 +21,9 @@
 #include "support/TestFiles.h"
 
 #include <QClipboard>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QVersionNumber>
 
@@ -37,11 +41,11 @@ class AppDelegateTest : public testing::Test
 protected:
     AppDelegateTest() { CarbonGlobalShortcuts::setHotKeyCenter(&m_hotKeys); }
 
-    std::unique_ptr<AppDelegate> launch()
+    std::unique_ptr<AppDelegate> launch(Screenshots* screenshots = nullptr)
     {
         auto delegate = std::make_unique<AppDelegate>(AppDelegate::Environment{
             m_defaults, m_notesFile, m_clock, m_scheduler, m_mainQueue, m_appearance, m_reporting,
-            dsn, appID, m_loginItem, m_updater});
+            dsn, appID, m_loginItem, m_updater, screenshots});
         delegate->applicationDidFinishLaunching();
         return delegate;
     }
@@ -218,6 +222,70 @@ TEST_F(AppDelegateTest, AnUpdaterWithoutAFeedIsLoggedOnce)
     LogCapture log;
     auto delegate = launch();
     EXPECT_EQ(log.matching(QStringLiteral("the updater did not start")).size(), 1);
+}
+
+TEST_F(AppDelegateTest, TheScreenshotRunShowsEachStateOfTheSampleNotesAndTouchesNothingOfOurs)
+{
+    int lines = 0;
+    Screenshots screenshots(m_clock, m_scheduler, QString(), [&lines](QByteArrayView) { ++lines; });
+    auto delegate = launch(&screenshots);
+    QSignalSpy quit(delegate.get(), &AppDelegate::quitRequested);
+    const PopoverController& panel = *delegate->popover();
+    const NoteStore& store = *delegate->store();
+    EXPECT_EQ(QFileInfo(store.fileURL()).absolutePath(), screenshots.folder());
+    const auto describe = [&] {
+        QStringList shown{store.currentNote().name, Hues::rawValue(store.currentNote().hue)};
+        for (const auto& [on, word] :
+             {std::pair{store.currentNote().text.isEmpty(), "empty"},
+              {panel.renaming(), "renaming"},
+              {panel.pickerOpen(), "picker"},
+              {panel.listOpen(), "list"},
+              {panel.toastVisible(), "toast"},
+              {panel.copiedPulse() > 0, "copied"},
+              {panel.mode() == PopoverController::Mode::settings, "settings"}}) {
+            if (on)
+                shown.append(QLatin1String(word));
+        }
+        return shown.join(u' ').toStdString();
+    };
+    // What the panel shows as each stage is announced, in order.
+    const char* const shots[] = {
+        "Quillory sand",
+        "Groceries mint",
+        "Reply to Maren sky renaming",
+        "Wifi lavender picker",
+        "Tracking pink list",
+        "Draft coral copied",
+        "Groceries mint toast copied",
+        "Quillory teal empty copied",
+        "Quillory teal empty copied settings",
+    };
+    for (int shot = 0; shot < int(std::size(shots)); ++shot) {
+        for (int tick = 0; tick < 300 && lines == shot; ++tick)
+            m_scheduler.advance(10ms);
+        EXPECT_EQ(describe(), shots[shot]) << shot;
+    }
+    m_scheduler.advance(Screenshots::afterShot);
+    EXPECT_EQ(quit.size(), 1);
+
+    delegate->applicationWillTerminate();
+    EXPECT_FALSE(QFile::exists(m_notesFile));
+    EXPECT_FALSE(QFile::exists(m_defaults.filePath()));
+    EXPECT_TRUE(m_reporting.calls.isEmpty());
+    EXPECT_EQ(m_hotKeys.registrationCount(), 0);
+    GlobalShortcuts::setEnabled(true);
+}
+
+TEST(Screenshots, EachRunHasAPrivateFolderOfItsOwnThatGoesWithIt)
+{
+    ManualClock clock;
+    ManualScheduler scheduler;
+    auto first = std::make_unique<Screenshots>(clock, scheduler);
+    const Screenshots second(clock, scheduler);
+    const QString folder = first->folder();
+    EXPECT_NE(folder, second.folder());
+    first.reset();
+    EXPECT_FALSE(QFile::exists(folder));
 }
 
 } // namespace
