@@ -1,6 +1,7 @@
 #include "PanelWindow.h"
 
 #include "WindowSystem.h"
+#include "WindowSystemWatcher.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -24,11 +25,28 @@ PanelWindow::PanelWindow(QWidget* parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
+    connect(&WindowSystemWatcher::instance(), &WindowSystemWatcher::compositingChanged, this,
+            &PanelWindow::updateShape);
+}
+
+void PanelWindow::setShapePath(ShapePath path)
+{
+    m_shapePath = std::move(path);
+    updateShape();
 }
 
 bool PanelWindow::shapeContains(const QPointF& windowPoint) const
 {
-    return !m_shapeHitTest || m_shapeHitTest(windowPoint);
+    return !m_shapePath || m_shapePath().contains(windowPoint);
+}
+
+void PanelWindow::updateShape()
+{
+    if (!m_shapePath || !testAttribute(Qt::WA_WState_Created))
+        return;
+    const QRegion region(m_shapePath().toFillPolygon().toPolygon(), Qt::WindingFill);
+    // Without a compositor the translucent margin would show black.
+    WindowSystem::setShape(winId(), region, !WindowSystemWatcher::instance().isCompositing());
 }
 
 void PanelWindow::setContentWidget(QWidget* content)
@@ -54,6 +72,7 @@ void PanelWindow::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     if (m_content)
         m_content->setGeometry(rect());
+    updateShape();
 }
 
 void PanelWindow::showEvent(QShowEvent* event)
@@ -63,6 +82,8 @@ void PanelWindow::showEvent(QShowEvent* event)
     qApp->installEventFilter(this);
     // Tool windows keep out of most taskbars already; this says it to the rest as well.
     WindowSystem::skipTaskbar(winId());
+    WindowSystem::setPopupHints(winId());
+    updateShape();
 }
 
 void PanelWindow::hideEvent(QHideEvent* event)

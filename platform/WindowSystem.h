@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRegion>
 #include <qwindowdefs.h>
 
 #include <optional>
@@ -20,5 +21,13 @@ void flush();
 // Asks taskbars and pagers to leave the window out. Before the window is mapped, the state is
 // written so that the toolkit's own state hints are merged into it when it maps the window.
 void skipTaskbar(WId window);
+
+// Lets the pointer reach the window only inside `region` (window coordinates); elsewhere its
+// clicks go to whatever lies below. With `clipDrawing` nothing of the window shows outside the
+// region either, else all of it shows.
+void setShape(WId window, const QRegion& region, bool clipDrawing);
+
+// Asks compositing managers to treat the window as a pop-up that draws its own shadow.
+void setPopupHints(WId window);
 
 } // namespace WindowSystem

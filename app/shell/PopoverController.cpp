@@ -4,8 +4,6 @@
 #include "app/notes/NoteStore.h"
 #include "app/notes/PastedText.h"
 #include "app/shell/Analytics.h"
-#include "app/shell/PanelPlacement.h"
-#include "app/views/PopoverShape.h"
 #include "platform/Appearance.h"
 #include "platform/Clock.h"
 #include "platform/FocusLossObserver.h"
@@ -56,7 +54,7 @@ PopoverController::PopoverController(NoteStore& store, AppSettings& settings, An
     , m_notchCenterX(settings.popoverSize().width() * 0.5)
     , m_panel(std::make_unique<PanelWindow>())
 {
-    m_panel->setShapeHitTest([this](const QPointF& point) { return shapeContains(point); });
+    m_panel->setShapePath([this] { return outline(); });
     m_panel->setOnClickOutsideShape([this] { close(); });
 
     connect(&m_store, &NoteStore::pendingUndoChanged, this, [this] {
@@ -114,12 +112,14 @@ void PopoverController::requestFocus()
     Q_EMIT focusRequested();
 }
 
+QPainterPath PopoverController::outline(qreal inset) const
+{
+    return PanelGeometry::outline(m_size, m_notchCenterX, m_notchEdge, inset);
+}
+
 bool PopoverController::shapeContains(const QPointF& windowPoint) const
 {
-    using namespace PanelGeometry;
-    const PopoverShape shape{m_notchCenterX, cornerRadius, notchWidth, notchHeight, 0};
-    const QRectF outline(sideMargin, topMargin, m_size.width(), m_size.height() + notchHeight);
-    return shape.contains(outline, windowPoint);
+    return outline().contains(windowPoint);
 }
 
 void PopoverController::open()
@@ -177,12 +177,14 @@ void PopoverController::reposition(bool animated)
         if (QScreen* anchorScreen = m_statusItem->screen())
             screen = anchorScreen;
     }
-    std::optional<QRectF> usable;
+    std::optional<ScreenArea> area;
     if (screen)
-        usable = QRectF(screen->availableGeometry());
+        area = ScreenArea{QRectF(screen->geometry()), QRectF(screen->availableGeometry())};
 
-    const PanelPlacement placement = placePanel(m_size, anchor, usable);
+    const PanelPlacement placement = placePanel(m_size, anchor, area);
     set(m_notchCenterX, placement.notchCenterX, &PopoverController::notchCenterXChanged);
+    set(m_notchEdge, placement.notchEdge, &PopoverController::notchEdgeChanged);
+    m_panel->updateShape();
     const QRect frame = placement.frame.toAlignedRect();
     if (animated && m_isOpen && !m_animation.isNone()) {
         auto* move = new QPropertyAnimation(m_panel.get(), "geometry", m_panel.get());

@@ -2,6 +2,7 @@
 
 #include "app/notes/Hue.h"
 #include "app/shell/Animation.h"
+#include "app/shell/PanelPlacement.h"
 #include "platform/Scheduler.h"
 
 #include <QDateTime>
@@ -71,6 +72,9 @@ public:
     Mode mode() const { return m_mode; }
     QSizeF size() const { return m_size; }
     qreal notchCenterX() const { return m_notchCenterX; }
+    NotchEdge notchEdge() const { return m_notchEdge; }
+    // The panel's outline in window coordinates, `inset` inside its edge.
+    QPainterPath outline(qreal inset = 0) const;
     bool pickerOpen() const { return m_pickerOpen; }
     bool listOpen() const { return m_listOpen; }
     bool renaming() const { return m_renaming; }
@@ -126,6 +130,7 @@ Q_SIGNALS:
     void modeChanged();
     void sizeChanged();
     void notchCenterXChanged();
+    void notchEdgeChanged();
     void pickerOpenChanged();
     void listOpenChanged();
     void renamingChanged();
@@ -157,6 +162,7 @@ private:
     Mode m_mode = Mode::note;
     QSizeF m_size;
     qreal m_notchCenterX = 0;
+    NotchEdge m_notchEdge = NotchEdge::top;
     bool m_pickerOpen = false;
     bool m_listOpen = false;
     bool m_renaming = false;

@@ -3,14 +3,17 @@
 #include <QGuiApplication>
 #include <QList>
 
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
+
+#include <vector>
 
 #include <cstdlib>
 
 namespace {
 
-// More window states than any window manager defines.
-constexpr uint32_t maximumStates = 64;
+// More window states or types than any window manager defines.
+constexpr uint32_t maximumAtoms = 64;
 
 xcb_connection_t* connection()
 {
@@ -26,6 +29,56 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
     const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     std::free(reply);
     return atom;
+}
+
+// Writes the atoms `first` at the front of a window's list property, followed by the atoms
+// already there, each once.
+void putAtomsFirst(xcb_connection_t* x11, xcb_window_t window, const char* property,
+                   std::initializer_list<const char*> first)
+{
+    const xcb_atom_t name = internAtom(x11, property);
+    QList<xcb_atom_t> atoms;
+    for (const char* atom : first)
+        atoms.append(internAtom(x11, atom));
+    if (name == XCB_ATOM_NONE || atoms.contains(XCB_ATOM_NONE))
+        return;
+
+    const xcb_get_property_cookie_t cookie =
+        xcb_get_property(x11, 0, window, name, XCB_ATOM_ATOM, 0, maximumAtoms);
+    if (xcb_get_property_reply_t* reply = xcb_get_property_reply(x11, cookie, nullptr)) {
+        const auto* present = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+        const int count = xcb_get_property_value_length(reply) / int(sizeof(xcb_atom_t));
+        for (int i = 0; i < count; ++i) {
+            if (!atoms.contains(present[i]))
+                atoms.append(present[i]);
+        }
+        std::free(reply);
+    }
+    xcb_change_property(x11, XCB_PROP_MODE_REPLACE, window, name, XCB_ATOM_ATOM, 32,
+                        static_cast<uint32_t>(atoms.size()), atoms.constData());
+    xcb_flush(x11);
+}
+
+bool hasShapeExtension(xcb_connection_t* connection)
+{
+    const xcb_query_extension_reply_t* extension =
+        xcb_get_extension_data(connection, &xcb_shape_id);
+    return extension && extension->present;
+}
+
+std::vector<xcb_rectangle_t> deviceRectangles(const QRegion& region)
+{
+    const qreal ratio = qApp->devicePixelRatio();
+    std::vector<xcb_rectangle_t> rectangles;
+    for (const QRect& rect : region) {
+        const QRect device(QPoint(qRound(rect.left() * ratio), qRound(rect.top() * ratio)),
+                           QPoint(qRound((rect.right() + 1) * ratio) - 1,
+                                  qRound((rect.bottom() + 1) * ratio) - 1));
+        rectangles.push_back({static_cast<int16_t>(device.x()), static_cast<int16_t>(device.y()),
+                              static_cast<uint16_t>(device.width()),
+                              static_cast<uint16_t>(device.height())});
+    }
+    return rectangles;
 }
 
 } // namespace
@@ -57,31 +110,43 @@ void flush()
 
 void skipTaskbar(WId window)
 {
+    if (xcb_connection_t* x11 = connection())
+        putAtomsFirst(x11, static_cast<xcb_window_t>(window), "_NET_WM_STATE",
+                      {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
+}
+
+void setShape(WId window, const QRegion& region, bool clipDrawing)
+{
+    xcb_connection_t* x11 = connection();
+    if (!x11 || !hasShapeExtension(x11))
+        return;
+    const auto target = static_cast<xcb_window_t>(window);
+    const std::vector<xcb_rectangle_t> rectangles = deviceRectangles(region);
+    xcb_shape_rectangles(x11, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT, XCB_CLIP_ORDERING_UNSORTED,
+                         target, 0, 0, static_cast<uint32_t>(rectangles.size()), rectangles.data());
+    if (clipDrawing)
+        xcb_shape_rectangles(x11, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING,
+                             XCB_CLIP_ORDERING_UNSORTED, target, 0, 0,
+                             static_cast<uint32_t>(rectangles.size()), rectangles.data());
+    else // no mask: the whole window
+        xcb_shape_mask(x11, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, target, 0, 0, XCB_NONE);
+    xcb_flush(x11);
+}
+
+void setPopupHints(WId window)
+{
     xcb_connection_t* x11 = connection();
     if (!x11)
         return;
     const auto target = static_cast<xcb_window_t>(window);
-    const xcb_atom_t state = internAtom(x11, "_NET_WM_STATE");
-    QList<xcb_atom_t> atoms;
-    for (const char* name : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
-        atoms.append(internAtom(x11, name));
-    if (state == XCB_ATOM_NONE || atoms.contains(XCB_ATOM_NONE))
-        return;
-
-    const xcb_get_property_cookie_t cookie =
-        xcb_get_property(x11, 0, target, state, XCB_ATOM_ATOM, 0, maximumStates);
-    if (xcb_get_property_reply_t* reply = xcb_get_property_reply(x11, cookie, nullptr)) {
-        const auto* present = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
-        const int count = xcb_get_property_value_length(reply) / int(sizeof(xcb_atom_t));
-        for (int i = 0; i < count; ++i) {
-            if (!atoms.contains(present[i]))
-                atoms.append(present[i]);
-        }
-        std::free(reply);
-    }
-    xcb_change_property(x11, XCB_PROP_MODE_REPLACE, target, state, XCB_ATOM_ATOM, 32,
-                        static_cast<uint32_t>(atoms.size()), atoms.constData());
+    // Read by the compositors of the compton family.
+    const uint32_t noShadow = 0;
+    xcb_change_property(x11, XCB_PROP_MODE_REPLACE, target, internAtom(x11, "_COMPTON_SHADOW"),
+                        XCB_ATOM_CARDINAL, 32, 1, &noShadow);
     xcb_flush(x11);
+    // A kind of window that compositors leave unshadowed by default, ahead of the kinds the
+    // toolkit wrote, which window managers that do not know it fall back to.
+    putAtomsFirst(x11, target, "_NET_WM_WINDOW_TYPE", {"_NET_WM_WINDOW_TYPE_POPUP_MENU"});
 }
 
 } // namespace WindowSystem

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "platform/WindowSystemWatcher.h"
+
+class QSocketNotifier;
+struct xcb_connection_t;
+
+// Learns of compositors and trays coming and going through the owners of their selections
+// (XFixes), and of the tray's colours through its window's property, over a connection of its
+// own. Without X11 or XFixes it reports nothing.
+class X11WindowSystemWatcher final : public WindowSystemWatcher
+{
+    Q_OBJECT
+
+public:
+    explicit X11WindowSystemWatcher(QObject* parent);
+    ~X11WindowSystemWatcher() override;
+
+private:
+    bool connectToServer();
+    void readEvents();
+    void readCompositor();
+    void readTray();
+    void readTrayColors();
+    void disconnectFromServer();
+
+    xcb_connection_t* m_connection = nullptr;
+    QSocketNotifier* m_notifier = nullptr;
+    uint32_t m_root = 0;
+    uint32_t m_compositorSelection = 0;
+    uint32_t m_traySelection = 0;
+    uint32_t m_trayColors = 0;
+    uint32_t m_tray = 0;
+    uint8_t m_fixesFirstEvent = 0;
+};
