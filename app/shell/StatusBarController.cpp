@@ -4,9 +4,11 @@
 #include "app/shell/LaunchAtLogin.h"
 #include "app/shell/PopoverController.h"
 #include "app/views/IconImage.h"
+#include "app/views/Theme.h"
 #include "platform/MainThread.h"
 #include "platform/Pasteboard.h"
 #include "platform/StatusItem.h"
+#include "platform/WindowSystemWatcher.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -19,8 +21,6 @@ namespace {
 
 constexpr int trayIconSize = 16;
 constexpr int menuIconSize = 14;
-// Trays are dark on most desktops; a light glyph reads on them.
-const QColor trayGlyphColor(0xF2, 0xF2, 0xF5);
 
 // Menu icons follow the menu's text colour, as a template image would.
 QIcon menuIcon(const QString& name)
@@ -34,19 +34,20 @@ QIcon menuIcon(const QString& name)
 
 StatusBarController::StatusBarController(StatusItem& item, PopoverController& popover,
                                          NoteStore& store, LaunchAtLogin& launchAtLogin,
-                                         QObject* parent)
+                                         const Appearance& appearance, QObject* parent)
     : QObject(parent)
     , m_item(item)
     , m_popover(popover)
     , m_store(store)
     , m_launchAtLogin(launchAtLogin)
+    , m_appearance(appearance)
     , m_menu(std::make_unique<QMenu>())
 {
     m_popover.setStatusItem(&m_item);
-    const QPixmap glyph = iconPixmap(QStringLiteral("MenuBarGlyph"), trayIconSize, trayGlyphColor,
-                                     qApp->devicePixelRatio());
-    if (!glyph.isNull())
-        m_item.setIcon(QIcon(glyph));
+    updateGlyph();
+    connect(&m_appearance, &Appearance::changed, this, &StatusBarController::updateGlyph);
+    connect(&WindowSystemWatcher::instance(), &WindowSystemWatcher::trayForegroundChanged, this,
+            &StatusBarController::updateGlyph);
     m_item.setAccessibilityLabel(QStringLiteral("Quillory"));
     m_item.setAutosaveName(QString::fromLatin1(autosaveName));
     connect(&m_item, &StatusItem::clicked, this, &StatusBarController::leftClicked);
@@ -57,6 +58,22 @@ StatusBarController::StatusBarController(StatusItem& item, PopoverController& po
 }
 
 StatusBarController::~StatusBarController() = default;
+
+QColor StatusBarController::glyphColor(const std::optional<QColor>& trayForeground,
+                                       Appearance::ColorScheme scheme)
+{
+    return trayForeground.value_or(Theme::textPrimary().resolved(scheme));
+}
+
+void StatusBarController::updateGlyph()
+{
+    const QColor color =
+        glyphColor(WindowSystemWatcher::instance().trayForeground(), m_appearance.colorScheme());
+    const QPixmap glyph =
+        iconPixmap(QStringLiteral("MenuBarGlyph"), trayIconSize, color, qApp->devicePixelRatio());
+    if (!glyph.isNull())
+        m_item.setIcon(QIcon(glyph));
+}
 
 void StatusBarController::buildMenu()
 {

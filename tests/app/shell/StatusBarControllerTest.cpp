@@ -54,7 +54,7 @@ protected:
     LoginItem m_loginItem{m_folder.path() + QStringLiteral("/autostart/quillory.desktop"),
                           QStringLiteral("/usr/bin/quillory")};
     LaunchAtLogin m_launchAtLogin{m_loginItem};
-    StatusBarController m_statusBar{m_item, m_controller, m_store, m_launchAtLogin};
+    StatusBarController m_statusBar{m_item, m_controller, m_store, m_launchAtLogin, m_appearance};
 };
 
 TEST_F(StatusBarControllerTest, TheMenuHasItsEntriesInOrder)
@@ -150,6 +150,33 @@ TEST_F(StatusBarControllerTest, QuitIsAskedOfTheApplication)
     QSignalSpy quit(&m_statusBar, &StatusBarController::quitRequested);
     action(QStringLiteral("Quit Quillory"))->trigger();
     EXPECT_EQ(quit.count(), 1);
+}
+
+TEST(StatusBarGlyphTest, DrawnInTheTraysColourElseToReadOnTheColourScheme)
+{
+    using Scheme = Appearance::ColorScheme;
+    const QColor requested(0x20, 0x60, 0xA0);
+    struct Case
+    {
+        std::optional<QColor> trayForeground;
+        Scheme scheme;
+        bool wantsDark; // when the tray asks for nothing
+    };
+    const Case cases[] = {
+        {requested, Scheme::Light, false},
+        {requested, Scheme::Dark, false},
+        {std::nullopt, Scheme::Light, true},
+        {std::nullopt, Scheme::Dark, false},
+    };
+    for (const Case& c : cases) {
+        const QColor glyph = StatusBarController::glyphColor(c.trayForeground, c.scheme);
+        if (c.trayForeground)
+            EXPECT_EQ(glyph, *c.trayForeground);
+        else if (c.wantsDark)
+            EXPECT_LT(glyph.lightness(), 64) << glyph.name().toStdString();
+        else
+            EXPECT_GT(glyph.lightness(), 192) << glyph.name().toStdString();
+    }
 }
 
 } // namespace
