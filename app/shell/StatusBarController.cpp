@@ -4,6 +4,7 @@
 #include "app/shell/LaunchAtLogin.h"
 #include "app/shell/PopoverController.h"
 #include "app/views/IconImage.h"
+#include "app/views/MenuStyle.h"
 #include "app/views/Theme.h"
 #include "platform/MainThread.h"
 #include "platform/Pasteboard.h"
@@ -12,7 +13,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGridLayout>
 #include <QIcon>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -22,12 +25,34 @@ namespace {
 constexpr int trayIconSize = 16;
 constexpr int menuIconSize = 14;
 
-// Menu icons follow the menu's text colour, as a template image would.
+// The menu's style draws icons in the colour of the text, as template images.
 QIcon menuIcon(const QString& name)
 {
-    const QColor text = QApplication::palette().color(QPalette::WindowText);
-    const QPixmap pixmap = iconPixmap(name, menuIconSize, text, qApp->devicePixelRatio());
+    const QPixmap pixmap = iconPixmap(name, menuIconSize, Qt::black, qApp->devicePixelRatio());
     return pixmap.isNull() ? QIcon() : QIcon(pixmap);
+}
+
+// The message stands out above the text, and the text keeps to one line: the box would size
+// itself to the message alone and wrap the longer text under it into a narrow column.
+void layOutAlert(QMessageBox& alert)
+{
+    auto* grid = qobject_cast<QGridLayout*>(alert.layout());
+    if (!grid)
+        return;
+    const int rows = grid->rowCount();
+    for (int index = 0; index < grid->count(); ++index) {
+        auto* label = qobject_cast<QLabel*>(grid->itemAt(index)->widget());
+        if (label && label->text() == alert.text()) {
+            QFont bold = label->font();
+            bold.setBold(true);
+            label->setFont(bold);
+        } else if (label && label->text() == alert.informativeText()) {
+            int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+            grid->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
+            const int width = label->fontMetrics().horizontalAdvance(label->text());
+            grid->addItem(new QSpacerItem(width, 0), rows, column);
+        }
+    }
 }
 
 } // namespace
@@ -41,6 +66,7 @@ StatusBarController::StatusBarController(StatusItem& item, PopoverController& po
     , m_store(store)
     , m_launchAtLogin(launchAtLogin)
     , m_appearance(appearance)
+    , m_menuStyle(std::make_unique<MenuStyle>(appearance))
     , m_menu(std::make_unique<QMenu>())
 {
     m_popover.setStatusItem(&m_item);
@@ -77,6 +103,8 @@ void StatusBarController::updateGlyph()
 
 void StatusBarController::buildMenu()
 {
+    m_menu->setStyle(m_menuStyle.get());
+    m_menu->setFont(MenuStyle::font());
     auto add = [this](const QString& title, const char* icon, QKeySequence shortcut,
                       void (StatusBarController::*slot)()) {
         QAction* action = m_menu->addAction(menuIcon(QString::fromLatin1(icon)), title);
@@ -157,6 +185,9 @@ void StatusBarController::clearAllNotes()
                                   QStringLiteral("Clear all notes?"));
     alert->setAttribute(Qt::WA_DeleteOnClose);
     alert->setInformativeText(QStringLiteral("Every page will be removed. This can't be undone."));
+    alert->setPalette(Theme::palette(m_appearance.colorScheme()));
+    alert->setFont(MenuStyle::font());
+    layOutAlert(*alert);
     QPushButton* clear =
         alert->addButton(QStringLiteral("Clear All"), QMessageBox::DestructiveRole);
     alert->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);

@@ -9,6 +9,7 @@
 
 class AppSettings;
 class LaunchAtLogin;
+class MenuStyle;
 class NoteStore;
 class PopoverController;
 class QAction;
@@ -60,6 +61,7 @@ private:
     NoteStore& m_store;
     LaunchAtLogin& m_launchAtLogin;
     const Appearance& m_appearance;
+    std::unique_ptr<MenuStyle> m_menuStyle;
     std::unique_ptr<QMenu> m_menu;
     QAction* m_launchAtLoginAction = nullptr;
 };

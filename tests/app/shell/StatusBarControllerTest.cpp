@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSignalSpy>
@@ -44,6 +45,12 @@ protected:
         EXPECT_EQ(alert->text(), QStringLiteral("Clear all notes?"));
         EXPECT_EQ(alert->informativeText(),
                   QStringLiteral("Every page will be removed. This can't be undone."));
+        // Never squeezed into a narrow column.
+        for (const QLabel* label : alert->findChildren<QLabel*>()) {
+            if (label->text() == alert->informativeText()) {
+                EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+            }
+        }
         for (QAbstractButton* button : alert->buttons()) {
             if (button->text() == answer)
                 button->click();
@@ -143,6 +150,31 @@ TEST_F(StatusBarControllerTest, LaunchAtLoginShowsTheStateReadBackAfterEveryChan
     entry->trigger();
     EXPECT_EQ(log.matching(QStringLiteral("Quillory: launch at login change failed: ")).size(), 1);
     EXPECT_FALSE(entry->isChecked());
+}
+
+TEST_F(StatusBarControllerTest, ACheckedEntryKeepsItsIconAndShowsACheckMarkBeforeIt)
+{
+    QMenu* menu = m_statusBar.menu();
+    QAction* entry = action(QStringLiteral("Launch at Login"));
+    const auto rowImage = [&](bool checked) {
+        entry->setChecked(checked);
+        return menu->grab(menu->actionGeometry(entry)).toImage();
+    };
+    const QImage off = rowImage(false);
+    const QImage on = rowImage(true);
+    ASSERT_EQ(off.size(), on.size());
+    int firstInk = off.width(); // where the icon begins
+    int lastChange = -1;
+    for (int y = 0; y < off.height(); ++y) {
+        for (int x = 0; x < off.width(); ++x) {
+            if (off.pixel(x, y) != off.pixel(0, y))
+                firstInk = std::min(firstInk, x);
+            if (on.pixel(x, y) != off.pixel(x, y))
+                lastChange = std::max(lastChange, x);
+        }
+    }
+    EXPECT_GE(lastChange, 0);
+    EXPECT_LT(lastChange, firstInk);
 }
 
 TEST_F(StatusBarControllerTest, QuitIsAskedOfTheApplication)
