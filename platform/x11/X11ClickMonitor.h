@@ -1,9 +1,7 @@
 #pragma once
 
 #include "platform/GlobalClickMonitor.h"
-
-class QSocketNotifier;
-struct xcb_connection_t;
+#include "platform/x11/X11Connection.h"
 
 // Raw button presses of the XInput 2.2 extension on the root window, over a connection of its
 // own. Without X11 or the extension it reports nothing.
@@ -15,16 +13,13 @@ public:
     explicit X11ClickMonitor(QObject* parent = nullptr);
     ~X11ClickMonitor() override;
 
-    bool isActive() const override { return m_notifier != nullptr; }
+    bool isActive() const override { return m_connection.isWatching(); }
 
 private:
-    bool connectToServer();
-    void readEvents();
+    bool selectRawPresses();
+    void handleEvent(const xcb_generic_event_t& event);
     void handlePress(uint32_t detail);
-    void disconnectFromServer();
 
-    xcb_connection_t* m_connection = nullptr;
-    uint32_t m_root = 0;
+    X11Connection m_connection;
     uint8_t m_inputOpcode = 0;
-    QSocketNotifier* m_notifier = nullptr;
 };

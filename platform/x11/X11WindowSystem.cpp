@@ -1,4 +1,5 @@
 #include "platform/WindowSystem.h"
+#include "platform/x11/X11Connection.h"
 
 #include <QGuiApplication>
 #include <QList>
@@ -7,8 +8,6 @@
 #include <xcb/xcb.h>
 
 #include <vector>
-
-#include <cstdlib>
 
 namespace {
 
@@ -19,16 +18,6 @@ xcb_connection_t* connection()
 {
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
-{
-    const xcb_intern_atom_cookie_t cookie =
-        xcb_intern_atom(connection, 0, static_cast<uint16_t>(qstrlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return atom;
 }
 
 // Writes the atoms `first` at the front of a window's list property, followed by the atoms
@@ -43,16 +32,15 @@ void putAtomsFirst(xcb_connection_t* x11, xcb_window_t window, const char* prope
     if (name == XCB_ATOM_NONE || atoms.contains(XCB_ATOM_NONE))
         return;
 
-    const xcb_get_property_cookie_t cookie =
-        xcb_get_property(x11, 0, window, name, XCB_ATOM_ATOM, 0, maximumAtoms);
-    if (xcb_get_property_reply_t* reply = xcb_get_property_reply(x11, cookie, nullptr)) {
-        const auto* present = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
-        const int count = xcb_get_property_value_length(reply) / int(sizeof(xcb_atom_t));
+    const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        x11, xcb_get_property(x11, 0, window, name, XCB_ATOM_ATOM, 0, maximumAtoms), nullptr));
+    if (reply) {
+        const auto* present = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+        const int count = xcb_get_property_value_length(reply.get()) / int(sizeof(xcb_atom_t));
         for (int i = 0; i < count; ++i) {
             if (!atoms.contains(present[i]))
                 atoms.append(present[i]);
         }
-        std::free(reply);
     }
     xcb_change_property(x11, XCB_PROP_MODE_REPLACE, window, name, XCB_ATOM_ATOM, 32,
                         static_cast<uint32_t>(atoms.size()), atoms.constData());
@@ -91,13 +79,12 @@ std::optional<QPoint> screenPosition(WId window)
     if (!x11)
         return std::nullopt;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x11)).data->root;
-    xcb_translate_coordinates_reply_t* reply = xcb_translate_coordinates_reply(
+    const XcbReply<xcb_translate_coordinates_reply_t> reply(xcb_translate_coordinates_reply(
         x11, xcb_translate_coordinates(x11, static_cast<xcb_window_t>(window), root, 0, 0),
-        nullptr);
+        nullptr));
     if (!reply)
         return std::nullopt;
     const QPoint position(reply->dst_x, reply->dst_y);
-    std::free(reply);
     const qreal ratio = qApp->devicePixelRatio();
     return QPoint(qRound(position.x() / ratio), qRound(position.y() / ratio));
 }

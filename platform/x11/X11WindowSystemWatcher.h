@@ -1,9 +1,7 @@
 #pragma once
 
 #include "platform/WindowSystemWatcher.h"
-
-class QSocketNotifier;
-struct xcb_connection_t;
+#include "platform/x11/X11Connection.h"
 
 // Learns of compositors and trays coming and going through the owners of their selections
 // (XFixes), and of the tray's colours through its window's property, over a connection of its
@@ -14,19 +12,15 @@ class X11WindowSystemWatcher final : public WindowSystemWatcher
 
 public:
     explicit X11WindowSystemWatcher(QObject* parent);
-    ~X11WindowSystemWatcher() override;
 
 private:
-    bool connectToServer();
-    void readEvents();
+    bool selectOwnerChanges();
+    void handleEvent(const xcb_generic_event_t& event);
     void readCompositor();
     void readTray();
     void readTrayColors();
-    void disconnectFromServer();
 
-    xcb_connection_t* m_connection = nullptr;
-    QSocketNotifier* m_notifier = nullptr;
-    uint32_t m_root = 0;
+    X11Connection m_connection;
     uint32_t m_compositorSelection = 0;
     uint32_t m_traySelection = 0;
     uint32_t m_trayColors = 0;
