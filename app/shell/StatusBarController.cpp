@@ -185,7 +185,11 @@ void StatusBarController::clearAllNotes()
                                   QStringLiteral("Clear all notes?"));
     alert->setAttribute(Qt::WA_DeleteOnClose);
     alert->setInformativeText(QStringLiteral("Every page will be removed. This can't be undone."));
-    alert->setPalette(Theme::palette(m_appearance.colorScheme()));
+    const auto followAppearance = [this, alert] {
+        alert->setPalette(Theme::palette(m_appearance.colorScheme()));
+    };
+    followAppearance();
+    connect(&m_appearance, &Appearance::changed, alert, followAppearance);
     alert->setFont(MenuStyle::font());
     layOutAlert(*alert);
     QPushButton* clear =
