@@ -1,15 +1,21 @@
 // The note page on the main thread: a keystroke into a long note, from the key event to the
-// store holding the new text and the editor repainted, and every frame of a page change
-// between two long notes. Each reports its median and worst time in milliseconds.
+// store holding the new text and the editor repainted; every frame of a page change between
+// two long notes; opening the note list over many notes, from Alt+Down to the card painted; a
+// keystroke in the rename field; and each move of a corner drag with a long note open. Each
+// reports its median and worst time in milliseconds.
 #include "app/notes/AppSettings.h"
 #include "app/notes/NoteStore.h"
 #include "app/shell/Analytics.h"
+#include "app/shell/PanelPlacement.h"
 #include "app/shell/PopoverController.h"
 #include "app/shell/ReportingServices.h"
+#include "app/views/HeaderView.h"
+#include "app/views/NoteListView.h"
 #include "app/views/NotePager.h"
 #include "app/views/NoteTextView.h"
 #include "app/views/NoteView.h"
 #include "app/views/PopoverRootView.h"
+#include "app/views/RenameField.h"
 #include "platform/Appearance.h"
 #include "platform/Clock.h"
 #include "platform/MainQueue.h"
@@ -155,6 +161,78 @@ BENCHMARK(paging)
     ->Arg(0)
     ->Iterations(20)
     ->Unit(benchmark::kMillisecond);
+
+void listOpening(benchmark::State& state)
+{
+    Panel panel(1, true);
+    for (int i = 1; i < state.range(0); ++i)
+        panel.store.addNote(QStringLiteral("A short note"));
+    const QKeyEvent altDown(QEvent::KeyPress, Qt::Key_Down, Qt::AltModifier);
+    std::vector<double> times;
+    QElapsedTimer timer;
+    for (auto _ : state) {
+        timer.start();
+        panel.controller.handleKey(altDown);
+        panel.root.repaint();
+        QCoreApplication::processEvents();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+        if (!panel.page->noteList())
+            state.SkipWithError("the list did not open");
+        panel.controller.closeList();
+        QCoreApplication::processEvents();
+    }
+    report(state, times);
+}
+BENCHMARK(listOpening)
+    ->ArgName("notes")
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Iterations(30)
+    ->Unit(benchmark::kMillisecond);
+
+void renameKeystroke(benchmark::State& state)
+{
+    Panel panel(1, true);
+    panel.controller.setRenaming(true);
+    RenameField* field = panel.page->header()->renameField();
+    std::vector<double> times;
+    QElapsedTimer timer;
+    for (auto _ : state) {
+        if (field->text().size() >= 39)
+            field->clear();
+        timer.start();
+        QTest::keyClick(field, Qt::Key_A);
+        field->repaint();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    report(state, times);
+}
+BENCHMARK(renameKeystroke)->Iterations(400)->Unit(benchmark::kMillisecond);
+
+void cornerDrag(benchmark::State& state)
+{
+    Panel panel(1, true);
+    constexpr int moves = 100;
+    std::vector<double> times;
+    QElapsedTimer timer;
+    for (auto _ : state) {
+        const QPointF press(600, 300);
+        panel.controller.beginResize(press);
+        for (int move = 1; move <= moves; ++move) {
+            timer.start();
+            panel.controller.resizeDrag(PopoverController::Corner::bottomRight,
+                                        press + QPointF(move, move));
+            panel.root.resize(PanelGeometry::frameSize(panel.controller.size()).toSize());
+            panel.root.repaint();
+            QCoreApplication::processEvents();
+            times.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+        panel.controller.endResize();
+        panel.controller.resetSize();
+    }
+    report(state, times);
+}
+BENCHMARK(cornerDrag)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -29,24 +29,33 @@ PanelWindow::PanelWindow(QWidget* parent)
             &PanelWindow::updateShape);
 }
 
-void PanelWindow::setShapePath(ShapePath path)
+void PanelWindow::setShapePaths(ShapePath drawn, ShapePath clickable)
 {
-    m_shapePath = std::move(path);
+    m_drawnShape = std::move(drawn);
+    m_clickableShape = clickable ? std::move(clickable) : m_drawnShape;
     updateShape();
 }
 
 bool PanelWindow::shapeContains(const QPointF& windowPoint) const
 {
-    return !m_shapePath || m_shapePath().contains(windowPoint);
+    return !m_clickableShape || m_clickableShape().contains(windowPoint);
 }
 
 void PanelWindow::updateShape()
 {
-    if (!m_shapePath || !testAttribute(Qt::WA_WState_Created))
+    if (!m_drawnShape || !testAttribute(Qt::WA_WState_Created))
         return;
-    const QRegion region(m_shapePath().toFillPolygon().toPolygon(), Qt::WindingFill);
+    const auto region = [](const QPainterPath& path) {
+        QRegion united;
+        for (const QPolygonF& polygon : path.simplified().toFillPolygons())
+            united += QRegion(polygon.toPolygon(), Qt::WindingFill);
+        return united;
+    };
     // Without a compositor the translucent margin would show black.
-    WindowSystem::setShape(winId(), region, !WindowSystemWatcher::instance().isCompositing());
+    std::optional<QRegion> drawn;
+    if (!WindowSystemWatcher::instance().isCompositing())
+        drawn = region(m_drawnShape());
+    WindowSystem::setShape(winId(), region(m_clickableShape()), drawn);
 }
 
 void PanelWindow::setContentWidget(QWidget* content)

@@ -17,13 +17,14 @@ class PanelWindow : public QWidget
     Q_OBJECT
 
 public:
-    // The drawn shape, in window coordinates.
+    // A shape in window coordinates.
     using ShapePath = std::function<QPainterPath()>;
 
     explicit PanelWindow(QWidget* parent = nullptr);
 
-    // Without a shape the whole window counts as inside.
-    void setShapePath(ShapePath path);
+    // The shape the content draws and the part of the window that takes presses, which may
+    // reach past it; by default the drawn shape. Without shapes the whole window is inside.
+    void setShapePaths(ShapePath drawn, ShapePath clickable = {});
     bool shapeContains(const QPointF& windowPoint) const;
     // Hands the shape to the window system again; for changes of the shape that do not
     // resize the window.
@@ -48,7 +49,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    ShapePath m_shapePath;
+    ShapePath m_drawnShape;
+    ShapePath m_clickableShape;
     std::function<void()> m_onClickOutsideShape;
     QWidget* m_content = nullptr;
 };

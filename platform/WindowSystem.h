@@ -22,10 +22,10 @@ void flush();
 // written so that the toolkit's own state hints are merged into it when it maps the window.
 void skipTaskbar(WId window);
 
-// Lets the pointer reach the window only inside `region` (window coordinates); elsewhere its
-// clicks go to whatever lies below. With `clipDrawing` nothing of the window shows outside the
-// region either, else all of it shows.
-void setShape(WId window, const QRegion& region, bool clipDrawing);
+// Lets the pointer reach the window only inside `input` (window coordinates); elsewhere its
+// clicks go to whatever lies below. Nothing of the window shows outside `drawn`; without it
+// all of the window shows.
+void setShape(WId window, const QRegion& input, const std::optional<QRegion>& drawn);
 
 // Asks compositing managers to treat the window as a pop-up that draws its own shadow.
 void setPopupHints(WId window);

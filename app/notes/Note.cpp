@@ -4,28 +4,25 @@
 
 namespace {
 
-constexpr qsizetype maximumNameLength = 40;
-
 bool isNewline(QChar character)
 {
     const char16_t code = character.unicode();
     return (code >= 0x000A && code <= 0x000D) || code == 0x0085 || code == 0x2028 || code == 0x2029;
 }
 
-// The code-unit length of the first `count` user-perceived characters of `text`.
-qsizetype prefixLength(const QString& text, qsizetype count)
+} // namespace
+
+QString firstCharacters(const QString& text, qsizetype count)
 {
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
     qsizetype position = 0;
     for (qsizetype taken = 0; taken < count; ++taken) {
         position = finder.toNextBoundary();
         if (position < 0)
-            return text.size();
+            return text;
     }
-    return position;
+    return text.left(position);
 }
-
-} // namespace
 
 QString normalizedNoteName(const QString& raw)
 {
@@ -37,5 +34,5 @@ QString normalizedNoteName(const QString& raw)
     const QString trimmed = oneLine.trimmed();
     if (trimmed.isEmpty())
         return QStringLiteral("Quillory");
-    return trimmed.left(prefixLength(trimmed, maximumNameLength));
+    return firstCharacters(trimmed, maximumNameLength);
 }

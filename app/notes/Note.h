@@ -35,6 +35,12 @@ struct NoteFile
     friend bool operator==(const NoteFile&, const NoteFile&) = default;
 };
 
+inline constexpr qsizetype maximumNameLength = 40;
+
+// The first `count` user-perceived characters of `text` (a flag or an accented letter counts
+// once), or all of it when it is shorter.
+QString firstCharacters(const QString& text, qsizetype count);
+
 // The stored form of whatever the user typed as a name: one line, trimmed, at most 40
 // user-perceived characters, never empty.
 QString normalizedNoteName(const QString& raw);

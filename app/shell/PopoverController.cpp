@@ -40,6 +40,7 @@ const Animation recolouring = Animation::easeInOut(350ms);
 const Animation pageSwitch = Animation::easeInOut(250ms);
 const Animation inPlaceDeletion = Animation::easeOut(200ms);
 const Animation toastFade = Animation::easeOut(200ms);
+const Animation sizeReset = Animation::easeInOut(200ms);
 
 } // namespace
 
@@ -54,7 +55,7 @@ PopoverController::PopoverController(NoteStore& store, AppSettings& settings, An
     , m_notchCenterX(settings.popoverSize().width() * 0.5)
     , m_panel(std::make_unique<PanelWindow>())
 {
-    m_panel->setShapePath([this] { return outline(); });
+    m_panel->setShapePaths([this] { return outline(); }, [this] { return clickableShape(); });
     m_panel->setOnClickOutsideShape([this] { close(); });
 
     connect(&m_store, &NoteStore::pendingUndoChanged, this, [this] {
@@ -119,7 +120,32 @@ QPainterPath PopoverController::outline(qreal inset) const
 
 bool PopoverController::shapeContains(const QPointF& windowPoint) const
 {
-    return outline().contains(windowPoint);
+    return clickableShape().contains(windowPoint);
+}
+
+QPainterPath PopoverController::clickableShape() const
+{
+    QPainterPath shape = outline();
+    // The corner handles reach past the outline into the margin; a press there is a resize.
+    if (m_mode == Mode::note) {
+        for (const Corner corner : {Corner::bottomLeft, Corner::bottomRight})
+            shape.addRect(resizeHandleRect(corner, m_size, m_notchEdge));
+    }
+    return shape;
+}
+
+QRectF PopoverController::resizeHandleRect(Corner corner, QSizeF size, NotchEdge notchEdge)
+{
+    using namespace PanelGeometry;
+    const QRectF body = bodyRect(size, notchEdge);
+    const qreal inner = resizeHandleSide - resizeHandleOutset;
+    const qreal left =
+        corner == Corner::bottomLeft ? body.left() - resizeHandleOutset : body.right() - inner;
+    // On the corners away from the notch: below the body when the panel hangs from the icon,
+    // above it when the panel stands on it.
+    const qreal top =
+        notchEdge == NotchEdge::top ? body.bottom() - inner : body.top() - resizeHandleOutset;
+    return {left, top, resizeHandleSide, resizeHandleSide};
 }
 
 void PopoverController::open()
@@ -155,6 +181,7 @@ void PopoverController::close()
     if (m_settings.copyNoteOnClose())
         Pasteboard::setPlainText(m_store.currentNote().text);
     removeMonitors();
+    cancelResize();
     set(m_pickerOpen, false, &PopoverController::pickerOpenChanged);
     set(m_listOpen, false, &PopoverController::listOpenChanged);
     set(m_renaming, false, &PopoverController::renamingChanged);
@@ -250,6 +277,16 @@ void PopoverController::setPickerOpen(bool open)
     set(m_pickerOpen, open, &PopoverController::pickerOpenChanged);
 }
 
+void PopoverController::togglePicker()
+{
+    withAnimation(listOpening, [&] { setPickerOpen(!m_pickerOpen); });
+}
+
+void PopoverController::closePicker()
+{
+    withAnimation(overlayClosing, [&] { setPickerOpen(false); });
+}
+
 void PopoverController::page(PageMotion motion, std::function<void()> action)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
@@ -341,7 +378,7 @@ void PopoverController::copyCurrentNote()
 
 void PopoverController::pickHue(Hue hue)
 {
-    withAnimation(overlayClosing, [&] { setPickerOpen(false); });
+    closePicker();
     // The picker is gone before the note's colour changes.
     m_recolourTask = m_services.scheduler.schedule(
         recolourDelay, [this, hue] { withAnimation(recolouring, [&] { m_store.setHue(hue); }); });
@@ -425,9 +462,11 @@ void PopoverController::resizeDrag(Corner corner, const QPointF& mouse)
     const qreal width =
         std::clamp(m_resizeStartSize->width() + 2 * dx, AppSettings::minimumPopoverWidth,
                    AppSettings::maximumPopoverWidth);
+    // The body grows away from the notch, which stays on the icon.
+    const qreal dy = m_notchEdge == NotchEdge::top ? mouse.y() - start.y() : start.y() - mouse.y();
     const qreal height =
-        std::clamp(m_resizeStartSize->height() + (mouse.y() - start.y()),
-                   AppSettings::minimumPopoverHeight, AppSettings::maximumPopoverHeight);
+        std::clamp(m_resizeStartSize->height() + dy, AppSettings::minimumPopoverHeight,
+                   AppSettings::maximumPopoverHeight);
     set(m_size, QSizeF(width, height), &PopoverController::sizeChanged);
     reposition(false);
 }
@@ -436,9 +475,23 @@ void PopoverController::endResize()
 {
     if (!m_resizeStartSize)
         return;
+    cancelResize();
+    m_settings.setPopoverSize(m_size);
+}
+
+void PopoverController::cancelResize()
+{
     m_resizeStartSize.reset();
     m_resizeStartMouse.reset();
-    m_settings.setPopoverSize(m_size);
+}
+
+void PopoverController::resetSize()
+{
+    m_settings.setPopoverSize(AppSettings::defaultPopoverSize);
+    withAnimation(sizeReset, [&] {
+        set(m_size, AppSettings::defaultPopoverSize, &PopoverController::sizeChanged);
+        reposition(true);
+    });
 }
 
 void PopoverController::escape()
@@ -446,7 +499,7 @@ void PopoverController::escape()
     if (m_listOpen)
         closeList();
     else if (m_pickerOpen)
-        withAnimation(overlayClosing, [&] { setPickerOpen(false); });
+        closePicker();
     else if (m_renaming)
         setRenaming(false);
     else

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointF>
 #include <QPointer>
+#include <QRectF>
 #include <QSet>
 #include <QSizeF>
 #include <QUuid>
@@ -59,12 +60,17 @@ public:
     static constexpr std::chrono::milliseconds toastLifetime{4000};
     static constexpr std::chrono::milliseconds recolourDelay{120};
     static constexpr std::chrono::milliseconds doubleTapInterval{350};
+    // The corner handles: squares straddling the body's corners away from the notch, pushed
+    // outwards.
+    static constexpr qreal resizeHandleSide = 30;
+    static constexpr qreal resizeHandleOutset = 6;
 
     PopoverController(NoteStore& store, AppSettings& settings, Analytics& analytics,
                       const Services& services, QObject* parent = nullptr);
     ~PopoverController() override;
 
     NoteStore& store() const { return m_store; }
+    const Clock& clock() const { return m_services.clock; }
     AppSettings& settings() const { return m_settings; }
     PanelWindow* panel() const { return m_panel.get(); }
     void setStatusItem(StatusItem* item) { m_statusItem = item; }
@@ -99,6 +105,9 @@ public:
 
     void setRenaming(bool renaming);
     void setPickerOpen(bool open);
+    // The header's colour dot: opens or closes the picker with its spring.
+    void togglePicker();
+    void closePicker();
 
     void page(PageMotion motion, std::function<void()> action);
     void previousNote();
@@ -120,10 +129,16 @@ public:
     void beginResize(const QPointF& mouse);
     void resizeDrag(Corner corner, const QPointF& mouse);
     void endResize();
+    // Back to the default size, stored at once, the panel moving there with animation.
+    void resetSize();
+    // A corner handle's square for a note area of `size`, in the panel window's coordinates.
+    static QRectF resizeHandleRect(Corner corner, QSizeF size, NotchEdge notchEdge);
 
     // The panel's keyboard commands; true when the key was used.
     bool handleKey(const QKeyEvent& event);
 
+    // What takes presses: the outline and, on the note page, the corner handles.
+    QPainterPath clickableShape() const;
     bool shapeContains(const QPointF& windowPoint) const;
 
 Q_SIGNALS:
@@ -152,6 +167,7 @@ private:
     void setToastVisible(bool visible);
     void closeSoon();
     void escape();
+    void cancelResize();
 
     NoteStore& m_store;
     AppSettings& m_settings;

@@ -6,6 +6,7 @@
 #include "app/views/HueDot.h"
 #include "app/views/IconButton.h"
 #include "app/views/Lucide.h"
+#include "app/views/RenameField.h"
 #include "app/views/Theme.h"
 #include "platform/Appearance.h"
 #include "platform/MainThread.h"
@@ -96,6 +97,8 @@ HeaderView::HeaderView(PopoverController& controller, NoteStore& store,
           helpText(QStringLiteral("Delete note"), QKeySequence(Qt::CTRL | Qt::Key_Backspace)),
           appearance, this))
     , m_dotButton(new PlainButton(this))
+    , m_row(new QHBoxLayout(this))
+    , m_appearance(appearance)
 {
     setFixedHeight(height);
 
@@ -107,7 +110,7 @@ HeaderView::HeaderView(PopoverController& controller, NoteStore& store,
     m_dotButton->setFixedSize(dotTapSize);
     m_dotButton->setToolTip(QStringLiteral("Note color"));
 
-    auto* row = new QHBoxLayout(this);
+    QHBoxLayout* row = m_row;
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(spacing);
     row->addWidget(m_renameButton, 0, Qt::AlignVCenter);
@@ -138,7 +141,7 @@ HeaderView::HeaderView(PopoverController& controller, NoteStore& store,
         QUILLORY_ASSERT_MAIN_THREAD();
         m_controller.setRenaming(false);
         m_controller.closeList();
-        m_controller.setPickerOpen(!m_controller.pickerOpen());
+        m_controller.togglePicker();
     });
     connect(m_listButton, &QAbstractButton::clicked, this, [this] {
         if (m_controller.listOpen())
@@ -151,13 +154,16 @@ HeaderView::HeaderView(PopoverController& controller, NoteStore& store,
 
     connect(&store, &NoteStore::notesChanged, this, &HeaderView::showCurrentNote);
     connect(&store, &NoteStore::currentIndexChanged, this, &HeaderView::showCurrentNote);
-    connect(&controller, &PopoverController::renamingChanged, this,
-            [this] { m_nameButton->setVisible(!m_controller.renaming()); });
+    connect(&controller, &PopoverController::renamingChanged, this, &HeaderView::followRenaming);
+    connect(&controller, &PopoverController::sizeChanged, this, [this] {
+        if (m_renameField)
+            m_renameField->setMaxWidth(renameFieldMaxWidth());
+    });
     connect(&controller, &PopoverController::listOpenChanged, this, &HeaderView::rotateListButton);
 
     m_noteID = store.currentNote().id;
     showCurrentNote();
-    m_nameButton->setVisible(!controller.renaming());
+    followRenaming();
     m_listButton->icon()->setRotation(controller.listOpen() ? listOpenRotation : 0);
 }
 
@@ -174,13 +180,40 @@ void HeaderView::showCurrentNote()
     m_dot->setHue(note.hue);
 }
 
+qreal HeaderView::renameFieldMaxWidth() const
+{
+    return std::max(qreal(RenameField::narrowest),
+                    m_controller.size().width() - renameFieldAllowance);
+}
+
+void HeaderView::followRenaming()
+{
+    const bool renaming = m_controller.renaming();
+    m_nameButton->setVisible(!renaming);
+    if (renaming && !m_renameField) {
+        m_renamingID = m_store.currentNote().id;
+        m_renameField =
+            new RenameField(m_store.currentNote().name, renameFieldMaxWidth(), m_appearance, this);
+        m_row->insertWidget(m_row->indexOf(m_nameButton), m_renameField, 0, Qt::AlignVCenter);
+        connect(m_renameField, &RenameField::committed, this, &HeaderView::commitRename);
+        connect(m_renameField, &RenameField::cancelled, this, &HeaderView::cancelRename);
+        m_renameField->show();
+    } else if (!renaming && m_renameField) {
+        // Gone without a word: whatever ended renaming decided the outcome.
+        m_renameField->blockSignals(true);
+        m_renameField->hide();
+        m_renameField->deleteLater();
+        m_renameField = nullptr;
+    }
+}
+
 void HeaderView::commitRename(const QString& text)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
     if (!m_controller.renaming())
         return;
     m_controller.setRenaming(false);
-    m_store.rename(m_store.currentNote().id, text);
+    m_store.rename(m_renamingID, text);
 }
 
 void HeaderView::cancelRename()

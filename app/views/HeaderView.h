@@ -10,6 +10,8 @@ class IconButton;
 class NoteStore;
 class PopoverController;
 class QAbstractButton;
+class QHBoxLayout;
+class RenameField;
 
 // The row above the note text: rename button, the note's name, its colour dot, the button that
 // opens the list of notes and, at the far end, the delete button.
@@ -22,6 +24,9 @@ public:
     static constexpr int spacing = 5;
     static constexpr int minimumGap = 8;
     static constexpr QSize dotTapSize{18, 20};
+    // What the rest of the row keeps beside the rename field: the page's side padding and the
+    // header's other controls.
+    static constexpr int renameFieldAllowance = 32 + 92;
 
     HeaderView(PopoverController& controller, NoteStore& store, const Appearance& appearance,
                QWidget* parent = nullptr);
@@ -32,10 +37,12 @@ public:
     HueDot* dot() const { return m_dot; }
     IconButton* listButton() const { return m_listButton; }
     IconButton* deleteButton() const { return m_deleteButton; }
+    // The field while renaming; null otherwise.
+    RenameField* renameField() const { return m_renameField; }
 
-    // The rename field's two outcomes. A commit renames the current note, and only while
-    // renaming is still on: a page change ends renaming without a commit, so a name typed for
-    // one note never lands on another.
+    // The rename field's two outcomes. A commit renames the note the field was opened for, and
+    // only while renaming is still on: a page change ends renaming without a commit, so a name
+    // typed for one note never lands on another.
     void commitRename(const QString& text);
     void cancelRename();
 
@@ -45,6 +52,8 @@ protected:
 private:
     void showCurrentNote();
     void rotateListButton();
+    void followRenaming();
+    qreal renameFieldMaxWidth() const;
 
     PopoverController& m_controller;
     NoteStore& m_store;
@@ -54,6 +63,10 @@ private:
     IconButton* m_listButton;
     IconButton* m_deleteButton;
     QAbstractButton* m_dotButton;
+    QHBoxLayout* m_row;
+    const Appearance& m_appearance;
+    RenameField* m_renameField = nullptr;
+    QUuid m_renamingID;
     QVariantAnimation m_listRotation;
     QUuid m_noteID;
 };

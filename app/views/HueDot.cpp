@@ -33,16 +33,23 @@ QColor HueDot::ringColor(Hue hue)
 void HueDot::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    paint(painter, QPointF(0, 0), m_hue);
+}
+
+void HueDot::paint(QPainter& painter, QPointF topLeft, Hue hue)
+{
+    painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF dot(0, 0, diameter, diameter);
+    const QRectF dot(topLeft, QSizeF(diameter, diameter));
     painter.setPen(Qt::NoPen);
-    painter.setBrush(fillColor(m_hue));
+    painter.setBrush(fillColor(hue));
     painter.drawEllipse(dot);
     // Stroked along the inside of the edge.
-    QPen ring(ringColor(m_hue), ringWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    QPen ring(ringColor(hue), ringWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
     ring.setMiterLimit(10);
     painter.setPen(ring);
     painter.setBrush(Qt::NoBrush);
     const qreal half = ringWidth / 2;
     painter.drawEllipse(dot.adjusted(half, half, -half, -half));
+    painter.restore();
 }

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QPainter;
+
 // A 9-point dot in a note colour. White gets a thin grey ring so it shows on a white page; the
 // dot looks the same in light and dark. Draws only.
 class HueDot : public QWidget
@@ -22,6 +24,8 @@ public:
     static QColor fillColor(Hue hue);
     // Transparent for every hue but white.
     static QColor ringColor(Hue hue);
+    // Draws the dot with its top-left corner at `topLeft`, for views that draw rows of them.
+    static void paint(QPainter& painter, QPointF topLeft, Hue hue);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

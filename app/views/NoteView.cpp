@@ -2,13 +2,17 @@
 
 #include "app/notes/NoteStore.h"
 #include "app/shell/PopoverController.h"
+#include "app/views/ColorPickerView.h"
 #include "app/views/FooterView.h"
 #include "app/views/HeaderView.h"
+#include "app/views/NoteListView.h"
 #include "app/views/NotePager.h"
 #include "app/views/PageSnapshot.h"
+#include "app/views/PopupPresenter.h"
 #include "app/views/UndoToast.h"
 #include "platform/MainThread.h"
 
+#include <QAbstractButton>
 #include <QGraphicsOpacityEffect>
 #include <QMouseEvent>
 #include <QVBoxLayout>
@@ -17,23 +21,22 @@
 class NoteView::TapCatcher : public QWidget
 {
 public:
-    TapCatcher(PopoverController& controller, QWidget* parent)
-        : QWidget(parent)
-        , m_controller(controller)
+    explicit TapCatcher(NoteView& page)
+        : QWidget(&page)
+        , m_page(page)
     {}
 
 protected:
     void mousePressEvent(QMouseEvent* event) override
     {
         event->accept();
-        if (m_controller.listOpen())
-            m_controller.closeList();
-        else
-            m_controller.setPickerOpen(false);
+        m_page.dismissOverlays(mapTo(&m_page, event->position()));
     }
+    // Qt reports the second click of a quick pair as a double click alone.
+    void mouseDoubleClickEvent(QMouseEvent* event) override { mousePressEvent(event); }
 
 private:
-    PopoverController& m_controller;
+    NoteView& m_page;
 };
 
 NoteView::NoteView(PopoverController& controller, NoteStore& store, AppSettings& settings,
@@ -45,7 +48,22 @@ NoteView::NoteView(PopoverController& controller, NoteStore& store, AppSettings&
     , m_header(new HeaderView(controller, store, appearance, this))
     , m_pager(new NotePager(controller, store, settings, appearance, this))
     , m_footer(new FooterView(controller, store, scheduler, appearance, this))
-    , m_catcher(new TapCatcher(controller, this))
+    , m_catcher(new TapCatcher(*this))
+    , m_list(new PopupPresenter(
+          [this] {
+              auto* list = new NoteListView(m_controller, m_store, m_appearance, this);
+              list->placeCard(listPosition);
+              list->scrollToCurrent();
+              return list;
+          },
+          this))
+    , m_picker(new PopupPresenter(
+          [this] {
+              auto* picker = new ColorPickerView(m_controller, m_store, m_appearance, this);
+              picker->setCardGeometry(QRect(pickerPosition, ColorPickerView::pillSize()));
+              return picker;
+          },
+          this))
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, headerTop, 0, 0);
@@ -74,12 +92,56 @@ NoteView::NoteView(PopoverController& controller, NoteStore& store, AppSettings&
         }
     });
 
-    connect(&controller, &PopoverController::listOpenChanged, this, &NoteView::updateCatcher);
-    connect(&controller, &PopoverController::pickerOpenChanged, this, &NoteView::updateCatcher);
+    connect(&controller, &PopoverController::listOpenChanged, this, [this] {
+        updateCatcher();
+        m_list->setOpen(m_controller.listOpen(), m_controller.animation());
+        if (m_toast)
+            m_toast->raise();
+    });
+    connect(&controller, &PopoverController::pickerOpenChanged, this, [this] {
+        updateCatcher();
+        m_picker->setOpen(m_controller.pickerOpen(), m_controller.animation());
+        if (m_toast)
+            m_toast->raise();
+    });
     connect(&controller, &PopoverController::toastVisibleChanged, this, &NoteView::updateToast);
     connect(&store, &NoteStore::pendingUndoChanged, this, &NoteView::updateToast);
     updateCatcher();
     updateToast();
+}
+
+NoteListView* NoteView::noteList() const
+{
+    return static_cast<NoteListView*>(m_list->card());
+}
+
+ColorPickerView* NoteView::colorPicker() const
+{
+    return static_cast<ColorPickerView*>(m_picker->card());
+}
+
+void NoteView::dismissOverlays(QPointF position)
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    // The second tap of a double tap on the name lands here, as the first one opened the
+    // list: it is the name's to judge, so that it starts renaming.
+    const QWidget* name = m_header->nameButton();
+    if (m_controller.listOpen() && QRectF(name->rect()).contains(name->mapFrom(this, position))) {
+        m_controller.nameTapped();
+        return;
+    }
+    if (m_controller.listOpen())
+        m_controller.closeList();
+    else
+        m_controller.closePicker();
+}
+
+void NoteView::mousePressEvent(QMouseEvent* event)
+{
+    if (m_controller.listOpen() || m_controller.pickerOpen())
+        dismissOverlays(event->position());
+    else
+        QWidget::mousePressEvent(event);
 }
 
 UndoToast* NoteView::toast() const

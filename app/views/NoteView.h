@@ -10,7 +10,10 @@ class AppSettings;
 class Appearance;
 class FooterView;
 class HeaderView;
+class NoteListView;
+class ColorPickerView;
 class NotePager;
+class PopupPresenter;
 class NoteStore;
 class PopoverController;
 class QGraphicsOpacityEffect;
@@ -29,6 +32,9 @@ public:
     static constexpr int sidePadding = 16;
     static constexpr int toastBottom = 44;
     static constexpr qreal toastDrop = 8;
+    // Where the note list and the colour picker hang, from the page's top-left corner.
+    static constexpr QPoint listPosition{16, 37};
+    static constexpr QPoint pickerPosition{34, 37};
 
     NoteView(PopoverController& controller, NoteStore& store, AppSettings& settings,
              Scheduler& scheduler, const Appearance& appearance, QWidget* parent = nullptr);
@@ -37,16 +43,23 @@ public:
     NotePager* pager() const { return m_pager; }
     FooterView* footer() const { return m_footer; }
     QWidget* tapCatcher() const { return m_catcher; }
+    // The open list and picker; null while closed or leaving.
+    NoteListView* noteList() const;
+    ColorPickerView* colorPicker() const;
     // The toast on screen, or entering; null when none is shown.
     UndoToast* toast() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // A press beside a floating card, on its shadow.
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     class TapCatcher;
 
     void updateCatcher();
+    // A press at `position` outside the open list or picker.
+    void dismissOverlays(QPointF position);
     void updateToast();
     void placeToast(qreal progress);
 
@@ -57,6 +70,8 @@ private:
     NotePager* m_pager;
     FooterView* m_footer;
     QWidget* m_catcher;
+    PopupPresenter* m_list;
+    PopupPresenter* m_picker;
     QPointer<UndoToast> m_toast;
     QPointer<QGraphicsOpacityEffect> m_toastFade;
     bool m_toastLeaving = false;

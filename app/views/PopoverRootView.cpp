@@ -3,6 +3,7 @@
 #include "app/notes/NoteStore.h"
 #include "app/shell/PanelPlacement.h"
 #include "app/shell/PopoverController.h"
+#include "app/views/CornerHandle.h"
 #include "app/views/DropShadow.h"
 #include "app/views/Theme.h"
 #include "platform/Appearance.h"
@@ -61,6 +62,8 @@ PopoverRootView::PopoverRootView(PopoverController& controller, NoteStore& store
     , m_appearance(appearance)
     , m_body(new QWidget(this))
     , m_border(new Border(*this))
+    , m_handles{new CornerHandle(PopoverController::Corner::bottomLeft, controller, this),
+                new CornerHandle(PopoverController::Corner::bottomRight, controller, this)}
     , m_hue(store.currentNote().hue)
 {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -74,7 +77,7 @@ PopoverRootView::PopoverRootView(PopoverController& controller, NoteStore& store
     connect(&store, &NoteStore::currentIndexChanged, this, &PopoverRootView::updateHue);
     connect(&controller, &PopoverController::modeChanged, this, [this] {
         showPageForMode();
-        update();
+        layoutContent();
     });
     connect(&controller, &PopoverController::sizeChanged, this, &PopoverRootView::layoutContent);
     connect(&controller, &PopoverController::notchCenterXChanged, this,
@@ -164,6 +167,14 @@ void PopoverRootView::layoutContent()
     }
     m_border->setGeometry(rect());
     m_border->raise();
+    const bool notePage = m_controller.mode() == PopoverController::Mode::note;
+    for (CornerHandle* handle : m_handles) {
+        handle->setGeometry(PopoverController::resizeHandleRect(
+                                handle->corner(), m_controller.size(), m_controller.notchEdge())
+                                .toAlignedRect());
+        handle->setVisible(notePage);
+        handle->raise();
+    }
     update();
 }
 

@@ -8,7 +8,10 @@
 #include <QVariantAnimation>
 #include <QWidget>
 
+#include <array>
+
 class Appearance;
+class CornerHandle;
 class NoteStore;
 class PopoverController;
 
@@ -29,6 +32,8 @@ public:
 
     // The colour the outline is filled with right now.
     QColor fillColor() const;
+    // The two resize handles, shown on the note page only.
+    CornerHandle* handle(int corner) const { return m_handles[std::size_t(corner)]; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -48,6 +53,7 @@ private:
     const Appearance& m_appearance;
     QWidget* m_body;
     Border* m_border;
+    std::array<CornerHandle*, 2> m_handles;
     QPointer<QWidget> m_notePage;
     QPointer<QWidget> m_settingsPage;
     Hue m_hue;

@@ -2,11 +2,11 @@
 
 #include "app/shell/PopoverController.h"
 #include "app/views/HelpText.h"
+#include "app/views/TextButton.h"
 #include "app/views/Theme.h"
 #include "platform/Appearance.h"
 #include "platform/MainThread.h"
 
-#include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -14,39 +14,6 @@
 namespace {
 
 constexpr int fontSize = 11;
-
-// "Undo" in the toast's action colour; the whole label takes the click.
-class UndoButton : public QAbstractButton
-{
-public:
-    UndoButton(const Appearance& appearance, QWidget* parent)
-        : QAbstractButton(parent)
-        , m_appearance(appearance)
-    {
-        setFocusPolicy(Qt::NoFocus);
-        setText(QStringLiteral("Undo"));
-        QFont bold = font();
-        bold.setPixelSize(fontSize);
-        bold.setWeight(QFont::DemiBold);
-        setFont(bold);
-    }
-
-    QSize sizeHint() const override
-    {
-        return {fontMetrics().horizontalAdvance(text()), fontMetrics().height()};
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setPen(Theme::toastAction().resolved(m_appearance));
-        painter.drawText(rect(), Qt::AlignCenter | Qt::TextSingleLine, text());
-    }
-
-private:
-    const Appearance& m_appearance;
-};
 
 } // namespace
 
@@ -56,7 +23,7 @@ UndoToast::UndoToast(PopoverController& controller, NoteStore& store, const Appe
     , m_store(store)
     , m_appearance(appearance)
     , m_message(new QLabel(this))
-    , m_undoButton(new UndoButton(appearance, this))
+    , m_undoButton(new TextButton(QStringLiteral("Undo"), Theme::toastAction(), appearance, this))
 {
     QFont plain = m_message->font();
     plain.setPixelSize(fontSize);

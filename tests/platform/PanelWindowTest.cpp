@@ -45,7 +45,7 @@ protected:
     {
         panel.setContentWidget(content);
         panel.setGeometry(panelGeometry);
-        panel.setShapePath([] {
+        panel.setShapePaths([] {
             QPainterPath path;
             path.addRect(QRectF(shapeInWindow));
             return path;
@@ -70,7 +70,7 @@ TEST_F(PanelWindowTest, PressesOnTheMarginAreReportedAndNeverReachTheContentWhic
     EXPECT_EQ(outsideClicks, 2);
 
     // Without a shape everything is inside.
-    panel.setShapePath({});
+    panel.setShapePaths({});
     EXPECT_TRUE(panel.shapeContains(QPointF(1, 1)));
     QTest::mouseClick(content, Qt::LeftButton, {}, QPoint(1, 1));
     EXPECT_EQ(outsideClicks, 2);

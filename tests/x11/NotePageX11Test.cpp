@@ -1,9 +1,12 @@
 #include "RunningQuillory.h"
+#include "XTestClient.h"
 
 #include <QFile>
+#include <QFontMetricsF>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -53,6 +56,40 @@ protected:
 
     std::string texts() const { return m_quillory.savedTexts().join(u'|').toStdString(); }
 
+    // A field of every saved note, in order.
+    QStringList savedField(const QString& field) const
+    {
+        QFile file(m_quillory.notesFile());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        QStringList values;
+        const QJsonObject document = QJsonDocument::fromJson(file.readAll()).object();
+        for (const QJsonValue& note : document.value(QStringLiteral("notes")).toArray())
+            values.append(note[field].toString());
+        return values;
+    }
+    QSizeF savedPanelSize() const
+    {
+        QFile file(m_quillory.configFolder() + QStringLiteral("/Quillory/settings.json"));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        // Each value is stored with its type.
+        const QJsonObject settings = QJsonDocument::fromJson(file.readAll()).object();
+        auto dimension = [&settings](const QString& key) {
+            return settings.value(key)[QStringLiteral("double")].toDouble();
+        };
+        return {dimension(QStringLiteral("quillory.popoverWidth")),
+                dimension(QStringLiteral("quillory.popoverHeight"))};
+    }
+    // A point of the note body, from its top-left corner, on screen.
+    QPoint body(int x, int y) const
+    {
+        return m_quillory.panelGeometry().topLeft() + QPoint(40 + x, 24 + 9 + y);
+    }
+    void click(QPoint point, int count = 1) { m_pointer.click(point.x(), point.y(), count); }
+
+    XTestClient m_pointer;
+
     RunningQuillory m_quillory{QStringLiteral(QUILLORY_BINARY)};
 };
 
@@ -90,11 +127,91 @@ TEST_F(NotePageRoad, TypePageMakeDeleteUndoAndCloseKeepsEveryNotesTextExactly)
     xdotool({QStringLiteral("mousemove"), QStringLiteral("40"), QStringLiteral("700"),
              QStringLiteral("click"), QStringLiteral("1")});
     ASSERT_TRUE(waitFor([this] { return m_quillory.panelClosed(); })) << m_quillory.windowState();
-    ASSERT_TRUE(m_quillory.terminate()) << m_quillory.errorOutput().toStdString();
+    ASSERT_TRUE(m_quillory.terminate());
 
     EXPECT_EQ(m_quillory.savedTexts(),
               (QStringList{QStringLiteral("first more"), QStringLiteral("second!")}));
     EXPECT_EQ(savedCurrentIndex(), 1);
+}
+
+TEST_F(NotePageRoad, RenameRecolourListJumpBulkDeleteUndoAndResize)
+{
+    ASSERT_TRUE(waitFor([this] { return m_quillory.panelOpen(); }, RunningQuillory::startTimeoutMs))
+        << m_quillory.windowState();
+    type(QStringLiteral("first"));
+    key(QStringLiteral("ctrl+n"));
+    type(QStringLiteral("second"));
+    key(QStringLiteral("ctrl+n"));
+    type(QStringLiteral("third"));
+    ASSERT_TRUE(
+        savedTexts({QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third")}))
+        << texts();
+
+    // Header row: rename button (13), then the name, then the colour dot, 5 apart, 13 down.
+    const int nameX = 16 + 13 + 5;
+    click(body(nameX + 4, 23), 2);
+    // The field takes the keyboard a turn after it shows; nothing outside can see that turn.
+    QTest::qWait(1000);
+    type(QStringLiteral("Plan"));
+    key(QStringLiteral("Return"));
+    ASSERT_TRUE(waitFor([this] {
+        return savedField(QStringLiteral("name")).value(2) == QStringLiteral("Plan");
+    })) << savedField(QStringLiteral("name")).join(u'|').toStdString();
+
+    QFont nameFont;
+    nameFont.setPixelSize(12);
+    nameFont.setWeight(QFont::DemiBold);
+    nameFont.setLetterSpacing(QFont::AbsoluteSpacing, -0.1);
+    const int dotX =
+        nameX + qCeil(QFontMetricsF(nameFont).horizontalAdvance(QStringLiteral("Plan"))) + 1 + 5;
+    click(body(dotX + 4, 23));
+    // The picker hangs at (34, 37): dots of 18, 7 apart, after 8 of padding; mint is third.
+    click(body(34 + 8 + 2 * 25 + 9, 37 + 6 + 9));
+    ASSERT_TRUE(waitFor([this] {
+        return savedField(QStringLiteral("hue")).value(2) == QStringLiteral("mint");
+    })) << savedField(QStringLiteral("hue")).join(u'|').toStdString();
+
+    // The list hangs at (16, 37), 28 to a row, the bar under the three rows.
+    const int cardRight = 16 + 280 - 32;
+    const int barY = 37 + 3 * 28 + 1 + 13;
+    key(QStringLiteral("alt+Down"));
+    click(body(60, 37 + 14));
+    ASSERT_TRUE(savedCurrent(0));
+    key(QStringLiteral("alt+Down"));
+    click(body(cardRight - 20, barY)); // Select
+    click(body(60, 37 + 14 + 28));
+    click(body(60, 37 + 14 + 56));
+    click(body(cardRight - 20, barY)); // Delete 2
+    ASSERT_TRUE(savedTexts({QStringLiteral("first")})) << texts();
+    key(QStringLiteral("ctrl+z"));
+    ASSERT_TRUE(
+        savedTexts({QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third")}))
+        << texts();
+    key(QStringLiteral("Escape")); // closes the list only
+    ASSERT_TRUE(m_quillory.panelOpen());
+
+    // The bottom-right handle straddles the body's corner; a drag writes the size at its end.
+    // The panel hangs at the screen's right edge, so the drag goes left (narrower) and down.
+    // Pressed inside the body: without a compositor the window ends at the outline.
+    const QPoint corner = body(280 - 4, 217 - 4);
+    m_pointer.movePointer(corner.x(), corner.y());
+    m_pointer.pressButton();
+    m_pointer.movePointer(corner.x() - 10, corner.y() + 8);
+    m_pointer.movePointer(corner.x() - 20, corner.y() + 30);
+    ASSERT_TRUE(waitFor([this] { return m_quillory.panelGeometry().size() == QSize(320, 328); }))
+        << m_quillory.windowState();
+    EXPECT_NE(savedPanelSize(), QSizeF(240, 247)); // not before the release
+    m_pointer.releaseButton();
+    ASSERT_TRUE(waitFor([this] { return savedPanelSize() == QSizeF(240, 247); }))
+        << savedPanelSize().width() << "x" << savedPanelSize().height();
+    ASSERT_TRUE(m_quillory.panelOpen()) << m_quillory.windowState();
+
+    click(body(240 - 4, 247 - 4), 2);
+    ASSERT_TRUE(waitFor([this] { return savedPanelSize() == QSizeF(280, 217); }))
+        << savedPanelSize().width() << "x" << savedPanelSize().height()
+        << m_quillory.errorOutput().toStdString();
+    ASSERT_TRUE(m_quillory.panelOpen());
+    ASSERT_TRUE(m_quillory.terminate()) << m_quillory.errorOutput().toStdString();
 }
 
 } // namespace

@@ -206,7 +206,7 @@ protected:
         layout->addWidget(editor);
         layout->addStretch();
         panel.setContentWidget(content);
-        panel.setShapePath([this] {
+        panel.setShapePaths([this] {
             QPainterPath path;
             path.addRect(QRectF(panel.rect()).adjusted(margin, margin, -margin, -margin));
             return path;

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QMap>
 #include <QTest>
 
 namespace {
@@ -147,6 +148,30 @@ bool RunningQuillory::panelOpen() const
                      QStringLiteral("--pid"), pid})
                 .isEmpty() &&
            xdotool({QStringLiteral("getactivewindow"), QStringLiteral("getwindowpid")}) == pid;
+}
+
+QRect RunningQuillory::panelGeometry() const
+{
+    QRect widest;
+    const QString windows =
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                 QString::number(m_process.processId())});
+    for (const QString& window : windows.split(u'\n', Qt::SkipEmptyParts)) {
+        QMap<QString, int> values;
+        const QString shell = xdotool(
+            {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window.trimmed()});
+        for (const QString& line : shell.split(u'\n')) {
+            const qsizetype equals = line.indexOf(u'=');
+            if (equals > 0)
+                values.insert(line.left(equals), line.mid(equals + 1).toInt());
+        }
+        const QRect geometry(values.value(QStringLiteral("X")), values.value(QStringLiteral("Y")),
+                             values.value(QStringLiteral("WIDTH")),
+                             values.value(QStringLiteral("HEIGHT")));
+        if (geometry.width() > widest.width())
+            widest = geometry;
+    }
+    return widest;
 }
 
 std::string RunningQuillory::windowState() const

@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRect>
 #include <QTemporaryDir>
 
 class XTestClient;
@@ -43,6 +44,8 @@ public:
     bool openPanelWhenReady(XTestClient& keyboard);
     bool panelOpen() const;
     bool panelClosed() const;
+    // Where the panel is on screen: the program's widest visible window; empty when none.
+    QRect panelGeometry() const;
     // The program's visible windows and the active window, for a failure's message.
     std::string windowState() const;
     // The texts of the notes the program has saved, in order.

@@ -81,8 +81,38 @@ bool XTestClient::receivedPress(quint8 keyCode)
     return received;
 }
 
-void XTestClient::fake(quint8 type, quint8 keyCode)
+void XTestClient::movePointer(int x, int y)
 {
-    xcb_test_fake_input(m_connection, type, keyCode, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    fake(XCB_MOTION_NOTIFY, 0, x, y);
+    sync();
+}
+
+void XTestClient::pressButton(quint8 button)
+{
+    fake(XCB_BUTTON_PRESS, button);
+    sync();
+}
+
+void XTestClient::releaseButton(quint8 button)
+{
+    fake(XCB_BUTTON_RELEASE, button);
+    sync();
+}
+
+void XTestClient::click(int x, int y, int count)
+{
+    movePointer(x, y);
+    for (int i = 0; i < count; ++i) {
+        pressButton();
+        releaseButton();
+    }
+}
+
+void XTestClient::fake(quint8 type, quint8 detail, int x, int y)
+{
+    // A motion with detail 0 is absolute, on the root window.
+    const xcb_window_t window = type == XCB_MOTION_NOTIFY ? m_root : XCB_NONE;
+    xcb_test_fake_input(m_connection, type, detail, XCB_CURRENT_TIME, window, qint16(x), qint16(y),
+                        0);
     xcb_flush(m_connection);
 }

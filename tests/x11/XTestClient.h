@@ -32,6 +32,12 @@ public:
     void release(quint8 keyCode);
     // Ctrl+Alt+key pressed and released in the usual order.
     void typeControlAlt(quint8 keyCode);
+    // The pointer, in root-window coordinates; button 1 is the left button.
+    void movePointer(int x, int y);
+    void pressButton(quint8 button = 1);
+    void releaseButton(quint8 button = 1);
+    // Moves there, then presses and releases, `count` times in quick succession.
+    void click(int x, int y, int count = 1);
     // Waits until the server has handled everything sent so far.
     void sync();
 
@@ -42,7 +48,7 @@ public:
     bool receivedPress(quint8 keyCode);
 
 private:
-    void fake(quint8 type, quint8 keyCode);
+    void fake(quint8 type, quint8 detail, int x = 0, int y = 0);
 
     xcb_connection_t* m_connection = nullptr;
     quint32 m_root = 0;
