@@ -125,13 +125,14 @@ bool PopoverController::shapeContains(const QPointF& windowPoint) const
 
 QPainterPath PopoverController::clickableShape() const
 {
-    QPainterPath shape = outline();
+    if (m_mode != Mode::note)
+        return outline();
     // The corner handles reach past the outline into the margin; a press there is a resize.
-    if (m_mode == Mode::note) {
-        for (const Corner corner : {Corner::bottomLeft, Corner::bottomRight})
-            shape.addRect(resizeHandleRect(corner, m_size, m_notchEdge));
-    }
-    return shape;
+    // United rather than added: the mirrored outline runs the other way round.
+    QPainterPath handles;
+    for (const Corner corner : {Corner::bottomLeft, Corner::bottomRight})
+        handles.addRect(resizeHandleRect(corner, m_size, m_notchEdge));
+    return outline().united(handles);
 }
 
 QRectF PopoverController::resizeHandleRect(Corner corner, QSizeF size, NotchEdge notchEdge)

@@ -11,10 +11,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QCursor>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSignalSpy>
 
 namespace {
@@ -175,6 +177,20 @@ TEST_F(StatusBarControllerTest, ACheckedEntryKeepsItsIconAndShowsACheckMarkBefor
     }
     EXPECT_GE(lastChange, 0);
     EXPECT_LT(lastChange, firstInk);
+}
+
+TEST_F(StatusBarControllerTest, OpenedAtTheBottomThePanelStandsOnTheIconAndItsHandlesTakePresses)
+{
+    // Where the tray does not say where the icon is, the click does.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QCursor::setPos(screen.center().x(), screen.bottom() - 2);
+    Q_EMIT m_item.trayIcon()->activated(QSystemTrayIcon::Trigger);
+    ASSERT_TRUE(m_controller.isOpen());
+    ASSERT_EQ(m_controller.notchEdge(), NotchEdge::bottom);
+    const QRectF body = PanelGeometry::bodyRect(m_controller.size(), NotchEdge::bottom);
+    // The top right handle, over the body and past it.
+    EXPECT_TRUE(m_controller.shapeContains(body.topRight() + QPointF(-16, 16)));
+    EXPECT_TRUE(m_controller.shapeContains(body.topRight() + QPointF(3, -3)));
 }
 
 TEST_F(StatusBarControllerTest, QuitIsAskedOfTheApplication)
