@@ -3,6 +3,7 @@
 #include "platform/Log.h"
 
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QSet>
 #include <QWindow>
 
@@ -85,6 +86,7 @@ X11ClickMonitor::X11ClickMonitor(QObject* parent)
         m_connection.close();
         return;
     }
+    qApp->installEventFilter(this);
     m_connection.watch([this](const xcb_generic_event_t& event) { handleEvent(event); },
                        [] {
                            logger.error(QStringLiteral(
@@ -137,12 +139,26 @@ void X11ClickMonitor::handleEvent(const xcb_generic_event_t& event)
     const auto& generic = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
     if (generic.extension != m_inputOpcode || generic.event_type != XCB_INPUT_RAW_BUTTON_PRESS)
         return;
-    handlePress(reinterpret_cast<const xcb_input_raw_button_press_event_t&>(event).detail);
+    const auto& press = reinterpret_cast<const xcb_input_raw_button_press_event_t&>(event);
+    // Decided a turn later, once Qt has delivered the press if it went to one of our windows.
+    QMetaObject::invokeMethod(
+        this, [this, detail = press.detail, time = press.time] { handlePress(detail, time); },
+        Qt::QueuedConnection);
 }
 
-void X11ClickMonitor::handlePress(uint32_t detail)
+bool X11ClickMonitor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+        m_lastOwnPress = xcb_timestamp_t(static_cast<QMouseEvent*>(event)->timestamp());
+    return GlobalClickMonitor::eventFilter(watched, event);
+}
+
+void X11ClickMonitor::handlePress(uint32_t detail, xcb_timestamp_t time)
 {
     if (detail >= firstWheelButton && detail <= lastWheelButton)
+        return;
+    // The pointer may have left our window since, in a drag that began on it.
+    if (m_lastOwnPress == time)
         return;
     xcb_connection_t* connection = m_connection.get();
     const XcbReply<xcb_query_pointer_reply_t> pointer(xcb_query_pointer_reply(
