@@ -3,6 +3,7 @@
 #include "platform/PanelWindow.h"
 
 #include "X11Input.h"
+#include "XTestClient.h"
 
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -262,6 +263,26 @@ TEST_F(PanelWindowX11Test, APressOnTheTransparentMarginGoesToWhatLiesBelow)
     EXPECT_EQ(pressed.first().at(0).toPoint(), onMargin());
     EXPECT_EQ(content->presses, 1);
     EXPECT_EQ(outsideClicks, 0);
+}
+
+TEST_F(PanelWindowX11Test, ADragBegunOnThePanelIsNoPressElsewhereWhereverItGoes)
+{
+    const auto monitor = GlobalClickMonitor::create();
+    QSignalSpy pressed(monitor.get(), &GlobalClickMonitor::pressed);
+    XTestClient pointer;
+    const QPoint desktop(1100, 650);
+    pointer.movePointer(inside().x(), inside().y());
+    pointer.pressButton();
+    // Off the panel before the monitor gets to the press.
+    pointer.movePointer(desktop.x(), desktop.y());
+    pointer.releaseButton();
+    pointer.sync();
+    ASSERT_TRUE(waitFor([&] { return content->presses == 1; }));
+
+    // So the first press reported is this later one.
+    ASSERT_TRUE(clickAt(desktop));
+    ASSERT_TRUE(waitFor([&] { return !pressed.isEmpty(); }));
+    EXPECT_EQ(pressed.count(), 1);
 }
 
 TEST_F(PanelWindowX11Test, ShapedToTheOutlineWithoutACompositorAndAskedForNoShadowOfItsOwn)
