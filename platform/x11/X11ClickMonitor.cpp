@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QSet>
+#include <QTimer>
 #include <QWindow>
 
 #include <xcb/xinput.h>
@@ -26,6 +27,10 @@ constexpr uint32_t firstWheelButton = 4;
 constexpr uint32_t lastWheelButton = 7;
 constexpr uint32_t backButton = 8;
 constexpr uint32_t forwardButton = 9;
+
+// Long enough for Qt to deliver a press that went to our windows on a busy desktop, short
+// enough that a panel closing after a click elsewhere does not seem to lag.
+constexpr std::chrono::milliseconds ownPressGrace{60};
 
 void logUnavailableOnce(const QString& reason)
 {
@@ -140,10 +145,7 @@ void X11ClickMonitor::handleEvent(const xcb_generic_event_t& event)
     if (generic.extension != m_inputOpcode || generic.event_type != XCB_INPUT_RAW_BUTTON_PRESS)
         return;
     const auto& press = reinterpret_cast<const xcb_input_raw_button_press_event_t&>(event);
-    // Decided a turn later, once Qt has delivered the press if it went to one of our windows.
-    QMetaObject::invokeMethod(
-        this, [this, detail = press.detail, time = press.time] { handlePress(detail, time); },
-        Qt::QueuedConnection);
+    handlePress(press.detail, press.time);
 }
 
 bool X11ClickMonitor::eventFilter(QObject* watched, QEvent* event)
@@ -156,9 +158,6 @@ bool X11ClickMonitor::eventFilter(QObject* watched, QEvent* event)
 void X11ClickMonitor::handlePress(uint32_t detail, xcb_timestamp_t time)
 {
     if (detail >= firstWheelButton && detail <= lastWheelButton)
-        return;
-    // The pointer may have left our window since, in a drag that began on it.
-    if (m_lastOwnPress == time)
         return;
     xcb_connection_t* connection = m_connection.get();
     const XcbReply<xcb_query_pointer_reply_t> pointer(xcb_query_pointer_reply(
@@ -181,5 +180,11 @@ void X11ClickMonitor::handlePress(uint32_t detail, xcb_timestamp_t time)
 
     const qreal ratio = qApp->devicePixelRatio();
     const QPoint position(qRound(pointer->root_x / ratio), qRound(pointer->root_y / ratio));
-    Q_EMIT pressed(position, toQtButton(detail));
+    // The pointer is read when the press is handled here, which on a busy desktop can be after
+    // a drag that began on one of our windows has left it. Such a press reaches Qt too, soon
+    // after: it is ours when Qt delivers it within the grace period.
+    QTimer::singleShot(ownPressGrace, this, [this, position, detail, time] {
+        if (m_lastOwnPress != time)
+            Q_EMIT pressed(position, toQtButton(detail));
+    });
 }
