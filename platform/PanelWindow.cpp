@@ -29,21 +29,20 @@ PanelWindow::PanelWindow(QWidget* parent)
             &PanelWindow::updateShape);
 }
 
-void PanelWindow::setShapePaths(ShapePath drawn, ShapePath clickable)
+void PanelWindow::setShapes(Shapes shapes)
 {
-    m_drawnShape = std::move(drawn);
-    m_clickableShape = clickable ? std::move(clickable) : m_drawnShape;
+    m_shapes = std::move(shapes);
     updateShape();
 }
 
 bool PanelWindow::shapeContains(const QPointF& windowPoint) const
 {
-    return !m_clickableShape || m_clickableShape().contains(windowPoint);
+    return !m_shapes.clickable || m_shapes.clickable().contains(windowPoint);
 }
 
 void PanelWindow::updateShape()
 {
-    if (!m_drawnShape || !testAttribute(Qt::WA_WState_Created))
+    if (!m_shapes.outline || !testAttribute(Qt::WA_WState_Created))
         return;
     const auto region = [](const QPainterPath& path) {
         QRegion united;
@@ -51,11 +50,12 @@ void PanelWindow::updateShape()
             united += QRegion(polygon.toPolygon(), Qt::WindingFill);
         return united;
     };
-    // Without a compositor the translucent margin would show black.
-    std::optional<QRegion> drawn;
-    if (!WindowSystemWatcher::instance().isCompositing())
-        drawn = region(m_drawnShape());
-    WindowSystem::setShape(winId(), region(m_clickableShape()), drawn);
+    // Without a compositor the translucent margin would show black. With one, the window ends
+    // where its shadow does, so that window managers' frames, which follow the window's shape
+    // but not where it takes input, do not cover what lies beside the outline.
+    const bool compositing = WindowSystemWatcher::instance().isCompositing();
+    const QPainterPath drawn = compositing ? m_shapes.shadowed() : m_shapes.outline();
+    WindowSystem::setShape(winId(), region(m_shapes.clickable()), region(drawn));
 }
 
 void PanelWindow::setContentWidget(QWidget* content)

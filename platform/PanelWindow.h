@@ -22,9 +22,14 @@ public:
 
     explicit PanelWindow(QWidget* parent = nullptr);
 
-    // The shape the content draws and the part of the window that takes presses, which may
-    // reach past it; by default the drawn shape. Without shapes the whole window is inside.
-    void setShapePaths(ShapePath drawn, ShapePath clickable = {});
+    struct Shapes
+    {
+        ShapePath outline;   // what the content draws, all that shows without a compositor
+        ShapePath shadowed;  // the outline and its shadow, what shows with one
+        ShapePath clickable; // what takes presses; may reach past the outline
+    };
+    // All three or none; without shapes the whole window is inside.
+    void setShapes(Shapes shapes);
     bool shapeContains(const QPointF& windowPoint) const;
     // Hands the shape to the window system again; for changes of the shape that do not
     // resize the window.
@@ -49,8 +54,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    ShapePath m_drawnShape;
-    ShapePath m_clickableShape;
+    Shapes m_shapes;
     std::function<void()> m_onClickOutsideShape;
     QWidget* m_content = nullptr;
 };

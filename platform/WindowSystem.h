@@ -22,10 +22,9 @@ void flush();
 // written so that the toolkit's own state hints are merged into it when it maps the window.
 void skipTaskbar(WId window);
 
-// Lets the pointer reach the window only inside `input` (window coordinates); elsewhere its
-// clicks go to whatever lies below. Nothing of the window shows outside `drawn`; without it
-// all of the window shows.
-void setShape(WId window, const QRegion& input, const std::optional<QRegion>& drawn);
+// Shows the window only inside `drawn` and lets the pointer reach it only where `input` lies
+// inside that too (window coordinates); elsewhere clicks go to whatever lies below.
+void setShape(WId window, const QRegion& input, const QRegion& drawn);
 
 // Asks compositing managers to treat the window as a pop-up that draws its own shadow.
 void setPopupHints(WId window);

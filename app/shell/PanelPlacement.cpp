@@ -22,6 +22,13 @@ QRectF bodyRect(QSizeF noteSize, NotchEdge edge)
     return {QPointF(sideMargin, top), noteSize};
 }
 
+QRectF shadowArea(QSizeF noteSize, NotchEdge edge)
+{
+    const QSizeF frame = frameSize(noteSize);
+    const qreal top = edge == NotchEdge::top ? topMargin : 0;
+    return {0, top, frame.width(), frame.height() - topMargin};
+}
+
 QPainterPath outline(QSizeF noteSize, qreal notchCenterX, NotchEdge edge, qreal inset)
 {
     const PopoverShape shape{notchCenterX, cornerRadius, notchWidth, notchHeight, 0};

@@ -37,6 +37,9 @@ inline QSizeF frameSize(QSizeF noteSize)
 // The note area in the window. With the notch at the bottom the whole layout is mirrored
 // upside down, so the margin beyond the notch stays the small one.
 QRectF bodyRect(QSizeF noteSize, NotchEdge edge);
+// The part of the window the outline and its shadow may cover: all of it but the margin beyond
+// the notch's tip, where the icon is.
+QRectF shadowArea(QSizeF noteSize, NotchEdge edge);
 // The outline in window coordinates, `inset` inside the edge (for borders).
 QPainterPath outline(QSizeF noteSize, qreal notchCenterX, NotchEdge edge, qreal inset = 0);
 } // namespace PanelGeometry

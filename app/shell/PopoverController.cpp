@@ -55,7 +55,13 @@ PopoverController::PopoverController(NoteStore& store, AppSettings& settings, An
     , m_notchCenterX(settings.popoverSize().width() * 0.5)
     , m_panel(std::make_unique<PanelWindow>())
 {
-    m_panel->setShapePaths([this] { return outline(); }, [this] { return clickableShape(); });
+    m_panel->setShapes({[this] { return outline(); },
+                        [this] {
+                            QPainterPath shadowed;
+                            shadowed.addRect(PanelGeometry::shadowArea(m_size, m_notchEdge));
+                            return shadowed;
+                        },
+                        [this] { return clickableShape(); }});
     m_panel->setOnClickOutsideShape([this] { close(); });
 
     connect(&m_store, &NoteStore::pendingUndoChanged, this, [this] {

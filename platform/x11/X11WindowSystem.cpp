@@ -102,7 +102,7 @@ void skipTaskbar(WId window)
                       {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
 }
 
-void setShape(WId window, const QRegion& input, const std::optional<QRegion>& drawn)
+void setShape(WId window, const QRegion& input, const QRegion& drawn)
 {
     xcb_connection_t* x11 = connection();
     if (!x11 || !hasShapeExtension(x11))
@@ -110,14 +110,11 @@ void setShape(WId window, const QRegion& input, const std::optional<QRegion>& dr
     const auto target = static_cast<xcb_window_t>(window);
     const auto shape = [x11, target](xcb_shape_kind_t kind, const QRegion& region) {
         const std::vector<xcb_rectangle_t> rectangles = deviceRectangles(region);
-        xcb_shape_rectangles(x11, XCB_SHAPE_SO_SET, kind, XCB_CLIP_ORDERING_UNSORTED, target, 0,
-                             0, static_cast<uint32_t>(rectangles.size()), rectangles.data());
+        xcb_shape_rectangles(x11, XCB_SHAPE_SO_SET, kind, XCB_CLIP_ORDERING_UNSORTED, target, 0, 0,
+                             static_cast<uint32_t>(rectangles.size()), rectangles.data());
     };
     shape(XCB_SHAPE_SK_INPUT, input);
-    if (drawn)
-        shape(XCB_SHAPE_SK_BOUNDING, *drawn);
-    else // no mask: the whole window
-        xcb_shape_mask(x11, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, target, 0, 0, XCB_NONE);
+    shape(XCB_SHAPE_SK_BOUNDING, drawn);
     xcb_flush(x11);
 }
 

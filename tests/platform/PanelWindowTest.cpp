@@ -45,11 +45,12 @@ protected:
     {
         panel.setContentWidget(content);
         panel.setGeometry(panelGeometry);
-        panel.setShapePaths([] {
+        const auto shape = [] {
             QPainterPath path;
             path.addRect(QRectF(shapeInWindow));
             return path;
-        });
+        };
+        panel.setShapes({shape, shape, shape});
         panel.setOnClickOutsideShape([this] { ++outsideClicks; });
         panel.showAndFocus();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
@@ -70,7 +71,7 @@ TEST_F(PanelWindowTest, PressesOnTheMarginAreReportedAndNeverReachTheContentWhic
     EXPECT_EQ(outsideClicks, 2);
 
     // Without a shape everything is inside.
-    panel.setShapePaths({});
+    panel.setShapes({});
     EXPECT_TRUE(panel.shapeContains(QPointF(1, 1)));
     QTest::mouseClick(content, Qt::LeftButton, {}, QPoint(1, 1));
     EXPECT_EQ(outsideClicks, 2);

@@ -207,11 +207,15 @@ protected:
         layout->addWidget(editor);
         layout->addStretch();
         panel.setContentWidget(content);
-        panel.setShapePaths([this] {
-            QPainterPath path;
-            path.addRect(QRectF(panel.rect()).adjusted(margin, margin, -margin, -margin));
-            return path;
-        });
+        const auto rectangle = [this](int left, int top, int right, int bottom) {
+            return [=, this] {
+                QPainterPath path;
+                path.addRect(QRectF(panel.rect()).adjusted(left, top, right, bottom));
+                return path;
+            };
+        };
+        const auto outline = rectangle(margin, margin, -margin, -margin);
+        panel.setShapes({outline, rectangle(0, margin, 0, 0), outline});
         panel.setOnClickOutsideShape([this] { ++outsideClicks; });
         panel.setGeometry(panelGeometry);
         panel.showAndFocus();
@@ -293,12 +297,12 @@ TEST_F(PanelWindowX11Test, ShapedToTheOutlineWithoutACompositorAndAskedForNoShad
     EXPECT_EQ(shapeExtents(connection, window, XCB_SHAPE_SK_INPUT), outline);
     EXPECT_EQ(shapeExtents(connection, window, XCB_SHAPE_SK_BOUNDING), outline);
 
-    // A compositor blends the translucent margin: all of the window shows, for the shadow.
+    // A compositor blends the translucent margin: it shows, for the shadow.
     {
         SelectionOwner compositor("_NET_WM_CM_S0");
-        EXPECT_TRUE(waitFor([&] {
-            return shapeExtents(connection, window, XCB_SHAPE_SK_BOUNDING) == panel.rect();
-        }));
+        const QRect shadowed = panel.rect().adjusted(0, margin, 0, 0);
+        EXPECT_TRUE(waitFor(
+            [&] { return shapeExtents(connection, window, XCB_SHAPE_SK_BOUNDING) == shadowed; }));
         EXPECT_EQ(shapeExtents(connection, window, XCB_SHAPE_SK_INPUT), outline);
     }
     EXPECT_TRUE(waitFor(
