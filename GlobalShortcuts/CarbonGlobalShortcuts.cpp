@@ -99,7 +99,8 @@ void unregisterFromSystem(HotKey& hotKey)
 
 bool holdsHotKeys()
 {
-    return GlobalShortcuts::isEnabled() && !GlobalShortcuts::isMenuOpen();
+    return GlobalShortcuts::isEnabled() && !GlobalShortcuts::isMenuOpen() &&
+           !GlobalShortcuts::isRecorderActive();
 }
 
 void registerAll()
@@ -210,7 +211,8 @@ bool isActive(const Shortcut& shortcut)
 
 void updateEventHandler()
 {
-    if (!GlobalShortcuts::isEnabled()) {
+    // A recorder is given every combination itself; nothing is delivered meanwhile anyway.
+    if (!GlobalShortcuts::isEnabled() || GlobalShortcuts::isRecorderActive()) {
         unregisterAll();
         menuTrackingMonitor().stop();
     } else if (GlobalShortcuts::isMenuOpen()) {

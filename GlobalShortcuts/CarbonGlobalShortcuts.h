@@ -8,10 +8,11 @@
 
 class HotKeyCenter;
 
-// The layer between the module and the system's hot keys. While the module is on and no menu
-// of the application is open, every shortcut handed to it is held system-wide; while a menu is
-// open the same combinations are caught from the application's own key events; while the
-// module is off nothing is held or caught. Main thread only.
+// The layer between the module and the system's hot keys. While the module is on, no menu of
+// the application is open and no recorder records, every shortcut handed to it is held
+// system-wide; while a menu is open the same combinations are caught from the application's
+// own key events; while the module is off or a recorder records nothing is held or caught.
+// Main thread only.
 namespace CarbonGlobalShortcuts {
 
 using GlobalShortcuts::Shortcut;

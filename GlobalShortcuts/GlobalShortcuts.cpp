@@ -63,7 +63,7 @@ QSet<Shortcut> streamShortcuts()
 void dispatch(const Shortcut& pressed, const QList<ModuleState::Handlers> handlers,
               const QList<ModuleState::Streams> streams)
 {
-    if (ModuleState::instance().isRecorderActive)
+    if (isRecorderActive())
         return;
     for (const ModuleState::Handlers& entry : handlers) {
         if (getShortcut(entry.name) == pressed) {
@@ -94,15 +94,21 @@ void registerAllNames()
     }
 }
 
+// After a menu or a recording began or ended; `ended` takes every name's hot key back.
+void updateHotKeys(bool ended)
+{
+    CarbonGlobalShortcuts::updateEventHandler();
+    if (ended)
+        registerAllNames();
+}
+
 void setMenuOpen(bool open)
 {
     ModuleState& state = ModuleState::instance();
     if (state.isMenuOpen == open)
         return;
     state.isMenuOpen = open;
-    CarbonGlobalShortcuts::updateEventHandler();
-    if (!open)
-        registerAllNames();
+    updateHotKeys(!open);
 }
 
 bool observeMenu(QObject* receiver, QEvent* event)
@@ -256,16 +262,35 @@ bool isMenuOpen()
 
 bool isRecorderActive()
 {
-    return ModuleState::instance().isRecorderActive;
+    return ModuleState::instance().activeRecorders > 0;
 }
 
-void setRecorderActive(bool active)
+void recorderDidStart()
+{
+    if (ModuleState::instance().activeRecorders++ > 0)
+        return;
+    updateHotKeys(false);
+    Q_EMIT ShortcutNotifications::instance().recorderActiveStatusDidChange(true);
+}
+
+void recorderDidFinish()
 {
     ModuleState& state = ModuleState::instance();
-    if (state.isRecorderActive == active)
+    Q_ASSERT(state.activeRecorders > 0);
+    if (state.activeRecorders == 0 || --state.activeRecorders > 0)
         return;
-    state.isRecorderActive = active;
-    Q_EMIT ShortcutNotifications::instance().recorderActiveStatusDidChange(active);
+    updateHotKeys(true);
+    Q_EMIT ShortcutNotifications::instance().recorderActiveStatusDidChange(false);
+}
+
+void setMainMenu(QMenu* menu)
+{
+    ModuleState::instance().mainMenu = menu;
+}
+
+QMenu* mainMenu()
+{
+    return ModuleState::instance().mainMenu;
 }
 
 std::unique_ptr<EventStream> events(const Name& name)

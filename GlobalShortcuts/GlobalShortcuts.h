@@ -21,6 +21,8 @@
 #include <QList>
 #include <QSet>
 
+class QMenu;
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -42,6 +44,9 @@ void resetAll();
 void userDefaultsSet(const Name& name, const Shortcut& shortcut);
 // Whether anything at all is stored for the name, the false marker included.
 bool userDefaultsContains(const Name& name);
+// Stores the name's default unless its shortcut, or the marker that the user cleared it, is
+// stored; a stored value that cannot be used is logged and replaced.
+void storeDefaultUnlessUsable(const Name& name);
 QSet<Name> storedNames();
 void postShortcutChange(const Name& name);
 
@@ -65,9 +70,18 @@ void setEnabled(bool enabled);
 bool isEnabled(const Name& name);
 
 bool isMenuOpen();
-// While a recorder records, nothing is delivered; the hot keys stay held.
+// While any recorder records, nothing is delivered and no hot key is held, so that the
+// recorder is given every combination, the registered ones included.
 bool isRecorderActive();
-void setRecorderActive(bool active);
+// Each recorder tells when it starts and stops recording. The module is recording from the
+// first start to the last stop; each of those two changes is announced.
+void recorderDidStart();
+void recorderDidFinish();
+
+// The application's menu: a recorder refuses the shortcut of any of its entries. None unless
+// the application sets one.
+void setMainMenu(QMenu* menu);
+QMenu* mainMenu();
 
 // A stream of the name's presses and releases (or of one kind only).
 std::unique_ptr<EventStream> events(const Name& name);

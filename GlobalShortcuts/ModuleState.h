@@ -4,6 +4,7 @@
 #include "GlobalShortcuts/LocalEventMonitor.h"
 
 #include <QList>
+#include <QMenu>
 #include <QPointer>
 #include <QSet>
 #include <QUuid>
@@ -33,9 +34,11 @@ struct ModuleState
 
     bool isEnabled = true;
     bool isMenuOpen = false;
-    bool isRecorderActive = false;
+    // How many recorders record right now.
+    int activeRecorders = 0;
     std::unique_ptr<LocalEventMonitor> menuObserver;
     QList<QPointer<QObject>> openMenus;
+    QPointer<QMenu> mainMenu;
 
     // In the order the names got their first handler. Implicitly shared, so that dispatch
     // walks a snapshot while handlers change the tables.

@@ -11,8 +11,7 @@ Name::Name(const QString& rawValue, const std::optional<Shortcut>& defaultShortc
     , m_defaultShortcut(defaultShortcut)
     , m_storageKey(storagePrefix + rawValue)
 {
-    if (m_defaultShortcut && !userDefaultsContains(*this))
-        userDefaultsSet(*this, *m_defaultShortcut);
+    storeDefaultUnlessUsable(*this);
     installMenuObservers();
 }
 

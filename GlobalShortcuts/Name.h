@@ -14,8 +14,9 @@ namespace GlobalShortcuts {
 class Name
 {
 public:
-    // Stores `defaultShortcut` when nothing at all is stored for the name yet (a shortcut the
-    // user cleared stays cleared), and starts following the application's menus.
+    // Stores `defaultShortcut` when nothing usable is stored for the name (a shortcut the user
+    // cleared stays cleared; a value that cannot be read is logged and replaced), and starts
+    // following the application's menus.
     explicit Name(const QString& rawValue,
                   const std::optional<Shortcut>& defaultShortcut = std::nullopt);
 

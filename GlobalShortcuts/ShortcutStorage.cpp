@@ -1,18 +1,62 @@
 #include "GlobalShortcuts/GlobalShortcuts.h"
 
 #include "GlobalShortcuts/CarbonGlobalShortcuts.h"
+#include "GlobalShortcuts/KeyCodes.h"
 #include "GlobalShortcuts/ModuleState.h"
+#include "platform/Log.h"
 #include "platform/UserDefaults.h"
+
+#include <QDebug>
 
 namespace GlobalShortcuts {
 
-std::optional<Shortcut> getShortcut(const Name& name)
+namespace {
+
+const Log storageLog("quillory.shortcuts");
+
+// Every modifier bit that a stored shortcut may carry lies below this one.
+constexpr int modifierBitsEnd = CarbonModifier::function << 1;
+
+std::optional<Shortcut> decodeStored(const QVariant& value)
 {
-    const QVariant value = UserDefaults::standard().object(name.storageKey());
     if (value.metaType().id() != QMetaType::QString)
         return std::nullopt;
     const QString json = value.toString();
     return Shortcut::fromJson(QStringView(json));
+}
+
+// The marker of a cleared shortcut, or the record of a key this module knows with modifier
+// bits in range.
+bool isUsable(const QVariant& value)
+{
+    if (value.metaType().id() == QMetaType::Bool && !value.toBool())
+        return true;
+    const auto shortcut = decodeStored(value);
+    return shortcut && x11KeyCode(shortcut->carbonKeyCode()) && shortcut->carbonModifiers() >= 0 &&
+           shortcut->carbonModifiers() < modifierBitsEnd;
+}
+
+} // namespace
+
+std::optional<Shortcut> getShortcut(const Name& name)
+{
+    return decodeStored(UserDefaults::standard().object(name.storageKey()));
+}
+
+void storeDefaultUnlessUsable(const Name& name)
+{
+    const QVariant stored = UserDefaults::standard().object(name.storageKey());
+    if (!name.defaultShortcut() || (stored.isValid() && isUsable(stored)))
+        return;
+    // Without it a bad value would leave no way to open the panel when there is no tray.
+    if (stored.isValid()) {
+        QString text;
+        QDebug(&text).nospace() << stored;
+        storageLog.error(QStringLiteral("Quillory: the stored shortcut of \"%1\" cannot be used "
+                                        "(%2); its default %3 applies")
+                             .arg(name.rawValue(), text, name.defaultShortcut()->description()));
+    }
+    userDefaultsSet(name, *name.defaultShortcut());
 }
 
 void userDefaultsSet(const Name& name, const Shortcut& shortcut)

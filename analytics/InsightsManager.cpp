@@ -187,16 +187,20 @@ void InsightsManager::applicationWillTerminate()
 {
     m_signalManager->appWillTerminate();
     m_sessionManager->waitForPersistence();
+    if (m_suite)
+        m_suite->synchronize();
 }
 
 void InsightsManager::applicationDidResignActive()
 {
+    m_signalManager->setApplicationActive(false);
     m_sessionManager->handleDidEnterBackgroundNotification();
     m_durationSignalTracker.handleDidEnterBackgroundNotification();
 }
 
 void InsightsManager::applicationWillBecomeActive()
 {
+    m_signalManager->setApplicationActive(true);
     m_sessionManager->handleWillEnterForegroundNotification();
     m_durationSignalTracker.handleWillEnterForegroundNotification();
 }

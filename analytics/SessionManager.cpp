@@ -13,7 +13,6 @@ namespace {
 constexpr qint64 sessionRetentionSecs = 7'776'000; // 90 days
 constexpr std::chrono::milliseconds durationUpdateInterval{1000};
 constexpr double msecsPerSecond = 1000.0;
-constexpr double shortestStoredSession = 1.0;
 
 const QString recentSessionsKey = QStringLiteral("recentSessions");
 const QString deletedSessionsCountKey = QStringLiteral("deletedSessionsCount");
@@ -75,8 +74,12 @@ void SessionManager::startNewSession()
     }
     m_currentSessionStartedAt = m_clock.now();
     m_currentSessionDuration = 0.0;
-    updateSessionDuration();
-    startSessionTimer();
+    // Stored at once, also when it never becomes active: it is still a start, and must not
+    // make the next one look like a new installation.
+    if (m_applicationActive)
+        startMeasuring();
+    else
+        persistCurrentSession();
 }
 
 void SessionManager::updateSessionDuration()
@@ -93,6 +96,7 @@ void SessionManager::updateSessionDuration()
 
 void SessionManager::handleDidEnterBackgroundNotification()
 {
+    m_applicationActive = false;
     if (!m_currentSessionStartedAt.isValid())
         return;
     updateSessionDuration();
@@ -101,12 +105,19 @@ void SessionManager::handleDidEnterBackgroundNotification()
 
 void SessionManager::handleWillEnterForegroundNotification()
 {
+    m_applicationActive = true;
     if (!m_currentSessionStartedAt.isValid())
         return;
     // A timer still held (no resign notice came first) is stopped, not orphaned.
     m_sessionDurationUpdater.cancel();
+    startMeasuring();
+}
+
+void SessionManager::startMeasuring()
+{
     updateSessionDuration();
-    startSessionTimer();
+    m_sessionDurationUpdater =
+        m_scheduler.scheduleRepeating(durationUpdateInterval, [this] { updateSessionDuration(); });
 }
 
 void SessionManager::stopSessionTimer()
@@ -115,16 +126,8 @@ void SessionManager::stopSessionTimer()
     m_sessionDurationLastUpdatedAt.reset();
 }
 
-void SessionManager::startSessionTimer()
-{
-    m_sessionDurationUpdater =
-        m_scheduler.scheduleRepeating(durationUpdateInterval, [this] { updateSessionDuration(); });
-}
-
 void SessionManager::persistCurrentSession()
 {
-    if (m_currentSessionDuration < shortestStoredSession)
-        return;
     m_persistenceQueue.async(
         [this, startedAt = m_currentSessionStartedAt, seconds = qint64(m_currentSessionDuration)] {
             storeSession(startedAt, seconds);

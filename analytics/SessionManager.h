@@ -23,8 +23,10 @@ struct StoredSession
 
 // Keeps the usage figures in the client's suite: the sessions of the last 90 days with
 // their active time, how many older ones were dropped, the first session's day and the days
-// of use. Sessions, timers and notices belong to the main thread; the figures may be read
-// from any thread; every write to the store happens in order on a queue of its own.
+// of use. A session's time is measured only while the application is active (it starts
+// inactive, until told otherwise), so nothing ticks while it sits unused. Sessions, timers
+// and notices belong to the main thread; the figures may be read from any thread; every
+// write to the store happens in order on a queue of its own.
 class SessionManager
 {
 public:
@@ -58,7 +60,8 @@ public:
 private:
     QString today() const;
     void stopSessionTimer();
-    void startSessionTimer();
+    // Counts from now, once a second, until the application resigns active.
+    void startMeasuring();
     void persistCurrentSession();
     void storeSession(const QDateTime& startedAt, qint64 durationInSeconds);
     void recordTodayAsUsedDay();
@@ -75,6 +78,7 @@ private:
     double m_currentSessionDuration = 0.0;
     Scheduler::Task m_sessionDurationUpdater;
     std::optional<QDateTime> m_sessionDurationLastUpdatedAt;
+    bool m_applicationActive = false;
 
     DispatchQueue m_persistenceQueue{QStringLiteral("analytics.client.sessionmanager.persistence")};
 };

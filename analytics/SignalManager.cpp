@@ -61,10 +61,6 @@ SignalManager::SignalManager(std::shared_ptr<InsightsManagerConfiguration> confi
 {
     m_queue.sync([this] { m_network = new QNetworkAccessManager(m_queue.context()); });
     sendNextBatch();
-    onMainThread([this] {
-        m_consecutiveFailures = 0;
-        scheduleSendTimer();
-    });
 }
 
 SignalManager::~SignalManager()
@@ -173,6 +169,7 @@ void SignalManager::recordSignals(const QList<PreparedSignal>& signals)
         records.append(std::move(body));
     }
     m_signalCache.push(records);
+    onMainThread([this] { armSendTimerIfIdle(); });
 }
 
 void SignalManager::sendNextBatch()
@@ -278,18 +275,40 @@ void SignalManager::didFailSending(const QList<SignalPostBody>& batch)
 
 void SignalManager::afterSendAttempt(bool failed)
 {
-    onMainThread([this, failed] {
+    // An empty queue lets the timer rest until the next record arrives.
+    const bool recordsLeft = m_signalCache.count() > 0;
+    onMainThread([this, failed, recordsLeft] {
+        m_sendInProgress = false;
         m_consecutiveFailures = failed ? m_consecutiveFailures + 1 : 0;
         ++m_sendCompletions;
-        scheduleSendTimer();
+        if (recordsLeft && (m_applicationActive || !failed))
+            scheduleSendTimer();
     });
+}
+
+void SignalManager::setApplicationActive(bool active)
+{
+    m_applicationActive = active;
+    if (active)
+        armSendTimerIfIdle();
+    else if (m_consecutiveFailures > 0)
+        m_sendTimerSource.cancel();
+}
+
+void SignalManager::armSendTimerIfIdle()
+{
+    if (!m_sendInProgress && !m_sendTimerSource.isPending() && m_signalCache.count() > 0)
+        scheduleSendTimer();
 }
 
 void SignalManager::scheduleSendTimer()
 {
     const auto delay = sendDelay(m_configuration->transmitInterval(),
                                  m_configuration->maxBackoffInterval(), m_consecutiveFailures);
-    m_sendTimerSource = m_environment.scheduler->schedule(delay, [this] { sendNextBatch(); });
+    m_sendTimerSource = m_environment.scheduler->schedule(delay, [this] {
+        m_sendInProgress = true;
+        sendNextBatch();
+    });
 }
 
 void SignalManager::appWillTerminate()

@@ -32,8 +32,8 @@ struct SignalRequest
 
 // Turns signals into records, queues them, and sends the queue in batches of at most 100 as
 // a JSON POST, with exponential back-off after failures. Records and requests are handled on
-// the sender's own thread; the send timer is armed on the main thread. Must be destroyed on
-// the main thread.
+// the sender's own thread; the send timer is armed on the main thread, and only while records
+// wait, so an idle client never wakes. Must be destroyed on the main thread.
 class SignalManager
 {
 public:
@@ -44,7 +44,7 @@ public:
         QString reason; // for rejected responses
     };
 
-    // Loads the previous run's cache file, sends one batch at once and arms the timer.
+    // Loads the previous run's cache file and sends one batch of it at once.
     SignalManager(std::shared_ptr<InsightsManagerConfiguration> configuration, UserDefaults* suite,
                   const SessionManager& sessions, const InsightsEnvironment& environment);
     ~SignalManager();
@@ -59,6 +59,10 @@ public:
     // Main thread: the signals handed over, the queue and the batches in flight are written
     // to the cache file, and nothing more is sent.
     void appWillTerminate();
+    // Main thread. While the application is inactive a failed batch is not retried on a
+    // timer (a retry already armed is called off) but waits until it becomes active, so an
+    // unreachable service never wakes an idle program. It starts inactive.
+    void setApplicationActive(bool active);
 
     // The configured default user, else the stored generated one, else a new one (stored).
     QString resolveDefaultUser();
@@ -88,6 +92,8 @@ private:
     void didSucceedSending();
     void didFailSending(const QList<SignalPostBody>& batch);
     void afterSendAttempt(bool failed);
+    // Arms the timer for the records waiting, unless it is armed or a send is under way.
+    void armSendTimerIfIdle();
     void scheduleSendTimer();
     void onMainThread(std::function<void()> work);
     // Runs the work on the main thread's next turn, unless this sender is gone by then.
@@ -106,6 +112,9 @@ private:
     // Main thread only.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     Scheduler::Task m_sendTimerSource;
+    // From the timer's send step until its result.
+    bool m_sendInProgress = false;
+    bool m_applicationActive = false;
     int m_consecutiveFailures = 0;
     int m_sendCompletions = 0;
     SignalParameters m_lastDefaultPayload;

@@ -5,6 +5,7 @@
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/CrashReporter.h"
+#include "platform/DisplayServer.h"
 #include "platform/LoginItem.h"
 #include "platform/MainQueue.h"
 #include "platform/Scheduler.h"
@@ -14,26 +15,31 @@
 #include <QApplication>
 #include <QUrl>
 
-#include <optional>
+#include <cstdio>
 
 namespace {
 
-// Only the end-to-end test build names a variable here, so that its runs can send usage
-// signals to the test's own server; the shipped program uses the URL it was built with.
-std::optional<QUrl> analyticsBaseURL()
+// Where usage signals go: the URL the program was built with, empty by default. Only the
+// end-to-end test build names a variable here, so that its runs can send them to the test's
+// own server.
+QUrl analyticsBaseURL()
 {
 #ifdef QUILLORY_ANALYTICS_URL_VARIABLE
     const QByteArray url = qgetenv(QUILLORY_ANALYTICS_URL_VARIABLE);
     if (!url.isEmpty())
         return QUrl(QString::fromUtf8(url));
 #endif
-    return std::nullopt;
+    return QUrl(QStringLiteral(QUILLORY_ANALYTICS_BASE_URL));
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (const auto problem = DisplayServer::chooseX11()) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(*problem));
+        return 1;
+    }
     QApplication qtApplication(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillory"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLORY_VERSION));
@@ -48,9 +54,12 @@ int main(int argc, char** argv)
     Updater updater;
     CrashReporter crashReporter;
     const QString crashReportDsn = CrashReporter::buildDsn();
-    const QString analyticsAppID = QStringLiteral(QUILLORY_ANALYTICS_APP_ID);
-    SystemReportingServices reporting(crashReporter, crashReportDsn, analyticsAppID,
-                                      analyticsBaseURL());
+    const QUrl analyticsURL = analyticsBaseURL();
+    // With nowhere to send them, the analytics client is never started, as the crash reporter
+    // is not without a DSN: nothing is recorded, stored or logged.
+    const QString analyticsAppID =
+        analyticsURL.isEmpty() ? QString() : QStringLiteral(QUILLORY_ANALYTICS_APP_ID);
+    SystemReportingServices reporting(crashReporter, crashReportDsn, analyticsAppID, analyticsURL);
     AppDelegate::Environment environment{UserDefaults::standard(),
                                          NotesDocument::defaultFileURL(),
                                          Clock::system(),
@@ -58,8 +67,8 @@ int main(int argc, char** argv)
                                          MainQueue::system(),
                                          appearance,
                                          reporting,
-                                         CrashReporter::buildDsn(),
-                                         QStringLiteral(QUILLORY_ANALYTICS_APP_ID),
+                                         crashReportDsn,
+                                         analyticsAppID,
                                          loginItem,
                                          updater};
     AppDelegate delegate(environment);

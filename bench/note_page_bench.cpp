@@ -1,14 +1,15 @@
-// The note page on the main thread: a keystroke into a long note, from the key event to the
-// store holding the new text and the editor repainted; every frame of a page change between
-// two long notes; opening the note list over many notes, from Alt+Down to the card painted; a
-// keystroke in the rename field; and each move of a corner drag with a long note open. Each
-// reports its median and worst time in milliseconds.
+// The note page on the main thread: opening the panel on a long note; a keystroke into one,
+// from the key event to the store holding the new text and the editor repainted; every frame
+// of a page change between two long notes; opening the note list over many notes, from
+// Alt+Down to the card painted; a keystroke in the rename field; and each move of a corner drag
+// with a long note open. Each reports its median and worst time in milliseconds.
+#include "PanelBench.h"
+
 #include "app/notes/AppSettings.h"
 #include "app/notes/NoteStore.h"
 #include "app/shell/Analytics.h"
 #include "app/shell/PanelPlacement.h"
 #include "app/shell/PopoverController.h"
-#include "app/shell/ReportingServices.h"
 #include "app/views/HeaderView.h"
 #include "app/views/NoteListView.h"
 #include "app/views/NotePager.h"
@@ -32,75 +33,96 @@
 
 namespace {
 
-constexpr qsizetype longNote = 100 * 1024;
+constexpr qsizetype kilobyte = 1024;
+constexpr qsizetype longNote = 100 * kilobyte;
 constexpr int frameInterval = 16; // ms
 
-class SilentReporting : public ReportingServices
-{
-public:
-    bool startCrashReporting() override { return false; }
-    void startCrashSession() override {}
-    void endCrashSession() override {}
-    void closeCrashReporting() override {}
-    void configureAnalytics() override {}
-    void setAnalyticsAllowed(bool) override {}
-    void sendSignal(const QString&) override {}
-};
+// What a long note is made of. Figures all have the same width: after a keystroke at the
+// start of a paragraph of them, every line of it moves.
+enum class Shape { lines, paragraph, unbroken, figures };
 
-QString longText(bool paragraphs)
+QString longText(Shape shape, qsizetype size)
 {
-    const QString line = paragraphs
-                             ? QStringLiteral("Call Anna about the weekend trip, bring the map.\n")
-                             : QStringLiteral("Call Anna about the weekend trip, bring the map. ");
-    return line.repeated(longNote / line.size() + 1).left(longNote);
+    QString piece;
+    switch (shape) {
+    case Shape::lines:
+        piece = QStringLiteral("Call Anna about the weekend trip, bring the map.\n");
+        break;
+    case Shape::paragraph:
+        piece = QStringLiteral("Call Anna about the weekend trip, bring the map. ");
+        break;
+    case Shape::unbroken: // pasted base64
+        piece = QStringLiteral("Q2FsbCBBbm5hIGFib3V0IHRoZSB3ZWVrZW5kIHRyaXAsIGJyaW5nIHRoZSBtYXAu");
+        break;
+    case Shape::figures:
+        piece = QStringLiteral("0123456789");
+        break;
+    }
+    return piece.repeated(size / piece.size() + 1).left(size);
+}
+
+QString longText(const benchmark::State& state)
+{
+    return longText(Shape(state.range(0)), state.range(1) * kilobyte);
 }
 
 // The panel's content as the program builds it, on screen in the offscreen platform.
-struct Panel
+struct Panel : PanelModel
 {
-    explicit Panel(int noteCount, bool paragraphs)
+    Panel(int noteCount, const QString& text)
     {
-        store.setText(store.currentNote().id, longText(paragraphs));
+        store.setText(store.currentNote().id, text);
         for (int i = 1; i < noteCount; ++i)
-            store.addNote(longText(paragraphs));
+            store.addNote(text);
         store.select(0);
+        open();
+    }
+
+    // Builds the page and shows it with the caret at the end of the note, as opening does.
+    void open()
+    {
+        delete page;
         page = new NoteView(controller, store, settings, scheduler, appearance);
         root.setNotePage(page);
         root.resize(360, 298);
         root.show();
         QCoreApplication::processEvents();
         editor()->focusAtEnd();
+        root.repaint();
     }
 
     NoteTextView* editor() const { return page->pager()->editor(); }
 
-    QTemporaryDir folder;
-    UserDefaults defaults{QStringLiteral("settings"), folder.path()};
-    AppSettings settings{defaults};
-    ManualClock clock;
-    ManualScheduler scheduler;
-    ManualMainQueue mainQueue;
-    NoteStore store{folder.path() + QStringLiteral("/notes.json"), clock, scheduler};
-    SilentReporting reporting;
-    Analytics analytics{reporting, QString(), QString()};
-    Appearance appearance{false};
-    PopoverController controller{
-        store, settings, analytics, {mainQueue, scheduler, clock, appearance}};
     PopoverRootView root{controller, store, appearance};
     NoteView* page = nullptr;
 };
 
-void report(benchmark::State& state, std::vector<double> times, const std::string& prefix = {})
+void opening(benchmark::State& state)
 {
-    std::sort(times.begin(), times.end());
-    state.counters[prefix + "median_ms"] = times[times.size() / 2];
-    state.counters[prefix + "worst_ms"] = times.back();
+    Panel panel(1, longText(state));
+    std::vector<double> times;
+    QElapsedTimer timer;
+    for (auto _ : state) {
+        timer.start();
+        panel.open();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    report(state, times);
 }
+BENCHMARK(opening)
+    ->ArgNames({"shape", "kb"})
+    ->Args({int(Shape::unbroken), 1024})
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 
 void typing(benchmark::State& state)
 {
-    Panel panel(1, state.range(0) != 0);
+    const QString text = longText(state);
+    Panel panel(1, text);
     NoteTextView* editor = panel.editor();
+    const bool atStart = state.range(2) != 0;
+    if (atStart)
+        editor->setCursorPosition(0);
     std::vector<double> times;
     QElapsedTimer timer;
     for (auto _ : state) {
@@ -109,20 +131,23 @@ void typing(benchmark::State& state)
         editor->viewport()->repaint();
         times.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
-    if (panel.store.currentNote().text.size() != longNote + qsizetype(times.size()))
+    if (panel.store.currentNote().text.size() != text.size() + qsizetype(times.size()))
         state.SkipWithError("a keystroke did not reach the store");
     report(state, times);
 }
 BENCHMARK(typing)
-    ->ArgName("paragraphs")
-    ->Arg(1)
-    ->Arg(0)
+    ->ArgNames({"shape", "kb", "at_start"})
+    ->Args({int(Shape::lines), 100, 0})
+    ->Args({int(Shape::paragraph), 100, 0})
+    ->Args({int(Shape::unbroken), 1024, 0})
+    ->Args({int(Shape::unbroken), 1024, 1})
+    ->Args({int(Shape::figures), 1024, 1})
     ->Iterations(400)
     ->Unit(benchmark::kMillisecond);
 
 void paging(benchmark::State& state)
 {
-    Panel panel(2, state.range(0) != 0);
+    Panel panel(2, longText(state));
     std::vector<double> changes;
     std::vector<double> frames;
     QElapsedTimer timer;
@@ -156,15 +181,15 @@ void paging(benchmark::State& state)
     report(state, frames, "frame_");
 }
 BENCHMARK(paging)
-    ->ArgName("paragraphs")
-    ->Arg(1)
-    ->Arg(0)
+    ->ArgNames({"shape", "kb"})
+    ->Args({int(Shape::lines), 100})
+    ->Args({int(Shape::paragraph), 100})
     ->Iterations(20)
     ->Unit(benchmark::kMillisecond);
 
 void listOpening(benchmark::State& state)
 {
-    Panel panel(1, true);
+    Panel panel(1, longText(Shape::lines, longNote));
     for (int i = 1; i < state.range(0); ++i)
         panel.store.addNote(QStringLiteral("A short note"));
     const QKeyEvent altDown(QEvent::KeyPress, Qt::Key_Down, Qt::AltModifier);
@@ -192,7 +217,7 @@ BENCHMARK(listOpening)
 
 void renameKeystroke(benchmark::State& state)
 {
-    Panel panel(1, true);
+    Panel panel(1, longText(Shape::lines, longNote));
     panel.controller.setRenaming(true);
     RenameField* field = panel.page->header()->renameField();
     std::vector<double> times;
@@ -211,7 +236,7 @@ BENCHMARK(renameKeystroke)->Iterations(400)->Unit(benchmark::kMillisecond);
 
 void cornerDrag(benchmark::State& state)
 {
-    Panel panel(1, true);
+    Panel panel(1, longText(Shape::lines, longNote));
     constexpr int moves = 100;
     std::vector<double> times;
     QElapsedTimer timer;
@@ -238,11 +263,5 @@ BENCHMARK(cornerDrag)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runPanelBenchmarks(argc, argv);
 }

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Quillory beside the floor (a Qt program that only shows a tray icon), under Xvfb with openbox
 # and a tray host: exec to tray icon embedded, resident memory after 5 s idle, click on the
-# icon to panel mapped and focused, Ctrl+Alt+N to panel mapped and focused, and main-thread
-# wake-ups while the panel is closed.
-# Usage: bench/tray_bench.sh [runs]   (build the release preset first)
+# icon to panel mapped and focused, Ctrl+Alt+N to panel mapped and focused, and the wake-ups
+# of every thread in minutes with the panel closed: the first and the second minute after a
+# start at login with the panel never opened, and the minute right after the panel was used.
+# Usage: bench/tray_bench.sh [runs] [build folder]   (build the release preset first; a build
+# configured with -DQUILLORY_ANALYTICS_BASE_URL=http://127.0.0.1:9 measures one with an
+# analytics endpoint that refuses every send)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-5}
-build=build/release
+build=${2:-build/release}
 probe=$build/bench/tray_probe
 for tool in Xvfb openbox trayer; do
     command -v "$tool" >/dev/null || { echo "needs $tool (apt-get install xvfb openbox trayer)"; exit 2; }
@@ -53,7 +56,12 @@ printf '{"quillory.hasLaunchedBefore": {"bool": true}}' > "$home/xdg/config/Quil
 line=$(HOME=$home/xdg XDG_CONFIG_HOME=$home/xdg/config XDG_DATA_HOME=$home/xdg/data \
        XDG_CACHE_HOME=$home/xdg/cache XDG_RUNTIME_DIR=$home/xdg "$probe" startup "$build/app/quillory")
 pid=$(echo "$line" | awk '{print $2}')
+echo "never opened, first minute:"
+"$probe" idle "$pid" 60
+echo "never opened, second minute:"
+"$probe" idle "$pid" 60
 "$probe" open 20
 "$probe" hotkey 50
+echo "right after use:"
 "$probe" idle "$pid" 60
 kill "$pid"

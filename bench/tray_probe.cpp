@@ -5,7 +5,8 @@
 //                                              for each press (the panel is closed in between)
 //   tray_probe hotkey <presses>                Ctrl+Alt+N typed through XTest to panel mapped
 //                                              and focused (the panel is closed in between)
-//   tray_probe idle <pid> <seconds>            main-thread wake-ups while nothing happens
+//   tray_probe idle <pid> <seconds>            wake-ups of every thread while nothing
+//                                              happens, summed and per thread
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
@@ -15,7 +16,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
@@ -169,10 +172,10 @@ long residentKilobytes(pid_t pid)
     return -1;
 }
 
-long mainThreadSwitches(pid_t pid)
+// Voluntary and involuntary context switches of one thread: each is a wake-up.
+long threadSwitches(const std::string& taskFolder)
 {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid) +
-                         "/status");
+    std::ifstream status(taskFolder + "/status");
     std::string line;
     long total = 0;
     while (std::getline(status, line)) {
@@ -180,6 +183,28 @@ long mainThreadSwitches(pid_t pid)
             total += std::strtol(line.c_str() + line.find(':') + 1, nullptr, 10);
     }
     return total;
+}
+
+struct ThreadSample
+{
+    std::string name;
+    long switches;
+};
+
+// Every thread of the process by its id, with its name and its switches so far.
+std::map<long, ThreadSample> threadSamples(pid_t pid)
+{
+    std::map<long, ThreadSample> samples;
+    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        std::getline(comm, name);
+        samples[std::strtol(task.path().filename().c_str(), nullptr, 10)] = {
+            name, threadSwitches(task.path())};
+    }
+    return samples;
 }
 
 // The tray's icon windows: embedded (not top-level), shown, and carrying the XEmbed
@@ -310,12 +335,28 @@ int hotkey(int presses)
     return 0;
 }
 
+// Wake-ups of every thread over the period: the sum first, then each thread that woke.
+// A thread that ends within the period counts up to its last sample; one that starts counts
+// from zero.
 int idle(pid_t pid, int seconds)
 {
-    const long before = mainThreadSwitches(pid);
+    const auto before = threadSamples(pid);
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const long after = mainThreadSwitches(pid);
-    std::printf("main_thread_wakeups %ld in %d s\n", after - before, seconds);
+    const auto after = threadSamples(pid);
+    long total = 0;
+    std::vector<std::string> lines;
+    for (const auto& [id, sample] : after) {
+        const auto earlier = before.find(id);
+        const long woke =
+            sample.switches - (earlier == before.end() ? 0 : earlier->second.switches);
+        total += woke;
+        if (woke > 0)
+            lines.push_back("  " + sample.name + " (" + std::to_string(id) +
+                            "): " + std::to_string(woke));
+    }
+    std::printf("wakeups %ld in %d s over %zu threads\n", total, seconds, after.size());
+    for (const std::string& line : lines)
+        std::printf("%s\n", line.c_str());
     return 0;
 }
 

@@ -32,7 +32,9 @@ constexpr int replyTimeoutMs = 2000;
 
 constexpr std::array terminationSignals{SIGTERM, SIGINT, SIGHUP};
 
-// The write end is used from the signal handler, so it lives outside any object.
+// The write end is used from the signal handler, so it lives outside any object. The handler
+// only writes a byte: the quit runs on the main thread at the next turn of its event loop, so
+// a long busy spell there delays it without losing it.
 int signalPipe[2] = {-1, -1};
 struct sigaction previousActions[terminationSignals.size()];
 Application* current = nullptr;

@@ -7,7 +7,7 @@ FocusLossObserver::FocusLossObserver(QWindow* window, std::function<void()> onLo
     : QObject(parent)
     , m_window(window)
     , m_onLost(std::move(onLost))
-    , m_hasFocus(window && QGuiApplication::focusWindow() == window)
+    , m_hasFocus(isOwnFocus(QGuiApplication::focusWindow()))
 {
     connect(qApp, &QGuiApplication::focusWindowChanged, this,
             &FocusLossObserver::focusWindowChanged);
@@ -16,7 +16,21 @@ FocusLossObserver::FocusLossObserver(QWindow* window, std::function<void()> onLo
 void FocusLossObserver::focusWindowChanged(QWindow* focusWindow)
 {
     const bool hadFocus = m_hasFocus;
-    m_hasFocus = m_window && focusWindow == m_window;
+    m_hasFocus = isOwnFocus(focusWindow);
     if (hadFocus && !m_hasFocus)
-        QTimer::singleShot(0, this, [this] { m_onLost(); });
+        QTimer::singleShot(0, this, [this] {
+            // Unless the focus came back in the meantime, as it does from a closing dialog.
+            if (!m_hasFocus)
+                m_onLost();
+        });
+}
+
+bool FocusLossObserver::isOwnFocus(const QWindow* focusWindow) const
+{
+    for (const QWindow* window = focusWindow; m_window && window;
+         window = window->transientParent()) {
+        if (window == m_window)
+            return true;
+    }
+    return false;
 }

@@ -7,7 +7,9 @@
 #include <functional>
 
 // Calls back, right after the current event, each time a window that had the keyboard focus
-// loses it, to another window of this application or to any other.
+// loses it, to another window of this application or to any other. A dialog of the window's
+// own (an alert it shows) keeps the focus with it: the window loses it only when the focus goes
+// on from there to some other window.
 class FocusLossObserver : public QObject
 {
     Q_OBJECT
@@ -17,6 +19,7 @@ public:
 
 private:
     void focusWindowChanged(QWindow* focusWindow);
+    bool isOwnFocus(const QWindow* focusWindow) const;
 
     QPointer<QWindow> m_window;
     std::function<void()> m_onLost;

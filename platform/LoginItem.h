@@ -11,15 +11,16 @@ public:
     // `entryPath` is the autostart file; `program` the executable it starts.
     LoginItem();
     LoginItem(const QString& entryPath, const QString& program);
+    virtual ~LoginItem() = default;
 
     static QString defaultEntryPath();
 
     // The entry exists and is not marked Hidden=true.
-    bool isEnabled() const;
+    virtual bool isEnabled() const;
 
     // Each returns false and sets errorString() when the file could not be changed.
-    bool registerItem();
-    bool unregisterItem();
+    virtual bool registerItem();
+    virtual bool unregisterItem();
     QString errorString() const { return m_errorString; }
 
     QString entryPath() const { return m_entryPath; }

@@ -74,6 +74,10 @@ void PanelWindow::showAndFocus()
     show();
     raise();
     activateWindow();
+    // Shown again before Qt saw the focus leave when it was hidden, the window still has the
+    // focus in Qt's eyes but is no longer its active window: a click would focus nothing.
+    if (QGuiApplication::focusWindow() == windowHandle() && QApplication::activeWindow() != this)
+        QApplication::setActiveWindow(this);
 }
 
 void PanelWindow::resizeEvent(QResizeEvent* event)

@@ -3,12 +3,14 @@
 #include "BuildConfig.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QHostAddress>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMessageBox>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPushButton>
 
 namespace {
 
@@ -159,9 +161,6 @@ void Updater::showResult(const Result& result)
     case Outcome::NewerVersion:
         text = QStringLiteral("Quillory %1 is available; you have %2.")
                    .arg(result.latestVersion.toString(), m_currentVersion.toString());
-        if (!result.downloadPage.isEmpty())
-            text += QStringLiteral("<br><a href=\"%1\">%1</a>")
-                        .arg(result.downloadPage.toString(QUrl::FullyEncoded).toHtmlEscaped());
         break;
     case Outcome::UpToDate:
         text =
@@ -169,12 +168,22 @@ void Updater::showResult(const Result& result)
         break;
     case Outcome::Failed:
         icon = QMessageBox::Warning;
-        text = QStringLiteral("Could not check for updates: ") + result.errorString.toHtmlEscaped();
+        text = QStringLiteral("Could not check for updates: ") + result.errorString;
         break;
     }
     m_dialog = new QMessageBox(icon, QStringLiteral("Quillory"), text, QMessageBox::Ok);
     m_dialog->setAttribute(Qt::WA_DeleteOnClose);
-    m_dialog->setTextFormat(Qt::RichText);
-    m_dialog->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    m_dialog->setTextFormat(Qt::PlainText);
+    if (result.outcome == Outcome::NewerVersion && !result.downloadPage.isEmpty()) {
+        QPushButton* download =
+            m_dialog->addButton(QStringLiteral("Open Download Page"), QMessageBox::AcceptRole);
+        const QUrl page = result.downloadPage;
+        connect(download, &QAbstractButton::clicked, this,
+                [page] { QDesktopServices::openUrl(page); });
+        m_dialog->setDefaultButton(download);
+        // Two buttons leave no Escape answer of their own, and without one the dialog cannot
+        // be closed, not even for the next answer.
+        m_dialog->setEscapeButton(QMessageBox::Ok);
+    }
     m_dialog->show();
 }

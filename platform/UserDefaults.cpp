@@ -2,13 +2,15 @@
 
 #include "CorruptFile.h"
 #include "Log.h"
+#include "MainQueue.h"
+#include "StoredFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <cmath>
@@ -105,6 +107,21 @@ std::optional<double> decodeDouble(const QJsonValue& value)
     return std::nullopt;
 }
 
+// Written by this program as text; written by hand, often as a plain number, which counts
+// when it is whole.
+std::optional<qint64> decodeInteger(const QJsonValue& value)
+{
+    if (value.isString()) {
+        bool ok = false;
+        const qint64 number = value.toString().toLongLong(&ok);
+        return ok ? std::optional(number) : std::nullopt;
+    }
+    const qint64 whole = value.toInteger();
+    if (value.isDouble() && double(whole) == value.toDouble())
+        return whole;
+    return std::nullopt;
+}
+
 QJsonObject encode(const QVariant& value)
 {
     switch (value.metaType().id()) {
@@ -144,10 +161,9 @@ std::optional<QVariant> decode(const QJsonValue& stored)
     const QJsonValue value = object.begin().value();
     if (tag == boolTag && value.isBool())
         return QVariant(value.toBool());
-    if (tag == intTag && value.isString()) {
-        bool ok = false;
-        const qint64 number = value.toString().toLongLong(&ok);
-        return ok ? std::optional<QVariant>(QVariant(number)) : std::nullopt;
+    if (tag == intTag) {
+        const auto number = decodeInteger(value);
+        return number ? std::optional<QVariant>(QVariant(*number)) : std::nullopt;
     }
     if (tag == doubleTag) {
         const auto number = decodeDouble(value);
@@ -193,16 +209,29 @@ bool isValidDomainName(const QString& name)
 } // namespace
 
 UserDefaults::UserDefaults(const QString& domain, const QString& directory)
+    : UserDefaults(domain, directory, Scheduler::system(), MainQueue::system())
+{}
+
+UserDefaults::UserDefaults(const QString& domain, const QString& directory, Scheduler& scheduler,
+                           MainQueue& mainQueue)
     : m_domain(domain)
     , m_directory(directory)
+    , m_scheduler(scheduler)
+    , m_mainQueue(mainQueue)
 {
     load();
 }
 
+UserDefaults::~UserDefaults()
+{
+    synchronize();
+}
+
 UserDefaults& UserDefaults::standard()
 {
-    static UserDefaults defaults(QStringLiteral("settings"), defaultDirectory());
-    return defaults;
+    // Never destroyed: its owner writes what is owed at quit, and no timer may outlive Qt.
+    static auto* defaults = new UserDefaults(QStringLiteral("settings"), defaultDirectory());
+    return *defaults;
 }
 
 UserDefaults* UserDefaults::suite(const QString& name)
@@ -210,9 +239,10 @@ UserDefaults* UserDefaults::suite(const QString& name)
     if (!isValidDomainName(name))
         return nullptr;
     static QMutex registryMutex;
-    static std::map<QString, std::unique_ptr<UserDefaults>> registry;
+    // Never destroyed, like the standard domain.
+    static auto* registry = new std::map<QString, std::unique_ptr<UserDefaults>>;
     const QMutexLocker lock(&registryMutex);
-    auto& slot = registry[name];
+    auto& slot = (*registry)[name];
     if (!slot)
         slot = std::make_unique<UserDefaults>(name, defaultDirectory());
     return slot.get();
@@ -345,14 +375,16 @@ void UserDefaults::set(const QString& key, const QVariant& value)
     }
     const QMutexLocker lock(&m_mutex);
     m_values.insert(key, *converted);
-    write();
+    m_unreadable.remove(key);
+    persist();
 }
 
 void UserDefaults::remove(const QString& key)
 {
     const QMutexLocker lock(&m_mutex);
-    if (m_values.remove(key) > 0)
-        write();
+    const bool stored = m_values.remove(key) > 0;
+    if (stored || !m_unreadable.take(key).isUndefined())
+        persist();
 }
 
 void UserDefaults::registerDefaults(const QVariantMap& defaults)
@@ -368,31 +400,69 @@ void UserDefaults::removePersistentDomain()
 {
     const QMutexLocker lock(&m_mutex);
     m_values.clear();
+    m_unreadable = {};
+    m_writeOwed = false;
     QFile::remove(filePath());
+}
+
+void UserDefaults::synchronize()
+{
+    const QMutexLocker lock(&m_mutex);
+    if (!m_writeOwed)
+        return;
+    m_writeOwed = false;
+    write();
+}
+
+void UserDefaults::persist()
+{
+    if (m_inInterval) {
+        m_writeOwed = true;
+        return;
+    }
+    write();
+    m_inInterval = true;
+    m_mainQueue.async([this, alive = std::weak_ptr<bool>(m_alive)] {
+        if (!alive.expired())
+            startInterval();
+    });
+}
+
+void UserDefaults::startInterval()
+{
+    m_interval = m_scheduler.schedule(coalescingInterval, [this] { finishInterval(); });
+}
+
+void UserDefaults::finishInterval()
+{
+    const QMutexLocker lock(&m_mutex);
+    m_inInterval = m_writeOwed;
+    if (!m_writeOwed)
+        return;
+    // A failed write is not retried by the timer; the next change tries again.
+    m_writeOwed = false;
+    write();
+    startInterval();
 }
 
 void UserDefaults::load()
 {
-    QFile file(filePath());
-    if (!file.exists())
+    if (!QFileInfo::exists(filePath()))
         return;
-    QJsonParseError error{};
-    QJsonDocument document;
-    if (file.open(QIODevice::ReadOnly))
-        document = QJsonDocument::fromJson(file.readAll(), &error);
-    file.close();
+    const QJsonDocument document = QJsonDocument::fromJson(StoredFile::read(filePath()).bytes);
 
-    QVariantMap values;
-    bool readable = document.isObject();
-    const QJsonObject members = document.object();
-    for (auto it = members.begin(); readable && it != members.end(); ++it) {
-        auto value = decode(it.value());
-        readable = value.has_value();
-        if (readable)
-            values.insert(it.key(), *value);
-    }
-    if (readable) {
-        m_values = values;
+    if (document.isObject()) {
+        const QJsonObject members = document.object();
+        for (auto it = members.begin(); it != members.end(); ++it) {
+            if (auto value = decode(it.value())) {
+                m_values.insert(it.key(), *value);
+                continue;
+            }
+            m_unreadable.insert(it.key(), it.value());
+            defaultsLog.error(QStringLiteral("Quillory: settings file %1: the value of \"%2\" is "
+                                             "unreadable; its default applies")
+                                  .arg(filePath(), it.key()));
+        }
         return;
     }
     const QString aside = CorruptFile::moveAside(filePath(), QDateTime::currentDateTimeUtc());
@@ -411,7 +481,7 @@ bool UserDefaults::write() const
 {
     if (m_keepsUnreadableFile)
         return false;
-    QJsonObject members;
+    QJsonObject members = m_unreadable;
     for (auto it = m_values.begin(); it != m_values.end(); ++it)
         members.insert(it.key(), encode(it.value()));
 
@@ -419,11 +489,11 @@ bool UserDefaults::write() const
         defaultsLog.error(QStringLiteral("Quillory: could not create %1").arg(m_directory));
         return false;
     }
-    QSaveFile file(filePath());
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(QJsonDocument(members).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
+    const QString error =
+        StoredFile::write(filePath(), QJsonDocument(members).toJson(QJsonDocument::Indented));
+    if (!error.isEmpty()) {
         defaultsLog.error(
-            QStringLiteral("Quillory: could not write %1: %2").arg(filePath(), file.errorString()));
+            QStringLiteral("Quillory: could not write %1: %2").arg(filePath(), error));
         return false;
     }
     return true;

@@ -1,22 +1,40 @@
 #pragma once
 
+#include "platform/Scheduler.h"
+
 #include <QByteArray>
+#include <QJsonObject>
 #include <QMutex>
 #include <QString>
 #include <QVariant>
+
+#include <memory>
+
+class MainQueue;
 
 // A persistent key-value domain, one JSON file per domain under $XDG_CONFIG_HOME/Quillory/.
 //
 // Values keep their type exactly across a restart: bool, integer (64-bit), double (including
 // non-finite ones), string, data, array and dictionary (whose members are values too).
-// Registered defaults answer reads of absent keys and are never written. Every change is
-// written at once, atomically. All members are thread-safe.
+// Registered defaults answer reads of absent keys and are never written. Changes take effect
+// in memory at once and reach the file atomically, at most once per coalescing interval: the
+// first change after a quiet spell at once, the ones that follow within the interval together
+// when it ends, so a domain written many times a second costs one write every few seconds.
+// All members are thread-safe; the object is destroyed on the main thread.
 class UserDefaults
 {
 public:
-    // Reads the domain's file at once. A file that cannot be read as a domain is moved aside,
-    // logged, and the domain starts empty.
+    static constexpr std::chrono::seconds coalescingInterval{5};
+
+    // Reads the domain's file at once. A file that is not a JSON object is moved aside,
+    // logged, and the domain starts empty; a single value that cannot be read is logged and
+    // left in the file untouched, and its key reads as absent. The interval's timer runs on
+    // the main thread's scheduler, armed through its main queue.
     UserDefaults(const QString& domain, const QString& directory);
+    UserDefaults(const QString& domain, const QString& directory, Scheduler& scheduler,
+                 MainQueue& mainQueue);
+    // Writes what is still owed.
+    ~UserDefaults();
     UserDefaults(const UserDefaults&) = delete;
     UserDefaults& operator=(const UserDefaults&) = delete;
 
@@ -50,19 +68,34 @@ public:
 
     // Forgets every stored value of this domain and deletes its file.
     void removePersistentDomain();
+    // Writes the changes not yet in the file, at once: at quit, so that nothing is lost.
+    void synchronize();
 
     // Exposed for tests of the file form.
     static bool isStorable(const QVariant& value);
 
 private:
     void load();
+    // With the mutex held: writes now, or owes the write to the end of the interval.
+    void persist();
+    void startInterval();
+    void finishInterval();
     bool write() const;
 
     const QString m_domain;
     const QString m_directory;
+    Scheduler& m_scheduler;
+    MainQueue& m_mainQueue;
     mutable QMutex m_mutex;
     QVariantMap m_values;
     QVariantMap m_registered;
+    // Members of the file this program cannot read, written back as they were found.
+    QJsonObject m_unreadable;
     // Set when an unreadable file could not be moved aside: it is then never overwritten.
     bool m_keepsUnreadableFile = false;
+    bool m_inInterval = false;
+    bool m_writeOwed = false;
+    // Main thread only.
+    Scheduler::Task m_interval;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -1,6 +1,8 @@
 #include "NoteFileWriter.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 
 namespace NoteFileWriter {
@@ -8,7 +10,14 @@ namespace NoteFileWriter {
 namespace {
 
 constexpr qint64 msecsPerSecond = 1000;
+constexpr qint64 secondsPerMinute = 60;
+constexpr qint64 secondsPerHour = 3600;
 constexpr qint64 secondsPerDay = 86400;
+// 0000-01-01T00:00:00Z and 9999-12-31T23:59:59Z, in seconds since 1970.
+constexpr qint64 firstUtcSecond = -62'167'219'200;
+constexpr qint64 lastUtcSecond = 253'402'300'799;
+// The widest numeric zone offset, 23:59.
+constexpr qint64 largestOffsetSeconds = 23 * secondsPerHour + 59 * secondsPerMinute;
 constexpr qsizetype perNoteOverhead = 320;
 // The longest escape of one byte: \u00XX.
 constexpr qsizetype longestEscape = 6;
@@ -43,6 +52,11 @@ void civilFromDays(qint64 days, qint64& year, int& month, int& day)
 qint64 floorDivide(qint64 value, qint64 divisor)
 {
     return value / divisor - ((value % divisor != 0 && value < 0) ? 1 : 0);
+}
+
+qint64 ceilDivide(qint64 value, qint64 divisor)
+{
+    return -floorDivide(-value, divisor);
 }
 
 // Whether any of the eight bytes in `word` is a control character, a quote or a backslash.
@@ -231,23 +245,41 @@ void putDigits(char* end, qint64 value, int width)
 
 QByteArray encodeDate(const QDateTime& time)
 {
-    const qint64 seconds = floorDivide(time.toMSecsSinceEpoch(), msecsPerSecond);
-    const qint64 days = floorDivide(seconds, secondsPerDay);
-    const qint64 secondOfDay = seconds - days * secondsPerDay;
+    // Four-digit years in UTC end a little before the instants that a reader accepts with a
+    // numeric offset; those are written with the smallest offset that keeps the year in range,
+    // so every time that was read is written back readable. Anything further out is clamped.
+    const qint64 seconds =
+        std::clamp(floorDivide(time.toMSecsSinceEpoch(), msecsPerSecond),
+                   firstUtcSecond - largestOffsetSeconds, lastUtcSecond + largestOffsetSeconds);
+    qint64 offset = 0;
+    if (seconds > lastUtcSecond)
+        offset = -ceilDivide(seconds - lastUtcSecond, secondsPerMinute) * secondsPerMinute;
+    else if (seconds < firstUtcSecond)
+        offset = ceilDivide(firstUtcSecond - seconds, secondsPerMinute) * secondsPerMinute;
+    const qint64 local = seconds + offset;
+    const qint64 days = floorDivide(local, secondsPerDay);
+    const qint64 secondOfDay = local - days * secondsPerDay;
     qint64 year = 0;
     int month = 0;
     int day = 0;
     civilFromDays(days, year, month, day);
-    if (year < 0 || year > 9999)
-        return time.toUTC().toString(Qt::ISODate).toLatin1();
 
-    char text[] = "0000-00-00T00:00:00Z";
+    char text[] = "0000-00-00T00:00:00+00:00";
     putDigits(text + 4, year, 4);
     putDigits(text + 7, month, 2);
     putDigits(text + 10, day, 2);
-    putDigits(text + 13, secondOfDay / 3600, 2);
-    putDigits(text + 16, secondOfDay / 60 % 60, 2);
-    putDigits(text + 19, secondOfDay % 60, 2);
+    putDigits(text + 13, secondOfDay / secondsPerHour, 2);
+    putDigits(text + 16, secondOfDay / secondsPerMinute % 60, 2);
+    putDigits(text + 19, secondOfDay % secondsPerMinute, 2);
+    constexpr qsizetype zoneAt = 19;
+    if (offset == 0) {
+        text[zoneAt] = 'Z';
+        return QByteArray(text, zoneAt + 1);
+    }
+    text[zoneAt] = offset < 0 ? '-' : '+';
+    const qint64 offsetSize = std::abs(offset);
+    putDigits(text + 22, offsetSize / secondsPerHour, 2);
+    putDigits(text + 25, offsetSize / secondsPerMinute % 60, 2);
     return QByteArray(text, sizeof(text) - 1);
 }
 

@@ -11,7 +11,8 @@
 namespace NoteFileWriter {
 
 QByteArray encode(const NoteFile& file);
-// "2024-05-01T09:30:00Z"; fractions of a second are dropped.
+// "2024-05-01T09:30:00Z"; fractions of a second are dropped. A time whose UTC year has more or
+// fewer than four digits keeps a zone offset ("9999-12-31T23:59:59-05:00").
 QByteArray encodeDate(const QDateTime& time);
 
 } // namespace NoteFileWriter

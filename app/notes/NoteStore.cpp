@@ -7,6 +7,7 @@
 #include "platform/CorruptFile.h"
 #include "platform/Log.h"
 #include "platform/MainThread.h"
+#include "platform/StoredFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -164,16 +165,30 @@ void NoteStore::markDirty()
 {
     m_hasUnsavedChanges = true;
     m_saveTask = m_scheduler.schedule(m_autosaveDelay, [this] { save(); });
+    // Steady typing keeps putting the delayed save off; this one is not moved.
+    if (!m_latestSaveTask.isPending())
+        m_latestSaveTask = m_scheduler.schedule(saveDeadline, [this] { save(); });
 }
 
 void NoteStore::save()
 {
     QUILLORY_ASSERT_MAIN_THREAD();
     m_saveTask.cancel();
+    m_latestSaveTask.cancel();
     if (!m_hasUnsavedChanges)
         return;
-    if (write())
+    const QString error = write();
+    if (error.isEmpty()) {
         m_hasUnsavedChanges = false;
+        m_lastSaveError.clear();
+        return;
+    }
+    // A retry that fails the same way again is not logged again.
+    if (error != m_lastSaveError)
+        storeLog.error(QStringLiteral("Quillory: save failed: ") + error);
+    m_lastSaveError = error;
+    // Tried again until it succeeds, so that a crash after the fault has cleared loses nothing.
+    m_latestSaveTask = m_scheduler.schedule(saveRetryInterval, [this] { save(); });
 }
 
 NoteFile NoteStore::makeNoteFile() const
@@ -181,27 +196,19 @@ NoteFile NoteStore::makeNoteFile() const
     return NoteFile{1, m_notes, currentNote().id, m_rotateIndex};
 }
 
-bool NoteStore::write()
+QString NoteStore::write()
 {
     if (!m_unreadableDocument.isEmpty() && QFileInfo::exists(m_unreadableDocument)) {
         const QString aside = CorruptFile::moveAside(m_unreadableDocument, m_clock.now());
-        if (aside.isEmpty()) {
-            storeLog.error(QStringLiteral("Quillory: save failed: the unreadable document %1 "
-                                          "could not be moved aside and is not overwritten")
-                               .arg(m_unreadableDocument));
-            return false;
-        }
+        if (aside.isEmpty())
+            return QStringLiteral("the unreadable document %1 could not be moved aside and is "
+                                  "not overwritten")
+                .arg(m_unreadableDocument);
         storeLog.error(QStringLiteral("Quillory: moved the unreadable document %1 to %2")
                            .arg(m_unreadableDocument, aside));
     }
     m_unreadableDocument.clear();
-
-    const QString error = NotesDocument::write(m_fileURL, NoteFileWriter::encode(makeNoteFile()));
-    if (!error.isEmpty()) {
-        storeLog.error(QStringLiteral("Quillory: save failed: ") + error);
-        return false;
-    }
-    return true;
+    return NotesDocument::write(m_fileURL, NoteFileWriter::encode(makeNoteFile()));
 }
 
 void NoteStore::load()
@@ -212,18 +219,10 @@ void NoteStore::load()
         return;
     }
 
-    QFile file(m_fileURL);
-    NoteFileReader::Result result;
-    if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.readAll();
-        result = file.error() == QFileDevice::NoError
-                     ? NoteFileReader::decode(bytes)
-                     : NoteFileReader::Result{std::nullopt, file.errorString()};
-    } else {
-        result.error = file.errorString();
-    }
-    file.close();
-
+    const StoredFile::Contents contents = StoredFile::read(m_fileURL);
+    NoteFileReader::Result result =
+        contents.error.isEmpty() ? NoteFileReader::decode(contents.bytes)
+                                 : NoteFileReader::Result{std::nullopt, contents.error};
     if (!result.file) {
         const QString aside = CorruptFile::moveAside(m_fileURL, m_clock.now());
         if (aside.isEmpty()) {

@@ -14,8 +14,9 @@
 class Clock;
 
 // Owns the notes while the application runs: one of them is always current, every change is
-// written to the notes document a moment after the last one, and the last deletion can be
-// undone. Lives on the main thread.
+// written to the notes document a moment after the last one (or by the save deadline, while
+// changes keep coming), a failed save is tried again until it succeeds, and the last deletion
+// can be undone. Lives on the main thread.
 class NoteStore : public QObject
 {
     Q_OBJECT
@@ -36,6 +37,10 @@ public:
     };
 
     static constexpr std::chrono::milliseconds defaultAutosaveDelay{500};
+    // However steadily the user types, a change waits no longer than this to be saved.
+    static constexpr std::chrono::milliseconds saveDeadline{2000};
+    // While a save is owed after a failure, it is tried again this often.
+    static constexpr std::chrono::milliseconds saveRetryInterval{5000};
 
     // Loads the document at `fileURL` at once. `clock` and `scheduler` must outlive the store.
     NoteStore(const QString& fileURL, const Clock& clock, Scheduler& scheduler,
@@ -84,7 +89,8 @@ Q_SIGNALS:
 
 private:
     void load();
-    bool write();
+    // Returns why the document could not be written, or nothing.
+    QString write();
     // Assigns both at once, then tells observers, so nobody sees an index past the end.
     void replaceNotes(std::vector<Note> notes, int currentIndex);
     void setCurrentIndex(int index);
@@ -105,6 +111,9 @@ private:
     Scheduler& m_scheduler;
     std::chrono::milliseconds m_autosaveDelay;
     Scheduler::Task m_saveTask;
+    // The save that runs however the delayed one is put off: the deadline, or the retry.
+    Scheduler::Task m_latestSaveTask;
+    QString m_lastSaveError;
     // An unreadable document that could not be moved aside; never written over.
     QString m_unreadableDocument;
 };

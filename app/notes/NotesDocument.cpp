@@ -1,8 +1,9 @@
 #include "NotesDocument.h"
 
+#include "platform/StoredFile.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace NotesDocument {
@@ -27,17 +28,7 @@ QString write(const QString& path, const QByteArray& bytes)
             return QStringLiteral("could not create the folder %1").arg(folder);
         QFile::setPermissions(folder, ownerOnlyFolder);
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (!file.setPermissions(ownerOnlyFile) || file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    return StoredFile::write(path, bytes, ownerOnlyFile);
 }
 
 } // namespace NotesDocument

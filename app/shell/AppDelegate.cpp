@@ -9,6 +9,7 @@
 #include "app/shell/StatusBarController.h"
 #include "app/views/NoteView.h"
 #include "app/views/PopoverRootView.h"
+#include "app/views/settings/SettingsView.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/MainThread.h"
@@ -56,6 +57,11 @@ void AppDelegate::applicationDidFinishLaunching()
         auto* rootView = new PopoverRootView(*m_popover, *m_store, m_environment.appearance);
         rootView->setNotePage(new NoteView(*m_popover, *m_store, *m_settings,
                                            m_environment.scheduler, m_environment.appearance));
+        auto* settingsPage =
+            new SettingsView(*m_popover, *m_settings, *m_launchAtLogin, m_environment.updater,
+                             togglePopoverName(), m_environment.appearance);
+        connect(settingsPage, &SettingsView::quitRequested, this, &AppDelegate::quitRequested);
+        rootView->setSettingsPage(settingsPage);
         return rootView;
     });
     m_statusBar = std::make_unique<StatusBarController>(*m_statusItem, *m_popover, *m_store,
@@ -139,4 +145,5 @@ void AppDelegate::applicationWillTerminate()
         m_store->save();
     if (m_analytics)
         m_analytics->applicationWillTerminate();
+    m_environment.defaults.synchronize();
 }

@@ -298,11 +298,9 @@ void PopoverController::page(PageMotion motion, std::function<void()> action)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
     set(m_motion, motion, &PopoverController::motionChanged);
-    const Animation animation = pageAnimation(motion, m_services.appearance.reduceMotion());
-    m_services.mainQueue.async([guard = QPointer(this), animation, action = std::move(action)] {
-        if (guard)
-            guard->withAnimation(animation, action);
-    });
+    // At once rather than a turn later: keys already typed after the command (Ctrl+N and on
+    // straight away) are handled next, and belong to the new page, not the one it replaces.
+    withAnimation(pageAnimation(motion, m_services.appearance.reduceMotion()), action);
 }
 
 void PopoverController::previousNote()

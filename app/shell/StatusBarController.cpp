@@ -1,5 +1,6 @@
 #include "StatusBarController.h"
 
+#include "GlobalShortcuts/GlobalShortcuts.h"
 #include "app/notes/NoteStore.h"
 #include "app/shell/LaunchAtLogin.h"
 #include "app/shell/PopoverController.h"
@@ -81,6 +82,8 @@ StatusBarController::StatusBarController(StatusItem& item, PopoverController& po
     connect(&m_launchAtLogin, &LaunchAtLogin::changed, this,
             [this](bool enabled) { m_launchAtLoginAction->setChecked(enabled); });
     buildMenu();
+    // A global shortcut may not take the keys of one of these entries.
+    GlobalShortcuts::setMainMenu(m_menu.get());
 }
 
 StatusBarController::~StatusBarController() = default;

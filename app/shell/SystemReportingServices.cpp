@@ -10,8 +10,7 @@
 SystemReportingServices::SystemReportingServices(CrashReporter& crashReporter,
                                                  const QString& crashReportDsn,
                                                  const QString& analyticsAppID,
-                                                 const std::optional<QUrl>& analyticsBaseURL,
-                                                 QObject* parent)
+                                                 const QUrl& analyticsBaseURL, QObject* parent)
     : QObject(parent)
     , m_crashReporter(crashReporter)
     , m_crashReportDsn(crashReportDsn)
@@ -60,6 +59,9 @@ void SystemReportingServices::configureAnalytics()
                                                                      m_analyticsBaseURL);
     m_configuration->setSendNewSessionBeganSignal(false);
     Insights::initialize(m_configuration);
+    // The client starts inactive and hears only of changes.
+    if (QGuiApplication::applicationState() == Qt::ApplicationActive)
+        Insights::applicationWillBecomeActive();
 }
 
 void SystemReportingServices::setAnalyticsAllowed(bool allowed)

@@ -7,7 +7,6 @@
 #include <QUrl>
 
 #include <memory>
-#include <optional>
 
 class CrashReporter;
 class InsightsManagerConfiguration;
@@ -18,10 +17,8 @@ class SystemReportingServices : public QObject, public ReportingServices
     Q_OBJECT
 
 public:
-    // Without an analytics base URL the client sends to the one the program was built with.
     SystemReportingServices(CrashReporter& crashReporter, const QString& crashReportDsn,
-                            const QString& analyticsAppID,
-                            const std::optional<QUrl>& analyticsBaseURL = std::nullopt,
+                            const QString& analyticsAppID, const QUrl& analyticsBaseURL,
                             QObject* parent = nullptr);
     ~SystemReportingServices() override;
 
@@ -42,7 +39,7 @@ private:
     CrashReporter& m_crashReporter;
     const QString m_crashReportDsn;
     const QString m_analyticsAppID;
-    const std::optional<QUrl> m_analyticsBaseURL;
+    const QUrl m_analyticsBaseURL;
     // Read by the crash reporter before it sends anything.
     std::shared_ptr<ReportingFlag> m_flag = std::make_shared<ReportingFlag>(true);
     std::shared_ptr<InsightsManagerConfiguration> m_configuration;

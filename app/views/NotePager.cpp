@@ -11,11 +11,12 @@
 #include <QGraphicsOpacityEffect>
 
 NotePager::NotePager(PopoverController& controller, NoteStore& store, AppSettings& settings,
-                     const Appearance& appearance, QWidget* parent)
+                     Scheduler& scheduler, const Appearance& appearance, QWidget* parent)
     : QWidget(parent)
     , m_controller(controller)
     , m_store(store)
     , m_settings(settings)
+    , m_scheduler(scheduler)
     , m_appearance(appearance)
 {
     m_editor = makeEditor();
@@ -40,7 +41,7 @@ NoteTextView* NotePager::makeEditor()
     const Note& note = m_store.currentNote();
     auto* editor =
         new NoteTextView(note.id, note.text, m_settings.textSize(), m_settings.pasteAsPlainText(),
-                         m_controller.focusRequest(), m_appearance, this);
+                         m_controller.focusRequest(), m_appearance, m_scheduler, this);
     editor->setGeometry(rect());
     // Each editor writes into its own note by id, whatever note is current by then.
     connect(editor, &NoteTextView::textEdited, &m_store,
@@ -66,7 +67,9 @@ void NotePager::changePage()
     finishTransition();
     const Animation animation = m_controller.animation();
     NoteTextView* leaving = m_editor;
-    const bool focusPending = leaving->hasPendingFocus();
+    // The keyboard stays on the page: a key typed before a pending focus request is served
+    // must reach the new note, not the window.
+    const bool keepsKeyboard = leaving->hasPendingFocus() || leaving->hasFocus();
     if (!animation.isNone()) {
         m_outgoing = new PageSnapshot(leaving->grab(), this);
         m_outgoing->setGeometry(rect());
@@ -76,9 +79,8 @@ void NotePager::changePage()
     m_editor = makeEditor();
     // Before the move starts, so that laying out a long note never stalls one of its frames.
     m_editor->finishLayout();
-    // The keyboard was promised to this page, not to the one that has gone.
-    if (focusPending)
-        m_editor->focusAtEndSoon();
+    if (keepsKeyboard)
+        m_editor->focusAtEnd();
     if (animation.isNone())
         return;
 

@@ -2,6 +2,7 @@
 
 #include "app/views/PageSnapshot.h"
 #include "app/views/PageTransition.h"
+#include "platform/Scheduler.h"
 
 #include <QPointer>
 #include <QVariantAnimation>
@@ -24,7 +25,7 @@ class NotePager : public QWidget
 
 public:
     NotePager(PopoverController& controller, NoteStore& store, AppSettings& settings,
-              const Appearance& appearance, QWidget* parent = nullptr);
+              Scheduler& scheduler, const Appearance& appearance, QWidget* parent = nullptr);
 
     NoteTextView* editor() const { return m_editor; }
     // The leaving page while a transition plays; null otherwise.
@@ -44,6 +45,7 @@ private:
     PopoverController& m_controller;
     NoteStore& m_store;
     AppSettings& m_settings;
+    Scheduler& m_scheduler;
     const Appearance& m_appearance;
     NoteTextView* m_editor = nullptr;
     QPointer<PageSnapshot> m_outgoing;

@@ -46,7 +46,7 @@ NoteView::NoteView(PopoverController& controller, NoteStore& store, AppSettings&
     , m_store(store)
     , m_appearance(appearance)
     , m_header(new HeaderView(controller, store, appearance, this))
-    , m_pager(new NotePager(controller, store, settings, appearance, this))
+    , m_pager(new NotePager(controller, store, settings, scheduler, appearance, this))
     , m_footer(new FooterView(controller, store, scheduler, appearance, this))
     , m_catcher(new TapCatcher(*this))
     , m_list(new PopupPresenter(

@@ -4,8 +4,27 @@
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "platform/x11/KeyboardLayout.h"
 #include "support/FakeHotKeyCenter.h"
+#include "support/TestFiles.h"
+
+#include <QStandardPaths>
 
 #include <gmock/gmock.h>
+
+// GNOME's key bindings as its settings tool reads them, from a file of the test's own:
+// Super+Tab, Ctrl+Alt+T, Shift+Super+Q and F12. False when the tool is not installed.
+inline bool useGnomeBindings()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("gsettings")).isEmpty())
+        return false;
+    qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+    qputenv("GSETTINGS_BACKEND", "keyfile");
+    TestFiles::write(qEnvironmentVariable("XDG_CONFIG_HOME") +
+                         QStringLiteral("/glib-2.0/settings/keyfile"),
+                     "[org/gnome/desktop/wm/keybindings]\n"
+                     "switch-windows=['<Super>Tab', '<Primary><Alt>t']\n"
+                     "close=['<Shift><Super>q', 'disabled', 'F12']\n");
+    return true;
+}
 
 // Every case runs in a process of its own, so the module starts empty each time; this gives it
 // a hot-key center to talk to and a US keyboard.

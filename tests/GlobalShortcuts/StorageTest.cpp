@@ -1,6 +1,7 @@
 #include "ShortcutFixture.h"
 
 #include "platform/UserDefaults.h"
+#include "support/LogCapture.h"
 
 using namespace GlobalShortcuts;
 
@@ -48,7 +49,8 @@ TEST_F(Storage, TheDefaultIsStoredOnceAndAClearedDefaultStaysClearedAtTheNextSta
     EXPECT_FALSE(held());
     EXPECT_FALSE(registeredShortcuts().contains(Shortcut(45, 2304)));
     EXPECT_EQ(posted.size(), 2);
-    // What the next start reads from disk.
+    // What the next start reads from disk, once the quit wrote what was owed.
+    UserDefaults::standard().synchronize();
     UserDefaults reloaded(UserDefaults::standard().domain(), UserDefaults::defaultDirectory());
     EXPECT_EQ(reloaded.object(name.storageKey()), QVariant(false));
     EXPECT_EQ(getShortcut(Name(QStringLiteral("togglePopover"), optionCommand(Key::n))),
@@ -76,20 +78,28 @@ TEST_F(Storage, ANameWithoutDefaultLosesItsKeyWhenClearedAndClearingNothingChang
     EXPECT_EQ(stored(name), QVariant(QStringLiteral("{}")));
 }
 
-TEST_F(Storage, UnreadableValuesReadAsNoShortcutAndBlockTheDefault)
+TEST_F(Storage, AStoredValueThatDoesNotDecodeIsLoggedAndTheDefaultApplies)
 {
-    const QVariant unreadable[] = {
-        QVariant(QStringLiteral("{}")), QVariant(QStringLiteral("not json")), QVariant(qint64(45)),
-        QVariant(QByteArray(R"({"carbonKeyCode":45,"carbonModifiers":0})")), QVariant(true)};
-    for (const QVariant& value : unreadable) {
+    const Shortcut fallback = optionCommand(Key::n);
+    const std::vector<std::pair<QVariant, std::optional<Shortcut>>> table{
+        {QStringLiteral("garbage"), fallback},
+        {qint64(45), fallback},
+        {true, fallback},
+        {QStringLiteral(R"({"carbonKeyCode":99999,"carbonModifiers":2304})"), fallback},
+        {QStringLiteral(R"({"carbonKeyCode":46,"carbonModifiers":99999999})"), fallback},
+        {QStringLiteral(R"({"carbonKeyCode":46,"carbonModifiers":-1})"), fallback},
+        {false, std::nullopt},
+        {QStringLiteral(R"({"carbonKeyCode":46,"carbonModifiers":2304})"), optionCommand(Key::m)},
+    };
+    for (const auto& [value, expected] : table) {
         SCOPED_TRACE(value.toString().toStdString());
-        UserDefaults::standard().set(QStringLiteral("GlobalShortcuts_odd"), value);
-        const Name name(QStringLiteral("odd"), optionCommand(Key::n));
-        EXPECT_EQ(name.shortcut(), std::nullopt);
-        EXPECT_EQ(stored(name), value);
+        UserDefaults::standard().set(QStringLiteral("GlobalShortcuts_togglePopover"), value);
+        LogCapture log;
+        const Name name(QStringLiteral("togglePopover"), fallback);
+        EXPECT_EQ(name.shortcut(), expected);
+        EXPECT_EQ(isEnabled(name), expected == fallback);
+        EXPECT_EQ(log.matching(QStringLiteral("\"togglePopover\"")).size(), expected == fallback);
     }
-    EXPECT_TRUE(posted.isEmpty());
-    EXPECT_EQ(center.registrationCount(), 0);
 }
 
 TEST_F(Storage, StoringAgainRegistersAnewAndNamesSharingAShortcutShareOneHotKey)

@@ -1,9 +1,8 @@
+#include "ShortcutFixture.h"
+
 #include "GlobalShortcuts/CarbonGlobalShortcuts.h"
 #include "platform/DesktopKeyBindings.h"
 #include "platform/x11/KeyboardLayout.h"
-#include "support/TestFiles.h"
-
-#include <QStandardPaths>
 
 #include <gmock/gmock.h>
 
@@ -44,15 +43,8 @@ class GnomeSettings : public testing::Test
 protected:
     void SetUp() override
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("gsettings")).isEmpty())
+        if (!useGnomeBindings())
             GTEST_SKIP() << "the gsettings tool is not installed";
-        qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
-        qputenv("GSETTINGS_BACKEND", "keyfile");
-        TestFiles::write(qEnvironmentVariable("XDG_CONFIG_HOME") +
-                             QStringLiteral("/glib-2.0/settings/keyfile"),
-                         "[org/gnome/desktop/wm/keybindings]\n"
-                         "switch-windows=['<Super>Tab', '<Primary><Alt>t']\n"
-                         "close=['<Shift><Super>q', 'disabled']\n");
         KeyboardLayout::setCurrent(KeyboardLayout::fromNames(QStringLiteral("us")));
     }
     void TearDown() override { KeyboardLayout::setCurrent(nullptr); }

@@ -76,14 +76,14 @@ TEST_F(WidgetShortcuts, OnlyKeysWithAMenuKeyEquivalentGiveAKeySequence)
 TEST_F(WidgetShortcuts, WidgetsCarryNoKeySequenceWhileARecorderRecords)
 {
     const Name name(QStringLiteral("name"), optionCommand(Key::n));
-    setRecorderActive(true);
+    recorderDidStart();
     globalKeyboardShortcut(action, name, queue);
     globalKeyboardShortcut(button, name, queue);
     expectBoth("");
     name.setShortcut(optionCommand(Key::m));
     queue.runPending();
     expectBoth("");
-    setRecorderActive(false);
+    recorderDidFinish();
     queue.runPending();
     expectBoth("Ctrl+Alt+M");
 }

@@ -103,26 +103,19 @@ TEST_F(SessionManagerTest, EachDayOfUseIsRecordedOnce)
               (QStringList{QStringLiteral("2024-03-10"), QStringLiteral("2024-03-11")}));
 }
 
-TEST_F(SessionManagerTest, EachSessionIsStoredOnceItLastedASecond)
+// A session is stored from its start, also when the application never becomes active, and
+// nothing ticks until it does.
+TEST_F(SessionManagerTest, ASessionIsStoredFromItsStartWithItsActiveTimeOnly)
 {
     auto sessions = open();
     sessions->startNewSession();
-    pass(900ms);
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+    pass(5s);
     sessions->waitForPersistence();
-    EXPECT_TRUE(storedSessions().isEmpty());
-    pass(1100ms);
-    sessions->startNewSession();
-    pass(3s);
-    sessions->waitForPersistence();
-    EXPECT_EQ(storedSessions(), (QList<StoredSession>{{start, 2}, {start.addSecs(2), 3}}));
+    EXPECT_EQ(storedSessions(), (QList<StoredSession>{{start, 0}}));
     EXPECT_EQ(store->string(QStringLiteral("firstSessionDate")), QStringLiteral("2024-03-10"));
-}
 
-// Time in the background is left out; becoming active twice leaves one timer running.
-TEST_F(SessionManagerTest, OnlyActiveTimeCounts)
-{
-    auto sessions = open();
-    sessions->startNewSession();
+    sessions->handleWillEnterForegroundNotification();
     pass(5s);
     sessions->handleDidEnterBackgroundNotification();
     pass(10s);
@@ -130,11 +123,14 @@ TEST_F(SessionManagerTest, OnlyActiveTimeCounts)
     sessions->handleWillEnterForegroundNotification();
     EXPECT_EQ(scheduler.pendingCount(), 1u);
     pass(5s);
+    // Active when it starts: the next session counts at once.
+    sessions->startNewSession();
+    pass(2s);
     sessions->waitForPersistence();
-    EXPECT_EQ(storedSessions().last().durationInSeconds, 10);
+    EXPECT_EQ(storedSessions(), (QList<StoredSession>{{start, 10}, {start.addSecs(25), 2}}));
 }
 
-TEST_F(SessionManagerTest, AClockSetBackAddsNoTimeAndNoticesBeforeASessionDoNothing)
+TEST_F(SessionManagerTest, AClockSetBackAddsNoTime)
 {
     auto sessions = open();
     sessions->handleWillEnterForegroundNotification();
@@ -156,20 +152,16 @@ TEST_F(SessionManagerTest, UndecodableSessionDataCountsAsNone)
     EXPECT_EQ(sessions->totalSessionsCount(), 0);
 }
 
-// Sent on the first start that lasted a second, with that day's date, and never again.
-TEST(NewInstallTest, IsSentOnlyOnTheFirstStartThatLastedASecond)
+// Sent on the first start only, also when that start never became active.
+TEST(NewInstallTest, IsSentOnlyOnTheFirstStart)
 {
     QList<SignalPostBody> records;
-    for (int run = 0; run < 3; ++run) {
+    for (int run = 0; run < 2; ++run) {
         ClientHarness harness;
         harness.configuration->setSessionStatsEnabled(true);
         harness.clock.setNow(QDateTime(QDate(2024, 7, 4 + run), QTime(10, 0), Qt::LocalTime));
         harness.start();
         harness.advance(500ms);
-        if (run < 2) {
-            harness.clock.advance(1s);
-            harness.advance(1s);
-        }
         records.append(harness.quitAndReadCache());
         // Counted once: the next run must not send this run's queue again.
         QFile::remove(ClientHarness::cacheFilePath());

@@ -151,12 +151,22 @@ private:
 class SignalSenderTest : public ClientTest
 {
 protected:
+    // Active, so that failures are retried on the timer, and past the first session's start,
+    // so that only the send timer can be pending.
+    void start()
+    {
+        harness.start();
+        Insights::applicationWillBecomeActive();
+        harness.advance(500ms);
+    }
+    // Queues the signals and waits until they have armed the send timer.
     void send(int count)
     {
         for (int i = 0; i < count; ++i)
             Insights::signal(QStringLiteral("note_created"),
                              {{QStringLiteral("n"), QString::number(i)}});
         harness.mainQueue.runPending();
+        ASSERT_TRUE(rearmed());
     }
     bool requestsReach(qsizetype count)
     {
@@ -168,15 +178,16 @@ protected:
         return harness.waitUntil([&] { return harness.scheduler.pendingCount() > 0; }) &&
                harness.scheduler.pendingCount() == 1;
     }
-    // One tick of the send timer: waits for its request and for the timer to be armed again.
-    void tick(qsizetype expectedRequests)
+    // One tick of the send timer: waits for its request and for the timer to be armed again
+    // while records wait.
+    void tick(qsizetype expectedRequests, bool recordsLeft = true)
     {
         harness.advance(ClientHarness::sendPeriod);
         ASSERT_TRUE(requestsReach(expectedRequests));
-        ASSERT_TRUE(rearmed());
+        ASSERT_TRUE(!recordsLeft || rearmed());
     }
     // Fires the send timer armed `delay` ago and waits for the request it makes.
-    void expectSendAfter(std::chrono::milliseconds delay)
+    void expectSendAfter(std::chrono::milliseconds delay, bool recordsLeft = true)
     {
         const qsizetype before = harness.server.requests().size();
         harness.advance(delay - 1ms);
@@ -184,17 +195,17 @@ protected:
         EXPECT_EQ(harness.server.requests().size(), before) << delay.count();
         harness.advance(1ms);
         EXPECT_TRUE(requestsReach(before + 1)) << delay.count();
-        EXPECT_TRUE(rearmed()) << delay.count();
+        EXPECT_TRUE(!recordsLeft || rearmed()) << delay.count();
     }
 };
 
 TEST_F(SignalSenderTest, BatchesArePostedAsJsonArraysOfAtMostAHundred)
 {
-    harness.start();
+    start();
     send(250);
     tick(1);
     tick(2);
-    tick(3);
+    tick(3, false);
 
     QList<qsizetype> sizes;
     for (const auto& request : harness.server.requests()) {
@@ -214,12 +225,12 @@ TEST_F(SignalSenderTest, BatchesArePostedAsJsonArraysOfAtMostAHundred)
 TEST_F(SignalSenderTest, ARecordCarriesTheWireFieldsOfTheSignal)
 {
     harness.configuration->setTestMode(true);
-    harness.start();
     // The first session has begun: the record carries its identifier.
-    harness.advance(500ms);
+    start();
     harness.clock.setNow(QDateTime(QDate(2024, 5, 1), QTime(12, 34, 56, 789), Qt::UTC));
     Insights::signal(QStringLiteral("settings_opened"), {}, 1.5);
     harness.mainQueue.runPending();
+    ASSERT_TRUE(rearmed());
     harness.advance(ClientHarness::sendPeriod);
     ASSERT_TRUE(requestsReach(1));
 
@@ -239,29 +250,29 @@ TEST_F(SignalSenderTest, ARecordCarriesTheWireFieldsOfTheSignal)
 
 TEST_F(SignalSenderTest, RejectedBatchesAreDroppedWithTheReasonAndResetTheBackOff)
 {
-    harness.start();
+    start();
+    // Nothing is queued: the timer rests.
+    EXPECT_EQ(harness.scheduler.pendingCount(), 0u);
     harness.server.respondWith({500, 413});
     send(3);
     tick(1);
-    expectSendAfter(20s);
+    expectSendAfter(20s, false);
     EXPECT_TRUE(harness.waitUntil([&] {
         return harness.logs(LogLevel::error)
             .contains(
                 QStringLiteral("Dropping 3 signal(s): rejected by server Payload Too Large (413)"));
     }));
-    // The drop resets the back-off; the queue is empty, so the next ticks send nothing.
-    for (int tick = 0; tick < 2; ++tick) {
-        harness.advance(ClientHarness::sendPeriod);
-        ASSERT_TRUE(rearmed());
-    }
+    // The drop emptied the queue and reset the back-off: the next record goes a period later.
+    send(1);
+    expectSendAfter(ClientHarness::sendPeriod, false);
     harness.settle();
-    EXPECT_EQ(harness.server.requests().size(), 2);
+    EXPECT_EQ(harness.server.requests().size(), 3);
     EXPECT_TRUE(harness.quitAndReadCache().isEmpty());
 }
 
 TEST_F(SignalSenderTest, RetriedBatchesGoBehindNewerRecordsAndLogTheStatus)
 {
-    harness.start();
+    start();
     harness.server.respondWith({429, 301});
     send(2);
     harness.advance(ClientHarness::sendPeriod);
@@ -274,7 +285,7 @@ TEST_F(SignalSenderTest, RetriedBatchesGoBehindNewerRecordsAndLogTheStatus)
         harness.logs(LogLevel::debug)
             .contains(QStringLiteral("Failed to send events (status 429), will try again later")));
     expectSendAfter(20s);
-    expectSendAfter(40s);
+    expectSendAfter(40s, false);
 
     QStringList types;
     for (const QJsonObject& signal : harness.server.receivedSignals())
@@ -287,22 +298,45 @@ TEST_F(SignalSenderTest, RetriedBatchesGoBehindNewerRecordsAndLogTheStatus)
 
 TEST_F(SignalSenderTest, FailuresBackOffUpToTheCeilingAndASuccessResetsIt)
 {
-    harness.start();
+    start();
     harness.server.respondWith({500, 500, 500, 500, 500, 500});
     send(1);
     tick(1);
-    for (auto delay : {20s, 40s, 80s, 160s, 300s, 300s})
+    for (auto delay : {20s, 40s, 80s, 160s, 300s})
         expectSendAfter(delay);
-    // The seventh attempt succeeded: the next tick comes one period later.
+    // The seventh attempt succeeded: the next record goes one period later.
+    expectSendAfter(300s, false);
     send(1);
-    expectSendAfter(ClientHarness::sendPeriod);
+    expectSendAfter(ClientHarness::sendPeriod, false);
+}
+
+// An unreachable service must not wake a program nobody uses: while inactive, a failed batch
+// waits for the application to become active, and a retry armed before is called off.
+TEST_F(SignalSenderTest, WhileInactiveAFailedBatchWaitsForTheApplicationToBecomeActive)
+{
+    start();
+    Insights::applicationDidResignActive();
+    harness.server.respondWith({500});
+    send(2);
+    tick(1, false);
+    ASSERT_TRUE(harness.waitUntil(
+        [&] { return !harness.logs(LogLevel::debug).filter(QStringLiteral("500")).isEmpty(); }));
+    harness.settle();
+    EXPECT_EQ(harness.scheduler.pendingCount(), 0u);
+    Insights::applicationWillBecomeActive();
+    ASSERT_TRUE(rearmed());
+    Insights::applicationDidResignActive();
+    EXPECT_EQ(harness.scheduler.pendingCount(), 0u);
+    Insights::applicationWillBecomeActive();
+    expectSendAfter(20s, false);
+    EXPECT_EQ(harness.server.receivedSignals().size(), 4);
 }
 
 TEST_F(SignalSenderTest, TransportErrorsAreLoggedAndRetried)
 {
     // Nothing listens on the discard port of the loopback interface.
     harness.configuration = harness.makeConfiguration(QUrl(QStringLiteral("http://127.0.0.1:9")));
-    harness.start();
+    start();
     send(1);
     harness.advance(ClientHarness::sendPeriod);
     EXPECT_TRUE(harness.waitUntil([&] { return !harness.logs(LogLevel::error).isEmpty(); }));
@@ -314,7 +348,7 @@ TEST_F(SignalSenderTest, WithoutABaseUrlEverySendFailsAndTheQueueStaysBounded)
 {
     harness.configuration = harness.makeConfiguration(QUrl());
     harness.configuration->setCacheLimit(5);
-    harness.start();
+    start();
     send(8);
     harness.advance(ClientHarness::sendPeriod);
     EXPECT_TRUE(harness.waitUntil([&] {
@@ -330,7 +364,7 @@ TEST_F(SignalSenderTest, WithoutABaseUrlEverySendFailsAndTheQueueStaysBounded)
 
 TEST_F(SignalSenderTest, ABatchInFlightAtQuitIsSavedWithTheQueue)
 {
-    harness.start();
+    start();
     harness.server.holdResponses(true);
     send(120);
     harness.advance(ClientHarness::sendPeriod);
@@ -347,7 +381,7 @@ TEST_F(SignalSenderTest, ABatchAnsweredWhileQuittingIsNotSavedAgain)
 {
     LateAnswer server;
     harness.configuration = harness.makeConfiguration(server.baseUrl());
-    harness.start();
+    start();
     send(3);
     harness.advance(ClientHarness::sendPeriod);
     ASSERT_TRUE(harness.waitUntil([&] { return server.hasRequest(); }));
@@ -358,13 +392,13 @@ TEST_F(SignalSenderTest, ABatchAnsweredWhileQuittingIsNotSavedAgain)
 
 TEST_F(SignalSenderTest, SignalsSavedAtQuitAreSentAtTheNextStart)
 {
-    harness.start();
+    start();
     send(3);
     EXPECT_EQ(harness.quitAndReadCache().size(), 3);
     Insights::terminate();
     harness.mainQueue.runPending();
 
-    harness.start();
+    start();
     EXPECT_FALSE(QFile::exists(ClientHarness::cacheFilePath()));
     ASSERT_TRUE(requestsReach(1));
     EXPECT_EQ(harness.server.receivedSignals().size(), 3);
@@ -372,10 +406,11 @@ TEST_F(SignalSenderTest, SignalsSavedAtQuitAreSentAtTheNextStart)
 
 TEST_F(SignalSenderTest, ANonFiniteValueIsDroppedAndTheSignalStillLeaves)
 {
-    harness.start();
+    start();
     Insights::signal(QStringLiteral("broken"), {}, std::numeric_limits<double>::quiet_NaN());
     Insights::internalSignal(QStringLiteral("huge"), {}, std::numeric_limits<double>::infinity());
     harness.mainQueue.runPending();
+    ASSERT_TRUE(rearmed());
     EXPECT_EQ(harness.logs(LogLevel::error)
                   .filter(QStringLiteral("Dropping the non-finite floatValue"))
                   .size(),
@@ -410,7 +445,7 @@ TEST_F(SignalSenderTest, EnrichersAndSignalParametersLayerOverTheDefaultPayload)
     harness.configuration->setMetadataEnrichers(
         {std::make_shared<Enricher>(QStringLiteral("first")),
          std::make_shared<Enricher>(QStringLiteral("second"))});
-    harness.start();
+    start();
     Insights::signal(QStringLiteral("x"), {{QStringLiteral("clash"), QStringLiteral("signal")}});
     const QList<SignalPostBody> cached = harness.quitAndReadCache();
     ASSERT_EQ(cached.size(), 1);
@@ -420,7 +455,7 @@ TEST_F(SignalSenderTest, EnrichersAndSignalParametersLayerOverTheDefaultPayload)
 
 TEST_F(SignalSenderTest, TwoImmediateSyncsWithinAPeriodSendOnce)
 {
-    harness.start();
+    start();
     send(150);
     Insights::requestImmediateSync();
     Insights::requestImmediateSync();

@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -163,6 +164,35 @@ TEST_P(TerminationSignalTest, QuitsInOrderAfterTheWillTerminateStep)
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, TerminationSignalTest, testing::Values(SIGTERM, SIGINT, SIGHUP));
+
+TEST(ApplicationTest, SignalsWhileTheLoopIsBusyQuitOnceItTurnsAgainWhateverWorkIsQueued)
+{
+    Application application(instanceDirectory());
+    int terminations = 0;
+    bool handledWhileBusy = false;
+    // Work that queues more of itself, as a long job done in steps does; it ends the loop by
+    // itself only if no signal did.
+    constexpr int lastStep = 10'000;
+    int steps = 0;
+    std::function<void()> step = [&] {
+        if (++steps == lastStep)
+            QCoreApplication::quit();
+        else
+            QTimer::singleShot(0, &application, step);
+    };
+    QObject::connect(&application, &Application::willTerminate, [&] { ++terminations; });
+    QObject::connect(&application, &Application::launchingFinished, [&] {
+        for (int signalNumber : {SIGTERM, SIGHUP, SIGTERM})
+            ::raise(signalNumber);
+        handledWhileBusy = terminations > 0;
+        step();
+    });
+
+    EXPECT_EQ(application.exec(), 0);
+    EXPECT_FALSE(handledWhileBusy);
+    EXPECT_EQ(terminations, 1);
+    EXPECT_LT(steps, lastStep);
+}
 
 TEST(ApplicationTest, QuittingAnotherWayStillRunsTheWillTerminateStepOnce)
 {

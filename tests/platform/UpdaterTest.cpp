@@ -2,6 +2,7 @@
 
 #include "LoopbackHttpServer.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -79,6 +80,8 @@ TEST_F(UpdaterTest, AManualCheckReadsTheFeedAndShowsWhatItFound)
         {200, R"json({"version": "3.0.0", "url": "javascript:alert(1)"})json",
          Outcome::NewerVersion, "3.0.0 is available", QUrl()},
         {200, R"({"version": "1.2.0"})", Outcome::UpToDate, "newest version", QUrl()},
+        {200, R"({"version": "1.2.0", "url": "https://example.org/q/1.2.0"})", Outcome::UpToDate,
+         "newest version", QUrl(QStringLiteral("https://example.org/q/1.2.0"))},
         {200, R"({"version": "1.1.9"})", Outcome::UpToDate, "newest version", QUrl()},
         {200, R"({"version": "1.2"})", Outcome::UpToDate, "newest version", QUrl()},
         {200, "not json", Outcome::Failed, "Could not check", QUrl()},
@@ -97,6 +100,14 @@ TEST_F(UpdaterTest, AManualCheckReadsTheFeedAndShowsWhatItFound)
         EXPECT_EQ(result.errorString.isEmpty(), c.outcome != Outcome::Failed);
         ASSERT_NE(updater.resultDialog(), nullptr);
         EXPECT_TRUE(updater.resultDialog()->text().contains(QString::fromLatin1(c.dialog)));
+        // Only a newer version's https page is offered, on a button beside OK.
+        EXPECT_EQ(updater.resultDialog()->buttons().size(),
+                  c.outcome == Outcome::NewerVersion && !c.downloadPage.isEmpty() ? 2 : 1);
+        // The answer before it is gone.
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
+                                [](QWidget* window) { return window->isVisible(); }),
+                  1);
     }
     EXPECT_EQ(server.requests().first().method, "GET");
     EXPECT_EQ(server.requests().first().path, "/feed.json");

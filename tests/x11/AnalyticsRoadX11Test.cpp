@@ -2,6 +2,7 @@
 #include "XTestClient.h"
 #include "analytics/LoopbackServer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -184,6 +185,24 @@ TEST_F(AnalyticsRoad, NothingLeavesWithReportingOff)
     // Whatever the client had taken would now be sent or kept in its cache for the next run.
     EXPECT_THAT(server.requests(), testing::IsEmpty());
     EXPECT_THAT(cachedSignalTypes(), testing::IsEmpty());
+}
+
+// Run without an endpoint, as the program is built by default: the client never starts, so
+// using the program leaves no signal cache, no install identifier and no line of its log.
+TEST_F(AnalyticsRoad, WithoutAnEndpointNothingIsRecordedStoredOrLogged)
+{
+    if (!QStringLiteral(QUILLORY_ANALYTICS_BASE_URL).isEmpty())
+        GTEST_SKIP() << "built with an analytics endpoint";
+    ASSERT_TRUE(app.start());
+    ASSERT_NO_FATAL_FAILURE(makeAndDeleteNotes());
+    ASSERT_TRUE(app.terminate()) << app.errorOutput().toStdString();
+
+    EXPECT_FALSE(QFile::exists(app.cacheFolder() + QStringLiteral("/insightssignalcache")));
+    EXPECT_THAT(QDir(app.configFolder() + QStringLiteral("/Quillory"))
+                    .entryList({QStringLiteral("analytics.client.*")}),
+                testing::IsEmpty());
+    EXPECT_FALSE(app.errorOutput().contains(QLatin1String("Insights")))
+        << app.errorOutput().toStdString();
 }
 
 } // namespace

@@ -130,11 +130,11 @@ QString RunningQuillory::errorOutput()
     return QString::fromUtf8(m_errorOutput);
 }
 
-bool RunningQuillory::openPanelWhenReady(XTestClient& keyboard)
+bool RunningQuillory::openPanelWhenReady(XTestClient& keyboard, quint8 key)
 {
     return waitFor(
         [&] {
-            keyboard.typeControlAlt(XTestClient::nKey);
+            keyboard.typeControlAlt(key);
             return waitFor([this] { return panelOpen(); }, readyPressIntervalMs);
         },
         startTimeoutMs);
@@ -153,23 +153,9 @@ bool RunningQuillory::panelOpen() const
 QRect RunningQuillory::panelGeometry() const
 {
     QRect widest;
-    const QString windows =
-        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                 QString::number(m_process.processId())});
-    for (const QString& window : windows.split(u'\n', Qt::SkipEmptyParts)) {
-        QMap<QString, int> values;
-        const QString shell = xdotool(
-            {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window.trimmed()});
-        for (const QString& line : shell.split(u'\n')) {
-            const qsizetype equals = line.indexOf(u'=');
-            if (equals > 0)
-                values.insert(line.left(equals), line.mid(equals + 1).toInt());
-        }
-        const QRect geometry(values.value(QStringLiteral("X")), values.value(QStringLiteral("Y")),
-                             values.value(QStringLiteral("WIDTH")),
-                             values.value(QStringLiteral("HEIGHT")));
-        if (geometry.width() > widest.width())
-            widest = geometry;
+    for (const QRect& window : visibleWindows()) {
+        if (window.width() > widest.width())
+            widest = window;
     }
     return widest;
 }
@@ -185,6 +171,28 @@ std::string RunningQuillory::windowState() const
     return QStringLiteral("visible windows [%1], active window %2 of pid %3, program pid %4")
         .arg(visible.simplified(), active, activePid, QString::number(m_process.processId()))
         .toStdString();
+}
+
+QList<QRect> RunningQuillory::visibleWindows() const
+{
+    QList<QRect> geometries;
+    const QString windows =
+        xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                 QString::number(m_process.processId())});
+    for (const QString& window : windows.split(u'\n', Qt::SkipEmptyParts)) {
+        QMap<QString, int> values;
+        const QString shell = xdotool(
+            {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window.trimmed()});
+        for (const QString& line : shell.split(u'\n')) {
+            const qsizetype equals = line.indexOf(u'=');
+            if (equals > 0)
+                values.insert(line.left(equals), line.mid(equals + 1).toInt());
+        }
+        geometries.append(
+            QRect(values.value(QStringLiteral("X")), values.value(QStringLiteral("Y")),
+                  values.value(QStringLiteral("WIDTH")), values.value(QStringLiteral("HEIGHT"))));
+    }
+    return geometries;
 }
 
 bool RunningQuillory::panelClosed() const

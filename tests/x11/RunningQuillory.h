@@ -1,12 +1,13 @@
 #pragma once
 
+#include "XTestClient.h"
+
 #include <QJsonObject>
+#include <QList>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRect>
 #include <QTemporaryDir>
-
-class XTestClient;
 
 // The real program in a temporary home on the test's own X server, started and stopped the
 // way the desktop would, as often as a test needs with the same home. The panel is looked at
@@ -40,10 +41,12 @@ public:
     QString errorOutput();
 
     // The program takes the hot key some time after it starts, once it has finished launching:
-    // until then a press reaches nobody, so Ctrl+Alt+N is typed again until the panel opens.
-    bool openPanelWhenReady(XTestClient& keyboard);
+    // until then a press reaches nobody, so Ctrl+Alt+key is typed again until the panel opens.
+    bool openPanelWhenReady(XTestClient& keyboard, quint8 key = XTestClient::nKey);
     bool panelOpen() const;
     bool panelClosed() const;
+    // Where the program's visible windows are on the screen.
+    QList<QRect> visibleWindows() const;
     // Where the panel is on screen: the program's widest visible window; empty when none.
     QRect panelGeometry() const;
     // The program's visible windows and the active window, for a failure's message.

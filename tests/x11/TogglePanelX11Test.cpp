@@ -2,6 +2,8 @@
 #include "XTestClient.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -10,6 +12,22 @@ namespace {
 
 constexpr int holdMs = 1000;
 constexpr int holdCheckIntervalMs = 20;
+
+// The settings page as it is laid out at the default font: the centre of each control that the
+// road uses, from the top left of the panel's body, which sits 40 points right of and 33 below
+// the window's corner.
+const QPoint bodyOffset(40, 33);
+const QPoint recorderCentre(211, 87);
+const QPoint textSizeArrow(265, 219);
+const QPoint pastesClipboardSwitch(261, 287);
+const QPoint copyOnCloseSwitch(261, 355);
+// Where the note's first lines are, on the note page.
+const QRect noteText(10, 42, 260, 110);
+constexpr int textSizeCount = 15;
+constexpr int eighteenPoints = 8;
+constexpr int inkGray = 128;
+constexpr int typedLetters = 5;
+constexpr int lettersInkWidth = 3;
 
 // Ctrl+Alt+N typed by another client toggles the running program's panel.
 class TogglePanelRoad : public testing::Test
@@ -25,6 +43,61 @@ protected:
     }
 
     void toggle() { client.typeControlAlt(XTestClient::nKey); }
+
+    // Ctrl+Alt+N can be grabbed, so the program holds it no more.
+    bool grabbedByNobody()
+    {
+        if (client.grab(XTestClient::nKey, XTestClient::controlAltMask) != 0)
+            return false;
+        client.ungrab(XTestClient::nKey, XTestClient::controlAltMask);
+        return true;
+    }
+
+    void clickInBody(const QPoint& point)
+    {
+        const QPoint screen = app.panelGeometry().topLeft() + bodyOffset + point;
+        client.click(screen.x(), screen.y());
+    }
+
+    // The stored value of a setting as text, as the settings file holds it right now.
+    QString stored(const QString& key) const
+    {
+        QFile file(app.configFolder() + QStringLiteral("/Quillory/settings.json"));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        const QJsonObject typed =
+            QJsonDocument::fromJson(file.readAll()).object().value(key).toObject();
+        return typed.isEmpty() ? QString() : typed.begin()->toVariant().toString();
+    }
+
+    // How many rows of the note's text area hold the ink of several letters, not just the
+    // caret's; none while the area is not drawn on its light page yet.
+    int inkHeight()
+    {
+        const QImage text =
+            client.grab(noteText.translated(app.panelGeometry().topLeft() + bodyOffset));
+        if (text.isNull() || qGray(text.pixel(0, 0)) < inkGray)
+            return 0;
+        int rows = 0;
+        for (int y = 0; y < text.height(); ++y) {
+            int ink = 0;
+            for (int x = 0; x < text.width(); ++x)
+                ink += qGray(text.pixel(x, y)) < inkGray ? 1 : 0;
+            rows += ink >= lettersInkWidth ? 1 : 0;
+        }
+        return rows;
+    }
+
+    // The panel stays shut all this while.
+    void expectClosedFor(int ms)
+    {
+        QElapsedTimer shut;
+        shut.start();
+        while (shut.elapsed() < ms) {
+            ASSERT_TRUE(app.panelClosed());
+            QTest::qWait(holdCheckIntervalMs);
+        }
+    }
 
     bool startAndOpen() { return app.start() && app.openPanelWhenReady(client); }
 
@@ -64,6 +137,84 @@ TEST_F(TogglePanelRoad, TogglesWithCapsLockOrNumLockOn)
     }
 }
 
+TEST_F(TogglePanelRoad, ANewShortcutRecordedOnTheSettingsPageTakesOverAtOnceAndStays)
+{
+    const QString ctrlAltM = QStringLiteral(R"({"carbonKeyCode":46,"carbonModifiers":2304})");
+    const QString shortcutKey = QStringLiteral("GlobalShortcuts_togglePopover");
+    ASSERT_TRUE(startAndOpen());
+    for (int i = 0; i < typedLetters; ++i)
+        client.type(XTestClient::lKey);
+    ASSERT_TRUE(waitFor([this] { return inkHeight() > 0; }));
+    const int smallText = inkHeight();
+
+    auto openSettingsAndRecord = [this] {
+        client.type(XTestClient::commaKey, {XTestClient::controlKey});
+        ASSERT_TRUE(waitFor([this] { return app.panelGeometry().width() == 380; }))
+            << app.windowState();
+        clickInBody(recorderCentre);
+        ASSERT_TRUE(waitFor([this] { return grabbedByNobody(); }));
+    };
+    // While recording the program holds no grab: Ctrl+Alt+N is free for others, and reaches
+    // the recorder, which takes it again and stops instead of toggling the panel; Escape then
+    // closes the panel.
+    openSettingsAndRecord();
+    toggle();
+    client.type(XTestClient::escapeKey);
+    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); }));
+    toggle();
+    ASSERT_TRUE(waitFor([this] { return app.panelOpen(); }));
+
+    openSettingsAndRecord();
+    // The tray menu's Ctrl+, is refused in an alert of its own; the panel stays open meanwhile.
+    const qsizetype windows = app.visibleWindows().size();
+    client.type(XTestClient::commaKey, {XTestClient::controlKey});
+    ASSERT_TRUE(waitFor([&] { return app.visibleWindows().size() == windows + 1; }))
+        << app.windowState();
+    client.type(XTestClient::returnKey);
+    ASSERT_TRUE(waitFor([&] { return app.visibleWindows().size() == windows; }));
+    // Recording again.
+    ASSERT_TRUE(waitFor([this] { return grabbedByNobody(); }));
+    client.typeControlAlt(XTestClient::mKey);
+    ASSERT_TRUE(waitFor([&] { return stored(shortcutKey) == ctrlAltM; })) << app.windowState();
+
+    // 18 pt from the open list, and two switches.
+    clickInBody(textSizeArrow);
+    QRect list;
+    ASSERT_TRUE(waitFor([&] {
+        for (const QRect& window : app.visibleWindows()) {
+            if (window.height() > window.width() && window != app.panelGeometry())
+                list = window;
+        }
+        return list.isValid();
+    }));
+    const int rowHeight = list.height() / textSizeCount;
+    client.click(list.center().x(), list.top() + rowHeight * eighteenPoints + rowHeight / 2);
+    ASSERT_TRUE(waitFor(
+        [&] { return stored(QStringLiteral("quillory.textSize")) == QLatin1String("18"); }));
+    clickInBody(pastesClipboardSwitch);
+    clickInBody(copyOnCloseSwitch);
+    ASSERT_TRUE(waitFor([&] {
+        return stored(QStringLiteral("quillory.newNotePastesClipboard")) == QLatin1String("true") &&
+               stored(QStringLiteral("quillory.copyNoteOnClose")) == QLatin1String("true");
+    }));
+
+    client.type(XTestClient::commaKey, {XTestClient::controlKey});
+    ASSERT_TRUE(waitFor([this] { return app.panelGeometry().width() == 360; }));
+    EXPECT_TRUE(waitFor([&] { return inkHeight() > smallText; }));
+
+    client.typeControlAlt(XTestClient::mKey);
+    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); }));
+    toggle();
+    expectClosedFor(holdMs);
+    client.typeControlAlt(XTestClient::mKey);
+    ASSERT_TRUE(waitFor([this] { return app.panelOpen(); }));
+
+    ASSERT_TRUE(app.terminate());
+    ASSERT_TRUE(app.start());
+    EXPECT_TRUE(app.openPanelWhenReady(client, XTestClient::mKey)) << app.windowState();
+    EXPECT_EQ(stored(shortcutKey), ctrlAltM);
+}
+
 TEST_F(TogglePanelRoad, HoldingTheKeysTogglesOnceOnRelease)
 {
     ASSERT_TRUE(startAndOpen());
@@ -75,12 +226,7 @@ TEST_F(TogglePanelRoad, HoldingTheKeysTogglesOnceOnRelease)
     client.press(XTestClient::nKey);
     client.sync();
     // The server repeats the held key all this time; none of it may toggle the panel.
-    QElapsedTimer held;
-    held.start();
-    while (held.elapsed() < holdMs) {
-        ASSERT_TRUE(app.panelClosed());
-        QTest::qWait(holdCheckIntervalMs);
-    }
+    expectClosedFor(holdMs);
     client.release(XTestClient::nKey);
     client.release(XTestClient::altKey);
     client.release(XTestClient::controlKey);

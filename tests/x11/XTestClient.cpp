@@ -4,6 +4,7 @@
 #include <xcb/xtest.h>
 
 #include <cstdlib>
+#include <iterator>
 
 XTestClient::XTestClient()
 {
@@ -37,15 +38,36 @@ void XTestClient::release(quint8 keyCode)
     fake(XCB_KEY_RELEASE, keyCode);
 }
 
-void XTestClient::typeControlAlt(quint8 keyCode)
+void XTestClient::type(quint8 keyCode, std::initializer_list<quint8> modifierKeys)
 {
-    press(controlKey);
-    press(altKey);
+    for (const quint8 modifier : modifierKeys)
+        press(modifier);
     press(keyCode);
     release(keyCode);
-    release(altKey);
-    release(controlKey);
+    for (auto modifier = std::rbegin(modifierKeys); modifier != std::rend(modifierKeys); ++modifier)
+        release(*modifier);
     sync();
+}
+
+void XTestClient::typeControlAlt(quint8 keyCode)
+{
+    type(keyCode, {controlKey, altKey});
+}
+
+QImage XTestClient::grab(const QRect& area)
+{
+    xcb_get_image_reply_t* reply = xcb_get_image_reply(
+        m_connection,
+        xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root, qint16(area.x()),
+                      qint16(area.y()), quint16(area.width()), quint16(area.height()), ~0u),
+        nullptr);
+    if (!reply)
+        return {};
+    // Xvfb's 24-bit screen keeps each pixel in 32 bits.
+    const QImage image =
+        QImage(xcb_get_image_data(reply), area.width(), area.height(), QImage::Format_RGB32).copy();
+    std::free(reply);
+    return image;
 }
 
 void XTestClient::sync()
@@ -102,10 +124,13 @@ void XTestClient::releaseButton(quint8 button)
 void XTestClient::click(int x, int y, int count)
 {
     movePointer(x, y);
+    // In one burst: a test process held up between two clicks on a busy machine would turn a
+    // double click into two single ones.
     for (int i = 0; i < count; ++i) {
-        pressButton();
-        releaseButton();
+        fake(XCB_BUTTON_PRESS, leftButton);
+        fake(XCB_BUTTON_RELEASE, leftButton);
     }
+    sync();
 }
 
 void XTestClient::fake(quint8 type, quint8 detail, int x, int y)

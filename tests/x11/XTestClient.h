@@ -1,11 +1,14 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QImage>
+#include <QRect>
+
+#include <initializer_list>
 
 struct xcb_connection_t;
 
-// Another X11 client: types keys through XTest and holds key grabs of its own, as another
-// program on the desktop would.
+// Another X11 client: types keys and clicks through XTest, holds key grabs of its own and
+// looks at the screen, as another program on the desktop would.
 class XTestClient
 {
 public:
@@ -17,6 +20,10 @@ public:
     static constexpr quint8 numLockKey = 77;
     static constexpr quint8 nKey = 57;
     static constexpr quint8 mKey = 58;
+    static constexpr quint8 lKey = 46;
+    static constexpr quint8 commaKey = 59;
+    static constexpr quint8 returnKey = 36;
+    static constexpr quint8 escapeKey = 9;
     static constexpr quint16 controlAltMask = 0x04 | 0x08;
     static constexpr quint16 lockMask = 0x02;
     static constexpr quint16 numLockMask = 0x10;
@@ -30,14 +37,20 @@ public:
 
     void press(quint8 keyCode);
     void release(quint8 keyCode);
+    // The modifier keys pressed, the key typed, the modifiers released in reverse order.
+    void type(quint8 keyCode, std::initializer_list<quint8> modifierKeys = {});
     // Ctrl+Alt+key pressed and released in the usual order.
     void typeControlAlt(quint8 keyCode);
     // The pointer, in root-window coordinates; button 1 is the left button.
     void movePointer(int x, int y);
-    void pressButton(quint8 button = 1);
-    void releaseButton(quint8 button = 1);
+    static constexpr quint8 leftButton = 1;
+
+    void pressButton(quint8 button = leftButton);
+    void releaseButton(quint8 button = leftButton);
     // Moves there, then presses and releases, `count` times in quick succession.
     void click(int x, int y, int count = 1);
+    // What the screen shows in this rectangle.
+    QImage grab(const QRect& area);
     // Waits until the server has handled everything sent so far.
     void sync();
 

@@ -15,8 +15,10 @@ namespace {
 class AppSettingsTest : public testing::Test
 {
 protected:
+    // The earlier store writes what it owes first, as at quit.
     UserDefaults& freshDefaults()
     {
+        m_defaults.reset();
         m_defaults = std::make_unique<UserDefaults>(QStringLiteral("settings"), m_folder.path());
         return *m_defaults;
     }
@@ -103,6 +105,7 @@ TEST_F(AppSettingsTest, SettersWriteTheirKeysAtOnceWithoutValidating)
     settings.setPopoverSize(QSizeF(1000, 217));
     EXPECT_EQ(sizeChanged.count(), 1);
 
+    m_defaults->synchronize();
     UserDefaults reread(QStringLiteral("settings"), m_folder.path());
     EXPECT_EQ(reread.object(QStringLiteral("quillory.deleteAfter")),
               QVariant(QStringLiteral("30d")));
@@ -126,6 +129,7 @@ TEST_F(AppSettingsTest, StepTextSizeStaysWithinTheOfferedSizes)
     EXPECT_EQ(changed.count(), 0);
     settings.stepTextSize(-1);
     EXPECT_EQ(settings.textSize(), 23);
+    m_defaults->synchronize();
     EXPECT_EQ(UserDefaults(QStringLiteral("settings"), m_folder.path())
                   .integer(QStringLiteral("quillory.textSize")),
               23);
@@ -134,6 +138,7 @@ TEST_F(AppSettingsTest, StepTextSizeStaysWithinTheOfferedSizes)
     m_defaults->remove(QStringLiteral("quillory.textSize"));
     settings.stepTextSize(-1);
     EXPECT_EQ(settings.textSize(), 10);
+    m_defaults->synchronize();
     EXPECT_FALSE(UserDefaults(QStringLiteral("settings"), m_folder.path())
                      .object(QStringLiteral("quillory.textSize"))
                      .isValid());

@@ -135,6 +135,18 @@ TEST(NoteFileReaderTest, DecodeDateAcceptsBothInternetFormsOnly)
               QStringLiteral("Unrecognised date May 1"));
 }
 
+TEST(NoteFileReaderTest, EveryDateItReadsIsWrittenBackReadableAsTheSameTime)
+{
+    for (const char* text :
+         {"9999-12-31T23:59:59-05:00", "9999-12-31T23:59:30-23:59", "0000-01-01T00:00:00+05:00",
+          "0000-01-01T00:00:30+23:59", "2000-02-29T23:59:59-01:00", "2000-02-29T00:00:00+01:00"}) {
+        const auto date = NoteFileReader::decodeDate(QString::fromLatin1(text));
+        const QString written = QString::fromLatin1(NoteFileWriter::encodeDate(date.value()));
+        EXPECT_EQ(NoteFileReader::decodeDate(written), date)
+            << text << " as " << qPrintable(written);
+    }
+}
+
 TEST(NoteFileReaderTest, RejectsMalformedDocuments)
 {
     const QByteArray note =

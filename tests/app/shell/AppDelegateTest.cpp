@@ -145,15 +145,19 @@ TEST_F(AppDelegateTest, OnlyTheFirstLaunchEverOpensThePanelHalfASecondLater)
     EXPECT_FALSE(second->popover()->isOpen());
 }
 
-TEST_F(AppDelegateTest, QuittingSavesPendingTypingWithoutCopyingTheNote)
+TEST_F(AppDelegateTest, QuittingSavesPendingTypingAndSettingsWithoutCopyingTheNote)
 {
     m_defaults.set(QStringLiteral("quillory.copyNoteOnClose"), true);
     QGuiApplication::clipboard()->setText(QStringLiteral("clipboard before"));
     auto delegate = launch();
     delegate->popover()->open();
     delegate->store()->setText(QStringLiteral("typed just before quitting"));
+    delegate->settings()->setTextSize(20);
     delegate->applicationWillTerminate();
     EXPECT_EQ(savedTexts(), QStringList{QStringLiteral("typed just before quitting")});
+    EXPECT_EQ(UserDefaults(QStringLiteral("settings"), m_folder.path())
+                  .integer(QStringLiteral("quillory.textSize")),
+              20);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("clipboard before"));
     EXPECT_EQ(m_reporting.calls.last(), QStringLiteral("endCrashSession"));
 }

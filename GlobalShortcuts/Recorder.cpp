@@ -1,0 +1,278 @@
+#include "GlobalShortcuts/Recorder.h"
+
+#include "GlobalShortcuts/CarbonGlobalShortcuts.h"
+#include "GlobalShortcuts/GlobalShortcuts.h"
+#include "GlobalShortcuts/LocalEventMonitor.h"
+#include "GlobalShortcuts/ModalAlert.h"
+#include "GlobalShortcuts/ModuleStrings.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPointer>
+#include <QStyle>
+#include <QWindow>
+
+namespace GlobalShortcuts {
+
+namespace {
+
+constexpr Qt::KeyboardModifiers modifierKeys =
+    Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+// The modifiers without which only a function key makes a shortcut.
+constexpr Qt::KeyboardModifiers commandKeys =
+    Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+
+QString moduleText(const char* key)
+{
+    return localizedString(QString::fromLatin1(key));
+}
+
+bool isFunctionKey(int key)
+{
+    return key >= Qt::Key_F1 && key <= Qt::Key_F35;
+}
+
+// Pressed on their own, on the way to a combination.
+bool isModifierKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+    case Qt::Key_ScrollLock:
+    case Qt::Key_Mode_switch:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isSystemShortcut(const Shortcut& shortcut)
+{
+    // F12 alone is left to the user whatever the desktop binds to it.
+    if (shortcut == Shortcut(Key::f12, 0))
+        return false;
+    return CarbonGlobalShortcuts::systemShortcuts().contains(shortcut);
+}
+
+} // namespace
+
+Recorder::Recorder(const Name& name, QWidget* parent)
+    : QLineEdit(parent)
+    , m_name(name)
+    , m_clearAction(addAction(style()->standardIcon(QStyle::SP_LineEditClearButton),
+                              QLineEdit::TrailingPosition))
+{
+    // Only the recorder itself writes the text: no typing, pasting or dropping.
+    setReadOnly(true);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setAcceptDrops(false);
+    setAlignment(Qt::AlignCenter);
+    setPlaceholderText(moduleText("record_shortcut"));
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    connect(m_clearAction, &QAction::triggered, this, &Recorder::clearShortcut);
+    connect(&ShortcutNotifications::instance(), &ShortcutNotifications::shortcutByNameDidChange,
+            this, [this](const Name& changed) {
+                if (changed == m_name)
+                    refreshText();
+            });
+    refreshText();
+}
+
+Recorder::~Recorder()
+{
+    finishRecording();
+}
+
+QSize Recorder::sizeHint() const
+{
+    return {minimumWidth, QLineEdit::sizeHint().height()};
+}
+
+void Recorder::refreshText()
+{
+    const auto shortcut = getShortcut(m_name);
+    setText(shortcut ? shortcut->description() : QString());
+    updateClearButton();
+}
+
+void Recorder::updateClearButton()
+{
+    m_clearAction->setVisible(!text().isEmpty());
+}
+
+bool Recorder::event(QEvent* event)
+{
+    // While recording, no shortcut of the application's own takes the keys away.
+    if (event->type() == QEvent::ShortcutOverride && isRecording()) {
+        event->accept();
+        return true;
+    }
+    return QLineEdit::event(event);
+}
+
+void Recorder::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    beginRecording();
+}
+
+void Recorder::focusOutEvent(QFocusEvent* event)
+{
+    finishRecording();
+    QLineEdit::focusOutEvent(event);
+}
+
+void Recorder::hideEvent(QHideEvent* event)
+{
+    finishRecording();
+    QLineEdit::hideEvent(event);
+}
+
+void Recorder::beginRecording()
+{
+    if (isRecording())
+        return;
+    setPlaceholderText(moduleText("press_shortcut"));
+    updateClearButton();
+    m_monitor = std::make_unique<LocalEventMonitor>(
+        QList{QEvent::KeyPress, QEvent::MouseButtonRelease},
+        [this](QObject* receiver, QEvent* event) { return handleRecordedEvent(receiver, event); });
+    m_monitor->start();
+    recorderDidStart();
+}
+
+void Recorder::finishRecording()
+{
+    const bool wasRecording = isRecording();
+    if (wasRecording) {
+        // This may run inside the monitor's own call; it goes once that call is over.
+        m_monitor->stop();
+        m_monitor.release()->deleteLater();
+    }
+    setPlaceholderText(moduleText("record_shortcut"));
+    updateClearButton();
+    if (wasRecording)
+        recorderDidFinish();
+}
+
+bool Recorder::handleRecordedEvent(QObject* receiver, QEvent* event)
+{
+    // Each event is judged once, where it reaches a window.
+    if (!receiver->isWindowType())
+        return false;
+    if (event->type() == QEvent::MouseButtonRelease)
+        return handleMouseRelease(receiver, *static_cast<QMouseEvent*>(event));
+    if (receiver != window()->windowHandle())
+        return false;
+    return handleKey(*static_cast<QKeyEvent*>(event));
+}
+
+bool Recorder::handleMouseRelease(QObject* receiver, const QMouseEvent& event)
+{
+    if (event.button() != Qt::LeftButton && event.button() != Qt::RightButton)
+        return false;
+    const QPoint position = mapFromGlobal(event.globalPosition().toPoint());
+    const QRect near = rect().adjusted(-clickSlop, -clickSlop, clickSlop, clickSlop);
+    if (receiver != window()->windowHandle() || !near.contains(position)) {
+        // A click elsewhere ends recording and reaches what it was meant for.
+        dropFocus();
+        return false;
+    }
+    // The clear button takes its click; any other click on the field is used up.
+    return !m_clearAction->associatedObjects().contains(childAt(position));
+}
+
+bool Recorder::handleKey(const QKeyEvent& event)
+{
+    const int key = event.key();
+    const Qt::KeyboardModifiers modifiers = event.modifiers() & modifierKeys;
+    if (isModifierKey(key))
+        return true;
+    if (modifiers == Qt::NoModifier) {
+        // Tab goes on to the window, which moves the focus and so ends recording.
+        if (key == Qt::Key_Tab)
+            return false;
+        if (key == Qt::Key_Escape) {
+            dropFocus();
+            return true;
+        }
+        if (key == Qt::Key_Backspace || key == Qt::Key_Delete) {
+            if (m_clearAction->isVisible())
+                clearShortcut();
+            return true;
+        }
+    }
+    const auto shortcut = Shortcut::fromEvent(&event);
+    if (!shortcut || (!(modifiers & commandKeys) && !isFunctionKey(key))) {
+        QApplication::beep();
+        return true;
+    }
+    QPointer guard(this);
+    if (const QAction* item = menuItemWithMatchingShortcut(mainMenu(), *shortcut)) {
+        alert(moduleText("keyboard_shortcut_used_by_menu_item").arg(item->text()));
+        return true;
+    }
+    if (isSystemShortcut(*shortcut)) {
+        const int answer = alert(moduleText("keyboard_shortcut_used_by_system"),
+                                 moduleText("keyboard_shortcuts_can_be_changed"),
+                                 {moduleText("ok"), moduleText("force_use_shortcut")});
+        if (!guard || answer != 1)
+            return true;
+    }
+    accept(*shortcut);
+    return true;
+}
+
+int Recorder::alert(const QString& message, const QString& informativeText,
+                    const QStringList& buttons)
+{
+    dropFocus();
+    QPointer guard(this);
+    const int answer = runModalAlert(window(), message, informativeText, buttons);
+    if (guard)
+        takeFocus();
+    return answer;
+}
+
+void Recorder::accept(const Shortcut& shortcut)
+{
+    setText(shortcut.description());
+    m_clearAction->setVisible(true);
+    userDefaultsSet(m_name, shortcut);
+    dropFocus();
+}
+
+void Recorder::clearShortcut()
+{
+    GlobalShortcuts::setShortcut(std::nullopt, m_name);
+    refreshText();
+    takeFocus();
+}
+
+void Recorder::dropFocus()
+{
+    clearFocus();
+}
+
+void Recorder::takeFocus()
+{
+    if (!isVisible())
+        return;
+    // Back from an alert the window may not be active yet; recording starts when it is.
+    window()->activateWindow();
+    setFocus(Qt::OtherFocusReason);
+}
+
+} // namespace GlobalShortcuts

@@ -1,0 +1,64 @@
+#include "PopUpControl.h"
+
+#include <QStyledItemDelegate>
+#include <QWheelEvent>
+
+namespace {
+
+constexpr int entryPadding = 6;
+
+// Entries drawn as a list's rather than as a menu's, so that they take the colours of the page,
+// with room around each as a menu gives.
+class EntryDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index)
+            .grownBy({0, entryPadding / 2, entryPadding, entryPadding / 2});
+    }
+};
+
+} // namespace
+
+PopUpControl::PopUpControl(QWidget* parent)
+    : QComboBox(parent)
+{
+    QFont small = font();
+    small.setPixelSize(fontSize);
+    setFont(small);
+    setIconSize(imageSize);
+    setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setItemDelegate(new EntryDelegate(this));
+}
+
+QStringList PopUpControl::titles() const
+{
+    QStringList shown;
+    for (int i = 0; i < count(); ++i)
+        shown.append(itemText(i));
+    return shown;
+}
+
+void PopUpControl::setItems(const QList<PopUpItem>& items, int selected, const QString& help)
+{
+    QStringList wanted;
+    for (const PopUpItem& item : items)
+        wanted.append(item.title);
+    if (wanted != titles()) {
+        clear();
+        for (const PopUpItem& item : items)
+            addItem(QIcon(item.image), item.title);
+    }
+    if (currentIndex() != selected)
+        setCurrentIndex(selected);
+    setToolTip(help);
+}
+
+void PopUpControl::wheelEvent(QWheelEvent* event)
+{
+    event->ignore();
+}

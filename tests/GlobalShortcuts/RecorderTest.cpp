@@ -1,0 +1,186 @@
+#include "ShortcutFixture.h"
+
+#include "GlobalShortcuts/Recorder.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using namespace GlobalShortcuts;
+
+namespace {
+
+// A key as the X server delivers it: Qt's key, the modifiers and the X11 key code of a US
+// keyboard.
+struct Press
+{
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    quint32 keyCode;
+};
+constexpr Qt::KeyboardModifiers controlAltKeys = Qt::ControlModifier | Qt::AltModifier;
+
+// A recorder for Ctrl+Alt+N in an active window, beside a field that Tab moves on to; a menu
+// whose entry takes Ctrl+, ; and a desktop that binds Ctrl+Alt+T and F12 for itself.
+class RecorderTest : public ShortcutFixture
+{
+protected:
+    void SetUp() override
+    {
+        ShortcutFixture::SetUp();
+        if (!useGnomeBindings())
+            GTEST_SKIP() << "the gsettings tool is not installed";
+        menu.addAction(QStringLiteral("Settings\u2026"))->setShortcut(Qt::CTRL | Qt::Key_Comma);
+        setMainMenu(&menu);
+        auto* column = new QVBoxLayout(&window);
+        column->addWidget(recorder);
+        column->addWidget(next);
+        window.show();
+        QObject::connect(&alertWatch, &QTimer::timeout, &window, [this] { answerAlerts(); });
+        alertWatch.start(10);
+    }
+
+    // An alert may have left the window inactive.
+    void activate()
+    {
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+
+    void record()
+    {
+        activate();
+        recorder->setFocus(Qt::MouseFocusReason);
+        ASSERT_TRUE(recorder->isRecording());
+    }
+
+    void type(const Press& press)
+    {
+        QKeyEvent event(QEvent::KeyPress, press.key, press.modifiers, press.keyCode, 0, 0);
+        QApplication::sendEvent(window.windowHandle(), &event);
+    }
+
+    // Every alert is read and answered with the button titled `answer`.
+    void answerAlerts()
+    {
+        auto* alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!alert || !alert->isVisible())
+            return;
+        alerts.append(alert->text());
+        for (QAbstractButton* choice : alert->buttons()) {
+            if (choice->text() == answer)
+                choice->click();
+        }
+    }
+
+    const Name name{QStringLiteral("togglePopover"), optionCommand(Key::n)};
+    QMenu menu;
+    QWidget window;
+    Recorder* recorder = new Recorder(name);
+    QLineEdit* next = new QLineEdit;
+    QString answer = QStringLiteral("OK");
+    QStringList alerts;
+    QTimer alertWatch;
+};
+
+TEST_F(RecorderTest, EachKeyIsJudgedOnItsWayToTheShortcut)
+{
+    const std::optional<Shortcut> n = optionCommand(Key::n);
+    const Shortcut f5(Key::f5, 0);
+    const Press escape{Qt::Key_Escape, {}, 9}, tab{Qt::Key_Tab, {}, 23},
+        shiftTab{Qt::Key_Backtab, Qt::ShiftModifier, 23}, backspace{Qt::Key_Backspace, {}, 22},
+        letter{Qt::Key_A, {}, 38}, f5Alone{Qt::Key_F5, {}, 71},
+        shiftF5{Qt::Key_F5, Qt::ShiftModifier, 71},
+        ctrlComma{Qt::Key_Comma, Qt::ControlModifier, 59}, ctrlAltT{Qt::Key_T, controlAltKeys, 28},
+        f12{Qt::Key_F12, {}, 96}, ctrlAltM{Qt::Key_M, controlAltKeys, mKeyCode};
+    const struct
+    {
+        const char* what;
+        Press press;
+        bool useAnyway; // the answer to an alert
+        std::optional<Shortcut> stored;
+        bool recordingAfter;
+        const char* alert; // a part of the alert's text
+    } cases[] = {
+        {"Escape alone cancels", escape, false, n, false, nullptr},
+        {"Tab moves on", tab, false, n, false, nullptr},
+        {"Shift+Tab is no shortcut", shiftTab, false, n, true, nullptr},
+        {"Delete clears", backspace, false, std::nullopt, true, nullptr},
+        {"Delete with nothing to clear", backspace, false, std::nullopt, true, nullptr},
+        {"a letter alone", letter, false, n, true, nullptr},
+        {"F5 alone", f5Alone, false, f5, false, nullptr},
+        {"Shift+F5", shiftF5, false, Shortcut(Key::f5, ModifierFlag::shift), false, nullptr},
+        {"the menu's Ctrl+,", ctrlComma, false, n, true, "by the \u201cSettings\u2026\u201d menu"},
+        {"the desktop's Ctrl+Alt+T, kept", ctrlAltT, false, n, true, "system-wide"},
+        {"the desktop's Ctrl+Alt+T, used", ctrlAltT, true, optionCommand(Key::t), false,
+         "system-wide"},
+        {"F12 alone is never the desktop's", f12, false, Shortcut(Key::f12, 0), false, nullptr},
+        {"Ctrl+Alt+M", ctrlAltM, false, optionCommand(Key::m), false, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Each case starts from Ctrl+Alt+N, but the one after a clearing from nothing.
+        if (QLatin1String(c.what) != QLatin1String("Delete with nothing to clear"))
+            setShortcut(n, name);
+        alerts.clear();
+        record();
+        answer = c.useAnyway ? QStringLiteral("Use Anyway") : QStringLiteral("OK");
+        type(c.press);
+        EXPECT_EQ(getShortcut(name), c.stored);
+        EXPECT_EQ(recorder->text(), c.stored ? c.stored->description() : QString());
+        EXPECT_EQ(recorder->clearAction()->isVisible(), c.stored.has_value());
+        EXPECT_EQ(alerts.size(), c.alert ? 1 : 0);
+        EXPECT_TRUE(!c.alert || alerts.value(0).contains(QString::fromUtf8(c.alert)));
+        // After an alert, recording resumes once the window has the focus back.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return recorder->isRecording() == c.recordingAfter; }));
+        EXPECT_EQ(isRecorderActive(), c.recordingAfter);
+        EXPECT_EQ(next->hasFocus(), c.press.key == Qt::Key_Tab);
+        recorder->clearFocus();
+        next->clearFocus();
+    }
+}
+
+TEST_F(RecorderTest, TheClearButtonRemovesTheShortcutAndStartsRecording)
+{
+    activate();
+    recorder->clearAction()->trigger();
+    EXPECT_EQ(getShortcut(name), std::nullopt);
+    EXPECT_TRUE(recorder->isRecording());
+    EXPECT_EQ(recorder->placeholderText(), QStringLiteral("Press Shortcut"));
+}
+
+TEST_F(RecorderTest, WhileEitherOfTwoRecordersRecordsNoHotKeyIsHeldOrDelivered)
+{
+    int toggles = 0;
+    onKeyUp(name, [&toggles] { ++toggles; });
+    QList<bool> announced;
+    QObject::connect(&ShortcutNotifications::instance(),
+                     &ShortcutNotifications::recorderActiveStatusDidChange, &window,
+                     [&announced](bool active) { announced.append(active); });
+    auto* other = new Recorder(name, &window);
+    other->show();
+
+    record();
+    EXPECT_FALSE(center.isHeld(nKeyCode, controlAlt));
+    // The idle one leaves its window while the first still records.
+    delete other;
+    EXPECT_TRUE(isRecorderActive());
+    handleOnKeyUp(*getShortcut(name));
+    EXPECT_EQ(toggles, 0);
+    EXPECT_EQ(announced, QList<bool>{true});
+
+    // Ctrl+Alt+N reaches the recorder, which takes it again.
+    type({Qt::Key_N, controlAltKeys, nKeyCode});
+    EXPECT_FALSE(isRecorderActive());
+    EXPECT_EQ(announced, (QList<bool>{true, false}));
+    EXPECT_TRUE(center.isHeld(nKeyCode, controlAlt));
+    ASSERT_TRUE(pressAndRelease());
+    EXPECT_EQ(toggles, 1);
+}
+
+} // namespace

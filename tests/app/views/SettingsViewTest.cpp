@@ -1,0 +1,215 @@
+#include "app/shell/ShellTestFixture.h"
+
+#include "GlobalShortcuts/Name.h"
+#include "app/shell/LaunchAtLogin.h"
+#include "app/views/SwitchToggle.h"
+#include "app/views/Theme.h"
+#include "app/views/settings/HueImages.h"
+#include "app/views/settings/PopUpControl.h"
+#include "app/views/settings/SettingsRow.h"
+#include "app/views/settings/SettingsView.h"
+#include "platform/LoginItem.h"
+#include "platform/Updater.h"
+
+#include <QAbstractItemView>
+#include <QTest>
+#include <QWheelEvent>
+
+namespace {
+
+// A login item that only counts what it is asked to change, and can refuse it.
+struct RecordingLoginItem : LoginItem
+{
+    bool isEnabled() const override { return enabled; }
+    bool registerItem() override { return change(true); }
+    bool unregisterItem() override { return change(false); }
+    bool change(bool on)
+    {
+        ++changes;
+        enabled = refuses ? enabled : on;
+        return !refuses;
+    }
+
+    bool enabled = false;
+    bool refuses = false;
+    int changes = 0;
+};
+
+class SettingsViewTest : public ShellTestFixture
+{
+protected:
+    void SetUp() override
+    {
+        m_page.resize(PopoverController::settingsPageSize.toSize());
+        m_page.show();
+    }
+
+    template <typename Control> Control* control(const char* title) const
+    {
+        SettingsRow* row = m_page.row(QString::fromUtf8(title));
+        return row ? qobject_cast<Control*>(row->control()) : nullptr;
+    }
+
+    // Chooses an entry from the open list, as a user does.
+    static void pick(PopUpControl* popUp, int index)
+    {
+        popUp->showPopup();
+        popUp->view()->setCurrentIndex(popUp->model()->index(index, 0));
+        QTest::keyClick(popUp->view(), Qt::Key_Return);
+    }
+
+    // What the settings file holds right now.
+    QVariant stored(const QString& key)
+    {
+        // As a fresh reader of the file finds it once the coalesced write is done.
+        m_defaults.synchronize();
+        return UserDefaults(m_defaults.domain(), m_folder.path()).object(key);
+    }
+
+    RecordingLoginItem m_loginItem;
+    LaunchAtLogin m_launchAtLogin{m_loginItem};
+    Updater m_updater{QUrl(), QVersionNumber(1), m_scheduler};
+    GlobalShortcuts::Name m_name{QStringLiteral("settingsPageTest")};
+    SettingsView m_page{m_controller, m_settings, m_launchAtLogin, m_updater, m_name, m_appearance};
+};
+
+TEST_F(SettingsViewTest, EachPopUpShowsItsSettingAndStoresAPickAtOnce)
+{
+    QStringList sizes;
+    for (int points = 10; points <= 24; ++points)
+        sizes.append(QString::number(points) + QStringLiteral(" pt"));
+    const QString colours = QStringLiteral("Rotate|White|Sand|Mint|Sky|Lavender|Pink|Teal|Coral");
+    const struct
+    {
+        const char* row;
+        QString titles;
+        std::function<void(AppSettings&)> set; // from elsewhere, as the keyboard does
+        int shown;
+        int picked;
+        const char* key;
+        QVariant written;
+    } cases[] = {
+        {"Delete notes after", QStringLiteral("Never|1 hour|1 day|1 week|30 days"),
+         [](AppSettings& s) { s.setDeleteAfter(DeleteAfter::hour); }, 1, 4, "quillory.deleteAfter",
+         QStringLiteral("30d")},
+        {"Delete notes after", QStringLiteral("Never|1 hour|1 day|1 week|30 days"),
+         [](AppSettings& s) { s.setDeleteAfter(DeleteAfter::week); }, 3, 0, "quillory.deleteAfter",
+         QStringLiteral("never")},
+        {"Text size", sizes.join(u'|'), [](AppSettings& s) { s.setTextSize(24); }, 14, 8,
+         "quillory.textSize", qint64(18)},
+        // A size that is none of the list's shows 12 pt and is kept until a pick.
+        {"Text size", sizes.join(u'|'), [](AppSettings& s) { s.setTextSize(9); }, 2, 2,
+         "quillory.textSize", qint64(12)},
+        {"New note color", colours,
+         [](AppSettings& s) { s.setNewNoteColor(NewNoteColor::fixed(Hue::white)); }, 1, 4,
+         "quillory.newNoteColor", QStringLiteral("sky")},
+        {"New note color", colours,
+         [](AppSettings& s) { s.setNewNoteColor(NewNoteColor::fixed(Hue::coral)); }, 8, 0,
+         "quillory.newNoteColor", QStringLiteral("rotate")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        PopUpControl* popUp = control<PopUpControl>(c.row);
+        ASSERT_NE(popUp, nullptr);
+        EXPECT_EQ(popUp->titles().join(u'|'), c.titles);
+        c.set(m_settings);
+        EXPECT_EQ(popUp->currentIndex(), c.shown);
+        pick(popUp, c.picked);
+        EXPECT_EQ(stored(QString::fromLatin1(c.key)), c.written);
+    }
+
+    // A pick of the entry already chosen is a pick all the same.
+    m_defaults.remove(QStringLiteral("quillory.newNoteColor"));
+    pick(control<PopUpControl>("New note color"), 0);
+    EXPECT_EQ(stored(QStringLiteral("quillory.newNoteColor")), QStringLiteral("rotate"));
+
+    // The wheel is left to the page, which scrolls; it changes no setting.
+    PopUpControl* textSize = control<PopUpControl>("Text size");
+    const QPointF centre(textSize->rect().center());
+    QWheelEvent wheel(centre, textSize->mapToGlobal(centre), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(textSize, &wheel);
+    EXPECT_EQ(textSize->currentIndex(), 2);
+    EXPECT_FALSE(wheel.isAccepted());
+}
+
+TEST_F(SettingsViewTest, APopUpMakesItsEntriesAnewOnlyWhenTheirTitlesChange)
+{
+    PopUpControl popUp;
+    const QPixmap image = HueImages::swatchImage(Hue::mint, 1);
+    popUp.setItems({{QStringLiteral("A"), image}, {QStringLiteral("B"), image}}, 0, QString());
+    popUp.setItems({{QStringLiteral("A"), {}}, {QStringLiteral("B"), {}}}, 1,
+                   QStringLiteral("help"));
+    EXPECT_FALSE(popUp.itemIcon(0).isNull());
+    EXPECT_EQ(popUp.currentIndex(), 1);
+    EXPECT_EQ(popUp.toolTip(), QStringLiteral("help"));
+    popUp.setItems({{QStringLiteral("A"), {}}, {QStringLiteral("C"), {}}}, 0, QString());
+    EXPECT_TRUE(popUp.itemIcon(0).isNull());
+    EXPECT_EQ(popUp.titles(), (QStringList{QStringLiteral("A"), QStringLiteral("C")}));
+    EXPECT_TRUE(popUp.toolTip().isEmpty());
+}
+
+TEST_F(SettingsViewTest, TheWhiteSwatchIsRingedInGreyAndTheOthersArePlainDiscs)
+{
+    // At twice the pixel ratio the ring is two pixels wide, from x 2 to 3 on the middle row.
+    constexpr int middle = 11;
+    const QColor grey(0x8C, 0x94, 0xA0);
+    for (const Hue hue : Hues::allCases) {
+        SCOPED_TRACE(Hues::rawValue(hue).toStdString());
+        const QImage image = HueImages::swatchImage(hue, 2).toImage();
+        const QColor fill = hue == Hue::white ? QColor(Qt::white) : Theme::hueAccent(int(hue));
+        EXPECT_EQ(image.pixelColor(middle, middle), fill);
+        EXPECT_EQ(image.pixelColor(2, middle) == grey, hue == Hue::white);
+        EXPECT_EQ(image.pixelColor(0, middle).alpha(), 0);
+    }
+}
+
+TEST_F(SettingsViewTest, LaunchAtLoginShowsTheLoginItemAndOnlyAFlipChangesIt)
+{
+    SwitchToggle* toggle = control<SwitchToggle>("Launch at login");
+    auto showAgain = [this] {
+        m_page.hide();
+        m_page.show();
+    };
+    m_loginItem.enabled = true;
+    showAgain();
+    EXPECT_TRUE(toggle->isChecked());
+    m_loginItem.enabled = false;
+    showAgain();
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_EQ(m_loginItem.changes, 0);
+
+    // Refused: the switch shows what was asked until the page is shown again.
+    m_loginItem.refuses = true;
+    QTest::mouseClick(toggle, Qt::LeftButton, {}, QPoint(14, 8));
+    EXPECT_EQ(m_loginItem.changes, 1);
+    EXPECT_TRUE(toggle->isChecked());
+    showAgain();
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_EQ(m_loginItem.changes, 1);
+}
+
+TEST_F(SettingsViewTest, EachSwitchWritesItsSettingAtOnceAndFollowsItsChanges)
+{
+    const std::tuple<const char*, const char*, void (AppSettings::*)(bool)> switches[] = {
+        {"New note pastes clipboard", "newNotePastesClipboard",
+         &AppSettings::setNewNotePastesClipboard},
+        {"Paste as plain text", "pasteAsPlainText", &AppSettings::setPasteAsPlainText},
+        {"Copy note on close", "copyNoteOnClose", &AppSettings::setCopyNoteOnClose},
+        {"Update automatically", "updateAutomatically", &AppSettings::setUpdateAutomatically},
+        {"Send anonymous error reports", "sendErrorReports", &AppSettings::setSendErrorReports},
+    };
+    for (const auto& [title, name, write] : switches) {
+        SCOPED_TRACE(title);
+        SwitchToggle* toggle = control<SwitchToggle>(title);
+        const QString key = QStringLiteral("quillory.") + QLatin1String(name);
+        const bool before = m_defaults.boolValue(key);
+        EXPECT_EQ(toggle->isChecked(), before);
+        QTest::mouseClick(toggle, Qt::LeftButton, {}, QPoint(14, 8));
+        EXPECT_EQ(stored(key), QVariant(!before));
+        (m_settings.*write)(before);
+        EXPECT_EQ(toggle->isChecked(), before);
+    }
+}
+
+} // namespace
