@@ -1,11 +1,12 @@
 #include "SignalCache.h"
 
+#include "platform/StoredFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 
@@ -97,14 +98,12 @@ void SignalCache::loadFromDisk()
     log(LogLevel::info,
         QStringLiteral("Loading Insights cache from: ") + QUrl::fromLocalFile(path).toString());
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const StoredFile::Contents contents = StoredFile::read(path);
+    if (!contents.error.isEmpty())
         return;
-    const QByteArray data = file.readAll();
-    file.close();
     QFile::remove(path);
 
-    const QJsonDocument document = QJsonDocument::fromJson(data);
+    const QJsonDocument document = QJsonDocument::fromJson(contents.bytes);
     if (!document.isArray())
         return;
     std::vector<SignalPostBody> loaded;
@@ -135,10 +134,8 @@ void SignalCache::backupToDisk()
             return;
         }
         QDir().mkpath(QFileInfo(path).absolutePath());
-        QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-            log(LogLevel::error,
-                QStringLiteral("Error saving Insights cache: ") + file.errorString());
+        if (const QString error = StoredFile::write(path, data); !error.isEmpty()) {
+            log(LogLevel::error, QStringLiteral("Error saving Insights cache: ") + error);
             return;
         }
         log(LogLevel::info, QStringLiteral("Saved Insights cache %1 bytes of %2 signals")

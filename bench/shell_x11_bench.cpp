@@ -1,6 +1,8 @@
 // What opening the panel costs the desktop stand-ins: the click monitor is started anew on
-// every opening. Needs an X server: tests/x11/with-xvfb build/release/bench/shell_x11_bench
+// every opening, and the window's shape is handed to the X server on every step of a resize.
+// Needs an X server: tests/x11/with-xvfb build/release/bench/shell_x11_bench
 #include "platform/GlobalClickMonitor.h"
+#include "platform/PanelWindow.h"
 
 #include <QApplication>
 
@@ -19,6 +21,24 @@ void BM_ClickMonitorStartAndStop(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ClickMonitorStartAndStop);
+
+void BM_PanelShapeUpdate(benchmark::State& state)
+{
+    PanelWindow panel;
+    panel.setGeometry(100, 100, 360, 298);
+    // A rounded outline of the panel's size: a few hundred rectangles for the server.
+    const auto outline = [] {
+        QPainterPath path;
+        path.addRoundedRect(QRectF(40, 24, 280, 226), 12, 12);
+        return path;
+    };
+    panel.setShapes({outline, outline, outline});
+    panel.show();
+    for (auto _ : state)
+        panel.updateShape();
+    QApplication::sync();
+}
+BENCHMARK(BM_PanelShapeUpdate);
 
 } // namespace
 

@@ -1,10 +1,11 @@
 #include "LoginItem.h"
 
+#include "StoredFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -18,11 +19,11 @@ const auto desktopEntryGroup = QStringLiteral("[Desktop Entry]");
 const auto reservedInExec = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
 const auto escapedInQuotes = QStringLiteral("\"`$\\");
 
-bool isHidden(QFile& file)
+bool isHidden(const QByteArray& entry)
 {
     bool inEntryGroup = false;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+    for (const QByteArray& rawLine : entry.split('\n')) {
+        const QString line = QString::fromUtf8(rawLine).trimmed();
         if (line.startsWith(QLatin1Char('['))) {
             inEntryGroup = line == desktopEntryGroup;
             continue;
@@ -57,10 +58,8 @@ QString LoginItem::defaultEntryPath()
 
 bool LoginItem::isEnabled() const
 {
-    QFile file(m_entryPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    return !isHidden(file);
+    const StoredFile::Contents entry = StoredFile::read(m_entryPath);
+    return entry.error.isEmpty() && !isHidden(entry.bytes);
 }
 
 QString LoginItem::execValue(const QString& program)
@@ -91,11 +90,6 @@ bool LoginItem::registerItem()
         m_errorString = QStringLiteral("cannot create the folder of ") + m_entryPath;
         return false;
     }
-    QSaveFile file(m_entryPath);
-    if (!file.open(QIODevice::WriteOnly)) {
-        m_errorString = file.errorString();
-        return false;
-    }
     const QString entry = desktopEntryGroup +
                           QStringLiteral("\n"
                                          "Type=Application\n"
@@ -106,12 +100,8 @@ bool LoginItem::registerItem()
                           QStringLiteral("\n"
                                          "Icon=quillory\n"
                                          "Terminal=false\n");
-    file.write(entry.toUtf8());
-    if (!file.commit()) {
-        m_errorString = file.errorString();
-        return false;
-    }
-    return true;
+    m_errorString = StoredFile::write(m_entryPath, entry.toUtf8());
+    return m_errorString.isEmpty();
 }
 
 bool LoginItem::unregisterItem()

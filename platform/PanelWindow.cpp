@@ -1,6 +1,7 @@
 #include "PanelWindow.h"
 
 #include "WindowSystem.h"
+#include "WindowSystemWatcher.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -24,11 +25,37 @@ PanelWindow::PanelWindow(QWidget* parent)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
+    connect(&WindowSystemWatcher::instance(), &WindowSystemWatcher::compositingChanged, this,
+            &PanelWindow::updateShape);
+}
+
+void PanelWindow::setShapes(Shapes shapes)
+{
+    m_shapes = std::move(shapes);
+    updateShape();
 }
 
 bool PanelWindow::shapeContains(const QPointF& windowPoint) const
 {
-    return !m_shapeHitTest || m_shapeHitTest(windowPoint);
+    return !m_shapes.clickable || m_shapes.clickable().contains(windowPoint);
+}
+
+void PanelWindow::updateShape()
+{
+    if (!m_shapes.outline || !testAttribute(Qt::WA_WState_Created))
+        return;
+    const auto region = [](const QPainterPath& path) {
+        QRegion united;
+        for (const QPolygonF& polygon : path.simplified().toFillPolygons())
+            united += QRegion(polygon.toPolygon(), Qt::WindingFill);
+        return united;
+    };
+    // Without a compositor the translucent margin would show black. With one, the window ends
+    // where its shadow does, so that window managers' frames, which follow the window's shape
+    // but not where it takes input, do not cover what lies beside the outline.
+    const bool compositing = WindowSystemWatcher::instance().isCompositing();
+    const QPainterPath drawn = compositing ? m_shapes.shadowed() : m_shapes.outline();
+    WindowSystem::setShape(winId(), region(m_shapes.clickable()), region(drawn));
 }
 
 void PanelWindow::setContentWidget(QWidget* content)
@@ -58,6 +85,7 @@ void PanelWindow::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     if (m_content)
         m_content->setGeometry(rect());
+    updateShape();
 }
 
 void PanelWindow::showEvent(QShowEvent* event)
@@ -67,6 +95,8 @@ void PanelWindow::showEvent(QShowEvent* event)
     qApp->installEventFilter(this);
     // Tool windows keep out of most taskbars already; this says it to the rest as well.
     WindowSystem::skipTaskbar(winId());
+    WindowSystem::setPopupHints(winId());
+    updateShape();
 }
 
 void PanelWindow::hideEvent(QHideEvent* event)

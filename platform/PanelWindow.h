@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPainterPath>
 #include <QPointF>
 #include <QWidget>
 
@@ -7,21 +8,32 @@
 
 // A borderless, transparent, always-on-top window without a taskbar entry, which takes the
 // keyboard focus when shown. Its content draws a shape; the rest of the window is margin.
-// Mouse presses on the margin never reach the content: they are reported through
+// The window system passes clicks on the margin through to what lies below and, without a
+// compositor to blend the margin, shows nothing of it. Mouse presses on the margin that reach
+// the window all the same never reach the content: they are reported through
 // onClickOutsideShape instead.
 class PanelWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    // Answers whether a point in window coordinates lies inside the drawn shape.
-    using ShapeHitTest = std::function<bool(const QPointF&)>;
+    // A shape in window coordinates.
+    using ShapePath = std::function<QPainterPath()>;
 
     explicit PanelWindow(QWidget* parent = nullptr);
 
-    // Without a hit test the whole window counts as inside.
-    void setShapeHitTest(ShapeHitTest hitTest) { m_shapeHitTest = std::move(hitTest); }
+    struct Shapes
+    {
+        ShapePath outline;   // what the content draws, all that shows without a compositor
+        ShapePath shadowed;  // the outline and its shadow, what shows with one
+        ShapePath clickable; // what takes presses; may reach past the outline
+    };
+    // All three or none; without shapes the whole window is inside.
+    void setShapes(Shapes shapes);
     bool shapeContains(const QPointF& windowPoint) const;
+    // Hands the shape to the window system again; for changes of the shape that do not
+    // resize the window.
+    void updateShape();
 
     void setOnClickOutsideShape(std::function<void()> callback)
     {
@@ -42,7 +54,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    ShapeHitTest m_shapeHitTest;
+    Shapes m_shapes;
     std::function<void()> m_onClickOutsideShape;
     QWidget* m_content = nullptr;
 };

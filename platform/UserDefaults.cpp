@@ -3,13 +3,14 @@
 #include "CorruptFile.h"
 #include "Log.h"
 #include "MainQueue.h"
+#include "StoredFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <cmath>
@@ -460,13 +461,9 @@ void UserDefaults::finishInterval()
 
 void UserDefaults::load()
 {
-    QFile file(filePath());
-    if (!file.exists())
+    if (!QFileInfo::exists(filePath()))
         return;
-    QJsonDocument document;
-    if (file.open(QIODevice::ReadOnly))
-        document = QJsonDocument::fromJson(file.readAll());
-    file.close();
+    const QJsonDocument document = QJsonDocument::fromJson(StoredFile::read(filePath()).bytes);
 
     if (document.isObject()) {
         const QJsonObject members = document.object();
@@ -506,11 +503,11 @@ bool UserDefaults::write() const
         defaultsLog.error(QStringLiteral("Quillory: could not create %1").arg(m_directory));
         return false;
     }
-    QSaveFile file(filePath());
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(QJsonDocument(members).toJson(QJsonDocument::Indented)) < 0 || !file.commit()) {
+    const QString error =
+        StoredFile::write(filePath(), QJsonDocument(members).toJson(QJsonDocument::Indented));
+    if (!error.isEmpty()) {
         defaultsLog.error(
-            QStringLiteral("Quillory: could not write %1: %2").arg(filePath(), file.errorString()));
+            QStringLiteral("Quillory: could not write %1: %2").arg(filePath(), error));
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRegion>
 #include <qwindowdefs.h>
 
 #include <optional>
@@ -20,5 +21,12 @@ void flush();
 // Asks taskbars and pagers to leave the window out. Before the window is mapped, the state is
 // written so that the toolkit's own state hints are merged into it when it maps the window.
 void skipTaskbar(WId window);
+
+// Shows the window only inside `drawn` and lets the pointer reach it only where `input` lies
+// inside that too (window coordinates); elsewhere clicks go to whatever lies below.
+void setShape(WId window, const QRegion& input, const QRegion& drawn);
+
+// Asks compositing managers to treat the window as a pop-up that draws its own shadow.
+void setPopupHints(WId window);
 
 } // namespace WindowSystem

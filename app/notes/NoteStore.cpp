@@ -7,6 +7,7 @@
 #include "platform/CorruptFile.h"
 #include "platform/Log.h"
 #include "platform/MainThread.h"
+#include "platform/StoredFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -212,28 +213,16 @@ QString NoteStore::write()
 
 void NoteStore::load()
 {
-    const QFileInfo info(m_fileURL);
-    if (!info.exists()) {
+    if (!QFileInfo::exists(m_fileURL)) {
         m_notes = {makeNote(QString())};
         m_currentIndex = 0;
         return;
     }
 
-    QFile file(m_fileURL);
-    NoteFileReader::Result result;
-    // Opening a FIFO would wait for a writer for ever, and a device may act on being opened.
-    if (!info.isFile()) {
-        result.error = QStringLiteral("not a regular file");
-    } else if (file.open(QIODevice::ReadOnly)) {
-        const QByteArray bytes = file.readAll();
-        result = file.error() == QFileDevice::NoError
-                     ? NoteFileReader::decode(bytes)
-                     : NoteFileReader::Result{std::nullopt, file.errorString()};
-    } else {
-        result.error = file.errorString();
-    }
-    file.close();
-
+    const StoredFile::Contents contents = StoredFile::read(m_fileURL);
+    NoteFileReader::Result result =
+        contents.error.isEmpty() ? NoteFileReader::decode(contents.bytes)
+                                 : NoteFileReader::Result{std::nullopt, contents.error};
     if (!result.file) {
         const QString aside = CorruptFile::moveAside(m_fileURL, m_clock.now());
         if (aside.isEmpty()) {

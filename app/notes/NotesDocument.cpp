@@ -1,13 +1,10 @@
 #include "NotesDocument.h"
 
+#include "platform/StoredFile.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
-
-#include <cerrno>
-
-#include <unistd.h>
 
 namespace NotesDocument {
 
@@ -31,23 +28,7 @@ QString write(const QString& path, const QByteArray& bytes)
             return QStringLiteral("could not create the folder %1").arg(folder);
         QFile::setPermissions(folder, ownerOnlyFolder);
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    // QSaveFile buffers small writes, and its commit() renames the temporary file even when
-    // flushing them fails and ignores a failed sync (on a full disk the document became an
-    // empty file); so every step is checked here, before commit() replaces the document.
-    errno = 0;
-    if (!file.setPermissions(ownerOnlyFile) || file.write(bytes) != bytes.size() || !file.flush() ||
-        ::fsync(file.handle()) != 0) {
-        // Qt reports a write cut short (the last bytes that fit on a disk) as "Unknown error".
-        const QString reason = errno != 0 ? qt_error_string(errno) : file.errorString();
-        file.cancelWriting();
-        return reason;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    return StoredFile::write(path, bytes, ownerOnlyFile);
 }
 
 } // namespace NotesDocument

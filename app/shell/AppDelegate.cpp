@@ -114,7 +114,7 @@ void AppDelegate::makeStatusBar()
         return rootView;
     });
     m_statusBar = std::make_unique<StatusBarController>(*m_statusItem, *m_popover, *m_store,
-                                                        *m_launchAtLogin);
+                                                        *m_launchAtLogin, environment.appearance);
     m_statusItem->show();
     connect(m_popover.get(), &PopoverController::quitRequested, this, &AppDelegate::quitRequested);
     connect(m_statusBar.get(), &StatusBarController::quitRequested, this,

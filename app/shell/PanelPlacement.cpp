@@ -1,45 +1,120 @@
 #include "PanelPlacement.h"
 
+#include "app/views/PopoverShape.h"
+
+#include <QTransform>
+
 #include <algorithm>
 
 namespace {
 // Where the panel hangs when neither an anchor nor a screen is known.
 constexpr QPointF fallbackAnchor{400, 0};
+
+// Bottom margin, notch and body, from the window's top to the body's top when mirrored.
+constexpr qreal mirroredBodyTop = PanelGeometry::bottomMargin;
 } // namespace
 
+namespace PanelGeometry {
+
+QRectF bodyRect(QSizeF noteSize, NotchEdge edge)
+{
+    const qreal top = edge == NotchEdge::top ? topMargin + notchHeight : mirroredBodyTop;
+    return {QPointF(sideMargin, top), noteSize};
+}
+
+QRectF shadowArea(QSizeF noteSize, NotchEdge edge)
+{
+    const QSizeF frame = frameSize(noteSize);
+    const qreal top = edge == NotchEdge::top ? topMargin : 0;
+    return {0, top, frame.width(), frame.height() - topMargin};
+}
+
+QPainterPath outline(QSizeF noteSize, qreal notchCenterX, NotchEdge edge, qreal inset)
+{
+    const PopoverShape shape{notchCenterX, cornerRadius, notchWidth, notchHeight, 0};
+    const QRectF rect(sideMargin, topMargin, noteSize.width(), noteSize.height() + notchHeight);
+    const QPainterPath path = shape.inset(inset).path(rect);
+    if (edge == NotchEdge::top)
+        return path;
+    const qreal height = frameSize(noteSize).height();
+    return QTransform(1, 0, 0, -1, 0, height).map(path);
+}
+
+} // namespace PanelGeometry
+
+TrayEdge trayEdge(const QRectF& icon, const ScreenArea& screen)
+{
+    const QRectF& all = screen.geometry;
+    const QRectF& free = screen.available;
+    // A tray that reserves its strip says where it is.
+    if (icon.bottom() <= free.top() && free.top() > all.top())
+        return TrayEdge::top;
+    if (icon.top() >= free.bottom() && free.bottom() < all.bottom())
+        return TrayEdge::bottom;
+    if (icon.right() <= free.left() && free.left() > all.left())
+        return TrayEdge::left;
+    if (icon.left() >= free.right() && free.right() < all.right())
+        return TrayEdge::right;
+
+    // Ties go to the top, then the bottom: trays lie along the long edges more often.
+    const std::pair<qreal, TrayEdge> distances[] = {
+        {icon.top() - all.top(), TrayEdge::top},
+        {all.bottom() - icon.bottom(), TrayEdge::bottom},
+        {icon.left() - all.left(), TrayEdge::left},
+        {all.right() - icon.right(), TrayEdge::right},
+    };
+    return std::min_element(std::begin(distances), std::end(distances),
+                            [](const auto& a, const auto& b) { return a.first < b.first; })
+        ->second;
+}
+
 PanelPlacement placePanel(QSizeF noteSize, std::optional<QRectF> anchor,
-                          std::optional<QRectF> screen)
+                          std::optional<ScreenArea> screen)
 {
     using namespace PanelGeometry;
     const qreal width = noteSize.width();
-    const qreal height = noteSize.height();
-
-    // The notch's tip touches `tipY`: one point below the anchor, or the top of the screen.
-    qreal anchorX = fallbackAnchor.x();
-    qreal tipY = fallbackAnchor.y();
-    if (anchor) {
-        anchorX = anchor->center().x();
-        tipY = anchor->bottom() + 1;
-    } else if (screen) {
-        anchorX = screen->center().x();
-        tipY = screen->top();
-    }
-
     const QSizeF frame = frameSize(noteSize);
-    qreal x = anchorX - frame.width() / 2;
-    qreal y = tipY - topMargin;
+
+    QRectF icon(fallbackAnchor, QSizeF(0, 0));
+    if (anchor)
+        icon = *anchor;
+    else if (screen)
+        icon =
+            QRectF(QPointF(screen->available.center().x(), screen->available.top()), QSizeF(0, 0));
+
+    const TrayEdge edge = anchor && screen ? trayEdge(icon, *screen) : TrayEdge::top;
+    // Beside a tray at the side the panel opens towards the larger part of the screen.
+    const bool standsAbove =
+        edge == TrayEdge::bottom ||
+        (edge != TrayEdge::top && screen && icon.center().y() > screen->geometry.center().y());
+    const NotchEdge notchEdge = standsAbove ? NotchEdge::bottom : NotchEdge::top;
+
+    // The notch's tip is one point off the icon, or at the point that stands in for it.
+    qreal tipY = icon.top();
+    if (anchor)
+        tipY = standsAbove ? icon.top() - 1 : icon.bottom() + 1;
+    qreal y = standsAbove ? tipY + topMargin - frame.height() : tipY - topMargin;
+    qreal x = icon.center().x() - frame.width() / 2;
+
     if (screen) {
-        const qreal lower = screen->left() + screenEdgeGap - sideMargin;
-        const qreal upper = screen->right() - screenEdgeGap - sideMargin - width;
+        const QRectF& free = screen->available;
+        qreal lower = free.left() + screenEdgeGap - sideMargin;
+        qreal upper = free.right() - screenEdgeGap - sideMargin - width;
+        if (edge == TrayEdge::left)
+            lower = std::max(lower, icon.right() + screenEdgeGap - sideMargin);
+        else if (edge == TrayEdge::right)
+            upper = std::min(upper, icon.left() - screenEdgeGap - sideMargin - width);
         x = std::min(std::max(x, lower), upper);
-        // With the tray at the bottom of the screen the panel would hang off it: lift the
-        // body until it fits, even if the notch then no longer touches the icon.
-        const qreal bodyBottom = y + topMargin + notchHeight + height;
-        const qreal lowest = screen->bottom() - screenEdgeGap;
-        if (bodyBottom > lowest)
-            y -= bodyBottom - lowest;
+
+        // On a screen too short for the panel the body stays on it, even if the notch then no
+        // longer touches the icon.
+        const QRectF body = bodyRect(noteSize, notchEdge).translated(0, y);
+        if (body.bottom() > free.bottom() - screenEdgeGap)
+            y -= body.bottom() - (free.bottom() - screenEdgeGap);
+        else if (body.top() < free.top() + screenEdgeGap)
+            y += free.top() + screenEdgeGap - body.top();
     }
     const qreal notchCenterX =
-        std::min(std::max(anchorX - (x + sideMargin), notchInset), width - notchInset);
-    return {QRectF(QPointF(x, y), frame), notchCenterX};
+        std::min(std::max(icon.center().x() - (x + sideMargin), notchInset), width - notchInset);
+    return {QRectF(QPointF(x, y), frame), notchCenterX, notchEdge};
 }

@@ -4,8 +4,6 @@
 #include "app/notes/NoteStore.h"
 #include "app/notes/PastedText.h"
 #include "app/shell/Analytics.h"
-#include "app/shell/PanelPlacement.h"
-#include "app/views/PopoverShape.h"
 #include "platform/Appearance.h"
 #include "platform/Clock.h"
 #include "platform/FocusLossObserver.h"
@@ -57,7 +55,13 @@ PopoverController::PopoverController(NoteStore& store, AppSettings& settings, An
     , m_notchCenterX(settings.popoverSize().width() * 0.5)
     , m_panel(std::make_unique<PanelWindow>())
 {
-    m_panel->setShapeHitTest([this](const QPointF& point) { return shapeContains(point); });
+    m_panel->setShapes({[this] { return outline(); },
+                        [this] {
+                            QPainterPath shadowed;
+                            shadowed.addRect(PanelGeometry::shadowArea(m_size, m_notchEdge));
+                            return shadowed;
+                        },
+                        [this] { return clickableShape(); }});
     m_panel->setOnClickOutsideShape([this] { close(); });
 
     connect(&m_store, &NoteStore::pendingUndoChanged, this, [this] {
@@ -115,26 +119,40 @@ void PopoverController::requestFocus()
     Q_EMIT focusRequested();
 }
 
-bool PopoverController::shapeContains(const QPointF& windowPoint) const
+QPainterPath PopoverController::outline(qreal inset) const
 {
-    using namespace PanelGeometry;
-    const PopoverShape shape{m_notchCenterX, cornerRadius, notchWidth, notchHeight, 0};
-    const QRectF outline(sideMargin, topMargin, m_size.width(), m_size.height() + notchHeight);
-    // The corner handles reach past the outline into the margin; a press there is a resize.
-    return shape.contains(outline, windowPoint) ||
-           (m_mode == Mode::note &&
-            (resizeHandleRect(Corner::bottomLeft, m_size).contains(windowPoint) ||
-             resizeHandleRect(Corner::bottomRight, m_size).contains(windowPoint)));
+    return PanelGeometry::outline(m_size, m_notchCenterX, m_notchEdge, inset);
 }
 
-QRectF PopoverController::resizeHandleRect(Corner corner, QSizeF size)
+bool PopoverController::shapeContains(const QPointF& windowPoint) const
+{
+    return clickableShape().contains(windowPoint);
+}
+
+QPainterPath PopoverController::clickableShape() const
+{
+    if (m_mode != Mode::note)
+        return outline();
+    // The corner handles reach past the outline into the margin; a press there is a resize.
+    // United rather than added: the mirrored outline runs the other way round.
+    QPainterPath handles;
+    for (const Corner corner : {Corner::bottomLeft, Corner::bottomRight})
+        handles.addRect(resizeHandleRect(corner, m_size, m_notchEdge));
+    return outline().united(handles);
+}
+
+QRectF PopoverController::resizeHandleRect(Corner corner, QSizeF size, NotchEdge notchEdge)
 {
     using namespace PanelGeometry;
-    const qreal bodyBottom = topMargin + notchHeight + size.height();
+    const QRectF body = bodyRect(size, notchEdge);
     const qreal inner = resizeHandleSide - resizeHandleOutset;
-    const qreal left = corner == Corner::bottomLeft ? sideMargin - resizeHandleOutset
-                                                    : sideMargin + size.width() - inner;
-    return {left, bodyBottom - inner, resizeHandleSide, resizeHandleSide};
+    const qreal left =
+        corner == Corner::bottomLeft ? body.left() - resizeHandleOutset : body.right() - inner;
+    // On the corners away from the notch: below the body when the panel hangs from the icon,
+    // above it when the panel stands on it.
+    const qreal top =
+        notchEdge == NotchEdge::top ? body.bottom() - inner : body.top() - resizeHandleOutset;
+    return {left, top, resizeHandleSide, resizeHandleSide};
 }
 
 void PopoverController::open()
@@ -193,12 +211,14 @@ void PopoverController::reposition(bool animated)
         if (QScreen* anchorScreen = m_statusItem->screen())
             screen = anchorScreen;
     }
-    std::optional<QRectF> usable;
+    std::optional<ScreenArea> area;
     if (screen)
-        usable = QRectF(screen->availableGeometry());
+        area = ScreenArea{QRectF(screen->geometry()), QRectF(screen->availableGeometry())};
 
-    const PanelPlacement placement = placePanel(m_size, anchor, usable);
+    const PanelPlacement placement = placePanel(m_size, anchor, area);
     set(m_notchCenterX, placement.notchCenterX, &PopoverController::notchCenterXChanged);
+    set(m_notchEdge, placement.notchEdge, &PopoverController::notchEdgeChanged);
+    m_panel->updateShape();
     const QRect frame = placement.frame.toAlignedRect();
     if (animated && m_isOpen && !m_animation.isNone()) {
         auto* move = new QPropertyAnimation(m_panel.get(), "geometry", m_panel.get());
@@ -452,9 +472,11 @@ void PopoverController::resizeDrag(Corner corner, const QPointF& mouse)
     const qreal width =
         std::clamp(m_resizeStartSize->width() + 2 * dx, AppSettings::minimumPopoverWidth,
                    AppSettings::maximumPopoverWidth);
+    // The body grows away from the notch, which stays on the icon.
+    const qreal dy = m_notchEdge == NotchEdge::top ? mouse.y() - start.y() : start.y() - mouse.y();
     const qreal height =
-        std::clamp(m_resizeStartSize->height() + (mouse.y() - start.y()),
-                   AppSettings::minimumPopoverHeight, AppSettings::maximumPopoverHeight);
+        std::clamp(m_resizeStartSize->height() + dy, AppSettings::minimumPopoverHeight,
+                   AppSettings::maximumPopoverHeight);
     set(m_size, QSizeF(width, height), &PopoverController::sizeChanged);
     reposition(false);
 }

@@ -2,6 +2,7 @@
 
 #include "app/notes/Hue.h"
 #include "app/shell/Animation.h"
+#include "app/shell/PanelPlacement.h"
 #include "platform/Scheduler.h"
 
 #include <QDateTime>
@@ -59,7 +60,8 @@ public:
     static constexpr std::chrono::milliseconds toastLifetime{4000};
     static constexpr std::chrono::milliseconds recolourDelay{120};
     static constexpr std::chrono::milliseconds doubleTapInterval{350};
-    // The corner handles: squares straddling the body's bottom corners, pushed out and down.
+    // The corner handles: squares straddling the body's corners away from the notch, pushed
+    // outwards.
     static constexpr qreal resizeHandleSide = 30;
     static constexpr qreal resizeHandleOutset = 6;
 
@@ -76,6 +78,9 @@ public:
     Mode mode() const { return m_mode; }
     QSizeF size() const { return m_size; }
     qreal notchCenterX() const { return m_notchCenterX; }
+    NotchEdge notchEdge() const { return m_notchEdge; }
+    // The panel's outline in window coordinates, `inset` inside its edge.
+    QPainterPath outline(qreal inset = 0) const;
     bool pickerOpen() const { return m_pickerOpen; }
     bool listOpen() const { return m_listOpen; }
     bool renaming() const { return m_renaming; }
@@ -129,17 +134,20 @@ public:
     // Back to the default size, stored at once, the panel moving there with animation.
     void resetSize();
     // A corner handle's square for a note area of `size`, in the panel window's coordinates.
-    static QRectF resizeHandleRect(Corner corner, QSizeF size);
+    static QRectF resizeHandleRect(Corner corner, QSizeF size, NotchEdge notchEdge);
 
     // The panel's keyboard commands; true when the key was used.
     bool handleKey(const QKeyEvent& event);
 
+    // What takes presses: the outline and, on the note page, the corner handles.
+    QPainterPath clickableShape() const;
     bool shapeContains(const QPointF& windowPoint) const;
 
 Q_SIGNALS:
     void modeChanged();
     void sizeChanged();
     void notchCenterXChanged();
+    void notchEdgeChanged();
     void pickerOpenChanged();
     void listOpenChanged();
     void renamingChanged();
@@ -172,6 +180,7 @@ private:
     Mode m_mode = Mode::note;
     QSizeF m_size;
     qreal m_notchCenterX = 0;
+    NotchEdge m_notchEdge = NotchEdge::top;
     bool m_pickerOpen = false;
     bool m_listOpen = false;
     bool m_renaming = false;

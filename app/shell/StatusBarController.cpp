@@ -5,13 +5,18 @@
 #include "app/shell/LaunchAtLogin.h"
 #include "app/shell/PopoverController.h"
 #include "app/views/IconImage.h"
+#include "app/views/MenuStyle.h"
+#include "app/views/Theme.h"
 #include "platform/MainThread.h"
 #include "platform/Pasteboard.h"
 #include "platform/StatusItem.h"
+#include "platform/WindowSystemWatcher.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGridLayout>
 #include <QIcon>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -20,34 +25,56 @@ namespace {
 
 constexpr int trayIconSize = 16;
 constexpr int menuIconSize = 14;
-// Trays are dark on most desktops; a light glyph reads on them.
-const QColor trayGlyphColor(0xF2, 0xF2, 0xF5);
 
-// Menu icons follow the menu's text colour, as a template image would.
+// The menu's style draws icons in the colour of the text, as template images.
 QIcon menuIcon(const QString& name)
 {
-    const QColor text = QApplication::palette().color(QPalette::WindowText);
-    const QPixmap pixmap = iconPixmap(name, menuIconSize, text, qApp->devicePixelRatio());
+    const QPixmap pixmap = iconPixmap(name, menuIconSize, Qt::black, qApp->devicePixelRatio());
     return pixmap.isNull() ? QIcon() : QIcon(pixmap);
+}
+
+// The message stands out above the text, and the text keeps to one line: the box would size
+// itself to the message alone and wrap the longer text under it into a narrow column.
+void layOutAlert(QMessageBox& alert)
+{
+    auto* grid = qobject_cast<QGridLayout*>(alert.layout());
+    if (!grid)
+        return;
+    const int rows = grid->rowCount();
+    for (int index = 0; index < grid->count(); ++index) {
+        auto* label = qobject_cast<QLabel*>(grid->itemAt(index)->widget());
+        if (label && label->text() == alert.text()) {
+            QFont bold = label->font();
+            bold.setBold(true);
+            label->setFont(bold);
+        } else if (label && label->text() == alert.informativeText()) {
+            int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+            grid->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
+            const int width = label->fontMetrics().horizontalAdvance(label->text());
+            grid->addItem(new QSpacerItem(width, 0), rows, column);
+        }
+    }
 }
 
 } // namespace
 
 StatusBarController::StatusBarController(StatusItem& item, PopoverController& popover,
                                          NoteStore& store, LaunchAtLogin& launchAtLogin,
-                                         QObject* parent)
+                                         const Appearance& appearance, QObject* parent)
     : QObject(parent)
     , m_item(item)
     , m_popover(popover)
     , m_store(store)
     , m_launchAtLogin(launchAtLogin)
+    , m_appearance(appearance)
+    , m_menuStyle(std::make_unique<MenuStyle>(appearance))
     , m_menu(std::make_unique<QMenu>())
 {
     m_popover.setStatusItem(&m_item);
-    const QPixmap glyph = iconPixmap(QStringLiteral("MenuBarGlyph"), trayIconSize, trayGlyphColor,
-                                     qApp->devicePixelRatio());
-    if (!glyph.isNull())
-        m_item.setIcon(QIcon(glyph));
+    updateGlyph();
+    connect(&m_appearance, &Appearance::changed, this, &StatusBarController::updateGlyph);
+    connect(&WindowSystemWatcher::instance(), &WindowSystemWatcher::trayForegroundChanged, this,
+            &StatusBarController::updateGlyph);
     m_item.setAccessibilityLabel(QStringLiteral("Quillory"));
     m_item.setAutosaveName(QString::fromLatin1(autosaveName));
     connect(&m_item, &StatusItem::clicked, this, &StatusBarController::leftClicked);
@@ -61,8 +88,26 @@ StatusBarController::StatusBarController(StatusItem& item, PopoverController& po
 
 StatusBarController::~StatusBarController() = default;
 
+QColor StatusBarController::glyphColor(const std::optional<QColor>& trayForeground,
+                                       Appearance::ColorScheme scheme)
+{
+    return trayForeground.value_or(Theme::textPrimary().resolved(scheme));
+}
+
+void StatusBarController::updateGlyph()
+{
+    const QColor color =
+        glyphColor(WindowSystemWatcher::instance().trayForeground(), m_appearance.colorScheme());
+    const QPixmap glyph =
+        iconPixmap(QStringLiteral("MenuBarGlyph"), trayIconSize, color, qApp->devicePixelRatio());
+    if (!glyph.isNull())
+        m_item.setIcon(QIcon(glyph));
+}
+
 void StatusBarController::buildMenu()
 {
+    m_menu->setStyle(m_menuStyle.get());
+    m_menu->setFont(MenuStyle::font());
     auto add = [this](const QString& title, const char* icon, QKeySequence shortcut,
                       void (StatusBarController::*slot)()) {
         QAction* action = m_menu->addAction(menuIcon(QString::fromLatin1(icon)), title);
@@ -143,6 +188,13 @@ void StatusBarController::clearAllNotes()
                                   QStringLiteral("Clear all notes?"));
     alert->setAttribute(Qt::WA_DeleteOnClose);
     alert->setInformativeText(QStringLiteral("Every page will be removed. This can't be undone."));
+    const auto followAppearance = [this, alert] {
+        alert->setPalette(Theme::palette(m_appearance.colorScheme()));
+    };
+    followAppearance();
+    connect(&m_appearance, &Appearance::changed, alert, followAppearance);
+    alert->setFont(MenuStyle::font());
+    layOutAlert(*alert);
     QPushButton* clear =
         alert->addButton(QStringLiteral("Clear All"), QMessageBox::DestructiveRole);
     alert->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);

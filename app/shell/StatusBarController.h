@@ -1,9 +1,15 @@
 #pragma once
 
+#include "platform/Appearance.h"
+
+#include <QColor>
 #include <QObject>
+
+#include <optional>
 
 class AppSettings;
 class LaunchAtLogin;
+class MenuStyle;
 class NoteStore;
 class PopoverController;
 class QAction;
@@ -20,7 +26,13 @@ public:
     static constexpr const char* autosaveName = "zorvik.quillory.statusItem";
 
     StatusBarController(StatusItem& item, PopoverController& popover, NoteStore& store,
-                        LaunchAtLogin& launchAtLogin, QObject* parent = nullptr);
+                        LaunchAtLogin& launchAtLogin, const Appearance& appearance,
+                        QObject* parent = nullptr);
+
+    // The tray icon's colour: the one the tray asks for, else one that reads on the desktop's
+    // colour scheme.
+    static QColor glyphColor(const std::optional<QColor>& trayForeground,
+                             Appearance::ColorScheme scheme);
     ~StatusBarController() override;
 
     QMenu* menu() const { return m_menu.get(); }
@@ -41,12 +53,15 @@ Q_SIGNALS:
 
 private:
     void buildMenu();
+    void updateGlyph();
     void refreshLaunchAtLogin();
 
     StatusItem& m_item;
     PopoverController& m_popover;
     NoteStore& m_store;
     LaunchAtLogin& m_launchAtLogin;
+    const Appearance& m_appearance;
+    std::unique_ptr<MenuStyle> m_menuStyle;
     std::unique_ptr<QMenu> m_menu;
     QAction* m_launchAtLoginAction = nullptr;
 };

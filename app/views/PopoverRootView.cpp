@@ -5,7 +5,6 @@
 #include "app/shell/PopoverController.h"
 #include "app/views/CornerHandle.h"
 #include "app/views/DropShadow.h"
-#include "app/views/PopoverShape.h"
 #include "app/views/Theme.h"
 #include "platform/Appearance.h"
 
@@ -83,6 +82,8 @@ PopoverRootView::PopoverRootView(PopoverController& controller, NoteStore& store
     connect(&controller, &PopoverController::sizeChanged, this, &PopoverRootView::layoutContent);
     connect(&controller, &PopoverController::notchCenterXChanged, this,
             &PopoverRootView::layoutContent);
+    connect(&controller, &PopoverController::notchEdgeChanged, this,
+            &PopoverRootView::layoutContent);
     connect(&appearance, &Appearance::changed, this, [this] {
         m_shadowKey.clear();
         update();
@@ -116,18 +117,9 @@ void PopoverRootView::showPageForMode()
         m_settingsPage->setVisible(settings);
 }
 
-QRectF PopoverRootView::outlineRect() const
-{
-    using namespace PanelGeometry;
-    const QSizeF size = m_controller.size();
-    return {sideMargin, topMargin, size.width(), size.height() + notchHeight};
-}
-
 QPainterPath PopoverRootView::outline(qreal inset) const
 {
-    using namespace PanelGeometry;
-    const PopoverShape shape{m_controller.notchCenterX(), cornerRadius, notchWidth, notchHeight, 0};
-    return shape.inset(inset).path(outlineRect());
+    return m_controller.outline(inset);
 }
 
 QColor PopoverRootView::targetFill() const
@@ -163,10 +155,8 @@ void PopoverRootView::updateHue()
 
 void PopoverRootView::layoutContent()
 {
-    using namespace PanelGeometry;
-    const QSizeF size = m_controller.size();
-    const QRect body(int(sideMargin), int(topMargin + notchHeight), qRound(size.width()),
-                     qRound(size.height()));
+    const QRect body =
+        PanelGeometry::bodyRect(m_controller.size(), m_controller.notchEdge()).toRect();
     m_body->setGeometry(body);
     // The pages are clipped to the rounded body.
     const QPainterPath clip = outline().translated(-body.topLeft());
@@ -179,8 +169,9 @@ void PopoverRootView::layoutContent()
     m_border->raise();
     const bool notePage = m_controller.mode() == PopoverController::Mode::note;
     for (CornerHandle* handle : m_handles) {
-        handle->setGeometry(
-            PopoverController::resizeHandleRect(handle->corner(), size).toAlignedRect());
+        handle->setGeometry(PopoverController::resizeHandleRect(
+                                handle->corner(), m_controller.size(), m_controller.notchEdge())
+                                .toAlignedRect());
         handle->setVisible(notePage);
         handle->raise();
     }
@@ -198,10 +189,11 @@ void PopoverRootView::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::Antialiasing);
     const QPainterPath shape = outline();
 
-    const QString key = QStringLiteral("%1x%2@%3/%4")
+    const QString key = QStringLiteral("%1x%2@%3%4/%5")
                             .arg(width())
                             .arg(height())
                             .arg(m_controller.notchCenterX())
+                            .arg(int(m_controller.notchEdge()))
                             .arg(int(m_appearance.colorScheme()));
     if (key != m_shadowKey || m_shadow.size() != size()) {
         m_shadow = renderDropShadow(shape, size(), Theme::shadowSoft().resolved(m_appearance),

@@ -42,7 +42,6 @@ protected:
 private:
     class Border;
 
-    QRectF outlineRect() const;
     QPainterPath outline(qreal inset = 0) const;
     QColor targetFill() const;
     void updateHue();

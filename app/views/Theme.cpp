@@ -114,4 +114,20 @@ const ThemeColor& popupBackground()
     return card();
 }
 
+QPalette palette(Appearance::ColorScheme scheme)
+{
+    // The light, dark and mid shades follow from the button and window colours.
+    QPalette palette(card().resolved(scheme), settingsBackground().resolved(scheme));
+    for (const QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        palette.setColor(role, textPrimary().resolved(scheme));
+        palette.setColor(QPalette::Disabled, role, textTertiary().resolved(scheme));
+    }
+    palette.setColor(QPalette::Base, card().resolved(scheme));
+    palette.setColor(QPalette::PlaceholderText, textTertiary().resolved(scheme));
+    palette.setColor(QPalette::Highlight, accent().resolved(scheme));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    return palette;
+}
+
 } // namespace Theme

@@ -2,6 +2,7 @@
 
 #include "app/views/ThemeColor.h"
 
+#include <QPalette>
 #include <QString>
 
 // The one source of colour for everything drawn inside the panel. Hue colours are looked up
@@ -41,5 +42,8 @@ const ThemeColor& selectionRing();
 // Shadows stay black in the dark appearance and only grow denser.
 const ThemeColor& shadowSoft();
 const ThemeColor& shadowTight();
+
+// The colours of windows of ours outside the panel (its alerts), for the toolkit's own widgets.
+QPalette palette(Appearance::ColorScheme scheme);
 
 } // namespace Theme

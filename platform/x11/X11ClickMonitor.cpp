@@ -3,15 +3,12 @@
 #include "platform/Log.h"
 
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QSet>
-#include <QSocketNotifier>
+#include <QTimer>
 #include <QWindow>
 
-#include <xcb/xcb.h>
 #include <xcb/xinput.h>
-
-#include <cstdlib>
-#include <memory>
 
 namespace {
 
@@ -31,11 +28,9 @@ constexpr uint32_t lastWheelButton = 7;
 constexpr uint32_t backButton = 8;
 constexpr uint32_t forwardButton = 9;
 
-struct FreeDeleter
-{
-    void operator()(void* pointer) const { std::free(pointer); }
-};
-template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
+// Long enough for Qt to deliver a press that went to our windows on a busy desktop, short
+// enough that a panel closing after a click elsewhere does not seem to lag.
+constexpr std::chrono::milliseconds ownPressGrace{60};
 
 void logUnavailableOnce(const QString& reason)
 {
@@ -88,37 +83,36 @@ X11ClickMonitor::X11ClickMonitor(QObject* parent)
         logUnavailableOnce(QStringLiteral("the desktop is not an X11 session"));
         return;
     }
-    if (!connectToServer())
-        disconnectFromServer();
-}
-
-X11ClickMonitor::~X11ClickMonitor()
-{
-    disconnectFromServer();
-}
-
-bool X11ClickMonitor::connectToServer()
-{
-    int screenNumber = 0;
-    m_connection = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(m_connection)) {
+    if (!m_connection.isConnected()) {
         logUnavailableOnce(QStringLiteral("cannot connect to the X server"));
-        return false;
+        return;
     }
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
-    for (int i = 0; i < screenNumber && screens.rem; ++i)
-        xcb_screen_next(&screens);
-    m_root = screens.data->root;
+    if (!selectRawPresses()) {
+        m_connection.close();
+        return;
+    }
+    qApp->installEventFilter(this);
+    m_connection.watch([this](const xcb_generic_event_t& event) { handleEvent(event); },
+                       [] {
+                           logger.error(QStringLiteral(
+                               "Quillory: lost the X server connection of the click monitor"));
+                       });
+}
 
+X11ClickMonitor::~X11ClickMonitor() = default;
+
+bool X11ClickMonitor::selectRawPresses()
+{
+    xcb_connection_t* connection = m_connection.get();
     const xcb_query_extension_reply_t* extension =
-        xcb_get_extension_data(m_connection, &xcb_input_id);
+        xcb_get_extension_data(connection, &xcb_input_id);
     if (!extension || !extension->present) {
         logUnavailableOnce(QStringLiteral("the X server has no XInput extension"));
         return false;
     }
     m_inputOpcode = extension->major_opcode;
-    const Reply<xcb_input_xi_query_version_reply_t> version(xcb_input_xi_query_version_reply(
-        m_connection, xcb_input_xi_query_version(m_connection, inputMajor, inputMinor), nullptr));
+    const XcbReply<xcb_input_xi_query_version_reply_t> version(xcb_input_xi_query_version_reply(
+        connection, xcb_input_xi_query_version(connection, inputMajor, inputMinor), nullptr));
     if (!version || version->major_version < inputMajor ||
         (version->major_version == inputMajor && version->minor_version < inputMinor)) {
         logUnavailableOnce(QStringLiteral("the X server's XInput is older than 2.2"));
@@ -133,52 +127,41 @@ bool X11ClickMonitor::connectToServer()
     mask.header.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
     mask.header.mask_len = 1;
     mask.bits = XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS;
-    const Reply<xcb_generic_error_t> error(xcb_request_check(
-        m_connection, xcb_input_xi_select_events_checked(m_connection, m_root, 1, &mask.header)));
+    const XcbReply<xcb_generic_error_t> error(xcb_request_check(
+        connection,
+        xcb_input_xi_select_events_checked(connection, m_connection.root(), 1, &mask.header)));
     if (error) {
         logUnavailableOnce(QStringLiteral("the X server refused raw button events"));
         return false;
     }
-
-    m_notifier =
-        new QSocketNotifier(xcb_get_file_descriptor(m_connection), QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &X11ClickMonitor::readEvents);
     return true;
 }
 
-void X11ClickMonitor::disconnectFromServer()
+void X11ClickMonitor::handleEvent(const xcb_generic_event_t& event)
 {
-    delete m_notifier;
-    m_notifier = nullptr;
-    if (m_connection)
-        xcb_disconnect(m_connection);
-    m_connection = nullptr;
+    if ((event.response_type & ~0x80) != XCB_GE_GENERIC)
+        return;
+    const auto& generic = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
+    if (generic.extension != m_inputOpcode || generic.event_type != XCB_INPUT_RAW_BUTTON_PRESS)
+        return;
+    const auto& press = reinterpret_cast<const xcb_input_raw_button_press_event_t&>(event);
+    handlePress(press.detail, press.time);
 }
 
-void X11ClickMonitor::readEvents()
+bool X11ClickMonitor::eventFilter(QObject* watched, QEvent* event)
 {
-    while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
-        const Reply<xcb_generic_event_t> owned(event);
-        if ((event->response_type & ~0x80) != XCB_GE_GENERIC)
-            continue;
-        const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
-        if (generic->extension != m_inputOpcode ||
-            generic->event_type != XCB_INPUT_RAW_BUTTON_PRESS)
-            continue;
-        handlePress(reinterpret_cast<const xcb_input_raw_button_press_event_t*>(event)->detail);
-    }
-    if (xcb_connection_has_error(m_connection)) {
-        logger.error(QStringLiteral("Quillory: lost the X server connection of the click monitor"));
-        disconnectFromServer();
-    }
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+        m_lastOwnPress = xcb_timestamp_t(static_cast<QMouseEvent*>(event)->timestamp());
+    return GlobalClickMonitor::eventFilter(watched, event);
 }
 
-void X11ClickMonitor::handlePress(uint32_t detail)
+void X11ClickMonitor::handlePress(uint32_t detail, xcb_timestamp_t time)
 {
     if (detail >= firstWheelButton && detail <= lastWheelButton)
         return;
-    const Reply<xcb_query_pointer_reply_t> pointer(
-        xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr));
+    xcb_connection_t* connection = m_connection.get();
+    const XcbReply<xcb_query_pointer_reply_t> pointer(xcb_query_pointer_reply(
+        connection, xcb_query_pointer(connection, m_connection.root()), nullptr));
     if (!pointer)
         return;
 
@@ -190,12 +173,18 @@ void X11ClickMonitor::handlePress(uint32_t detail)
     while (window != XCB_WINDOW_NONE) {
         if (ours.contains(window))
             return;
-        const Reply<xcb_query_pointer_reply_t> below(xcb_query_pointer_reply(
-            m_connection, xcb_query_pointer(m_connection, window), nullptr));
+        const XcbReply<xcb_query_pointer_reply_t> below(
+            xcb_query_pointer_reply(connection, xcb_query_pointer(connection, window), nullptr));
         window = below ? below->child : xcb_window_t{XCB_WINDOW_NONE};
     }
 
     const qreal ratio = qApp->devicePixelRatio();
     const QPoint position(qRound(pointer->root_x / ratio), qRound(pointer->root_y / ratio));
-    Q_EMIT pressed(position, toQtButton(detail));
+    // The pointer is read when the press is handled here, which on a busy desktop can be after
+    // a drag that began on one of our windows has left it. Such a press reaches Qt too, soon
+    // after: it is ours when Qt delivers it within the grace period.
+    QTimer::singleShot(ownPressGrace, this, [this, position, detail, time] {
+        if (m_lastOwnPress != time)
+            Q_EMIT pressed(position, toQtButton(detail));
+    });
 }

@@ -1,16 +1,18 @@
 #include "platform/WindowSystem.h"
+#include "platform/x11/X11Connection.h"
 
 #include <QGuiApplication>
 #include <QList>
 
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 
-#include <cstdlib>
+#include <vector>
 
 namespace {
 
-// More window states than any window manager defines.
-constexpr uint32_t maximumStates = 64;
+// More window states or types than any window manager defines.
+constexpr uint32_t maximumAtoms = 64;
 
 xcb_connection_t* connection()
 {
@@ -18,14 +20,53 @@ xcb_connection_t* connection()
     return x11 ? x11->connection() : nullptr;
 }
 
-xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
+// Writes the atoms `first` at the front of a window's list property, followed by the atoms
+// already there, each once.
+void putAtomsFirst(xcb_connection_t* x11, xcb_window_t window, const char* property,
+                   std::initializer_list<const char*> first)
 {
-    const xcb_intern_atom_cookie_t cookie =
-        xcb_intern_atom(connection, 0, static_cast<uint16_t>(qstrlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return atom;
+    const xcb_atom_t name = internAtom(x11, property);
+    QList<xcb_atom_t> atoms;
+    for (const char* atom : first)
+        atoms.append(internAtom(x11, atom));
+    if (name == XCB_ATOM_NONE || atoms.contains(XCB_ATOM_NONE))
+        return;
+
+    const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(
+        x11, xcb_get_property(x11, 0, window, name, XCB_ATOM_ATOM, 0, maximumAtoms), nullptr));
+    if (reply) {
+        const auto* present = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+        const int count = xcb_get_property_value_length(reply.get()) / int(sizeof(xcb_atom_t));
+        for (int i = 0; i < count; ++i) {
+            if (!atoms.contains(present[i]))
+                atoms.append(present[i]);
+        }
+    }
+    xcb_change_property(x11, XCB_PROP_MODE_REPLACE, window, name, XCB_ATOM_ATOM, 32,
+                        static_cast<uint32_t>(atoms.size()), atoms.constData());
+    xcb_flush(x11);
+}
+
+bool hasShapeExtension(xcb_connection_t* connection)
+{
+    const xcb_query_extension_reply_t* extension =
+        xcb_get_extension_data(connection, &xcb_shape_id);
+    return extension && extension->present;
+}
+
+std::vector<xcb_rectangle_t> deviceRectangles(const QRegion& region)
+{
+    const qreal ratio = qApp->devicePixelRatio();
+    std::vector<xcb_rectangle_t> rectangles;
+    for (const QRect& rect : region) {
+        const QRect device(QPoint(qRound(rect.left() * ratio), qRound(rect.top() * ratio)),
+                           QPoint(qRound((rect.right() + 1) * ratio) - 1,
+                                  qRound((rect.bottom() + 1) * ratio) - 1));
+        rectangles.push_back({static_cast<int16_t>(device.x()), static_cast<int16_t>(device.y()),
+                              static_cast<uint16_t>(device.width()),
+                              static_cast<uint16_t>(device.height())});
+    }
+    return rectangles;
 }
 
 } // namespace
@@ -38,13 +79,12 @@ std::optional<QPoint> screenPosition(WId window)
     if (!x11)
         return std::nullopt;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x11)).data->root;
-    xcb_translate_coordinates_reply_t* reply = xcb_translate_coordinates_reply(
+    const XcbReply<xcb_translate_coordinates_reply_t> reply(xcb_translate_coordinates_reply(
         x11, xcb_translate_coordinates(x11, static_cast<xcb_window_t>(window), root, 0, 0),
-        nullptr);
+        nullptr));
     if (!reply)
         return std::nullopt;
     const QPoint position(reply->dst_x, reply->dst_y);
-    std::free(reply);
     const qreal ratio = qApp->devicePixelRatio();
     return QPoint(qRound(position.x() / ratio), qRound(position.y() / ratio));
 }
@@ -57,31 +97,41 @@ void flush()
 
 void skipTaskbar(WId window)
 {
+    if (xcb_connection_t* x11 = connection())
+        putAtomsFirst(x11, static_cast<xcb_window_t>(window), "_NET_WM_STATE",
+                      {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
+}
+
+void setShape(WId window, const QRegion& input, const QRegion& drawn)
+{
+    xcb_connection_t* x11 = connection();
+    if (!x11 || !hasShapeExtension(x11))
+        return;
+    const auto target = static_cast<xcb_window_t>(window);
+    const auto shape = [x11, target](xcb_shape_kind_t kind, const QRegion& region) {
+        const std::vector<xcb_rectangle_t> rectangles = deviceRectangles(region);
+        xcb_shape_rectangles(x11, XCB_SHAPE_SO_SET, kind, XCB_CLIP_ORDERING_UNSORTED, target, 0, 0,
+                             static_cast<uint32_t>(rectangles.size()), rectangles.data());
+    };
+    shape(XCB_SHAPE_SK_INPUT, input);
+    shape(XCB_SHAPE_SK_BOUNDING, drawn);
+    xcb_flush(x11);
+}
+
+void setPopupHints(WId window)
+{
     xcb_connection_t* x11 = connection();
     if (!x11)
         return;
     const auto target = static_cast<xcb_window_t>(window);
-    const xcb_atom_t state = internAtom(x11, "_NET_WM_STATE");
-    QList<xcb_atom_t> atoms;
-    for (const char* name : {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
-        atoms.append(internAtom(x11, name));
-    if (state == XCB_ATOM_NONE || atoms.contains(XCB_ATOM_NONE))
-        return;
-
-    const xcb_get_property_cookie_t cookie =
-        xcb_get_property(x11, 0, target, state, XCB_ATOM_ATOM, 0, maximumStates);
-    if (xcb_get_property_reply_t* reply = xcb_get_property_reply(x11, cookie, nullptr)) {
-        const auto* present = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
-        const int count = xcb_get_property_value_length(reply) / int(sizeof(xcb_atom_t));
-        for (int i = 0; i < count; ++i) {
-            if (!atoms.contains(present[i]))
-                atoms.append(present[i]);
-        }
-        std::free(reply);
-    }
-    xcb_change_property(x11, XCB_PROP_MODE_REPLACE, target, state, XCB_ATOM_ATOM, 32,
-                        static_cast<uint32_t>(atoms.size()), atoms.constData());
+    // Read by the compositors of the compton family.
+    const uint32_t noShadow = 0;
+    xcb_change_property(x11, XCB_PROP_MODE_REPLACE, target, internAtom(x11, "_COMPTON_SHADOW"),
+                        XCB_ATOM_CARDINAL, 32, 1, &noShadow);
     xcb_flush(x11);
+    // A kind of window that compositors leave unshadowed by default, ahead of the kinds the
+    // toolkit wrote, which window managers that do not know it fall back to.
+    putAtomsFirst(x11, target, "_NET_WM_WINDOW_TYPE", {"_NET_WM_WINDOW_TYPE_POPUP_MENU"});
 }
 
 } // namespace WindowSystem

@@ -45,8 +45,12 @@ protected:
     {
         panel.setContentWidget(content);
         panel.setGeometry(panelGeometry);
-        panel.setShapeHitTest(
-            [](const QPointF& point) { return QRectF(shapeInWindow).contains(point); });
+        const auto shape = [] {
+            QPainterPath path;
+            path.addRect(QRectF(shapeInWindow));
+            return path;
+        };
+        panel.setShapes({shape, shape, shape});
         panel.setOnClickOutsideShape([this] { ++outsideClicks; });
         panel.showAndFocus();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
@@ -66,8 +70,8 @@ TEST_F(PanelWindowTest, PressesOnTheMarginAreReportedAndNeverReachTheContentWhic
     EXPECT_EQ(content->presses, 1);
     EXPECT_EQ(outsideClicks, 2);
 
-    // Without a hit test everything is inside.
-    panel.setShapeHitTest({});
+    // Without a shape everything is inside.
+    panel.setShapes({});
     EXPECT_TRUE(panel.shapeContains(QPointF(1, 1)));
     QTest::mouseClick(content, Qt::LeftButton, {}, QPoint(1, 1));
     EXPECT_EQ(outsideClicks, 2);

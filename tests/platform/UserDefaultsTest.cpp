@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <limits>
 #include <thread>
@@ -121,6 +123,15 @@ TEST_F(UserDefaultsTest, AFileThatIsNoJsonObjectIsMovedAsideAndTheDomainStartsEm
         EXPECT_EQ(TestFiles::read(directory() + QLatin1Char('/') + aside.first()), bytes);
         EXPECT_EQ(log.matching(QStringLiteral("unreadable")).size(), 1);
     }
+    // Opening a FIFO in its place would wait for a writer for ever.
+    QDir(directory()).removeRecursively();
+    QDir().mkpath(directory());
+    const QString path = directory() + QStringLiteral("/domain.json");
+    ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    open();
+    EXPECT_EQ(
+        QDir(directory()).entryList({QStringLiteral("domain.json.corrupt-*")}, QDir::System).size(),
+        1);
 }
 
 // A value that cannot be read costs its own key only: the key reads as absent (so its

@@ -192,7 +192,8 @@ TEST_F(NotePageRoad, RenameRecolourListJumpBulkDeleteUndoAndResize)
 
     // The bottom-right handle straddles the body's corner; a drag writes the size at its end.
     // The panel hangs at the screen's right edge, so the drag goes left (narrower) and down.
-    const QPoint corner = body(280 + 2, 217 + 2);
+    // Pressed inside the body: without a compositor the window ends at the outline.
+    const QPoint corner = body(280 - 10, 217 - 10);
     m_pointer.movePointer(corner.x(), corner.y());
     m_pointer.pressButton();
     m_pointer.movePointer(corner.x() - 10, corner.y() + 8);
@@ -205,7 +206,7 @@ TEST_F(NotePageRoad, RenameRecolourListJumpBulkDeleteUndoAndResize)
         << savedPanelSize().width() << "x" << savedPanelSize().height();
     ASSERT_TRUE(m_quillory.panelOpen()) << m_quillory.windowState();
 
-    click(body(240 + 2, 247 + 2), 2);
+    click(body(240 - 10, 247 - 10), 2);
     ASSERT_TRUE(waitFor([this] { return savedPanelSize() == QSizeF(280, 217); }))
         << savedPanelSize().width() << "x" << savedPanelSize().height()
         << m_quillory.errorOutput().toStdString();

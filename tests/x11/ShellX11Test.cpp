@@ -476,4 +476,14 @@ TEST_F(ShellX11Test, ARightClickOnTheIconShowsTheMenu)
     EXPECT_FALSE(panelIsOpen());
 }
 
+TEST_F(ShellX11Test, ARightClickOnTheIconOfAnOpenPanelClosesItAndShowsTheMenu)
+{
+    ASSERT_NO_FATAL_FAILURE(startAppInTray());
+    ASSERT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); }, startTimeoutMs))
+        << describeScreen();
+    click(trayIcon()->center(), 3);
+    EXPECT_TRUE(waitFor([this] { return menuIsShown(); })) << describeScreen();
+    EXPECT_FALSE(panelIsOpen());
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 #include "platform/GlobalClickMonitor.h"
 #include "platform/PanelWindow.h"
 #include "platform/StatusItem.h"
+#include "platform/WindowSystemWatcher.h"
 
 #include "X11Input.h"
 
@@ -15,6 +16,10 @@
 #include <QWindow>
 
 #include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -136,6 +141,42 @@ TEST_F(StatusItemX11Test, ClickingTheIconLeavesAnOpenPanelFocused)
     ASSERT_TRUE(waitFor([&] { return rightClicked.count() == 1; }));
     EXPECT_EQ(focusLosses, 0);
     EXPECT_TRUE(panel.isActiveWindow());
+}
+
+TEST_F(StatusItemX11Test, TheColourTheTrayAsksForIsFollowed)
+{
+    xcb_connection_t* connection =
+        qApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    const auto atom = [connection](const char* name) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
+        const xcb_atom_t result = reply->atom;
+        std::free(reply);
+        return result;
+    };
+    xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
+        connection, xcb_get_selection_owner(connection, atom("_NET_SYSTEM_TRAY_S0")), nullptr);
+    ASSERT_NE(owner, nullptr);
+    const xcb_window_t tray = owner->owner;
+    std::free(owner);
+    const xcb_atom_t colors = atom("_NET_SYSTEM_TRAY_COLORS");
+    const auto publish = [&](uint32_t red, uint32_t green, uint32_t blue) {
+        // Foreground, error, warning and success.
+        const uint32_t values[12] = {red,    green,  blue, 0xFFFF, 0,      0,
+                                     0xFFFF, 0xFFFF, 0,    0,      0xFFFF, 0};
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, tray, colors, XCB_ATOM_CARDINAL, 32,
+                            12, values);
+        xcb_flush(connection);
+    };
+
+    const WindowSystemWatcher& watcher = WindowSystemWatcher::instance();
+    publish(0x1111, 0x2222, 0xFFFF);
+    EXPECT_TRUE(waitFor([&] { return watcher.trayForeground() == QColor(0x11, 0x22, 0xFF); }));
+    publish(0xEEEE, 0xEEEE, 0xEEEE);
+    EXPECT_TRUE(waitFor([&] { return watcher.trayForeground() == QColor(0xEE, 0xEE, 0xEE); }));
+    xcb_delete_property(connection, tray, colors);
+    xcb_flush(connection);
+    EXPECT_TRUE(waitFor([&] { return !watcher.trayForeground(); }));
 }
 
 } // namespace

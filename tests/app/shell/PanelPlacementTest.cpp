@@ -5,58 +5,90 @@
 namespace {
 
 const QSizeF noteSize{280, 217};
-const QRectF screen{0, 0, 1280, 800};
+const QRectF wholeScreen{0, 0, 1280, 800};
+const ScreenArea screen{wholeScreen, wholeScreen};
 
-TEST(PanelPlacementTest, HangsCentredUnderTheIconWithTheNotchOnIt)
+// Where the notch's tip is on the screen.
+QPointF tip(const PanelPlacement& placement)
 {
-    const QRectF icon(600, 0, 24, 24);
-    const PanelPlacement placement = placePanel(noteSize, icon, screen);
-    EXPECT_EQ(placement.frame.size(), QSizeF(360, 298));
-    EXPECT_DOUBLE_EQ(placement.frame.center().x(), icon.center().x());
-    // The notch tip touches one point below the icon: 24 below the frame's top.
-    EXPECT_DOUBLE_EQ(placement.frame.top() + 24, icon.bottom() + 1);
-    EXPECT_DOUBLE_EQ(placement.notchCenterX, 140);
+    const qreal y = placement.notchEdge == NotchEdge::top
+                        ? placement.frame.top() + PanelGeometry::topMargin
+                        : placement.frame.bottom() - PanelGeometry::topMargin;
+    return {placement.frame.left() + PanelGeometry::sideMargin + placement.notchCenterX, y};
 }
 
-TEST(PanelPlacementTest, KeepsTheBodySixPointsInsideEitherScreenEdge)
+struct EdgeCase
 {
-    const PanelPlacement right = placePanel(noteSize, QRectF(1270, 0, 10, 24), screen);
-    EXPECT_DOUBLE_EQ(right.frame.left() + 40 + 280, screen.right() - 6);
-    EXPECT_DOUBLE_EQ(right.notchCenterX, 280 - 28);
+    const char* name;
+    QRectF icon;
+    QRectF available; // what the tray's strut leaves of the screen
+    NotchEdge notchEdge;
+    QPointF tip;
+};
 
-    const PanelPlacement left = placePanel(noteSize, QRectF(0, 0, 10, 24), screen);
-    EXPECT_DOUBLE_EQ(left.frame.left() + 40, screen.left() + 6);
-    EXPECT_DOUBLE_EQ(left.notchCenterX, 28);
-
-    // Near, but not at, the edge: the notch still points at the icon.
-    const PanelPlacement near = placePanel(noteSize, QRectF(1180, 0, 20, 24), screen);
-    EXPECT_DOUBLE_EQ(near.frame.left() + 40 + near.notchCenterX, 1190);
+TEST(PanelPlacementTest, OpensOffTheIconAtEveryEdgeWithTheBodyOnTheUsableScreen)
+{
+    const EdgeCase cases[] = {
+        {"top", {600, 0, 24, 24}, {0, 24, 1280, 776}, NotchEdge::top, {612, 25}},
+        {"bottom", {600, 776, 24, 24}, {0, 0, 1280, 776}, NotchEdge::bottom, {612, 775}},
+        // Beside a tray at the side, the notch as close to the icon as the corners allow.
+        {"left, upper half", {0, 100, 24, 24}, {24, 0, 1256, 800}, NotchEdge::top, {58, 125}},
+        {"right, lower half",
+         {1256, 700, 24, 24},
+         {0, 0, 1256, 800},
+         NotchEdge::bottom,
+         {1222, 699}},
+        {"left, no strut", {0, 300, 24, 24}, wholeScreen, NotchEdge::top, {58, 325}},
+        {"top right corner", {1270, 0, 10, 24}, {0, 24, 1280, 776}, NotchEdge::top, {1246, 25}},
+        {"top left corner", {0, 0, 10, 24}, {0, 24, 1280, 776}, NotchEdge::top, {34, 25}},
+        {"bottom, no strut", {900, 780, 20, 20}, wholeScreen, NotchEdge::bottom, {910, 779}},
+        // Nearer the left edge than the top, but in the strip a tall top tray reserves; the
+        // body keeps its gap below the strip.
+        {"tall top tray", {30, 40, 24, 24}, {0, 80, 1280, 720}, NotchEdge::top, {42, 77}},
+    };
+    for (const EdgeCase& edge : cases) {
+        SCOPED_TRACE(edge.name);
+        const PanelPlacement placement =
+            placePanel(noteSize, edge.icon, ScreenArea{wholeScreen, edge.available});
+        EXPECT_EQ(placement.frame.size(), QSizeF(360, 298));
+        EXPECT_EQ(placement.notchEdge, edge.notchEdge);
+        EXPECT_EQ(tip(placement), edge.tip);
+        const QRectF body = PanelGeometry::bodyRect(noteSize, placement.notchEdge)
+                                .translated(placement.frame.topLeft());
+        EXPECT_FALSE(body.intersects(edge.icon));
+        EXPECT_TRUE(edge.available.adjusted(6, 6, -6, -6).contains(body));
+    }
 }
 
 TEST(PanelPlacementTest, WhenTheBoundsCrossTheUpperBoundWins)
 {
     const QRectF narrow(100, 0, 200, 800);
-    const PanelPlacement placement = placePanel(noteSize, QRectF(190, 0, 20, 24), narrow);
+    const PanelPlacement placement =
+        placePanel(noteSize, QRectF(190, 0, 20, 24), ScreenArea{wholeScreen, narrow});
     EXPECT_DOUBLE_EQ(placement.frame.left(), narrow.right() - 6 - 40 - 280);
 }
 
 TEST(PanelPlacementTest, WithoutAnIconItHangsFromTheTopOfTheScreenOrAFixedPoint)
 {
     const PanelPlacement centred = placePanel(noteSize, std::nullopt, screen);
-    EXPECT_DOUBLE_EQ(centred.frame.center().x(), 640);
-    EXPECT_DOUBLE_EQ(centred.frame.top() + 24, 0);
+    EXPECT_EQ(tip(centred), QPointF(640, 0));
+    EXPECT_EQ(centred.notchEdge, NotchEdge::top);
 
     const PanelPlacement nowhere = placePanel(noteSize, std::nullopt, std::nullopt);
-    EXPECT_DOUBLE_EQ(nowhere.frame.center().x(), 400);
-    EXPECT_DOUBLE_EQ(nowhere.notchCenterX, 140);
+    EXPECT_EQ(tip(nowhere), QPointF(400, 0));
 }
 
-TEST(PanelPlacementTest, ATrayAtTheBottomOfTheScreenLiftsTheBodyOntoIt)
+TEST(PanelPlacementTest, TheOutlineOfAPanelStandingAboveTheIconIsMirrored)
 {
-    const PanelPlacement placement =
-        placePanel(noteSize, QRectF(600, 776, 24, 24), QRectF(0, 0, 1280, 776));
-    const qreal bodyBottom = placement.frame.top() + 24 + 9 + 217;
-    EXPECT_DOUBLE_EQ(bodyBottom, 776 - 6);
+    const QSizeF frame = PanelGeometry::frameSize(noteSize);
+    const QPainterPath below = PanelGeometry::outline(noteSize, 140, NotchEdge::top);
+    const QPainterPath above = PanelGeometry::outline(noteSize, 140, NotchEdge::bottom);
+    const QPointF nearTopTip(180, 24 + 2);
+    EXPECT_TRUE(below.contains(nearTopTip));
+    EXPECT_FALSE(above.contains(nearTopTip));
+    EXPECT_TRUE(above.contains(QPointF(180, frame.height() - 24 - 2)));
+    EXPECT_EQ(PanelGeometry::bodyRect(noteSize, NotchEdge::bottom),
+              QRectF(40, frame.height() - 24 - 9 - 217, 280, 217));
 }
 
 } // namespace

@@ -313,6 +313,20 @@ TEST_F(PopoverControllerTest, OnlyTheOutlineIsTheInsideOfThePanel)
     EXPECT_FALSE(m_controller.shapeContains(QPointF(20, 150)));       // the side margin
 }
 
+TEST(PopoverControllerHandlesTest, TheCornerHandlesSitOnTheBodysCornersAwayFromTheNotch)
+{
+    const QSizeF size(280, 217);
+    for (const NotchEdge edge : {NotchEdge::top, NotchEdge::bottom}) {
+        const QRectF body = PanelGeometry::bodyRect(size, edge);
+        const qreal farY = edge == NotchEdge::top ? body.bottom() : body.top();
+        using Corner = PopoverController::Corner;
+        EXPECT_TRUE(PopoverController::resizeHandleRect(Corner::bottomLeft, size, edge)
+                        .contains(QPointF(body.left(), farY)));
+        EXPECT_TRUE(PopoverController::resizeHandleRect(Corner::bottomRight, size, edge)
+                        .contains(QPointF(body.right(), farY)));
+    }
+}
+
 // The panel's keyboard commands, one row per case.
 struct KeyCase
 {

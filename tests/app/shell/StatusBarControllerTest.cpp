@@ -11,9 +11,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QCursor>
 #include <QDir>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSignalSpy>
 
 namespace {
@@ -44,6 +47,12 @@ protected:
         EXPECT_EQ(alert->text(), QStringLiteral("Clear all notes?"));
         EXPECT_EQ(alert->informativeText(),
                   QStringLiteral("Every page will be removed. This can't be undone."));
+        // Never squeezed into a narrow column.
+        for (const QLabel* label : alert->findChildren<QLabel*>()) {
+            if (label->text() == alert->informativeText()) {
+                EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()));
+            }
+        }
         for (QAbstractButton* button : alert->buttons()) {
             if (button->text() == answer)
                 button->click();
@@ -54,7 +63,7 @@ protected:
     LoginItem m_loginItem{m_folder.path() + QStringLiteral("/autostart/quillory.desktop"),
                           QStringLiteral("/usr/bin/quillory")};
     LaunchAtLogin m_launchAtLogin{m_loginItem};
-    StatusBarController m_statusBar{m_item, m_controller, m_store, m_launchAtLogin};
+    StatusBarController m_statusBar{m_item, m_controller, m_store, m_launchAtLogin, m_appearance};
 };
 
 TEST_F(StatusBarControllerTest, TheMenuHasItsEntriesInOrder)
@@ -145,11 +154,77 @@ TEST_F(StatusBarControllerTest, LaunchAtLoginShowsTheStateReadBackAfterEveryChan
     EXPECT_FALSE(entry->isChecked());
 }
 
+TEST_F(StatusBarControllerTest, ACheckedEntryKeepsItsIconAndShowsACheckMarkBeforeIt)
+{
+    QMenu* menu = m_statusBar.menu();
+    QAction* entry = action(QStringLiteral("Launch at Login"));
+    const auto rowImage = [&](bool checked) {
+        entry->setChecked(checked);
+        return menu->grab(menu->actionGeometry(entry)).toImage();
+    };
+    const QImage off = rowImage(false);
+    const QImage on = rowImage(true);
+    ASSERT_EQ(off.size(), on.size());
+    int firstInk = off.width(); // where the icon begins
+    int lastChange = -1;
+    for (int y = 0; y < off.height(); ++y) {
+        for (int x = 0; x < off.width(); ++x) {
+            if (off.pixel(x, y) != off.pixel(0, y))
+                firstInk = std::min(firstInk, x);
+            if (on.pixel(x, y) != off.pixel(x, y))
+                lastChange = std::max(lastChange, x);
+        }
+    }
+    EXPECT_GE(lastChange, 0);
+    EXPECT_LT(lastChange, firstInk);
+}
+
+TEST_F(StatusBarControllerTest, OpenedAtTheBottomThePanelStandsOnTheIconAndItsHandlesTakePresses)
+{
+    // Where the tray does not say where the icon is, the click does.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QCursor::setPos(screen.center().x(), screen.bottom() - 2);
+    Q_EMIT m_item.trayIcon()->activated(QSystemTrayIcon::Trigger);
+    ASSERT_TRUE(m_controller.isOpen());
+    ASSERT_EQ(m_controller.notchEdge(), NotchEdge::bottom);
+    const QRectF body = PanelGeometry::bodyRect(m_controller.size(), NotchEdge::bottom);
+    // The top right handle, over the body and past it.
+    EXPECT_TRUE(m_controller.shapeContains(body.topRight() + QPointF(-16, 16)));
+    EXPECT_TRUE(m_controller.shapeContains(body.topRight() + QPointF(3, -3)));
+}
+
 TEST_F(StatusBarControllerTest, QuitIsAskedOfTheApplication)
 {
     QSignalSpy quit(&m_statusBar, &StatusBarController::quitRequested);
     action(QStringLiteral("Quit Quillory"))->trigger();
     EXPECT_EQ(quit.count(), 1);
+}
+
+TEST(StatusBarGlyphTest, DrawnInTheTraysColourElseToReadOnTheColourScheme)
+{
+    using Scheme = Appearance::ColorScheme;
+    const QColor requested(0x20, 0x60, 0xA0);
+    struct Case
+    {
+        std::optional<QColor> trayForeground;
+        Scheme scheme;
+        bool wantsDark; // when the tray asks for nothing
+    };
+    const Case cases[] = {
+        {requested, Scheme::Light, false},
+        {requested, Scheme::Dark, false},
+        {std::nullopt, Scheme::Light, true},
+        {std::nullopt, Scheme::Dark, false},
+    };
+    for (const Case& c : cases) {
+        const QColor glyph = StatusBarController::glyphColor(c.trayForeground, c.scheme);
+        if (c.trayForeground)
+            EXPECT_EQ(glyph, *c.trayForeground);
+        else if (c.wantsDark)
+            EXPECT_LT(glyph.lightness(), 64) << glyph.name().toStdString();
+        else
+            EXPECT_GT(glyph.lightness(), 192) << glyph.name().toStdString();
+    }
 }
 
 } // namespace

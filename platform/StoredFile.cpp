@@ -1,0 +1,48 @@
+#include "StoredFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+
+#include <unistd.h>
+
+namespace StoredFile {
+
+Contents read(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return {{}, QStringLiteral("not a regular file")};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {{}, file.errorString()};
+    Contents contents{file.readAll(), {}};
+    if (file.error() != QFileDevice::NoError)
+        return {{}, file.errorString()};
+    return contents;
+}
+
+QString write(const QString& path, const QByteArray& bytes,
+              std::optional<QFileDevice::Permissions> permissions)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    // QSaveFile buffers small writes, and its commit() renames the temporary file even when
+    // flushing them fails and ignores a failed sync (on a full disk a document became an
+    // empty file); so every step is checked here, before commit() replaces the file.
+    errno = 0;
+    if ((permissions && !file.setPermissions(*permissions)) || file.write(bytes) != bytes.size() ||
+        !file.flush() || ::fsync(file.handle()) != 0) {
+        // Qt reports a write cut short (the last bytes that fit on a disk) as "Unknown error".
+        const QString reason = errno != 0 ? qt_error_string(errno) : file.errorString();
+        file.cancelWriting();
+        return reason;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return {};
+}
+
+} // namespace StoredFile

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFileDevice>
+#include <QString>
+
+#include <optional>
+
+// The files the program keeps its state in: read only when they are regular files, and
+// replaced only by their complete new contents.
+namespace StoredFile {
+
+struct Contents
+{
+    QByteArray bytes;
+    // Why the file could not be read; empty when it was.
+    QString error;
+};
+
+// A FIFO, socket or device at the path is never opened: a FIFO would wait for a writer for
+// ever, and a device may act on being opened.
+Contents read(const QString& path);
+
+// Replaces the file with exactly `bytes`, or leaves it as it was. Every write, the flush and
+// the sync are checked before the new file takes the old one's place. Empty on success, else
+// the reason.
+QString write(const QString& path, const QByteArray& bytes,
+              std::optional<QFileDevice::Permissions> permissions = std::nullopt);
+
+} // namespace StoredFile
