@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QUrl>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -61,6 +62,8 @@ int main(int argc, char** argv)
             return 1;
         }
         UserDefaults::setDefaultDirectory(screenshots->folder());
+        // A reader that stops early must not keep the run from removing its folder.
+        std::signal(SIGPIPE, SIG_IGN);
     } else if (!application.claimSingleInstance()) {
         return 0; // the running copy opens its panel instead
     }
