@@ -233,6 +233,7 @@ TEST_F(AppDelegateTest, TheScreenshotRunShowsEachStateOfTheSampleNotesAndTouches
     const PopoverController& panel = *delegate->popover();
     const NoteStore& store = *delegate->store();
     EXPECT_EQ(QFileInfo(store.fileURL()).absolutePath(), screenshots.folder());
+    EXPECT_NE(Screenshots(m_clock, m_scheduler).folder(), screenshots.folder());
     const auto describe = [&] {
         QStringList shown{store.currentNote().name, Hues::rawValue(store.currentNote().hue)};
         for (const auto& [on, word] :
@@ -274,18 +275,6 @@ TEST_F(AppDelegateTest, TheScreenshotRunShowsEachStateOfTheSampleNotesAndTouches
     EXPECT_TRUE(m_reporting.calls.isEmpty());
     EXPECT_EQ(m_hotKeys.registrationCount(), 0);
     GlobalShortcuts::setEnabled(true);
-}
-
-TEST(Screenshots, EachRunHasAPrivateFolderOfItsOwnThatGoesWithIt)
-{
-    ManualClock clock;
-    ManualScheduler scheduler;
-    auto first = std::make_unique<Screenshots>(clock, scheduler);
-    const Screenshots second(clock, scheduler);
-    const QString folder = first->folder();
-    EXPECT_NE(folder, second.folder());
-    first.reset();
-    EXPECT_FALSE(QFile::exists(folder));
 }
 
 } // namespace
