@@ -1,3 +1,14 @@
+# Every case runs under `timeout` in a process group of its own, which it ends whole when the
+# case overruns: CTest's own TIMEOUT kills only the process it started, and then waits for as
+# long as any child of it (a started program, an X server) keeps the output open.
+set(QUILLORY_TEST_GRACE 5)
+function(quillory_limit_time target seconds)
+    math(EXPR backstop "${seconds} + ${QUILLORY_TEST_GRACE} * 2")
+    set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR
+        "timeout;--kill-after=${QUILLORY_TEST_GRACE};${seconds};${ARGN}")
+    set(QUILLORY_TEST_TIMEOUT ${backstop} PARENT_SCOPE)
+endfunction()
+
 # quillory_add_test(<name> SOURCES ... LIBRARIES ... [GUI])
 # One GoogleTest program; every case becomes its own CTest test, so each runs in a
 # fresh process with its own temporary XDG folders (see tests/support/TestMain.cpp).
@@ -11,10 +22,11 @@ function(quillory_add_test name)
     else()
         target_link_libraries(${name} PRIVATE quillory_test_main_core)
     endif()
+    quillory_limit_time(${name} 60)
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_FORCE_STDERR_LOGGING=1"
-                   TIMEOUT 60)
+                   TIMEOUT ${QUILLORY_TEST_TIMEOUT})
 endfunction()
 
 # quillory_add_x11_test(<name> SOURCES ... LIBRARIES ...)
@@ -26,10 +38,9 @@ function(quillory_add_x11_test name)
     target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} quillory_test_support
                                           quillory_test_main_gui GTest::gmock)
     # CMake runs the emulator for listing the cases and for each case alike.
-    set_target_properties(${name} PROPERTIES
-        CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/x11/with-xvfb)
+    quillory_limit_time(${name} 120 ${PROJECT_SOURCE_DIR}/tests/x11/with-xvfb)
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb;QT_FORCE_STDERR_LOGGING=1"
-                   TIMEOUT 120 LABELS x11)
+                   TIMEOUT ${QUILLORY_TEST_TIMEOUT} LABELS x11)
 endfunction()
