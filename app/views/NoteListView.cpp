@@ -4,6 +4,7 @@
 #include "app/shell/PopoverController.h"
 #include "app/views/NoteListModel.h"
 #include "app/views/NoteRowDelegate.h"
+#include "app/views/OverlayScrollBar.h"
 #include "app/views/TextButton.h"
 #include "app/views/Theme.h"
 #include "platform/Appearance.h"
@@ -26,13 +27,15 @@ QSize NoteListView::cardSize(int noteCount, qreal panelWidth)
     return {width, rows + hairlineHeight + barHeight};
 }
 
-NoteListView::NoteListView(PopoverController& controller, NoteStore& store,
+NoteListView::NoteListView(PopoverController& controller, NoteStore& store, Scheduler& scheduler,
                            const Appearance& appearance, QWidget* parent)
     : PopupCard(cardStyle, appearance, parent)
     , m_controller(controller)
     , m_model(new NoteListModel(store, controller.clock(), this))
     , m_delegate(new NoteRowDelegate(appearance, this))
     , m_rows(new QListView(this))
+    , m_scrollIndicator(
+          new OverlayScrollBar(*m_rows->verticalScrollBar(), scheduler, appearance, m_rows))
     , m_select(new TextButton(QStringLiteral("Select"), Theme::accent(), appearance, this))
     , m_cancel(new TextButton(QStringLiteral("Cancel"), Theme::textSecondary(), appearance, this))
     , m_delete(new TextButton(QString(), Theme::destructive(), appearance, this))
@@ -47,6 +50,8 @@ NoteListView::NoteListView(PopoverController& controller, NoteStore& store,
     m_rows->setSelectionMode(QAbstractItemView::NoSelection);
     m_rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_rows->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The panel's own thin scroll bar, as the note's text has, over the rows' right edge.
+    m_rows->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_rows->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_rows->setMouseTracking(true);
     m_rows->viewport()->setAttribute(Qt::WA_Hover);
@@ -99,6 +104,7 @@ void NoteListView::layoutChildren()
 {
     const QRect rows = rowsRect();
     m_rows->setGeometry(rows);
+    m_scrollIndicator->place();
     // The rows stay inside the card's rounded border.
     QPainterPath inside;
     const QRectF card = QRectF(cardRect()).adjusted(1, 1, -1, -1);

@@ -4,9 +4,11 @@
 
 class NoteListModel;
 class NoteRowDelegate;
+class OverlayScrollBar;
 class NoteStore;
 class PopoverController;
 class QListView;
+class Scheduler;
 class TextButton;
 
 // The card that lists every note: a row per note (up to five in view, then it scrolls) and a
@@ -29,8 +31,8 @@ public:
     // The card for `noteCount` notes in a panel `panelWidth` wide.
     static QSize cardSize(int noteCount, qreal panelWidth);
 
-    NoteListView(PopoverController& controller, NoteStore& store, const Appearance& appearance,
-                 QWidget* parent = nullptr);
+    NoteListView(PopoverController& controller, NoteStore& store, Scheduler& scheduler,
+                 const Appearance& appearance, QWidget* parent = nullptr);
 
     NoteListModel& model() const { return *m_model; }
     QListView* rows() const { return m_rows; }
@@ -60,6 +62,7 @@ private:
     NoteListModel* m_model;
     NoteRowDelegate* m_delegate;
     QListView* m_rows;
+    OverlayScrollBar* m_scrollIndicator;
     TextButton* m_select;
     TextButton* m_cancel;
     TextButton* m_delete;

@@ -50,8 +50,8 @@ NoteView::NoteView(PopoverController& controller, NoteStore& store, AppSettings&
     , m_footer(new FooterView(controller, store, scheduler, appearance, this))
     , m_catcher(new TapCatcher(*this))
     , m_list(new PopupPresenter(
-          [this] {
-              auto* list = new NoteListView(m_controller, m_store, m_appearance, this);
+          [this, &scheduler] {
+              auto* list = new NoteListView(m_controller, m_store, scheduler, m_appearance, this);
               list->placeCard(listPosition);
               list->scrollToCurrent();
               return list;
