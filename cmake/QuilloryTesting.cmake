@@ -23,10 +23,10 @@ function(quillory_add_test name)
         target_link_libraries(${name} PRIVATE quillory_test_main_core)
     endif()
     quillory_limit_time(${name} 60)
+    # One variable only: a list here would be split into the pairs of names and values.
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_FORCE_STDERR_LOGGING=1"
-                   TIMEOUT ${QUILLORY_TEST_TIMEOUT})
+        PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT ${QUILLORY_TEST_TIMEOUT})
 endfunction()
 
 # quillory_add_x11_test(<name> SOURCES ... LIBRARIES ...)
@@ -41,6 +41,5 @@ function(quillory_add_x11_test name)
     quillory_limit_time(${name} 120 ${PROJECT_SOURCE_DIR}/tests/x11/with-xvfb)
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb;QT_FORCE_STDERR_LOGGING=1"
-                   TIMEOUT ${QUILLORY_TEST_TIMEOUT} LABELS x11)
+        PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=xcb TIMEOUT ${QUILLORY_TEST_TIMEOUT} LABELS x11)
 endfunction()
