@@ -48,10 +48,6 @@ private:
     xcb_window_t m_root = 0;
 };
 
-// A person's clicks are this far apart at the least; meanwhile the program reads the events
-// of one click while the pointer is still there.
-constexpr int betweenClicksMs = 50;
-
 xcb_connection_t* qtConnection()
 {
     return qApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
@@ -75,7 +71,6 @@ bool clickAt(const QPoint& position, int button)
     if (!client.isConnected())
         return false;
     client.click(position, button);
-    QTest::qWait(betweenClicksMs);
     return true;
 }
 
