@@ -1,5 +1,7 @@
 #include "X11Input.h"
 
+#include "ServerClock.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QProcess>
@@ -68,10 +70,14 @@ bool type(const QString& text)
 bool clickAt(const QPoint& position, int button)
 {
     static PointerClient client;
-    if (!client.isConnected())
+    static ServerClock clock;
+    if (!client.isConnected() || !clock.isConnected())
         return false;
     client.click(position, button);
-    return true;
+    // A person's presses never share a millisecond, and the program tells a press of its own
+    // from one elsewhere by its time: the next click comes at a later time than this one.
+    const quint32 clicked = clock.now();
+    return waitFor([&] { return clock.now() != clicked; });
 }
 
 bool waitFor(const std::function<bool()>& condition)
