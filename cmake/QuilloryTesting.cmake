@@ -30,7 +30,9 @@ function(quillory_add_test name)
 endfunction()
 
 # quillory_add_x11_test(<name> SOURCES ... LIBRARIES ...)
-# Like quillory_add_test, but every case runs under its own Xvfb server.
+# Like quillory_add_test, but every case runs under its own Xvfb server. The cases share
+# nothing, so they need no RESOURCE_LOCK: key grabs, the clipboard and the focus belong to a
+# case's own server, and the programs it starts live in its own temporary home.
 function(quillory_add_x11_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
