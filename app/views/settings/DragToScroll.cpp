@@ -1,0 +1,45 @@
+#include "DragToScroll.h"
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+DragToScroll::DragToScroll(QAbstractScrollArea& area)
+    : QObject(&area)
+    , m_area(area)
+{
+    // Presses that the page's controls leave alone end up at the viewport.
+    area.viewport()->installEventFilter(this);
+}
+
+bool DragToScroll::eventFilter(QObject*, QEvent* event)
+{
+    QScrollBar* bar = m_area.verticalScrollBar();
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton)
+            m_press = Press{mouse->globalPosition().y(), bar->value()};
+        return false;
+    }
+    case QEvent::MouseMove: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (!m_press || !mouse->buttons().testFlag(Qt::LeftButton))
+            return false;
+        const qreal moved = mouse->globalPosition().y() - m_press->y;
+        if (!m_dragging && std::abs(moved) < QApplication::startDragDistance())
+            return false;
+        // From the press on, so the page keeps under the pointer from where it was taken.
+        m_dragging = true;
+        bar->setValue(m_press->pageOffset - qRound(moved));
+        return true;
+    }
+    case QEvent::MouseButtonRelease:
+        m_press.reset();
+        m_dragging = false;
+        return false;
+    default:
+        return false;
+    }
+}
