@@ -24,10 +24,13 @@ QRectF bodyRoom(const QRectF& free, const QRectF& icon, TrayEdge edge, bool stan
         room.setLeft(std::max(room.left(), icon.right() + screenEdgeGap));
     else if (edge == TrayEdge::right)
         room.setRight(std::min(room.right(), icon.left() - screenEdgeGap));
-    if (standsAbove)
+    if (standsAbove) {
+        room.setTop(free.top() + bottomMargin);
         room.setBottom(std::min(room.bottom(), tipY - notchHeight));
-    else
+    } else {
+        room.setBottom(free.bottom() - bottomMargin);
         room.setTop(std::max(room.top(), tipY + notchHeight));
+    }
     return room;
 }
 

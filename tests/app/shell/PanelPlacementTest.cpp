@@ -87,16 +87,17 @@ TEST(PanelPlacementTest, TheNoteShrinksToTheRoomBetweenTheTrayAndTheFarEdgeOfThe
     constexpr qreal trayPixels = 24;
     const QSizeF settingsPage(300, 560);
     const ShortScreen cases[] = {
-        // 450 points less the tray (12), the tip's point, the notch (9) and the gap (6).
-        {"1440x900 at 2, top", {1440, 900}, 2, TrayEdge::top, settingsPage, {300, 422}},
-        {"1440x900 at 2, bottom", {1440, 900}, 2, TrayEdge::bottom, settingsPage, {300, 422}},
-        {"1920x1080 at 2, top", {1920, 1080}, 2, TrayEdge::top, settingsPage, {300, 512}},
-        {"1280x800 at 1.25, bottom", {1280, 800}, 1.25, TrayEdge::bottom, {520, 640}, {520, 604.8}},
+        // 450 points less the tray (12), the tip's point, the notch (9) and the shadow's
+        // margin (48).
+        {"1440x900 at 2, top", {1440, 900}, 2, TrayEdge::top, settingsPage, {300, 380}},
+        {"1440x900 at 2, bottom", {1440, 900}, 2, TrayEdge::bottom, settingsPage, {300, 380}},
+        {"1920x1080 at 2, top", {1920, 1080}, 2, TrayEdge::top, settingsPage, {300, 470}},
+        {"1280x800 at 1.25, bottom", {1280, 800}, 1.25, TrayEdge::bottom, {520, 640}, {520, 562.8}},
         // Room enough: the note as asked for.
         {"1920x1080 at 1, top", {1920, 1080}, 1, TrayEdge::top, {520, 640}, {520, 640}},
         {"1920x1080 at 2, bottom, note", {1920, 1080}, 2, TrayEdge::bottom, noteSize, noteSize},
         // Too narrow for the widest note, and too short for even the smallest one.
-        {"800x600 at 2, top", {800, 600}, 2, TrayEdge::top, {520, 640}, {388, 272}},
+        {"800x600 at 2, top", {800, 600}, 2, TrayEdge::top, {520, 640}, {388, 230}},
         {"640x300 at 2, bottom", {640, 300}, 2, TrayEdge::bottom, {520, 640}, {308, 180}},
     };
     for (const ShortScreen& example : cases) {
@@ -115,6 +116,11 @@ TEST(PanelPlacementTest, TheNoteShrinksToTheRoomBetweenTheTrayAndTheFarEdgeOfThe
         if (example.shown.height() > 180) {
             EXPECT_FALSE(body.intersects(icon));
             EXPECT_TRUE(free.adjusted(6, 6, -6, -6).contains(body));
+            // All of the window but the margin beyond the notch, which lies over the tray.
+            const QRectF far = top ? placement.frame.adjusted(0, 24, 0, 0)
+                                   : placement.frame.adjusted(0, 0, 0, -24);
+            EXPECT_GE(far.top(), free.top());
+            EXPECT_LE(far.bottom(), free.bottom());
         } else { // the header stays on the screen, the notch leaving the icon
             EXPECT_EQ(body.top(), free.top() + 6);
         }
