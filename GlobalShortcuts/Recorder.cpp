@@ -131,6 +131,11 @@ QRect Recorder::textLine(const QRect& bounds) const
             contents.width() - 2 * lineMargin, height};
 }
 
+int Recorder::textBaseline() const
+{
+    return textLine(QRect(QPoint(), sizeHint())).top() + fontMetrics().ascent();
+}
+
 void Recorder::paintEvent(QPaintEvent* event)
 {
     QLineEdit::paintEvent(event);

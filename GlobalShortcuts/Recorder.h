@@ -42,6 +42,9 @@ public:
 
     bool isRecording() const { return m_monitor != nullptr; }
     QAction* clearAction() const { return m_clearAction; }
+    // Where the baseline of the field's line of text lies, from its top, at the height it asks
+    // for (the only height it takes in a layout).
+    int textBaseline() const;
 
     QSize sizeHint() const override;
 
