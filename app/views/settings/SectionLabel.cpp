@@ -3,8 +3,7 @@
 #include "app/views/Theme.h"
 
 SectionLabel::SectionLabel(const QString& text, const Appearance& appearance, QWidget* parent)
-    : ThemeLabel(text.toUpper(), Theme::textTertiary(), fontSize, QFont::DemiBold, appearance,
-                 parent)
+    : ThemeLabel(text, Theme::textTertiary(), fontSize, QFont::DemiBold, appearance, parent)
 {
     QFont tracked = font();
     tracked.setLetterSpacing(QFont::AbsoluteSpacing, tracking);
