@@ -27,7 +27,7 @@ class Recorder : public QLineEdit
 
 public:
     static constexpr int minimumWidth = 130;
-    // A mouse release this close around the field still counts as one inside it.
+    // A press or release this close around the field still counts as one on it.
     static constexpr int clickSlop = 3;
 
     // Told of each shortcut the recorder stored, and of each removal (none).
