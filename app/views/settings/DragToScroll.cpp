@@ -15,12 +15,13 @@ DragToScroll::DragToScroll(QAbstractScrollArea& area)
 
 bool DragToScroll::eventFilter(QObject*, QEvent* event)
 {
-    QScrollBar* bar = m_area.verticalScrollBar();
+    // Mouse events only: the area may be on its way out while the viewport still hears of
+    // other things.
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton)
-            m_press = Press{mouse->globalPosition().y(), bar->value()};
+            m_press = Press{mouse->globalPosition().y(), m_area.verticalScrollBar()->value()};
         return false;
     }
     case QEvent::MouseMove: {
@@ -32,7 +33,7 @@ bool DragToScroll::eventFilter(QObject*, QEvent* event)
             return false;
         // From the press on, so the page keeps under the pointer from where it was taken.
         m_dragging = true;
-        bar->setValue(m_press->pageOffset - qRound(moved));
+        m_area.verticalScrollBar()->setValue(m_press->pageOffset - qRound(moved));
         return true;
     }
     case QEvent::MouseButtonRelease:
