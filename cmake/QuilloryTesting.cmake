@@ -9,11 +9,15 @@ function(quillory_limit_time target seconds)
     set(QUILLORY_TEST_TIMEOUT ${backstop} PARENT_SCOPE)
 endfunction()
 
-# quillory_add_test(<name> SOURCES ... LIBRARIES ... [GUI])
+# quillory_add_test(<name> SOURCES ... LIBRARIES ... [GUI] [PLATFORM <qpa>])
 # One GoogleTest program; every case becomes its own CTest test, so each runs in a
-# fresh process with its own temporary XDG folders (see tests/support/TestMain.cpp).
+# fresh process with its own temporary XDG folders (see tests/support/TestMain.cpp). PLATFORM
+# replaces the plain offscreen platform, to give it other screens.
 function(quillory_add_test name)
-    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBRARIES" ${ARGN})
+    cmake_parse_arguments(ARG "GUI" "PLATFORM" "SOURCES;LIBRARIES" ${ARGN})
+    if(NOT ARG_PLATFORM)
+        set(ARG_PLATFORM offscreen)
+    endif()
     add_executable(${name} ${ARG_SOURCES})
     quillory_target_defaults(${name})
     target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} quillory_test_support GTest::gmock)
@@ -26,7 +30,7 @@ function(quillory_add_test name)
     # One variable only: a list here would be split into the pairs of names and values.
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
-        PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen TIMEOUT ${QUILLORY_TEST_TIMEOUT})
+        PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=${ARG_PLATFORM} TIMEOUT ${QUILLORY_TEST_TIMEOUT})
 endfunction()
 
 # quillory_add_x11_test(<name> SOURCES ... LIBRARIES ...)
