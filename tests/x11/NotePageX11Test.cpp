@@ -181,7 +181,8 @@ TEST_F(NotePageRoad, RenameRecolourListJumpBulkDeleteUndoAndResize)
     // Header row: rename button (13), then the name, then the colour dot, 5 apart, 13 down.
     const int nameX = 16 + 13 + 5;
     click(body(nameX + 4, 23), 2);
-    ASSERT_TRUE(waitFor([this] { return renameFieldShown(); })) << "the rename field";
+    ASSERT_TRUE(waitFor([this] { return renameFieldShown(); }))
+        << "the rename field; " << m_quillory.windowState();
     type(QStringLiteral("Plan"));
     key(QStringLiteral("Return"));
     ASSERT_TRUE(waitFor([this] {
