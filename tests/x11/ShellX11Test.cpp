@@ -1,16 +1,19 @@
 #include "app/shell/PanelPlacement.h"
 
 #include "RunningQuillory.h"
+#include "ServerClock.h"
 #include "X11Input.h"
 #include "XTestClient.h"
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRect>
+#include <QStyleHints>
 #include <QTest>
 
 #include <xcb/xcb.h>
@@ -435,10 +438,17 @@ TEST_F(ShellX11Test, ALeftClickOnTheIconClosesTheOpenPanelForGood)
         << describeScreen();
     // The tray may still be settling the icon in; click where it is now.
     click(trayIcon()->center());
+    ServerClock clock;
+    ASSERT_TRUE(clock.isConnected());
+    const quint32 clicked = clock.now();
     ASSERT_TRUE(waitFor([this] { return !panelIsOpen(); }));
 
     // And a click on the icon of a closed panel opens it; had the first click opened the panel
-    // again after closing it, this one would close it instead.
+    // again after closing it, this one would close it instead. A click of its own, not the
+    // second of a double click.
+    const auto doubleClickInterval =
+        quint32(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    ASSERT_TRUE(waitFor([&] { return clock.now() - clicked > doubleClickInterval; }));
     click(trayIcon()->center());
     EXPECT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); })) << describeScreen();
 }
