@@ -212,6 +212,7 @@ protected:
         ASSERT_TRUE(m_quillory.isHomeValid());
         ASSERT_TRUE(m_x.isConnected());
         ASSERT_TRUE(m_keys.isConnected());
+        ASSERT_TRUE(m_clock.isConnected());
         m_tray.start(QStringLiteral("trayer"),
                      {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
                       QStringLiteral("right"), QStringLiteral("--widthtype"),
@@ -329,6 +330,15 @@ protected:
         ASSERT_TRUE(X11Input::clickAt(position, button));
     }
 
+    // Waits until a click now would be a click of its own, not the second of a double click
+    // with the one at `clickedAt` (a time of the server's clock).
+    void waitPastDoubleClick(quint32 clickedAt)
+    {
+        const auto interval = quint32(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+        ASSERT_TRUE(waitFor([&] { return m_clock.now() - clickedAt > interval; }))
+            << "the server's clock";
+    }
+
     void openOnFirstLaunch()
     {
         ASSERT_NO_FATAL_FAILURE(startApp());
@@ -340,6 +350,7 @@ protected:
     RunningQuillory m_quillory{QStringLiteral(QUILLORY_BINARY)};
     XQuery m_x;
     XTestClient m_keys;
+    ServerClock m_clock;
     QProcess m_tray;
     QProcess m_app;
 };
@@ -438,17 +449,13 @@ TEST_F(ShellX11Test, ALeftClickOnTheIconClosesTheOpenPanelForGood)
         << describeScreen();
     // The tray may still be settling the icon in; click where it is now.
     click(trayIcon()->center());
-    ServerClock clock;
-    ASSERT_TRUE(clock.isConnected());
-    const quint32 clicked = clock.now();
+    const quint32 clicked = m_clock.now();
     ASSERT_TRUE(waitFor([this] { return !panelIsOpen(); }));
+    ASSERT_NO_FATAL_FAILURE(waitPastDoubleClick(clicked));
+    EXPECT_FALSE(panelIsOpen());
 
     // And a click on the icon of a closed panel opens it; had the first click opened the panel
-    // again after closing it, this one would close it instead. A click of its own, not the
-    // second of a double click.
-    const auto doubleClickInterval =
-        quint32(QGuiApplication::styleHints()->mouseDoubleClickInterval());
-    ASSERT_TRUE(waitFor([&] { return clock.now() - clicked > doubleClickInterval; }));
+    // again after closing it, this one would close it instead.
     click(trayIcon()->center());
     EXPECT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); })) << describeScreen();
 }
@@ -462,7 +469,10 @@ TEST_F(ShellX11Test, ClosingRightAfterOpeningFromTheIconLeavesThePanelClosed)
     click(icon);
     ASSERT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); })) << describeScreen();
     click(icon);
+    const quint32 clicked = m_clock.now();
     ASSERT_TRUE(waitFor([this] { return !panelIsOpen(); })) << describeScreen();
+    ASSERT_NO_FATAL_FAILURE(waitPastDoubleClick(clicked));
+    EXPECT_FALSE(panelIsOpen());
     // It stays closed: had the second click opened it again, a third would close it.
     click(icon);
     EXPECT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); })) << describeScreen();
