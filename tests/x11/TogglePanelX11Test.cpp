@@ -91,11 +91,11 @@ TEST_F(TogglePanelRoad, APressOpensThePanelFocusedAndTheNextClosesIt)
 {
     ASSERT_TRUE(startAndOpen());
     toggle();
-    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); }));
+    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); })) << app.windowState();
     toggle();
-    ASSERT_TRUE(waitFor([this] { return app.panelOpen(); }));
+    ASSERT_TRUE(waitFor([this] { return app.panelOpen(); })) << app.windowState();
     toggle();
-    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); }));
+    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); })) << app.windowState();
     EXPECT_TRUE(app.terminate());
 }
 
@@ -103,15 +103,15 @@ TEST_F(TogglePanelRoad, TogglesWithCapsLockOrNumLockOn)
 {
     ASSERT_TRUE(startAndOpen());
     toggle();
-    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); }));
+    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); })) << app.windowState();
     for (const quint8 lockKey : {XTestClient::capsLockKey, XTestClient::numLockKey}) {
         SCOPED_TRACE(int(lockKey));
         client.press(lockKey);
         client.release(lockKey);
         toggle();
-        ASSERT_TRUE(waitFor([this] { return app.panelOpen(); }));
+        ASSERT_TRUE(waitFor([this] { return app.panelOpen(); })) << app.windowState();
         toggle();
-        ASSERT_TRUE(waitFor([this] { return app.panelClosed(); }));
+        ASSERT_TRUE(waitFor([this] { return app.panelClosed(); })) << app.windowState();
         // Back off, so the next lock is on alone.
         client.press(lockKey);
         client.release(lockKey);
@@ -142,9 +142,9 @@ TEST_F(TogglePanelRoad, ANewShortcutRecordedOnTheSettingsPageTakesOverAtOnceAndS
     openSettingsAndRecord();
     toggle();
     client.type(XTestClient::escapeKey);
-    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); }));
+    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); })) << app.windowState();
     toggle();
-    ASSERT_TRUE(waitFor([this] { return app.panelOpen(); }));
+    ASSERT_TRUE(waitFor([this] { return app.panelOpen(); })) << app.windowState();
 
     openSettingsAndRecord();
     // The tray menu's Ctrl+, is refused in an alert of its own; the panel stays open meanwhile.
@@ -185,12 +185,12 @@ TEST_F(TogglePanelRoad, ANewShortcutRecordedOnTheSettingsPageTakesOverAtOnceAndS
     EXPECT_TRUE(waitFor([&] { return inkHeight() > smallText; }));
 
     client.typeControlAlt(XTestClient::mKey);
-    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); }));
+    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); })) << app.windowState();
     // The old combination does nothing: had it opened the panel, the new one after it would
     // close it again.
     toggle();
     client.typeControlAlt(XTestClient::mKey);
-    ASSERT_TRUE(waitFor([this] { return app.panelOpen(); }));
+    ASSERT_TRUE(waitFor([this] { return app.panelOpen(); })) << app.windowState();
 
     ASSERT_TRUE(app.terminate());
     ASSERT_TRUE(app.start());
@@ -202,7 +202,7 @@ TEST_F(TogglePanelRoad, HoldingTheKeysTogglesOnceOnRelease)
 {
     ASSERT_TRUE(startAndOpen());
     toggle();
-    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); }));
+    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); })) << app.windowState();
 
     client.press(XTestClient::controlKey);
     client.press(XTestClient::altKey);
@@ -222,10 +222,10 @@ TEST_F(TogglePanelRoad, HoldingTheKeysTogglesOnceOnRelease)
     client.release(XTestClient::altKey);
     client.release(XTestClient::controlKey);
     client.sync();
-    ASSERT_TRUE(waitFor([this] { return app.panelOpen(); }));
+    ASSERT_TRUE(waitFor([this] { return app.panelOpen(); })) << app.windowState();
     // Exactly one toggle: one more press closes the panel rather than opening it again.
     toggle();
-    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); }));
+    ASSERT_TRUE(waitFor([this] { return app.panelClosed(); })) << app.windowState();
 }
 
 TEST_F(TogglePanelRoad, CombinationHeldByAnotherProgramIsReportedAndTheProgramKeepsRunning)
