@@ -12,6 +12,7 @@
 #include "platform/Scheduler.h"
 #include "platform/Updater.h"
 #include "platform/UserDefaults.h"
+#include "platform/XdgBaseDirectories.h"
 
 #include <QApplication>
 #include <QUrl>
@@ -39,6 +40,9 @@ QUrl analyticsBaseURL()
 
 int main(int argc, char** argv)
 {
+    for (const QString& variable : XdgBaseDirectories::ignoreRelativePaths())
+        std::fprintf(stderr, "Quillory: %s is not an absolute path; its default applies\n",
+                     qUtf8Printable(variable));
     if (const auto problem = DisplayServer::chooseX11()) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(*problem));
         return 1;
