@@ -1,6 +1,6 @@
 #include "UserDefaults.h"
 
-#include "CorruptFile.h"
+#include "AsideFile.h"
 #include "Log.h"
 #include "MainQueue.h"
 #include "StoredFile.h"
@@ -479,7 +479,8 @@ void UserDefaults::load()
         }
         return;
     }
-    const QString aside = CorruptFile::moveAside(filePath(), QDateTime::currentDateTimeUtc());
+    const QString aside =
+        AsideFile::moveAside(filePath(), AsideFile::corrupt, QDateTime::currentDateTimeUtc());
     m_keepsUnreadableFile = aside.isEmpty();
     if (m_keepsUnreadableFile)
         defaultsLog.error(

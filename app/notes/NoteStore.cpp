@@ -3,8 +3,8 @@
 #include "app/notes/NoteFileReader.h"
 #include "app/notes/NoteFileWriter.h"
 #include "app/notes/NotesDocument.h"
+#include "platform/AsideFile.h"
 #include "platform/Clock.h"
-#include "platform/CorruptFile.h"
 #include "platform/Log.h"
 #include "platform/MainThread.h"
 #include "platform/StoredFile.h"
@@ -199,7 +199,8 @@ NoteFile NoteStore::makeNoteFile() const
 QString NoteStore::write()
 {
     if (!m_unreadableDocument.isEmpty() && QFileInfo::exists(m_unreadableDocument)) {
-        const QString aside = CorruptFile::moveAside(m_unreadableDocument, m_clock.now());
+        const QString aside =
+            AsideFile::moveAside(m_unreadableDocument, AsideFile::corrupt, m_clock.now());
         if (aside.isEmpty())
             return QStringLiteral("the unreadable document %1 could not be moved aside and is "
                                   "not overwritten")
@@ -220,11 +221,11 @@ void NoteStore::load()
     }
 
     const StoredFile::Contents contents = StoredFile::read(m_fileURL);
-    NoteFileReader::Result result =
-        contents.error.isEmpty() ? NoteFileReader::decode(contents.bytes)
-                                 : NoteFileReader::Result{std::nullopt, contents.error};
+    NoteFileReader::Result result = contents.error.isEmpty()
+                                        ? NoteFileReader::decode(contents.bytes)
+                                        : NoteFileReader::Result{std::nullopt, contents.error};
     if (!result.file) {
-        const QString aside = CorruptFile::moveAside(m_fileURL, m_clock.now());
+        const QString aside = AsideFile::moveAside(m_fileURL, AsideFile::corrupt, m_clock.now());
         if (aside.isEmpty()) {
             m_unreadableDocument = m_fileURL;
             storeLog.error(QStringLiteral("Quillory: the notes document %1 is unreadable (%2) "
