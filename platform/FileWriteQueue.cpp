@@ -30,6 +30,25 @@ FileWriteQueue& FileWriteQueue::immediate()
     return queue;
 }
 
+void WaitingWrites::add(const QString& file, FileWriteQueue::Work write, FileWriteQueue::Work done)
+{
+    const auto waiting = std::find_if(m_jobs.begin(), m_jobs.end(),
+                                      [&](const Job& job) { return job.file == file; });
+    if (waiting != m_jobs.end()) {
+        waiting->write = std::move(write);
+        waiting->done = std::move(done);
+        return;
+    }
+    m_jobs.push_back({file, std::move(write), std::move(done)});
+}
+
+WaitingWrites::Job WaitingWrites::takeFirst()
+{
+    Job job = std::move(m_jobs.front());
+    m_jobs.pop_front();
+    return job;
+}
+
 BackgroundFileWriteQueue::BackgroundFileWriteQueue(MainQueue& mainQueue)
     : m_mainQueue(mainQueue)
     , m_thread(QThread::create([this] { run(); }))
@@ -57,14 +76,7 @@ BackgroundFileWriteQueue& BackgroundFileWriteQueue::shared()
 void BackgroundFileWriteQueue::submit(const QString& file, Work write, Work done)
 {
     const QMutexLocker lock(&m_mutex);
-    const auto waiting = std::find_if(m_waiting.begin(), m_waiting.end(),
-                                      [&](const Job& job) { return job.file == file; });
-    if (waiting != m_waiting.end()) {
-        waiting->write = std::move(write);
-        waiting->done = std::move(done);
-        return;
-    }
-    m_waiting.push_back({file, std::move(write), std::move(done)});
+    m_waiting.add(file, std::move(write), std::move(done));
     m_changed.wakeAll();
 }
 
@@ -72,12 +84,11 @@ void BackgroundFileWriteQueue::run()
 {
     QMutexLocker lock(&m_mutex);
     for (;;) {
-        while (m_waiting.empty() && !m_stopping)
+        while (m_waiting.isEmpty() && !m_stopping)
             m_changed.wait(&m_mutex);
-        if (m_waiting.empty())
+        if (m_waiting.isEmpty())
             return;
-        Job job = std::move(m_waiting.front());
-        m_waiting.pop_front();
+        WaitingWrites::Job job = m_waiting.takeFirst();
         m_writing = true;
         lock.unlock();
         job.write();
@@ -118,4 +129,39 @@ void BackgroundFileWriteQueue::deliver()
     }
     for (const Work& done : finished)
         done();
+}
+
+void ManualFileWriteQueue::submit(const QString& file, Work write, Work done)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_waiting.add(file, std::move(write), std::move(done));
+}
+
+bool ManualFileWriteQueue::finish(std::chrono::milliseconds)
+{
+    return isEmpty();
+}
+
+int ManualFileWriteQueue::runPending()
+{
+    int count = 0;
+    for (;;) {
+        WaitingWrites::Job job;
+        {
+            const QMutexLocker lock(&m_mutex);
+            if (m_waiting.isEmpty())
+                return count;
+            job = m_waiting.takeFirst();
+        }
+        job.write();
+        if (job.done)
+            job.done();
+        ++count;
+    }
+}
+
+bool ManualFileWriteQueue::isEmpty() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_waiting.isEmpty();
 }

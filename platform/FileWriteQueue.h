@@ -36,6 +36,26 @@ public:
     static FileWriteQueue& immediate();
 };
 
+// The writes waiting their turn: one per file, in the order their files were handed in.
+class WaitingWrites
+{
+public:
+    struct Job
+    {
+        QString file;
+        FileWriteQueue::Work write;
+        FileWriteQueue::Work done;
+    };
+
+    // Replaces the waiting write of `file`, if any, in its place.
+    void add(const QString& file, FileWriteQueue::Work write, FileWriteQueue::Work done);
+    bool isEmpty() const { return m_jobs.empty(); }
+    Job takeFirst();
+
+private:
+    std::deque<Job> m_jobs;
+};
+
 // Writes on one thread of its own, which sleeps while there is nothing to write.
 class BackgroundFileWriteQueue final : public FileWriteQueue
 {
@@ -54,25 +74,35 @@ public:
     static BackgroundFileWriteQueue& shared();
 
 private:
-    struct Job
-    {
-        QString file;
-        Work write;
-        Work done;
-    };
-
     void run();
     // Main thread: runs the `done` of the writes that have run.
     void deliver();
-    bool isIdle() const { return m_waiting.empty() && !m_writing; }
+    bool isIdle() const { return m_waiting.isEmpty() && !m_writing; }
 
     MainQueue& m_mainQueue;
     QMutex m_mutex;
     QWaitCondition m_changed;
-    std::deque<Job> m_waiting;
+    WaitingWrites m_waiting;
     bool m_writing = false;
     bool m_stopping = false;
     std::vector<Work> m_finished;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::unique_ptr<QThread> m_thread;
+};
+
+// Holds the writes until a test runs them, on the test's thread.
+class ManualFileWriteQueue final : public FileWriteQueue
+{
+public:
+    void submit(const QString& file, Work write, Work done = {}) override;
+    // Runs nothing, as a disk that does not answer in time would; true when nothing waits.
+    bool finish(std::chrono::milliseconds bound) override;
+
+    // Runs the waiting writes in order, each followed by its `done`; returns how many ran.
+    int runPending();
+    bool isEmpty() const;
+
+private:
+    mutable QMutex m_mutex;
+    WaitingWrites m_waiting;
 };
