@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 #include "platform/CrashReporter.h"
 #include "platform/DisplayServer.h"
+#include "platform/FileWriteQueue.h"
 #include "platform/LoginItem.h"
 #include "platform/MainQueue.h"
 #include "platform/Scheduler.h"
@@ -53,6 +54,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     Application application;
+    UserDefaults::setDefaultWriteQueue(BackgroundFileWriteQueue::shared());
     // A demonstration run leaves a running copy alone and keeps everything it reads or writes
     // in a private folder of its own, away from the user's notes and settings.
     std::unique_ptr<Screenshots> screenshots;
@@ -100,7 +102,8 @@ int main(int argc, char** argv)
                                          analyticsAppID,
                                          loginItem,
                                          updater,
-                                         screenshots.get()};
+                                         screenshots.get(),
+                                         BackgroundFileWriteQueue::shared()};
     AppDelegate delegate(environment);
 
     QObject::connect(&application, &Application::launchingFinished, &delegate,

@@ -2,15 +2,13 @@
 
 #include "app/notes/NoteFileReader.h"
 #include "app/notes/NoteFileWriter.h"
-#include "app/notes/NotesDocument.h"
-#include "platform/AsideFile.h"
+#include "app/notes/NoticeTexts.h"
 #include "platform/Clock.h"
 #include "platform/Log.h"
 #include "platform/MainThread.h"
-#include "platform/StoredFile.h"
 
-#include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 
 #include <algorithm>
 #include <array>
@@ -30,12 +28,15 @@ constexpr std::array<Hue, hueCount> rotation{Hue::sand, Hue::mint, Hue::sky,   H
 } // namespace
 
 NoteStore::NoteStore(const QString& fileURL, const Clock& clock, Scheduler& scheduler,
-                     std::chrono::milliseconds autosaveDelay, QObject* parent)
+                     std::chrono::milliseconds autosaveDelay, FileWriteQueue& writeQueue,
+                     QObject* parent)
     : QObject(parent)
     , m_fileURL(fileURL)
     , m_clock(clock)
     , m_scheduler(scheduler)
     , m_autosaveDelay(std::max(autosaveDelay, std::chrono::milliseconds{0}))
+    , m_writeQueue(writeQueue)
+    , m_document(std::make_shared<NotesDocument>(fileURL, clock))
 {
     load();
 }
@@ -164,6 +165,7 @@ void NoteStore::clearAll()
 void NoteStore::markDirty()
 {
     m_hasUnsavedChanges = true;
+    ++m_changeCount;
     m_saveTask = m_scheduler.schedule(m_autosaveDelay, [this] { save(); });
     // Steady typing keeps putting the delayed save off; this one is not moved.
     if (!m_latestSaveTask.isPending())
@@ -177,39 +179,74 @@ void NoteStore::save()
     m_latestSaveTask.cancel();
     if (!m_hasUnsavedChanges)
         return;
-    const QString error = write();
-    if (error.isEmpty()) {
-        m_hasUnsavedChanges = false;
+    const quint64 change = m_changeCount;
+    m_changeOnItsWay = change;
+    auto saved = std::make_shared<NotesDocument::Saved>();
+    m_writeQueue.submit(
+        m_fileURL,
+        [document = m_document, bytes = NoteFileWriter::encode(makeNoteFile()), saved] {
+            *saved = document->save(bytes);
+        },
+        [store = QPointer(this), change, saved] {
+            if (store)
+                store->saveFinished(change, *saved);
+        });
+}
+
+void NoteStore::saveFinished(quint64 change, const NotesDocument::Saved& saved)
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    if (change == m_changeOnItsWay)
+        m_changeOnItsWay = 0;
+    if (!saved.outsideCopy.isEmpty())
+        addNotice(NoticeTexts::changedOutside(m_fileURL, saved.outsideCopy));
+    if (saved.error.isEmpty()) {
+        if (change == m_changeCount)
+            m_hasUnsavedChanges = false;
         m_lastSaveError.clear();
+        setSaveProblem({});
         return;
     }
     // A retry that fails the same way again is not logged again.
-    if (error != m_lastSaveError)
-        storeLog.error(QStringLiteral("Quillory: save failed: ") + error);
-    m_lastSaveError = error;
-    // Tried again until it succeeds, so that a crash after the fault has cleared loses nothing.
-    m_latestSaveTask = m_scheduler.schedule(saveRetryInterval, [this] { save(); });
+    if (saved.error != m_lastSaveError)
+        storeLog.error(QStringLiteral("Quillory: save failed: ") + saved.error);
+    m_lastSaveError = saved.error;
+    setSaveProblem(NoticeTexts::saveProblem(
+        m_fileURL, saved.error,
+        std::chrono::duration_cast<std::chrono::seconds>(saveRetryInterval)));
+    // Tried again until it succeeds, so that a crash after the fault has cleared loses nothing;
+    // a newer save already on its way tries for itself.
+    if (m_changeOnItsWay == 0)
+        m_latestSaveTask = m_scheduler.schedule(saveRetryInterval, [this] { save(); });
+}
+
+void NoteStore::setSaveProblem(const QString& problem)
+{
+    if (problem == m_saveProblem)
+        return;
+    m_saveProblem = problem;
+    Q_EMIT saveProblemChanged(problem);
+}
+
+void NoteStore::addNotice(const QString& notice)
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    m_notices.append(notice);
+    Q_EMIT noticesChanged();
+}
+
+void NoteStore::dismissNotices()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    if (m_notices.isEmpty())
+        return;
+    m_notices.clear();
+    Q_EMIT noticesChanged();
 }
 
 NoteFile NoteStore::makeNoteFile() const
 {
-    return NoteFile{1, m_notes, currentNote().id, m_rotateIndex};
-}
-
-QString NoteStore::write()
-{
-    if (!m_unreadableDocument.isEmpty() && QFileInfo::exists(m_unreadableDocument)) {
-        const QString aside =
-            AsideFile::moveAside(m_unreadableDocument, AsideFile::corrupt, m_clock.now());
-        if (aside.isEmpty())
-            return QStringLiteral("the unreadable document %1 could not be moved aside and is "
-                                  "not overwritten")
-                .arg(m_unreadableDocument);
-        storeLog.error(QStringLiteral("Quillory: moved the unreadable document %1 to %2")
-                           .arg(m_unreadableDocument, aside));
-    }
-    m_unreadableDocument.clear();
-    return NotesDocument::write(m_fileURL, NoteFileWriter::encode(makeNoteFile()));
+    return NoteFile{NoteFile::currentSchemaVersion, m_notes, currentNote().id, m_rotateIndex};
 }
 
 void NoteStore::load()
@@ -220,22 +257,23 @@ void NoteStore::load()
         return;
     }
 
-    const StoredFile::Contents contents = StoredFile::read(m_fileURL);
+    const StoredFile::Contents contents = m_document->read();
     NoteFileReader::Result result = contents.error.isEmpty()
                                         ? NoteFileReader::decode(contents.bytes)
                                         : NoteFileReader::Result{std::nullopt, contents.error};
     if (!result.file) {
-        const QString aside = AsideFile::moveAside(m_fileURL, AsideFile::corrupt, m_clock.now());
+        const QString aside = m_document->moveAsideUnreadable();
         if (aside.isEmpty()) {
-            m_unreadableDocument = m_fileURL;
             storeLog.error(QStringLiteral("Quillory: the notes document %1 is unreadable (%2) "
                                           "and could not be moved aside; it will not be "
                                           "overwritten")
                                .arg(m_fileURL, result.error));
+            m_notices.append(NoticeTexts::unreadableLeft(m_fileURL));
         } else {
             storeLog.error(QStringLiteral("Quillory: the notes document %1 is unreadable (%2); "
                                           "moved to %3")
                                .arg(m_fileURL, result.error, aside));
+            m_notices.append(NoticeTexts::movedAside(m_fileURL, aside));
         }
         m_notes = {makeNote(QString())};
         m_currentIndex = 0;
@@ -243,6 +281,8 @@ void NoteStore::load()
     }
 
     NoteFile& document = *result.file;
+    if (document.schemaVersion > NoteFile::currentSchemaVersion)
+        m_document->keepBeforeFirstSave(document.schemaVersion);
     m_rotateIndex = document.rotateIndex < 0 ? 0 : int(document.rotateIndex % hueCount);
 
     // A repeated id would make one deletion remove two notes.
