@@ -8,6 +8,8 @@
 #include "platform/CrashReporter.h"
 #include "platform/DisplayServer.h"
 #include "platform/FileWriteQueue.h"
+#include "platform/FolderLock.h"
+#include "platform/Log.h"
 #include "platform/LoginItem.h"
 #include "platform/MainQueue.h"
 #include "platform/Scheduler.h"
@@ -16,11 +18,13 @@
 #include "platform/XdgBaseDirectories.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QUrl>
 
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -35,6 +39,30 @@ QUrl analyticsBaseURL()
         return QUrl(QString::fromUtf8(url));
 #endif
     return QUrl(QStringLiteral(QUILLORY_ANALYTICS_BASE_URL));
+}
+
+// Copies that share no runtime folder (another session, sudo -u, a container, ssh -X) find
+// each other by the lock on the notes' folder: the one holding it is asked to open its panel;
+// when it cannot be reached, this one says why it stops. Returns the exit code when it must.
+std::optional<int> claimNotesFolder(FolderLock& lock, const Application& application,
+                                    const QString& folder)
+{
+    switch (lock.tryLock(QFile::encodeName(application.socketPath()))) {
+    case FolderLock::Result::acquired:
+        return std::nullopt;
+    case FolderLock::Result::failed:
+        // Then nothing can be saved there either, which the note page shows.
+        Log("quillory.application")
+            .error(QStringLiteral("Quillory: cannot lock %1: %2").arg(folder, lock.errorString()));
+        return std::nullopt;
+    case FolderLock::Result::heldElsewhere:
+        if (Application::sendReopenRequest(QFile::decodeName(lock.holderContact())))
+            return 0;
+        std::fprintf(stderr, "Quillory: another copy of Quillory is using the notes in %s\n",
+                     qUtf8Printable(folder));
+        return 1;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -73,6 +101,13 @@ int main(int argc, char** argv)
     } else if (!application.claimSingleInstance()) {
         return 0; // the running copy opens its panel instead
     }
+    const QString notesFile = NotesDocument::defaultFileURL();
+    const QString notesFolder = QFileInfo(notesFile).absolutePath();
+    FolderLock notesFolderLock(notesFolder);
+    if (!screenshots) {
+        if (const auto exitCode = claimNotesFolder(notesFolderLock, application, notesFolder))
+            return *exitCode;
+    }
 
     Appearance appearance;
     if (screenshots)
@@ -92,7 +127,7 @@ int main(int argc, char** argv)
         analyticsURL.isEmpty() ? QString() : QStringLiteral(QUILLORY_ANALYTICS_APP_ID);
     SystemReportingServices reporting(crashReporter, crashReportDsn, analyticsAppID, analyticsURL);
     AppDelegate::Environment environment{UserDefaults::standard(),
-                                         NotesDocument::defaultFileURL(),
+                                         notesFile,
                                          Clock::system(),
                                          Scheduler::system(),
                                          MainQueue::system(),

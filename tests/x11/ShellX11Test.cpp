@@ -1,4 +1,5 @@
 #include "app/shell/PanelPlacement.h"
+#include "platform/FolderLock.h"
 
 #include "RunningQuillory.h"
 #include "X11Input.h"
@@ -6,11 +7,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRect>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <xcb/xcb.h>
@@ -410,6 +413,50 @@ TEST_F(ShellX11Test, ASecondLaunchExitsAndOpensTheRunningCopysPanel)
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); })) << describeScreen();
     EXPECT_EQ(m_app.state(), QProcess::Running);
+}
+
+// Copies that share the notes but no runtime folder (another session, sudo -u, ssh -X) find
+// each other by the notes' folder: the later one hands over to the one using them.
+TEST_F(ShellX11Test, ACopyWithAnotherRuntimeFolderHandsOverToTheOneUsingTheNotes)
+{
+    ASSERT_NO_FATAL_FAILURE(markLaunchedBefore());
+    ASSERT_NO_FATAL_FAILURE(startAppInTray());
+    ASSERT_FALSE(panelIsOpen());
+
+    QTemporaryDir otherRuntime;
+    QFile::setPermissions(otherRuntime.path(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment environment = m_quillory.environment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), otherRuntime.path());
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    second.start(QStringLiteral(QUILLORY_BINARY), {});
+    ASSERT_TRUE(second.waitForFinished(stepTimeoutMs));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); })) << describeScreen();
+    EXPECT_EQ(m_app.state(), QProcess::Running);
+}
+
+// A copy using the notes that cannot be reached (here one that left no way to reach it): the
+// later one says so in one line and stops before it reads or writes anything.
+TEST_F(ShellX11Test, ACopyThatCannotReachTheOneUsingTheNotesSaysSoAndStops)
+{
+    const QString notesFolder = QFileInfo(m_quillory.notesFile()).absolutePath();
+    FolderLock unreachable(notesFolder);
+    ASSERT_EQ(unreachable.tryLock({}), FolderLock::Result::acquired);
+    QProcess copy;
+    copy.setProcessEnvironment(m_quillory.environment());
+    copy.start(QStringLiteral(QUILLORY_BINARY), {});
+    ASSERT_TRUE(copy.waitForFinished(startTimeoutMs));
+    EXPECT_EQ(copy.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(copy.exitCode(), 1);
+    EXPECT_EQ(QString::fromUtf8(copy.readAllStandardError()).toStdString(),
+              "Quillory: another copy of Quillory is using the notes in " +
+                  notesFolder.toStdString() + "\n");
+    EXPECT_FALSE(QFileInfo::exists(m_quillory.notesFile()));
+    EXPECT_FALSE(QFileInfo::exists(m_quillory.configFolder() + QStringLiteral("/Quillory")));
 }
 
 TEST_F(ShellX11Test, TerminationRightAfterTypingSavesTheTyping)
