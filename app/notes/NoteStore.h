@@ -63,7 +63,6 @@ public:
     int rotateIndex() const { return m_rotateIndex; }
     bool hasUnsavedChanges() const { return m_hasUnsavedChanges; }
     QString fileURL() const { return m_fileURL; }
-    FileWriteQueue& writeQueue() const { return m_writeQueue; }
     // What failed and where, while the notes cannot be saved; empty once a save succeeds.
     QString saveProblem() const { return m_saveProblem; }
     // What this run has to tell about the notes' files (a document moved aside, a version of
