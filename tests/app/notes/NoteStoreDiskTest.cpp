@@ -67,28 +67,6 @@ TEST_F(NoteStoreWriteQueueTest, ASaveThatEndsAfterANewerChangeLeavesThatChangeOw
     EXPECT_FALSE(store->hasUnsavedChanges());
 }
 
-TEST_F(NoteStoreWriteQueueTest, AFailureComesBackToBeShownAndTriedAgain)
-{
-    auto store = openQueuedStore();
-    QDir().mkpath(QFileInfo(m_path).absolutePath());
-    QFile::remove(m_path);
-    ASSERT_TRUE(QFile::link(QStringLiteral("/nonexistent/notes.json"), m_path));
-    QSignalSpy problems(store.get(), &NoteStore::saveProblemChanged);
-    store->setText(QStringLiteral("typed"));
-    m_scheduler.advance(NoteStore::defaultAutosaveDelay);
-    EXPECT_TRUE(store->saveProblem().isEmpty()); // not back yet
-    m_writes.runPending();
-    EXPECT_FALSE(store->saveProblem().isEmpty());
-    EXPECT_EQ(problems.count(), 1);
-
-    QFile::remove(m_path);
-    m_scheduler.advance(NoteStore::saveRetryInterval);
-    EXPECT_EQ(m_writes.runPending(), 1);
-    EXPECT_TRUE(store->saveProblem().isEmpty());
-    EXPECT_EQ(problems.count(), 2);
-    EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("typed"));
-}
-
 // What keeps a save from reaching the disk, and how it is put right.
 struct Fault
 {
