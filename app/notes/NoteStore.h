@@ -134,8 +134,9 @@ private:
     Scheduler::Task m_saveTask;
     // The save that runs however the delayed one is put off: the deadline, or the retry.
     Scheduler::Task m_latestSaveTask;
-    // Every change has a number; zero when none is on its way to the disk.
+    // Every change has a number.
     quint64 m_changeCount = 0;
+    // The number of the latest change handed to the write queue and not yet back; 0 for none.
     quint64 m_changeOnItsWay = 0;
     QString m_lastSaveError;
     QString m_saveProblem;
