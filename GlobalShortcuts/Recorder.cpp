@@ -21,18 +21,10 @@ namespace {
 
 constexpr Qt::KeyboardModifiers modifierKeys =
     Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
-// The modifiers without which only a function key makes a shortcut.
-constexpr Qt::KeyboardModifiers commandKeys =
-    Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 
 QString moduleText(const char* key)
 {
     return localizedString(QString::fromLatin1(key));
-}
-
-bool isFunctionKey(int key)
-{
-    return key >= Qt::Key_F1 && key <= Qt::Key_F35;
 }
 
 // Pressed on their own, on the way to a combination.
@@ -215,7 +207,7 @@ bool Recorder::handleKey(const QKeyEvent& event)
         }
     }
     const auto shortcut = Shortcut::fromEvent(&event);
-    if (!shortcut || (!(modifiers & commandKeys) && !isFunctionKey(key))) {
+    if (!shortcut || !shortcut->isRecordable()) {
         QApplication::beep();
         return true;
     }
