@@ -29,4 +29,28 @@ TEST(ProgramStartTest, WithoutAnXServerOneLineExplainsAndTheExitCodeIsOne)
     }
 }
 
+// The platform named by the user is checked the same way when it needs a display server: Qt
+// would abort with its own message and exit code 134.
+TEST(ProgramStartTest, ANamedPlatformWithoutItsDisplayServerGetsOneLineAndExitCodeOne)
+{
+    for (const QString& platforms : {QStringLiteral("xcb"), QStringLiteral("wayland;xcb")}) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4711"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platforms);
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(QUILLORY_BINARY));
+        ASSERT_TRUE(program.waitForFinished());
+        const QString error = QString::fromUtf8(program.readAllStandardError());
+        EXPECT_TRUE(error.startsWith(QStringLiteral("Quillory found no display for "
+                                                    "QT_QPA_PLATFORM=") +
+                                     platforms) &&
+                    error.count(u'\n') == 1)
+            << error.toStdString();
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 1);
+    }
+}
+
 } // namespace
