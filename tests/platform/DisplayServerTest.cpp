@@ -7,45 +7,34 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <optional>
+#include <vector>
 
 namespace {
 
-// Sets variables for one test and puts the old values back at the end.
-class ScopedEnvironment
+// Puts the named variables back as they were when it was made.
+class SavedEnvironment
 {
 public:
-    ~ScopedEnvironment()
+    explicit SavedEnvironment(std::initializer_list<const char*> names)
+    {
+        for (const char* name : names)
+            m_saved.emplace_back(name, qEnvironmentVariableIsSet(name)
+                                           ? std::optional<QByteArray>(qgetenv(name))
+                                           : std::nullopt);
+    }
+    ~SavedEnvironment()
     {
         for (const auto& [name, value] : m_saved) {
             if (value)
-                qputenv(name.constData(), *value);
+                qputenv(name, *value);
             else
-                qunsetenv(name.constData());
+                qunsetenv(name);
         }
     }
 
-    void set(const char* name, const QString& value)
-    {
-        save(name);
-        qputenv(name, value.toLocal8Bit());
-    }
-    void unset(const char* name)
-    {
-        save(name);
-        qunsetenv(name);
-    }
-
 private:
-    void save(const char* name)
-    {
-        if (!m_saved.contains(name))
-            m_saved[name] = qEnvironmentVariableIsSet(name)
-                                ? std::optional<QByteArray>(qgetenv(name))
-                                : std::nullopt;
-    }
-
-    std::map<QByteArray, std::optional<QByteArray>> m_saved;
+    std::vector<std::pair<const char*, std::optional<QByteArray>>> m_saved;
 };
 
 // A platform the user names stands, unless every display server among those named is out of
@@ -54,11 +43,12 @@ TEST(DisplayServerTest, NamedPlatformsAreCheckedOnlyWhenEachOfThemNeedsADisplay)
 {
     const QString runtime = TestFiles::home() + QStringLiteral("/display-runtime");
     ASSERT_TRUE(QDir().mkpath(runtime));
-    ScopedEnvironment environment;
-    environment.set("DISPLAY", QStringLiteral(":4711"));
-    environment.set("XDG_RUNTIME_DIR", runtime);
-    environment.set("WAYLAND_DISPLAY", QStringLiteral("wayland-test"));
-    environment.unset("WAYLAND_SOCKET");
+    const SavedEnvironment saved{"DISPLAY", "XDG_RUNTIME_DIR", "WAYLAND_DISPLAY", "WAYLAND_SOCKET",
+                                 "QT_QPA_PLATFORM"};
+    qputenv("DISPLAY", ":4711");
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    qputenv("WAYLAND_DISPLAY", "wayland-test");
+    qunsetenv("WAYLAND_SOCKET");
     QLocalServer compositor;
 
     const QString noX = QStringLiteral("cannot connect to DISPLAY :4711");
@@ -83,7 +73,7 @@ TEST(DisplayServerTest, NamedPlatformsAreCheckedOnlyWhenEachOfThemNeedsADisplay)
         const QString platforms = QString::fromLatin1(row.platforms);
         SCOPED_TRACE(row.platforms + std::string(row.compositorListens ? " with" : " without") +
                      " a compositor");
-        environment.set("QT_QPA_PLATFORM", platforms);
+        qputenv("QT_QPA_PLATFORM", row.platforms);
         if (row.compositorListens) {
             ASSERT_TRUE(compositor.listen(runtime + QStringLiteral("/wayland-test")));
         }
