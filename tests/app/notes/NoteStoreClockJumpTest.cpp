@@ -75,7 +75,8 @@ TEST_F(NoteStoreClockJumpTest, OnlyTimeThatReallyPassedMakesANoteExpire)
     const milliseconds toYear2000 =
         milliseconds(start.msecsTo(QDateTime(QDate(2000, 1, 1), QTime(0, 0), Qt::UTC)));
     const std::vector<Case> cases{
-        {"asleep or switched off for a week", 1h, {{Pass{24h * 7}, false}}},
+        {"switched off for a week: gone at the first purge", 24h * 8, {{Pass{0ms}, false}}},
+        {"asleep for a week while running", 1h, {{Pass{24h * 7}, false}}},
         {"set three days ahead while running",
          1h,
          {{Jump{72h}}, {Pass{22h + 59min}}, {Pass{1min}, false}}},
