@@ -91,7 +91,7 @@ void PanelWindow::resizeEvent(QResizeEvent* event)
 void PanelWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // Presses on the content pass through here first while the panel is on screen.
+    // Presses on the content and the window's exposures pass through here while it is on screen.
     qApp->installEventFilter(this);
     // Tool windows keep out of most taskbars already; this says it to the rest as well.
     WindowSystem::skipTaskbar(winId());
@@ -107,6 +107,9 @@ void PanelWindow::hideEvent(QHideEvent* event)
 
 bool PanelWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    // On screen now, so framed by the window manager, whose frame takes the hints too.
+    if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed())
+        WindowSystem::setPopupHints(winId());
     if (!watched->isWidgetType() || !isPress(event->type()))
         return false;
     auto* widget = static_cast<QWidget*>(watched);

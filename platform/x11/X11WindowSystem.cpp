@@ -69,6 +69,19 @@ std::vector<xcb_rectangle_t> deviceRectangles(const QRegion& region)
     return rectangles;
 }
 
+// The window's ancestor just below the root: the frame a window manager put around it, else
+// the window itself.
+xcb_window_t topLevel(xcb_connection_t* x11, xcb_window_t window)
+{
+    for (;;) {
+        const XcbReply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(x11, xcb_query_tree(x11, window), nullptr));
+        if (!tree || tree->parent == tree->root || tree->parent == XCB_WINDOW_NONE)
+            return window;
+        window = tree->parent;
+    }
+}
+
 } // namespace
 
 namespace WindowSystem {
@@ -124,10 +137,13 @@ void setPopupHints(WId window)
     if (!x11)
         return;
     const auto target = static_cast<xcb_window_t>(window);
-    // Read by the compositors of the compton family.
+    // Read by the compositors of the compton family, some from the window manager's frame.
     const uint32_t noShadow = 0;
-    xcb_change_property(x11, XCB_PROP_MODE_REPLACE, target, internAtom(x11, "_COMPTON_SHADOW"),
-                        XCB_ATOM_CARDINAL, 32, 1, &noShadow);
+    const xcb_atom_t shadow = internAtom(x11, "_COMPTON_SHADOW");
+    const xcb_window_t frame = topLevel(x11, target);
+    for (const xcb_window_t carrier : {target, frame})
+        xcb_change_property(x11, XCB_PROP_MODE_REPLACE, carrier, shadow, XCB_ATOM_CARDINAL, 32, 1,
+                            &noShadow);
     xcb_flush(x11);
     // A kind of window that compositors leave unshadowed by default, ahead of the kinds the
     // toolkit wrote, which window managers that do not know it fall back to.
