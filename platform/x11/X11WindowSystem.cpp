@@ -54,19 +54,14 @@ bool hasShapeExtension(xcb_connection_t* connection)
     return extension && extension->present;
 }
 
-std::vector<xcb_rectangle_t> deviceRectangles(const QRegion& region)
+std::vector<xcb_rectangle_t> rectangles(const QRegion& region)
 {
-    const qreal ratio = qApp->devicePixelRatio();
-    std::vector<xcb_rectangle_t> rectangles;
-    for (const QRect& rect : region) {
-        const QRect device(QPoint(qRound(rect.left() * ratio), qRound(rect.top() * ratio)),
-                           QPoint(qRound((rect.right() + 1) * ratio) - 1,
-                                  qRound((rect.bottom() + 1) * ratio) - 1));
-        rectangles.push_back({static_cast<int16_t>(device.x()), static_cast<int16_t>(device.y()),
-                              static_cast<uint16_t>(device.width()),
-                              static_cast<uint16_t>(device.height())});
-    }
-    return rectangles;
+    std::vector<xcb_rectangle_t> result;
+    for (const QRect& rect : region)
+        result.push_back({static_cast<int16_t>(rect.x()), static_cast<int16_t>(rect.y()),
+                          static_cast<uint16_t>(rect.width()),
+                          static_cast<uint16_t>(rect.height())});
+    return result;
 }
 
 // The window's ancestor just below the root: the frame a window manager put around it, else
@@ -122,9 +117,9 @@ void setShape(WId window, const QRegion& input, const QRegion& drawn)
         return;
     const auto target = static_cast<xcb_window_t>(window);
     const auto shape = [x11, target](xcb_shape_kind_t kind, const QRegion& region) {
-        const std::vector<xcb_rectangle_t> rectangles = deviceRectangles(region);
+        const std::vector<xcb_rectangle_t> pixels = rectangles(region);
         xcb_shape_rectangles(x11, XCB_SHAPE_SO_SET, kind, XCB_CLIP_ORDERING_UNSORTED, target, 0, 0,
-                             static_cast<uint32_t>(rectangles.size()), rectangles.data());
+                             static_cast<uint32_t>(pixels.size()), pixels.data());
     };
     shape(XCB_SHAPE_SK_INPUT, input);
     shape(XCB_SHAPE_SK_BOUNDING, drawn);
