@@ -3,6 +3,7 @@
 #include "RunningQuillory.h"
 #include "X11Input.h"
 #include "XTestClient.h"
+#include "support/Contrast.h"
 
 #include <QDir>
 #include <QFile>
@@ -253,13 +254,32 @@ protected:
             ASSERT_TRUE(m_windowManager.waitForStarted());
         }
         ASSERT_TRUE(waitFor([this] { return windowManagerRunning(); }, startTimeoutMs));
+        ASSERT_NO_FATAL_FAILURE(startTray());
+    }
+
+    // `extra` options of the tray host after those that place it.
+    void startTray(const QStringList& extra = {})
+    {
         m_tray.start(QStringLiteral("trayer"),
-                     {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                      QStringLiteral("right"), QStringLiteral("--widthtype"),
-                      QStringLiteral("pixel"), QStringLiteral("--width"), QStringLiteral("96"),
-                      QStringLiteral("--height"), QStringLiteral("24"),
-                      QStringLiteral("--SetDockType"), QStringLiteral("true")});
+                     QStringList{QStringLiteral("--edge"), QStringLiteral("top"),
+                                 QStringLiteral("--align"), QStringLiteral("right"),
+                                 QStringLiteral("--widthtype"), QStringLiteral("pixel"),
+                                 QStringLiteral("--width"), QStringLiteral("96"),
+                                 QStringLiteral("--height"), QStringLiteral("24"),
+                                 QStringLiteral("--SetDockType"), QStringLiteral("true")} +
+                         extra);
         ASSERT_TRUE(m_tray.waitForStarted());
+    }
+
+    // A tray host whose bar is drawn in one colour.
+    void restartTrayIn(QRgb bar)
+    {
+        m_tray.kill();
+        m_tray.waitForFinished();
+        ASSERT_NO_FATAL_FAILURE(
+            startTray({QStringLiteral("--transparent"), QStringLiteral("true"),
+                       QStringLiteral("--alpha"), QStringLiteral("0"), QStringLiteral("--tint"),
+                       QStringLiteral("0x%1").arg(bar & RGB_MASK, 6, 16)}));
     }
 
     void TearDown() override
@@ -584,5 +604,46 @@ TEST_P(PanelEdgeX11Test, WithoutACompositorTheEdgeHasNoDarkFringe)
 }
 
 INSTANTIATE_TEST_SUITE_P(AtScales, PanelEdgeX11Test, testing::Values(1, 2));
+
+struct GlyphCase
+{
+    QRgb bar;
+    const char* scheme;
+};
+
+// The tray icon on a dark and on a light bar, each under either colour scheme of the desktop:
+// the bar's colour decides, so that the glyph shows wherever the scheme and the bar disagree.
+class TrayGlyphX11Test : public ShellX11Test, public testing::WithParamInterface<GlyphCase>
+{};
+
+TEST_P(TrayGlyphX11Test, TheGlyphStandsOutOnTheBar)
+{
+    // Enough for a glyph to be made out at a glance.
+    constexpr double legible = 3.0;
+    const QColor bar(GetParam().bar);
+    ASSERT_NO_FATAL_FAILURE(restartTrayIn(GetParam().bar));
+    m_quillory.setVariable(QStringLiteral("QUILLORY_APPEARANCE"),
+                           QString::fromLatin1(GetParam().scheme));
+    ASSERT_NO_FATAL_FAILURE(markLaunchedBefore());
+    ASSERT_NO_FATAL_FAILURE(startAppInTray());
+    // The glyph's strokes: its pixels that stand out most.
+    double strongest = 0;
+    EXPECT_TRUE(waitFor([&] {
+        const QImage icon = m_x.image(*trayIcon());
+        strongest = 0;
+        for (int y = 0; y < icon.height(); ++y) {
+            for (int x = 0; x < icon.width(); ++x)
+                strongest = std::max(strongest, contrastRatio(icon.pixelColor(x, y), bar));
+        }
+        return strongest >= legible;
+    })) << "at best "
+        << strongest << ":1 on " << bar.name().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(BarsAndSchemes, TrayGlyphX11Test,
+                         testing::Values(GlyphCase{qRgb(0x20, 0x20, 0x20), "light"},
+                                         GlyphCase{qRgb(0x20, 0x20, 0x20), "dark"},
+                                         GlyphCase{qRgb(0xE0, 0xE0, 0xE0), "light"},
+                                         GlyphCase{qRgb(0xE0, 0xE0, 0xE0), "dark"}));
 
 } // namespace
