@@ -1,6 +1,7 @@
 #include "app/shell/ShellTestFixture.h"
 
 #include "GlobalShortcuts/Name.h"
+#include "GlobalShortcuts/Recorder.h"
 #include "app/shell/LaunchAtLogin.h"
 #include "app/views/SwitchToggle.h"
 #include "app/views/Theme.h"
@@ -10,6 +11,7 @@
 #include "app/views/settings/SettingsView.h"
 #include "platform/LoginItem.h"
 #include "platform/Updater.h"
+#include "support/Ink.h"
 
 #include <QAbstractItemView>
 #include <QTest>
@@ -48,6 +50,13 @@ protected:
     {
         SettingsRow* row = m_page.row(QString::fromUtf8(title));
         return row ? qobject_cast<Control*>(row->control()) : nullptr;
+    }
+
+    GlobalShortcuts::Recorder* activeRecorder()
+    {
+        QApplication::setActiveWindow(&m_page);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&m_page));
+        return control<GlobalShortcuts::Recorder>("Open with");
     }
 
     // Chooses an entry from the open list, as a user does.
@@ -209,6 +218,56 @@ TEST_F(SettingsViewTest, EachSwitchWritesItsSettingAtOnceAndFollowsItsChanges)
         EXPECT_EQ(stored(key), QVariant(!before));
         (m_settings.*write)(before);
         EXPECT_EQ(toggle->isChecked(), before);
+    }
+}
+
+TEST_F(SettingsViewTest, TheRecordersPromptIsDrawnWhereItsTextWouldBeInBothSchemes)
+{
+    GlobalShortcuts::Recorder* recorder = activeRecorder();
+    ASSERT_TRUE(recorder->text().isEmpty());
+    // Within the field's frame and focus ring.
+    constexpr QMargins frame(3, 3, 3, 3);
+    const QRect inside = recorder->rect().marginsRemoved(frame);
+    auto ink = [&] { return inkBounds(recorder->grab().toImage(), inside); };
+    // Smoothing in the prompt's lighter colour may fade one pixel earlier at a corner.
+    auto expectAbout = [](const QRect& drawn, const QRect& expected) {
+        EXPECT_LE((drawn.topLeft() - expected.topLeft()).manhattanLength(), 2);
+        EXPECT_LE((drawn.bottomRight() - expected.bottomRight()).manhattanLength(), 2);
+    };
+    const std::pair<bool, QString> states[] = {{false, QStringLiteral("Record Shortcut")},
+                                               {true, QStringLiteral("Press Shortcut")}};
+    for (const auto scheme : {Appearance::ColorScheme::Light, Appearance::ColorScheme::Dark}) {
+        m_appearance.forceColorScheme(scheme);
+        for (const auto& [recording, prompt] : states) {
+            SCOPED_TRACE(prompt.toStdString() + (m_appearance.isDark() ? ", dark" : ", light"));
+            if (recording)
+                recorder->setFocus(Qt::MouseFocusReason);
+            else
+                recorder->clearFocus();
+            ASSERT_EQ(recorder->isRecording(), recording);
+            const QRect drawn = ink();
+            EXPECT_FALSE(drawn.isEmpty());
+            // The same field with the prompt as its text.
+            recorder->setText(prompt);
+            expectAbout(drawn, ink());
+            recorder->setText(QString());
+        }
+    }
+}
+
+TEST_F(SettingsViewTest, AClickJustBesideTheRecorderKeepsItRecording)
+{
+    GlobalShortcuts::Recorder* recorder = activeRecorder();
+    QWindow* window = m_page.windowHandle();
+    auto at = [&](int x) { return recorder->mapTo(&m_page, QPoint(x, recorder->height() / 2)); };
+    QTest::mouseClick(window, Qt::LeftButton, {}, at(recorder->width() / 2));
+    ASSERT_TRUE(recorder->isRecording());
+    constexpr int slop = GlobalShortcuts::Recorder::clickSlop;
+    const std::pair<int, bool> clicks[] = {{2, true}, {slop, true}, {slop + 2, false}};
+    for (const auto& [beside, recording] : clicks) {
+        SCOPED_TRACE(beside);
+        QTest::mouseClick(window, Qt::LeftButton, {}, at(-beside));
+        EXPECT_EQ(recorder->isRecording(), recording);
     }
 }
 
