@@ -166,8 +166,8 @@ void NoteListView::tapRow(int row)
 void NoteListView::deleteRow(int row)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
-    if (const Note* note = m_model->noteAt(row))
-        m_controller.deleteNotes({note->id});
+    if (const QUuid id = m_model->idAt(row); !id.isNull())
+        m_controller.deleteNotes({id});
 }
 
 void NoteListView::deleteSelected()
