@@ -7,6 +7,7 @@
 #include "app/views/HeaderView.h"
 #include "app/views/NoteListModel.h"
 #include "app/views/NoteListView.h"
+#include "app/views/NoteRowsView.h"
 #include "app/views/RenameField.h"
 #include "app/views/TextButton.h"
 #include "app/views/Theme.h"
