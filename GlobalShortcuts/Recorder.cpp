@@ -11,8 +11,10 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QStyle>
+#include <QStyleOptionFrame>
 #include <QWindow>
 
 namespace GlobalShortcuts {
@@ -21,18 +23,17 @@ namespace {
 
 constexpr Qt::KeyboardModifiers modifierKeys =
     Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
-// The modifiers without which only a function key makes a shortcut.
-constexpr Qt::KeyboardModifiers commandKeys =
-    Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+// The room a line edit keeps between the edges of its contents and its line of text.
+constexpr int lineMargin = 2;
 
 QString moduleText(const char* key)
 {
     return localizedString(QString::fromLatin1(key));
 }
 
-bool isFunctionKey(int key)
+bool isClickButton(const QMouseEvent& event)
 {
-    return key >= Qt::Key_F1 && key <= Qt::Key_F35;
+    return event.button() == Qt::LeftButton || event.button() == Qt::RightButton;
 }
 
 // Pressed on their own, on the way to a combination.
@@ -68,9 +69,10 @@ bool isSystemShortcut(const Shortcut& shortcut)
 
 } // namespace
 
-Recorder::Recorder(const Name& name, QWidget* parent)
+Recorder::Recorder(const Name& name, OnChange onChange, QWidget* parent)
     : QLineEdit(parent)
     , m_name(name)
+    , m_onChange(std::move(onChange))
     , m_clearAction(addAction(style()->standardIcon(QStyle::SP_LineEditClearButton),
                               QLineEdit::TrailingPosition))
 {
@@ -98,6 +100,47 @@ Recorder::~Recorder()
 QSize Recorder::sizeHint() const
 {
     return {minimumWidth, QLineEdit::sizeHint().height()};
+}
+
+void Recorder::setShortcutName(const Name& name)
+{
+    const bool isOther = name != m_name;
+    m_name = name;
+    if (isOther)
+        refreshText();
+}
+
+QRect Recorder::textLine(const QRect& bounds) const
+{
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    panel.rect = bounds;
+    const QRect contents = style()
+                               ->subElementRect(QStyle::SE_LineEditContents, &panel, this)
+                               .marginsRemoved(textMargins());
+    const int height = fontMetrics().height();
+    return {contents.x() + lineMargin, contents.y() + (contents.height() - height + 1) / 2,
+            contents.width() - 2 * lineMargin, height};
+}
+
+int Recorder::textBaseline() const
+{
+    return textLine(QRect(QPoint(), sizeHint())).top() + fontMetrics().ascent();
+}
+
+void Recorder::paintEvent(QPaintEvent* event)
+{
+    QLineEdit::paintEvent(event);
+    // The line edit leaves out the placeholder of a focused field whose text is centred. The
+    // field has the focus exactly while it records, and then the placeholder is the prompt:
+    // it is drawn here, where and as the line edit draws it otherwise.
+    if (!hasFocus() || !text().isEmpty())
+        return;
+    QPainter painter(this);
+    painter.setPen(palette().placeholderText().color());
+    const QRect line = textLine(rect());
+    painter.drawText(line, Qt::AlignCenter,
+                     fontMetrics().elidedText(placeholderText(), Qt::ElideRight, line.width()));
 }
 
 void Recorder::refreshText()
@@ -147,7 +190,7 @@ void Recorder::beginRecording()
     setPlaceholderText(moduleText("press_shortcut"));
     updateClearButton();
     m_monitor = std::make_unique<LocalEventMonitor>(
-        QList{QEvent::KeyPress, QEvent::MouseButtonRelease},
+        QList{QEvent::KeyPress, QEvent::MouseButtonPress, QEvent::MouseButtonRelease},
         [this](QObject* receiver, QEvent* event) { return handleRecordedEvent(receiver, event); });
     m_monitor->start();
     recorderDidStart();
@@ -172,25 +215,45 @@ bool Recorder::handleRecordedEvent(QObject* receiver, QEvent* event)
     // Each event is judged once, where it reaches a window.
     if (!receiver->isWindowType())
         return false;
-    if (event->type() == QEvent::MouseButtonRelease)
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        return handleMousePress(receiver, *static_cast<QMouseEvent*>(event));
+    case QEvent::MouseButtonRelease:
         return handleMouseRelease(receiver, *static_cast<QMouseEvent*>(event));
+    default:
+        break;
+    }
     if (receiver != window()->windowHandle())
         return false;
     return handleKey(*static_cast<QKeyEvent*>(event));
 }
 
+bool Recorder::isNear(QObject* receiver, const QMouseEvent& event) const
+{
+    const QRect near = rect().adjusted(-clickSlop, -clickSlop, clickSlop, clickSlop);
+    return receiver == window()->windowHandle() &&
+           near.contains(mapFromGlobal(event.globalPosition().toPoint()));
+}
+
+bool Recorder::handleMousePress(QObject* receiver, const QMouseEvent& event) const
+{
+    // Just around the field a press would give the focus to whatever lies beneath, and so end
+    // recording before its release is judged; there it is used up. On the field it goes on.
+    return isClickButton(event) && isNear(receiver, event) &&
+           !rect().contains(mapFromGlobal(event.globalPosition().toPoint()));
+}
+
 bool Recorder::handleMouseRelease(QObject* receiver, const QMouseEvent& event)
 {
-    if (event.button() != Qt::LeftButton && event.button() != Qt::RightButton)
+    if (!isClickButton(event))
         return false;
-    const QPoint position = mapFromGlobal(event.globalPosition().toPoint());
-    const QRect near = rect().adjusted(-clickSlop, -clickSlop, clickSlop, clickSlop);
-    if (receiver != window()->windowHandle() || !near.contains(position)) {
+    if (!isNear(receiver, event)) {
         // A click elsewhere ends recording and reaches what it was meant for.
         dropFocus();
         return false;
     }
     // The clear button takes its click; any other click on the field is used up.
+    const QPoint position = mapFromGlobal(event.globalPosition().toPoint());
     return !m_clearAction->associatedObjects().contains(childAt(position));
 }
 
@@ -215,7 +278,7 @@ bool Recorder::handleKey(const QKeyEvent& event)
         }
     }
     const auto shortcut = Shortcut::fromEvent(&event);
-    if (!shortcut || (!(modifiers & commandKeys) && !isFunctionKey(key))) {
+    if (!shortcut || !shortcut->isRecordable()) {
         QApplication::beep();
         return true;
     }
@@ -251,14 +314,24 @@ void Recorder::accept(const Shortcut& shortcut)
     setText(shortcut.description());
     m_clearAction->setVisible(true);
     userDefaultsSet(m_name, shortcut);
-    dropFocus();
+    if (tellChange(shortcut))
+        dropFocus();
 }
 
 void Recorder::clearShortcut()
 {
     GlobalShortcuts::setShortcut(std::nullopt, m_name);
     refreshText();
-    takeFocus();
+    if (tellChange(std::nullopt))
+        takeFocus();
+}
+
+bool Recorder::tellChange(const std::optional<Shortcut>& shortcut)
+{
+    QPointer guard(this);
+    if (m_onChange)
+        m_onChange(shortcut);
+    return guard;
 }
 
 void Recorder::dropFocus()

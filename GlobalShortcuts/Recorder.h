@@ -4,7 +4,9 @@
 
 #include <QLineEdit>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 
@@ -25,14 +27,24 @@ class Recorder : public QLineEdit
 
 public:
     static constexpr int minimumWidth = 130;
-    // A mouse release this close around the field still counts as one inside it.
+    // A press or release this close around the field still counts as one on it.
     static constexpr int clickSlop = 3;
 
-    explicit Recorder(const Name& name, QWidget* parent = nullptr);
+    // Told of each shortcut the recorder stored, and of each removal (none).
+    using OnChange = std::function<void(const std::optional<Shortcut>& shortcut)>;
+
+    explicit Recorder(const Name& name, OnChange onChange = {}, QWidget* parent = nullptr);
     ~Recorder() override;
+
+    const Name& shortcutName() const { return m_name; }
+    // Shows and records the other name's shortcut from now on.
+    void setShortcutName(const Name& name);
 
     bool isRecording() const { return m_monitor != nullptr; }
     QAction* clearAction() const { return m_clearAction; }
+    // Where the baseline of the field's line of text lies, from its top, at the height it asks
+    // for (the only height it takes in a layout).
+    int textBaseline() const;
 
     QSize sizeHint() const override;
 
@@ -41,13 +53,19 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The rectangle of the field's line of text, as the line edit places it in `bounds`.
+    QRect textLine(const QRect& bounds) const;
     void refreshText();
     void updateClearButton();
     void beginRecording();
     void finishRecording();
     bool handleRecordedEvent(QObject* receiver, QEvent* event);
+    // Whether a click at this point counts as one on the field.
+    bool isNear(QObject* receiver, const QMouseEvent& event) const;
+    bool handleMousePress(QObject* receiver, const QMouseEvent& event) const;
     bool handleMouseRelease(QObject* receiver, const QMouseEvent& event);
     bool handleKey(const QKeyEvent& event);
     // Shows an alert of the module's texts while not recording, then records again.
@@ -55,10 +73,13 @@ private:
               const QStringList& buttons = {});
     void accept(const Shortcut& shortcut);
     void clearShortcut();
+    // Calls onChange; false when that took the recorder away.
+    bool tellChange(const std::optional<Shortcut>& shortcut);
     void dropFocus();
     void takeFocus();
 
     Name m_name;
+    const OnChange m_onChange;
     QAction* m_clearAction;
     std::unique_ptr<LocalEventMonitor> m_monitor;
 };

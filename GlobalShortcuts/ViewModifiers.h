@@ -10,15 +10,16 @@
 
 class QAbstractButton;
 class QAction;
-class QObject;
+class QWidget;
 
 namespace GlobalShortcuts {
 
 // Calls `action` with each press and release of the name's shortcut (or only with those of
-// `type`), from the main queue's next turn for as long as `owner` lives.
-void onGlobalKeyboardShortcut(QObject& owner, const Name& name,
+// `type`) while the widget is on the screen: from the main queue's turn after each time it is
+// shown until it is hidden or destroyed.
+void onGlobalKeyboardShortcut(QWidget& widget, const Name& name,
                               std::function<void(EventType)> action);
-void onGlobalKeyboardShortcut(QObject& owner, const Name& name, EventType type,
+void onGlobalKeyboardShortcut(QWidget& widget, const Name& name, EventType type,
                               std::function<void()> action);
 
 // Gives the action or button the name's stored shortcut as its own key sequence, so that the

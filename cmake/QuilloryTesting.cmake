@@ -9,11 +9,15 @@ function(quillory_limit_time target seconds)
     set(QUILLORY_TEST_TIMEOUT ${backstop} PARENT_SCOPE)
 endfunction()
 
-# quillory_add_test(<name> SOURCES ... LIBRARIES ... [GUI])
+# quillory_add_test(<name> SOURCES ... LIBRARIES ... [GUI] [PLATFORM <qpa>])
 # One GoogleTest program; every case becomes its own CTest test, so each runs in a
-# fresh process with its own temporary XDG folders (see tests/support/TestMain.cpp).
+# fresh process with its own temporary XDG folders (see tests/support/TestMain.cpp). PLATFORM
+# replaces the plain offscreen platform, to give it other screens.
 function(quillory_add_test name)
-    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBRARIES" ${ARGN})
+    cmake_parse_arguments(ARG "GUI" "PLATFORM" "SOURCES;LIBRARIES" ${ARGN})
+    if(NOT ARG_PLATFORM)
+        set(ARG_PLATFORM offscreen)
+    endif()
     add_executable(${name} ${ARG_SOURCES})
     quillory_target_defaults(${name})
     target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} quillory_test_support GTest::gmock)
@@ -25,7 +29,7 @@ function(quillory_add_test name)
     quillory_limit_time(${name} 60)
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_FORCE_STDERR_LOGGING=1"
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=${ARG_PLATFORM};QT_FORCE_STDERR_LOGGING=1"
                    TIMEOUT ${QUILLORY_TEST_TIMEOUT})
 endfunction()
 

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <limits>
 #include <numeric>
 
@@ -25,6 +26,17 @@ constexpr int hueCount = 8;
 constexpr std::array<Hue, hueCount> rotation{Hue::sand, Hue::mint, Hue::sky,   Hue::lavender,
                                              Hue::pink, Hue::teal, Hue::coral, Hue::white};
 
+// Where an edit time stands after the wall clock jumped `jump` ahead, `now` being the time after
+// the jump. A time the clock had reached before the jump moves with it. A later one was written
+// after the jump, or lay ahead of the clock already (the jump sets right a clock that was
+// behind): it is right as it is, and counts as now until the clock reaches it. Nothing is ever
+// moved back, since a clock that may itself be wrong could then age a note for good.
+QDateTime carriedOverJump(const QDateTime& editedAt, std::chrono::milliseconds jump,
+                          const QDateTime& now)
+{
+    return editedAt <= now.addMSecs(-jump.count()) ? editedAt.addMSecs(jump.count()) : editedAt;
+}
+
 } // namespace
 
 NoteStore::NoteStore(const QString& fileURL, const Clock& clock, Scheduler& scheduler,
@@ -33,6 +45,7 @@ NoteStore::NoteStore(const QString& fileURL, const Clock& clock, Scheduler& sche
     : QObject(parent)
     , m_fileURL(fileURL)
     , m_clock(clock)
+    , m_clockJumps(clock)
     , m_scheduler(scheduler)
     , m_autosaveDelay(std::max(autosaveDelay, std::chrono::milliseconds{0}))
     , m_writeQueue(writeQueue)
@@ -86,16 +99,21 @@ template <typename Value>
 void NoteStore::changeNote(const QUuid& id, Value Note::*field, const Value& value)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
+    // A jump is seen before the time it brought is written, whenever the next purge comes. The
+    // views hear of both at once, after the edit: told before it, the editor would be handed
+    // back the text it is replacing.
+    const bool timesMoved = carryEditTimesOverClockJump();
     const int index = indexOf(id);
-    if (index < 0)
-        return;
-    Note& note = m_notes[std::size_t(index)];
-    if (note.*field == value)
-        return;
-    note.*field = value;
-    note.editedAt = m_clock.now();
-    Q_EMIT notesChanged();
-    markDirty();
+    const bool changes = index >= 0 && m_notes[std::size_t(index)].*field != value;
+    if (changes) {
+        Note& note = m_notes[std::size_t(index)];
+        note.*field = value;
+        note.editedAt = m_clock.now();
+    }
+    if (changes || timesMoved) {
+        Q_EMIT notesChanged();
+        markDirty();
+    }
 }
 
 Note NoteStore::makeNote(const QString& text)
@@ -146,6 +164,7 @@ void NoteStore::renumberOrders()
 void NoteStore::addNote(const QString& text)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
+    carryEditTimesOverClockJump(); // told below with the new note
     m_notes.push_back(makeNote(text));
     Q_EMIT notesChanged();
     setCurrentIndex(int(m_notes.size()) - 1);
@@ -342,9 +361,44 @@ void NoteStore::clearPendingUndo()
     setPendingUndo(std::nullopt);
 }
 
+bool NoteStore::carryEditTimesOverClockJump()
+{
+    const auto jump = m_clockJumps.takeJump();
+    if (jump == std::chrono::milliseconds{0})
+        return false;
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(jump).count();
+    storeLog.info(QStringLiteral("Quillory: the clock was set %1 s %2; no note expires because "
+                                 "of that")
+                      .arg(std::abs(seconds))
+                      .arg(seconds > 0 ? QStringLiteral("ahead") : QStringLiteral("back")));
+    if (seconds < 0)
+        return false;
+
+    const QDateTime now = m_clock.now();
+    bool moved = false;
+    auto carry = [&](Note& note) {
+        const QDateTime editedAt = carriedOverJump(note.editedAt, jump, now);
+        moved = moved || editedAt != note.editedAt;
+        note.editedAt = editedAt;
+    };
+    std::for_each(m_notes.begin(), m_notes.end(), carry);
+    // An undo must not bring back a note that looks as old as the jump.
+    if (m_pendingUndo) {
+        DeletedNotes record = *m_pendingUndo;
+        for (auto& entry : record.entries)
+            carry(entry.note);
+        setPendingUndo(std::move(record));
+    }
+    return moved;
+}
+
 int NoteStore::purgeExpired(DeleteAfter period)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
+    if (carryEditTimesOverClockJump()) {
+        Q_EMIT notesChanged();
+        markDirty();
+    }
     const auto interval = DeleteAfterPeriods::interval(period);
     if (!interval)
         return 0;
@@ -384,6 +438,10 @@ int NoteStore::purgeExpired(DeleteAfter period)
                     [&](const DeletedNotes::Entry& entry) { return expired(entry.note); }))
         setPendingUndo(std::nullopt);
 
+    storeLog.info(QStringLiteral("Quillory: auto-delete removed %1 note(s) last edited at or "
+                                 "before %2")
+                      .arg(removed)
+                      .arg(QDateTime::fromMSecsSinceEpoch(cutoff, Qt::UTC).toString(Qt::ISODate)));
     markDirty();
     return int(removed);
 }

@@ -3,6 +3,7 @@
 #include "app/notes/DeleteAfter.h"
 #include "app/notes/Note.h"
 #include "app/notes/NotesDocument.h"
+#include "platform/ClockJumpDetector.h"
 #include "platform/FileWriteQueue.h"
 #include "platform/Scheduler.h"
 
@@ -88,6 +89,8 @@ public:
     // through the queue.
     void save();
 
+    // Also follows a jump of the wall clock first, whatever the period, so that the jump alone
+    // never makes a note expire, now or at a later start.
     int purgeExpired(DeleteAfter period);
     DeletedNotes deleteNotes(const QSet<QUuid>& ids);
     DeletedNotes deleteCurrent();
@@ -114,6 +117,10 @@ private:
     void setCurrentIndex(int index);
     void setPendingUndo(std::optional<DeletedNotes> record);
     void renumberOrders();
+    // After the wall clock was set ahead, moves the edit times written before with it, so that
+    // they keep the ages the notes really have. Returns whether any moved; the caller tells the
+    // views and schedules the save.
+    bool carryEditTimesOverClockJump();
     int indexOf(const QUuid& id) const;
     template <typename Value>
     void changeNote(const QUuid& id, Value Note::*field, const Value& value);
@@ -126,6 +133,7 @@ private:
     bool m_hasUnsavedChanges = false;
     QString m_fileURL;
     const Clock& m_clock;
+    ClockJumpDetector m_clockJumps;
     Scheduler& m_scheduler;
     std::chrono::milliseconds m_autosaveDelay;
     FileWriteQueue& m_writeQueue;

@@ -1,5 +1,6 @@
 #include "PanelPlacement.h"
 
+#include "app/notes/AppSettings.h"
 #include "app/views/PopoverShape.h"
 
 #include <QTransform>
@@ -12,6 +13,33 @@ constexpr QPointF fallbackAnchor{400, 0};
 
 // Bottom margin, notch and body, from the window's top to the body's top when mirrored.
 constexpr qreal mirroredBodyTop = PanelGeometry::bottomMargin;
+
+// Where on the screen the body may lie: the usable area less the gap along its edges, beside a
+// tray at the side, and between the notch's tip and the far edge.
+QRectF bodyRoom(const QRectF& free, const QRectF& icon, TrayEdge edge, bool standsAbove, qreal tipY)
+{
+    using namespace PanelGeometry;
+    QRectF room = free.adjusted(screenEdgeGap, screenEdgeGap, -screenEdgeGap, -screenEdgeGap);
+    if (edge == TrayEdge::left)
+        room.setLeft(std::max(room.left(), icon.right() + screenEdgeGap));
+    else if (edge == TrayEdge::right)
+        room.setRight(std::min(room.right(), icon.left() - screenEdgeGap));
+    if (standsAbove) {
+        room.setTop(free.top() + bottomMargin);
+        room.setBottom(std::min(room.bottom(), tipY - notchHeight));
+    } else {
+        room.setBottom(free.bottom() - bottomMargin);
+        room.setTop(std::max(room.top(), tipY + notchHeight));
+    }
+    return room;
+}
+
+// As much of `wanted` as the room holds, but no less than the smallest note.
+qreal fitted(qreal wanted, qreal room, qreal smallest)
+{
+    return std::min(wanted, std::max(room, smallest));
+}
+
 } // namespace
 
 namespace PanelGeometry {
@@ -72,9 +100,6 @@ PanelPlacement placePanel(QSizeF noteSize, std::optional<QRectF> anchor,
                           std::optional<ScreenArea> screen)
 {
     using namespace PanelGeometry;
-    const qreal width = noteSize.width();
-    const QSizeF frame = frameSize(noteSize);
-
     QRectF icon(fallbackAnchor, QSizeF(0, 0));
     if (anchor)
         icon = *anchor;
@@ -93,28 +118,31 @@ PanelPlacement placePanel(QSizeF noteSize, std::optional<QRectF> anchor,
     qreal tipY = icon.top();
     if (anchor)
         tipY = standsAbove ? icon.top() - 1 : icon.bottom() + 1;
+
+    QSizeF size = noteSize;
+    std::optional<QRectF> room;
+    if (screen) {
+        room = bodyRoom(screen->available, icon, edge, standsAbove, tipY);
+        size = {fitted(noteSize.width(), room->width(), AppSettings::minimumPopoverWidth),
+                fitted(noteSize.height(), room->height(), AppSettings::minimumPopoverHeight)};
+    }
+    const QSizeF frame = frameSize(size);
     qreal y = standsAbove ? tipY + topMargin - frame.height() : tipY - topMargin;
     qreal x = icon.center().x() - frame.width() / 2;
 
-    if (screen) {
-        const QRectF& free = screen->available;
-        qreal lower = free.left() + screenEdgeGap - sideMargin;
-        qreal upper = free.right() - screenEdgeGap - sideMargin - width;
-        if (edge == TrayEdge::left)
-            lower = std::max(lower, icon.right() + screenEdgeGap - sideMargin);
-        else if (edge == TrayEdge::right)
-            upper = std::min(upper, icon.left() - screenEdgeGap - sideMargin - width);
+    if (room) {
+        const qreal lower = room->left() - sideMargin;
+        const qreal upper = room->right() - sideMargin - size.width();
         x = std::min(std::max(x, lower), upper);
 
-        // On a screen too short for the panel the body stays on it, even if the notch then no
-        // longer touches the icon.
-        const QRectF body = bodyRect(noteSize, notchEdge).translated(0, y);
-        if (body.bottom() > free.bottom() - screenEdgeGap)
-            y -= body.bottom() - (free.bottom() - screenEdgeGap);
-        else if (body.top() < free.top() + screenEdgeGap)
-            y += free.top() + screenEdgeGap - body.top();
+        // On a screen too short even for the smallest note the body stays on it, even if the
+        // notch then no longer touches the icon; its top, with the header, above all.
+        const QRectF& free = screen->available;
+        const qreal bodyTop = bodyRect(size, notchEdge).top();
+        y = std::max(std::min(y, free.bottom() - screenEdgeGap - size.height() - bodyTop),
+                     free.top() + screenEdgeGap - bodyTop);
     }
-    const qreal notchCenterX =
-        std::min(std::max(icon.center().x() - (x + sideMargin), notchInset), width - notchInset);
-    return {QRectF(QPointF(x, y), frame), notchCenterX, notchEdge};
+    const qreal notchCenterX = std::min(std::max(icon.center().x() - (x + sideMargin), notchInset),
+                                        size.width() - notchInset);
+    return {QRectF(QPointF(x, y), frame), size, notchCenterX, notchEdge};
 }

@@ -58,13 +58,15 @@ TrayEdge trayEdge(const QRectF& icon, const ScreenArea& screen);
 struct PanelPlacement
 {
     QRectF frame;       // the panel window, in screen coordinates
+    QSizeF noteSize;    // the note area as shown: the one asked for, or what the screen holds
     qreal notchCenterX; // the notch's tip, from the left edge of the body
     NotchEdge notchEdge;
 };
 
 // Places the panel at `anchor` (the tray icon, or where it was clicked), its notch's tip one
 // point off the anchor: hanging below a tray at the top, standing above one at the bottom, and
-// beside one at the left or right edge, never over the icon. The body is kept inside the
-// usable area of `screen` when there is one.
+// beside one at the left or right edge, never over the icon. When there is a `screen`, the
+// note area shrinks to the room its usable area leaves between the icon and the far edges,
+// never below the smallest note size, and the body is kept inside that area.
 PanelPlacement placePanel(QSizeF noteSize, std::optional<QRectF> anchor,
                           std::optional<ScreenArea> screen);

@@ -51,6 +51,7 @@ PopoverController::PopoverController(NoteStore& store, AppSettings& settings, An
     , m_settings(settings)
     , m_analytics(analytics)
     , m_services(services)
+    , m_wantedSize(settings.popoverSize())
     , m_size(settings.popoverSize())
     , m_notchCenterX(settings.popoverSize().width() * 0.5)
     , m_panel(std::make_unique<PanelWindow>())
@@ -163,7 +164,7 @@ void PopoverController::open()
     ensureContent();
     m_store.purgeExpired(m_settings.deleteAfter());
     set(m_mode, Mode::note, &PopoverController::modeChanged);
-    set(m_size, m_settings.popoverSize(), &PopoverController::sizeChanged);
+    m_wantedSize = m_settings.popoverSize();
     reposition(false);
     set(m_isOpen, true, &PopoverController::isOpenChanged);
 
@@ -198,7 +199,8 @@ void PopoverController::close()
     m_panel->hide();
     if (m_mode == Mode::settings) {
         set(m_mode, Mode::note, &PopoverController::modeChanged);
-        set(m_size, m_settings.popoverSize(), &PopoverController::sizeChanged);
+        m_wantedSize = m_settings.popoverSize();
+        reposition(false);
     }
 }
 
@@ -215,7 +217,8 @@ void PopoverController::reposition(bool animated)
     if (screen)
         area = ScreenArea{QRectF(screen->geometry()), QRectF(screen->availableGeometry())};
 
-    const PanelPlacement placement = placePanel(m_size, anchor, area);
+    const PanelPlacement placement = placePanel(m_wantedSize, anchor, area);
+    set(m_size, placement.noteSize, &PopoverController::sizeChanged);
     set(m_notchCenterX, placement.notchCenterX, &PopoverController::notchCenterXChanged);
     set(m_notchEdge, placement.notchEdge, &PopoverController::notchEdgeChanged);
     m_panel->updateShape();
@@ -439,7 +442,7 @@ void PopoverController::openSettings()
     m_analytics.signal(QStringLiteral("settings_opened"));
     withAnimation(pageSwitch, [&] {
         set(m_mode, Mode::settings, &PopoverController::modeChanged);
-        set(m_size, settingsPageSize, &PopoverController::sizeChanged);
+        m_wantedSize = settingsPageSize;
         reposition(true);
     });
 }
@@ -450,7 +453,7 @@ void PopoverController::backToNote()
         return;
     withAnimation(pageSwitch, [&] {
         set(m_mode, Mode::note, &PopoverController::modeChanged);
-        set(m_size, m_settings.popoverSize(), &PopoverController::sizeChanged);
+        m_wantedSize = m_settings.popoverSize();
         reposition(true);
     });
     requestFocus();
@@ -477,7 +480,7 @@ void PopoverController::resizeDrag(Corner corner, const QPointF& mouse)
     const qreal height =
         std::clamp(m_resizeStartSize->height() + dy, AppSettings::minimumPopoverHeight,
                    AppSettings::maximumPopoverHeight);
-    set(m_size, QSizeF(width, height), &PopoverController::sizeChanged);
+    m_wantedSize = QSizeF(width, height);
     reposition(false);
 }
 
@@ -485,8 +488,15 @@ void PopoverController::endResize()
 {
     if (!m_resizeStartSize)
         return;
+    // The drag keeps the sides it changed. A side that the screen held at its edge throughout
+    // keeps the size chosen before: the drag never showed another.
+    QSizeF kept = m_settings.popoverSize();
+    if (m_size.width() != m_resizeStartSize->width())
+        kept.setWidth(m_size.width());
+    if (m_size.height() != m_resizeStartSize->height())
+        kept.setHeight(m_size.height());
     cancelResize();
-    m_settings.setPopoverSize(m_size);
+    m_settings.setPopoverSize(kept);
 }
 
 void PopoverController::cancelResize()
@@ -499,7 +509,7 @@ void PopoverController::resetSize()
 {
     m_settings.setPopoverSize(AppSettings::defaultPopoverSize);
     withAnimation(sizeReset, [&] {
-        set(m_size, AppSettings::defaultPopoverSize, &PopoverController::sizeChanged);
+        m_wantedSize = AppSettings::defaultPopoverSize;
         reposition(true);
     });
 }

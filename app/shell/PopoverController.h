@@ -76,6 +76,7 @@ public:
     void setStatusItem(StatusItem* item) { m_statusItem = item; }
 
     Mode mode() const { return m_mode; }
+    // The note area as shown: the size the page asks for, or as much of it as the screen holds.
     QSizeF size() const { return m_size; }
     qreal notchCenterX() const { return m_notchCenterX; }
     NotchEdge notchEdge() const { return m_notchEdge; }
@@ -178,6 +179,8 @@ private:
     QPointer<StatusItem> m_statusItem;
 
     Mode m_mode = Mode::note;
+    // The size the page asks for: the user's note size or the settings page's.
+    QSizeF m_wantedSize;
     QSizeF m_size;
     qreal m_notchCenterX = 0;
     NotchEdge m_notchEdge = NotchEdge::top;

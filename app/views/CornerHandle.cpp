@@ -2,6 +2,7 @@
 
 #include "platform/MainThread.h"
 
+#include <QAbstractButton>
 #include <QMouseEvent>
 
 CornerHandle::CornerHandle(PopoverController::Corner corner, PopoverController& controller,
@@ -12,9 +13,32 @@ CornerHandle::CornerHandle(PopoverController::Corner corner, PopoverController& 
 {
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
-    setCursor(corner == PopoverController::Corner::bottomLeft ? Qt::SizeBDiagCursor
-                                                              : Qt::SizeFDiagCursor);
+    setCursor(cursorShape(corner, controller.notchEdge()));
+    connect(&controller, &PopoverController::notchEdgeChanged, this,
+            [this] { setCursor(cursorShape(m_corner, m_controller.notchEdge())); });
     setToolTip(QStringLiteral("Drag to resize, double-click to reset"));
+}
+
+Qt::CursorShape CornerHandle::cursorShape(PopoverController::Corner corner, NotchEdge notchEdge)
+{
+    // The handles sit on the corners away from the notch: at the bottom below it, at the top
+    // when the panel stands on the icon.
+    const bool left = corner == PopoverController::Corner::bottomLeft;
+    const bool bottom = notchEdge == NotchEdge::top;
+    return left == bottom ? Qt::SizeBDiagCursor : Qt::SizeFDiagCursor;
+}
+
+void CornerHandle::giveWayToButtons(const QWidget& page)
+{
+    QRegion taken(rect());
+    for (const QAbstractButton* button : page.findChildren<QAbstractButton*>()) {
+        if (button->isVisibleTo(&page))
+            taken -= QRect(button->mapTo(parentWidget(), QPoint(0, 0)) - pos(), button->size());
+    }
+    if (taken == QRegion(rect()))
+        clearMask();
+    else
+        setMask(taken);
 }
 
 void CornerHandle::mousePressEvent(QMouseEvent* event)

@@ -5,9 +5,11 @@
 #include <QPointF>
 #include <QWidget>
 
-// An invisible square over one bottom corner of the note body. Dragging it resizes the panel
-// live through the controller; the release stores the size; a double click restores the
-// default size. While hovered it shows the desktop's diagonal resize cursor.
+// An invisible square over one bottom corner of the note body (a top one while the panel stands
+// above the icon). Dragging it resizes the panel live through the controller; the release
+// stores the size; a double click restores the default size. While hovered it shows the
+// desktop's resize cursor along the diagonal through its corner. A button of the page under
+// the square keeps its clicks.
 class CornerHandle : public QWidget
 {
     Q_OBJECT
@@ -21,6 +23,11 @@ public:
 
     PopoverController::Corner corner() const { return m_corner; }
     bool isDragging() const { return m_dragging; }
+
+    // The cursor of a handle on `corner` of a panel whose notch is on `notchEdge`.
+    static Qt::CursorShape cursorShape(PopoverController::Corner corner, NotchEdge notchEdge);
+    // Leaves the buttons of `page` that the square covers to themselves; for each new layout.
+    void giveWayToButtons(const QWidget& page);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

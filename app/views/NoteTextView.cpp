@@ -99,8 +99,13 @@ void NoteTextView::setText(const QString& text)
 
 void NoteTextView::setFontSize(int points)
 {
-    if (points != m_fontSize)
-        applyStyle(points);
+    if (points == m_fontSize)
+        return;
+    const bool shown = m_laidOut;
+    applyStyle(points);
+    // The lines grow or shrink around the top of the view; the caret's line stays in it.
+    if (shown)
+        ensureCursorVisible();
 }
 
 void NoteTextView::applyStyle(int points)
@@ -148,14 +153,19 @@ const WrappedLines& NoteTextView::placeholderLines() const
     return m_placeholderLines;
 }
 
+QRectF NoteTextView::textArea() const
+{
+    return QRectF(0, textInset.y(), width(), std::max<qreal>(0, height() - 2 * textInset.y()));
+}
+
 void NoteTextView::updateScrollRange() const
 {
-    // The whole height of the text with its insets; the view is the editor's own height, the
-    // indicator taking no room from it.
-    const int content = qCeil(2 * textInset.y() + m_lines.count() * lineHeight());
+    // The lines scroll inside the insets, the indicator taking no room from them.
+    const int content = qCeil(m_lines.count() * lineHeight());
+    const int shown = qFloor(textArea().height());
     QScrollBar* bar = verticalScrollBar();
-    bar->setRange(0, std::max(0, content - height()));
-    bar->setPageStep(height());
+    bar->setRange(0, std::max(0, content - shown));
+    bar->setPageStep(shown);
     bar->setSingleStep(qRound(lineHeight()));
 }
 
@@ -216,6 +226,9 @@ void NoteTextView::paintEvent(QPaintEvent* event)
 {
     finishLayout();
     QPainter painter(viewport());
+    // A line scrolled partly out shows only up to the insets, which stay as clear as in a
+    // short note.
+    painter.setClipRect(textArea());
     const bool placeholder = isShowingPlaceholder();
     const WrappedLines& shown = placeholder ? m_placeholderLines : m_lines;
     QTextCharFormat selected;
@@ -342,7 +355,7 @@ int NoteTextView::target(Motion motion, bool select)
     // Left and right go against the reading order in a right-to-left paragraph.
     const bool rightToLeft = m_lines.direction(line) == Qt::RightToLeft;
     const bool forward = (motion == Motion::right || motion == Motion::wordRight) != rightToLeft;
-    const int pageLines = std::max(1, qFloor(height() / lineHeight()));
+    const int pageLines = std::max(1, qFloor(textArea().height() / lineHeight()));
     switch (motion) {
     case Motion::left:
     case Motion::right:
@@ -403,14 +416,15 @@ int NoteTextView::lineTarget(int lines)
 void NoteTextView::ensureCursorVisible()
 {
     finishLayout();
-    // Only as far as the caret's line needs: the text moves no more than that.
-    const int line = m_lines.lineAt(m_cursor);
-    const qreal top = textInset.y() + line * lineHeight();
+    // Only as far as the caret's line needs to show whole inside the insets: the text moves
+    // no more than that.
+    const qreal top = m_lines.lineAt(m_cursor) * lineHeight();
+    const qreal shown = textArea().height();
     QScrollBar* bar = verticalScrollBar();
     if (top < bar->value())
-        bar->setValue(line == 0 ? 0 : qFloor(top));
-    else if (top + lineHeight() > bar->value() + height())
-        bar->setValue(qCeil(top + lineHeight()) - height());
+        bar->setValue(qFloor(top));
+    else if (top + lineHeight() > bar->value() + shown)
+        bar->setValue(qCeil(top + lineHeight() - shown));
     viewport()->update();
 }
 

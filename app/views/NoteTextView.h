@@ -145,6 +145,8 @@ private:
     void afterChange();
     void announceCursor();
     void settleLines();
+    // Where the lines show: the view less the insets above and below.
+    QRectF textArea() const;
     void updateScrollRange() const;
 
     void applyStyle(int points);

@@ -167,6 +167,12 @@ void PopoverRootView::layoutContent()
     }
     m_border->setGeometry(rect());
     m_border->raise();
+    placeHandles();
+    update();
+}
+
+void PopoverRootView::placeHandles()
+{
     const bool notePage = m_controller.mode() == PopoverController::Mode::note;
     for (CornerHandle* handle : m_handles) {
         handle->setGeometry(PopoverController::resizeHandleRect(
@@ -174,8 +180,15 @@ void PopoverRootView::layoutContent()
                                 .toAlignedRect());
         handle->setVisible(notePage);
         handle->raise();
+        if (m_notePage)
+            handle->giveWayToButtons(*m_notePage);
     }
-    update();
+}
+
+void PopoverRootView::showEvent(QShowEvent*)
+{
+    // The page's buttons have their places only once it is shown.
+    placeHandles();
 }
 
 void PopoverRootView::resizeEvent(QResizeEvent*)

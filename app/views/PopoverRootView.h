@@ -38,6 +38,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     class Border;
@@ -46,6 +47,7 @@ private:
     QColor targetFill() const;
     void updateHue();
     void layoutContent();
+    void placeHandles();
     void showPageForMode();
 
     PopoverController& m_controller;

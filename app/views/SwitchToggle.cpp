@@ -2,6 +2,7 @@
 
 #include "app/views/Theme.h"
 #include "platform/Appearance.h"
+#include "platform/MainThread.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -48,6 +49,7 @@ SwitchToggle::SwitchToggle(const QString& help, const Appearance& appearance, QW
     : QAbstractButton(parent)
     , m_appearance(appearance)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(switchAccessibilityFactory);
         return true;
@@ -95,6 +97,7 @@ bool SwitchToggle::hitButton(const QPoint& position) const
 
 void SwitchToggle::paintEvent(QPaintEvent*)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal position = knobPosition();

@@ -81,7 +81,10 @@ protected:
     const Name name{QStringLiteral("togglePopover"), optionCommand(Key::n)};
     QMenu menu;
     QWidget window;
-    Recorder* recorder = new Recorder(name);
+    // What the recorder told of each change it made.
+    QList<std::optional<Shortcut>> changes;
+    Recorder* recorder = new Recorder(
+        name, [this](const std::optional<Shortcut>& shortcut) { changes.append(shortcut); });
     QLineEdit* next = new QLineEdit;
     QString answer = QStringLiteral("OK");
     QStringList alerts;
@@ -125,13 +128,19 @@ TEST_F(RecorderTest, EachKeyIsJudgedOnItsWayToTheShortcut)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         // Each case starts from Ctrl+Alt+N, but the one after a clearing from nothing.
-        if (QLatin1String(c.what) != QLatin1String("Delete with nothing to clear"))
+        const bool fromNothing =
+            QLatin1String(c.what) == QLatin1String("Delete with nothing to clear");
+        if (!fromNothing)
             setShortcut(n, name);
         alerts.clear();
+        changes.clear();
         record();
         answer = c.useAnyway ? QStringLiteral("Use Anyway") : QStringLiteral("OK");
         type(c.press);
         EXPECT_EQ(getShortcut(name), c.stored);
+        // Told once of a change, with what was stored, and of nothing else.
+        const bool changed = c.stored != n && !fromNothing;
+        EXPECT_EQ(changes, changed ? QList{c.stored} : QList<std::optional<Shortcut>>());
         EXPECT_EQ(recorder->text(), c.stored ? c.stored->description() : QString());
         EXPECT_EQ(recorder->clearAction()->isVisible(), c.stored.has_value());
         EXPECT_EQ(alerts.size(), c.alert ? 1 : 0);
@@ -150,8 +159,26 @@ TEST_F(RecorderTest, TheClearButtonRemovesTheShortcutAndStartsRecording)
     activate();
     recorder->clearAction()->trigger();
     EXPECT_EQ(getShortcut(name), std::nullopt);
+    EXPECT_EQ(changes, QList<std::optional<Shortcut>>{std::nullopt});
     EXPECT_TRUE(recorder->isRecording());
     EXPECT_EQ(recorder->placeholderText(), QStringLiteral("Press Shortcut"));
+}
+
+TEST_F(RecorderTest, ARenamedFieldShowsFollowsAndRecordsTheNewNamesShortcut)
+{
+    const Name other(QStringLiteral("other"), optionCommand(Key::m));
+    recorder->setShortcutName(other);
+    EXPECT_EQ(recorder->text(), QStringLiteral("Ctrl+Alt+M"));
+    setShortcut(optionCommand(Key::x), name);
+    EXPECT_EQ(recorder->text(), QStringLiteral("Ctrl+Alt+M"));
+    setShortcut(optionCommand(Key::y), other);
+    EXPECT_EQ(recorder->text(), QStringLiteral("Ctrl+Alt+Y"));
+
+    record();
+    type({Qt::Key_N, controlAltKeys, nKeyCode});
+    EXPECT_EQ(getShortcut(other), optionCommand(Key::n));
+    EXPECT_EQ(getShortcut(name), optionCommand(Key::x));
+    EXPECT_EQ(changes, QList<std::optional<Shortcut>>{optionCommand(Key::n)});
 }
 
 TEST_F(RecorderTest, WhileEitherOfTwoRecordersRecordsNoHotKeyIsHeldOrDelivered)
@@ -162,7 +189,7 @@ TEST_F(RecorderTest, WhileEitherOfTwoRecordersRecordsNoHotKeyIsHeldOrDelivered)
     QObject::connect(&ShortcutNotifications::instance(),
                      &ShortcutNotifications::recorderActiveStatusDidChange, &window,
                      [&announced](bool active) { announced.append(active); });
-    auto* other = new Recorder(name, &window);
+    auto* other = new Recorder(name, {}, &window);
     other->show();
 
     record();

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QPushButton>
+#include <QWidget>
 
 using namespace GlobalShortcuts;
 
@@ -88,23 +89,33 @@ TEST_F(WidgetShortcuts, WidgetsCarryNoKeySequenceWhileARecorderRecords)
     expectBoth("Ctrl+Alt+M");
 }
 
-TEST_F(WidgetShortcuts, TheOwnersDestructionEndsItsStreams)
+TEST_F(WidgetShortcuts, AWidgetsStreamsRunWhileItIsShownAndEndWhenItIsHiddenOrGone)
 {
     const Name name(QStringLiteral("streamed"), optionCommand(Key::n));
-    auto owner = std::make_unique<QObject>();
+    auto owner = std::make_unique<QWidget>();
     QList<EventType> events;
     onGlobalKeyboardShortcut(*owner, name, [&events](EventType type) { events.append(type); });
     onGlobalKeyboardShortcut(*owner, name, EventType::keyUp,
                              [&events] { events.append(EventType::keyUp); });
+    // Not shown yet.
     QCoreApplication::processEvents();
-    ASSERT_TRUE(pressAndRelease());
-    EXPECT_EQ(events, (QList{EventType::keyDown, EventType::keyUp, EventType::keyUp}));
-    owner.reset();
-    // Pressed before the streams' end reaches the module, which then gives the hot key up.
-    handleOnKeyUp(optionCommand(Key::n));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(events.size(), 3);
-    EXPECT_FALSE(center.isHeld(nKeyCode, controlAlt));
+    pressAndRelease();
+    EXPECT_TRUE(events.isEmpty());
+    const QList<std::function<void()>> leaveTheScreen = {[&owner] { owner->hide(); },
+                                                         [&owner] { owner.reset(); }};
+    for (const auto& leave : leaveTheScreen) {
+        owner->show();
+        QCoreApplication::processEvents();
+        events.clear();
+        ASSERT_TRUE(pressAndRelease());
+        EXPECT_EQ(events, (QList{EventType::keyDown, EventType::keyUp, EventType::keyUp}));
+        leave();
+        // Pressed before the streams' end reaches the module, which then gives the hot key up.
+        handleOnKeyUp(optionCommand(Key::n));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(events.size(), 3);
+        EXPECT_FALSE(center.isHeld(nKeyCode, controlAlt));
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "app/views/HexColor.h"
 #include "app/views/Theme.h"
+#include "platform/MainThread.h"
 
 #include <QPainter>
 
@@ -33,6 +34,7 @@ QPixmap canvas(QSize size, qreal devicePixelRatio)
 
 QPixmap swatchImage(Hue hue, qreal devicePixelRatio)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     QPixmap image = canvas(swatchSize, devicePixelRatio);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -50,6 +52,7 @@ QPixmap swatchImage(Hue hue, qreal devicePixelRatio)
 
 QPixmap rotateImage(qreal devicePixelRatio)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     static QPixmap shared;
     if (!shared.isNull() && shared.devicePixelRatio() == devicePixelRatio)
         return shared;

@@ -1,5 +1,7 @@
 #include "PopUpControl.h"
 
+#include "platform/MainThread.h"
+
 #include <QStyledItemDelegate>
 #include <QWheelEvent>
 
@@ -26,6 +28,7 @@ public:
 PopUpControl::PopUpControl(QWidget* parent)
     : QComboBox(parent)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     QFont small = font();
     small.setPixelSize(fontSize);
     setFont(small);
@@ -45,6 +48,7 @@ QStringList PopUpControl::titles() const
 
 void PopUpControl::setItems(const QList<PopUpItem>& items, int selected, const QString& help)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     QStringList wanted;
     for (const PopUpItem& item : items)
         wanted.append(item.title);

@@ -2,6 +2,7 @@
 
 #include "app/views/Theme.h"
 #include "platform/Appearance.h"
+#include "platform/MainThread.h"
 
 #include <QPainter>
 
@@ -10,6 +11,7 @@ RowDivider::RowDivider(const Appearance& appearance, int leadingIndent, QWidget*
     , m_appearance(appearance)
     , m_leadingIndent(leadingIndent)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     setFixedHeight(1);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     connect(&appearance, &Appearance::changed, this, qOverload<>(&QWidget::update));
@@ -17,6 +19,7 @@ RowDivider::RowDivider(const Appearance& appearance, int leadingIndent, QWidget*
 
 void RowDivider::paintEvent(QPaintEvent*)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     QPainter painter(this);
     painter.fillRect(rect().adjusted(m_leadingIndent, 0, 0, 0),
                      Theme::hairline().resolved(m_appearance));

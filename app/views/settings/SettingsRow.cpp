@@ -2,6 +2,7 @@
 
 #include "app/views/Theme.h"
 #include "app/views/settings/ThemeLabel.h"
+#include "platform/MainThread.h"
 
 #include <QHBoxLayout>
 
@@ -11,6 +12,7 @@ SettingsRow::SettingsRow(const QString& title, QWidget* control, const Appearanc
     , m_title(new ThemeLabel(title, Theme::textPrimary(), titleSize, QFont::Normal, appearance))
     , m_control(control)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     setFixedHeight(height);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(sidePadding, 0, sidePadding, 0);

@@ -8,6 +8,7 @@
 #include "app/views/IconButton.h"
 #include "app/views/SwitchToggle.h"
 #include "app/views/Theme.h"
+#include "app/views/settings/DragToScroll.h"
 #include "app/views/settings/HueImages.h"
 #include "app/views/settings/PlainButton.h"
 #include "app/views/settings/PopUpControl.h"
@@ -213,6 +214,9 @@ QWidget* SettingsView::makeContent(const GlobalShortcuts::Name& openShortcut, Up
     m_scrollArea->viewport()->setAutoFillBackground(false);
     m_scrollArea->setWidget(content);
     content->setAutoFillBackground(false);
+    // Where the panel holds less than the whole page; the wheel, the keys and Tab (which
+    // brings the control it focuses into view) scroll it as well.
+    new DragToScroll(*m_scrollArea);
     return m_scrollArea;
 }
 

@@ -62,10 +62,69 @@ TEST(PanelPlacementTest, OpensOffTheIconAtEveryEdgeWithTheBodyOnTheUsableScreen)
 
 TEST(PanelPlacementTest, WhenTheBoundsCrossTheUpperBoundWins)
 {
+    // Narrower than the smallest note: the note keeps that width, and its right edge the gap.
     const QRectF narrow(100, 0, 200, 800);
     const PanelPlacement placement =
         placePanel(noteSize, QRectF(190, 0, 20, 24), ScreenArea{wholeScreen, narrow});
-    EXPECT_DOUBLE_EQ(placement.frame.left(), narrow.right() - 6 - 40 - 280);
+    EXPECT_EQ(placement.noteSize.width(), 240);
+    EXPECT_DOUBLE_EQ(placement.frame.left(), narrow.right() - 6 - 40 - 240);
+}
+
+// A screen of `pixels` at a scale, with a tray `trayPixels` thick along one edge whose strip is
+// reserved, and the tray's icon at the right end of it; in the points the panel is placed in.
+struct ShortScreen
+{
+    const char* name;
+    QSize pixels;
+    qreal scale;
+    TrayEdge tray;
+    QSizeF wanted;
+    QSizeF shown;
+};
+
+TEST(PanelPlacementTest, TheNoteShrinksToTheRoomBetweenTheTrayAndTheFarEdgeOfTheScreen)
+{
+    constexpr qreal trayPixels = 24;
+    const QSizeF settingsPage(300, 560);
+    const ShortScreen cases[] = {
+        // 450 points less the tray (12), the tip's point, the notch (9) and the shadow's
+        // margin (48).
+        {"1440x900 at 2, top", {1440, 900}, 2, TrayEdge::top, settingsPage, {300, 380}},
+        {"1440x900 at 2, bottom", {1440, 900}, 2, TrayEdge::bottom, settingsPage, {300, 380}},
+        {"1920x1080 at 2, top", {1920, 1080}, 2, TrayEdge::top, settingsPage, {300, 470}},
+        {"1280x800 at 1.25, bottom", {1280, 800}, 1.25, TrayEdge::bottom, {520, 640}, {520, 562.8}},
+        // Room enough: the note as asked for.
+        {"1920x1080 at 1, top", {1920, 1080}, 1, TrayEdge::top, {520, 640}, {520, 640}},
+        {"1920x1080 at 2, bottom, note", {1920, 1080}, 2, TrayEdge::bottom, noteSize, noteSize},
+        // Too narrow for the widest note, and too short for even the smallest one.
+        {"800x600 at 2, top", {800, 600}, 2, TrayEdge::top, {520, 640}, {388, 230}},
+        {"640x300 at 2, bottom", {640, 300}, 2, TrayEdge::bottom, {520, 640}, {308, 180}},
+    };
+    for (const ShortScreen& example : cases) {
+        SCOPED_TRACE(example.name);
+        const QRectF whole(QPointF(0, 0), QSizeF(example.pixels) / example.scale);
+        const qreal tray = trayPixels / example.scale;
+        const bool top = example.tray == TrayEdge::top;
+        const QRectF free = whole.adjusted(0, top ? tray : 0, 0, top ? 0 : -tray);
+        const QRectF icon(whole.right() - tray, top ? 0 : whole.bottom() - tray, tray, tray);
+
+        const PanelPlacement placement = placePanel(example.wanted, icon, ScreenArea{whole, free});
+        EXPECT_EQ(placement.noteSize, example.shown);
+        EXPECT_EQ(placement.frame.size(), PanelGeometry::frameSize(example.shown));
+        const QRectF body = PanelGeometry::bodyRect(placement.noteSize, placement.notchEdge)
+                                .translated(placement.frame.topLeft());
+        if (example.shown.height() > 180) {
+            EXPECT_FALSE(body.intersects(icon));
+            EXPECT_TRUE(free.adjusted(6, 6, -6, -6).contains(body));
+            // All of the window but the margin beyond the notch, which lies over the tray.
+            const QRectF far = top ? placement.frame.adjusted(0, 24, 0, 0)
+                                   : placement.frame.adjusted(0, 0, 0, -24);
+            EXPECT_GE(far.top(), free.top());
+            EXPECT_LE(far.bottom(), free.bottom());
+        } else { // the header stays on the screen, the notch leaving the icon
+            EXPECT_EQ(body.top(), free.top() + 6);
+        }
+    }
 }
 
 TEST(PanelPlacementTest, WithoutAnIconItHangsFromTheTopOfTheScreenOrAFixedPoint)

@@ -161,7 +161,8 @@ TEST_F(NoteTextViewTest, LinesThatAKeystrokeLeavesForLaterSettleBeforeTheNextOne
 
 TEST_F(NoteTextViewTest, TheTextMovesUpOnlyAsFarAsTheCaretsLineNeedsOnceItScrolls)
 {
-    for (int size : {14, 18}) {
+    const qreal inset = NoteTextView::textInset.y();
+    for (int size : {14, 18, 24}) {
         SCOPED_TRACE(size);
         NoteTextView& editor = make(QString(), size);
         editor.show();
@@ -170,12 +171,68 @@ TEST_F(NoteTextViewTest, TheTextMovesUpOnlyAsFarAsTheCaretsLineNeedsOnceItScroll
             if (line > 1)
                 QTest::keyClick(&editor, Qt::Key_Return);
             QTest::keyClicks(&editor, QStringLiteral("line"));
-            const qreal caretLineBottom = NoteTextView::textInset.y() + line * size * 1.5;
+            // The caret's line ends where the inset below the text begins, as in a short note.
+            const qreal caretLineBottom = inset + line * size * 1.5 + inset;
             const qreal overflow = std::max<qreal>(0, qCeil(caretLineBottom) - editor.height());
-            EXPECT_EQ(editor.lineTop(0), NoteTextView::textInset.y() - overflow) << line;
+            EXPECT_EQ(editor.lineTop(0), inset - overflow) << line;
         }
         EXPECT_GT(editor.verticalScrollBar()->maximum(), 0);
         EXPECT_EQ(editor.lines().end(firstLineEnd), 4); // the scroll bar took no width
+        // At the top of its range an overflowing note starts where a short one does.
+        editor.verticalScrollBar()->setValue(0);
+        EXPECT_EQ(editor.lineTop(0), inset);
+        EXPECT_EQ(make(QStringLiteral("short"), size).lineTop(0), inset);
+    }
+}
+
+TEST_F(NoteTextViewTest, TheLinesShowOnlyBetweenTheInsetsWhereverTheNoteIsScrolledTo)
+{
+    const int inset = int(NoteTextView::textInset.y());
+    NoteTextView& editor = make(QStringLiteral("Wwg\n").repeated(30), 24);
+    editor.finishLayout();
+    // Every line straddles an edge of the insets somewhere in the first two lines' worth.
+    for (int offset = 0; offset <= 72; offset += 6) {
+        SCOPED_TRACE(offset);
+        editor.verticalScrollBar()->setValue(offset);
+        const QImage picture = editor.grab().toImage();
+        // Left of the scroll indicator, which shows over the inset at the right while scrolling.
+        const int textRight = picture.width() - int(NoteTextView::textInset.x());
+        auto rowsInked = [&](int from, int to) {
+            int inked = 0;
+            for (int y = from; y < to; ++y) {
+                for (int x = 0; x < textRight; ++x) {
+                    if (qAlpha(picture.pixel(x, y)) != 0) {
+                        ++inked;
+                        break;
+                    }
+                }
+            }
+            return inked;
+        };
+        EXPECT_EQ(rowsInked(0, inset), 0);
+        EXPECT_EQ(rowsInked(picture.height() - inset, picture.height()), 0);
+        EXPECT_GT(rowsInked(inset, picture.height() - inset), 0);
+    }
+}
+
+TEST_F(NoteTextViewTest, TheCaretsLineStaysWholeInViewAfterATextSizeChange)
+{
+    const qreal inset = NoteTextView::textInset.y();
+    const QString text = QStringLiteral("a line of the note\n").repeated(20);
+    for (int size : {14, 18, 24}) {
+        for (int caret : {int(text.size()), int(text.size()) / 2, 0}) {
+            for (int step : {-4, +4}) {
+                SCOPED_TRACE(testing::Message()
+                             << size << " pt to " << size + step << ", caret " << caret);
+                NoteTextView& editor = make(text, size);
+                editor.show();
+                editor.setCursorPosition(caret);
+                editor.setFontSize(size + step);
+                const int line = editor.lines().lineAt(caret);
+                EXPECT_GE(editor.lineTop(line), inset);
+                EXPECT_LE(editor.lineTop(line) + editor.lineHeight(), editor.height() - inset);
+            }
+        }
     }
 }
 

@@ -4,17 +4,26 @@
 #include "app/views/ColorPickerDot.h"
 #include "app/views/ColorPickerView.h"
 #include "app/views/CornerHandle.h"
+#include "app/views/FooterView.h"
 #include "app/views/HeaderView.h"
+#include "app/views/IconButton.h"
 #include "app/views/NoteListModel.h"
 #include "app/views/NoteListView.h"
+#include "app/views/NoteRowsView.h"
+#include "app/views/PopoverRootView.h"
 #include "app/views/RenameField.h"
 #include "app/views/TextButton.h"
 #include "app/views/Theme.h"
+#include "platform/StatusItem.h"
 
 #include <QAbstractItemModelTester>
 #include <QClipboard>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListView>
+#include <QPointer>
+#include <QScreen>
 #include <QSignalSpy>
 
 namespace {
@@ -161,6 +170,43 @@ TEST_F(OverlaysTest, TicksAreCountedPrunedWhenNotesGoAndDroppedWithTheMode)
     nextTurn();
     EXPECT_EQ(m_store.currentIndex(), 2);
     EXPECT_FALSE(m_controller.listOpen());
+}
+
+TEST_F(OverlaysTest, ACardClosedByAClickOnItGoesOnlyOnceTheClickIsHandled)
+{
+    useNotes({QStringLiteral("a"), QStringLiteral("b")});
+    makePage();
+    struct Case
+    {
+        const char* name;
+        std::function<QWidget*()> open;
+        std::function<void(QWidget*)> click;
+    };
+    const Case cases[] = {
+        {"a row of the list", [this]() -> QWidget* { return &openList(); },
+         [this](QWidget* card) { clickRow(*static_cast<NoteListView*>(card), 1); }},
+        {"a colour dot",
+         [this]() -> QWidget* {
+             m_controller.togglePicker();
+             return m_page->colorPicker();
+         },
+         [](QWidget* card) {
+             ColorPickerDot* dot = static_cast<ColorPickerView*>(card)->dots()[2];
+             QTest::mouseClick(dot, Qt::LeftButton, {}, dot->rect().center());
+         }},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        QPointer<QWidget> card = row.open();
+        ASSERT_FALSE(card.isNull());
+        // The click's own handlers still run on the card after it asked to close it.
+        row.click(card);
+        EXPECT_FALSE(m_controller.listOpen() || m_controller.pickerOpen());
+        ASSERT_FALSE(card.isNull());
+        EXPECT_FALSE(card->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(card.isNull());
+    }
 }
 
 TEST_F(OverlaysTest, PickerDotsAreHitOnlyInsideTheCircleAndRingThePresentHue)
@@ -348,5 +394,125 @@ TEST_F(CornerHandleTest, TheHandlesInTheMarginCountAsInsideThePanel)
     m_controller.openSettings(); // no handles on the settings page
     EXPECT_FALSE(m_controller.shapeContains({40 - 4, 24 + 9 + 560 + 4}));
 }
+
+// The panel on the note page, in a window of its own, hanging below an icon clicked at the top
+// of the screen or standing above one at the bottom.
+class PlacedPanelTest : public PanelTestFixture
+{
+protected:
+    void SetUp() override
+    {
+        m_root = std::make_unique<PopoverRootView>(m_controller, m_store, m_appearance);
+        m_notePage = new NoteView(m_controller, m_store, m_settings, m_scheduler, m_appearance);
+        m_root->setNotePage(m_notePage);
+    }
+
+    void placeAt(NotchEdge notchEdge)
+    {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const int nearEdge = notchEdge == NotchEdge::top ? screen.top() : screen.bottom();
+        QCursor::setPos(screen.center().x(), nearEdge);
+        Q_EMIT m_item.trayIcon()->activated(QSystemTrayIcon::Trigger);
+        m_controller.setStatusItem(&m_item);
+        m_controller.reposition(false);
+        ASSERT_EQ(m_controller.notchEdge(), notchEdge);
+        m_root->resize(PanelGeometry::frameSize(m_controller.size()).toSize());
+        m_root->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_root.get()));
+    }
+
+    // A click through the window, which finds what lies under the pointer as for a user.
+    void clickAt(const QPoint& point)
+    {
+        QTest::mouseClick(m_root->windowHandle(), Qt::LeftButton, {}, point);
+    }
+
+    StatusItem m_item{m_clock};
+    std::unique_ptr<PopoverRootView> m_root;
+    NoteView* m_notePage = nullptr;
+};
+
+struct HandleCursorCase
+{
+    NotchEdge notchEdge;
+    PopoverController::Corner corner;
+    bool atTop;
+    Qt::CursorShape cursor;
+};
+
+TEST_F(PlacedPanelTest, EachHandleShowsTheDiagonalThroughTheCornerItSitsOn)
+{
+    using Corner = PopoverController::Corner;
+    const HandleCursorCase cases[] = {
+        {NotchEdge::top, Corner::bottomLeft, false, Qt::SizeBDiagCursor},
+        {NotchEdge::top, Corner::bottomRight, false, Qt::SizeFDiagCursor},
+        {NotchEdge::bottom, Corner::bottomLeft, true, Qt::SizeFDiagCursor},
+        {NotchEdge::bottom, Corner::bottomRight, true, Qt::SizeBDiagCursor},
+    };
+    for (const HandleCursorCase& example : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "notch " << int(example.notchEdge) << ", corner " << int(example.corner));
+        placeAt(example.notchEdge);
+        const CornerHandle* handle = m_root->handle(int(example.corner));
+        const QRect body = PanelGeometry::bodyRect(m_controller.size(), example.notchEdge).toRect();
+        const int corner = example.atTop ? body.top() : body.bottom();
+        EXPECT_TRUE(handle->geometry().contains(handle->x() + 1, corner));
+        EXPECT_EQ(handle->cursor().shape(), example.cursor);
+        EXPECT_EQ(CornerHandle::cursorShape(example.corner, example.notchEdge), example.cursor);
+    }
+}
+
+struct CoveredButtonCase
+{
+    const char* name;
+    NotchEdge notchEdge;
+    QAbstractButton* (*button)(const NoteView&);
+    int offset; // from the button's centre towards the handle, still on the button
+};
+
+const CoveredButtonCase coveredButtons[] = {
+    {"NewNoteBelow", NotchEdge::top,
+     [](const NoteView& page) -> QAbstractButton* { return page.footer()->newNoteButton(); }, -7},
+    {"NextNoteBelow", NotchEdge::top,
+     [](const NoteView& page) -> QAbstractButton* { return page.footer()->nextButton(); }, 7},
+    {"RenameAbove", NotchEdge::bottom,
+     [](const NoteView& page) { return page.header()->renameButton(); }, -5},
+    {"DeleteAbove", NotchEdge::bottom,
+     [](const NoteView& page) -> QAbstractButton* { return page.header()->deleteButton(); }, 7},
+};
+
+class CoveredButtonTest : public PlacedPanelTest,
+                          public testing::WithParamInterface<CoveredButtonCase>
+{};
+
+TEST_P(CoveredButtonTest, TakesTheClicksOnItAndTheRestOfTheSquareResizes)
+{
+    const CoveredButtonCase& example = GetParam();
+    m_store.addNote(QString()); // the next button is enabled on the first of two notes
+    m_store.select(0);
+    placeAt(example.notchEdge);
+    QAbstractButton* button = example.button(*m_notePage);
+    const QPoint centre = button->mapTo(m_root.get(), button->rect().center());
+    const QPoint covered = centre + QPoint(example.offset, 0);
+    const CornerHandle* handle =
+        m_root->handle(int(example.offset < 0 ? PopoverController::Corner::bottomLeft
+                                              : PopoverController::Corner::bottomRight));
+    ASSERT_TRUE(handle->geometry().contains(covered));
+    QSignalSpy clicks(button, &QAbstractButton::clicked);
+    clickAt(covered);
+    EXPECT_EQ(clicks.size(), 1);
+
+    // Beyond the body's corner the square is the handle's still.
+    const QRect square = handle->geometry();
+    const QPoint outside(example.offset < 0 ? square.left() + 1 : square.right() - 1,
+                         example.notchEdge == NotchEdge::top ? square.bottom() - 1
+                                                             : square.top() + 1);
+    EXPECT_EQ(m_root->childAt(outside), handle);
+}
+
+INSTANTIATE_TEST_SUITE_P(Corners, CoveredButtonTest, testing::ValuesIn(coveredButtons),
+                         [](const testing::TestParamInfo<CoveredButtonCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "app/shell/ShellTestFixture.h"
 
 #include "GlobalShortcuts/Name.h"
+#include "GlobalShortcuts/Recorder.h"
 #include "app/shell/LaunchAtLogin.h"
 #include "app/views/SwitchToggle.h"
 #include "app/views/Theme.h"
@@ -8,10 +9,15 @@
 #include "app/views/settings/PopUpControl.h"
 #include "app/views/settings/SettingsRow.h"
 #include "app/views/settings/SettingsView.h"
+#include "app/views/settings/ThemeLabel.h"
 #include "platform/LoginItem.h"
 #include "platform/Updater.h"
+#include "support/Ink.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -48,6 +54,13 @@ protected:
     {
         SettingsRow* row = m_page.row(QString::fromUtf8(title));
         return row ? qobject_cast<Control*>(row->control()) : nullptr;
+    }
+
+    GlobalShortcuts::Recorder* activeRecorder()
+    {
+        QApplication::setActiveWindow(&m_page);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&m_page));
+        return control<GlobalShortcuts::Recorder>("Open with");
     }
 
     // Chooses an entry from the open list, as a user does.
@@ -210,6 +223,150 @@ TEST_F(SettingsViewTest, EachSwitchWritesItsSettingAtOnceAndFollowsItsChanges)
         (m_settings.*write)(before);
         EXPECT_EQ(toggle->isChecked(), before);
     }
+}
+
+TEST_F(SettingsViewTest, TheRecordersPromptIsDrawnWhereItsTextWouldBeInBothSchemes)
+{
+    GlobalShortcuts::Recorder* recorder = activeRecorder();
+    ASSERT_TRUE(recorder->text().isEmpty());
+    // Within the field's frame and focus ring.
+    constexpr QMargins frame(3, 3, 3, 3);
+    const QRect inside = recorder->rect().marginsRemoved(frame);
+    auto ink = [&] { return inkBounds(recorder->grab().toImage(), inside); };
+    // Smoothing in the prompt's lighter colour may fade one pixel earlier at a corner.
+    auto expectAbout = [](const QRect& drawn, const QRect& expected) {
+        EXPECT_LE((drawn.topLeft() - expected.topLeft()).manhattanLength(), 2);
+        EXPECT_LE((drawn.bottomRight() - expected.bottomRight()).manhattanLength(), 2);
+    };
+    const std::pair<bool, QString> states[] = {{false, QStringLiteral("Record Shortcut")},
+                                               {true, QStringLiteral("Press Shortcut")}};
+    for (const auto scheme : {Appearance::ColorScheme::Light, Appearance::ColorScheme::Dark}) {
+        m_appearance.forceColorScheme(scheme);
+        for (const auto& [recording, prompt] : states) {
+            SCOPED_TRACE(prompt.toStdString() + (m_appearance.isDark() ? ", dark" : ", light"));
+            if (recording)
+                recorder->setFocus(Qt::MouseFocusReason);
+            else
+                recorder->clearFocus();
+            ASSERT_EQ(recorder->isRecording(), recording);
+            const QRect drawn = ink();
+            EXPECT_FALSE(drawn.isEmpty());
+            // The same field with the prompt as its text.
+            recorder->setText(prompt);
+            expectAbout(drawn, ink());
+            recorder->setText(QString());
+        }
+    }
+}
+
+TEST_F(SettingsViewTest, AClickJustBesideTheRecorderKeepsItRecording)
+{
+    GlobalShortcuts::Recorder* recorder = activeRecorder();
+    QWindow* window = m_page.windowHandle();
+    auto at = [&](int x) { return recorder->mapTo(&m_page, QPoint(x, recorder->height() / 2)); };
+    QTest::mouseClick(window, Qt::LeftButton, {}, at(recorder->width() / 2));
+    ASSERT_TRUE(recorder->isRecording());
+    constexpr int slop = GlobalShortcuts::Recorder::clickSlop;
+    const std::pair<int, bool> clicks[] = {{2, true}, {slop, true}, {slop + 2, false}};
+    for (const auto& [beside, recording] : clicks) {
+        SCOPED_TRACE(beside);
+        QTest::mouseClick(window, Qt::LeftButton, {}, at(-beside));
+        EXPECT_EQ(recorder->isRecording(), recording);
+    }
+}
+
+// The page on a screen too short for it: the panel then holds less than the whole page.
+class ShortSettingsViewTest : public SettingsViewTest
+{
+protected:
+    void SetUp() override
+    {
+        m_page.resize(PopoverController::settingsPageSize.toSize() - QSize(0, 200));
+        m_page.show();
+        QApplication::setActiveWindow(&m_page);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_page));
+        m_area = m_page.findChild<QScrollArea*>();
+        ASSERT_NE(m_area, nullptr);
+        ASSERT_GT(bar()->maximum(), 0);
+    }
+
+    QScrollBar* bar() const { return m_area->verticalScrollBar(); }
+
+    // Whether the whole of a widget of the page shows in the part of it the panel holds.
+    bool inView(const QWidget* widget) const
+    {
+        const QRect shown(widget->mapTo(m_area->viewport(), QPoint(0, 0)), widget->size());
+        return m_area->viewport()->rect().contains(shown);
+    }
+
+    void mouse(QEvent::Type type, QWidget* widget, QPoint at, Qt::MouseButtons buttons)
+    {
+        QMouseEvent event(type, at, widget->mapToGlobal(at), Qt::LeftButton, buttons, {});
+        QApplication::sendEvent(widget, &event);
+    }
+
+    QScrollArea* m_area = nullptr;
+};
+
+TEST_F(ShortSettingsViewTest, TheWheelAndTheKeysScrollThePageWithoutScrollBars)
+{
+    EXPECT_FALSE(bar()->isVisible());
+    EXPECT_FALSE(m_area->horizontalScrollBar()->isVisible());
+    const QPoint middle = m_area->viewport()->rect().center();
+    QWheelEvent down(middle, m_area->viewport()->mapToGlobal(middle), {}, {0, -120}, Qt::NoButton,
+                     {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(m_area->viewport(), &down);
+    EXPECT_GT(bar()->value(), 0);
+
+    bar()->setValue(0);
+    QTest::keyClick(m_area, Qt::Key_PageDown);
+    EXPECT_EQ(bar()->value(), bar()->maximum());
+    QTest::keyClick(m_area, Qt::Key_Up);
+    EXPECT_LT(bar()->value(), bar()->maximum());
+}
+
+TEST_F(ShortSettingsViewTest, TabBringsTheControlItFocusesIntoView)
+{
+    QWidget* last = control<SwitchToggle>("Send anonymous error reports");
+    ASSERT_FALSE(inView(last));
+    for (int presses = 0; presses < 20 && QApplication::focusWidget() != last; ++presses)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), last);
+    EXPECT_TRUE(inView(last));
+
+    QWidget* first = control<QWidget>("Open with");
+    for (int presses = 0; presses < 20 && QApplication::focusWidget() != first; ++presses)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    ASSERT_EQ(QApplication::focusWidget(), first);
+    EXPECT_TRUE(inView(first));
+}
+
+TEST_F(ShortSettingsViewTest, ADragOnThePageMovesItAndADragOnAControlDoesNot)
+{
+    SettingsRow* row = m_page.row(QStringLiteral("Text size"));
+    QWidget* title = row->title();
+    const QPoint at = title->rect().center();
+    const int distance = 60;
+    mouse(QEvent::MouseButtonPress, title, at, Qt::LeftButton);
+    mouse(QEvent::MouseMove, title, at - QPoint(0, distance), Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, title, at - QPoint(0, distance), Qt::NoButton);
+    EXPECT_EQ(bar()->value(), distance);
+    mouse(QEvent::MouseMove, title, at - QPoint(0, 2 * distance), Qt::NoButton);
+    EXPECT_EQ(bar()->value(), distance); // released: the page stays
+
+    // A press that hardly moves is a click, and leaves the page where it is.
+    mouse(QEvent::MouseButtonPress, title, at, Qt::LeftButton);
+    mouse(QEvent::MouseMove, title, at + QPoint(0, 2), Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, title, at + QPoint(0, 2), Qt::NoButton);
+    EXPECT_EQ(bar()->value(), distance);
+
+    SwitchToggle* toggle = control<SwitchToggle>("Copy note on close");
+    const bool before = toggle->isChecked();
+    mouse(QEvent::MouseButtonPress, toggle, {14, 8}, Qt::LeftButton);
+    mouse(QEvent::MouseMove, toggle, {14, 8 - distance}, Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, toggle, {14, 8 - distance}, Qt::NoButton);
+    EXPECT_EQ(bar()->value(), distance);
+    EXPECT_EQ(toggle->isChecked(), before); // released off the switch: no flip either
 }
 
 } // namespace
