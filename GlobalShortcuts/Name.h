@@ -15,8 +15,8 @@ class Name
 {
 public:
     // Stores `defaultShortcut` when nothing usable is stored for the name (a shortcut the user
-    // cleared stays cleared; a value that cannot be read is logged and replaced), and starts
-    // following the application's menus.
+    // cleared stays cleared; a value that cannot be read or used is logged and replaced), and
+    // starts following the application's menus.
     explicit Name(const QString& rawValue,
                   const std::optional<Shortcut>& defaultShortcut = std::nullopt);
 

@@ -23,9 +23,6 @@ namespace {
 
 constexpr Qt::KeyboardModifiers modifierKeys =
     Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
-// The modifiers without which only a function key makes a shortcut.
-constexpr Qt::KeyboardModifiers commandKeys =
-    Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 // The room a line edit keeps between the edges of its contents and its line of text.
 constexpr int lineMargin = 2;
 
@@ -37,11 +34,6 @@ QString moduleText(const char* key)
 bool isClickButton(const QMouseEvent& event)
 {
     return event.button() == Qt::LeftButton || event.button() == Qt::RightButton;
-}
-
-bool isFunctionKey(int key)
-{
-    return key >= Qt::Key_F1 && key <= Qt::Key_F35;
 }
 
 // Pressed on their own, on the way to a combination.
@@ -286,7 +278,7 @@ bool Recorder::handleKey(const QKeyEvent& event)
         }
     }
     const auto shortcut = Shortcut::fromEvent(&event);
-    if (!shortcut || (!(modifiers & commandKeys) && !isFunctionKey(key))) {
+    if (!shortcut || !shortcut->isRecordable()) {
         QApplication::beep();
         return true;
     }

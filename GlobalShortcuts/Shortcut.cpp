@@ -2,6 +2,7 @@
 
 #include "GlobalShortcuts/KeyCodes.h"
 #include "GlobalShortcuts/ShortcutDisplay.h"
+#include "GlobalShortcuts/SpecialKey.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -144,6 +145,16 @@ std::optional<Shortcut> Shortcut::fromJsonDocument(const QJsonDocument& document
 QString Shortcut::description() const
 {
     return displayString(*this);
+}
+
+bool Shortcut::isRecordable() const
+{
+    constexpr int commandKeys =
+        CarbonModifier::command | CarbonModifier::option | CarbonModifier::control;
+    if (m_carbonModifiers & commandKeys)
+        return true;
+    const SpecialKey* special = specialKey(m_carbonKeyCode);
+    return special && special->qtKey >= Qt::Key_F1 && special->qtKey <= Qt::Key_F35;
 }
 
 } // namespace GlobalShortcuts

@@ -44,6 +44,11 @@ public:
     // How a person reads it on this desktop ("Ctrl+Alt+N"); see displayString().
     QString description() const;
 
+    // Whether it may be a global shortcut at all: it holds Command, Option or Control, or its
+    // key is a function key, which needs no other. A plain letter would be taken from every
+    // application.
+    bool isRecordable() const;
+
     friend bool operator==(const Shortcut&, const Shortcut&) = default;
 
 private:

@@ -26,14 +26,14 @@ std::optional<Shortcut> decodeStored(const QVariant& value)
 }
 
 // The marker of a cleared shortcut, or the record of a key this module knows with modifier
-// bits in range.
+// bits in range, that the recorder would have taken.
 bool isUsable(const QVariant& value)
 {
     if (value.metaType().id() == QMetaType::Bool && !value.toBool())
         return true;
     const auto shortcut = decodeStored(value);
     return shortcut && x11KeyCode(shortcut->carbonKeyCode()) && shortcut->carbonModifiers() >= 0 &&
-           shortcut->carbonModifiers() < modifierBitsEnd;
+           shortcut->carbonModifiers() < modifierBitsEnd && shortcut->isRecordable();
 }
 
 } // namespace

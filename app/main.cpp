@@ -7,18 +7,24 @@
 #include "platform/Clock.h"
 #include "platform/CrashReporter.h"
 #include "platform/DisplayServer.h"
+#include "platform/FileWriteQueue.h"
+#include "platform/FolderLock.h"
+#include "platform/Log.h"
 #include "platform/LoginItem.h"
 #include "platform/MainQueue.h"
 #include "platform/Scheduler.h"
 #include "platform/Updater.h"
 #include "platform/UserDefaults.h"
+#include "platform/XdgBaseDirectories.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QUrl>
 
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -35,10 +41,37 @@ QUrl analyticsBaseURL()
     return QUrl(QStringLiteral(QUILLORY_ANALYTICS_BASE_URL));
 }
 
+// Copies that share no runtime folder (another session, sudo -u, a container, ssh -X) find
+// each other by the lock on the notes' folder: the one holding it is asked to open its panel;
+// when it cannot be reached, this one says why it stops. Returns the exit code when it must.
+std::optional<int> claimNotesFolder(FolderLock& lock, const Application& application,
+                                    const QString& folder)
+{
+    switch (lock.tryLock(QFile::encodeName(application.socketPath()))) {
+    case FolderLock::Result::acquired:
+        return std::nullopt;
+    case FolderLock::Result::failed:
+        // Then nothing can be saved there either, which the note page shows.
+        Log("quillory.application")
+            .error(QStringLiteral("Quillory: cannot lock %1: %2").arg(folder, lock.errorString()));
+        return std::nullopt;
+    case FolderLock::Result::heldElsewhere:
+        if (Application::sendReopenRequest(QFile::decodeName(lock.holderContact())))
+            return 0;
+        std::fprintf(stderr, "Quillory: another copy of Quillory is using the notes in %s\n",
+                     qUtf8Printable(folder));
+        return 1;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    for (const QString& variable : XdgBaseDirectories::ignoreRelativePaths())
+        std::fprintf(stderr, "Quillory: %s is not an absolute path; its default applies\n",
+                     qUtf8Printable(variable));
     if (const auto problem = DisplayServer::chooseX11()) {
         std::fprintf(stderr, "%s\n", qUtf8Printable(*problem));
         return 1;
@@ -49,6 +82,7 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     Application application;
+    UserDefaults::setDefaultWriteQueue(BackgroundFileWriteQueue::shared());
     // A demonstration run leaves a running copy alone and keeps everything it reads or writes
     // in a private folder of its own, away from the user's notes and settings.
     std::unique_ptr<Screenshots> screenshots;
@@ -66,6 +100,13 @@ int main(int argc, char** argv)
         std::signal(SIGPIPE, SIG_IGN);
     } else if (!application.claimSingleInstance()) {
         return 0; // the running copy opens its panel instead
+    }
+    const QString notesFile = NotesDocument::defaultFileURL();
+    const QString notesFolder = QFileInfo(notesFile).absolutePath();
+    FolderLock notesFolderLock(notesFolder);
+    if (!screenshots) {
+        if (const auto exitCode = claimNotesFolder(notesFolderLock, application, notesFolder))
+            return *exitCode;
     }
 
     Appearance appearance;
@@ -86,7 +127,7 @@ int main(int argc, char** argv)
         analyticsURL.isEmpty() ? QString() : QStringLiteral(QUILLORY_ANALYTICS_APP_ID);
     SystemReportingServices reporting(crashReporter, crashReportDsn, analyticsAppID, analyticsURL);
     AppDelegate::Environment environment{UserDefaults::standard(),
-                                         NotesDocument::defaultFileURL(),
+                                         notesFile,
                                          Clock::system(),
                                          Scheduler::system(),
                                          MainQueue::system(),
@@ -96,7 +137,8 @@ int main(int argc, char** argv)
                                          analyticsAppID,
                                          loginItem,
                                          updater,
-                                         screenshots.get()};
+                                         screenshots.get(),
+                                         BackgroundFileWriteQueue::shared()};
     AppDelegate delegate(environment);
 
     QObject::connect(&application, &Application::launchingFinished, &delegate,

@@ -9,6 +9,7 @@
 #include "app/shell/ReportingServices.h"
 #include "platform/Appearance.h"
 #include "platform/Clock.h"
+#include "platform/FileWriteQueue.h"
 #include "platform/MainQueue.h"
 #include "platform/UserDefaults.h"
 
@@ -34,16 +35,22 @@ public:
 };
 
 // The settings, notes and controller of a panel, in a folder of their own, with time in the
-// benchmark's hands and usage reports going nowhere.
+// benchmark's hands and usage reports going nowhere. The notes are written at once unless a
+// write queue is given.
 struct PanelModel
 {
+    explicit PanelModel(FileWriteQueue& writeQueue = FileWriteQueue::immediate())
+        : store(folder.path() + QStringLiteral("/notes.json"), clock, scheduler,
+                NoteStore::defaultAutosaveDelay, writeQueue)
+    {}
+
     QTemporaryDir folder;
     UserDefaults defaults{QStringLiteral("settings"), folder.path()};
     AppSettings settings{defaults};
     ManualClock clock;
     ManualScheduler scheduler;
     ManualMainQueue mainQueue;
-    NoteStore store{folder.path() + QStringLiteral("/notes.json"), clock, scheduler};
+    NoteStore store;
     SilentReporting reporting;
     Analytics analytics{reporting, QString(), QString()};
     Appearance appearance{false};

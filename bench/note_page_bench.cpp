@@ -1,8 +1,10 @@
 // The note page on the main thread: opening the panel on a long note; a keystroke into one,
 // from the key event to the store holding the new text and the editor repainted; every frame
 // of a page change between two long notes; opening the note list over many notes, from
-// Alt+Down to the card painted; a keystroke in the rename field; and each move of a corner drag
-// with a long note open. Each reports its median and worst time in milliseconds.
+// Alt+Down to the card painted; a row deleted from an open list over many notes, to the card
+// painted, and each frame of the rows gliding after it; a keystroke in the rename field; and
+// each move of a corner drag with a long note open. Each reports its median and worst time in
+// milliseconds.
 #include "PanelBench.h"
 
 #include "app/notes/AppSettings.h"
@@ -13,6 +15,7 @@
 #include "app/views/HeaderView.h"
 #include "app/views/NoteListView.h"
 #include "app/views/NotePager.h"
+#include "app/views/NoteRowsView.h"
 #include "app/views/NoteTextView.h"
 #include "app/views/NoteView.h"
 #include "app/views/PopoverRootView.h"
@@ -213,6 +216,47 @@ BENCHMARK(listOpening)
     ->Arg(1000)
     ->Arg(10000)
     ->Iterations(30)
+    ->Unit(benchmark::kMillisecond);
+
+void listRowsGliding(benchmark::State& state)
+{
+    Panel panel(int(state.range(0)), QStringLiteral("A short note"));
+    panel.controller.openList();
+    NoteListView* list = panel.page->noteList();
+    if (!list || !QTest::qWaitFor([list] { return !list->graphicsEffect(); })) {
+        state.SkipWithError("the list did not open");
+        return;
+    }
+    std::vector<double> changes;
+    std::vector<double> frames;
+    QElapsedTimer timer;
+    for (auto _ : state) {
+        // A row under the current one goes: the rows below it glide up.
+        const QUuid second = panel.store.notes()[1].id;
+        timer.start();
+        panel.controller.deleteNotes({second});
+        panel.root.repaint();
+        QCoreApplication::processEvents();
+        changes.push_back(double(timer.nsecsElapsed()) / 1e6);
+        QVariantAnimation& glide = list->rows()->motion().animation();
+        glide.pause();
+        for (int time = frameInterval; time <= glide.duration(); time += frameInterval) {
+            timer.start();
+            glide.setCurrentTime(time);
+            panel.root.repaint();
+            QCoreApplication::processEvents();
+            frames.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+        glide.setCurrentTime(glide.duration());
+    }
+    report(state, changes, "change_");
+    report(state, frames, "frame_");
+}
+BENCHMARK(listRowsGliding)
+    ->ArgName("notes")
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Iterations(20)
     ->Unit(benchmark::kMillisecond);
 
 void renameKeystroke(benchmark::State& state)

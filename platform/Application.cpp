@@ -96,7 +96,7 @@ bool Application::claimSingleInstance()
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
         if (m_lock->error() == QLockFile::LockFailedError) {
-            if (!sendReopenRequest())
+            if (!sendReopenRequest(socketPath()))
                 logger.error(
                     QStringLiteral("Quillory: another copy is running but did not answer"));
             return false;
@@ -105,21 +105,24 @@ bool Application::claimSingleInstance()
                      QStringLiteral("; running without the single-copy guard"));
     }
 
-    const QString socketPath = m_directory + QLatin1Char('/') + socketFileName;
     // Holding the lock means any socket file left behind belongs to a dead copy.
-    QLocalServer::removeServer(socketPath);
+    QLocalServer::removeServer(socketPath());
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(socketPath))
+    if (!m_server->listen(socketPath()))
         logger.error(QStringLiteral("Quillory: cannot listen for reopen requests: ") +
                      m_server->errorString());
     connect(m_server, &QLocalServer::newConnection, this, &Application::acceptConnections);
     return true;
 }
 
-bool Application::sendReopenRequest()
+QString Application::socketPath() const
 {
-    const QString socketPath = m_directory + QLatin1Char('/') + socketFileName;
+    return m_directory + QLatin1Char('/') + socketFileName;
+}
+
+bool Application::sendReopenRequest(const QString& socketPath)
+{
     QLocalSocket socket;
     for (int attempt = 0; attempt < connectAttempts; ++attempt) {
         socket.connectToServer(socketPath);

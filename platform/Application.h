@@ -30,6 +30,10 @@ public:
     // request and returns false: the caller then exits without starting anything.
     bool claimSingleInstance();
     bool isPrimaryInstance() const { return m_server != nullptr; }
+    // Where other launches reach this copy with their requests.
+    QString socketPath() const;
+    // Sends the reopen request to the copy listening at `socketPath`; true when it answered.
+    static bool sendReopenRequest(const QString& socketPath);
 
     // Runs the event loop; launchingFinished() is emitted from its first turn.
     int exec();
@@ -51,7 +55,6 @@ Q_SIGNALS:
 private:
     void acceptConnections();
     void readRequest(QLocalSocket* socket);
-    bool sendReopenRequest();
     void installSignalHandlers();
     void restoreSignalHandlers();
     void handleSignalPipe();

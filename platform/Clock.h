@@ -11,6 +11,9 @@ class Clock
 public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
+    // Time that only moves forward, whatever is done to the wall clock, and goes on while the
+    // machine sleeps; only differences between two readings mean anything.
+    virtual std::chrono::milliseconds monotonicNow() const = 0;
 
     // The real UTC clock.
     static const Clock& system();
@@ -24,9 +27,15 @@ public:
                                                                                 Qt::UTC));
 
     QDateTime now() const override;
+    std::chrono::milliseconds monotonicNow() const override;
+    // Sets the wall clock alone, as a person or the network does.
     void setNow(const QDateTime& time);
+    // Time passes: both clocks move.
     void advance(std::chrono::milliseconds step);
+    // The wall clock is set `step` ahead (or back); the monotonic clock stays.
+    void jump(std::chrono::milliseconds step);
 
 private:
     std::atomic<qint64> m_msecsSinceEpoch;
+    std::atomic<qint64> m_monotonicMsecs{0};
 };

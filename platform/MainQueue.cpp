@@ -10,8 +10,9 @@ class QtMainQueue final : public MainQueue
 public:
     void async(std::function<void()> work) override
     {
-        QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work),
-                                  Qt::QueuedConnection);
+        // Work handed in from another thread as the program ends finds nobody to run it.
+        if (QCoreApplication* application = QCoreApplication::instance())
+            QMetaObject::invokeMethod(application, std::move(work), Qt::QueuedConnection);
     }
 };
 

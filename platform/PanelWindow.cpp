@@ -5,8 +5,12 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -15,6 +19,52 @@ namespace {
 bool isPress(QEvent::Type type)
 {
     return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+}
+
+// The device pixels that a shape filled with antialiasing covers wholly. Without a compositor
+// a pixel it covers in part would show its colour darkened, as if over black; a window shaped
+// to these pixels alone has an edge in the content's own colours.
+QRegion wholePixels(const QPainterPath& shape, const QSize& windowSize, qreal ratio)
+{
+    QImage coverage(windowSize * ratio, QImage::Format_Alpha8);
+    coverage.fill(0);
+    coverage.setDevicePixelRatio(ratio);
+    {
+        QPainter painter(&coverage);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillPath(shape, Qt::black);
+    }
+    constexpr uchar whole = 255;
+    // Row by row; a row whose runs are those of the row above lengthens them instead.
+    QList<QRect> rectangles;
+    QList<QRect> band;
+    for (int y = 0; y < coverage.height(); ++y) {
+        const uchar* row = coverage.constScanLine(y);
+        QList<QRect> runs;
+        for (int x = 0; x < coverage.width(); ++x) {
+            if (row[x] != whole)
+                continue;
+            const int start = x;
+            while (x + 1 < coverage.width() && row[x + 1] == whole)
+                ++x;
+            runs.append(QRect(start, y, x - start + 1, 1));
+        }
+        const auto sameColumns = [](const QRect& a, const QRect& b) {
+            return a.left() == b.left() && a.right() == b.right();
+        };
+        if (!runs.isEmpty() && runs.size() == band.size() &&
+            std::equal(runs.begin(), runs.end(), band.begin(), sameColumns)) {
+            for (QRect& rect : band)
+                rect.setBottom(y);
+        } else {
+            rectangles.append(band);
+            band = runs;
+        }
+    }
+    rectangles.append(band);
+    QRegion region;
+    region.setRects(rectangles.constData(), int(rectangles.size()));
+    return region;
 }
 
 } // namespace
@@ -44,18 +94,14 @@ void PanelWindow::updateShape()
 {
     if (!m_shapes.outline || !testAttribute(Qt::WA_WState_Created))
         return;
-    const auto region = [](const QPainterPath& path) {
-        QRegion united;
-        for (const QPolygonF& polygon : path.simplified().toFillPolygons())
-            united += QRegion(polygon.toPolygon(), Qt::WindingFill);
-        return united;
-    };
     // Without a compositor the translucent margin would show black. With one, the window ends
     // where its shadow does, so that window managers' frames, which follow the window's shape
     // but not where it takes input, do not cover what lies beside the outline.
     const bool compositing = WindowSystemWatcher::instance().isCompositing();
     const QPainterPath drawn = compositing ? m_shapes.shadowed() : m_shapes.outline();
-    WindowSystem::setShape(winId(), region(m_shapes.clickable()), region(drawn));
+    const qreal ratio = devicePixelRatio();
+    WindowSystem::setShape(winId(), wholePixels(m_shapes.clickable(), size(), ratio),
+                           wholePixels(drawn, size(), ratio));
 }
 
 void PanelWindow::setContentWidget(QWidget* content)
@@ -91,7 +137,7 @@ void PanelWindow::resizeEvent(QResizeEvent* event)
 void PanelWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // Presses on the content pass through here first while the panel is on screen.
+    // Presses on the content and the window's exposures pass through here while it is on screen.
     qApp->installEventFilter(this);
     // Tool windows keep out of most taskbars already; this says it to the rest as well.
     WindowSystem::skipTaskbar(winId());
@@ -107,6 +153,9 @@ void PanelWindow::hideEvent(QHideEvent* event)
 
 bool PanelWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    // On screen now, so framed by the window manager, whose frame takes the hints too.
+    if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed())
+        WindowSystem::setPopupHints(winId());
     if (!watched->isWidgetType() || !isPress(event->type()))
         return false;
     auto* widget = static_cast<QWidget*>(watched);

@@ -1,10 +1,12 @@
 #include "StatusItem.h"
 
+#include "IconBackdrop.h"
 #include "Log.h"
 #include "WindowSystem.h"
 
 #include <QApplication>
 #include <QCursor>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -13,6 +15,9 @@
 namespace {
 
 const Log logger("quillory.statusitem");
+
+// Qt's class of the window it puts in an X11 tray for the icon.
+constexpr const char* trayIconWindowClass = "QSystemTrayIconSys";
 
 bool isKnown(const QRect& rect)
 {
@@ -28,9 +33,13 @@ StatusItem::StatusItem(QObject* parent)
 StatusItem::StatusItem(const Clock& clock, QObject* parent)
     : QObject(parent)
     , m_clock(clock)
+    , m_backdrop(IconBackdrop::create())
 {
     connect(&m_tray, &QSystemTrayIcon::activated, this, &StatusItem::activate);
+    connect(m_backdrop.get(), &IconBackdrop::colorChanged, this, &StatusItem::barColorChanged);
 }
+
+StatusItem::~StatusItem() = default;
 
 bool StatusItem::isTrayAvailable() const
 {
@@ -47,6 +56,48 @@ void StatusItem::show()
     // Sent now rather than when the current event is done, the tray takes the icon in while
     // the rest of start-up runs.
     WindowSystem::flush();
+    followIconWindow();
+}
+
+QWidget* StatusItem::iconWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->inherits(trayIconWindowClass) && widget->windowHandle())
+            return widget;
+    }
+    return nullptr;
+}
+
+void StatusItem::followIconWindow()
+{
+    QWidget* icon = iconWindow();
+    if (!icon) {
+        // Qt makes the window once a tray appears; until then, the widgets shown are looked at.
+        qApp->installEventFilter(this);
+        return;
+    }
+    qApp->removeEventFilter(this);
+    m_backdrop->follow(icon->winId());
+    // Queued: the window is still listed while it goes.
+    connect(icon, &QObject::destroyed, this, &StatusItem::followIconWindow,
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
+}
+
+bool StatusItem::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Show && watched->inherits(trayIconWindowClass))
+        followIconWindow();
+    return false;
+}
+
+std::optional<QColor> StatusItem::barColor() const
+{
+    return m_backdrop->color();
+}
+
+void StatusItem::refreshBarColor()
+{
+    m_backdrop->refresh();
 }
 
 void StatusItem::setIcon(const QIcon& icon)
@@ -72,10 +123,8 @@ QRect StatusItem::iconGeometry() const
         return {};
     // An icon embedded in an X11 tray is a window of ours inside the tray's; Qt keeps the
     // position it had before the tray took it in, so X is asked where it really is.
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (!widget->inherits("QSystemTrayIconSys") || !widget->windowHandle())
-            continue;
-        if (const std::optional<QPoint> position = WindowSystem::screenPosition(widget->winId()))
+    if (const QWidget* icon = iconWindow()) {
+        if (const std::optional<QPoint> position = WindowSystem::screenPosition(icon->winId()))
             return QRect(*position, reported.size());
     }
     return reported;

@@ -9,8 +9,10 @@
 #include <QSystemTrayIcon>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
+class IconBackdrop;
 class QMenu;
 class QScreen;
 
@@ -26,6 +28,7 @@ public:
 
     explicit StatusItem(QObject* parent = nullptr);
     StatusItem(const Clock& clock, QObject* parent = nullptr);
+    ~StatusItem() override;
 
     // Shows the icon. Without a tray on the desktop one line is logged and nothing else
     // happens; the program goes on without the icon.
@@ -54,12 +57,23 @@ public:
     // click this same press causes on the icon does not open again what the caller closes.
     bool handlesOutsidePress(const QPoint& globalPosition);
 
+    // The colour of the bar around the icon as the screen shows it; none where it cannot be
+    // read or the icon is not in a tray.
+    std::optional<QColor> barColor() const;
+    // Reads the bar again shortly, after a change of the desktop that bars follow in their own
+    // time (its colour scheme).
+    void refreshBarColor();
+
     // The tray icon itself; tests send their clicks through it.
     QSystemTrayIcon* trayIcon() { return &m_tray; }
 
 Q_SIGNALS:
     void clicked();
     void rightClicked();
+    void barColorChanged();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Press
@@ -67,12 +81,16 @@ private:
         QPoint position;
         QDateTime time;
     };
+    // The window Qt puts in the tray for the icon, once there is a tray.
+    static QWidget* iconWindow();
+    void followIconWindow();
     QRect iconGeometry() const;
     void activate(QSystemTrayIcon::ActivationReason reason);
     bool isFromSuppressedPress(const QPoint& pointer);
 
     const Clock& m_clock;
     QSystemTrayIcon m_tray;
+    std::unique_ptr<IconBackdrop> m_backdrop;
     std::optional<QPoint> m_lastClick;
     std::optional<Press> m_suppressedPress;
 };

@@ -24,7 +24,8 @@ Contents read(const QString& path)
 }
 
 QString write(const QString& path, const QByteArray& bytes,
-              std::optional<QFileDevice::Permissions> permissions)
+              std::optional<QFileDevice::Permissions> permissions,
+              const BeforeReplace& beforeReplace)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -39,6 +40,12 @@ QString write(const QString& path, const QByteArray& bytes,
         const QString reason = errno != 0 ? qt_error_string(errno) : file.errorString();
         file.cancelWriting();
         return reason;
+    }
+    if (beforeReplace) {
+        if (const QString reason = beforeReplace(); !reason.isEmpty()) {
+            file.cancelWriting();
+            return reason;
+        }
     }
     if (!file.commit())
         return file.errorString();

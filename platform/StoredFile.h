@@ -4,6 +4,7 @@
 #include <QFileDevice>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // The files the program keeps its state in: read only when they are regular files, and
@@ -21,10 +22,15 @@ struct Contents
 // ever, and a device may act on being opened.
 Contents read(const QString& path);
 
+// Called once the new contents are on the disk, just before they take the old file's place:
+// the last moment to look at the old one. A reason returned stops the write.
+using BeforeReplace = std::function<QString()>;
+
 // Replaces the file with exactly `bytes`, or leaves it as it was. Every write, the flush and
 // the sync are checked before the new file takes the old one's place. Empty on success, else
 // the reason.
 QString write(const QString& path, const QByteArray& bytes,
-              std::optional<QFileDevice::Permissions> permissions = std::nullopt);
+              std::optional<QFileDevice::Permissions> permissions = std::nullopt,
+              const BeforeReplace& beforeReplace = {});
 
 } // namespace StoredFile

@@ -1,6 +1,7 @@
 #include "UserDefaults.h"
 
-#include "CorruptFile.h"
+#include "AsideFile.h"
+#include "FileWriteQueue.h"
 #include "Log.h"
 #include "MainQueue.h"
 #include "StoredFile.h"
@@ -207,6 +208,12 @@ QString& defaultDirectoryOverride()
     return directory;
 }
 
+FileWriteQueue*& defaultWriteQueueOverride()
+{
+    static FileWriteQueue* queue = nullptr;
+    return queue;
+}
+
 bool isValidDomainName(const QString& name)
 {
     return !name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String(".") &&
@@ -216,15 +223,16 @@ bool isValidDomainName(const QString& name)
 } // namespace
 
 UserDefaults::UserDefaults(const QString& domain, const QString& directory)
-    : UserDefaults(domain, directory, Scheduler::system(), MainQueue::system())
+    : UserDefaults(domain, directory, Scheduler::system(), MainQueue::system(), defaultWriteQueue())
 {}
 
 UserDefaults::UserDefaults(const QString& domain, const QString& directory, Scheduler& scheduler,
-                           MainQueue& mainQueue)
+                           MainQueue& mainQueue, FileWriteQueue& writeQueue)
     : m_domain(domain)
     , m_directory(directory)
     , m_scheduler(scheduler)
     , m_mainQueue(mainQueue)
+    , m_writeQueue(writeQueue)
 {
     load();
 }
@@ -266,6 +274,17 @@ QString UserDefaults::defaultDirectory()
 void UserDefaults::setDefaultDirectory(const QString& directory)
 {
     defaultDirectoryOverride() = directory;
+}
+
+FileWriteQueue& UserDefaults::defaultWriteQueue()
+{
+    FileWriteQueue* queue = defaultWriteQueueOverride();
+    return queue ? *queue : FileWriteQueue::immediate();
+}
+
+void UserDefaults::setDefaultWriteQueue(FileWriteQueue& writeQueue)
+{
+    defaultWriteQueueOverride() = &writeQueue;
 }
 
 QString UserDefaults::filePath() const
@@ -416,7 +435,9 @@ void UserDefaults::removePersistentDomain()
     m_values.clear();
     m_unreadable = {};
     m_writeOwed = false;
-    QFile::remove(filePath());
+    // Through the queue, so that a write of the domain still waiting there cannot bring the
+    // file back.
+    m_writeQueue.submit(filePath(), [path = filePath()] { QFile::remove(path); });
 }
 
 void UserDefaults::synchronize()
@@ -479,7 +500,8 @@ void UserDefaults::load()
         }
         return;
     }
-    const QString aside = CorruptFile::moveAside(filePath(), QDateTime::currentDateTimeUtc());
+    const QString aside =
+        AsideFile::moveAside(filePath(), AsideFile::corrupt, QDateTime::currentDateTimeUtc());
     m_keepsUnreadableFile = aside.isEmpty();
     if (m_keepsUnreadableFile)
         defaultsLog.error(
@@ -491,24 +513,21 @@ void UserDefaults::load()
                               .arg(filePath(), aside));
 }
 
-bool UserDefaults::write() const
+void UserDefaults::write() const
 {
     if (m_keepsUnreadableFile)
-        return false;
+        return;
     QJsonObject members = m_unreadable;
     for (auto it = m_values.begin(); it != m_values.end(); ++it)
         members.insert(it.key(), encode(it.value()));
-
-    if (!QDir().mkpath(m_directory)) {
-        defaultsLog.error(QStringLiteral("Quillory: could not create %1").arg(m_directory));
-        return false;
-    }
-    const QString error =
-        StoredFile::write(filePath(), QJsonDocument(members).toJson(QJsonDocument::Indented));
-    if (!error.isEmpty()) {
-        defaultsLog.error(
-            QStringLiteral("Quillory: could not write %1: %2").arg(filePath(), error));
-        return false;
-    }
-    return true;
+    const QByteArray bytes = QJsonDocument(members).toJson(QJsonDocument::Indented);
+    m_writeQueue.submit(filePath(), [directory = m_directory, path = filePath(), bytes] {
+        if (!QDir().mkpath(directory)) {
+            defaultsLog.error(QStringLiteral("Quillory: could not create %1").arg(directory));
+            return;
+        }
+        const QString error = StoredFile::write(path, bytes);
+        if (!error.isEmpty())
+            defaultsLog.error(QStringLiteral("Quillory: could not write %1: %2").arg(path, error));
+    });
 }

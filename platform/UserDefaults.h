@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class FileWriteQueue;
 class MainQueue;
 
 // A persistent key-value domain, one JSON file per domain under $XDG_CONFIG_HOME/Quillory/.
@@ -20,6 +21,7 @@ class MainQueue;
 // in memory at once and reach the file atomically, at most once per coalescing interval: the
 // first change after a quiet spell at once, the ones that follow within the interval together
 // when it ends, so a domain written many times a second costs one write every few seconds.
+// The file is written through a write queue, so a slow disk holds up no caller.
 // All members are thread-safe; the object is destroyed on the main thread.
 class UserDefaults
 {
@@ -29,10 +31,11 @@ public:
     // Reads the domain's file at once. A file that is not a JSON object is moved aside,
     // logged, and the domain starts empty; a single value that cannot be read is logged and
     // left in the file untouched, and its key reads as absent. The interval's timer runs on
-    // the main thread's scheduler, armed through its main queue.
+    // the main thread's scheduler, armed through its main queue. The first form writes
+    // through the default write queue.
     UserDefaults(const QString& domain, const QString& directory);
     UserDefaults(const QString& domain, const QString& directory, Scheduler& scheduler,
-                 MainQueue& mainQueue);
+                 MainQueue& mainQueue, FileWriteQueue& writeQueue);
     // Writes what is still owed.
     ~UserDefaults();
     UserDefaults(const UserDefaults&) = delete;
@@ -47,6 +50,10 @@ public:
     // is set, once, before any of them is first used.
     static QString defaultDirectory();
     static void setDefaultDirectory(const QString& directory);
+    // What standard(), the suites and the first constructor write through: files written at
+    // once unless another queue is set, once, before any of them is first used.
+    static FileWriteQueue& defaultWriteQueue();
+    static void setDefaultWriteQueue(FileWriteQueue& writeQueue);
 
     QString domain() const { return m_domain; }
     QString filePath() const;
@@ -71,7 +78,8 @@ public:
 
     // Forgets every stored value of this domain and deletes its file.
     void removePersistentDomain();
-    // Writes the changes not yet in the file, at once: at quit, so that nothing is lost.
+    // Hands the changes not yet in the file to the write queue at once: at quit, so that
+    // nothing is lost. Waiting for the queue is the caller's.
     void synchronize();
 
     // Exposed for tests of the file form.
@@ -83,12 +91,13 @@ private:
     void persist();
     void startInterval();
     void finishInterval();
-    bool write() const;
+    void write() const;
 
     const QString m_domain;
     const QString m_directory;
     Scheduler& m_scheduler;
     MainQueue& m_mainQueue;
+    FileWriteQueue& m_writeQueue;
     mutable QMutex m_mutex;
     QVariantMap m_values;
     QVariantMap m_registered;

@@ -23,10 +23,12 @@ void flush();
 void skipTaskbar(WId window);
 
 // Shows the window only inside `drawn` and lets the pointer reach it only where `input` lies
-// inside that too (window coordinates); elsewhere clicks go to whatever lies below.
+// inside that too (the window's device pixels); elsewhere clicks go to whatever lies below.
 void setShape(WId window, const QRegion& input, const QRegion& drawn);
 
-// Asks compositing managers to treat the window as a pop-up that draws its own shadow.
+// Asks compositing managers to treat the window as a pop-up that draws its own shadow. Some
+// read the hint from the frame a window manager puts around the window, which exists only once
+// the window is on screen: called again then.
 void setPopupHints(WId window);
 
 } // namespace WindowSystem

@@ -27,7 +27,10 @@ struct Note
 // The notes document as one value.
 struct NoteFile
 {
-    qint64 schemaVersion = 1;
+    // The form this program writes; a document of a higher version comes from a newer one.
+    static constexpr qint64 currentSchemaVersion = 1;
+
+    qint64 schemaVersion = currentSchemaVersion;
     std::vector<Note> notes;
     std::optional<QUuid> currentNoteID;
     qint64 rotateIndex = 0;

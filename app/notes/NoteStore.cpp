@@ -2,18 +2,17 @@
 
 #include "app/notes/NoteFileReader.h"
 #include "app/notes/NoteFileWriter.h"
-#include "app/notes/NotesDocument.h"
+#include "app/notes/NoticeTexts.h"
 #include "platform/Clock.h"
-#include "platform/CorruptFile.h"
 #include "platform/Log.h"
 #include "platform/MainThread.h"
-#include "platform/StoredFile.h"
 
-#include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <limits>
 #include <numeric>
 
@@ -27,15 +26,30 @@ constexpr int hueCount = 8;
 constexpr std::array<Hue, hueCount> rotation{Hue::sand, Hue::mint, Hue::sky,   Hue::lavender,
                                              Hue::pink, Hue::teal, Hue::coral, Hue::white};
 
+// Where an edit time stands after the wall clock jumped `jump` ahead, `now` being the time after
+// the jump. A time the clock had reached before the jump moves with it. A later one was written
+// after the jump, or lay ahead of the clock already (the jump sets right a clock that was
+// behind): it is right as it is, and counts as now until the clock reaches it. Nothing is ever
+// moved back, since a clock that may itself be wrong could then age a note for good.
+QDateTime carriedOverJump(const QDateTime& editedAt, std::chrono::milliseconds jump,
+                          const QDateTime& now)
+{
+    return editedAt <= now.addMSecs(-jump.count()) ? editedAt.addMSecs(jump.count()) : editedAt;
+}
+
 } // namespace
 
 NoteStore::NoteStore(const QString& fileURL, const Clock& clock, Scheduler& scheduler,
-                     std::chrono::milliseconds autosaveDelay, QObject* parent)
+                     std::chrono::milliseconds autosaveDelay, FileWriteQueue& writeQueue,
+                     QObject* parent)
     : QObject(parent)
     , m_fileURL(fileURL)
     , m_clock(clock)
+    , m_clockJumps(clock)
     , m_scheduler(scheduler)
     , m_autosaveDelay(std::max(autosaveDelay, std::chrono::milliseconds{0}))
+    , m_writeQueue(writeQueue)
+    , m_document(std::make_shared<NotesDocument>(fileURL, clock))
 {
     load();
 }
@@ -85,16 +99,21 @@ template <typename Value>
 void NoteStore::changeNote(const QUuid& id, Value Note::*field, const Value& value)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
+    // A jump is seen before the time it brought is written, whenever the next purge comes. The
+    // views hear of both at once, after the edit: told before it, the editor would be handed
+    // back the text it is replacing.
+    const bool timesMoved = carryEditTimesOverClockJump();
     const int index = indexOf(id);
-    if (index < 0)
-        return;
-    Note& note = m_notes[std::size_t(index)];
-    if (note.*field == value)
-        return;
-    note.*field = value;
-    note.editedAt = m_clock.now();
-    Q_EMIT notesChanged();
-    markDirty();
+    const bool changes = index >= 0 && m_notes[std::size_t(index)].*field != value;
+    if (changes) {
+        Note& note = m_notes[std::size_t(index)];
+        note.*field = value;
+        note.editedAt = m_clock.now();
+    }
+    if (changes || timesMoved) {
+        Q_EMIT notesChanged();
+        markDirty();
+    }
 }
 
 Note NoteStore::makeNote(const QString& text)
@@ -145,6 +164,7 @@ void NoteStore::renumberOrders()
 void NoteStore::addNote(const QString& text)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
+    carryEditTimesOverClockJump(); // told below with the new note
     m_notes.push_back(makeNote(text));
     Q_EMIT notesChanged();
     setCurrentIndex(int(m_notes.size()) - 1);
@@ -164,6 +184,7 @@ void NoteStore::clearAll()
 void NoteStore::markDirty()
 {
     m_hasUnsavedChanges = true;
+    ++m_changeCount;
     m_saveTask = m_scheduler.schedule(m_autosaveDelay, [this] { save(); });
     // Steady typing keeps putting the delayed save off; this one is not moved.
     if (!m_latestSaveTask.isPending())
@@ -177,38 +198,74 @@ void NoteStore::save()
     m_latestSaveTask.cancel();
     if (!m_hasUnsavedChanges)
         return;
-    const QString error = write();
-    if (error.isEmpty()) {
-        m_hasUnsavedChanges = false;
+    const quint64 change = m_changeCount;
+    m_changeOnItsWay = change;
+    auto saved = std::make_shared<NotesDocument::Saved>();
+    m_writeQueue.submit(
+        m_fileURL,
+        [document = m_document, bytes = NoteFileWriter::encode(makeNoteFile()), saved] {
+            *saved = document->save(bytes);
+        },
+        [store = QPointer(this), change, saved] {
+            if (store)
+                store->saveFinished(change, *saved);
+        });
+}
+
+void NoteStore::saveFinished(quint64 change, const NotesDocument::Saved& saved)
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    if (change == m_changeOnItsWay)
+        m_changeOnItsWay = 0;
+    if (!saved.outsideCopy.isEmpty())
+        addNotice(NoticeTexts::changedOutside(m_fileURL, saved.outsideCopy));
+    if (saved.error.isEmpty()) {
+        if (change == m_changeCount)
+            m_hasUnsavedChanges = false;
         m_lastSaveError.clear();
+        setSaveProblem({});
         return;
     }
     // A retry that fails the same way again is not logged again.
-    if (error != m_lastSaveError)
-        storeLog.error(QStringLiteral("Quillory: save failed: ") + error);
-    m_lastSaveError = error;
-    // Tried again until it succeeds, so that a crash after the fault has cleared loses nothing.
-    m_latestSaveTask = m_scheduler.schedule(saveRetryInterval, [this] { save(); });
+    if (saved.error != m_lastSaveError)
+        storeLog.error(QStringLiteral("Quillory: save failed: ") + saved.error);
+    m_lastSaveError = saved.error;
+    setSaveProblem(NoticeTexts::saveProblem(
+        m_fileURL, saved.error,
+        std::chrono::duration_cast<std::chrono::seconds>(saveRetryInterval)));
+    // Tried again until it succeeds, so that a crash after the fault has cleared loses nothing;
+    // a newer save already on its way tries for itself.
+    if (m_changeOnItsWay == 0)
+        m_latestSaveTask = m_scheduler.schedule(saveRetryInterval, [this] { save(); });
+}
+
+void NoteStore::setSaveProblem(const QString& problem)
+{
+    if (problem == m_saveProblem)
+        return;
+    m_saveProblem = problem;
+    Q_EMIT saveProblemChanged(problem);
+}
+
+void NoteStore::addNotice(const QString& notice)
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    m_notices.append(notice);
+    Q_EMIT noticesChanged();
+}
+
+void NoteStore::dismissNotices()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    if (m_notices.isEmpty())
+        return;
+    m_notices.clear();
+    Q_EMIT noticesChanged();
 }
 
 NoteFile NoteStore::makeNoteFile() const
 {
-    return NoteFile{1, m_notes, currentNote().id, m_rotateIndex};
-}
-
-QString NoteStore::write()
-{
-    if (!m_unreadableDocument.isEmpty() && QFileInfo::exists(m_unreadableDocument)) {
-        const QString aside = CorruptFile::moveAside(m_unreadableDocument, m_clock.now());
-        if (aside.isEmpty())
-            return QStringLiteral("the unreadable document %1 could not be moved aside and is "
-                                  "not overwritten")
-                .arg(m_unreadableDocument);
-        storeLog.error(QStringLiteral("Quillory: moved the unreadable document %1 to %2")
-                           .arg(m_unreadableDocument, aside));
-    }
-    m_unreadableDocument.clear();
-    return NotesDocument::write(m_fileURL, NoteFileWriter::encode(makeNoteFile()));
+    return NoteFile{NoteFile::currentSchemaVersion, m_notes, currentNote().id, m_rotateIndex};
 }
 
 void NoteStore::load()
@@ -219,22 +276,23 @@ void NoteStore::load()
         return;
     }
 
-    const StoredFile::Contents contents = StoredFile::read(m_fileURL);
-    NoteFileReader::Result result =
-        contents.error.isEmpty() ? NoteFileReader::decode(contents.bytes)
-                                 : NoteFileReader::Result{std::nullopt, contents.error};
+    const StoredFile::Contents contents = m_document->read();
+    NoteFileReader::Result result = contents.error.isEmpty()
+                                        ? NoteFileReader::decode(contents.bytes)
+                                        : NoteFileReader::Result{std::nullopt, contents.error};
     if (!result.file) {
-        const QString aside = CorruptFile::moveAside(m_fileURL, m_clock.now());
+        const QString aside = m_document->moveAsideUnreadable();
         if (aside.isEmpty()) {
-            m_unreadableDocument = m_fileURL;
             storeLog.error(QStringLiteral("Quillory: the notes document %1 is unreadable (%2) "
                                           "and could not be moved aside; it will not be "
                                           "overwritten")
                                .arg(m_fileURL, result.error));
+            m_notices.append(NoticeTexts::unreadableLeft(m_fileURL));
         } else {
             storeLog.error(QStringLiteral("Quillory: the notes document %1 is unreadable (%2); "
                                           "moved to %3")
                                .arg(m_fileURL, result.error, aside));
+            m_notices.append(NoticeTexts::movedAside(m_fileURL, aside));
         }
         m_notes = {makeNote(QString())};
         m_currentIndex = 0;
@@ -242,6 +300,8 @@ void NoteStore::load()
     }
 
     NoteFile& document = *result.file;
+    if (document.schemaVersion > NoteFile::currentSchemaVersion)
+        m_document->keepBeforeFirstSave(document.schemaVersion);
     m_rotateIndex = document.rotateIndex < 0 ? 0 : int(document.rotateIndex % hueCount);
 
     // A repeated id would make one deletion remove two notes.
@@ -301,9 +361,44 @@ void NoteStore::clearPendingUndo()
     setPendingUndo(std::nullopt);
 }
 
+bool NoteStore::carryEditTimesOverClockJump()
+{
+    const auto jump = m_clockJumps.takeJump();
+    if (jump == std::chrono::milliseconds{0})
+        return false;
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(jump).count();
+    storeLog.info(QStringLiteral("Quillory: the clock was set %1 s %2; no note expires because "
+                                 "of that")
+                      .arg(std::abs(seconds))
+                      .arg(seconds > 0 ? QStringLiteral("ahead") : QStringLiteral("back")));
+    if (seconds < 0)
+        return false;
+
+    const QDateTime now = m_clock.now();
+    bool moved = false;
+    auto carry = [&](Note& note) {
+        const QDateTime editedAt = carriedOverJump(note.editedAt, jump, now);
+        moved = moved || editedAt != note.editedAt;
+        note.editedAt = editedAt;
+    };
+    std::for_each(m_notes.begin(), m_notes.end(), carry);
+    // An undo must not bring back a note that looks as old as the jump.
+    if (m_pendingUndo) {
+        DeletedNotes record = *m_pendingUndo;
+        for (auto& entry : record.entries)
+            carry(entry.note);
+        setPendingUndo(std::move(record));
+    }
+    return moved;
+}
+
 int NoteStore::purgeExpired(DeleteAfter period)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
+    if (carryEditTimesOverClockJump()) {
+        Q_EMIT notesChanged();
+        markDirty();
+    }
     const auto interval = DeleteAfterPeriods::interval(period);
     if (!interval)
         return 0;
@@ -343,6 +438,10 @@ int NoteStore::purgeExpired(DeleteAfter period)
                     [&](const DeletedNotes::Entry& entry) { return expired(entry.note); }))
         setPendingUndo(std::nullopt);
 
+    storeLog.info(QStringLiteral("Quillory: auto-delete removed %1 note(s) last edited at or "
+                                 "before %2")
+                      .arg(removed)
+                      .arg(QDateTime::fromMSecsSinceEpoch(cutoff, Qt::UTC).toString(Qt::ISODate)));
     markDirty();
     return int(removed);
 }

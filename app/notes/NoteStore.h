@@ -2,12 +2,17 @@
 
 #include "app/notes/DeleteAfter.h"
 #include "app/notes/Note.h"
+#include "app/notes/NotesDocument.h"
+#include "platform/ClockJumpDetector.h"
+#include "platform/FileWriteQueue.h"
 #include "platform/Scheduler.h"
 
 #include <QObject>
 #include <QSet>
+#include <QStringList>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -16,7 +21,8 @@ class Clock;
 // Owns the notes while the application runs: one of them is always current, every change is
 // written to the notes document a moment after the last one (or by the save deadline, while
 // changes keep coming), a failed save is tried again until it succeeds, and the last deletion
-// can be undone. Lives on the main thread.
+// can be undone. Lives on the main thread. The document is encoded here and written through
+// the write queue, so a slow disk never holds up typing; only the latest state waits its turn.
 class NoteStore : public QObject
 {
     Q_OBJECT
@@ -42,10 +48,11 @@ public:
     // While a save is owed after a failure, it is tried again this often.
     static constexpr std::chrono::milliseconds saveRetryInterval{5000};
 
-    // Loads the document at `fileURL` at once. `clock` and `scheduler` must outlive the store.
+    // Loads the document at `fileURL` at once. `clock`, `scheduler` and `writeQueue` must
+    // outlive the store.
     NoteStore(const QString& fileURL, const Clock& clock, Scheduler& scheduler,
               std::chrono::milliseconds autosaveDelay = defaultAutosaveDelay,
-              QObject* parent = nullptr);
+              FileWriteQueue& writeQueue = FileWriteQueue::immediate(), QObject* parent = nullptr);
     ~NoteStore() override;
 
     const std::vector<Note>& notes() const { return m_notes; }
@@ -57,6 +64,13 @@ public:
     int rotateIndex() const { return m_rotateIndex; }
     bool hasUnsavedChanges() const { return m_hasUnsavedChanges; }
     QString fileURL() const { return m_fileURL; }
+    // What failed and where, while the notes cannot be saved; empty once a save succeeds.
+    QString saveProblem() const { return m_saveProblem; }
+    // What this run has to tell about the notes' files (a document moved aside, a version of
+    // another program kept beside it, notes kept from an earlier run), until dismissed.
+    const QStringList& notices() const { return m_notices; }
+    void addNotice(const QString& notice);
+    void dismissNotices();
     bool hasNext() const;
 
     void select(int position);
@@ -71,8 +85,12 @@ public:
     void addNote(const QString& text = QString());
     void clearAll();
     void markDirty();
+    // Hands the notes to the write queue now if anything is unsaved; the outcome comes back
+    // through the queue.
     void save();
 
+    // Also follows a jump of the wall clock first, whatever the period, so that the jump alone
+    // never makes a note expire, now or at a later start.
     int purgeExpired(DeleteAfter period);
     DeletedNotes deleteNotes(const QSet<QUuid>& ids);
     DeletedNotes deleteCurrent();
@@ -86,16 +104,23 @@ Q_SIGNALS:
     void notesChanged();
     void currentIndexChanged(int currentIndex);
     void pendingUndoChanged();
+    void saveProblemChanged(const QString& problem);
+    void noticesChanged();
 
 private:
     void load();
-    // Returns why the document could not be written, or nothing.
-    QString write();
+    // The outcome of the save of change number `change`.
+    void saveFinished(quint64 change, const NotesDocument::Saved& saved);
+    void setSaveProblem(const QString& problem);
     // Assigns both at once, then tells observers, so nobody sees an index past the end.
     void replaceNotes(std::vector<Note> notes, int currentIndex);
     void setCurrentIndex(int index);
     void setPendingUndo(std::optional<DeletedNotes> record);
     void renumberOrders();
+    // After the wall clock was set ahead, moves the edit times written before with it, so that
+    // they keep the ages the notes really have. Returns whether any moved; the caller tells the
+    // views and schedules the save.
+    bool carryEditTimesOverClockJump();
     int indexOf(const QUuid& id) const;
     template <typename Value>
     void changeNote(const QUuid& id, Value Note::*field, const Value& value);
@@ -108,12 +133,20 @@ private:
     bool m_hasUnsavedChanges = false;
     QString m_fileURL;
     const Clock& m_clock;
+    ClockJumpDetector m_clockJumps;
     Scheduler& m_scheduler;
     std::chrono::milliseconds m_autosaveDelay;
+    FileWriteQueue& m_writeQueue;
+    // Shared with the saves on their way, which may outlive the store.
+    std::shared_ptr<NotesDocument> m_document;
     Scheduler::Task m_saveTask;
     // The save that runs however the delayed one is put off: the deadline, or the retry.
     Scheduler::Task m_latestSaveTask;
+    // Every change has a number.
+    quint64 m_changeCount = 0;
+    // The number of the latest change handed to the write queue and not yet back; 0 for none.
+    quint64 m_changeOnItsWay = 0;
     QString m_lastSaveError;
-    // An unreadable document that could not be moved aside; never written over.
-    QString m_unreadableDocument;
+    QString m_saveProblem;
+    QStringList m_notices;
 };

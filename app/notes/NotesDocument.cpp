@@ -1,34 +1,98 @@
 #include "NotesDocument.h"
 
-#include "platform/StoredFile.h"
+#include "platform/AsideFile.h"
+#include "platform/Clock.h"
+#include "platform/Log.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace NotesDocument {
-
 namespace {
+
+const Log documentLog("quillory.notes");
+
 constexpr QFile::Permissions ownerOnlyFolder =
     QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 constexpr QFile::Permissions ownerOnlyFile = QFile::ReadOwner | QFile::WriteOwner;
+
+// Creates the folder of the file at `path` when it is missing, readable by the user only.
+QString makeFolder(const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (QFileInfo(folder).isDir())
+        return {};
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("could not create the folder %1").arg(folder);
+    QFile::setPermissions(folder, ownerOnlyFolder);
+    return {};
+}
+
 } // namespace
 
-QString defaultFileURL()
+QString NotesDocument::defaultFileURL()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
            QStringLiteral("/Quillory/notes.json");
 }
 
-QString write(const QString& path, const QByteArray& bytes)
+QString NotesDocument::writeFile(const QString& path, const QByteArray& bytes)
 {
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QFileInfo(folder).isDir()) {
-        if (!QDir().mkpath(folder))
-            return QStringLiteral("could not create the folder %1").arg(folder);
-        QFile::setPermissions(folder, ownerOnlyFolder);
-    }
+    if (const QString error = makeFolder(path); !error.isEmpty())
+        return error;
     return StoredFile::write(path, bytes, ownerOnlyFile);
 }
 
-} // namespace NotesDocument
+NotesDocument::NotesDocument(const QString& path, const Clock& clock)
+    : m_file(path)
+    , m_clock(clock)
+{}
+
+StoredFile::Contents NotesDocument::read()
+{
+    return m_file.read();
+}
+
+QString NotesDocument::moveAsideUnreadable()
+{
+    const QString aside = m_file.moveAside(AsideFile::corrupt, m_clock.now());
+    m_unreadableLeft = aside.isEmpty();
+    return aside;
+}
+
+void NotesDocument::keepBeforeFirstSave(qint64 schemaVersion)
+{
+    m_file.keepBeforeNextWrite(QStringLiteral("schema%1").arg(schemaVersion));
+}
+
+NotesDocument::Saved NotesDocument::save(const QByteArray& bytes)
+{
+    if (m_unreadableLeft && QFileInfo::exists(path())) {
+        const QString aside = m_file.moveAside(AsideFile::corrupt, m_clock.now());
+        if (aside.isEmpty())
+            return {QStringLiteral("the unreadable document %1 could not be moved aside and is "
+                                   "not overwritten")
+                        .arg(path()),
+                    {}};
+        documentLog.error(
+            QStringLiteral("Quillory: moved the unreadable document %1 to %2").arg(path(), aside));
+    }
+    m_unreadableLeft = false;
+    if (const QString error = makeFolder(path()); !error.isEmpty())
+        return {error, {}};
+
+    const TrackedFile::Written written = m_file.write(bytes, ownerOnlyFile, m_clock.now());
+    if (!written.outsideCopy.isEmpty())
+        documentLog.error(QStringLiteral("Quillory: %1 was changed by another program; that "
+                                         "version is kept in %2")
+                              .arg(path(), written.outsideCopy));
+    if (written.removedOutside)
+        documentLog.error(
+            QStringLiteral("Quillory: %1 was removed by another program; it is written again")
+                .arg(path()));
+    if (!written.keptCopy.isEmpty())
+        documentLog.error(QStringLiteral("Quillory: %1 was written by a newer version of "
+                                         "Quillory; a copy is kept in %2")
+                              .arg(path(), written.keptCopy));
+    return {written.error, written.outsideCopy};
+}

@@ -1,18 +1,54 @@
 #pragma once
 
+#include "platform/TrackedFile.h"
+
 #include <QByteArray>
 #include <QString>
 
-// Where the notes document lies and how its bytes reach the disk.
-namespace NotesDocument {
+class Clock;
 
-// $XDG_DATA_HOME/Quillory/notes.json
-QString defaultFileURL();
+// The notes document on disk. It is read once, on the main thread, when the store is made;
+// from then on it is touched only by saves, one at a time, on the write queue's thread. A save
+// never replaces what nobody has seen: an unreadable document stays until it could be moved
+// aside, a version changed by another program is kept beside it first, and so is, once, a
+// document written by a newer version of the program.
+class NotesDocument
+{
+public:
+    struct Saved
+    {
+        QString error;       // why the document was not written; empty when it was
+        QString outsideCopy; // where a version changed by another program was kept
+    };
 
-// Writes `bytes` atomically, so a reader never sees half a document: the old document is
-// replaced only once every byte has reached the disk. Creates a missing folder readable by the
-// user only, and the file with mode 0600 whatever mode it had. Returns the reason on failure,
-// an empty string on success.
-QString write(const QString& path, const QByteArray& bytes);
+    // $XDG_DATA_HOME/Quillory/notes.json
+    static QString defaultFileURL();
 
-} // namespace NotesDocument
+    // Writes `bytes` atomically, so a reader never sees half a document: the old file is
+    // replaced only once every byte has reached the disk. Creates a missing folder readable by
+    // the user only, and the file with mode 0600 whatever mode it had. Returns the reason on
+    // failure, an empty string on success.
+    static QString writeFile(const QString& path, const QByteArray& bytes);
+
+    NotesDocument(const QString& path, const Clock& clock);
+
+    QString path() const { return m_file.path(); }
+
+    // Main thread, before any save.
+    StoredFile::Contents read();
+    // Main thread, before any save: moves a document that cannot be read aside, returning where
+    // it went. When it could not be moved, every save tries again first and writes nothing
+    // until it can.
+    QString moveAsideUnreadable();
+    // Main thread, before any save: the document read is of a newer form than this program
+    // writes; the first save keeps a copy of it beside it.
+    void keepBeforeFirstSave(qint64 schemaVersion);
+
+    // The write queue's thread.
+    Saved save(const QByteArray& bytes);
+
+private:
+    TrackedFile m_file;
+    const Clock& m_clock;
+    bool m_unreadableLeft = false;
+};

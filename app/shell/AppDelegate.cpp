@@ -3,6 +3,7 @@
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "app/notes/AppSettings.h"
 #include "app/notes/NoteStore.h"
+#include "app/notes/NotesRecovery.h"
 #include "app/shell/Analytics.h"
 #include "app/shell/LaunchAtLogin.h"
 #include "app/shell/PopoverController.h"
@@ -22,7 +23,8 @@
 
 namespace {
 const Log updatesLog("quillory.updates");
-}
+const Log shutDownLog("quillory.application");
+} // namespace
 
 AppDelegate::AppDelegate(const Environment& environment, QObject* parent)
     : QObject(parent)
@@ -40,9 +42,11 @@ void AppDelegate::applicationDidFinishLaunching()
         return;
     }
     m_settings = std::make_unique<AppSettings>(environment.defaults);
-    m_store = std::make_unique<NoteStore>(environment.notesFile, environment.clock,
-                                          environment.scheduler, autosaveDelay);
+    m_store =
+        std::make_unique<NoteStore>(environment.notesFile, environment.clock, environment.scheduler,
+                                    autosaveDelay, environment.writeQueue);
     m_store->setNewNoteColor(m_settings->newNoteColor());
+    NotesRecovery(NotesRecovery::defaultFolders(), environment.clock).announce(*m_store);
 
     m_analytics = std::make_unique<Analytics>(environment.reporting, environment.crashReportDsn,
                                               environment.analyticsAppID);
@@ -171,4 +175,10 @@ void AppDelegate::applicationWillTerminate()
     if (m_analytics)
         m_analytics->applicationWillTerminate();
     m_environment.defaults.synchronize();
+    if (!m_environment.writeQueue.finish(quitWriteBound))
+        shutDownLog.error(QStringLiteral("Quillory: the disk did not finish writing within %1 s")
+                              .arg(quitWriteBound.count()));
+    // A demonstration run's notes are no one's to keep.
+    if (m_store && !m_environment.screenshots)
+        NotesRecovery(NotesRecovery::defaultFolders(), m_environment.clock).keepUnsaved(*m_store);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "GlobalShortcuts/Name.h"
+#include "platform/FileWriteQueue.h"
 #include "platform/Scheduler.h"
 
 #include <QObject>
@@ -31,6 +32,10 @@ public:
     static constexpr std::chrono::milliseconds autosaveDelay{500};
     static constexpr std::chrono::seconds purgeInterval{60};
     static constexpr std::chrono::milliseconds firstLaunchOpenDelay{500};
+    // How long quitting waits for the notes and settings to reach the disk. Notes still not
+    // saved by then go to a recovery file, so a disk that does not answer costs nothing typed
+    // and delays the end of a session only this long.
+    static constexpr std::chrono::seconds quitWriteBound{3};
     static constexpr const char* hasLaunchedBeforeKey = "quillory.hasLaunchedBefore";
 
     // What the application is built from; tests pass their own.
@@ -49,6 +54,8 @@ public:
         Updater& updater;
         // Set for a demonstration run, which replaces the normal life of the program.
         Screenshots* screenshots = nullptr;
+        // Where the notes and settings are written.
+        FileWriteQueue& writeQueue = FileWriteQueue::immediate();
     };
 
     explicit AppDelegate(const Environment& environment, QObject* parent = nullptr);

@@ -21,10 +21,42 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 constexpr int trayIconSize = 16;
 constexpr int menuIconSize = 14;
+
+// Relative luminance of sRGB colours, and the contrast between two of them as accessibility
+// guidelines measure it: from 1 (the same) to 21 (black on white).
+constexpr qreal linearThreshold = 0.03928;
+constexpr qreal linearSlope = 12.92;
+constexpr qreal gammaOffset = 0.055;
+constexpr qreal gamma = 2.4;
+constexpr qreal redWeight = 0.2126;
+constexpr qreal greenWeight = 0.7152;
+constexpr qreal blueWeight = 0.0722;
+constexpr qreal flare = 0.05;
+
+qreal luminance(const QColor& color)
+{
+    const auto linear = [](qreal channel) {
+        return channel <= linearThreshold
+                   ? channel / linearSlope
+                   : std::pow((channel + gammaOffset) / (1 + gammaOffset), gamma);
+    };
+    return redWeight * linear(color.redF()) + greenWeight * linear(color.greenF()) +
+           blueWeight * linear(color.blueF());
+}
+
+qreal contrast(const QColor& a, const QColor& b)
+{
+    const qreal first = luminance(a) + flare;
+    const qreal second = luminance(b) + flare;
+    return std::max(first, second) / std::min(first, second);
+}
 
 // The menu's style draws icons in the colour of the text, as template images.
 QIcon menuIcon(const QString& name)
@@ -72,9 +104,14 @@ StatusBarController::StatusBarController(StatusItem& item, PopoverController& po
 {
     m_popover.setStatusItem(&m_item);
     updateGlyph();
-    connect(&m_appearance, &Appearance::changed, this, &StatusBarController::updateGlyph);
+    connect(&m_appearance, &Appearance::changed, this, [this] {
+        updateGlyph();
+        // Bars follow a new colour scheme too, in their own time.
+        m_item.refreshBarColor();
+    });
     connect(&WindowSystemWatcher::instance(), &WindowSystemWatcher::trayForegroundChanged, this,
             &StatusBarController::updateGlyph);
+    connect(&m_item, &StatusItem::barColorChanged, this, &StatusBarController::updateGlyph);
     m_item.setAccessibilityLabel(QStringLiteral("Quillory"));
     m_item.setAutosaveName(QString::fromLatin1(autosaveName));
     connect(&m_item, &StatusItem::clicked, this, &StatusBarController::leftClicked);
@@ -89,19 +126,26 @@ StatusBarController::StatusBarController(StatusItem& item, PopoverController& po
 StatusBarController::~StatusBarController() = default;
 
 QColor StatusBarController::glyphColor(const std::optional<QColor>& trayForeground,
+                                       const std::optional<QColor>& bar,
                                        Appearance::ColorScheme scheme)
 {
-    return trayForeground.value_or(Theme::textPrimary().resolved(scheme));
+    if (trayForeground)
+        return *trayForeground;
+    if (!bar)
+        return Theme::textPrimary().resolved(scheme);
+    const QColor light = Theme::textPrimary().resolved(Appearance::ColorScheme::Dark);
+    const QColor dark = Theme::textPrimary().resolved(Appearance::ColorScheme::Light);
+    return contrast(light, *bar) >= contrast(dark, *bar) ? light : dark;
 }
 
 void StatusBarController::updateGlyph()
 {
-    const QColor color =
-        glyphColor(WindowSystemWatcher::instance().trayForeground(), m_appearance.colorScheme());
+    const QColor color = glyphColor(WindowSystemWatcher::instance().trayForeground(),
+                                    m_item.barColor(), m_appearance.colorScheme());
     const QPixmap glyph =
         iconPixmap(QStringLiteral("MenuBarGlyph"), trayIconSize, color, qApp->devicePixelRatio());
     if (!glyph.isNull())
-        m_item.setIcon(QIcon(glyph));
+        m_item.setIcon(namedIcon(QString::fromLatin1(glyphThemeName), glyph));
 }
 
 void StatusBarController::buildMenu()

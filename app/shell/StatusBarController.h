@@ -29,10 +29,14 @@ public:
                         LaunchAtLogin& launchAtLogin, const Appearance& appearance,
                         QObject* parent = nullptr);
 
-    // The tray icon's colour: the one the tray asks for, else one that reads on the desktop's
-    // colour scheme.
+    // The name of the tray icon in the desktop's icon theme, for shells that draw it themselves.
+    static constexpr const char* glyphThemeName = "quillory-symbolic";
+
+    // The tray icon's colour: the one the tray asks for; else the light or the dark text
+    // colour, whichever stands out more on the bar; else one that reads on the desktop's colour
+    // scheme.
     static QColor glyphColor(const std::optional<QColor>& trayForeground,
-                             Appearance::ColorScheme scheme);
+                             const std::optional<QColor>& bar, Appearance::ColorScheme scheme);
     ~StatusBarController() override;
 
     QMenu* menu() const { return m_menu.get(); }

@@ -18,17 +18,28 @@ NoteListModel::NoteListModel(NoteStore& store, const Clock& clock, QObject* pare
 
 int NoteListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_ids.size());
+    return parent.isValid() ? 0 : int(m_rows.size());
 }
 
-const Note* NoteListModel::noteAt(int row) const
+QUuid NoteListModel::idAt(int row) const
 {
-    if (row < 0 || row >= int(m_ids.size()))
-        return nullptr;
-    const auto position = m_storePositions.constFind(m_ids[std::size_t(row)]);
-    if (position == m_storePositions.cend())
-        return nullptr;
-    return &m_store.notes()[std::size_t(*position)];
+    if (row < 0 || row >= int(m_rows.size()))
+        return {};
+    return m_rows[std::size_t(row)].id;
+}
+
+int NoteListModel::rowOf(const QUuid& id) const
+{
+    return m_rowOf.value(id, -1);
+}
+
+std::vector<QUuid> NoteListModel::ids() const
+{
+    std::vector<QUuid> ids;
+    ids.reserve(m_rows.size());
+    for (const ListedNote& note : m_rows)
+        ids.push_back(note.id);
+    return ids;
 }
 
 int NoteListModel::currentRow() const
@@ -38,24 +49,24 @@ int NoteListModel::currentRow() const
 
 QVariant NoteListModel::data(const QModelIndex& index, int role) const
 {
-    const Note* note = noteAt(index.row());
-    if (!note)
+    if (!index.isValid() || index.row() >= int(m_rows.size()))
         return {};
-    const bool selected = m_selection.isSelected(note->id);
+    const ListedNote& note = m_rows[std::size_t(index.row())];
+    const bool selected = m_selection.isSelected(note.id);
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-        return note->name;
+        return note.name;
     case Qt::ToolTipRole:
         if (!m_selection.isSelecting())
             return QStringLiteral("Switch to this note");
         return selected ? QStringLiteral("Deselect") : QStringLiteral("Select");
     case HueRole:
-        return int(note->hue);
+        return int(note.hue);
     case AgeRole:
-        return ageLabel(note->editedAt, m_builtAt);
+        return ageLabel(note.editedAt, m_builtAt);
     case CurrentRole:
-        return note == &m_store.currentNote();
+        return index.row() == m_currentRow;
     case SelectedRole:
         return selected;
     case SelectingRole:
@@ -67,35 +78,56 @@ QVariant NoteListModel::data(const QModelIndex& index, int role) const
 
 void NoteListModel::followStore()
 {
-    const std::vector<Note>& notes = m_store.notes();
-    m_storePositions.clear();
-    m_storePositions.reserve(qsizetype(notes.size()));
-    QSet<QUuid> existing;
-    existing.reserve(qsizetype(notes.size()));
-    for (std::size_t position = 0; position < notes.size(); ++position) {
-        m_storePositions.insert(notes[position].id, int(position));
-        existing.insert(notes[position].id);
+    if (!listsInStoreOrder()) {
+        Q_EMIT rowOrderAboutToChange();
+        const std::vector<Note>& notes = m_store.notes();
+        QHash<QUuid, int> storePositions;
+        storePositions.reserve(qsizetype(notes.size()));
+        for (std::size_t position = 0; position < notes.size(); ++position)
+            storePositions.insert(notes[position].id, int(position));
+        removeGoneRows(storePositions);
+        insertAndMoveRows();
+        m_rowOf = std::move(storePositions);
+        copyShownFields();
+        if (m_selection.keepOnly([this](const QUuid& id) { return m_rowOf.contains(id); }))
+            Q_EMIT selectionChanged();
+        Q_EMIT rowOrderChanged();
+        return;
     }
-    m_builtAt = m_clock.now();
-    removeGoneRows(existing);
-    insertAndMoveRows();
-    m_currentRow = m_store.currentIndex();
-    refreshAllRows();
-    if (m_selection.keepOnly(existing))
-        Q_EMIT selectionChanged();
+    copyShownFields();
 }
 
-void NoteListModel::removeGoneRows(const QSet<QUuid>& existing)
+bool NoteListModel::listsInStoreOrder() const
 {
+    return std::equal(m_rows.begin(), m_rows.end(), m_store.notes().begin(), m_store.notes().end(),
+                      [](const ListedNote& row, const Note& note) { return row.id == note.id; });
+}
+
+void NoteListModel::copyShownFields()
+{
+    const std::vector<Note>& notes = m_store.notes();
+    for (std::size_t row = 0; row < m_rows.size(); ++row) {
+        m_rows[row].name = notes[row].name;
+        m_rows[row].hue = notes[row].hue;
+        m_rows[row].editedAt = notes[row].editedAt;
+    }
+    m_builtAt = m_clock.now();
+    m_currentRow = m_store.currentIndex();
+    refreshAllRows();
+}
+
+void NoteListModel::removeGoneRows(const QHash<QUuid, int>& storePositions)
+{
+    auto gone = [&](int row) { return !storePositions.contains(m_rows[std::size_t(row)].id); };
     // From the bottom up, a run of neighbours at a time.
-    for (int last = int(m_ids.size()) - 1; last >= 0; --last) {
-        if (existing.contains(m_ids[std::size_t(last)]))
+    for (int last = int(m_rows.size()) - 1; last >= 0; --last) {
+        if (!gone(last))
             continue;
         int first = last;
-        while (first > 0 && !existing.contains(m_ids[std::size_t(first - 1)]))
+        while (first > 0 && gone(first - 1))
             --first;
         beginRemoveRows({}, first, last);
-        m_ids.erase(m_ids.begin() + first, m_ids.begin() + last + 1);
+        m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
         endRemoveRows();
         last = first;
     }
@@ -104,28 +136,37 @@ void NoteListModel::removeGoneRows(const QSet<QUuid>& existing)
 void NoteListModel::insertAndMoveRows()
 {
     const std::vector<Note>& notes = m_store.notes();
-    QSet<QUuid> shown(m_ids.begin(), m_ids.end());
+    QSet<QUuid> shown;
+    shown.reserve(qsizetype(m_rows.size()));
+    for (const ListedNote& note : m_rows)
+        shown.insert(note.id);
     const int count = int(notes.size());
     for (int row = 0; row < count; ++row) {
         const QUuid& id = notes[std::size_t(row)].id;
-        if (row < int(m_ids.size()) && m_ids[std::size_t(row)] == id)
+        if (row < int(m_rows.size()) && m_rows[std::size_t(row)].id == id)
             continue;
         if (!shown.contains(id)) {
             int last = row;
             while (last + 1 < count && !shown.contains(notes[std::size_t(last + 1)].id))
                 ++last;
+            std::vector<ListedNote> arriving;
+            arriving.reserve(std::size_t(last - row + 1));
+            for (int inserted = row; inserted <= last; ++inserted) {
+                const Note& note = notes[std::size_t(inserted)];
+                arriving.push_back({note.id, note.name, note.hue, note.editedAt});
+            }
             beginInsertRows({}, row, last);
-            for (int inserted = row; inserted <= last; ++inserted)
-                m_ids.insert(m_ids.begin() + inserted, notes[std::size_t(inserted)].id);
+            m_rows.insert(m_rows.begin() + row, arriving.begin(), arriving.end());
             endInsertRows();
             row = last;
             continue;
         }
         // Rows above this one already match, so the note stands further down.
-        const auto from = std::find(m_ids.begin() + row + 1, m_ids.end(), id);
-        const int fromRow = int(from - m_ids.begin());
+        const auto from = std::find_if(m_rows.begin() + row + 1, m_rows.end(),
+                                       [&id](const ListedNote& note) { return note.id == id; });
+        const int fromRow = int(from - m_rows.begin());
         beginMoveRows({}, fromRow, fromRow, {}, row);
-        std::rotate(m_ids.begin() + row, from, from + 1);
+        std::rotate(m_rows.begin() + row, from, from + 1);
         endMoveRows();
     }
 }
@@ -141,7 +182,7 @@ void NoteListModel::followCurrent()
 
 void NoteListModel::refreshAllRows()
 {
-    if (!m_ids.empty())
+    if (!m_rows.empty())
         Q_EMIT dataChanged(index(0), index(rowCount() - 1));
 }
 
@@ -169,10 +210,10 @@ QSet<QUuid> NoteListModel::takeSelectionForDeletion()
 
 void NoteListModel::toggleSelected(int row)
 {
-    const Note* note = noteAt(row);
-    if (!note || !m_selection.isSelecting())
+    const QUuid id = idAt(row);
+    if (id.isNull() || !m_selection.isSelecting())
         return;
-    m_selection.toggle(note->id);
+    m_selection.toggle(id);
     Q_EMIT dataChanged(index(row), index(row), {SelectedRole, Qt::ToolTipRole});
     Q_EMIT selectionChanged();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/notes/Hue.h"
 #include "app/views/NoteSelection.h"
 
 #include <QAbstractListModel>
@@ -13,8 +14,9 @@ class NoteStore;
 struct Note;
 
 // Every note of the store as one row, identified by the note's id: a change of the store
-// reaches the view as the rows that were inserted, removed or moved, never as a reset. Holds
-// the list's selection mode too, since it decides how each row reads.
+// reaches the view as the rows that were inserted, removed or moved, never as a reset. Each
+// row keeps a copy of what it shows, so a row can still be read while it goes away. Holds the
+// list's selection mode too, since it decides how each row reads.
 class NoteListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -33,8 +35,12 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
-    // The note shown in `row`; null for a row that is going away.
-    const Note* noteAt(int row) const;
+    // The note in `row`; a null id outside the rows.
+    QUuid idAt(int row) const;
+    // The row of the note `id`; -1 when it is not listed.
+    int rowOf(const QUuid& id) const;
+    // The notes' ids in row order.
+    std::vector<QUuid> ids() const;
     int currentRow() const;
 
     const NoteSelection& selection() const { return m_selection; }
@@ -46,18 +52,32 @@ public:
 Q_SIGNALS:
     // The mode or the ticks changed.
     void selectionChanged();
+    // Around a change of the sequence of ids (rows inserted, removed or moved); before it the
+    // rows still read as they were.
+    void rowOrderAboutToChange();
+    void rowOrderChanged();
 
 private:
+    struct ListedNote
+    {
+        QUuid id;
+        QString name;
+        Hue hue;
+        QDateTime editedAt;
+    };
+
     void followStore();
     void followCurrent();
     void refreshAllRows();
-    void removeGoneRows(const QSet<QUuid>& existing);
+    bool listsInStoreOrder() const;
+    void removeGoneRows(const QHash<QUuid, int>& storePositions);
     void insertAndMoveRows();
+    void copyShownFields();
 
     NoteStore& m_store;
     const Clock& m_clock;
-    std::vector<QUuid> m_ids;
-    QHash<QUuid, int> m_storePositions;
+    std::vector<ListedNote> m_rows;
+    QHash<QUuid, int> m_rowOf;
     int m_currentRow = -1;
     // Ages are as old as the rows: they are worked out again when the rows change.
     QDateTime m_builtAt;

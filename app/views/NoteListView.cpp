@@ -3,28 +3,35 @@
 #include "app/notes/NoteStore.h"
 #include "app/shell/PopoverController.h"
 #include "app/views/NoteListModel.h"
-#include "app/views/NoteRowDelegate.h"
+#include "app/views/NoteRowsView.h"
 #include "app/views/OverlayScrollBar.h"
 #include "app/views/TextButton.h"
 #include "app/views/Theme.h"
 #include "platform/Appearance.h"
 #include "platform/MainThread.h"
 
-#include <QListView>
 #include <QPainter>
 #include <QScrollBar>
+
+using namespace std::chrono_literals;
 
 namespace {
 
 const PopupCard::Style cardStyle{10, {12, {0, 6}}, {2, {0, 1}}};
+// Select, Cancel and Delete switch the mode with it: the selection marks come and go.
+const Animation modeSwitch = Animation::easeOut(150ms);
 
 } // namespace
 
 QSize NoteListView::cardSize(int noteCount, qreal panelWidth)
 {
+    return cardSizeAround(NoteRowsView::restingHeight(noteCount), panelWidth);
+}
+
+QSize NoteListView::cardSizeAround(int rowsHeight, qreal panelWidth)
+{
     const int width = std::max(narrowest, qRound(panelWidth) - panelInset);
-    const int rows = std::min(noteCount, visibleRows) * NoteRowDelegate::rowHeight;
-    return {width, rows + hairlineHeight + barHeight};
+    return {width, rowsHeight + hairlineHeight + barHeight};
 }
 
 NoteListView::NoteListView(PopoverController& controller, NoteStore& store, Scheduler& scheduler,
@@ -32,8 +39,7 @@ NoteListView::NoteListView(PopoverController& controller, NoteStore& store, Sche
     : PopupCard(cardStyle, appearance, parent)
     , m_controller(controller)
     , m_model(new NoteListModel(store, controller.clock(), this))
-    , m_delegate(new NoteRowDelegate(appearance, this))
-    , m_rows(new QListView(this))
+    , m_rows(new NoteRowsView(*m_model, appearance, this))
     , m_scrollIndicator(
           new OverlayScrollBar(*m_rows->verticalScrollBar(), scheduler, appearance, m_rows))
     , m_select(new TextButton(QStringLiteral("Select"), Theme::accent(), appearance, this))
@@ -41,34 +47,18 @@ NoteListView::NoteListView(PopoverController& controller, NoteStore& store, Sche
     , m_delete(new TextButton(QString(), Theme::destructive(), appearance, this))
 {
     setAccessibleName(QStringLiteral("Notes"));
-    m_rows->setModel(m_model);
-    m_rows->setItemDelegate(m_delegate);
-    // Every row is as high as the next, so thousands of notes are laid out at once.
-    m_rows->setUniformItemSizes(true);
-    m_rows->setFrameShape(QFrame::NoFrame);
-    m_rows->setFocusPolicy(Qt::NoFocus);
-    m_rows->setSelectionMode(QAbstractItemView::NoSelection);
-    m_rows->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_rows->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // The panel's own thin scroll bar, as the note's text has, over the rows' right edge.
-    m_rows->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_rows->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_rows->setMouseTracking(true);
-    m_rows->viewport()->setAttribute(Qt::WA_Hover);
-    m_rows->viewport()->setAutoFillBackground(false);
 
     m_select->setToolTip(QStringLiteral("Choose several notes to delete"));
     m_cancel->setToolTip(QStringLiteral("Leave selection"));
     m_delete->setToolTip(QStringLiteral("Delete the selected notes"));
 
-    connect(m_delegate, &NoteRowDelegate::tapped, this, &NoteListView::tapRow);
-    connect(m_delegate, &NoteRowDelegate::deleteClicked, this, &NoteListView::deleteRow);
-    connect(m_select, &QAbstractButton::clicked, m_model, &NoteListModel::beginSelecting);
-    connect(m_cancel, &QAbstractButton::clicked, m_model, &NoteListModel::endSelecting);
+    connect(m_rows->rowDelegate(), &NoteRowDelegate::tapped, this, &NoteListView::tapRow);
+    connect(m_rows->rowDelegate(), &NoteRowDelegate::deleteClicked, this, &NoteListView::deleteRow);
+    connect(m_select, &QAbstractButton::clicked, this, &NoteListView::beginSelecting);
+    connect(m_cancel, &QAbstractButton::clicked, this, &NoteListView::cancelSelecting);
     connect(m_delete, &QAbstractButton::clicked, this, &NoteListView::deleteSelected);
     connect(m_model, &NoteListModel::selectionChanged, this, &NoteListView::updateBar);
-    connect(m_model, &QAbstractItemModel::rowsInserted, this, &NoteListView::updateSize);
-    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &NoteListView::updateSize);
+    connect(m_rows, &NoteRowsView::wantedHeightChanged, this, &NoteListView::updateSize);
     connect(&controller, &PopoverController::sizeChanged, this, &NoteListView::updateSize);
     updateBar();
     updateSize();
@@ -83,7 +73,7 @@ void NoteListView::placeCard(QPoint topLeft)
 void NoteListView::updateSize()
 {
     setCardGeometry(
-        QRect(m_cardTopLeft, cardSize(m_model->rowCount(), m_controller.size().width())));
+        QRect(m_cardTopLeft, cardSizeAround(m_rows->wantedHeight(), m_controller.size().width())));
     // At once, not at the next show: a click may follow the opening key straight away.
     layoutChildren();
 }
@@ -152,6 +142,21 @@ void NoteListView::updateBar()
     layoutChildren();
 }
 
+void NoteListView::beginSelecting()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    m_model->beginSelecting();
+    m_rows->marks().show(modeSwitch);
+}
+
+void NoteListView::cancelSelecting()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    const QSet<QUuid> ticks = m_model->selection().selected();
+    m_model->endSelecting();
+    m_rows->marks().hide(ticks, modeSwitch);
+}
+
 void NoteListView::tapRow(int row)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
@@ -166,12 +171,14 @@ void NoteListView::tapRow(int row)
 void NoteListView::deleteRow(int row)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
-    if (const Note* note = m_model->noteAt(row))
-        m_controller.deleteNotes({note->id});
+    if (const QUuid id = m_model->idAt(row); !id.isNull())
+        m_controller.deleteNotes({id});
 }
 
 void NoteListView::deleteSelected()
 {
     QUILLORY_ASSERT_MAIN_THREAD();
-    m_controller.deleteNotes(m_model->takeSelectionForDeletion());
+    const QSet<QUuid> ids = m_model->takeSelectionForDeletion();
+    m_rows->marks().hide(ids, modeSwitch);
+    m_controller.deleteNotes(ids);
 }

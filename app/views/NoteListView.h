@@ -3,11 +3,10 @@
 #include "app/views/PopupCard.h"
 
 class NoteListModel;
-class NoteRowDelegate;
+class NoteRowsView;
 class OverlayScrollBar;
 class NoteStore;
 class PopoverController;
-class QListView;
 class Scheduler;
 class TextButton;
 
@@ -20,7 +19,6 @@ class NoteListView : public PopupCard
     Q_OBJECT
 
 public:
-    static constexpr int visibleRows = 5;
     static constexpr int narrowest = 160;
     // The card is this much narrower than the panel.
     static constexpr int panelInset = 32;
@@ -35,7 +33,7 @@ public:
                  const Appearance& appearance, QWidget* parent = nullptr);
 
     NoteListModel& model() const { return *m_model; }
-    QListView* rows() const { return m_rows; }
+    NoteRowsView* rows() const { return m_rows; }
     TextButton* selectButton() const { return m_select; }
     TextButton* cancelButton() const { return m_cancel; }
     TextButton* deleteButton() const { return m_delete; }
@@ -50,9 +48,13 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The card around rows `rowsHeight` high.
+    static QSize cardSizeAround(int rowsHeight, qreal panelWidth);
     void updateSize();
     void layoutChildren();
     void updateBar();
+    void beginSelecting();
+    void cancelSelecting();
     void tapRow(int row);
     void deleteRow(int row);
     void deleteSelected();
@@ -60,8 +62,7 @@ private:
 
     PopoverController& m_controller;
     NoteListModel* m_model;
-    NoteRowDelegate* m_delegate;
-    QListView* m_rows;
+    NoteRowsView* m_rows;
     OverlayScrollBar* m_scrollIndicator;
     TextButton* m_select;
     TextButton* m_cancel;

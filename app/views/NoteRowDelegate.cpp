@@ -44,76 +44,95 @@ QRect NoteRowDelegate::trashRect(const QRect& row)
             side};
 }
 
-void NoteRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                            const QModelIndex& index) const
+void NoteRowDelegate::paintRow(QPainter& painter, const QRect& row, const QModelIndex& index,
+                               const RowState& state) const
 {
-    const QRect row = option.rect;
-    const bool hovering = option.state.testFlag(QStyle::State_MouseOver);
-    const bool selecting = isSelecting(index);
     const Hue hue = Hue(index.data(NoteListModel::HueRole).toInt());
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
     if (index.data(NoteListModel::CurrentRole).toBool())
-        painter->fillRect(row, Theme::hueBackground(int(hue)).resolved(m_appearance));
-    else if (hovering)
-        painter->fillRect(row, Theme::rowHighlight().resolved(m_appearance));
+        painter.fillRect(row, Theme::hueBackground(int(hue)).resolved(m_appearance));
+    else if (state.hovered)
+        painter.fillRect(row, Theme::rowHighlight().resolved(m_appearance));
 
     const qreal middle = row.center().y() + 0.5;
     qreal x = row.left() + sidePadding;
-    if (selecting) {
-        paintMark(*painter, QRectF(x, middle - markSize / 2.0, markSize, markSize),
-                  index.data(NoteListModel::SelectedRole).toBool());
-        x += markSize + spacing;
-    }
-    HueDot::paint(*painter, QPointF(x, middle - HueDot::diameter / 2.0), hue);
+    if (state.marksShown > 0)
+        paintMark(painter, QPointF(x + markSize / 2.0, row.top() + rowHeight / 2.0), state);
+    x += state.marksShown * (markSize + spacing);
+    HueDot::paint(painter, QPointF(x, middle - HueDot::diameter / 2.0), hue);
     x += HueDot::diameter + spacing;
 
-    qreal right = row.right() + 1 - sidePadding;
-    if (!selecting) {
-        const QRect trash = trashRect(row);
-        const qreal opacity = hovering ? 1.0 : restingTrashOpacity;
-        painter->setOpacity(opacity);
-        const QPixmap icon = iconPixmap(QStringLiteral("trash-2"), trashIconSize,
-                                        Theme::textSecondary().resolved(m_appearance),
-                                        painter->device()->devicePixelRatioF());
-        painter->drawPixmap(trash.topLeft() + QPoint(IconButton::padding, IconButton::padding),
-                            icon);
-        painter->setOpacity(1);
-        right = trash.left() - spacing;
-    }
+    if (state.marksShown < 1)
+        paintTrash(painter, row, state);
+    // The age moves into the delete icon's place as the marks come in.
+    const qreal besideTrash = trashRect(row).left() - spacing;
+    const qreal right =
+        besideTrash + (row.right() + 1 - sidePadding - besideTrash) * state.marksShown;
     const QString age = index.data(NoteListModel::AgeRole).toString();
     const QFontMetricsF ageMetrics(m_ageFont);
     const qreal ageWidth = ageMetrics.horizontalAdvance(age);
-    painter->setFont(m_ageFont);
-    painter->setPen(Theme::textTertiary().resolved(m_appearance));
-    painter->drawText(QRectF(right - ageWidth, row.top(), ageWidth, row.height()),
-                      Qt::AlignVCenter | Qt::AlignRight | Qt::TextSingleLine, age);
+    painter.setFont(m_ageFont);
+    painter.setPen(Theme::textTertiary().resolved(m_appearance));
+    painter.drawText(QRectF(right - ageWidth, row.top(), ageWidth, row.height()),
+                     Qt::AlignVCenter | Qt::AlignRight | Qt::TextSingleLine, age);
 
     const qreal nameRight = right - ageWidth - spacing - minimumGap - spacing;
     const QFontMetricsF nameMetrics(m_nameFont);
     const QString name = nameMetrics.elidedText(index.data().toString(), Qt::ElideRight,
                                                 std::max(0.0, nameRight - x));
-    painter->setFont(m_nameFont);
-    painter->setPen(Theme::textPrimary().resolved(m_appearance));
-    painter->drawText(QRectF(x, row.top(), std::max(0.0, nameRight - x), row.height()),
-                      Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, name);
-    painter->restore();
+    painter.setFont(m_nameFont);
+    painter.setPen(Theme::textPrimary().resolved(m_appearance));
+    painter.drawText(QRectF(x, row.top(), std::max(0.0, nameRight - x), row.height()),
+                     Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, name);
+    painter.restore();
 }
 
-void NoteRowDelegate::paintMark(QPainter& painter, const QRectF& mark, bool selected) const
+void NoteRowDelegate::paintMark(QPainter& painter, QPointF centre, const RowState& state) const
 {
-    painter.setPen(QPen(Theme::whiteHueRing().resolved(m_appearance), 1));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawEllipse(mark.adjusted(0.5, 0.5, -0.5, -0.5));
-    if (!selected)
-        return;
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Theme::textPrimary().resolved(m_appearance));
-    painter.drawEllipse(mark);
-    const QPixmap check = iconPixmap(QStringLiteral("check"), checkSize, Qt::white,
-                                     painter.device()->devicePixelRatioF());
-    const qreal inset = (markSize - checkSize) / 2.0;
-    painter.drawPixmap(mark.topLeft() + QPointF(inset, inset), check);
+    // Drawn whole first, so that it fades as one picture and its ring never shows through.
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    QPixmap mark(QSize(markSize, markSize) * ratio);
+    mark.setDevicePixelRatio(ratio);
+    mark.fill(Qt::transparent);
+    QPainter markPainter(&mark);
+    markPainter.setRenderHint(QPainter::Antialiasing);
+    const QRectF frame(0, 0, markSize, markSize);
+    markPainter.setPen(QPen(Theme::whiteHueRing().resolved(m_appearance), 1));
+    markPainter.drawEllipse(frame.adjusted(0.5, 0.5, -0.5, -0.5));
+    if (state.ticked) {
+        markPainter.setPen(Qt::NoPen);
+        markPainter.setBrush(Theme::textPrimary().resolved(m_appearance));
+        markPainter.drawEllipse(frame);
+        const QPixmap check = iconPixmap(QStringLiteral("check"), checkSize, Qt::white, ratio);
+        const qreal inset = (markSize - checkSize) / 2.0;
+        markPainter.drawPixmap(QPointF(inset, inset), check);
+    }
+    markPainter.end();
+
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setOpacity(painter.opacity() * state.marksShown);
+    const qreal scale = markStartScale + (1 - markStartScale) * state.marksShown;
+    painter.translate(centre);
+    painter.scale(scale, scale);
+    painter.drawPixmap(QPointF(-markSize / 2.0, -markSize / 2.0), mark);
+    painter.restore();
+}
+
+void NoteRowDelegate::paintTrash(QPainter& painter, const QRect& row, const RowState& state) const
+{
+    const qreal outer = painter.opacity();
+    const qreal brightness = state.hovered ? 1.0 : restingTrashOpacity;
+    painter.setOpacity(outer * brightness * (1 - state.marksShown));
+    // As an icon button does: the primary text colour while the pointer is over it.
+    const ThemeColor& color = state.trashHovered ? Theme::textPrimary() : Theme::textSecondary();
+    const QPixmap icon =
+        iconPixmap(QStringLiteral("trash-2"), trashIconSize, color.resolved(m_appearance),
+                   painter.device()->devicePixelRatioF());
+    painter.drawPixmap(trashRect(row).topLeft() + QPoint(IconButton::padding, IconButton::padding),
+                       icon);
+    painter.setOpacity(outer);
 }
 
 bool NoteRowDelegate::editorEvent(QEvent* event, QAbstractItemModel*,

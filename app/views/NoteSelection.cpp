@@ -20,9 +20,9 @@ void NoteSelection::toggle(const QUuid& id)
         m_selected.insert(id);
 }
 
-bool NoteSelection::keepOnly(const QSet<QUuid>& existing)
+bool NoteSelection::keepOnly(const std::function<bool(const QUuid&)>& exists)
 {
     const qsizetype before = m_selected.size();
-    m_selected.removeIf([&existing](const QUuid& id) { return !existing.contains(id); });
+    m_selected.removeIf([&exists](const QUuid& id) { return !exists(id); });
     return m_selected.size() != before;
 }

@@ -3,6 +3,8 @@
 #include <QSet>
 #include <QUuid>
 
+#include <functional>
+
 // The note list's selection mode: off, or on with the notes ticked so far. Every way out of
 // the mode empties the ticks, so the next time it starts with none.
 class NoteSelection
@@ -20,7 +22,7 @@ public:
     void toggle(const QUuid& id);
     // Forgets ticks of notes that are gone (deleted, purged, undone), so a count of the ticks
     // is a count of notes; true when one was dropped.
-    bool keepOnly(const QSet<QUuid>& existing);
+    bool keepOnly(const std::function<bool(const QUuid&)>& exists);
 
 private:
     bool m_selecting = false;

@@ -7,6 +7,7 @@
 #include "app/views/HeaderView.h"
 #include "app/views/NoteListView.h"
 #include "app/views/NotePager.h"
+#include "app/views/NoticeBanner.h"
 #include "app/views/PageSnapshot.h"
 #include "app/views/PopupPresenter.h"
 #include "app/views/UndoToast.h"
@@ -46,6 +47,7 @@ NoteView::NoteView(PopoverController& controller, NoteStore& store, AppSettings&
     , m_store(store)
     , m_appearance(appearance)
     , m_header(new HeaderView(controller, store, appearance, this))
+    , m_banner(new NoticeBanner(store, appearance, this))
     , m_pager(new NotePager(controller, store, settings, scheduler, appearance, this))
     , m_footer(new FooterView(controller, store, scheduler, appearance, this))
     , m_catcher(new TapCatcher(*this))
@@ -72,6 +74,9 @@ NoteView::NoteView(PopoverController& controller, NoteStore& store, AppSettings&
     headerRow->setContentsMargins(sidePadding, 0, sidePadding, 0);
     headerRow->addWidget(m_header);
     column->addLayout(headerRow);
+    // Margins of its own, so that they go when it hides.
+    m_banner->setContentsMargins(sidePadding, bannerTop, sidePadding, 0);
+    column->addWidget(m_banner);
     column->addWidget(m_pager, 1);
     auto* footerRow = new QHBoxLayout;
     footerRow->setContentsMargins(sidePadding, 0, sidePadding, 0);

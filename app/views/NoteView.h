@@ -13,14 +13,16 @@ class HeaderView;
 class NoteListView;
 class ColorPickerView;
 class NotePager;
+class NoticeBanner;
 class PopupPresenter;
 class NoteStore;
 class PopoverController;
 class QGraphicsOpacityEffect;
 class UndoToast;
 
-// The note page: the header, the current note's page and the footer stacked, with the floating
-// layers above them. While the list or the colour picker is open, a catcher over the whole page
+// The note page: the header, the notice banner (while there is something to tell about the
+// notes' files), the current note's page and the footer stacked, with the floating layers
+// above them. While the list or the colour picker is open, a catcher over the whole page
 // takes every click outside them and closes them. The undo toast floats above everything while
 // the controller shows it and a deletion can still be undone.
 class NoteView : public QWidget
@@ -31,6 +33,7 @@ public:
     static constexpr int headerTop = 13;
     static constexpr int sidePadding = 16;
     static constexpr int toastBottom = 44;
+    static constexpr int bannerTop = 6;
     static constexpr qreal toastDrop = 8;
     // Where the note list and the colour picker hang, from the page's top-left corner.
     static constexpr QPoint listPosition{16, 37};
@@ -40,6 +43,7 @@ public:
              Scheduler& scheduler, const Appearance& appearance, QWidget* parent = nullptr);
 
     HeaderView* header() const { return m_header; }
+    NoticeBanner* banner() const { return m_banner; }
     NotePager* pager() const { return m_pager; }
     FooterView* footer() const { return m_footer; }
     QWidget* tapCatcher() const { return m_catcher; }
@@ -67,6 +71,7 @@ private:
     NoteStore& m_store;
     const Appearance& m_appearance;
     HeaderView* m_header;
+    NoticeBanner* m_banner;
     NotePager* m_pager;
     FooterView* m_footer;
     QWidget* m_catcher;

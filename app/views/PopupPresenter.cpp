@@ -30,7 +30,7 @@ void PopupPresenter::setOpen(bool open, const Animation& animation)
     delete m_snapshot;
     if (open) {
         // A card still leaving gives way to the new one.
-        delete m_card;
+        discardCard();
         m_leaving = false;
         m_card = m_make();
         m_card->raise();
@@ -50,7 +50,7 @@ void PopupPresenter::setOpen(bool open, const Animation& animation)
     m_snapshot->raise();
     if (m_leaving) {
         // Only its picture leaves; the card itself is done.
-        delete m_card;
+        discardCard();
     } else {
         // Drawn only as the picture until it rests, but it takes clicks from the start.
         auto* unseen = new QGraphicsOpacityEffect(m_card);
@@ -81,9 +81,19 @@ void PopupPresenter::finish()
     delete m_snapshot;
     if (m_leaving) {
         m_leaving = false;
-        delete m_card;
+        discardCard();
     } else if (m_card) {
         m_card->setGraphicsEffect(nullptr);
         m_card->show();
+    }
+}
+
+void PopupPresenter::discardCard()
+{
+    // The card may be closing from one of its own event handlers (a tap on a row of the list,
+    // a colour dot): it is hidden at once and goes once that event is done.
+    if (PopupCard* card = std::exchange(m_card, nullptr)) {
+        card->hide();
+        card->deleteLater();
     }
 }

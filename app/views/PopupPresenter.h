@@ -37,6 +37,7 @@ public:
 private:
     void showProgress(qreal progress);
     void finish();
+    void discardCard();
 
     Factory m_make;
     QPointer<PopupCard> m_card;

@@ -49,6 +49,13 @@ QColor white(qreal alpha)
     return color;
 }
 
+QColor faint(const char* text, qreal alpha)
+{
+    QColor color = hex(text);
+    color.setAlphaF(static_cast<float>(alpha));
+    return color;
+}
+
 // Alphas the palette gives in 255ths.
 constexpr qreal alpha15 = 15.0 / 255.0;
 constexpr qreal alpha31 = 31.0 / 255.0;
@@ -101,6 +108,7 @@ QUILLORY_THEME_COLOR(success, hex("#34A853"), hex("#30D158"))
 QUILLORY_THEME_COLOR(toastBackground, hex("#1D1D1F"), hex("#3A3A3E"))
 QUILLORY_THEME_COLOR(toastAction, hex("#8AB4FF"), hex("#9CC2FF"))
 QUILLORY_THEME_COLOR(destructive, hex("#FF3B30"), hex("#FF453A"))
+QUILLORY_THEME_COLOR(warningBackground, faint("#FF3B30", 0.14), faint("#FF453A", 0.24))
 QUILLORY_THEME_COLOR(whiteHueRing, HexColor::parseTrimmed(u"#8C94A0"),
                      HexColor::parseTrimmed(u"#8C94A0"))
 QUILLORY_THEME_COLOR(selectionRing, hex("#3A3A3C"), hex("#E5E5EA"))

@@ -37,6 +37,8 @@ const ThemeColor& success();
 const ThemeColor& toastBackground();
 const ThemeColor& toastAction();
 const ThemeColor& destructive();
+// Behind the words that say the notes cannot be saved: the destructive colour, faint.
+const ThemeColor& warningBackground();
 const ThemeColor& whiteHueRing(); // the same value in both appearances
 const ThemeColor& selectionRing();
 // Shadows stay black in the dark appearance and only grow denser.

@@ -54,19 +54,27 @@ bool hasShapeExtension(xcb_connection_t* connection)
     return extension && extension->present;
 }
 
-std::vector<xcb_rectangle_t> deviceRectangles(const QRegion& region)
+std::vector<xcb_rectangle_t> rectangles(const QRegion& region)
 {
-    const qreal ratio = qApp->devicePixelRatio();
-    std::vector<xcb_rectangle_t> rectangles;
-    for (const QRect& rect : region) {
-        const QRect device(QPoint(qRound(rect.left() * ratio), qRound(rect.top() * ratio)),
-                           QPoint(qRound((rect.right() + 1) * ratio) - 1,
-                                  qRound((rect.bottom() + 1) * ratio) - 1));
-        rectangles.push_back({static_cast<int16_t>(device.x()), static_cast<int16_t>(device.y()),
-                              static_cast<uint16_t>(device.width()),
-                              static_cast<uint16_t>(device.height())});
+    std::vector<xcb_rectangle_t> result;
+    for (const QRect& rect : region)
+        result.push_back({static_cast<int16_t>(rect.x()), static_cast<int16_t>(rect.y()),
+                          static_cast<uint16_t>(rect.width()),
+                          static_cast<uint16_t>(rect.height())});
+    return result;
+}
+
+// The window's ancestor just below the root: the frame a window manager put around it, else
+// the window itself.
+xcb_window_t topLevel(xcb_connection_t* x11, xcb_window_t window)
+{
+    for (;;) {
+        const XcbReply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(x11, xcb_query_tree(x11, window), nullptr));
+        if (!tree || tree->parent == tree->root || tree->parent == XCB_WINDOW_NONE)
+            return window;
+        window = tree->parent;
     }
-    return rectangles;
 }
 
 } // namespace
@@ -109,9 +117,9 @@ void setShape(WId window, const QRegion& input, const QRegion& drawn)
         return;
     const auto target = static_cast<xcb_window_t>(window);
     const auto shape = [x11, target](xcb_shape_kind_t kind, const QRegion& region) {
-        const std::vector<xcb_rectangle_t> rectangles = deviceRectangles(region);
+        const std::vector<xcb_rectangle_t> pixels = rectangles(region);
         xcb_shape_rectangles(x11, XCB_SHAPE_SO_SET, kind, XCB_CLIP_ORDERING_UNSORTED, target, 0, 0,
-                             static_cast<uint32_t>(rectangles.size()), rectangles.data());
+                             static_cast<uint32_t>(pixels.size()), pixels.data());
     };
     shape(XCB_SHAPE_SK_INPUT, input);
     shape(XCB_SHAPE_SK_BOUNDING, drawn);
@@ -124,10 +132,13 @@ void setPopupHints(WId window)
     if (!x11)
         return;
     const auto target = static_cast<xcb_window_t>(window);
-    // Read by the compositors of the compton family.
+    // Read by the compositors of the compton family, some from the window manager's frame.
     const uint32_t noShadow = 0;
-    xcb_change_property(x11, XCB_PROP_MODE_REPLACE, target, internAtom(x11, "_COMPTON_SHADOW"),
-                        XCB_ATOM_CARDINAL, 32, 1, &noShadow);
+    const xcb_atom_t shadow = internAtom(x11, "_COMPTON_SHADOW");
+    const xcb_window_t frame = topLevel(x11, target);
+    for (const xcb_window_t carrier : {target, frame})
+        xcb_change_property(x11, XCB_PROP_MODE_REPLACE, carrier, shadow, XCB_ATOM_CARDINAL, 32, 1,
+                            &noShadow);
     xcb_flush(x11);
     // A kind of window that compositors leave unshadowed by default, ahead of the kinds the
     // toolkit wrote, which window managers that do not know it fall back to.

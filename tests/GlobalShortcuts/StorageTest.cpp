@@ -102,6 +102,42 @@ TEST_F(Storage, AStoredValueThatDoesNotDecodeIsLoggedAndTheDefaultApplies)
     }
 }
 
+// What is stored passes the rule of recording: a plain letter would be taken from every
+// application, so the default stands in for it.
+TEST_F(Storage, AStoredShortcutNeedsAModifierUnlessItsKeyIsAFunctionKey)
+{
+    const Shortcut fallback = optionCommand(Key::n);
+    const struct
+    {
+        Key key;
+        int carbonModifiers;
+        bool kept;
+    } table[]{
+        {Key::n, 0, false},
+        {Key::n, CarbonModifier::shift, false},
+        {Key::n, CarbonModifier::function, false},
+        {Key::n, CarbonModifier::alphaLock | CarbonModifier::shift, false},
+        {Key::space, 0, false},
+        {Key::escape, 0, false},
+        {Key::m, CarbonModifier::command, true},
+        {Key::m, CarbonModifier::option, true},
+        {Key::m, CarbonModifier::control | CarbonModifier::shift, true},
+        {Key::f5, 0, true},
+        {Key::f5, CarbonModifier::shift, true},
+        {Key::f20, CarbonModifier::function, true},
+    };
+    for (const auto& row : table) {
+        const Shortcut stored(row.key.rawValue, row.carbonModifiers);
+        SCOPED_TRACE(stored.toJson().toStdString());
+        UserDefaults::standard().set(QStringLiteral("GlobalShortcuts_togglePopover"),
+                                     QString::fromUtf8(stored.toJson()));
+        LogCapture log;
+        const Name name(QStringLiteral("togglePopover"), fallback);
+        EXPECT_EQ(name.shortcut(), row.kept ? stored : fallback);
+        EXPECT_EQ(log.matching(QStringLiteral("\"togglePopover\"")).size(), row.kept ? 0 : 1);
+    }
+}
+
 TEST_F(Storage, StoringAgainRegistersAnewAndNamesSharingAShortcutShareOneHotKey)
 {
     const Name first(QStringLiteral("first"), optionCommand(Key::n));

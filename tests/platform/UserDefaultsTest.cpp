@@ -1,5 +1,6 @@
 #include "platform/UserDefaults.h"
 
+#include "platform/FileWriteQueue.h"
 #include "platform/MainQueue.h"
 #include "support/LogCapture.h"
 #include "support/TestFiles.h"
@@ -174,7 +175,8 @@ TEST_F(UserDefaultsTest, ChangesInQuickSuccessionAreWrittenTogether)
 {
     ManualScheduler scheduler;
     ManualMainQueue mainQueue;
-    UserDefaults defaults(QStringLiteral("domain"), directory(), scheduler, mainQueue);
+    UserDefaults defaults(QStringLiteral("domain"), directory(), scheduler, mainQueue,
+                          FileWriteQueue::immediate());
     const auto onDisk = [&](const char* key) { return open()->integer(QString::fromLatin1(key)); };
     defaults.set(QStringLiteral("a"), 1);
     mainQueue.runPending();
@@ -193,6 +195,27 @@ TEST_F(UserDefaultsTest, ChangesInQuickSuccessionAreWrittenTogether)
     scheduler.advance(2 * UserDefaults::coalescingInterval);
     defaults.set(QStringLiteral("c"), 4);
     EXPECT_EQ(onDisk("c"), 4);
+}
+
+// The caller never waits for the disk: the file is written when the queue gets to it, and a
+// removal of the domain comes after a write of it that still waits.
+TEST_F(UserDefaultsTest, TheFileIsWrittenThroughTheWriteQueue)
+{
+    ManualScheduler scheduler;
+    ManualMainQueue mainQueue;
+    ManualFileWriteQueue writes;
+    UserDefaults defaults(QStringLiteral("domain"), directory(), scheduler, mainQueue, writes);
+    defaults.set(QStringLiteral("a"), 1);
+    EXPECT_FALSE(QFileInfo::exists(defaults.filePath()));
+    EXPECT_EQ(writes.runPending(), 1);
+    EXPECT_EQ(open()->integer(QStringLiteral("a")), 1);
+
+    mainQueue.runPending();
+    defaults.set(QStringLiteral("a"), 2);
+    defaults.synchronize();
+    defaults.removePersistentDomain();
+    EXPECT_EQ(writes.runPending(), 1);
+    EXPECT_FALSE(QFileInfo::exists(defaults.filePath()));
 }
 
 TEST_F(UserDefaultsTest, RemovingThePersistentDomainForgetsValuesButKeepsRegisteredOnes)

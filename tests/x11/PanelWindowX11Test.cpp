@@ -82,6 +82,18 @@ std::vector<uint32_t> cardinals(xcb_connection_t* connection, xcb_window_t windo
     return {values, values + xcb_get_property_value_length(reply.get()) / 4};
 }
 
+// The window manager's frame around a window: its ancestor just below the root.
+xcb_window_t frameOf(xcb_connection_t* connection, xcb_window_t window)
+{
+    for (;;) {
+        const Reply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
+        if (!tree || tree->parent == tree->root)
+            return window;
+        window = tree->parent;
+    }
+}
+
 // Another client holding a selection, as a compositor or a tray holds theirs.
 class SelectionOwner
 {
@@ -309,6 +321,12 @@ TEST_F(PanelWindowX11Test, ShapedToTheOutlineWithoutACompositorAndAskedForNoShad
         [&] { return shapeExtents(connection, window, XCB_SHAPE_SK_BOUNDING) == outline; }));
 
     EXPECT_EQ(cardinals(connection, window, "_COMPTON_SHADOW"), std::vector<uint32_t>{0});
+    // Some compositors read the hint from the frame alone.
+    const xcb_window_t frame = frameOf(connection, window);
+    ASSERT_NE(frame, window) << "the window manager did not frame the panel";
+    EXPECT_TRUE(waitFor([&] {
+        return cardinals(connection, frame, "_COMPTON_SHADOW") == std::vector<uint32_t>{0};
+    }));
     const std::vector<uint32_t> types = cardinals(connection, window, "_NET_WM_WINDOW_TYPE");
     ASSERT_FALSE(types.empty());
     EXPECT_EQ(types.front(), atom(connection, "_NET_WM_WINDOW_TYPE_POPUP_MENU"));

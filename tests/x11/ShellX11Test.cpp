@@ -1,19 +1,24 @@
 #include "app/shell/PanelPlacement.h"
+#include "platform/FolderLock.h"
 
 #include "RunningQuillory.h"
 #include "ServerClock.h"
 #include "X11Input.h"
 #include "XTestClient.h"
+#include "support/Contrast.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRect>
 #include <QStyleHints>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <xcb/xcb.h>
@@ -21,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -159,6 +165,36 @@ public:
         return result;
     }
 
+    // What the screen shows in `rect`, as a person sees it.
+    QImage image(const QRect& rect) const
+    {
+        xcb_get_image_reply_t* reply = xcb_get_image_reply(
+            m_connection,
+            xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_root,
+                          static_cast<int16_t>(rect.x()), static_cast<int16_t>(rect.y()),
+                          static_cast<uint16_t>(rect.width()), static_cast<uint16_t>(rect.height()),
+                          ~0u),
+            nullptr);
+        QImage picture;
+        // The test server's 24-bit screen keeps each pixel in 32 bits, blue first.
+        const int length = reply ? xcb_get_image_data_length(reply) : 0;
+        if (length == rect.width() * rect.height() * 4)
+            picture =
+                QImage(xcb_get_image_data(reply), rect.width(), rect.height(), QImage::Format_RGB32)
+                    .copy();
+        std::free(reply);
+        return picture;
+    }
+
+    // Paints the desktop behind every window in one colour.
+    void paintDesktop(QRgb color) const
+    {
+        const uint32_t pixel = color & RGB_MASK;
+        xcb_change_window_attributes(m_connection, m_root, XCB_CW_BACK_PIXEL, &pixel);
+        xcb_clear_area(m_connection, 0, m_root, 0, 0, 0, 0);
+        xcb_flush(m_connection);
+    }
+
     // The windows the window manager manages.
     std::vector<xcb_window_t> managedWindows() const
     {
@@ -213,13 +249,32 @@ protected:
         ASSERT_TRUE(m_x.isConnected());
         ASSERT_TRUE(m_keys.isConnected());
         ASSERT_TRUE(m_clock.isConnected());
+        ASSERT_NO_FATAL_FAILURE(startTray());
+    }
+
+    // `extra` options of the tray host after those that place it.
+    void startTray(const QStringList& extra = {})
+    {
         m_tray.start(QStringLiteral("trayer"),
-                     {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                      QStringLiteral("right"), QStringLiteral("--widthtype"),
-                      QStringLiteral("pixel"), QStringLiteral("--width"), QStringLiteral("96"),
-                      QStringLiteral("--height"), QStringLiteral("24"),
-                      QStringLiteral("--SetDockType"), QStringLiteral("true")});
+                     QStringList{QStringLiteral("--edge"), QStringLiteral("top"),
+                                 QStringLiteral("--align"), QStringLiteral("right"),
+                                 QStringLiteral("--widthtype"), QStringLiteral("pixel"),
+                                 QStringLiteral("--width"), QStringLiteral("96"),
+                                 QStringLiteral("--height"), QStringLiteral("24"),
+                                 QStringLiteral("--SetDockType"), QStringLiteral("true")} +
+                         extra);
         ASSERT_TRUE(m_tray.waitForStarted());
+    }
+
+    // A tray host whose bar is drawn in one colour.
+    void restartTrayIn(QRgb bar)
+    {
+        m_tray.kill();
+        m_tray.waitForFinished();
+        ASSERT_NO_FATAL_FAILURE(
+            startTray({QStringLiteral("--transparent"), QStringLiteral("true"),
+                       QStringLiteral("--alpha"), QStringLiteral("0"), QStringLiteral("--tint"),
+                       QStringLiteral("0x%1").arg(bar & RGB_MASK, 6, 16)}));
     }
 
     void TearDown() override
@@ -413,6 +468,50 @@ TEST_F(ShellX11Test, ASecondLaunchExitsAndOpensTheRunningCopysPanel)
     EXPECT_EQ(m_app.state(), QProcess::Running);
 }
 
+// Copies that share the notes but no runtime folder (another session, sudo -u, ssh -X) find
+// each other by the notes' folder: the later one hands over to the one using them.
+TEST_F(ShellX11Test, ACopyWithAnotherRuntimeFolderHandsOverToTheOneUsingTheNotes)
+{
+    ASSERT_NO_FATAL_FAILURE(markLaunchedBefore());
+    ASSERT_NO_FATAL_FAILURE(startAppInTray());
+    ASSERT_FALSE(panelIsOpen());
+
+    QTemporaryDir otherRuntime;
+    QFile::setPermissions(otherRuntime.path(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment environment = m_quillory.environment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), otherRuntime.path());
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    second.start(QStringLiteral(QUILLORY_BINARY), {});
+    ASSERT_TRUE(second.waitForFinished(stepTimeoutMs));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); })) << describeScreen();
+    EXPECT_EQ(m_app.state(), QProcess::Running);
+}
+
+// A copy using the notes that cannot be reached (here one that left no way to reach it): the
+// later one says so in one line and stops before it reads or writes anything.
+TEST_F(ShellX11Test, ACopyThatCannotReachTheOneUsingTheNotesSaysSoAndStops)
+{
+    const QString notesFolder = QFileInfo(m_quillory.notesFile()).absolutePath();
+    FolderLock unreachable(notesFolder);
+    ASSERT_EQ(unreachable.tryLock({}), FolderLock::Result::acquired);
+    QProcess copy;
+    copy.setProcessEnvironment(m_quillory.environment());
+    copy.start(QStringLiteral(QUILLORY_BINARY), {});
+    ASSERT_TRUE(copy.waitForFinished(startTimeoutMs));
+    EXPECT_EQ(copy.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(copy.exitCode(), 1);
+    EXPECT_EQ(QString::fromUtf8(copy.readAllStandardError()).toStdString(),
+              "Quillory: another copy of Quillory is using the notes in " +
+                  notesFolder.toStdString() + "\n");
+    EXPECT_FALSE(QFileInfo::exists(m_quillory.notesFile()));
+    EXPECT_FALSE(QFileInfo::exists(m_quillory.configFolder() + QStringLiteral("/Quillory")));
+}
+
 TEST_F(ShellX11Test, TerminationRightAfterTypingSavesTheTyping)
 {
     ASSERT_NO_FATAL_FAILURE(openOnFirstLaunch());
@@ -513,5 +612,113 @@ TEST_F(ShellX11Test, ARightClickOnTheIconOfAnOpenPanelClosesItAndShowsTheMenu)
     EXPECT_TRUE(waitFor([this] { return menuIsShown(); })) << describeScreen();
     EXPECT_FALSE(panelIsOpen());
 }
+
+// Without a compositor the window shows the outline alone, whose edge must be the panel's own
+// colours: a pixel of it the content covers only in part would show as if over black.
+class PanelEdgeX11Test : public ShellX11Test, public testing::WithParamInterface<int>
+{
+protected:
+    // Not a colour of the panel's, so that the desktop is told apart from it.
+    static constexpr QRgb desktop = qRgb(0x30, 0xD0, 0x60);
+    // The border: black at this opacity over the fill, the darkest the edge may be.
+    static constexpr int borderAlpha = 36;
+    // Rounding of the blend.
+    static constexpr int tolerance = 3;
+    static constexpr int trayHeight = 24;
+
+    // The panel's fill: its most common colour.
+    static QRgb fill(const QImage& panel)
+    {
+        std::map<QRgb, int> counts;
+        for (int y = 0; y < panel.height(); ++y) {
+            for (int x = 0; x < panel.width(); ++x)
+                ++counts[panel.pixel(x, y)];
+        }
+        counts.erase(desktop);
+        return std::max_element(counts.begin(), counts.end(),
+                                [](const auto& a, const auto& b) { return a.second < b.second; })
+            ->first;
+    }
+};
+
+TEST_P(PanelEdgeX11Test, WithoutACompositorTheEdgeHasNoDarkFringe)
+{
+    m_x.paintDesktop(desktop);
+    m_quillory.setVariable(QStringLiteral("QT_SCALE_FACTOR"), QString::number(GetParam()));
+    m_quillory.setVariable(QStringLiteral("QUILLORY_APPEARANCE"), QStringLiteral("light"));
+    ASSERT_NO_FATAL_FAILURE(openOnFirstLaunch());
+    // Below the tray, which the window's margin reaches over.
+    const QRect frame = m_x.geometry(*panel()) & QRect(0, trayHeight, 1280, 800);
+    // Drawn, and done fading in.
+    QImage seen;
+    ASSERT_TRUE(waitFor([&] {
+        const QImage before = seen;
+        seen = m_x.image(frame);
+        return !seen.isNull() && seen == before && seen.pixel(seen.rect().center()) != desktop;
+    })) << "the panel did not settle";
+    const QRgb panelFill = fill(seen);
+    const int darkest = qGray(panelFill) * (255 - borderAlpha) / 255 - tolerance;
+    int edgePixels = 0;
+    for (int y = 1; y < seen.height() - 1; ++y) {
+        for (int x = 1; x < seen.width() - 1; ++x) {
+            const QRgb pixel = seen.pixel(x, y);
+            const bool besideDesktop =
+                seen.pixel(x - 1, y) == desktop || seen.pixel(x + 1, y) == desktop ||
+                seen.pixel(x, y - 1) == desktop || seen.pixel(x, y + 1) == desktop;
+            if (pixel == desktop || !besideDesktop)
+                continue;
+            ++edgePixels;
+            EXPECT_GE(qGray(pixel), darkest)
+                << "at " << x + frame.x() << ", " << y + frame.y() << ": "
+                << QColor(pixel).name().toStdString() << " on a fill of "
+                << QColor(panelFill).name().toStdString();
+        }
+    }
+    // The whole outline below the tray, not a few stray pixels.
+    EXPECT_GT(edgePixels, 2 * (frame.width() + frame.height()) / 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(AtScales, PanelEdgeX11Test, testing::Values(1, 2));
+
+struct GlyphCase
+{
+    QRgb bar;
+    const char* scheme;
+};
+
+// The tray icon on a dark and on a light bar, each under either colour scheme of the desktop:
+// the bar's colour decides, so that the glyph shows wherever the scheme and the bar disagree.
+class TrayGlyphX11Test : public ShellX11Test, public testing::WithParamInterface<GlyphCase>
+{};
+
+TEST_P(TrayGlyphX11Test, TheGlyphStandsOutOnTheBar)
+{
+    // Enough for a glyph to be made out at a glance.
+    constexpr double legible = 3.0;
+    const QColor bar(GetParam().bar);
+    ASSERT_NO_FATAL_FAILURE(restartTrayIn(GetParam().bar));
+    m_quillory.setVariable(QStringLiteral("QUILLORY_APPEARANCE"),
+                           QString::fromLatin1(GetParam().scheme));
+    ASSERT_NO_FATAL_FAILURE(markLaunchedBefore());
+    ASSERT_NO_FATAL_FAILURE(startAppInTray());
+    // The glyph's strokes: its pixels that stand out most.
+    double strongest = 0;
+    EXPECT_TRUE(waitFor([&] {
+        const QImage icon = m_x.image(*trayIcon());
+        strongest = 0;
+        for (int y = 0; y < icon.height(); ++y) {
+            for (int x = 0; x < icon.width(); ++x)
+                strongest = std::max(strongest, contrastRatio(icon.pixelColor(x, y), bar));
+        }
+        return strongest >= legible;
+    })) << "at best "
+        << strongest << ":1 on " << bar.name().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(BarsAndSchemes, TrayGlyphX11Test,
+                         testing::Values(GlyphCase{qRgb(0x20, 0x20, 0x20), "light"},
+                                         GlyphCase{qRgb(0x20, 0x20, 0x20), "dark"},
+                                         GlyphCase{qRgb(0xE0, 0xE0, 0xE0), "light"},
+                                         GlyphCase{qRgb(0xE0, 0xE0, 0xE0), "dark"}));
 
 } // namespace

@@ -54,17 +54,30 @@ protected:
 
     void SetUp() override
     {
-        tray.start(QStringLiteral("trayer"),
-                   {QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                    QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("pixel"),
-                    QStringLiteral("--width"), QString::number(trayWidth),
-                    QStringLiteral("--height"), QString::number(trayHeight),
-                    QStringLiteral("--SetDockType"), QStringLiteral("true")});
-        ASSERT_TRUE(tray.waitForStarted(X11Input::timeoutMs));
-        ASSERT_TRUE(waitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }));
+        ASSERT_NO_FATAL_FAILURE(startTray());
         item.setIcon(squareIcon());
         item.setAccessibilityLabel(QStringLiteral("Quillory"));
         item.show();
+        ASSERT_NO_FATAL_FAILURE(waitForIconInTray());
+    }
+
+    // `extra` options of the tray host after those that place it.
+    void startTray(const QStringList& extra = {})
+    {
+        tray.start(QStringLiteral("trayer"),
+                   QStringList{QStringLiteral("--edge"), QStringLiteral("top"),
+                               QStringLiteral("--align"), QStringLiteral("right"),
+                               QStringLiteral("--widthtype"), QStringLiteral("pixel"),
+                               QStringLiteral("--width"), QString::number(trayWidth),
+                               QStringLiteral("--height"), QString::number(trayHeight),
+                               QStringLiteral("--SetDockType"), QStringLiteral("true")} +
+                       extra);
+        ASSERT_TRUE(tray.waitForStarted(X11Input::timeoutMs));
+        ASSERT_TRUE(waitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }));
+    }
+
+    void waitForIconInTray()
+    {
         // The tray takes the icon in a moment after it appears; it docks at the top right.
         ASSERT_TRUE(waitFor([this] {
             // Seen by the server and by Qt, which learns of the tray mapping it a moment later.
@@ -75,7 +88,9 @@ protected:
             << item.anchorGeometry().x() << ", " << item.anchorGeometry().y();
     }
 
-    void TearDown() override
+    void TearDown() override { stopTray(); }
+
+    void stopTray()
     {
         tray.kill();
         tray.waitForFinished(X11Input::timeoutMs);
@@ -177,6 +192,31 @@ TEST_F(StatusItemX11Test, TheColourTheTrayAsksForIsFollowed)
     xcb_delete_property(connection, tray, colors);
     xcb_flush(connection);
     EXPECT_TRUE(waitFor([&] { return !watcher.trayForeground(); }));
+}
+
+TEST_F(StatusItemX11Test, TheBarAroundTheIconIsReadAgainWhenTheIconIsTakenInByAnotherTray)
+{
+    // Each drawn in one colour.
+    const auto barIs = [this](QRgb bar) {
+        constexpr int closeEnough = 8;
+        const std::optional<QColor> seen = item.barColor();
+        return seen && std::abs(seen->red() - qRed(bar)) <= closeEnough &&
+               std::abs(seen->green() - qGreen(bar)) <= closeEnough &&
+               std::abs(seen->blue() - qBlue(bar)) <= closeEnough;
+    };
+    for (const QRgb bar : {qRgb(0x20, 0x20, 0x20), qRgb(0xE0, 0xE0, 0xE0)}) {
+        stopTray();
+        QSignalSpy changed(&item, &StatusItem::barColorChanged);
+        ASSERT_NO_FATAL_FAILURE(
+            startTray({QStringLiteral("--transparent"), QStringLiteral("true"),
+                       QStringLiteral("--alpha"), QStringLiteral("0"), QStringLiteral("--tint"),
+                       QStringLiteral("0x%1").arg(bar & RGB_MASK, 6, 16)}));
+        ASSERT_NO_FATAL_FAILURE(waitForIconInTray());
+        EXPECT_TRUE(waitFor([&] { return barIs(bar); }))
+            << QColor(bar).name().toStdString() << " read as "
+            << item.barColor().value_or(QColor()).name().toStdString();
+        EXPECT_GE(changed.count(), 1);
+    }
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "NoteStoreTestSupport.h"
 
-#include "platform/CorruptFile.h"
+#include "platform/AsideFile.h"
 
 #include "support/LogCapture.h"
 
@@ -145,8 +145,9 @@ TEST_F(NoteStoreLoadTest, UnreadableDocumentsAreMovedAsideAndTheStoreStartsAfres
         EXPECT_FALSE(QFileInfo::exists(m_path)) << label;
         const QStringList aside = asideFiles();
         ASSERT_EQ(aside.size(), 1) << label;
-        EXPECT_EQ(aside.first(),
-                  QFileInfo(CorruptFile::asidePath(m_path, m_clock.now())).fileName());
+        EXPECT_EQ(
+            aside.first(),
+            QFileInfo(AsideFile::asidePath(m_path, AsideFile::corrupt, m_clock.now())).fileName());
         EXPECT_FALSE(aside.first().contains(QLatin1Char(':'))) << label;
         EXPECT_TRUE(aside.first().endsWith(QLatin1Char('Z'))) << label;
         EXPECT_EQ(
@@ -180,7 +181,8 @@ TEST_F(NoteStoreLoadTest, AnUnreadableDocumentThatCannotBeMovedAsideIsNeverOverw
     const QByteArray unreadable("{ \"notes\": [ precious");
     TestFiles::write(m_path, unreadable);
     // The aside name is taken, so the move fails at this clock time.
-    TestFiles::write(CorruptFile::asidePath(m_path, m_clock.now()), "earlier copy");
+    TestFiles::write(AsideFile::asidePath(m_path, AsideFile::corrupt, m_clock.now()),
+                     "earlier copy");
     LogCapture log;
     auto store = openStore();
     EXPECT_EQ(log.matching(QStringLiteral("could not be moved aside")).size(), 1);
@@ -197,7 +199,8 @@ TEST_F(NoteStoreLoadTest, AnUnreadableDocumentThatCannotBeMovedAsideIsNeverOverw
     m_scheduler.advance(1s);
     EXPECT_FALSE(store->hasUnsavedChanges());
     EXPECT_EQ(readDocument().notes[0].text, QStringLiteral("typed more"));
-    EXPECT_EQ(TestFiles::read(CorruptFile::asidePath(m_path, m_clock.now())), unreadable);
+    EXPECT_EQ(TestFiles::read(AsideFile::asidePath(m_path, AsideFile::corrupt, m_clock.now())),
+              unreadable);
 }
 
 class NoteStoreSaveTest : public NoteStoreFixture

@@ -9,7 +9,9 @@
 #include "app/shell/PopoverController.h"
 #include "app/shell/Screenshots.h"
 #include "platform/Appearance.h"
+#include "platform/Application.h"
 #include "platform/Clock.h"
+#include "platform/FileWriteQueue.h"
 #include "platform/LoginItem.h"
 #include "platform/MainQueue.h"
 #include "platform/PanelWindow.h"
@@ -21,6 +23,7 @@
 #include "support/TestFiles.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QSignalSpy>
@@ -41,11 +44,12 @@ class AppDelegateTest : public testing::Test
 protected:
     AppDelegateTest() { CarbonGlobalShortcuts::setHotKeyCenter(&m_hotKeys); }
 
-    std::unique_ptr<AppDelegate> launch(Screenshots* screenshots = nullptr)
+    std::unique_ptr<AppDelegate> launch(Screenshots* screenshots = nullptr,
+                                        FileWriteQueue& writeQueue = FileWriteQueue::immediate())
     {
         auto delegate = std::make_unique<AppDelegate>(AppDelegate::Environment{
             m_defaults, m_notesFile, m_clock, m_scheduler, m_mainQueue, m_appearance, m_reporting,
-            dsn, appID, m_loginItem, m_updater, screenshots});
+            dsn, appID, m_loginItem, m_updater, screenshots, writeQueue});
         delegate->applicationDidFinishLaunching();
         return delegate;
     }
@@ -164,6 +168,84 @@ TEST_F(AppDelegateTest, QuittingSavesPendingTypingAndSettingsWithoutCopyingTheNo
               20);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("clipboard before"));
     EXPECT_EQ(m_reporting.calls.last(), QStringLiteral("endCrashSession"));
+}
+
+// The notes typed while they cannot be saved outlive the program: quitting keeps them in a
+// recovery file of the document's own form, and the next start says where it is.
+TEST_F(AppDelegateTest, NotesThatCannotBeSavedByTheQuitGoToARecoveryFileTheNextStartNames)
+{
+    const QString stateFolder =
+        qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/Quillory");
+    QDir().mkpath(QFileInfo(m_notesFile).absolutePath());
+    ASSERT_TRUE(QFile::link(QStringLiteral("/nonexistent/notes.json"), m_notesFile));
+    QString recovery;
+    {
+        LogCapture log;
+        auto delegate = launch();
+        delegate->store()->setText(QStringLiteral("typed while nothing can be saved"));
+        m_scheduler.advance(1s);
+        EXPECT_FALSE(delegate->store()->saveProblem().isEmpty());
+        delegate->applicationWillTerminate();
+        const QStringList kept =
+            QDir(stateFolder).entryList({QStringLiteral("notes.json.recovered-*")}, QDir::Files);
+        ASSERT_EQ(kept.size(), 1);
+        recovery = stateFolder + QLatin1Char('/') + kept.first();
+        EXPECT_EQ(log.matching(recovery).size(), 1);
+    }
+    const auto recovered = NoteFileReader::decode(TestFiles::read(recovery));
+    ASSERT_TRUE(recovered.file);
+    EXPECT_EQ(recovered.file->notes.at(0).text, QStringLiteral("typed while nothing can be saved"));
+    const auto ownerGroupOther = QFile::Permissions(0x7077);
+    EXPECT_EQ(QFileInfo(recovery).permissions() & ownerGroupOther,
+              QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_EQ(QFileInfo(stateFolder).permissions() & ownerGroupOther,
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QFile::remove(m_notesFile);
+    {
+        auto delegate = launch();
+        ASSERT_EQ(delegate->store()->notices().size(), 1);
+        EXPECT_TRUE(delegate->store()->notices().first().contains(QFileInfo(recovery).fileName()));
+        delegate->store()->setText(QStringLiteral("saved this time"));
+        delegate->applicationWillTerminate();
+    }
+    // The document has been saved since: the recovery file is old news.
+    EXPECT_TRUE(launch()->store()->notices().isEmpty());
+    EXPECT_EQ(QDir(stateFolder).entryList({QStringLiteral("notes.json.recovered-*")}).size(), 1);
+}
+
+// A disk that does not answer holds the quit up only so long; what it has not written by then
+// is kept where it can be, the runtime folder when there is no state folder to write to. That
+// one exists already, made by the single-copy guard, and is made the user's only.
+TEST_F(AppDelegateTest, QuittingWaitsForTheDiskOnlySoLongAndKeepsWhatItDidNotWrite)
+{
+    const auto ownerGroupOther = QFile::Permissions(0x7077);
+    for (const bool stateFolderWritable : {true, false}) {
+        if (!stateFolderWritable) {
+            const QString blocked = TestFiles::home() + QStringLiteral("/state-is-a-file");
+            TestFiles::write(blocked, "in the way");
+            qputenv("XDG_STATE_HOME", QFile::encodeName(blocked));
+            QDir().mkpath(Application::defaultInstanceDirectory());
+        }
+        ManualFileWriteQueue stuck;
+        LogCapture log;
+        auto delegate = launch(nullptr, stuck);
+        delegate->store()->setText(QStringLiteral("typed onto a stuck disk"));
+        delegate->applicationWillTerminate();
+        EXPECT_EQ(log.matching(QStringLiteral("did not finish writing")).size(), 1);
+        const QString folder = stateFolderWritable ? qEnvironmentVariable("XDG_STATE_HOME") +
+                                                         QStringLiteral("/Quillory")
+                                                   : Application::defaultInstanceDirectory();
+        const QStringList kept =
+            QDir(folder).entryList({QStringLiteral("notes.json.recovered-*")}, QDir::Files);
+        ASSERT_EQ(kept.size(), 1) << folder.toStdString();
+        const auto recovered =
+            NoteFileReader::decode(TestFiles::read(folder + QLatin1Char('/') + kept.first()));
+        ASSERT_TRUE(recovered.file);
+        EXPECT_EQ(recovered.file->notes.at(0).text, QStringLiteral("typed onto a stuck disk"));
+        EXPECT_EQ(QFileInfo(folder).permissions() & ownerGroupOther,
+                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
 }
 
 TEST_F(AppDelegateTest, ThePanelsWidgetsAreBuiltOneTurnAfterTheIconOrWhenItOpensFirst)

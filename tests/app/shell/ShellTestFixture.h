@@ -8,6 +8,7 @@
 #include "app/shell/PopoverController.h"
 #include "platform/Appearance.h"
 #include "platform/Clock.h"
+#include "platform/FileWriteQueue.h"
 #include "platform/MainQueue.h"
 #include "platform/UserDefaults.h"
 
@@ -17,11 +18,13 @@
 #include <gtest/gtest.h>
 
 // A panel controller over a real store and settings, with the clock, timers and main queue
-// in the test's hands and the reporting services recorded.
+// in the test's hands and the reporting services recorded. The store writes at once unless
+// the test gives it a write queue of its own.
 class ShellTestFixture : public testing::Test
 {
 public:
-    ShellTestFixture()
+    explicit ShellTestFixture(FileWriteQueue& writeQueue = FileWriteQueue::immediate())
+        : m_store(m_notesFile, m_clock, m_scheduler, NoteStore::defaultAutosaveDelay, writeQueue)
     {
         m_analytics.start(true);
         m_reporting.calls.clear();
@@ -51,7 +54,7 @@ public:
     ManualClock m_clock;
     ManualScheduler m_scheduler;
     ManualMainQueue m_mainQueue;
-    NoteStore m_store{m_notesFile, m_clock, m_scheduler};
+    NoteStore m_store;
     RecordingReportingServices m_reporting;
     Analytics m_analytics{
         m_reporting, QStringLiteral("https://0123456789abcdef0123456789abcdef@crash.example/1"),

@@ -5,6 +5,7 @@
 #include "platform/LoginItem.h"
 #include "platform/StatusItem.h"
 
+#include "support/Contrast.h"
 #include "support/LogCapture.h"
 #include "support/TestFiles.h"
 
@@ -13,11 +14,14 @@
 #include <QClipboard>
 #include <QCursor>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QSvgRenderer>
 
 namespace {
 
@@ -217,7 +221,8 @@ TEST(StatusBarGlyphTest, DrawnInTheTraysColourElseToReadOnTheColourScheme)
         {std::nullopt, Scheme::Dark, false},
     };
     for (const Case& c : cases) {
-        const QColor glyph = StatusBarController::glyphColor(c.trayForeground, c.scheme);
+        const QColor glyph =
+            StatusBarController::glyphColor(c.trayForeground, std::nullopt, c.scheme);
         if (c.trayForeground)
             EXPECT_EQ(glyph, *c.trayForeground);
         else if (c.wantsDark)
@@ -225,6 +230,98 @@ TEST(StatusBarGlyphTest, DrawnInTheTraysColourElseToReadOnTheColourScheme)
         else
             EXPECT_GT(glyph.lightness(), 192) << glyph.name().toStdString();
     }
+}
+
+TEST(StatusBarGlyphTest, OnABarOfKnownColourTheGlyphStandsOutWhateverTheColourScheme)
+{
+    using Scheme = Appearance::ColorScheme;
+    // Enough for a glyph to be made out at a glance.
+    constexpr double legible = 3.0;
+    const QColor glyphs[] = {
+        StatusBarController::glyphColor(std::nullopt, QColor(Qt::black), Scheme::Light),
+        StatusBarController::glyphColor(std::nullopt, QColor(Qt::white), Scheme::Dark)};
+    // Light on black, dark on white: the glyph's two colours.
+    ASSERT_NE(glyphs[0], glyphs[1]);
+    const QColor bars[] = {
+        QColor(0x20, 0x20, 0x20), QColor(0xE0, 0xE0, 0xE0), QColor(0x00, 0x00, 0x00),
+        QColor(0xFF, 0xFF, 0xFF), QColor(0x76, 0x76, 0x76), QColor(0x30, 0x30, 0x38),
+        QColor(0x34, 0x65, 0xA4), QColor(0xF6, 0xD3, 0x2D), QColor(0xD6, 0xD6, 0xD6),
+    };
+    for (const QColor& bar : bars) {
+        for (const Scheme scheme : {Scheme::Light, Scheme::Dark}) {
+            const QColor glyph = StatusBarController::glyphColor(std::nullopt, bar, scheme);
+            const std::string where =
+                bar.name().toStdString() + (scheme == Scheme::Dark ? " dark" : " light");
+            // The better of the two, and read the same under either scheme.
+            for (const QColor& other : glyphs)
+                EXPECT_GE(contrastRatio(glyph, bar), contrastRatio(other, bar)) << where;
+            EXPECT_GE(contrastRatio(glyph, bar), legible) << where;
+            EXPECT_EQ(glyph, StatusBarController::glyphColor(std::nullopt, bar, Scheme::Light))
+                << where;
+            // The colour a tray asks for stands above the bar's.
+            const QColor requested(0x20, 0x60, 0xA0);
+            EXPECT_EQ(StatusBarController::glyphColor(requested, bar, scheme), requested) << where;
+        }
+    }
+}
+
+TEST_F(StatusBarControllerTest, TheIconGoesByItsSymbolicNameAndIsDrawnInTheGlyphsColour)
+{
+    const QIcon icon = m_item.trayIcon()->icon();
+    EXPECT_EQ(icon.name(), QString::fromLatin1(StatusBarController::glyphThemeName));
+    const QImage drawn = icon.pixmap(QSize(16, 16)).toImage();
+    const QColor expected =
+        StatusBarController::glyphColor(std::nullopt, std::nullopt, m_appearance.colorScheme());
+    int strokes = 0;
+    for (int y = 0; y < drawn.height(); ++y) {
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QColor pixel = drawn.pixelColor(x, y);
+            if (pixel.alpha() < 255)
+                continue;
+            ++strokes;
+            EXPECT_EQ(pixel.rgb(), expected.rgb());
+        }
+    }
+    EXPECT_GT(strokes, 0);
+}
+
+// Shells recolour a symbolic icon by filling its shapes: the one installed for the theme must be
+// the tray glyph's strokes as filled outlines.
+TEST(StatusBarGlyphTest, TheSymbolicIconOfTheThemeIsTheGlyphInFilledShapes)
+{
+    constexpr int side = 96;
+    // Where two renderings may differ: the edges of the outlines, smoothed differently.
+    constexpr int alphaTolerance = 96;
+    constexpr double differingShare = 0.02;
+    const auto render = [](const QString& file) {
+        QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QSvgRenderer renderer(file);
+        EXPECT_TRUE(renderer.isValid()) << file.toStdString();
+        QPainter painter(&image);
+        renderer.render(&painter);
+        return image;
+    };
+    const QString symbolic =
+        QStringLiteral(QT_TESTCASE_SOURCEDIR "/../../../resources/quillory-symbolic.svg");
+    QFile file(symbolic);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(file.readAll().contains("stroke"));
+
+    const QImage filled = render(symbolic);
+    const QImage stroked = render(QStringLiteral(":/icons/MenuBarGlyph.svg"));
+    int covered = 0;
+    int differing = 0;
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            const int a = qAlpha(filled.pixel(x, y));
+            const int b = qAlpha(stroked.pixel(x, y));
+            covered += b > 0;
+            differing += std::abs(a - b) > alphaTolerance;
+        }
+    }
+    EXPECT_GT(covered, side * side / 10);
+    EXPECT_LE(differing, covered * differingShare) << differing << " of " << covered;
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "app/views/IconButton.h"
 #include "app/views/NoteListModel.h"
 #include "app/views/NoteListView.h"
+#include "app/views/NoteRowsView.h"
 #include "app/views/PopoverRootView.h"
 #include "app/views/RenameField.h"
 #include "app/views/TextButton.h"
@@ -21,6 +22,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListView>
+#include <QPointer>
 #include <QScreen>
 #include <QSignalSpy>
 
@@ -168,6 +170,43 @@ TEST_F(OverlaysTest, TicksAreCountedPrunedWhenNotesGoAndDroppedWithTheMode)
     nextTurn();
     EXPECT_EQ(m_store.currentIndex(), 2);
     EXPECT_FALSE(m_controller.listOpen());
+}
+
+TEST_F(OverlaysTest, ACardClosedByAClickOnItGoesOnlyOnceTheClickIsHandled)
+{
+    useNotes({QStringLiteral("a"), QStringLiteral("b")});
+    makePage();
+    struct Case
+    {
+        const char* name;
+        std::function<QWidget*()> open;
+        std::function<void(QWidget*)> click;
+    };
+    const Case cases[] = {
+        {"a row of the list", [this]() -> QWidget* { return &openList(); },
+         [this](QWidget* card) { clickRow(*static_cast<NoteListView*>(card), 1); }},
+        {"a colour dot",
+         [this]() -> QWidget* {
+             m_controller.togglePicker();
+             return m_page->colorPicker();
+         },
+         [](QWidget* card) {
+             ColorPickerDot* dot = static_cast<ColorPickerView*>(card)->dots()[2];
+             QTest::mouseClick(dot, Qt::LeftButton, {}, dot->rect().center());
+         }},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        QPointer<QWidget> card = row.open();
+        ASSERT_FALSE(card.isNull());
+        // The click's own handlers still run on the card after it asked to close it.
+        row.click(card);
+        EXPECT_FALSE(m_controller.listOpen() || m_controller.pickerOpen());
+        ASSERT_FALSE(card.isNull());
+        EXPECT_FALSE(card->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(card.isNull());
+    }
 }
 
 TEST_F(OverlaysTest, PickerDotsAreHitOnlyInsideTheCircleAndRingThePresentHue)

@@ -16,6 +16,8 @@
 class PanelTestFixture : public ShellTestFixture
 {
 public:
+    using ShellTestFixture::ShellTestFixture;
+
     // Makes the page at the controller's size; call after any setting the page reads at start.
     NoteView& makePage()
     {

@@ -1,0 +1,78 @@
+#include "NotesRecovery.h"
+
+#include "app/notes/NoteFileWriter.h"
+#include "app/notes/NoteStore.h"
+#include "app/notes/NotesDocument.h"
+#include "app/notes/NoticeTexts.h"
+#include "platform/Application.h"
+#include "platform/AsideFile.h"
+#include "platform/Clock.h"
+#include "platform/Log.h"
+#include "platform/XdgBaseDirectories.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const Log recoveryLog("quillory.notes");
+
+const QString reason = QStringLiteral("recovered");
+constexpr QFile::Permissions ownerOnlyFolder =
+    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+
+// Named after the document it stands in for, so that the user recognises it.
+QString documentName(const NoteStore& store)
+{
+    return QFileInfo(store.fileURL()).fileName();
+}
+
+} // namespace
+
+QStringList NotesRecovery::defaultFolders()
+{
+    return {XdgBaseDirectories::stateHome() + QStringLiteral("/Quillory"),
+            Application::defaultInstanceDirectory()};
+}
+
+NotesRecovery::NotesRecovery(const QStringList& folders, const Clock& clock)
+    : m_folders(folders)
+    , m_clock(clock)
+{}
+
+QString NotesRecovery::keepUnsaved(const NoteStore& store) const
+{
+    if (!store.hasUnsavedChanges())
+        return {};
+    const QByteArray bytes = NoteFileWriter::encode(store.makeNoteFile());
+    for (const QString& folder : m_folders) {
+        const QString path = AsideFile::asidePath(folder + QLatin1Char('/') + documentName(store),
+                                                  reason, m_clock.now());
+        const QString error = NotesDocument::writeFile(path, bytes);
+        if (!error.isEmpty()) {
+            recoveryLog.error(QStringLiteral("Quillory: could not keep the unsaved notes in %1: %2")
+                                  .arg(path, error));
+            continue;
+        }
+        QFile::setPermissions(folder, ownerOnlyFolder);
+        recoveryLog.error(QStringLiteral("Quillory: the notes could not be saved to %1; they are "
+                                         "kept in %2")
+                              .arg(store.fileURL(), path));
+        return path;
+    }
+    recoveryLog.error(QStringLiteral("Quillory: the unsaved notes could not be kept anywhere"));
+    return {};
+}
+
+void NotesRecovery::announce(NoteStore& store) const
+{
+    const QFileInfo document(store.fileURL());
+    const QString pattern = documentName(store) + QLatin1Char('.') + reason + QLatin1Char('*');
+    for (const QString& folder : m_folders) {
+        const QFileInfoList found = QDir(folder).entryInfoList({pattern}, QDir::Files, QDir::Name);
+        for (const QFileInfo& file : found) {
+            if (!document.exists() || file.lastModified() > document.lastModified())
+                store.addNotice(NoticeTexts::recovered(file.filePath()));
+        }
+    }
+}

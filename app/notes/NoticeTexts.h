@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+
+// What the note page tells the user about the notes' files, in the program's own words. Paths
+// in the user's home folder are shown from "~".
+namespace NoticeTexts {
+
+QString saveProblem(const QString& document, const QString& reason,
+                    std::chrono::seconds retryInterval);
+QString movedAside(const QString& document, const QString& aside);
+QString unreadableLeft(const QString& document);
+QString changedOutside(const QString& document, const QString& copy);
+QString recovered(const QString& recoveryFile);
+
+} // namespace NoticeTexts

@@ -1,0 +1,167 @@
+#include "FileWriteQueue.h"
+
+#include "MainQueue.h"
+#include "MainThread.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include <algorithm>
+
+namespace {
+
+class ImmediateFileWriteQueue final : public FileWriteQueue
+{
+public:
+    void submit(const QString&, Work write, Work done) override
+    {
+        write();
+        if (done)
+            done();
+    }
+    bool finish(std::chrono::milliseconds) override { return true; }
+};
+
+} // namespace
+
+FileWriteQueue& FileWriteQueue::immediate()
+{
+    static ImmediateFileWriteQueue queue;
+    return queue;
+}
+
+void WaitingWrites::add(const QString& file, FileWriteQueue::Work write, FileWriteQueue::Work done)
+{
+    const auto waiting = std::find_if(m_jobs.begin(), m_jobs.end(),
+                                      [&](const Job& job) { return job.file == file; });
+    if (waiting != m_jobs.end()) {
+        waiting->write = std::move(write);
+        waiting->done = std::move(done);
+        return;
+    }
+    m_jobs.push_back({file, std::move(write), std::move(done)});
+}
+
+WaitingWrites::Job WaitingWrites::takeFirst()
+{
+    Job job = std::move(m_jobs.front());
+    m_jobs.pop_front();
+    return job;
+}
+
+BackgroundFileWriteQueue::BackgroundFileWriteQueue(MainQueue& mainQueue)
+    : m_mainQueue(mainQueue)
+    , m_thread(QThread::create([this] { run(); }))
+{
+    m_thread->setObjectName(QStringLiteral("quillory.writer"));
+    m_thread->start();
+}
+
+BackgroundFileWriteQueue::~BackgroundFileWriteQueue()
+{
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_stopping = true;
+        m_changed.wakeAll();
+    }
+    m_thread->wait();
+}
+
+BackgroundFileWriteQueue& BackgroundFileWriteQueue::shared()
+{
+    static auto* queue = new BackgroundFileWriteQueue(MainQueue::system());
+    return *queue;
+}
+
+void BackgroundFileWriteQueue::submit(const QString& file, Work write, Work done)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_waiting.add(file, std::move(write), std::move(done));
+    m_changed.wakeAll();
+}
+
+void BackgroundFileWriteQueue::run()
+{
+    QMutexLocker lock(&m_mutex);
+    for (;;) {
+        while (m_waiting.isEmpty() && !m_stopping)
+            m_changed.wait(&m_mutex);
+        if (m_waiting.isEmpty())
+            return;
+        WaitingWrites::Job job = m_waiting.takeFirst();
+        m_writing = true;
+        lock.unlock();
+        job.write();
+        lock.relock();
+        m_writing = false;
+        if (job.done)
+            m_finished.push_back(std::move(job.done));
+        m_changed.wakeAll();
+        m_mainQueue.async([this, alive = std::weak_ptr<bool>(m_alive)] {
+            if (!alive.expired())
+                deliver();
+        });
+    }
+}
+
+bool BackgroundFileWriteQueue::finish(std::chrono::milliseconds bound)
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    bool idle = false;
+    {
+        const QDeadlineTimer deadline(bound);
+        const QMutexLocker lock(&m_mutex);
+        while (!isIdle() && m_changed.wait(&m_mutex, deadline)) {
+        }
+        idle = isIdle();
+    }
+    deliver();
+    return idle;
+}
+
+void BackgroundFileWriteQueue::deliver()
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    std::vector<Work> finished;
+    {
+        const QMutexLocker lock(&m_mutex);
+        finished.swap(m_finished);
+    }
+    for (const Work& done : finished)
+        done();
+}
+
+void ManualFileWriteQueue::submit(const QString& file, Work write, Work done)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_waiting.add(file, std::move(write), std::move(done));
+}
+
+bool ManualFileWriteQueue::finish(std::chrono::milliseconds)
+{
+    return isEmpty();
+}
+
+int ManualFileWriteQueue::runPending()
+{
+    int count = 0;
+    for (;;) {
+        WaitingWrites::Job job;
+        {
+            const QMutexLocker lock(&m_mutex);
+            if (m_waiting.isEmpty())
+                return count;
+            job = m_waiting.takeFirst();
+        }
+        job.write();
+        if (job.done)
+            job.done();
+        ++count;
+    }
+}
+
+bool ManualFileWriteQueue::isEmpty() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_waiting.isEmpty();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Claims a folder for this process for as long as the object lives, against other copies of
+// the program that use the same folder but cannot find each other by their runtime folders
+// (another login session, sudo -u, a container, ssh -X). The kernel holds the lock on a file
+// in the folder, so it is released however the process ends and is seen across process
+// namespaces. The holder leaves in that file how it can be reached.
+class FolderLock
+{
+public:
+    static inline const QString fileName = QStringLiteral("quillory.lock");
+
+    enum class Result { acquired, heldElsewhere, failed };
+
+    explicit FolderLock(const QString& folder);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+    // Creates a missing folder, readable by the user only, and takes the lock; on success
+    // leaves `contact` in the lock file for the copies that find the folder taken.
+    Result tryLock(const QByteArray& contact);
+    // Why tryLock() failed.
+    QString errorString() const { return m_error; }
+    // What the copy holding the folder left in the lock file.
+    QByteArray holderContact() const;
+
+private:
+    QString filePath() const;
+
+    const QString m_folder;
+    int m_descriptor = -1;
+    QString m_error;
+};

@@ -1,0 +1,84 @@
+#include "TrackedFile.h"
+
+#include "platform/AsideFile.h"
+
+#include <QCryptographicHash>
+#include <QFileInfo>
+
+namespace {
+
+// Four times as fast as SHA-256 here, which counts on a document of megabytes read at start.
+QByteArray hashOf(const QByteArray& bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Blake2b_256);
+}
+
+} // namespace
+
+TrackedFile::TrackedFile(const QString& path)
+    : m_path(path)
+{}
+
+StoredFile::Contents TrackedFile::read()
+{
+    StoredFile::Contents contents = StoredFile::read(m_path);
+    // Through a symbolic link, as a write replaces its target.
+    m_known.reset();
+    if (QFileInfo::exists(m_path))
+        m_known = hashOf(contents.bytes);
+    return contents;
+}
+
+QString TrackedFile::moveAside(const QString& reason, const QDateTime& when)
+{
+    const QString aside = AsideFile::moveAside(m_path, reason, when);
+    if (!aside.isEmpty())
+        m_known.reset();
+    return aside;
+}
+
+TrackedFile::Written TrackedFile::write(const QByteArray& bytes,
+                                        QFileDevice::Permissions permissions, const QDateTime& when)
+{
+    Written written;
+    written.error = StoredFile::write(m_path, bytes, permissions,
+                                      [&] { return keepWhatIsThere(written, when); });
+    if (written.error.isEmpty()) {
+        m_known = hashOf(bytes);
+        // Kept, or replaced by someone else before it could be.
+        m_keepReason.clear();
+    }
+    return written;
+}
+
+QString TrackedFile::keepWhatIsThere(Written& written, const QDateTime& when) const
+{
+    std::optional<QByteArray> onDisk;
+    if (QFileInfo::exists(m_path)) {
+        // A FIFO or a device is refused here rather than copied: a FIFO would make the copy
+        // wait for a writer for ever.
+        const StoredFile::Contents contents = StoredFile::read(m_path);
+        if (!contents.error.isEmpty())
+            return QStringLiteral("%1 cannot be read (%2), so it is not replaced")
+                .arg(m_path, contents.error);
+        onDisk = hashOf(contents.bytes);
+    }
+    if (onDisk != m_known) {
+        if (!onDisk) {
+            written.removedOutside = true;
+        } else {
+            written.outsideCopy = AsideFile::copyAside(m_path, outside, when);
+            if (written.outsideCopy.isEmpty())
+                return QStringLiteral("%1 was changed by another program, and that version "
+                                      "could not be kept beside it")
+                    .arg(m_path);
+        }
+        return {};
+    }
+    if (onDisk && !m_keepReason.isEmpty()) {
+        written.keptCopy = AsideFile::copyAside(m_path, m_keepReason, when);
+        if (written.keptCopy.isEmpty())
+            return QStringLiteral("a copy of %1 could not be kept beside it").arg(m_path);
+    }
+    return {};
+}

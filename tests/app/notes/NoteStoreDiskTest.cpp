@@ -1,0 +1,226 @@
+#include "NoteStoreTestSupport.h"
+
+#include "platform/AsideFile.h"
+#include "platform/FileWriteQueue.h"
+#include "platform/TrackedFile.h"
+
+#include "support/LogCapture.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QSignalSpy>
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <functional>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The store as the program makes it: its saves go through a write queue, here one that holds
+// them until the test lets them run.
+class NoteStoreWriteQueueTest : public NoteStoreFixture
+{
+protected:
+    std::unique_ptr<NoteStore> openQueuedStore()
+    {
+        return std::make_unique<NoteStore>(m_path, m_clock, m_scheduler,
+                                           NoteStore::defaultAutosaveDelay, m_writes);
+    }
+
+    ManualFileWriteQueue m_writes;
+};
+
+TEST_F(NoteStoreWriteQueueTest, TypingGoesOnWhileASaveWaitsAndOnlyTheLatestStateIsWritten)
+{
+    auto store = openQueuedStore();
+    store->setText(QStringLiteral("a"));
+    m_scheduler.advance(NoteStore::defaultAutosaveDelay);
+    EXPECT_FALSE(QFileInfo::exists(m_path));
+    store->setText(QStringLiteral("ab"));
+    store->setText(QStringLiteral("abc"));
+    EXPECT_EQ(store->currentNote().text, QStringLiteral("abc"));
+    m_scheduler.advance(NoteStore::defaultAutosaveDelay);
+    EXPECT_TRUE(store->hasUnsavedChanges());
+    EXPECT_EQ(m_writes.runPending(), 1);
+    EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("abc"));
+    EXPECT_FALSE(store->hasUnsavedChanges());
+    store->save();
+    EXPECT_TRUE(m_writes.isEmpty());
+}
+
+TEST_F(NoteStoreWriteQueueTest, ASaveThatEndsAfterANewerChangeLeavesThatChangeOwed)
+{
+    auto store = openQueuedStore();
+    store->setText(QStringLiteral("a"));
+    store->save();
+    store->setText(QStringLiteral("ab"));
+    EXPECT_EQ(m_writes.runPending(), 1);
+    EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("a"));
+    EXPECT_TRUE(store->hasUnsavedChanges());
+    m_scheduler.advance(NoteStore::defaultAutosaveDelay);
+    EXPECT_EQ(m_writes.runPending(), 1);
+    EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("ab"));
+    EXPECT_FALSE(store->hasUnsavedChanges());
+}
+
+// What keeps a save from reaching the disk, and how it is put right.
+struct Fault
+{
+    const char* label;
+    std::function<bool(const QString& document)> cause; // false: cannot be caused here
+    std::function<void(const QString& document)> cure;
+};
+
+QString folderOf(const QString& path)
+{
+    return QFileInfo(path).absolutePath();
+}
+
+class NoteStoreSaveProblemTest : public NoteStoreFixture
+{};
+
+TEST_F(NoteStoreSaveProblemTest, SavingThatKeepsFailingIsShownWithWhatAndWhereUntilASaveSucceeds)
+{
+    const std::vector<Fault> faults{
+        {"a dangling symbolic link",
+         [](const QString& document) {
+             QDir().mkpath(folderOf(document));
+             return QFile::link(QStringLiteral("/nonexistent/notes.json"), document);
+         },
+         [](const QString& document) { QFile::remove(document); }},
+        {"a file where the folder should be",
+         [](const QString& document) {
+             TestFiles::write(folderOf(document), "in the way");
+             return true;
+         },
+         [](const QString& document) { QFile::remove(folderOf(document)); }},
+        // The owner's write permission does not stop root, a read-only mount does.
+        {"a read-only folder",
+         [](const QString& document) {
+             const QByteArray folder = QFile::encodeName(folderOf(document));
+             QDir().mkpath(folderOf(document));
+             if (geteuid() == 0)
+                 return mount("tmpfs", folder.constData(), "tmpfs", MS_RDONLY, "size=1m") == 0;
+             return QFile::setPermissions(folderOf(document), QFile::ReadOwner | QFile::ExeOwner);
+         },
+         [](const QString& document) {
+             if (geteuid() == 0)
+                 umount2(QFile::encodeName(folderOf(document)).constData(), MNT_DETACH);
+             QFile::setPermissions(folderOf(document),
+                                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+         }},
+    };
+    for (const Fault& fault : faults) {
+        m_path = TestFiles::home() + QStringLiteral("/%1/Quillory/notes.json")
+                                         .arg(QString::fromLatin1(fault.label).replace(u' ', u'-'));
+        if (!fault.cause(m_path)) {
+            ADD_FAILURE() << "could not cause " << fault.label;
+            continue;
+        }
+        const auto cure = qScopeGuard([&] { fault.cure(m_path); });
+        LogCapture log;
+        auto store = openStore();
+        store->setText(QStringLiteral("typed"));
+        m_scheduler.advance(NoteStore::saveRetryInterval * 3);
+        ASSERT_EQ(log.matching(QStringLiteral("Quillory: save failed: ")).size(), 1) << fault.label;
+        const QString reason = log.matching(QStringLiteral("save failed"))
+                                   .first()
+                                   .section(QStringLiteral("save failed: "), 1);
+        const QString shownPath = QLatin1Char('~') + m_path.mid(TestFiles::home().size());
+        EXPECT_TRUE(store->saveProblem().contains(reason)) << fault.label;
+        EXPECT_TRUE(store->saveProblem().contains(shownPath))
+            << fault.label << ": " << store->saveProblem().toStdString();
+
+        fault.cure(m_path);
+        m_scheduler.advance(NoteStore::saveRetryInterval);
+        EXPECT_TRUE(store->saveProblem().isEmpty()) << fault.label;
+        EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("typed")) << fault.label;
+    }
+}
+
+class NoteStoreOutsideChangeTest : public NoteStoreFixture
+{
+protected:
+    QStringList keptBeside(const QString& reason) const
+    {
+        return QDir(folderOf(m_path))
+            .entryList({QStringLiteral("notes.json.") + reason + QLatin1Char('*')}, QDir::Files);
+    }
+};
+
+// Two copies of the program on one document, or a sync tool writing it: each save keeps what
+// the other wrote beside the document before replacing it.
+TEST_F(NoteStoreOutsideChangeTest, TwoStoresOnOneDocumentKeepEachOthersVersionBesideIt)
+{
+    auto first = openStore();
+    first->setText(QStringLiteral("first"));
+    first->save();
+    auto second = openStore();
+    first->setText(QStringLiteral("first, later"));
+    first->save();
+
+    LogCapture log;
+    second->setText(QStringLiteral("second"));
+    second->save();
+    EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("second"));
+    const QString firstKept = AsideFile::asidePath(m_path, TrackedFile::outside, m_clock.now());
+    EXPECT_EQ(TestFiles::read(firstKept), NoteFileWriter::encode(first->makeNoteFile()));
+    EXPECT_EQ(log.matching(firstKept).size(), 1);
+    ASSERT_EQ(second->notices().size(), 1);
+    EXPECT_TRUE(second->notices()[0].contains(QFileInfo(firstKept).fileName()));
+    EXPECT_TRUE(first->notices().isEmpty());
+
+    m_clock.advance(1s);
+    first->setText(QStringLiteral("first, again"));
+    first->save();
+    EXPECT_EQ(keptBeside(TrackedFile::outside).size(), 2);
+    EXPECT_EQ(first->notices().size(), 1);
+    // Saves that find their own version keep nothing more.
+    m_clock.advance(1s);
+    first->setText(QStringLiteral("first, once more"));
+    first->save();
+    EXPECT_EQ(keptBeside(TrackedFile::outside).size(), 2);
+}
+
+TEST_F(NoteStoreOutsideChangeTest, ADocumentOfANewerVersionIsKeptBeforeItIsFirstWrittenOver)
+{
+    QByteArray newer =
+        NoteFileWriter::encode({1, notesWithTexts({QStringLiteral("a")}), std::nullopt, 0});
+    newer.replace("\"schemaVersion\" : 1", "\"schemaVersion\" : 2,\n  \"tags\" : [\"kept\"]");
+    TestFiles::write(m_path, newer);
+    LogCapture log;
+    auto store = openStore();
+    m_scheduler.advance(1min);
+    EXPECT_TRUE(keptBeside(QStringLiteral("schema")).isEmpty()); // nothing written, nothing kept
+
+    store->setText(QStringLiteral("b"));
+    store->save();
+    const QString kept = AsideFile::asidePath(m_path, QStringLiteral("schema2"), m_clock.now());
+    EXPECT_EQ(TestFiles::read(kept), newer);
+    EXPECT_EQ(log.matching(kept).size(), 1);
+    EXPECT_EQ(readDocument().schemaVersion, NoteFile::currentSchemaVersion);
+    m_clock.advance(1s);
+    store->setText(QStringLiteral("c"));
+    store->save();
+    EXPECT_EQ(keptBeside(QStringLiteral("schema")).size(), 1);
+}
+
+TEST_F(NoteStoreOutsideChangeTest, AnUnreadableDocumentMovedAsideIsNoticedOnceWithWhereItWent)
+{
+    TestFiles::write(m_path, "{ not a document");
+    auto store = openStore();
+    const QString aside = AsideFile::asidePath(m_path, AsideFile::corrupt, m_clock.now());
+    ASSERT_EQ(store->notices().size(), 1);
+    EXPECT_TRUE(store->notices()[0].contains(QFileInfo(aside).fileName()));
+    QSignalSpy changes(store.get(), &NoteStore::noticesChanged);
+    store->dismissNotices();
+    EXPECT_TRUE(store->notices().isEmpty());
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_TRUE(openStore()->notices().isEmpty());
+}
+
+} // namespace

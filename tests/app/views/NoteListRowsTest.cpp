@@ -1,0 +1,449 @@
+#include "PanelTestFixture.h"
+
+#include "app/views/IconButton.h"
+#include "app/views/NoteListModel.h"
+#include "app/views/NoteListView.h"
+#include "app/views/NoteRowsView.h"
+#include "app/views/TextButton.h"
+#include "app/views/Theme.h"
+
+#include <QAccessible>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <memory>
+
+namespace {
+
+constexpr int rowHeight = NoteRowDelegate::rowHeight;
+// Drawn tops are rounded to whole pixels.
+constexpr qreal topTolerance = 0.5;
+// Colour channels and opacities after antialiasing and premultiplication.
+constexpr int channelTolerance = 6;
+
+qreal between(qreal from, qreal to, qreal progress)
+{
+    return from + (to - from) * progress;
+}
+
+bool isNear(const QColor& actual, const QColor& expected)
+{
+    return std::abs(actual.red() - expected.red()) <= channelTolerance &&
+           std::abs(actual.green() - expected.green()) <= channelTolerance &&
+           std::abs(actual.blue() - expected.blue()) <= channelTolerance;
+}
+
+// The note list card on its own, over notes named A, B, C..., the first one current.
+class NoteListRowsTest : public PanelTestFixture
+{
+public:
+    void useNamedNotes(int count)
+    {
+        QStringList texts;
+        for (int i = 0; i < count; ++i)
+            texts << QString(QChar(u'a' + i));
+        useNotes(texts);
+        for (int i = 0; i < count; ++i)
+            m_store.rename(m_store.notes()[std::size_t(i)].id, QString(QChar(u'A' + i)));
+    }
+    void makeList()
+    {
+        m_list = std::make_unique<NoteListView>(m_controller, m_store, m_scheduler, m_appearance);
+        m_list->placeCard({});
+        m_list->show();
+    }
+
+    NoteRowsView& rows() const { return *m_list->rows(); }
+    const NoteListModel& model() const { return m_list->model(); }
+    QUuid idOf(const char* name) const
+    {
+        for (const Note& note : m_store.notes()) {
+            if (note.name == QLatin1String(name))
+                return note.id;
+        }
+        return {};
+    }
+    QRect rowRect(const char* name) const
+    {
+        return rows().visualRect(model().index(model().rowOf(idOf(name))));
+    }
+    void clickRows(QPoint point)
+    {
+        QTest::mouseClick(rows().viewport(), Qt::LeftButton, {}, point);
+    }
+    void tick(const char* name) { clickRows(rowRect(name).center()); }
+    void deleteWithIcon(const char* name)
+    {
+        clickRows(NoteRowDelegate::trashRect(rowRect(name)).center());
+    }
+    void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // Select, a tick on each note named, then Delete.
+    void deleteTicked(const char* names)
+    {
+        click(m_list->selectButton());
+        for (const char* name = names; *name; ++name)
+            tick(std::string(1, *name).c_str());
+        click(m_list->deleteButton());
+    }
+    void pointAt(QPoint point)
+    {
+        QMouseEvent move(QEvent::MouseMove, point, rows().viewport()->mapToGlobal(point),
+                         Qt::NoButton, Qt::NoButton, {});
+        QCoreApplication::sendEvent(rows().viewport(), &move);
+    }
+
+    // Pauses `animation` at `fraction` of its length; returns the eased progress.
+    static qreal pauseAt(QVariantAnimation& animation, qreal fraction)
+    {
+        animation.pause();
+        animation.setCurrentTime(qRound(animation.duration() * fraction));
+        return animation.easingCurve().valueForProgress(fraction);
+    }
+
+    // Where every row rests now, by note: its place less the distance scrolled.
+    QHash<QUuid, qreal> restingTops() const
+    {
+        QHash<QUuid, qreal> tops;
+        for (int row = 0; row < model().rowCount(); ++row)
+            tops.insert(model().idAt(row), row * rowHeight - rows().verticalScrollBar()->value());
+        return tops;
+    }
+    void expectAtRest() const
+    {
+        const QHash<QUuid, qreal> tops = restingTops();
+        const std::vector<NoteRowsView::DrawnRow> drawn = rows().drawnRows();
+        EXPECT_EQ(int(drawn.size()), std::min(model().rowCount(), NoteRowsView::visibleRows));
+        for (const NoteRowsView::DrawnRow& row : drawn) {
+            EXPECT_GE(row.row, 0);
+            EXPECT_EQ(row.placement.top, tops.value(row.id));
+            EXPECT_EQ(row.placement.opacity, 1);
+        }
+        EXPECT_EQ(rows().wantedHeight(), NoteRowsView::restingHeight(model().rowCount()));
+    }
+
+    std::unique_ptr<NoteListView> m_list;
+};
+
+struct GlideCase
+{
+    const char* name;
+    int notes;
+    std::function<void(NoteListRowsTest&)> prepare; // before the list is made
+    std::function<void(NoteListRowsTest&)> act;
+    const char* gone; // the names of the notes that go, in order
+    int arriving;
+};
+
+void PrintTo(const GlideCase& glide, std::ostream* out)
+{
+    *out << glide.name;
+}
+
+const GlideCase glideCases[] = {
+    {"RowDeletedWithItsIcon", 4, {}, [](NoteListRowsTest& t) { t.deleteWithIcon("C"); }, "C", 0},
+    {"CurrentNoteDeleted", 4, {}, [](NoteListRowsTest& t) { t.deleteWithIcon("A"); }, "A", 0},
+    {"RowFromBelowTheViewGlidesIn",
+     7,
+     {},
+     [](NoteListRowsTest& t) { t.deleteWithIcon("B"); },
+     "B",
+     0},
+    {"UndoWithTheCardOpen",
+     4,
+     [](NoteListRowsTest& t) { t.m_controller.deleteNotes({t.idOf("B")}); },
+     [](NoteListRowsTest& t) { t.press(Qt::Key_Z, Qt::ControlModifier); },
+     {},
+     1},
+    {"BulkDelete", 4, {}, [](NoteListRowsTest& t) { t.deleteTicked("BD"); }, "BD", 0},
+    {"BulkDeleteOfEveryNote", 3, {}, [](NoteListRowsTest& t) { t.deleteTicked("ABC"); }, "ABC", 1},
+};
+
+class RowGlideTest : public NoteListRowsTest,
+                     public testing::WithParamInterface<std::tuple<GlideCase, bool>>
+{};
+
+TEST_P(RowGlideTest, RowsGlideByIdForAFifthOfASecondUnlessMotionIsReduced)
+{
+    const auto& [glide, reduced] = GetParam();
+    useNamedNotes(glide.notes);
+    if (glide.prepare)
+        glide.prepare(*this);
+    if (reduced) {
+        m_appearance.portalSettingChanged(QStringLiteral("org.gnome.desktop.interface"),
+                                          QStringLiteral("enable-animations"), false);
+        ASSERT_TRUE(m_appearance.reduceMotion());
+    }
+    makeList();
+    QHash<QUuid, QString> names;
+    for (const Note& note : m_store.notes())
+        names.insert(note.id, note.name);
+    const QHash<QUuid, qreal> before = restingTops();
+    const int heightBefore = rows().wantedHeight();
+
+    glide.act(*this);
+    const QHash<QUuid, qreal> after = restingTops();
+    const int heightAfter = NoteRowsView::restingHeight(model().rowCount());
+    QVariantAnimation& motion = rows().motion().animation();
+    if (reduced) {
+        EXPECT_NE(motion.state(), QAbstractAnimation::Running);
+        expectAtRest();
+        return;
+    }
+    ASSERT_EQ(motion.state(), QAbstractAnimation::Running);
+    EXPECT_EQ(motion.duration(), 200);
+    EXPECT_EQ(motion.easingCurve().type(), QEasingCurve::OutQuad);
+    for (const qreal fraction : {0.0, 0.5}) {
+        SCOPED_TRACE(fraction);
+        const qreal progress = pauseAt(motion, fraction);
+        QString leaving;
+        int arriving = 0;
+        for (const NoteRowsView::DrawnRow& row : rows().drawnRows()) {
+            const RowMotion::Placement& placed = row.placement;
+            if (row.row < 0) {
+                leaving += names.value(row.id);
+                EXPECT_NEAR(placed.top, before.value(row.id), topTolerance);
+                EXPECT_DOUBLE_EQ(placed.opacity, 1 - progress);
+            } else if (!before.contains(row.id)) {
+                ++arriving;
+                EXPECT_NEAR(placed.top, after.value(row.id), topTolerance);
+                EXPECT_DOUBLE_EQ(placed.opacity, progress);
+            } else {
+                EXPECT_NEAR(placed.top,
+                            between(before.value(row.id), after.value(row.id), progress),
+                            topTolerance)
+                    << names.value(row.id).toStdString();
+                EXPECT_DOUBLE_EQ(placed.opacity, 1);
+            }
+        }
+        std::sort(leaving.begin(), leaving.end());
+        EXPECT_EQ(leaving, QLatin1String(glide.gone));
+        EXPECT_EQ(arriving, glide.arriving);
+        EXPECT_EQ(rows().wantedHeight(), qRound(between(heightBefore, heightAfter, progress)));
+        EXPECT_EQ(m_list->cardRect().height(),
+                  rows().wantedHeight() + NoteListView::hairlineHeight + NoteListView::barHeight);
+    }
+    pauseAt(motion, 1);
+    expectAtRest();
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, RowGlideTest,
+                         testing::Combine(testing::ValuesIn(glideCases), testing::Bool()),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) +
+                                    (std::get<1>(info.param) ? "_ReducedMotion" : "");
+                         });
+
+TEST_F(NoteListRowsTest, AChangeWhileRowsGlideStartsFromWhereTheyAreDrawn)
+{
+    useNamedNotes(4);
+    makeList();
+    deleteWithIcon("B");
+    QVariantAnimation& motion = rows().motion().animation();
+    pauseAt(motion, 0.5);
+    QHash<QUuid, RowMotion::Placement> drawn;
+    for (const NoteRowsView::DrawnRow& row : rows().drawnRows())
+        drawn.insert(row.id, row.placement);
+
+    m_controller.deleteNotes({idOf("C")});
+    pauseAt(motion, 0);
+    for (const NoteRowsView::DrawnRow& row : rows().drawnRows()) {
+        ASSERT_TRUE(drawn.contains(row.id));
+        EXPECT_EQ(row.placement.top, drawn.value(row.id).top);
+        EXPECT_EQ(row.placement.opacity, drawn.value(row.id).opacity);
+    }
+    EXPECT_EQ(rows().drawnRows().size(), drawn.size());
+}
+
+struct ModeCase
+{
+    const char* name;
+    std::function<void(NoteListRowsTest&)> act;
+    qreal from;
+    qreal to;
+    const char* keptTick; // the name of a ticked note, if any
+};
+
+TEST_F(NoteListRowsTest, SelectCancelAndDeleteBringTheMarksInAndOutOverTheModeSwitch)
+{
+    useNamedNotes(4);
+    makeList();
+    const ModeCase cases[] = {
+        {"Select", [](NoteListRowsTest& t) { t.click(t.m_list->selectButton()); }, 0, 1, ""},
+        {"Cancel",
+         [](NoteListRowsTest& t) {
+             t.tick("B");
+             t.click(t.m_list->cancelButton());
+         },
+         1, 0, "B"},
+        {"Delete",
+         [](NoteListRowsTest& t) {
+             t.tick("C");
+             t.tick("D");
+             t.click(t.m_list->deleteButton());
+         },
+         1, 0, "D"},
+    };
+    QVariantAnimation& motion = rows().marks().animation();
+    for (const ModeCase& row : cases) {
+        SCOPED_TRACE(row.name);
+        if (row.from == 1 && !model().selection().isSelecting())
+            click(m_list->selectButton());
+        if (motion.state() != QAbstractAnimation::Stopped)
+            pauseAt(motion, 1);
+        const QUuid ticked = idOf(row.keptTick);
+        const QUuid unticked = idOf("A");
+        row.act(*this);
+        ASSERT_EQ(motion.state(), QAbstractAnimation::Running);
+        EXPECT_EQ(motion.duration(), 150);
+        EXPECT_EQ(motion.easingCurve().type(), QEasingCurve::OutQuad);
+        for (const qreal fraction : {0.0, 0.5, 1.0}) {
+            const qreal progress = pauseAt(motion, fraction);
+            EXPECT_DOUBLE_EQ(rows().marks().shown(), between(row.from, row.to, progress));
+            // Marks on their way out keep the ticks they had.
+            EXPECT_EQ(rows().marks().keepsTick(ticked), !ticked.isNull() && fraction < 1);
+            EXPECT_FALSE(rows().marks().keepsTick(unticked));
+        }
+    }
+}
+
+// A row drawn by the delegate alone, four times enlarged, on a clear background.
+class RowPaintingTest : public NoteListRowsTest
+{
+public:
+    static constexpr int zoom = 4;
+
+    QImage paintRow(const char* name, const NoteRowDelegate::RowState& state)
+    {
+        const QRect row(0, 0, 248, rowHeight);
+        QImage image(row.size() * zoom, QImage::Format_ARGB32);
+        image.setDevicePixelRatio(zoom);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        rows().rowDelegate()->paintRow(painter, row, model().index(model().rowOf(idOf(name))),
+                                       state);
+        return image;
+    }
+};
+
+TEST_F(RowPaintingTest, ATickedMarkGrowsFromSixTenthsAboutItsCentreAsItFadesIn)
+{
+    useNamedNotes(2);
+    m_store.select(1);
+    m_store.setHue(Hue::sky); // a dot unlike the mark's fill
+    m_store.select(0);
+    makeList();
+    const QColor fill = Theme::textPrimary().resolved(m_appearance);
+    const int centreX =
+        qRound((NoteRowDelegate::sidePadding + NoteRowDelegate::markSize / 2.0) * zoom);
+    for (const qreal shown : {0.0, 0.5, 1.0}) {
+        SCOPED_TRACE(shown);
+        const QImage image = paintRow("B", {false, false, shown, true});
+        // Down the mark's middle, clear of the colour dot beside it: the filled circle.
+        int top = -1;
+        int bottom = -1;
+        int opacity = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            const QColor pixel = image.pixelColor(centreX, y);
+            if (pixel.alpha() > 0 && isNear(pixel, fill)) {
+                top = top < 0 ? y : top;
+                bottom = y;
+                opacity = std::max(opacity, pixel.alpha());
+            }
+        }
+        const qreal scale = 0.6 + 0.4 * shown;
+        if (shown == 0) {
+            EXPECT_EQ(top, -1);
+            continue;
+        }
+        EXPECT_NEAR(bottom - top + 1, NoteRowDelegate::markSize * scale * zoom, zoom / 2);
+        EXPECT_NEAR((top + bottom + 1) / 2.0, rowHeight * zoom / 2.0, zoom);
+        EXPECT_NEAR(opacity, 255 * shown, channelTolerance);
+    }
+}
+
+QColor mostOpaquePixel(const QImage& image, const QRect& area)
+{
+    QColor most(Qt::transparent);
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.alpha() > most.alpha())
+                most = pixel;
+        }
+    }
+    return most;
+}
+
+TEST_F(NoteListRowsTest, TheDeleteIconTurnsToThePrimaryTextColourUnderThePointer)
+{
+    useNamedNotes(3);
+    makeList();
+    struct Case
+    {
+        const char* name;
+        Appearance::ColorScheme scheme;
+        bool onIcon;
+        const ThemeColor& color;
+    };
+    const Case cases[] = {
+        {"light, on the icon", Appearance::ColorScheme::Light, true, Theme::textPrimary()},
+        {"light, elsewhere on the row", Appearance::ColorScheme::Light, false,
+         Theme::textSecondary()},
+        {"dark, on the icon", Appearance::ColorScheme::Dark, true, Theme::textPrimary()},
+        {"dark, elsewhere on the row", Appearance::ColorScheme::Dark, false,
+         Theme::textSecondary()},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        m_appearance.forceColorScheme(row.scheme);
+        const QRect trash = NoteRowDelegate::trashRect(rowRect("B"));
+        pointAt(row.onIcon ? trash.center() : rowRect("B").center());
+        QImage image(rows().viewport()->size(), QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        rows().viewport()->render(&image, {}, {}, QWidget::DrawChildren);
+        const QColor icon = mostOpaquePixel(
+            image, trash.marginsRemoved(QMargins(IconButton::padding, IconButton::padding,
+                                                 IconButton::padding, IconButton::padding)));
+        EXPECT_TRUE(isNear(icon, row.color.resolved(m_appearance))) << icon.name().toStdString();
+    }
+}
+
+TEST_F(NoteListRowsTest, EachRowIsOneItemNamedAfterItsNoteAndTheCurrentOneIsSelected)
+{
+    useNamedNotes(4);
+    makeList();
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&rows());
+    ASSERT_NE(list, nullptr);
+    auto selectedNames = [&] {
+        QStringList names;
+        for (int i = 0; i < list->childCount(); ++i) {
+            QAccessibleInterface* item = list->child(i);
+            EXPECT_EQ(item->childCount(), 0);
+            if (item->state().selected)
+                names << item->text(QAccessible::Name);
+        }
+        return names;
+    };
+    ASSERT_EQ(list->childCount(), 4);
+    EXPECT_EQ(list->child(2)->text(QAccessible::Name), QStringLiteral("C"));
+    EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("A")});
+
+    m_store.select(2);
+    EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("C")});
+    click(m_list->selectButton());
+    tick("B"); // a tick is no selection for assistive technology
+    EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("C")});
+    click(m_list->cancelButton());
+    m_controller.deleteNotes({idOf("C")});
+    nextTurn();
+    // Without a screen reader the toolkit's items do not follow rows that come and go; one
+    // made afresh reads the rows as a screen reader's would.
+    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(list));
+    list = QAccessible::queryAccessibleInterface(&rows());
+    ASSERT_EQ(list->childCount(), 3);
+    EXPECT_EQ(selectedNames(), QStringList{m_store.currentNote().name});
+}
+
+} // namespace

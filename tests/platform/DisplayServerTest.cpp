@@ -1,0 +1,91 @@
+#include "platform/DisplayServer.h"
+
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QLocalServer>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
+
+namespace {
+
+// Puts the named variables back as they were when it was made.
+class SavedEnvironment
+{
+public:
+    explicit SavedEnvironment(std::initializer_list<const char*> names)
+    {
+        for (const char* name : names)
+            m_saved.emplace_back(name, qEnvironmentVariableIsSet(name)
+                                           ? std::optional<QByteArray>(qgetenv(name))
+                                           : std::nullopt);
+    }
+    ~SavedEnvironment()
+    {
+        for (const auto& [name, value] : m_saved) {
+            if (value)
+                qputenv(name, *value);
+            else
+                qunsetenv(name);
+        }
+    }
+
+private:
+    std::vector<std::pair<const char*, std::optional<QByteArray>>> m_saved;
+};
+
+// A platform the user names stands, unless every display server among those named is out of
+// reach: then one line says so, where Qt would abort.
+TEST(DisplayServerTest, NamedPlatformsAreCheckedOnlyWhenEachOfThemNeedsADisplay)
+{
+    const QString runtime = TestFiles::home() + QStringLiteral("/display-runtime");
+    ASSERT_TRUE(QDir().mkpath(runtime));
+    const SavedEnvironment saved{"DISPLAY", "XDG_RUNTIME_DIR", "WAYLAND_DISPLAY", "WAYLAND_SOCKET",
+                                 "QT_QPA_PLATFORM"};
+    qputenv("DISPLAY", ":4711");
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    qputenv("WAYLAND_DISPLAY", "wayland-test");
+    qunsetenv("WAYLAND_SOCKET");
+    QLocalServer compositor;
+
+    const QString noX = QStringLiteral("cannot connect to DISPLAY :4711");
+    const QString noWayland =
+        QStringLiteral("no Wayland compositor at ") + runtime + QStringLiteral("/wayland-test");
+    const struct
+    {
+        const char* platforms;
+        bool compositorListens;
+        QString failures; // empty: the platform stands
+    } table[]{
+        {"offscreen", false, {}},
+        {"xcb", false, noX},
+        {"xcb:dpi=96", false, noX},
+        {"wayland;xcb", false, noWayland + QStringLiteral("; ") + noX},
+        {"wayland", false, noWayland},
+        {"wayland;xcb", true, {}},
+        {"xcb;offscreen", false, {}},
+        {"minimal;xcb", false, {}},
+    };
+    for (const auto& row : table) {
+        const QString platforms = QString::fromLatin1(row.platforms);
+        SCOPED_TRACE(row.platforms + std::string(row.compositorListens ? " with" : " without") +
+                     " a compositor");
+        qputenv("QT_QPA_PLATFORM", row.platforms);
+        if (row.compositorListens) {
+            ASSERT_TRUE(compositor.listen(runtime + QStringLiteral("/wayland-test")));
+        }
+        const auto problem = DisplayServer::chooseX11();
+        compositor.close();
+        if (row.failures.isEmpty())
+            EXPECT_EQ(problem, std::nullopt);
+        else
+            EXPECT_EQ(problem, QStringLiteral("Quillory found no display for QT_QPA_PLATFORM=") +
+                                   platforms + QStringLiteral(": ") + row.failures);
+        EXPECT_EQ(qEnvironmentVariable("QT_QPA_PLATFORM"), platforms);
+    }
+}
+
+} // namespace

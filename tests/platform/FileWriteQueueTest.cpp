@@ -1,0 +1,117 @@
+#include "platform/FileWriteQueue.h"
+
+#include "platform/MainQueue.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QSemaphore>
+#include <QStringList>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto patience = 10s;
+
+// A queue whose first write waits until the test opens the gate, with a log of what ran where.
+class FileWriteQueueTest : public testing::Test
+{
+protected:
+    FileWriteQueue::Work write(const QString& name, bool blocks = false)
+    {
+        return [this, name, blocks] {
+            if (blocks) {
+                m_started.release();
+                m_gate.acquire();
+            }
+            const QMutexLocker lock(&m_mutex);
+            m_written.append(name);
+            m_writerThreads.append(QThread::currentThread()->objectName());
+        };
+    }
+    FileWriteQueue::Work done(const QString& name)
+    {
+        return [this, name] {
+            EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
+            m_done.append(name);
+        };
+    }
+    // As one line of text, which reads well in a failure.
+    std::string written()
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_written.join(u' ').toStdString();
+    }
+    std::string done() const { return m_done.join(u' ').toStdString(); }
+
+    QSemaphore m_started;
+    QSemaphore m_gate;
+    QMutex m_mutex;
+    QStringList m_written;
+    QStringList m_writerThreads;
+    QStringList m_done;
+    ManualMainQueue m_mainQueue;
+};
+
+TEST_F(FileWriteQueueTest, OneWriteRunsAtATimeAndOfTheWaitingOnesOnlyEachFilesLatest)
+{
+    BackgroundFileWriteQueue queue(m_mainQueue);
+    queue.submit(QStringLiteral("a"), write(QStringLiteral("a1"), true),
+                 done(QStringLiteral("a1")));
+    m_started.acquire();
+    queue.submit(QStringLiteral("a"), write(QStringLiteral("a2")), done(QStringLiteral("a2")));
+    queue.submit(QStringLiteral("b"), write(QStringLiteral("b1")), done(QStringLiteral("b1")));
+    queue.submit(QStringLiteral("a"), write(QStringLiteral("a3")), done(QStringLiteral("a3")));
+    EXPECT_EQ(written(), "");
+    m_gate.release();
+    EXPECT_TRUE(queue.finish(patience));
+    EXPECT_EQ(written(), "a1 a3 b1");
+    EXPECT_EQ(done(), "a1 a3 b1");
+    EXPECT_EQ(m_writerThreads.join(u' ').toStdString(),
+              "quillory.writer quillory.writer quillory.writer");
+}
+
+TEST_F(FileWriteQueueTest, WhatWasDoneReachesTheMainThreadThroughItsQueue)
+{
+    BackgroundFileWriteQueue queue(m_mainQueue);
+    queue.submit(QStringLiteral("a"), write(QStringLiteral("a1")), done(QStringLiteral("a1")));
+    const QDeadlineTimer deadline(patience);
+    while (m_mainQueue.isEmpty() && !deadline.hasExpired())
+        QThread::msleep(1);
+    EXPECT_EQ(done(), "");
+    m_mainQueue.runPending();
+    EXPECT_EQ(done(), "a1");
+}
+
+TEST_F(FileWriteQueueTest, FinishGivesUpAtItsBoundAndReportsOnlyWhatRan)
+{
+    BackgroundFileWriteQueue queue(m_mainQueue);
+    queue.submit(QStringLiteral("a"), write(QStringLiteral("a1")), done(QStringLiteral("a1")));
+    EXPECT_TRUE(queue.finish(patience));
+    queue.submit(QStringLiteral("b"), write(QStringLiteral("b1"), true),
+                 done(QStringLiteral("b1")));
+    EXPECT_FALSE(queue.finish(50ms));
+    EXPECT_EQ(done(), "a1");
+    m_gate.release();
+    EXPECT_TRUE(queue.finish(patience));
+    EXPECT_EQ(done(), "a1 b1");
+    // Those it ran itself are not run again from the main queue.
+    m_mainQueue.runPending();
+    EXPECT_EQ(done(), "a1 b1");
+}
+
+TEST_F(FileWriteQueueTest, DestructionWritesWhatWasHandedIn)
+{
+    {
+        BackgroundFileWriteQueue queue(m_mainQueue);
+        queue.submit(QStringLiteral("a"), write(QStringLiteral("a1")));
+        queue.submit(QStringLiteral("b"), write(QStringLiteral("b1")));
+    }
+    EXPECT_EQ(written(), "a1 b1");
+    m_mainQueue.runPending(); // the queue is gone: nothing to deliver, nothing touched
+}
+
+} // namespace

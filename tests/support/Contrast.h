@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QColor>
+
+#include <algorithm>
+#include <cmath>
+
+// The contrast between two colours as accessibility guidelines measure it, from 1 (the same)
+// to 21 (black on white), worked out here on its own to judge what the program draws.
+inline double contrastRatio(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& color) {
+        const auto linear = [](double c) {
+            return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF()) +
+               0.0722 * linear(color.blueF());
+    };
+    const double la = luminance(a) + 0.05;
+    const double lb = luminance(b) + 0.05;
+    return std::max(la, lb) / std::min(la, lb);
+}
