@@ -397,16 +397,14 @@ void PopoverController::pickHue(Hue hue)
         recolourDelay, [this, hue] { withAnimation(recolouring, [&] { m_store.setHue(hue); }); });
 }
 
-void PopoverController::nameTapped()
+void PopoverController::nameTapped(std::chrono::milliseconds tapTime)
 {
-    const QDateTime now = m_services.clock.now();
-    const bool secondTap = m_lastNameTap && m_lastNameTap->msecsTo(now) < doubleTapInterval.count();
+    // A tap stamped before the last one is no second tap: the clock of input events wraps.
+    const bool secondTap =
+        m_lastNameTap && tapTime >= *m_lastNameTap && tapTime - *m_lastNameTap < doubleTapInterval;
     if (!secondTap) {
-        m_lastNameTap = now;
-        if (m_listOpen)
-            closeList();
-        else
-            openList();
+        m_lastNameTap = tapTime;
+        toggleList();
         return;
     }
     // A third quick tap counts as a first one again.
@@ -430,6 +428,14 @@ void PopoverController::closeList()
     withAnimation(overlayClosing,
                   [&] { set(m_listOpen, false, &PopoverController::listOpenChanged); });
     requestFocus();
+}
+
+void PopoverController::toggleList()
+{
+    if (m_listOpen)
+        closeList();
+    else
+        openList();
 }
 
 void PopoverController::openSettings()
@@ -556,10 +562,7 @@ bool PopoverController::handleKey(const QKeyEvent& event)
     case Qt::Key_Down:
         if (!optionOnly)
             break;
-        if (m_listOpen)
-            closeList();
-        else
-            openList();
+        toggleList();
         return true;
     default:
         break;

@@ -5,7 +5,6 @@
 #include "app/shell/PanelPlacement.h"
 #include "platform/Scheduler.h"
 
-#include <QDateTime>
 #include <QObject>
 #include <QPointF>
 #include <QPointer>
@@ -122,9 +121,13 @@ public:
     // The footer's copied mark alone: nothing reaches the clipboard.
     void showCopiedMark();
     void pickHue(Hue hue);
-    void nameTapped();
+    // A tap on the note's name, `tapTime` being when it happened by the input events' own clock
+    // (not when it is handled): a second tap within doubleTapInterval starts renaming, any
+    // other tap toggles the list.
+    void nameTapped(std::chrono::milliseconds tapTime);
     void openList();
     void closeList();
+    void toggleList();
     void openSettings();
     void backToNote();
 
@@ -205,5 +208,5 @@ private:
     Scheduler::Task m_recolourTask;
     std::optional<QSizeF> m_resizeStartSize;
     std::optional<QPointF> m_resizeStartMouse;
-    std::optional<QDateTime> m_lastNameTap;
+    std::optional<std::chrono::milliseconds> m_lastNameTap;
 };

@@ -13,8 +13,12 @@
 
 #include <QAbstractButton>
 #include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QtMath>
+
+#include <chrono>
+#include <optional>
 
 namespace {
 
@@ -65,7 +69,22 @@ public:
     }
     QSize minimumSizeHint() const override { return {0, fontMetrics().height()}; }
 
+    // When the press of the click being delivered happened, by the input events' clock; none
+    // for a click that no press began (the accessibility layer's).
+    std::optional<std::chrono::milliseconds> pressTime() const { return m_pressTime; }
+
 protected:
+    // A double tap is measured from press to press, as the desktop measures a double click.
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        m_pressTime = std::chrono::milliseconds(event->timestamp());
+        QAbstractButton::mousePressEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        QAbstractButton::mouseReleaseEvent(event);
+        m_pressTime.reset();
+    }
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);
@@ -76,6 +95,7 @@ protected:
 
 private:
     const Appearance& m_appearance;
+    std::optional<std::chrono::milliseconds> m_pressTime;
 };
 
 } // namespace
@@ -136,19 +156,19 @@ HeaderView::HeaderView(PopoverController& controller, NoteStore& store,
         m_controller.closeList();
         m_controller.setRenaming(true);
     });
-    connect(m_nameButton, &QAbstractButton::clicked, &controller, &PopoverController::nameTapped);
+    connect(m_nameButton, &QAbstractButton::clicked, this, [this] {
+        if (const auto pressTime = static_cast<NameButton*>(m_nameButton)->pressTime())
+            m_controller.nameTapped(*pressTime);
+        else
+            m_controller.toggleList();
+    });
     connect(m_dotButton, &QAbstractButton::clicked, this, [this] {
         QUILLORY_ASSERT_MAIN_THREAD();
         m_controller.setRenaming(false);
         m_controller.closeList();
         m_controller.togglePicker();
     });
-    connect(m_listButton, &QAbstractButton::clicked, this, [this] {
-        if (m_controller.listOpen())
-            m_controller.closeList();
-        else
-            m_controller.openList();
-    });
+    connect(m_listButton, &QAbstractButton::clicked, &controller, &PopoverController::toggleList);
     connect(m_deleteButton, &QAbstractButton::clicked, &controller,
             &PopoverController::deleteCurrentNote);
 

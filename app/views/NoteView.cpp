@@ -31,7 +31,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override
     {
         event->accept();
-        m_page.dismissOverlays(mapTo(&m_page, event->position()));
+        m_page.dismissOverlays(mapTo(&m_page, event->position()),
+                               std::chrono::milliseconds(event->timestamp()));
     }
     // Qt reports the second click of a quick pair as a double click alone.
     void mouseDoubleClickEvent(QMouseEvent* event) override { mousePressEvent(event); }
@@ -125,14 +126,14 @@ ColorPickerView* NoteView::colorPicker() const
     return static_cast<ColorPickerView*>(m_picker->card());
 }
 
-void NoteView::dismissOverlays(QPointF position)
+void NoteView::dismissOverlays(QPointF position, std::chrono::milliseconds time)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
     // The second tap of a double tap on the name lands here, as the first one opened the
     // list: it is the name's to judge, so that it starts renaming.
     const QWidget* name = m_header->nameButton();
     if (m_controller.listOpen() && QRectF(name->rect()).contains(name->mapFrom(this, position))) {
-        m_controller.nameTapped();
+        m_controller.nameTapped(time);
         return;
     }
     if (m_controller.listOpen())
@@ -144,7 +145,7 @@ void NoteView::dismissOverlays(QPointF position)
 void NoteView::mousePressEvent(QMouseEvent* event)
 {
     if (m_controller.listOpen() || m_controller.pickerOpen())
-        dismissOverlays(event->position());
+        dismissOverlays(event->position(), std::chrono::milliseconds(event->timestamp()));
     else
         QWidget::mousePressEvent(event);
 }

@@ -6,6 +6,8 @@
 #include <QVariantAnimation>
 #include <QWidget>
 
+#include <chrono>
+
 class AppSettings;
 class Appearance;
 class FooterView;
@@ -62,8 +64,9 @@ private:
     class TapCatcher;
 
     void updateCatcher();
-    // A press at `position` outside the open list or picker.
-    void dismissOverlays(QPointF position);
+    // A press at `position` outside the open list or picker, at `time` by the input events'
+    // clock.
+    void dismissOverlays(QPointF position, std::chrono::milliseconds time);
     void updateToast();
     void placeToast(qreal progress);
 

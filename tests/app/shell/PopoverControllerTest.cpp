@@ -261,21 +261,48 @@ TEST_F(PopoverControllerTest, ResizingGrowsBothSidesAndStaysInRange)
 
 TEST_F(PopoverControllerTest, ATapOnTheNameTogglesTheListAndADoubleTapRenames)
 {
-    m_controller.nameTapped();
+    m_controller.nameTapped(1000ms);
     EXPECT_TRUE(m_controller.listOpen());
-    m_clock.advance(200ms);
-    m_controller.nameTapped();
+    m_controller.nameTapped(1200ms);
     EXPECT_FALSE(m_controller.listOpen());
     EXPECT_TRUE(m_controller.renaming());
 
-    m_clock.advance(100ms); // a third quick tap counts as a first one
-    m_controller.nameTapped();
+    m_controller.nameTapped(1300ms); // a third quick tap counts as a first one
     EXPECT_TRUE(m_controller.listOpen());
     EXPECT_FALSE(m_controller.renaming());
-    m_clock.advance(500ms);
-    m_controller.nameTapped();
+    m_controller.nameTapped(1800ms);
     EXPECT_FALSE(m_controller.listOpen());
     EXPECT_FALSE(m_controller.renaming());
+}
+
+struct NameTapsCase
+{
+    const char* what;
+    std::chrono::milliseconds handledApart; // by the program's clock
+    std::chrono::milliseconds stampedApart; // by the taps' own times
+    bool renames;
+};
+
+TEST_F(PopoverControllerTest, TwoTapsOnTheNameAreJudgedByTheirOwnTimesNotWhenHandled)
+{
+    const NameTapsCase cases[] = {
+        {"quick taps, the second handled late", 600ms, 200ms, true},
+        {"slow taps handled at once", 10ms, 500ms, false},
+        {"exactly the double-tap interval apart", 0ms, PopoverController::doubleTapInterval, false},
+        {"the second stamped before the first", 0ms, -100ms, false},
+    };
+    std::chrono::milliseconds first = 0ms;
+    for (const NameTapsCase& example : cases) {
+        SCOPED_TRACE(example.what);
+        first += 1min; // long after the taps of the case before
+        m_controller.nameTapped(first);
+        ASSERT_TRUE(m_controller.listOpen());
+        m_clock.advance(example.handledApart);
+        m_controller.nameTapped(first + example.stampedApart);
+        EXPECT_EQ(m_controller.renaming(), example.renames);
+        EXPECT_FALSE(m_controller.listOpen());
+        m_controller.setRenaming(false);
+    }
 }
 
 TEST_F(PopoverControllerTest, PickingAHueClosesThePickerThenRecoloursLater)

@@ -55,6 +55,20 @@ TEST_F(HeaderViewTest, TheNameMakesWayForRenamingAndACommitRenamesTheCurrentNote
     EXPECT_EQ(m_store.notes()[1].name, normalizedNoteName(typed));
 }
 
+TEST_F(HeaderViewTest, ANameClickThatNoPressBeganOnlyTogglesTheList)
+{
+    makePage().show();
+    QAbstractButton* name = header().nameButton();
+    QTest::mouseClick(name, Qt::LeftButton);
+    ASSERT_TRUE(m_controller.listOpen());
+    // As the accessibility layer presses it, right after: no time of its own to pair it with.
+    name->click();
+    EXPECT_FALSE(m_controller.listOpen());
+    EXPECT_FALSE(m_controller.renaming());
+    name->click();
+    EXPECT_TRUE(m_controller.listOpen());
+}
+
 TEST_F(HeaderViewTest, TheRenameButtonAndTheDotCloseWhatElseIsOpen)
 {
     makePage();

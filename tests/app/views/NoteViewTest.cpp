@@ -1,10 +1,12 @@
 #include "PanelTestFixture.h"
 
+#include "app/views/HeaderView.h"
 #include "app/views/PopoverRootView.h"
 #include "app/views/UndoToast.h"
 #include "platform/PanelWindow.h"
 
 #include <QAbstractButton>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QWindow>
 
@@ -14,6 +16,61 @@ namespace {
 
 class NoteViewTest : public PanelTestFixture
 {};
+
+struct NameDoubleTapCase
+{
+    const char* what;
+    bool listOpenBefore;
+    std::chrono::milliseconds firstHeld; // from the first tap's press to its release
+    std::chrono::milliseconds pressesApart;
+    bool renames;
+};
+
+// Two taps on the name, each reaching whatever lies under it then, the second handled a second
+// after the first by the program's clock.
+TEST_F(NoteViewTest, TwoTapsOnTheNameAreJudgedByTheirPressesTimesWhereverTheyLand)
+{
+    const NameDoubleTapCase cases[] = {
+        {"the second on the catcher of the list the first opened", false, 80ms, 200ms, true},
+        {"the first on the catcher of an open list", true, 80ms, 200ms, true},
+        {"slow taps", false, 80ms, 500ms, false},
+        {"a first tap held long", false, 300ms, 400ms, false},
+    };
+    NoteView& page = makePage();
+    page.show();
+    QWidget* name = page.header()->nameButton();
+    const QPoint onName = name->mapTo(&page, name->rect().center());
+    std::chrono::milliseconds pressed = 0ms;
+    auto tap = [&](std::chrono::milliseconds held) {
+        QWidget* under = page.childAt(onName);
+        ASSERT_NE(under, nullptr);
+        const QPointF local = under->mapFrom(&page, QPointF(onName));
+        QMouseEvent press(QEvent::MouseButtonPress, local, under->mapToGlobal(local),
+                          Qt::LeftButton, Qt::LeftButton, {});
+        press.setTimestamp(quint64(pressed.count()));
+        QCoreApplication::sendEvent(under, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, local, under->mapToGlobal(local),
+                            Qt::LeftButton, Qt::NoButton, {});
+        release.setTimestamp(quint64((pressed + held).count()));
+        QCoreApplication::sendEvent(under, &release);
+    };
+    for (const NameDoubleTapCase& example : cases) {
+        SCOPED_TRACE(example.what);
+        if (example.listOpenBefore)
+            m_controller.openList();
+        pressed += 1min; // long after the taps of the case before
+        tap(example.firstHeld);
+        EXPECT_NE(m_controller.listOpen(), example.listOpenBefore);
+        m_clock.advance(1s);
+        pressed += example.pressesApart;
+        tap(10ms);
+        EXPECT_EQ(m_controller.renaming(), example.renames);
+        EXPECT_EQ(m_controller.listOpen(), example.listOpenBefore && !example.renames);
+        m_controller.setRenaming(false);
+        m_controller.closeList();
+        nextTurn(); // the name back in its place
+    }
+}
 
 TEST_F(NoteViewTest, ToastTextsCountTheDeletedNotes)
 {
