@@ -9,12 +9,7 @@
 
 namespace {
 
-// Columns (or rows) left out of the copy: the `count` after `at` are drawn as copies of it.
-struct Cut
-{
-    int at;
-    int count;
-};
+using Cut = OutlineShadow::Cut;
 
 // In each stretch, the columns whose shadow is that of the straight outline: those whose blur,
 // moved by the offset, reaches no further than the stretch. All but the first are cut.
@@ -78,8 +73,8 @@ void OutlineShadow::paint(QPainter& painter, const QPainterPath& outline, QSize 
         reachX = std::max(reachX, dropShadowReach(layer.radius) + std::abs(layer.offset.x()));
         reachY = std::max(reachY, dropShadowReach(layer.radius) + std::abs(layer.offset.y()));
     }
-    const std::vector<Cut> cutColumns = cutsOf(columns, qCeil(reachX));
-    const std::vector<Cut> cutRows = cutsOf(rows, qCeil(reachY));
+    std::vector<Cut> cutColumns = cutsOf(columns, qCeil(reachX));
+    std::vector<Cut> cutRows = cutsOf(rows, qCeil(reachY));
 
     QPainterPath copyOutline = outline;
     for (int i = 0; i < copyOutline.elementCount(); ++i) {
@@ -95,30 +90,40 @@ void OutlineShadow::paint(QPainter& painter, const QPainterPath& outline, QSize 
     };
     const QSize copySize(canvasSize.width() - removed(cutColumns),
                          canvasSize.height() - removed(cutRows));
-    if (m_copy.size() != copySize || m_copyOutline != copyOutline || m_copyLayers != layers) {
+    const bool blurred =
+        m_copy.size() != copySize || m_copyOutline != copyOutline || m_copyLayers != layers;
+    if (blurred) {
         m_copy = QImage(copySize, QImage::Format_ARGB32_Premultiplied);
         m_copy.fill(Qt::transparent);
         QPainter copyPainter(&m_copy);
         for (const Layer& layer : layers)
-            copyPainter.drawImage(0, 0,
-                                  renderDropShadow(copyOutline, copySize, layer.color,
-                                                   layer.radius, layer.offset));
+            copyPainter.drawImage(
+                0, 0,
+                renderDropShadow(copyOutline, copySize, layer.color, layer.radius, layer.offset));
         m_copyOutline = copyOutline;
         m_copyLayers = layers;
     }
+    if (blurred || m_cutColumns != cutColumns || m_cutRows != cutRows) {
+        m_cutColumns = std::move(cutColumns);
+        m_cutRows = std::move(cutRows);
+        compose(canvasSize);
+    }
+    painter.drawImage(0, 0, m_shadow);
+}
 
-    // Drawn as they are, a repeated column or row is copied exactly.
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    for (const Band& row : bandsOf(cutRows, canvasSize.height())) {
-        for (const Band& column : bandsOf(cutColumns, canvasSize.width())) {
+void OutlineShadow::compose(QSize canvasSize)
+{
+    if (m_shadow.size() != canvasSize)
+        m_shadow = QImage(canvasSize, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&m_shadow);
+    // The bands cover the canvas; drawn as they are, a repeated column or row is copied exactly.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    for (const Band& row : bandsOf(m_cutRows, canvasSize.height())) {
+        for (const Band& column : bandsOf(m_cutColumns, canvasSize.width())) {
             if (row.length > 0 && column.length > 0)
-                painter.drawImage(QRect(column.start, row.start, column.length, row.length),
-                                  m_copy,
-                                  QRect(column.copyStart, row.copyStart, column.copyLength,
-                                        row.copyLength));
+                painter.drawImage(
+                    QRect(column.start, row.start, column.length, row.length), m_copy,
+                    QRect(column.copyStart, row.copyStart, column.copyLength, row.copyLength));
         }
     }
-    painter.restore();
 }

@@ -39,8 +39,22 @@ public:
                const std::vector<Layer>& layers, const std::vector<Stretch>& columns,
                const std::vector<Stretch>& rows);
 
+    // Columns (or rows) left out of the copy: the `count` after `at` are drawn as copies of it.
+    struct Cut
+    {
+        int at;
+        int count;
+        bool operator==(const Cut&) const = default;
+    };
+
 private:
+    void compose(QSize canvasSize);
+
     QImage m_copy;
     QPainterPath m_copyOutline;
     std::vector<Layer> m_copyLayers;
+    // The shadows at the size last drawn, made up from the copy along these cuts.
+    QImage m_shadow;
+    std::vector<Cut> m_cutColumns;
+    std::vector<Cut> m_cutRows;
 };

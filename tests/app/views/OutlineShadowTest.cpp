@@ -71,6 +71,7 @@ TEST(OutlineShadowTest, TheShadowsAreThoseBlurredWholeAtEverySizeNotchPlaceAndCo
     const Shadowed outlines[] = {
         panel("the default size, notch centred", {280, 217}, 140),
         panel("grown by a drag", {380, 297}, 190),
+        panel("the notch elsewhere at that size", {380, 297}, 120),
         panel("an odd width, the notch between pixels", {281, 218}, 140.5),
         panel("a fractional size", {300.4, 250.7}, 150.2),
         panel("the notch at the left corner", {400, 300}, 28),
