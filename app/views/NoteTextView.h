@@ -20,7 +20,7 @@ class OverlayScrollBar;
 // note instead; paste inserts plain text, tidied when the setting asks for it.
 //
 // It lays its text out itself, a few lines at a time (WrappedLines), so that a note of any
-// length opens at once and takes every keystroke within a frame.
+// length opens at once and takes every keystroke, and every step of a resize, within a frame.
 class NoteTextView : public QAbstractScrollArea
 {
     Q_OBJECT
