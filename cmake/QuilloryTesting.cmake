@@ -27,14 +27,16 @@ function(quillory_add_test name)
         target_link_libraries(${name} PRIVATE quillory_test_main_core)
     endif()
     quillory_limit_time(${name} 60)
+    # One variable only: a list here would be split into the pairs of names and values.
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=${ARG_PLATFORM};QT_FORCE_STDERR_LOGGING=1"
-                   TIMEOUT ${QUILLORY_TEST_TIMEOUT})
+        PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=${ARG_PLATFORM} TIMEOUT ${QUILLORY_TEST_TIMEOUT})
 endfunction()
 
 # quillory_add_x11_test(<name> SOURCES ... LIBRARIES ...)
-# Like quillory_add_test, but every case runs under its own Xvfb server.
+# Like quillory_add_test, but every case runs under its own Xvfb server. The cases share
+# nothing, so they need no RESOURCE_LOCK: key grabs, the clipboard and the focus belong to a
+# case's own server, and the programs it starts live in its own temporary home.
 function(quillory_add_x11_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
@@ -45,6 +47,5 @@ function(quillory_add_x11_test name)
     quillory_limit_time(${name} 120 ${PROJECT_SOURCE_DIR}/tests/x11/with-xvfb)
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=xcb;QT_FORCE_STDERR_LOGGING=1"
-                   TIMEOUT ${QUILLORY_TEST_TIMEOUT} LABELS x11)
+        PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=xcb TIMEOUT ${QUILLORY_TEST_TIMEOUT} LABELS x11)
 endfunction()

@@ -26,6 +26,9 @@ int main(int argc, char** argv)
     qputenv("XDG_STATE_HOME", root + "/state");
     qputenv("XDG_RUNTIME_DIR", root + "/runtime");
     qputenv("QUILLORY_TEST_HOME", root);
+    // Log lines go to the error output, where CTest shows them and the tests read those of the
+    // programs they start, never to the system journal.
+    qputenv("QT_FORCE_STDERR_LOGGING", "1");
     // Listing the tests happens without CTest's environment; it needs no display either.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

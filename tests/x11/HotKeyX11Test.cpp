@@ -1,3 +1,4 @@
+#include "ServerClock.h"
 #include "XTestClient.h"
 
 #include "GlobalShortcuts/GlobalShortcuts.h"
@@ -158,8 +159,12 @@ TEST_F(HotKeys, HoldingTheKeyGivesOnePressAndOneRelease)
     client.press(XTestClient::controlKey);
     client.press(XTestClient::altKey);
     client.press(XTestClient::nKey);
-    // Long enough for the server's auto-repeat to start.
-    QTest::qWait(1000);
+    client.sync();
+    ServerClock clock;
+    ASSERT_TRUE(clock.isConnected());
+    const quint32 pressed = clock.now();
+    ASSERT_TRUE(waitFor([&] { return clock.hasRepeatedKeyHeldSince(pressed); }))
+        << "the server's auto-repeat";
     client.release(XTestClient::nKey);
     client.release(XTestClient::altKey);
     client.release(XTestClient::controlKey);
@@ -251,8 +256,8 @@ TEST_F(HotKeys, CtrlAltNWorksWhileAMenuIsOpen)
     client.press(XTestClient::altKey);
     client.sync();
     ASSERT_TRUE(waitFor([&] { return !isMenuOpen(); }));
-    // Lets the toolkit send its release of the keyboard.
-    QTest::qWait(50);
+    // The toolkit gives the keyboard back a moment after the menu closes.
+    ASSERT_TRUE(waitFor([&] { return !client.isKeyboardGrabbed(); })) << "the menu's keyboard";
     client.press(XTestClient::nKey);
     client.release(XTestClient::nKey);
     client.release(XTestClient::altKey);

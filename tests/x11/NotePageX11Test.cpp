@@ -1,16 +1,28 @@
 #include "RunningQuillory.h"
 #include "XTestClient.h"
 
+#include <QColor>
 #include <QFile>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTest>
+#include <QtMath>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace {
+
+// The rename field's ring in the light appearance, and how many of its pixels show the field
+// is on screen: about one side of the narrowest field.
+const QColor renameRing(0x4B, 0x7D, 0xF0);
+constexpr int ringTolerance = 24;
+constexpr int ringPixels = 40;
+// Where the field appears on the header row, from the note body's top-left corner.
+const QRect renameFieldArea(16, 8, 160, 30);
 
 // The note page driven the way a person would: keys and clicks through XTest (xdotool). The
 // saved notes document is what the checks read; every step waits for the save that follows it.
@@ -88,6 +100,25 @@ protected:
     }
     void click(QPoint point, int count = 1) { m_pointer.click(point.x(), point.y(), count); }
 
+    // The field takes the keyboard in the turn after it shows, before the program paints it:
+    // once its ring is on screen, typing goes to it.
+    bool renameFieldShown()
+    {
+        const QImage header = m_pointer.grab(renameFieldArea.translated(body(0, 0)));
+        int ring = 0;
+        for (int y = 0; y < header.height(); ++y) {
+            for (int x = 0; x < header.width(); ++x) {
+                const QColor pixel = header.pixelColor(x, y);
+                ring += std::abs(pixel.red() - renameRing.red()) <= ringTolerance &&
+                                std::abs(pixel.green() - renameRing.green()) <= ringTolerance &&
+                                std::abs(pixel.blue() - renameRing.blue()) <= ringTolerance
+                            ? 1
+                            : 0;
+            }
+        }
+        return ring >= ringPixels;
+    }
+
     XTestClient m_pointer;
 
     RunningQuillory m_quillory{QStringLiteral(QUILLORY_BINARY)};
@@ -150,8 +181,8 @@ TEST_F(NotePageRoad, RenameRecolourListJumpBulkDeleteUndoAndResize)
     // Header row: rename button (13), then the name, then the colour dot, 5 apart, 13 down.
     const int nameX = 16 + 13 + 5;
     click(body(nameX + 4, 23), 2);
-    // The field takes the keyboard a turn after it shows; nothing outside can see that turn.
-    QTest::qWait(1000);
+    ASSERT_TRUE(waitFor([this] { return renameFieldShown(); }))
+        << "the rename field; " << m_quillory.windowState();
     type(QStringLiteral("Plan"));
     key(QStringLiteral("Return"));
     ASSERT_TRUE(waitFor([this] {

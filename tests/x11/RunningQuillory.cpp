@@ -9,9 +9,10 @@
 #include <QMap>
 #include <QTest>
 
+#include <gtest/gtest.h>
+
 namespace {
 
-constexpr int readyPressIntervalMs = 500;
 constexpr const char* homeVariables[] = {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
                                          "XDG_STATE_HOME", "XDG_RUNTIME_DIR"};
 
@@ -91,21 +92,8 @@ void RunningQuillory::setVariable(const QString& name, const QString& value)
     m_environment.insert(name, value);
 }
 
-bool RunningQuillory::windowManagerRunning()
-{
-    QProcess query;
-    query.start(QStringLiteral("xprop"),
-                {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
-    query.waitForFinished();
-    return query.readAllStandardOutput().contains("window id");
-}
-
 bool RunningQuillory::start()
 {
-    // On a busy machine the window manager may still be starting; without it no window is
-    // ever active.
-    if (!waitFor([] { return windowManagerRunning(); }, startTimeoutMs))
-        return false;
     m_process.setProcessEnvironment(m_environment);
     m_process.start(m_program, {});
     return m_process.waitForStarted();
@@ -132,12 +120,17 @@ QString RunningQuillory::errorOutput()
 
 bool RunningQuillory::openPanelWhenReady(XTestClient& keyboard, quint8 key)
 {
-    return waitFor(
-        [&] {
-            keyboard.typeControlAlt(key);
-            return waitFor([this] { return panelOpen(); }, readyPressIntervalMs);
-        },
-        startTimeoutMs);
+    if (!waitFor([&] { return keyboard.isHeldByAnother(key, XTestClient::controlAltMask); },
+                 startTimeoutMs)) {
+        ADD_FAILURE() << "the program did not take its hot key";
+        return false;
+    }
+    keyboard.typeControlAlt(key);
+    if (!waitFor([this] { return panelOpen(); })) {
+        ADD_FAILURE() << "the panel did not open on the hot key: " << windowState();
+        return false;
+    }
+    return true;
 }
 
 bool RunningQuillory::panelOpen() const

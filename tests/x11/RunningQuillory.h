@@ -41,7 +41,7 @@ public:
     QString errorOutput();
 
     // The program takes the hot key some time after it starts, once it has finished launching:
-    // until then a press reaches nobody, so Ctrl+Alt+key is typed again until the panel opens.
+    // until then a press reaches nobody, so Ctrl+Alt+key is typed once the grab is taken.
     bool openPanelWhenReady(XTestClient& keyboard, quint8 key = XTestClient::nKey);
     bool panelOpen() const;
     bool panelClosed() const;
@@ -55,7 +55,6 @@ public:
     QStringList savedTexts() const;
 
 private:
-    static bool windowManagerRunning();
     QString folder(const char* variable) const;
 
     QTemporaryDir m_home;

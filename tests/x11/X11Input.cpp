@@ -1,5 +1,7 @@
 #include "X11Input.h"
 
+#include "ServerClock.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QProcess>
@@ -48,10 +50,6 @@ private:
     xcb_window_t m_root = 0;
 };
 
-// A person's clicks are this far apart at the least; meanwhile the program reads the events
-// of one click while the pointer is still there.
-constexpr int betweenClicksMs = 50;
-
 xcb_connection_t* qtConnection()
 {
     return qApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
@@ -72,11 +70,14 @@ bool type(const QString& text)
 bool clickAt(const QPoint& position, int button)
 {
     static PointerClient client;
-    if (!client.isConnected())
+    static ServerClock clock;
+    if (!client.isConnected() || !clock.isConnected())
         return false;
     client.click(position, button);
-    QTest::qWait(betweenClicksMs);
-    return true;
+    // A person's presses never share a millisecond, and the program tells a press of its own
+    // from one elsewhere by its time: the next click comes at a later time than this one.
+    const quint32 clicked = clock.now();
+    return waitFor([&] { return clock.now() != clicked; });
 }
 
 bool waitFor(const std::function<bool()>& condition)

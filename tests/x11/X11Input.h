@@ -16,8 +16,8 @@ constexpr int timeoutMs = 5000;
 // Types text with xdotool while the event loop keeps running. False when xdotool failed.
 bool type(const QString& text);
 // Moves the pointer and clicks a button there; returns once the X server has handled both and
-// the events that reached this program have been processed, as the program would between two
-// clicks of a person.
+// its clock has moved on. What the click does in this program happens as its events are
+// processed: wait for that.
 bool clickAt(const QPoint& position, int button = 1);
 bool waitFor(const std::function<bool()>& condition);
 // Where the X server shows a window of ours; Qt may learn of a window manager's move late.

@@ -103,6 +103,34 @@ bool XTestClient::receivedPress(quint8 keyCode)
     return received;
 }
 
+bool XTestClient::isHeldByAnother(quint8 keyCode, quint16 modifiers)
+{
+    xcb_grab_server(m_connection);
+    const bool held = grab(keyCode, modifiers) == XCB_ACCESS;
+    if (!held)
+        xcb_ungrab_key(m_connection, keyCode, m_root, modifiers);
+    xcb_ungrab_server(m_connection);
+    sync();
+    return held;
+}
+
+bool XTestClient::isKeyboardGrabbed()
+{
+    xcb_grab_server(m_connection);
+    xcb_grab_keyboard_reply_t* reply =
+        xcb_grab_keyboard_reply(m_connection,
+                                xcb_grab_keyboard(m_connection, 0, m_root, XCB_CURRENT_TIME,
+                                                  XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                nullptr);
+    const bool grabbed = reply && reply->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
+    if (reply && reply->status == XCB_GRAB_STATUS_SUCCESS)
+        xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
+    std::free(reply);
+    xcb_ungrab_server(m_connection);
+    sync();
+    return grabbed;
+}
+
 void XTestClient::movePointer(int x, int y)
 {
     fake(XCB_MOTION_NOTIFY, 0, x, y);

@@ -59,6 +59,11 @@ public:
     void ungrab(quint8 keyCode, quint16 modifiers);
     // Whether a key press of this key reached this client, reading what has arrived so far.
     bool receivedPress(quint8 keyCode);
+    // Whether another client holds a grab of this combination. Tried and given back while the
+    // server serves no other client, so the try never takes it from a program grabbing it.
+    bool isHeldByAnother(quint8 keyCode, quint16 modifiers);
+    // Whether another client holds the whole keyboard, as an open menu does; tried the same way.
+    bool isKeyboardGrabbed();
 
 private:
     void fake(quint8 type, quint8 detail, int x = 0, int y = 0);
