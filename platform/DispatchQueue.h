@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class WorkRunner;
+
 // A serial queue of work on a thread of its own, with an event loop so that Qt objects that
 // need one (network access, timers) can live there. Work runs in submission order, one block
 // at a time.
@@ -32,4 +34,5 @@ private:
     const QString m_label;
     QThread m_thread;
     QObject* m_context;
+    WorkRunner* m_runner;
 };

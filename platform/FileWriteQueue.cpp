@@ -3,7 +3,6 @@
 #include "MainQueue.h"
 #include "MainThread.h"
 
-#include <QDeadlineTimer>
 #include <QThread>
 
 #include <algorithm>
@@ -60,9 +59,9 @@ BackgroundFileWriteQueue::BackgroundFileWriteQueue(MainQueue& mainQueue)
 BackgroundFileWriteQueue::~BackgroundFileWriteQueue()
 {
     {
-        const QMutexLocker lock(&m_mutex);
+        const std::lock_guard lock(m_mutex);
         m_stopping = true;
-        m_changed.wakeAll();
+        m_changed.notify_all();
     }
     m_thread->wait();
 }
@@ -75,28 +74,27 @@ BackgroundFileWriteQueue& BackgroundFileWriteQueue::shared()
 
 void BackgroundFileWriteQueue::submit(const QString& file, Work write, Work done)
 {
-    const QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     m_waiting.add(file, std::move(write), std::move(done));
-    m_changed.wakeAll();
+    m_changed.notify_all();
 }
 
 void BackgroundFileWriteQueue::run()
 {
-    QMutexLocker lock(&m_mutex);
+    std::unique_lock lock(m_mutex);
     for (;;) {
-        while (m_waiting.isEmpty() && !m_stopping)
-            m_changed.wait(&m_mutex);
+        m_changed.wait(lock, [this] { return !m_waiting.isEmpty() || m_stopping; });
         if (m_waiting.isEmpty())
             return;
         WaitingWrites::Job job = m_waiting.takeFirst();
         m_writing = true;
         lock.unlock();
         job.write();
-        lock.relock();
+        lock.lock();
         m_writing = false;
         if (job.done)
             m_finished.push_back(std::move(job.done));
-        m_changed.wakeAll();
+        m_changed.notify_all();
         m_mainQueue.async([this, alive = std::weak_ptr<bool>(m_alive)] {
             if (!alive.expired())
                 deliver();
@@ -109,11 +107,8 @@ bool BackgroundFileWriteQueue::finish(std::chrono::milliseconds bound)
     QUILLORY_ASSERT_MAIN_THREAD();
     bool idle = false;
     {
-        const QDeadlineTimer deadline(bound);
-        const QMutexLocker lock(&m_mutex);
-        while (!isIdle() && m_changed.wait(&m_mutex, deadline)) {
-        }
-        idle = isIdle();
+        std::unique_lock lock(m_mutex);
+        idle = m_changed.wait_for(lock, bound, [this] { return isIdle(); });
     }
     deliver();
     return idle;
@@ -124,7 +119,7 @@ void BackgroundFileWriteQueue::deliver()
     QUILLORY_ASSERT_MAIN_THREAD();
     std::vector<Work> finished;
     {
-        const QMutexLocker lock(&m_mutex);
+        const std::lock_guard lock(m_mutex);
         finished.swap(m_finished);
     }
     for (const Work& done : finished)

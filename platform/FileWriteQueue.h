@@ -2,12 +2,13 @@
 
 #include <QMutex>
 #include <QString>
-#include <QWaitCondition>
 
 #include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class MainQueue;
@@ -80,8 +81,9 @@ private:
     bool isIdle() const { return m_waiting.isEmpty() && !m_writing; }
 
     MainQueue& m_mainQueue;
-    QMutex m_mutex;
-    QWaitCondition m_changed;
+    // The standard kinds rather than Qt's, whose wait the thread sanitizer cannot follow.
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
     WaitingWrites m_waiting;
     bool m_writing = false;
     bool m_stopping = false;

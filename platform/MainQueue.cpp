@@ -1,7 +1,8 @@
 #include "MainQueue.h"
 
+#include "WorkRunner.h"
+
 #include <QCoreApplication>
-#include <QMetaObject>
 
 namespace {
 
@@ -11,8 +12,16 @@ public:
     void async(std::function<void()> work) override
     {
         // Work handed in from another thread as the program ends finds nobody to run it.
-        if (QCoreApplication* application = QCoreApplication::instance())
-            QMetaObject::invokeMethod(application, std::move(work), Qt::QueuedConnection);
+        QCoreApplication* application = QCoreApplication::instance();
+        if (!application)
+            return;
+        // Never destroyed: work may be handed in until the process ends.
+        static WorkRunner* const runner = [application] {
+            auto* mainThreadRunner = new WorkRunner;
+            mainThreadRunner->moveToThread(application->thread());
+            return mainThreadRunner;
+        }();
+        runner->add(std::move(work));
     }
 };
 

@@ -38,14 +38,15 @@ QRegion wholePixels(const QPainterPath& shape, const QSize& windowSize, qreal ra
     // Row by row; a row whose runs are those of the row above lengthens them instead.
     QList<QRect> rectangles;
     QList<QRect> band;
+    const int width = coverage.width();
     for (int y = 0; y < coverage.height(); ++y) {
         const uchar* row = coverage.constScanLine(y);
         QList<QRect> runs;
-        for (int x = 0; x < coverage.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             if (row[x] != whole)
                 continue;
             const int start = x;
-            while (x + 1 < coverage.width() && row[x + 1] == whole)
+            while (x + 1 < width && row[x + 1] == whole)
                 ++x;
             runs.append(QRect(start, y, x - start + 1, 1));
         }

@@ -221,15 +221,18 @@ void PopoverController::reposition(bool animated)
     set(m_size, placement.noteSize, &PopoverController::sizeChanged);
     set(m_notchCenterX, placement.notchCenterX, &PopoverController::notchCenterXChanged);
     set(m_notchEdge, placement.notchEdge, &PopoverController::notchEdgeChanged);
-    m_panel->updateShape();
     const QRect frame = placement.frame.toAlignedRect();
     if (animated && m_isOpen && !m_animation.isNone()) {
+        m_panel->updateShape();
         auto* move = new QPropertyAnimation(m_panel.get(), "geometry", m_panel.get());
         move->setDuration(int(m_animation.duration.count()));
         move->setEasingCurve(m_animation.curve);
         move->setEndValue(frame);
         move->start(QAbstractAnimation::DeleteWhenStopped);
     } else {
+        // A window that changes size hands its shape over as it takes the size, once.
+        if (frame.size() == m_panel->size())
+            m_panel->updateShape();
         m_panel->setGeometry(frame);
     }
 }

@@ -28,7 +28,17 @@ void blurLine(uchar* line, int count, int stride, int halfWidth, std::vector<int
     }
 }
 
+int blurHalfWidth(qreal radius)
+{
+    return std::max(1, qRound(radius / blurPasses));
+}
+
 } // namespace
+
+int dropShadowReach(qreal radius)
+{
+    return blurPasses * blurHalfWidth(radius);
+}
 
 QImage renderDropShadow(const QPainterPath& shape, QSize canvasSize, const QColor& color,
                         qreal radius, QPointF offset)
@@ -42,7 +52,7 @@ QImage renderDropShadow(const QPainterPath& shape, QSize canvasSize, const QColo
         painter.fillPath(shape, Qt::black);
     }
 
-    const int halfWidth = std::max(1, qRound(radius / blurPasses));
+    const int halfWidth = blurHalfWidth(radius);
     std::vector<int> scratch;
     const int width = coverage.width();
     const int height = coverage.height();

@@ -8,3 +8,5 @@
 // `radius`, on a transparent canvas of `canvasSize`. Drawn once per shape and reused.
 QImage renderDropShadow(const QPainterPath& shape, QSize canvasSize, const QColor& color,
                         qreal radius, QPointF offset);
+// How many pixels beyond the shape's edge its blur reaches, before the offset.
+int dropShadowReach(qreal radius);

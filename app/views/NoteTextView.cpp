@@ -130,9 +130,19 @@ void NoteTextView::applyColors()
     viewport()->update();
 }
 
+qreal NoteTextView::lineWidth() const
+{
+    return std::max<qreal>(1, width() - 2 * textInset.x());
+}
+
+int NoteTextView::linesShown() const
+{
+    return qCeil(textArea().height() / lineHeight()) + 1;
+}
+
 void NoteTextView::finishLayout() const
 {
-    const qreal width = std::max<qreal>(1, this->width() - 2 * textInset.x());
+    const qreal width = lineWidth();
     if (m_laidOut && m_lines.width() == width)
         return;
     m_lines.layout(font(), width);
@@ -276,10 +286,38 @@ void NoteTextView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
     m_scrollIndicator->place();
-    // Once laid out, the lines follow the width at once, so the range stays right.
-    if (m_laidOut)
-        finishLayout();
+    if (!m_laidOut) {
+        updateScrollRange();
+        return;
+    }
+    // Once laid out, the lines in view follow the width at once and the others a step at a
+    // time, while what was in view stays where it was.
+    const ViewAnchor anchor = viewAnchor(event->oldSize().height());
+    if (m_lines.width() != lineWidth()) {
+        m_lines.setWidth(lineWidth(), anchor.position, linesShown());
+        m_placeholderLines.layout(font(), lineWidth());
+        settleLines();
+    }
     updateScrollRange();
+    holdAnchor(anchor);
+}
+
+NoteTextView::ViewAnchor NoteTextView::viewAnchor(int viewHeight) const
+{
+    const qreal caretTop = lineTop(m_lines.lineAt(m_cursor));
+    if (caretTop >= textInset.y() && caretTop + lineHeight() <= viewHeight - textInset.y())
+        return {m_cursor, caretTop, true};
+    const int first = lineAtY(textInset.y(), m_lines);
+    return {m_lines.start(first), lineTop(first), false};
+}
+
+void NoteTextView::holdAnchor(const ViewAnchor& anchor)
+{
+    const int line = m_lines.lineAt(anchor.position);
+    verticalScrollBar()->setValue(qRound(textInset.y() + line * lineHeight() - anchor.top));
+    // A view that got lower keeps the caret's line whole in it.
+    if (anchor.isCaret)
+        ensureCursorVisible();
 }
 
 void NoteTextView::scrollContentsBy(int, int)
@@ -520,15 +558,18 @@ void NoteTextView::change(int position, int removed, const QString& inserted)
     settleLines();
 }
 
-// Lines that an edit left for later are broken again a step at a time, between keystrokes.
+// Lines that an edit or a new width left for later are broken again a step at a time, between
+// keystrokes and moves.
 void NoteTextView::settleLines()
 {
     if (m_lines.isSettled() || m_settling.isPending())
         return;
     m_settling = m_scheduler.schedule(std::chrono::milliseconds(0), [this] {
         m_settling.cancel(); // this step has come
+        const ViewAnchor anchor = viewAnchor(height());
         m_lines.settle();
         updateScrollRange();
+        holdAnchor(anchor);
         viewport()->update();
         settleLines();
     });

@@ -20,7 +20,7 @@ class OverlayScrollBar;
 // note instead; paste inserts plain text, tidied when the setting asks for it.
 //
 // It lays its text out itself, a few lines at a time (WrappedLines), so that a note of any
-// length opens at once and takes every keystroke within a frame.
+// length opens at once and takes every keystroke, and every step of a resize, within a frame.
 class NoteTextView : public QAbstractScrollArea
 {
     Q_OBJECT
@@ -147,7 +147,21 @@ private:
     void settleLines();
     // Where the lines show: the view less the insets above and below.
     QRectF textArea() const;
+    // The width the lines are broken at, and how many of them the view shows at most.
+    qreal lineWidth() const;
+    int linesShown() const;
     void updateScrollRange() const;
+
+    // A place in the text that keeps its height in the view while the lines are broken anew:
+    // the caret when its line shows whole, else the start of the first line shown.
+    struct ViewAnchor
+    {
+        int position;
+        qreal top;
+        bool isCaret;
+    };
+    ViewAnchor viewAnchor(int viewHeight) const;
+    void holdAnchor(const ViewAnchor& anchor);
 
     void applyStyle(int points);
     void applyColors();

@@ -4,7 +4,6 @@
 #include "app/shell/PanelPlacement.h"
 #include "app/shell/PopoverController.h"
 #include "app/views/CornerHandle.h"
-#include "app/views/DropShadow.h"
 #include "app/views/Theme.h"
 #include "platform/Appearance.h"
 
@@ -85,7 +84,6 @@ PopoverRootView::PopoverRootView(PopoverController& controller, NoteStore& store
     connect(&controller, &PopoverController::notchEdgeChanged, this,
             &PopoverRootView::layoutContent);
     connect(&appearance, &Appearance::changed, this, [this] {
-        m_shadowKey.clear();
         update();
         m_border->update();
     });
@@ -201,23 +199,17 @@ void PopoverRootView::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QPainterPath shape = outline();
-
-    const QString key = QStringLiteral("%1x%2@%3%4/%5")
-                            .arg(width())
-                            .arg(height())
-                            .arg(m_controller.notchCenterX())
-                            .arg(int(m_controller.notchEdge()))
-                            .arg(int(m_appearance.colorScheme()));
-    if (key != m_shadowKey || m_shadow.size() != size()) {
-        m_shadow = renderDropShadow(shape, size(), Theme::shadowSoft().resolved(m_appearance),
-                                    softShadow.radius, softShadow.offset);
-        QPainter shadowPainter(&m_shadow);
-        shadowPainter.drawImage(0, 0,
-                                renderDropShadow(shape, size(),
-                                                 Theme::shadowTight().resolved(m_appearance),
-                                                 tightShadow.radius, tightShadow.offset));
-        m_shadowKey = key;
-    }
-    painter.drawImage(0, 0, m_shadow);
+    // The outline runs straight down its sides and along its edges between the corners, but
+    // for the notch.
+    using namespace PanelGeometry;
+    const QRectF body = bodyRect(m_controller.size(), m_controller.notchEdge());
+    const qreal notch = body.left() + m_controller.notchCenterX();
+    m_shadow.paint(
+        painter, shape, size(),
+        {{Theme::shadowSoft().resolved(m_appearance), softShadow.radius, softShadow.offset},
+         {Theme::shadowTight().resolved(m_appearance), tightShadow.radius, tightShadow.offset}},
+        {{body.left() + cornerRadius, notch - notchWidth / 2},
+         {notch + notchWidth / 2, body.right() - cornerRadius}},
+        {{body.top() + cornerRadius, body.bottom() - cornerRadius}});
     painter.fillPath(shape, fillColor());
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/notes/Hue.h"
+#include "app/views/OutlineShadow.h"
 
 #include <QColor>
-#include <QImage>
 #include <QPointer>
 #include <QVariantAnimation>
 #include <QWidget>
@@ -61,6 +61,5 @@ private:
     Hue m_hue;
     QColor m_fadeFrom;
     QVariantAnimation m_hueFade;
-    QImage m_shadow;
-    QString m_shadowKey;
+    OutlineShadow m_shadow;
 };

@@ -1,6 +1,5 @@
 #include "PopupCard.h"
 
-#include "app/views/DropShadow.h"
 #include "app/views/Theme.h"
 #include "platform/Appearance.h"
 
@@ -52,18 +51,14 @@ void PopupCard::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QPainterPath outline = cardOutline();
-    if (m_shadowSize != size() || m_shadowDark != m_appearance.isDark()) {
-        m_shadow = renderDropShadow(outline, size(), Theme::shadowSoft().resolved(m_appearance),
-                                    m_style.soft.radius, m_style.soft.offset);
-        QPainter shadowPainter(&m_shadow);
-        shadowPainter.drawImage(0, 0,
-                                renderDropShadow(outline, size(),
-                                                 Theme::shadowTight().resolved(m_appearance),
-                                                 m_style.tight.radius, m_style.tight.offset));
-        m_shadowSize = size();
-        m_shadowDark = m_appearance.isDark();
-    }
-    painter.drawImage(0, 0, m_shadow);
+    const QRectF card(cardRect());
+    const qreal corner = m_style.cornerRadius;
+    m_shadow.paint(
+        painter, outline, size(),
+        {{Theme::shadowSoft().resolved(m_appearance), m_style.soft.radius, m_style.soft.offset},
+         {Theme::shadowTight().resolved(m_appearance), m_style.tight.radius, m_style.tight.offset}},
+        {{card.left() + corner, card.right() - corner}},
+        {{card.top() + corner, card.bottom() - corner}});
     painter.fillPath(outline, Theme::popupBackground().resolved(m_appearance));
     // The border lies along the inside of the edge.
     const qreal half = borderWidth / 2;

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QImage>
+#include "app/views/OutlineShadow.h"
+
 #include <QPainterPath>
 #include <QPointF>
 #include <QWidget>
@@ -46,7 +47,5 @@ protected:
 private:
     Style m_style;
     const Appearance& m_appearance;
-    QImage m_shadow;
-    QSize m_shadowSize;
-    bool m_shadowDark = false;
+    OutlineShadow m_shadow;
 };

@@ -14,6 +14,15 @@ constexpr int stretchLength = 512;
 // Lines broken again after an edit before the rest waits for settle(): more than a panel
 // shows at once, so what is on screen is always right.
 constexpr int linesPerStep = 256;
+// At a new width, the lines around the place shown are broken from the start of their
+// paragraph when it lies at most this far back, so that they break as they will once settled;
+// from further back, they are broken from where one of them began at the old width.
+constexpr int paragraphReach = 4 * stretchLength;
+
+int paragraphStart(const QString& text, int position)
+{
+    return position == 0 ? 0 : int(text.lastIndexOf(u'\n', position - 1)) + 1;
+}
 
 QTextOption wrapping(QTextOption::WrapMode mode)
 {
@@ -103,8 +112,26 @@ void WrappedLines::layout(const QFont& font, qreal width)
     m_width = width;
     m_starts = {0};
     m_unsettled.clear();
+    m_staleFrom.reset();
     m_directions.clear();
     rebreak(0, std::numeric_limits<int>::max());
+}
+
+void WrappedLines::setWidth(qreal width, int position, int reach)
+{
+    m_width = width;
+    m_unsettled.clear();
+    m_staleFrom = 0;
+    // Every line start but the first may be wrong now. Where the lines around the position
+    // begin is taken from the old ones; how many lines lie before them stays an estimate until
+    // they are settled.
+    int line = std::max(0, lineAt(position) - reach);
+    const int paragraph = paragraphStart(m_text, start(line));
+    if (start(line) - paragraph <= paragraphReach)
+        line = lineAt(paragraph);
+    int waiting = rebreak(line, reach);
+    while (waiting >= 0 && waiting < lineAt(position) + reach)
+        waiting = rebreak(waiting, reach);
 }
 
 void WrappedLines::update(int position, int removed, int inserted)
@@ -126,27 +153,35 @@ void WrappedLines::update(int position, int removed, int inserted)
     };
     shift(m_starts, m_starts.begin() + line + 1);
     shift(m_unsettled, std::upper_bound(m_unsettled.begin(), m_unsettled.end(), from));
+    if (m_staleFrom && *m_staleFrom >= position + removed)
+        *m_staleFrom += delta;
+    else if (m_staleFrom && *m_staleFrom > from)
+        m_staleFrom = from; // its start went with the replaced text
     rebreak(line, linesPerStep);
 }
 
 void WrappedLines::settle()
 {
-    if (!m_unsettled.empty())
+    if (!m_unsettled.empty() && isTrusted(m_unsettled.front()))
         rebreak(lineAt(m_unsettled.front()), linesPerStep);
+    else if (m_staleFrom)
+        rebreak(lineAt(*m_staleFrom), linesPerStep);
 }
 
-// Breaks the lines after `line`, whose start is right, until a new line starts where an old
-// one does (the lines from there on stay), the text ends, or `budget` lines were made (the
-// last of them then waits to be broken further).
-void WrappedLines::rebreak(int line, int budget)
+// Breaks the lines after `line` until a new line starts where an old one does that is known
+// to be right (the lines from there on stay), the text ends, or `budget` lines were made: the
+// last of them then waits to be broken further, and its number is returned (else -1). Lines
+// broken from a start that is not known to be right are not known to be right either.
+int WrappedLines::rebreak(int line, int budget)
 {
     const int from = start(line);
+    const bool trusted = isTrusted(from);
     std::vector<int> made;
     auto kept = m_starts.end();
     int waiting = -1;
     breakLines(m_text, m_font, m_width, from, [&](int start) {
         const auto old = std::lower_bound(m_starts.begin() + line + 1, m_starts.end(), start);
-        if (old != m_starts.end() && *old == start) {
+        if (old != m_starts.end() && *old == start && isTrusted(start)) {
             kept = old;
             return false;
         }
@@ -154,18 +189,26 @@ void WrappedLines::rebreak(int line, int budget)
         if (int(made.size()) < budget)
             return true;
         waiting = start;
-        kept = old;
+        kept = std::upper_bound(old, m_starts.end(), start);
         return false;
     });
     const int stop = kept == m_starts.end() ? int(m_text.size()) + 1 : *kept;
     m_starts.insert(m_starts.erase(m_starts.begin() + line + 1, kept), made.begin(), made.end());
 
+    const int reached = waiting >= 0 ? waiting : stop;
+    if (trusted && m_staleFrom && reached > *m_staleFrom) {
+        if (waiting >= 0)
+            m_staleFrom = waiting;
+        else
+            m_staleFrom.reset();
+    }
     const auto lower = std::lower_bound(m_unsettled.begin(), m_unsettled.end(), from);
-    const auto upper = std::lower_bound(lower, m_unsettled.end(), waiting >= 0 ? waiting : stop);
+    const auto upper = std::lower_bound(lower, m_unsettled.end(), reached);
     m_unsettled.erase(lower, upper);
-    if (waiting >= 0)
+    if (waiting >= 0 && trusted && (!m_staleFrom || waiting < *m_staleFrom))
         m_unsettled.insert(std::lower_bound(m_unsettled.begin(), m_unsettled.end(), waiting),
                            waiting);
+    return waiting >= 0 ? line + int(made.size()) : -1;
 }
 
 int WrappedLines::end(int line) const

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QTextLayout;
@@ -14,7 +15,8 @@ class QTextLayout;
 // do. Only a few lines' worth of text is measured at a time, so breaking costs as much as the
 // text is long, however long its paragraphs; after an edit only the lines around it are broken
 // again, and when the change runs on past a bounded number of lines, the rest is left to
-// settle() in later steps.
+// settle() in later steps. A new width likewise breaks the lines around one place at once and
+// leaves the others to settle().
 class WrappedLines
 {
 public:
@@ -23,11 +25,15 @@ public:
 
     // Breaks the whole text.
     void layout(const QFont& font, qreal width);
+    // Breaks the lines within `reach` lines of the one that shows `position` at a new width;
+    // the others keep their breaks, and with them their number, until settle() has been
+    // through them.
+    void setWidth(qreal width, int position, int reach);
     // `removed` characters at `position` were replaced by `inserted` ones.
     void update(int position, int removed, int inserted);
-    // Whether some lines after an edit may still break where the text no longer would.
-    bool isSettled() const { return m_unsettled.empty(); }
-    // Breaks again a bounded number of the lines left by update().
+    // Whether some lines may still break where the text no longer would, or at another width.
+    bool isSettled() const { return m_unsettled.empty() && !m_staleFrom; }
+    // Breaks again a bounded number of the lines left by update() or setWidth().
     void settle();
 
     const QFont& font() const { return m_font; }
@@ -46,7 +52,8 @@ public:
                                        const QString& preedit = {}) const;
 
 private:
-    void rebreak(int line, int budget);
+    int rebreak(int line, int budget);
+    bool isTrusted(int start) const { return !m_staleFrom || start <= *m_staleFrom; }
 
     const QString& m_text;
     QFont m_font;
@@ -54,6 +61,9 @@ private:
     std::vector<int> m_starts{0};
     // Starts of lines whose end may be wrong: the line after each was not broken again yet.
     std::vector<int> m_unsettled;
+    // After a change of width, where the lines known to break right end: this line starts
+    // where it should, the ones after it were broken for another width, or from such a start.
+    std::optional<int> m_staleFrom;
     // Paragraph start to its direction, found on first use after each change.
     mutable std::map<int, Qt::LayoutDirection> m_directions;
 };

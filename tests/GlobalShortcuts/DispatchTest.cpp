@@ -105,6 +105,52 @@ TEST_F(Dispatch, StreamsGetNothingBeforeTheirStartOrAfterTheirEndAndKeepTheirHot
     EXPECT_TRUE(calls.isEmpty());
 }
 
+// One name with a handler and a stream: whichever goes first leaves the hot key to the other.
+TEST_F(Dispatch, AHotKeyIsHeldWhileAHandlerOrAStreamStillUsesIt)
+{
+    const Name name = handled("shared");
+    int streamed = 0;
+    auto stream = events(name);
+    QObject::connect(stream.get(), &EventStream::eventReceived, [&streamed] { ++streamed; });
+    QCoreApplication::processEvents();
+    removeHandler(name);
+    EXPECT_TRUE(held());
+    ASSERT_TRUE(pressAndRelease());
+    EXPECT_EQ(streamed, 2);
+    stream.reset();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(held());
+
+    onKeyUp(name, record("up"));
+    stream = events(name);
+    QCoreApplication::processEvents();
+    stream.reset();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(held());
+    ASSERT_TRUE(pressAndRelease());
+    EXPECT_EQ(calls, QStringList{QStringLiteral("up")});
+}
+
+TEST_F(Dispatch, RecordingLastsUntilTheLastOfTwoRecordersFinishesAndIsAnnouncedOnce)
+{
+    handled("toggle");
+    QObject receiver;
+    QList<bool> announced;
+    QObject::connect(&ShortcutNotifications::instance(),
+                     &ShortcutNotifications::recorderActiveStatusDidChange, &receiver,
+                     [&announced](bool active) { announced.append(active); });
+    recorderDidStart();
+    recorderDidStart();
+    recorderDidFinish();
+    EXPECT_TRUE(isRecorderActive());
+    EXPECT_FALSE(held());
+    EXPECT_EQ(announced, QList<bool>{true});
+    recorderDidFinish();
+    EXPECT_FALSE(isRecorderActive());
+    EXPECT_TRUE(held());
+    EXPECT_EQ(announced, (QList<bool>{true, false}));
+}
+
 TEST_F(Dispatch, DisablingANameGivesUpItsIdentifierAndSwitchingTheModuleOffKeepsIt)
 {
     const Name name = handled("toggle");

@@ -146,9 +146,18 @@ TEST(StoredTrialTest, EncodesBothMembersAndRejectsOtherData)
         QByteArrayLiteral("{\"originalTransactionID\":9007199254740993,\"productID\":\"p\"}"));
     EXPECT_EQ(StoredTrial::decode(trial.encode()), trial);
     EXPECT_EQ(StoredTrial::decode("{\"productID\":\"p\"}"), std::nullopt);
-    EXPECT_EQ(StoredTrial::decode("{\"productID\":\"p\",\"originalTransactionID\":-1}"),
-              std::nullopt);
     EXPECT_EQ(StoredTrial::decode("garbage"), std::nullopt);
+    // Only a whole number from 0 to the largest 64-bit one names a transaction.
+    for (const char* identifier : {"-1", "2.5", "1e-3", "18446744073709551616", "\"7\""}) {
+        SCOPED_TRACE(identifier);
+        EXPECT_EQ(
+            StoredTrial::decode(QByteArray("{\"productID\":\"p\",\"originalTransactionID\":") +
+                                identifier + '}'),
+            std::nullopt);
+    }
+    EXPECT_EQ(
+        StoredTrial::decode("{\"productID\":\"p\",\"originalTransactionID\":18446744073709549568}"),
+        (StoredTrial{QStringLiteral("p"), 18'446'744'073'709'549'568ull}));
 }
 
 TEST(TrialFromEarlierRunTest, IsObservedWhenTheTrackerIsMade)

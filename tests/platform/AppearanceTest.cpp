@@ -94,6 +94,23 @@ TEST_F(AppearanceTest, ThePortalPreferenceWinsOverThePaletteUntilItHasNoneAndSet
     EXPECT_FALSE(appearance.reduceMotion());
 }
 
+// On a light desktop: "no preference" hands the choice back to the palette, and only a Boolean
+// false turns motion down, not other values that read as false.
+TEST_F(AppearanceTest, NoPreferenceReadsAsLightOnALightPaletteAndOnlyFalseReducesMotion)
+{
+    Appearance appearance(false);
+    appearance.portalSettingChanged(appearanceGroup, colorScheme, portalValue(1u));
+    ASSERT_TRUE(appearance.isDark());
+    appearance.portalSettingChanged(appearanceGroup, colorScheme, portalValue(0u));
+    EXPECT_FALSE(appearance.isDark());
+
+    for (const QVariant& value : {QVariant(0u), QVariant(0), QVariant(QStringLiteral("false"))}) {
+        SCOPED_TRACE(value.typeName());
+        appearance.portalSettingChanged(interfaceGroup, animations, portalValue(value));
+        EXPECT_FALSE(appearance.reduceMotion());
+    }
+}
+
 TEST_F(AppearanceTest, TheEnvironmentForcesEitherSchemeAndAnUnknownValueIsLoggedAndIgnored)
 {
     qputenv("QUILLORY_APPEARANCE", "dark");

@@ -169,17 +169,22 @@ TEST_F(CrashReporterTest, ARefusedReportIsKeptForTheNextStartAndOneTheHookDropsI
 {
     LogCapture log;
     writeReport(QStringLiteral("crash-1-1.report"), SIGSEGV);
-    server.respondWith(500, "{}");
-    ASSERT_TRUE(startAndWait(options()));
-    EXPECT_EQ(server.requests().size(), 1);
-    EXPECT_EQ(reportFiles(directory).size(), 1);
-    EXPECT_EQ(log.matching(QStringLiteral("kept for later")).size(), 1);
+    // The server failing, and the server refusing this report or this client for now.
+    const int refusals[] = {500, 400, 429};
+    for (const int status : refusals) {
+        SCOPED_TRACE(status);
+        server.respondWith(status, "{}");
+        ASSERT_TRUE(startAndWait(options()));
+        reporter.close();
+        EXPECT_EQ(reportFiles(directory).size(), 1);
+    }
+    EXPECT_EQ(server.requests().size(), std::size(refusals));
+    EXPECT_EQ(log.matching(QStringLiteral("kept for later")).size(), std::size(refusals));
 
-    reporter.close();
     writeReport(QStringLiteral("crash-2-2.report"), SIGILL);
     flag.setValue(false);
     ASSERT_TRUE(startAndWait(options()));
-    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(server.requests().size(), std::size(refusals));
     EXPECT_TRUE(reportFiles(directory).isEmpty());
 }
 

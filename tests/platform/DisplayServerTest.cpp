@@ -88,4 +88,20 @@ TEST(DisplayServerTest, NamedPlatformsAreCheckedOnlyWhenEachOfThemNeedsADisplay)
     }
 }
 
+// Left to choose, the program takes X11; with no X server it names what it tried and leaves the
+// platform unchosen.
+TEST(DisplayServerTest, WithNoPlatformNamedAndNoXServerOneLineSaysWhy)
+{
+    const SavedEnvironment saved{"DISPLAY", "QT_QPA_PLATFORM"};
+    qunsetenv("QT_QPA_PLATFORM");
+    const QString needed =
+        QStringLiteral("Quillory needs an X11 display (or XWayland) and found none: ");
+    qputenv("DISPLAY", ":4711");
+    EXPECT_EQ(DisplayServer::chooseX11(),
+              needed + QStringLiteral("cannot connect to DISPLAY :4711"));
+    qunsetenv("DISPLAY");
+    EXPECT_EQ(DisplayServer::chooseX11(), needed + QStringLiteral("DISPLAY is not set"));
+    EXPECT_FALSE(qEnvironmentVariableIsSet("QT_QPA_PLATFORM"));
+}
+
 } // namespace

@@ -5,10 +5,14 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QSemaphore>
+#include <QSet>
 #include <QStringList>
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -101,6 +105,29 @@ TEST_F(FileWriteQueueTest, FinishGivesUpAtItsBoundAndReportsOnlyWhatRan)
     // Those it ran itself are not run again from the main queue.
     m_mainQueue.runPending();
     EXPECT_EQ(done(), "a1 b1");
+}
+
+// Files handed in from several threads while the queue writes: each is written once.
+TEST_F(FileWriteQueueTest, WritesHandedInFromSeveralThreadsAreAllWritten)
+{
+    constexpr int threadCount = 4;
+    constexpr int filesPerThread = 50;
+    BackgroundFileWriteQueue queue(m_mainQueue);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < threadCount; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < filesPerThread; ++i) {
+                const QString name = QStringLiteral("%1-%2").arg(t).arg(i);
+                queue.submit(name, write(name));
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_TRUE(queue.finish(patience));
+    const QMutexLocker lock(&m_mutex);
+    EXPECT_EQ(QSet<QString>(m_written.cbegin(), m_written.cend()).size(),
+              threadCount * filesPerThread);
+    EXPECT_EQ(m_written.size(), threadCount * filesPerThread);
 }
 
 TEST_F(FileWriteQueueTest, DestructionWritesWhatWasHandedIn)

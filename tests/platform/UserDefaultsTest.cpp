@@ -93,6 +93,31 @@ TEST_F(UserDefaultsTest, RegisteredDefaultsAnswerReadsButAreNeverWritten)
     EXPECT_EQ(defaults->integer(QStringLiteral("size")), 14);
 }
 
+TEST_F(UserDefaultsTest, TextsReadAsBooleansByTheirMeaning)
+{
+    auto defaults = open();
+    const std::pair<const char*, bool> rows[] = {{"1", true},      {"-2", true}, {"true", true},
+                                                 {"Yes", true},    {"0", false}, {"no", false},
+                                                 {"false", false}, {"", false}};
+    for (const auto& [text, meaning] : rows) {
+        defaults->set(QStringLiteral("flag"), QString::fromLatin1(text));
+        EXPECT_EQ(defaults->boolValue(QStringLiteral("flag")), meaning) << text;
+    }
+}
+
+// A float is kept as the double of the same value: in memory, and read back from the file.
+TEST_F(UserDefaultsTest, AFloatReadsBackAsTheNumberItWas)
+{
+    constexpr float third = 1.0f / 3.0f;
+    auto defaults = open();
+    defaults->set(QStringLiteral("float"), QVariant(third));
+    for (const QVariant& value :
+         {defaults->object(QStringLiteral("float")), open()->object(QStringLiteral("float"))}) {
+        EXPECT_STREQ(value.typeName(), "double");
+        EXPECT_EQ(value.toDouble(), double{third});
+    }
+}
+
 TEST_F(UserDefaultsTest, TypedReadsConvertLikeTheirNamesSay)
 {
     auto defaults = open();

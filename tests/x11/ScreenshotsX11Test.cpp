@@ -78,23 +78,46 @@ TEST(ScreenshotsRoad, RunsBesideARunningCopyAndLeavesEverythingOfTheUserAsItWas)
         }
     });
     run.start(QStringLiteral(QUILLORY_BINARY), {QStringLiteral("--screenshots"), pictures.path()});
-    ASSERT_TRUE(waitFor([&] { return run.state() == QProcess::NotRunning; }, runTimeoutMs));
+    // A second run while the first one runs: a demonstration of its own, not a second launch.
+    ASSERT_TRUE(waitFor([&] { return !lines.isEmpty(); }, runTimeoutMs))
+        << "the first run's first state";
+    QTemporaryDir secondPictures;
+    QProcess second;
+    second.setProcessEnvironment(environment);
+    second.start(QStringLiteral(QUILLORY_BINARY),
+                 {QStringLiteral("--screenshots"), secondPictures.path()});
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return run.state() == QProcess::NotRunning && second.state() == QProcess::NotRunning;
+        },
+        runTimeoutMs))
+        << "both runs to end";
 
     EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(run.exitCode(), 0);
     ASSERT_FALSE(lines.isEmpty());
     const QString window = lines.first().section(u' ', 2);
-    QStringList expected;
-    for (const char* stage :
-         {"hero", "pages", "rename", "picker", "list", "copied", "toast", "new", "settings"}) {
-        expected.append(QStringLiteral("SHOT %1 %2").arg(QLatin1String(stage), window));
+    const char* const stages[] = {"hero",   "pages", "rename", "picker",  "list",
+                                  "copied", "toast", "new",    "settings"};
+    // What a run prints: each stage with the panel's window, then DONE.
+    const auto output = [&stages](const QString& panel) {
+        QStringList expected;
+        for (const char* stage : stages)
+            expected.append(QStringLiteral("SHOT %1 %2").arg(QLatin1String(stage), panel));
+        expected.append(QStringLiteral("DONE"));
+        return expected.join(u'\n').toStdString();
+    };
+    for (const char* stage : stages) {
         // The margin transparent, the note light.
         const QImage picture(pictures.filePath(QLatin1String(stage) + QStringLiteral(".png")));
         EXPECT_EQ(qAlpha(picture.pixel(0, 0)), 0) << stage;
         EXPECT_GT(qGray(picture.pixel(besideText, picture.height() / 2)), lightGray) << stage;
     }
-    expected.append(QStringLiteral("DONE"));
-    EXPECT_EQ(lines.join(u'\n').toStdString(), expected.join(u'\n').toStdString());
+    EXPECT_EQ(lines.join(u'\n').toStdString(), output(window));
+    const QString secondOutput = QString::fromUtf8(second.readAllStandardOutput()).trimmed();
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(secondOutput.toStdString(),
+              output(secondOutput.section(u'\n', 0, 0).section(u' ', 2)));
     EXPECT_TRUE(windowMapped);
     ASSERT_EQ(sampleFolders.size(), 1);
     EXPECT_EQ(sampleFolderMode, 0700u);

@@ -401,6 +401,20 @@ protected:
             << describeScreen();
     }
 
+    // A later launch with `environment`: it exits at once and the running copy opens its panel.
+    void expectALaunchToHandOver(const QProcessEnvironment& environment)
+    {
+        QProcess second;
+        second.setProcessEnvironment(environment);
+        second.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        second.start(QStringLiteral(QUILLORY_BINARY), {});
+        ASSERT_TRUE(second.waitForFinished(stepTimeoutMs));
+        EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(second.exitCode(), 0);
+        EXPECT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); })) << describeScreen();
+        EXPECT_EQ(m_app.state(), QProcess::Running);
+    }
+
     // Gives the home and its settings; this test starts the program itself to watch its process.
     RunningQuillory m_quillory{QStringLiteral(QUILLORY_BINARY)};
     XQuery m_x;
@@ -457,15 +471,7 @@ TEST_F(ShellX11Test, ASecondLaunchExitsAndOpensTheRunningCopysPanel)
     ASSERT_NO_FATAL_FAILURE(startAppInTray());
     ASSERT_FALSE(panelIsOpen());
 
-    QProcess second;
-    second.setProcessEnvironment(m_quillory.environment());
-    second.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    second.start(QStringLiteral(QUILLORY_BINARY), {});
-    ASSERT_TRUE(second.waitForFinished(stepTimeoutMs));
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); })) << describeScreen();
-    EXPECT_EQ(m_app.state(), QProcess::Running);
+    expectALaunchToHandOver(m_quillory.environment());
 }
 
 // Copies that share the notes but no runtime folder (another session, sudo -u, ssh -X) find
@@ -481,15 +487,7 @@ TEST_F(ShellX11Test, ACopyWithAnotherRuntimeFolderHandsOverToTheOneUsingTheNotes
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment environment = m_quillory.environment();
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), otherRuntime.path());
-    QProcess second;
-    second.setProcessEnvironment(environment);
-    second.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    second.start(QStringLiteral(QUILLORY_BINARY), {});
-    ASSERT_TRUE(second.waitForFinished(stepTimeoutMs));
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_TRUE(waitFor([this] { return panelIsOpenAndFocused(); })) << describeScreen();
-    EXPECT_EQ(m_app.state(), QProcess::Running);
+    expectALaunchToHandOver(environment);
 }
 
 // A copy using the notes that cannot be reached (here one that left no way to reach it): the

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QSignalSpy>
+#include <QTest>
 
 namespace {
 
@@ -43,6 +44,17 @@ TEST_F(PopoverControllerTest, OpenAndCloseAreIdempotent)
     m_controller.close(); // closed already: no save
     EXPECT_TRUE(m_store.hasUnsavedChanges());
     EXPECT_EQ(TestFiles::read(m_notesFile), saved);
+}
+
+// Here no press elsewhere is ever seen: the keyboard going to another window closes it alone.
+TEST_F(PopoverControllerTest, TheKeyboardGoingToAnotherWindowClosesThePanel)
+{
+    m_controller.open();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_controller.panel()));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !m_controller.isOpen(); })) << "the panel to close";
 }
 
 TEST_F(PopoverControllerTest, ContentFromAFactoryIsBuiltOnceAtTheLatestWhenOpening)

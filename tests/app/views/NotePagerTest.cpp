@@ -148,6 +148,22 @@ TEST_F(NotePagerTest, KeysTypedRightAfterAPageCommandLandInTheNewNote)
     EXPECT_EQ(editor()->cursorPosition(), 1);
 }
 
+// The same when the keyboard was asked for and not given yet: the request goes with the page.
+TEST_F(NotePagerTest, KeysTypedBeforeARequestedFocusArrivesLandInTheNewNote)
+{
+    useNotes({QStringLiteral("one"), QStringLiteral("two")});
+    makePage();
+    showActive();
+    editor()->clearFocus();
+    m_controller.nextNote();
+    ASSERT_TRUE(editor()->hasPendingFocus());
+    ASSERT_FALSE(editor()->hasFocus());
+    m_controller.newNote();
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("C"));
+    EXPECT_EQ(textOf(1), QStringLiteral("two"));
+    EXPECT_EQ(textOf(2), QStringLiteral("C"));
+}
+
 TEST_F(NotePagerTest, AnEditFromTheLeavingEditorCanNeverWriteIntoTheNewNote)
 {
     useNotes({QStringLiteral("one"), QStringLiteral("two")});

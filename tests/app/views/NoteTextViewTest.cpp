@@ -236,6 +236,67 @@ TEST_F(NoteTextViewTest, TheCaretsLineStaysWholeInViewAfterATextSizeChange)
     }
 }
 
+TEST_F(NoteTextViewTest, AtANewSizeWhatWasInViewStaysPutWhileTheLinesOffScreenSettle)
+{
+    const qreal inset = NoteTextView::textInset.y();
+    // Paragraphs of two to four lines, as many as the width allows.
+    const QString text = QStringLiteral("Call Anna about the weekend trip, bring the map and ask "
+                                        "whether the car is free.\n")
+                             .repeated(400);
+    const int end = int(text.size());
+    const struct
+    {
+        const char* name;
+        int caret;
+        int scrolledTo; // -1: to the caret
+        QSize size;
+    } cases[] = {
+        {"the caret in view, narrower", end / 2, -1, {240, 148}},
+        {"the caret in view, wider", end / 2, -1, {360, 148}},
+        {"the caret out of view, narrower", 0, 3000, {240, 148}},
+        {"the caret out of view, wider", 0, 3000, {360, 148}},
+        {"the caret at the end, in a lower view", end, -1, {300, 100}},
+    };
+    for (const auto& change : cases) {
+        SCOPED_TRACE(change.name);
+        NoteTextView& editor = make(text);
+        editor.show();
+        editor.setCursorPosition(change.caret);
+        if (change.scrolledTo >= 0)
+            editor.verticalScrollBar()->setValue(change.scrolledTo);
+        const bool caretShown = change.scrolledTo < 0;
+        // The caret, or the start of the first line shown.
+        const int anchor = caretShown ? change.caret : editor.positionAt({0, inset});
+        const qreal top = editor.lineTop(editor.lines().lineAt(anchor));
+        auto expectHeld = [&] {
+            const qreal now = editor.lineTop(editor.lines().lineAt(anchor));
+            if (top + editor.lineHeight() <= editor.height() - inset)
+                EXPECT_EQ(now, top);
+            else // a lower view keeps the caret's line whole in it
+                EXPECT_EQ(now + editor.lineHeight(), editor.height() - inset);
+        };
+
+        editor.resize(change.size);
+        ASSERT_FALSE(editor.lines().isSettled());
+        expectHeld();
+        // What shows is broken for the new width already.
+        const WrappedLines& lines = editor.lines();
+        for (int line = lines.lineAt(editor.positionAt({0, inset}));
+             line <= lines.lineAt(editor.positionAt({0, editor.height() - inset})); ++line)
+            EXPECT_LE(textWidth(lines, line, text),
+                      change.size.width() - 2 * NoteTextView::textInset.x());
+
+        m_scheduler.advance(std::chrono::milliseconds(0));
+        ASSERT_TRUE(editor.lines().isSettled());
+        expectHeld();
+        NoteTextView fresh(noteID, text, 14, true, 0, m_appearance, m_scheduler);
+        fresh.resize(change.size);
+        ASSERT_EQ(lines.count(), fresh.lines().count());
+        for (int line = 0; line < lines.count(); ++line)
+            ASSERT_EQ(lines.start(line), fresh.lines().start(line)) << line;
+    }
+}
+
 TEST_F(NoteTextViewTest, TheScrollBarShowsWhileTheNoteScrollsAndForAMomentAfterOrWhileHovered)
 {
     NoteTextView& editor = make(QStringLiteral("short"));

@@ -1,6 +1,7 @@
 #include "PanelTestFixture.h"
 
 #include "app/shell/PanelPlacement.h"
+#include "app/views/DropShadow.h"
 #include "app/views/PopoverRootView.h"
 #include "app/views/Theme.h"
 
@@ -8,6 +9,7 @@
 #include <QPainter>
 
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -122,6 +124,63 @@ TEST_P(PanelPixelTest, TheOutlineIsFilledBorderedAndShadowedWithClearMargins)
     const QColor shadow = image.pixelColor(body.center().x(), body.bottom() + 8);
     EXPECT_GT(shadow.alpha(), 0);
     EXPECT_LT(shadow.alpha(), 255);
+}
+
+TEST_P(PanelPixelTest, AfterADragThePanelIsTheOneOpenedAtItsSizeWithTheShadowsBlurredWhole)
+{
+    m_store.setHue(hue);
+    m_store.setText(m_store.currentNote().id,
+                    QStringLiteral("Call Anna about the weekend trip, bring the map and ask "
+                                   "whether the car is free.\n")
+                        .repeated(300));
+    // As the panel opens: at the controller's size, the caret after the last character.
+    auto open = [this] {
+        auto root = std::make_unique<PopoverRootView>(m_controller, m_store, m_appearance);
+        auto* page = new NoteView(m_controller, m_store, m_settings, m_scheduler, m_appearance);
+        root->setNotePage(page);
+        root->resize(PanelGeometry::frameSize(m_controller.size()).toSize());
+        root->show();
+        QCoreApplication::processEvents();
+        page->pager()->editor()->focusAtEnd();
+        return root;
+    };
+    auto picture = [](QWidget& root, QWidget::RenderFlags flags) {
+        QImage image(root.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        root.render(&image, QPoint(), QRegion(), flags);
+        return image;
+    };
+
+    std::unique_ptr<PopoverRootView> dragged = open();
+    const QPointF press(600, 300);
+    m_controller.beginResize(press);
+    // Wider and narrower, lower and higher.
+    for (const QPointF move : {QPointF(3, 5), QPointF(40, 31), QPointF(17, -9), QPointF(29, 24)}) {
+        m_controller.resizeDrag(PopoverController::Corner::bottomRight, press + move);
+        dragged->resize(PanelGeometry::frameSize(m_controller.size()).toSize());
+        QCoreApplication::processEvents();
+    }
+    m_controller.endResize();
+    ASSERT_EQ(m_controller.size(), QSizeF(338, 241));
+    m_scheduler.advance(std::chrono::milliseconds(0));
+    const QImage afterDrag = picture(*dragged, QWidget::DrawChildren);
+
+    // The outline and its shadows as blurred over the whole panel.
+    QImage whole(dragged->size(), QImage::Format_ARGB32_Premultiplied);
+    whole.fill(Qt::transparent);
+    QPainter painter(&whole);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPainterPath outline = m_controller.outline();
+    for (const auto& [color, radius, offset] : {std::tuple(Theme::shadowSoft(), 16, QPointF(0, 12)),
+                                                std::tuple(Theme::shadowTight(), 3, QPointF(0, 2))})
+        painter.drawImage(
+            0, 0,
+            renderDropShadow(outline, whole.size(), color.resolved(m_appearance), radius, offset));
+    painter.fillPath(outline, fill());
+    EXPECT_TRUE(picture(*dragged, {}) == whole);
+
+    dragged.reset();
+    EXPECT_TRUE(afterDrag == picture(*open(), QWidget::DrawChildren));
 }
 
 INSTANTIATE_TEST_SUITE_P(Appearances, PanelPixelTest, testing::Values("light", "dark"),

@@ -10,6 +10,7 @@
 #include "app/views/settings/SettingsRow.h"
 #include "app/views/settings/SettingsView.h"
 #include "app/views/settings/ThemeLabel.h"
+#include "app/views/settings/VersionLine.h"
 #include "platform/LoginItem.h"
 #include "platform/Updater.h"
 #include "support/Ink.h"
@@ -85,6 +86,25 @@ protected:
     GlobalShortcuts::Name m_name{QStringLiteral("settingsPageTest")};
     SettingsView m_page{m_controller, m_settings, m_launchAtLogin, m_updater, m_name, m_appearance};
 };
+
+TEST(VersionLineTest, VersionAndBuildEachOrADash)
+{
+    const struct
+    {
+        const char* version;
+        const char* build;
+        const char16_t* line;
+    } rows[] = {
+        {"1.2", "45", u"Version 1.2 (45)"},
+        {"", "45", u"Version \u2014 (45)"},
+        {"1.2", "", u"Version 1.2 (\u2014)"},
+        {"", "", u"Version \u2014 (\u2014)"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(versionLine(QString::fromLatin1(row.version), QString::fromLatin1(row.build))
+                      .toStdString(),
+                  QString::fromUtf16(row.line).toStdString());
+}
 
 TEST_F(SettingsViewTest, EachPopUpShowsItsSettingAndStoresAPickAtOnce)
 {

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+#include <vector>
+
 namespace {
 
 using Scheme = Appearance::ColorScheme;
@@ -33,6 +36,8 @@ TEST(HexColorTest, ParsingRules)
         {u"0x34C759", green, green},
         {u"#0X34c759", green, green},
         {u"#0xZZ", black, black},
+        {u"#0x", black, black}, // nothing after the prefix
+        {u"0X", black, black},
         // Blanks after the sign are skipped by both; blanks before it only by the trimming one.
         {u"# 34C759", green, green},
         {u"  \n34C759", green, green},
@@ -41,9 +46,13 @@ TEST(HexColorTest, ParsingRules)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.text).toStdString());
-        EXPECT_EQ(HexColor::parse(c.text), c.parsed);
-        EXPECT_EQ(HexColor::parseTrimmed(c.text), c.trimmed);
-        EXPECT_EQ(HexColor::parse(c.text).alpha(), 255);
+        // In a buffer of its own length with nothing after it, so a read past the end shows.
+        const std::u16string_view literal(c.text);
+        const std::vector<char16_t> exact(literal.begin(), literal.end());
+        const QStringView text(exact.data(), qsizetype(exact.size()));
+        EXPECT_EQ(HexColor::parse(text), c.parsed);
+        EXPECT_EQ(HexColor::parseTrimmed(text), c.trimmed);
+        EXPECT_EQ(HexColor::parse(text).alpha(), 255);
     }
 }
 

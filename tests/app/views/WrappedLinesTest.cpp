@@ -120,4 +120,94 @@ TEST(WrappedLinesTest, AfterAnEditTheLinesOnScreenAreRightAtOnceAndAllOnceSettle
     }
 }
 
+TEST(WrappedLinesTest, AtANewWidthTheLinesAroundThePlaceShownAreRightAtOnceAndAllOnceSettled)
+{
+    const QString shortLines =
+        QStringLiteral("Call Anna about the weekend trip, bring the map.\n").repeated(300);
+    const QString longParagraph = prose.repeated(10); // longer than is broken from its start
+    constexpr int reach = 12;
+    const struct
+    {
+        const char* name;
+        QString text;
+        qreal from;
+        qreal to;
+        int position;
+        // The paragraph shown starts near enough to be broken from its start at once.
+        bool exact;
+    } cases[] = {
+        {"short lines, a drag wider, at the end", shortLines, 248, 250, int(shortLines.size()),
+         true},
+        {"short lines, much narrower, in the middle", shortLines, 248, 120, 7000, true},
+        {"one paragraph, narrower, in the middle", prose, 248, 200, 1000, true},
+        {"one long paragraph, wider, deep inside", longParagraph, 248, 300, 15000, false},
+        {"one long word, much narrower", unbroken, 248, 37, 1500, false},
+        {"at the start, much wider", shortLines, 248, 700, 0, true},
+        {"an empty note", QString(), 248, 250, 0, true},
+    };
+    for (const auto& change : cases) {
+        SCOPED_TRACE(change.name);
+        const QString& text = change.text;
+        WrappedLines lines(text);
+        lines.layout(textFont(), change.from);
+        lines.setWidth(change.to, change.position, reach);
+        WrappedLines fresh(text);
+        fresh.layout(textFont(), change.to);
+
+        const int shown = lines.lineAt(change.position);
+        for (int line = std::max(0, shown - reach); line < std::min(lines.count(), shown + reach);
+             ++line) {
+            int visible = lines.end(line);
+            while (visible > lines.start(line) && text[visible - 1].isSpace())
+                --visible;
+            EXPECT_LE(lines.shape(line)->lineAt(0).cursorToX(visible - lines.start(line)),
+                      change.to);
+            if (change.exact) {
+                EXPECT_EQ(lines.start(line), fresh.start(fresh.lineAt(lines.start(line))));
+                EXPECT_EQ(lines.end(line), fresh.end(fresh.lineAt(lines.start(line))));
+            }
+        }
+        while (!lines.isSettled())
+            lines.settle();
+        EXPECT_EQ(startsOf(lines), startsOf(fresh));
+    }
+}
+
+TEST(WrappedLinesTest, EditsWhileANewWidthSettlesEndAsIfTheTextHadBeenLaidOutAfresh)
+{
+    const QString shortLines =
+        QStringLiteral("Call Anna about the weekend trip, bring the map.\n").repeated(600);
+    const struct
+    {
+        const char* name;
+        int steps; // of settling before the edit
+        int position;
+        int removed;
+        QString inserted;
+    } cases[] = {
+        {"typing where the lines are settled", 1, 300, 0, QStringLiteral("x")},
+        {"typing where they are not yet", 1, 25000, 0, QStringLiteral("x")},
+        {"a deletion across where they stop being settled", 1, 9000, 8000, QString()},
+        {"a deletion well before where they stop being settled", 3, 1000, 5000, QString()},
+        {"a paste before any step", 0, 12, 0, prose},
+        {"everything removed", 2, 0, int(shortLines.size()), QString()},
+    };
+    for (const auto& edit : cases) {
+        SCOPED_TRACE(edit.name);
+        QString text = shortLines;
+        WrappedLines lines(text);
+        lines.layout(textFont(), 248);
+        lines.setWidth(180, int(text.size()), 20);
+        for (int step = 0; step < edit.steps; ++step)
+            lines.settle();
+        text.replace(edit.position, edit.removed, edit.inserted);
+        lines.update(edit.position, edit.removed, int(edit.inserted.size()));
+        while (!lines.isSettled())
+            lines.settle();
+        WrappedLines fresh(text);
+        fresh.layout(textFont(), 180);
+        EXPECT_EQ(startsOf(lines), startsOf(fresh));
+    }
+}
+
 } // namespace
