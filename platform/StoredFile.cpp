@@ -1,5 +1,6 @@
 #include "StoredFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -50,6 +51,24 @@ QString write(const QString& path, const QByteArray& bytes,
     if (!file.commit())
         return file.errorString();
     return {};
+}
+
+QString makePrivateFolder(const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (QFileInfo(folder).isDir())
+        return {};
+    if (!QDir().mkpath(folder))
+        return QStringLiteral("could not create the folder %1").arg(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return {};
+}
+
+QString writePrivate(const QString& path, const QByteArray& bytes)
+{
+    if (const QString error = makePrivateFolder(path); !error.isEmpty())
+        return error;
+    return write(path, bytes, privateFileMode);
 }
 
 } // namespace StoredFile

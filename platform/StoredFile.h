@@ -33,4 +33,16 @@ QString write(const QString& path, const QByteArray& bytes,
               std::optional<QFileDevice::Permissions> permissions = std::nullopt,
               const BeforeReplace& beforeReplace = {});
 
+// The mode of a file that only its user may read: 0600.
+inline constexpr QFileDevice::Permissions privateFileMode =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+
+// Creates the folder of the file at `path` when it is missing, readable by the user only.
+// Empty when the folder is there, else the reason.
+QString makePrivateFolder(const QString& path);
+
+// write() of a file that only its user may read: in a folder made as makePrivateFolder() does,
+// with mode 0600 whatever mode it had.
+QString writePrivate(const QString& path, const QByteArray& bytes);
+
 } // namespace StoredFile

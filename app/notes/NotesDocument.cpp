@@ -4,7 +4,6 @@
 #include "platform/Clock.h"
 #include "platform/Log.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -12,35 +11,12 @@ namespace {
 
 const Log documentLog("quillory.notes");
 
-constexpr QFile::Permissions ownerOnlyFolder =
-    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-constexpr QFile::Permissions ownerOnlyFile = QFile::ReadOwner | QFile::WriteOwner;
-
-// Creates the folder of the file at `path` when it is missing, readable by the user only.
-QString makeFolder(const QString& path)
-{
-    const QString folder = QFileInfo(path).absolutePath();
-    if (QFileInfo(folder).isDir())
-        return {};
-    if (!QDir().mkpath(folder))
-        return QStringLiteral("could not create the folder %1").arg(folder);
-    QFile::setPermissions(folder, ownerOnlyFolder);
-    return {};
-}
-
 } // namespace
 
 QString NotesDocument::defaultFileURL()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
            QStringLiteral("/Quillory/notes.json");
-}
-
-QString NotesDocument::writeFile(const QString& path, const QByteArray& bytes)
-{
-    if (const QString error = makeFolder(path); !error.isEmpty())
-        return error;
-    return StoredFile::write(path, bytes, ownerOnlyFile);
 }
 
 NotesDocument::NotesDocument(const QString& path, const Clock& clock)
@@ -78,10 +54,11 @@ NotesDocument::Saved NotesDocument::save(const QByteArray& bytes)
             QStringLiteral("Quillory: moved the unreadable document %1 to %2").arg(path(), aside));
     }
     m_unreadableLeft = false;
-    if (const QString error = makeFolder(path()); !error.isEmpty())
+    if (const QString error = StoredFile::makePrivateFolder(path()); !error.isEmpty())
         return {error, {}};
 
-    const TrackedFile::Written written = m_file.write(bytes, ownerOnlyFile, m_clock.now());
+    const TrackedFile::Written written =
+        m_file.write(bytes, StoredFile::privateFileMode, m_clock.now());
     if (!written.outsideCopy.isEmpty())
         documentLog.error(QStringLiteral("Quillory: %1 was changed by another program; that "
                                          "version is kept in %2")

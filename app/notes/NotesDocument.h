@@ -24,12 +24,6 @@ public:
     // $XDG_DATA_HOME/Quillory/notes.json
     static QString defaultFileURL();
 
-    // Writes `bytes` atomically, so a reader never sees half a document: the old file is
-    // replaced only once every byte has reached the disk. Creates a missing folder readable by
-    // the user only, and the file with mode 0600 whatever mode it had. Returns the reason on
-    // failure, an empty string on success.
-    static QString writeFile(const QString& path, const QByteArray& bytes);
-
     NotesDocument(const QString& path, const Clock& clock);
 
     QString path() const { return m_file.path(); }

@@ -2,12 +2,12 @@
 
 #include "app/notes/NoteFileWriter.h"
 #include "app/notes/NoteStore.h"
-#include "app/notes/NotesDocument.h"
 #include "app/notes/NoticeTexts.h"
 #include "platform/Application.h"
 #include "platform/AsideFile.h"
 #include "platform/Clock.h"
 #include "platform/Log.h"
+#include "platform/StoredFile.h"
 #include "platform/XdgBaseDirectories.h"
 
 #include <QDir>
@@ -48,7 +48,7 @@ QString NotesRecovery::keepUnsaved(const NoteStore& store) const
     for (const QString& folder : m_folders) {
         const QString path = AsideFile::asidePath(folder + QLatin1Char('/') + documentName(store),
                                                   reason, m_clock.now());
-        const QString error = NotesDocument::writeFile(path, bytes);
+        const QString error = StoredFile::writePrivate(path, bytes);
         if (!error.isEmpty()) {
             recoveryLog.error(QStringLiteral("Quillory: could not keep the unsaved notes in %1: %2")
                                   .arg(path, error));

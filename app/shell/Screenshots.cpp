@@ -3,11 +3,11 @@
 #include "app/notes/AppSettings.h"
 #include "app/notes/NoteFileWriter.h"
 #include "app/notes/NoteStore.h"
-#include "app/notes/NotesDocument.h"
 #include "app/shell/PopoverController.h"
 #include "platform/Clock.h"
 #include "platform/Log.h"
 #include "platform/PanelWindow.h"
+#include "platform/StoredFile.h"
 #include "platform/UserDefaults.h"
 
 #include <QDir>
@@ -184,7 +184,7 @@ std::unique_ptr<NoteStore> Screenshots::makeSampleStore()
 {
     Q_ASSERT(m_folder.isValid());
     const QString file = m_folder.filePath(QStringLiteral("notes.json"));
-    const QString error = NotesDocument::writeFile(file, NoteFileWriter::encode(makeSampleFile()));
+    const QString error = StoredFile::writePrivate(file, NoteFileWriter::encode(makeSampleFile()));
     if (!error.isEmpty())
         logger.error(QStringLiteral("Quillory: the sample notes were not written: ") + error);
     return std::make_unique<NoteStore>(file, m_clock, m_scheduler, sampleAutosaveDelay);
