@@ -4,7 +4,9 @@
 #include "app/shell/SystemReportingServices.h"
 #include "platform/Appearance.h"
 #include "platform/Application.h"
+#include "platform/BootClock.h"
 #include "platform/Clock.h"
+#include "platform/ClockRecord.h"
 #include "platform/CrashReporter.h"
 #include "platform/DisplayServer.h"
 #include "platform/FileWriteQueue.h"
@@ -138,7 +140,10 @@ int main(int argc, char** argv)
                                          loginItem,
                                          updater,
                                          screenshots.get(),
-                                         BackgroundFileWriteQueue::shared()};
+                                         BackgroundFileWriteQueue::shared(),
+                                         std::make_shared<ClockRecord>(ClockRecord::defaultPath(),
+                                                                       Clock::system(),
+                                                                       BootClock::system())};
     AppDelegate delegate(environment);
 
     QObject::connect(&application, &Application::launchingFinished, &delegate,

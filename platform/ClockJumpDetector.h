@@ -19,6 +19,9 @@ public:
     // How far the wall clock has jumped since the last jump taken (or since creation): positive
     // ahead, negative back; zero while the two clocks agree within the tolerance.
     std::chrono::milliseconds takeJump();
+    // Counts a jump made before the first reading, known by other means, as if it had been
+    // seen: the next takeJump() includes it.
+    void addEarlierJump(std::chrono::milliseconds jump) { m_offset -= jump; }
 
 private:
     // The wall clock's reading less the monotonic one: constant while neither is set.

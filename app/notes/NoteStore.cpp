@@ -41,17 +41,20 @@ QDateTime carriedOverJump(const QDateTime& editedAt, std::chrono::milliseconds j
 
 NoteStore::NoteStore(const QString& fileURL, const Clock& clock, Scheduler& scheduler,
                      std::chrono::milliseconds autosaveDelay, FileWriteQueue& writeQueue,
-                     QObject* parent)
+                     std::shared_ptr<ClockRecord> clockRecord, QObject* parent)
     : QObject(parent)
     , m_fileURL(fileURL)
     , m_clock(clock)
     , m_clockJumps(clock)
+    , m_clockRecord(std::move(clockRecord))
     , m_scheduler(scheduler)
     , m_autosaveDelay(std::max(autosaveDelay, std::chrono::milliseconds{0}))
     , m_writeQueue(writeQueue)
     , m_document(std::make_shared<NotesDocument>(fileURL, clock))
 {
     load();
+    if (m_clockRecord)
+        followClockSetBetweenRuns();
 }
 
 NoteStore::~NoteStore() = default;
@@ -194,6 +197,11 @@ void NoteStore::markDirty()
 void NoteStore::save()
 {
     QUILLORY_ASSERT_MAIN_THREAD();
+    // The clock recorded after the notes must be the one their edit times agree with.
+    if (carryEditTimesOverClockJump()) {
+        Q_EMIT notesChanged();
+        markDirty();
+    }
     m_saveTask.cancel();
     m_latestSaveTask.cancel();
     if (!m_hasUnsavedChanges)
@@ -203,8 +211,11 @@ void NoteStore::save()
     auto saved = std::make_shared<NotesDocument::Saved>();
     m_writeQueue.submit(
         m_fileURL,
-        [document = m_document, bytes = NoteFileWriter::encode(makeNoteFile()), saved] {
+        [document = m_document, bytes = NoteFileWriter::encode(makeNoteFile()), saved,
+         recordClock = clockRecordWrite()] {
             *saved = document->save(bytes);
+            if (saved->error.isEmpty() && recordClock)
+                recordClock();
         },
         [store = QPointer(this), change, saved] {
             if (store)
@@ -320,6 +331,23 @@ void NoteStore::load()
     m_currentIndex = 0;
     if (document.currentNoteID)
         m_currentIndex = std::max(indexOf(*document.currentNoteID), 0);
+}
+
+void NoteStore::followClockSetBetweenRuns()
+{
+    if (const auto jump = m_clockRecord->readJump())
+        m_clockJumps.addEarlierJump(*jump);
+    else if (auto recordClock = clockRecordWrite())
+        // Nothing tells a jump: the clock is taken as it is, and the notes agree with it.
+        m_writeQueue.submit(m_clockRecord->path(), std::move(recordClock));
+}
+
+FileWriteQueue::Work NoteStore::clockRecordWrite() const
+{
+    const auto clocks = m_clockRecord ? m_clockRecord->readClocks() : std::nullopt;
+    if (!clocks)
+        return {};
+    return [record = m_clockRecord, clocks = *clocks] { record->write(clocks); };
 }
 
 int NoteStore::indexOf(const QUuid& id) const

@@ -4,6 +4,7 @@
 #include "app/notes/Note.h"
 #include "app/notes/NotesDocument.h"
 #include "platform/ClockJumpDetector.h"
+#include "platform/ClockRecord.h"
 #include "platform/FileWriteQueue.h"
 #include "platform/Scheduler.h"
 
@@ -49,10 +50,12 @@ public:
     static constexpr std::chrono::milliseconds saveRetryInterval{5000};
 
     // Loads the document at `fileURL` at once. `clock`, `scheduler` and `writeQueue` must
-    // outlive the store.
+    // outlive the store. With a `clockRecord`, a jump of the wall clock made since the notes
+    // were last written, while the program was not running, counts as one seen while running.
     NoteStore(const QString& fileURL, const Clock& clock, Scheduler& scheduler,
               std::chrono::milliseconds autosaveDelay = defaultAutosaveDelay,
-              FileWriteQueue& writeQueue = FileWriteQueue::immediate(), QObject* parent = nullptr);
+              FileWriteQueue& writeQueue = FileWriteQueue::immediate(),
+              std::shared_ptr<ClockRecord> clockRecord = nullptr, QObject* parent = nullptr);
     ~NoteStore() override;
 
     const std::vector<Note>& notes() const { return m_notes; }
@@ -85,8 +88,8 @@ public:
     void addNote(const QString& text = QString());
     void clearAll();
     void markDirty();
-    // Hands the notes to the write queue now if anything is unsaved; the outcome comes back
-    // through the queue.
+    // Hands the notes to the write queue now if anything is unsaved, the clock record after
+    // them; the outcome comes back through the queue.
     void save();
 
     // Also follows a jump of the wall clock first, whatever the period, so that the jump alone
@@ -109,6 +112,10 @@ Q_SIGNALS:
 
 private:
     void load();
+    // Takes the jump the clock record tells of; without one, records the clock as it is.
+    void followClockSetBetweenRuns();
+    // The write that records both clocks as they read now; none without a record or a reading.
+    FileWriteQueue::Work clockRecordWrite() const;
     // The outcome of the save of change number `change`.
     void saveFinished(quint64 change, const NotesDocument::Saved& saved);
     void setSaveProblem(const QString& problem);
@@ -134,6 +141,8 @@ private:
     QString m_fileURL;
     const Clock& m_clock;
     ClockJumpDetector m_clockJumps;
+    // Shared with the saves on their way, like the document.
+    std::shared_ptr<ClockRecord> m_clockRecord;
     Scheduler& m_scheduler;
     std::chrono::milliseconds m_autosaveDelay;
     FileWriteQueue& m_writeQueue;

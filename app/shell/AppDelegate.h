@@ -12,6 +12,7 @@ class Analytics;
 class AppSettings;
 class Appearance;
 class Application;
+class ClockRecord;
 class LaunchAtLogin;
 class LoginItem;
 class NoteStore;
@@ -56,6 +57,9 @@ public:
         Screenshots* screenshots = nullptr;
         // Where the notes and settings are written.
         FileWriteQueue& writeQueue = FileWriteQueue::immediate();
+        // Where the clock stood when the notes were last written; none to take the clock as
+        // it is at every start.
+        std::shared_ptr<ClockRecord> clockRecord = nullptr;
     };
 
     explicit AppDelegate(const Environment& environment, QObject* parent = nullptr);

@@ -10,7 +10,9 @@
 #include "app/shell/Screenshots.h"
 #include "platform/Appearance.h"
 #include "platform/Application.h"
+#include "platform/BootClock.h"
 #include "platform/Clock.h"
+#include "platform/ClockRecord.h"
 #include "platform/FileWriteQueue.h"
 #include "platform/LoginItem.h"
 #include "platform/MainQueue.h"
@@ -45,11 +47,12 @@ protected:
     AppDelegateTest() { CarbonGlobalShortcuts::setHotKeyCenter(&m_hotKeys); }
 
     std::unique_ptr<AppDelegate> launch(Screenshots* screenshots = nullptr,
-                                        FileWriteQueue& writeQueue = FileWriteQueue::immediate())
+                                        FileWriteQueue& writeQueue = FileWriteQueue::immediate(),
+                                        std::shared_ptr<ClockRecord> clockRecord = nullptr)
     {
         auto delegate = std::make_unique<AppDelegate>(AppDelegate::Environment{
             m_defaults, m_notesFile, m_clock, m_scheduler, m_mainQueue, m_appearance, m_reporting,
-            dsn, appID, m_loginItem, m_updater, screenshots, writeQueue});
+            dsn, appID, m_loginItem, m_updater, screenshots, writeQueue, std::move(clockRecord)});
         delegate->applicationDidFinishLaunching();
         return delegate;
     }
@@ -136,6 +139,26 @@ TEST_F(AppDelegateTest, ExpiredNotesArePurgedAtStartEveryMinuteAndWhenThePeriodC
     m_scheduler.advance(60s);
     delegate->settings()->setDeleteAfter(DeleteAfter::day);
     EXPECT_TRUE(delegate->store()->currentNote().text.isEmpty());
+}
+
+TEST_F(AppDelegateTest, AClockSetAheadSinceTheLastRunOfThisBootExpiresNothingAtStart)
+{
+    ManualBootClock bootClock(m_clock);
+    const QString recordFile = m_folder.path() + QStringLiteral("/clock.json");
+    auto launchRecordingTheClock = [&] {
+        return launch(nullptr, FileWriteQueue::immediate(),
+                      std::make_shared<ClockRecord>(recordFile, m_clock, bootClock));
+    };
+    m_defaults.set(QStringLiteral("quillory.deleteAfter"), QStringLiteral("1d"));
+    const QString typed = QStringLiteral("typed an hour before");
+    {
+        auto first = launchRecordingTheClock();
+        first->store()->setText(typed);
+        m_clock.advance(1h);
+        first->applicationWillTerminate();
+    }
+    m_clock.jump(72h);
+    EXPECT_EQ(launchRecordingTheClock()->store()->currentNote().text, typed);
 }
 
 TEST_F(AppDelegateTest, OnlyTheFirstLaunchEverOpensThePanelHalfASecondLater)
