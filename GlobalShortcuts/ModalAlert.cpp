@@ -11,11 +11,14 @@
 
 namespace GlobalShortcuts {
 
-int runModalAlert(QWidget* window, const QString& message, const QString& informativeText,
+int runModalAlert(QWidget* origin, const QString& message, const QString& informativeText,
                   const QStringList& buttons)
 {
+    QWidget* window = origin ? origin->window() : nullptr;
     // Not on the stack: should the window go while the alert runs, it takes its alert along.
     QPointer alert = new QMessageBox(window);
+    if (origin)
+        alert->setPalette(origin->palette());
     alert->setWindowTitle(QGuiApplication::applicationDisplayName());
     alert->setIcon(QMessageBox::NoIcon);
     alert->setText(message);
