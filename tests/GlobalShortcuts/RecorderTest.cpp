@@ -38,9 +38,9 @@ protected:
         menu.addAction(QStringLiteral("Settings\u2026"))->setShortcut(Qt::CTRL | Qt::Key_Comma);
         setMainMenu(&menu);
         // The page around a recorder has colours of its own, which its alerts take.
-        QPalette page = recorder->palette();
+        QPalette page = window.palette();
         page.setColor(QPalette::Window, QColor(0x20, 0x22, 0x24));
-        recorder->setPalette(page);
+        window.setPalette(page);
         auto* column = new QVBoxLayout(&window);
         column->addWidget(recorder);
         column->addWidget(next);
