@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPalette>
 #include <QPointer>
 #include <QPushButton>
 
@@ -11,11 +12,18 @@
 
 namespace GlobalShortcuts {
 
-int runModalAlert(QWidget* window, const QString& message, const QString& informativeText,
+int runModalAlert(QWidget* origin, const QString& message, const QString& informativeText,
                   const QStringList& buttons)
 {
+    QWidget* window = origin ? origin->window() : nullptr;
     // Not on the stack: should the window go while the alert runs, it takes its alert along.
     QPointer alert = new QMessageBox(window);
+    if (origin) {
+        // Every colour, also those the origin only inherits: a window inherits none.
+        QPalette colours = origin->palette();
+        colours.setResolveMask(~QPalette::ResolveMask{0});
+        alert->setPalette(colours);
+    }
     alert->setWindowTitle(QGuiApplication::applicationDisplayName());
     alert->setIcon(QMessageBox::NoIcon);
     alert->setText(message);

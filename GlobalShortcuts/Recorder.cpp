@@ -303,7 +303,7 @@ int Recorder::alert(const QString& message, const QString& informativeText,
 {
     dropFocus();
     QPointer guard(this);
-    const int answer = runModalAlert(window(), message, informativeText, buttons);
+    const int answer = runModalAlert(this, message, informativeText, buttons);
     if (guard)
         takeFocus();
     return answer;

@@ -12,14 +12,16 @@ namespace {
 using Cut = OutlineShadow::Cut;
 
 // In each stretch, the columns whose shadow is that of the straight outline: those whose blur,
-// moved by the offset, reaches no further than the stretch. All but the first are cut.
-std::vector<Cut> cutsOf(const std::vector<OutlineShadow::Stretch>& stretches, int reach)
+// moved by the offset, reaches no further than the stretch nor past the canvas, which ends
+// the blur as the outline's end would. All but the first are cut.
+std::vector<Cut> cutsOf(const std::vector<OutlineShadow::Stretch>& stretches, int reach,
+                        int canvasLength)
 {
     std::vector<Cut> cuts;
     for (const OutlineShadow::Stretch& stretch : stretches) {
-        // The whole columns within the stretch, less the reach on either side.
-        const int first = qCeil(stretch.from) + reach;
-        const int last = qFloor(stretch.to) - 1 - reach;
+        // The whole columns within the stretch and the canvas, less the reach on either side.
+        const int first = std::max(qCeil(stretch.from), 0) + reach;
+        const int last = std::min(qFloor(stretch.to), canvasLength) - 1 - reach;
         if (last > first)
             cuts.push_back({first, last - first});
     }
@@ -73,8 +75,10 @@ void OutlineShadow::paint(QPainter& painter, const QPainterPath& outline, QSize 
         reachX = std::max(reachX, dropShadowReach(layer.radius) + std::abs(layer.offset.x()));
         reachY = std::max(reachY, dropShadowReach(layer.radius) + std::abs(layer.offset.y()));
     }
-    std::vector<Cut> cutColumns = cutsOf(columns, qCeil(reachX));
-    std::vector<Cut> cutRows = cutsOf(rows, qCeil(reachY));
+    if (canvasSize.isEmpty())
+        return;
+    std::vector<Cut> cutColumns = cutsOf(columns, qCeil(reachX), canvasSize.width());
+    std::vector<Cut> cutRows = cutsOf(rows, qCeil(reachY), canvasSize.height());
 
     QPainterPath copyOutline = outline;
     for (int i = 0; i < copyOutline.elementCount(); ++i) {

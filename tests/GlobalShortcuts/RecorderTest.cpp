@@ -37,6 +37,10 @@ protected:
             GTEST_SKIP() << "the gsettings tool is not installed";
         menu.addAction(QStringLiteral("Settings\u2026"))->setShortcut(Qt::CTRL | Qt::Key_Comma);
         setMainMenu(&menu);
+        // The page around a recorder has colours of its own, which its alerts take.
+        QPalette page = window.palette();
+        page.setColor(QPalette::Window, QColor(0x20, 0x22, 0x24));
+        window.setPalette(page);
         auto* column = new QVBoxLayout(&window);
         column->addWidget(recorder);
         column->addWidget(next);
@@ -72,6 +76,8 @@ protected:
         if (!alert || !alert->isVisible())
             return;
         alerts.append(alert->text());
+        EXPECT_EQ(alert->palette().color(QPalette::Window),
+                  recorder->palette().color(QPalette::Window));
         for (QAbstractButton* choice : alert->buttons()) {
             if (choice->text() == answer)
                 choice->click();

@@ -59,6 +59,15 @@ Shadowed card(const char* name, QSize canvas, qreal radius, const Layers& layers
             {{rect.top() + radius, rect.bottom() - radius}}};
 }
 
+// The same outline on a canvas of another size, as painted in the moment between a change of
+// size and the window's taking it.
+Shadowed reaching(const char* name, Shadowed shadowed, QSize canvas)
+{
+    shadowed.name = name;
+    shadowed.canvas = canvas;
+    return shadowed;
+}
+
 QImage transparent(QSize size)
 {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
@@ -83,6 +92,10 @@ TEST(OutlineShadowTest, TheShadowsAreThoseBlurredWholeAtEverySizeNotchPlaceAndCo
         card("the same, dark", {300, 200}, 10, darkCardLayers),
         card("a taller one", {300, 420}, 10, darkCardLayers),
         card("the colour pill, round at both ends", {239, 60}, 15, pillLayers),
+        reaching("a panel painted before its window grows to its new size",
+                 panel("", {300, 560}, 150), {380, 298}),
+        reaching("a panel painted before its window shrinks to its new size",
+                 panel("", {280, 217}, 140), {460, 700}),
     };
     // One for all, as a panel being resized keeps its own.
     OutlineShadow shadow;
