@@ -6,6 +6,7 @@
 #include "app/views/NoteRowsView.h"
 #include "app/views/TextButton.h"
 #include "app/views/Theme.h"
+#include "support/Contrast.h"
 
 #include <QAccessible>
 #include <QImage>
@@ -26,13 +27,6 @@ constexpr int channelTolerance = 6;
 qreal between(qreal from, qreal to, qreal progress)
 {
     return from + (to - from) * progress;
-}
-
-bool isNear(const QColor& actual, const QColor& expected)
-{
-    return std::abs(actual.red() - expected.red()) <= channelTolerance &&
-           std::abs(actual.green() - expected.green()) <= channelTolerance &&
-           std::abs(actual.blue() - expected.blue()) <= channelTolerance;
 }
 
 // The note list card on its own, over notes named A, B, C..., the first one current.
@@ -314,7 +308,7 @@ TEST_F(NoteListRowsTest, ATickedMarkGrowsFromSixTenthsAboutItsCentreAsItFadesIn)
         int opacity = 0;
         for (int y = 0; y < image.height(); ++y) {
             const QColor pixel = image.pixelColor(centreX, y);
-            if (pixel.alpha() > 0 && isNear(pixel, fill)) {
+            if (pixel.alpha() > 0 && isNear(pixel, fill, channelTolerance)) {
                 top = top < 0 ? y : top;
                 bottom = y;
                 opacity = std::max(opacity, pixel.alpha());
@@ -357,7 +351,7 @@ TEST_F(NoteListRowsTest, TheDeleteIconTurnsToThePrimaryTextColourUnderThePointer
                 }
             }
             const ThemeColor& expected = onIcon ? Theme::textPrimary() : Theme::textSecondary();
-            EXPECT_TRUE(isNear(drawn, expected.resolved(m_appearance)))
+            EXPECT_TRUE(isNear(drawn, expected.resolved(m_appearance), channelTolerance))
                 << drawn.name().toStdString();
         }
     }
