@@ -7,35 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <vector>
-
 namespace {
 
-// Puts the named variables back as they were when it was made.
-class SavedEnvironment
-{
-public:
-    explicit SavedEnvironment(std::initializer_list<const char*> names)
-    {
-        for (const char* name : names)
-            m_saved.emplace_back(name, qEnvironmentVariableIsSet(name)
-                                           ? std::optional<QByteArray>(qgetenv(name))
-                                           : std::nullopt);
-    }
-    ~SavedEnvironment()
-    {
-        for (const auto& [name, value] : m_saved) {
-            if (value)
-                qputenv(name, *value);
-            else
-                qunsetenv(name);
-        }
-    }
-
-private:
-    std::vector<std::pair<const char*, std::optional<QByteArray>>> m_saved;
-};
+// Each case runs in a process of its own, so the environment it changes dies with it.
 
 // A platform the user names stands, unless every display server among those named is out of
 // reach: then one line says so, where Qt would abort.
@@ -43,8 +17,6 @@ TEST(DisplayServerTest, NamedPlatformsAreCheckedOnlyWhenEachOfThemNeedsADisplay)
 {
     const QString runtime = TestFiles::home() + QStringLiteral("/display-runtime");
     ASSERT_TRUE(QDir().mkpath(runtime));
-    const SavedEnvironment saved{"DISPLAY", "XDG_RUNTIME_DIR", "WAYLAND_DISPLAY", "WAYLAND_SOCKET",
-                                 "QT_QPA_PLATFORM"};
     qputenv("DISPLAY", ":4711");
     qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
     qputenv("WAYLAND_DISPLAY", "wayland-test");
@@ -92,7 +64,6 @@ TEST(DisplayServerTest, NamedPlatformsAreCheckedOnlyWhenEachOfThemNeedsADisplay)
 // platform unchosen.
 TEST(DisplayServerTest, WithNoPlatformNamedAndNoXServerOneLineSaysWhy)
 {
-    const SavedEnvironment saved{"DISPLAY", "QT_QPA_PLATFORM"};
     qunsetenv("QT_QPA_PLATFORM");
     const QString needed =
         QStringLiteral("Quillory needs an X11 display (or XWayland) and found none: ");

@@ -66,27 +66,27 @@ TEST_F(TrackedFileTest, AVersionNotWrittenHereIsKeptBesideTheFileBeforeItIsRepla
         {"removed", [](const QString& path) { QFile::remove(path); }, {}, true},
     };
     for (const OutsideChange& outside : changes) {
+        SCOPED_TRACE(outside.label);
         QFile::remove(m_path);
         for (const QString& kept : keptFiles())
             QFile::remove(m_folder.path() + QLatin1Char('/') + kept);
         TrackedFile file(m_path);
-        ASSERT_TRUE(file.write("ours 1", ownerOnly, m_now).error.isEmpty()) << outside.label;
+        ASSERT_TRUE(file.write("ours 1", ownerOnly, m_now).error.isEmpty());
         outside.change(m_path);
         const TrackedFile::Written written = file.write("ours 2", ownerOnly, m_now);
-        EXPECT_TRUE(written.error.isEmpty()) << outside.label;
-        EXPECT_EQ(TestFiles::read(m_path), "ours 2") << outside.label;
-        EXPECT_EQ(written.removedOutside, outside.removed) << outside.label;
+        EXPECT_TRUE(written.error.isEmpty());
+        EXPECT_EQ(TestFiles::read(m_path), "ours 2");
+        EXPECT_EQ(written.removedOutside, outside.removed);
         const QString aside = AsideFile::asidePath(m_path, TrackedFile::outside, m_now);
         if (outside.kept.isEmpty()) {
-            EXPECT_TRUE(written.outsideCopy.isEmpty()) << outside.label;
-            EXPECT_TRUE(keptFiles().isEmpty()) << outside.label;
+            EXPECT_TRUE(written.outsideCopy.isEmpty());
+            EXPECT_TRUE(keptFiles().isEmpty());
         } else {
-            EXPECT_EQ(written.outsideCopy, aside) << outside.label;
-            EXPECT_EQ(TestFiles::read(aside), outside.kept) << outside.label;
+            EXPECT_EQ(written.outsideCopy, aside);
+            EXPECT_EQ(TestFiles::read(aside), outside.kept);
         }
         // Once kept, their version is no longer looked out for: the next write keeps nothing.
-        EXPECT_TRUE(file.write("ours 3", ownerOnly, m_now.addSecs(1)).outsideCopy.isEmpty())
-            << outside.label;
+        EXPECT_TRUE(file.write("ours 3", ownerOnly, m_now.addSecs(1)).outsideCopy.isEmpty());
     }
 }
 

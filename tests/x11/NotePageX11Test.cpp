@@ -2,6 +2,7 @@
 #include "XTestClient.h"
 
 #include "platform/UserDefaults.h"
+#include "support/Contrast.h"
 
 #include <QColor>
 #include <QFile>
@@ -13,8 +14,6 @@
 #include <QtMath>
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace {
 
@@ -118,14 +117,8 @@ protected:
         const QImage header = m_pointer.grab(renameFieldArea.translated(body(0, 0)));
         int ring = 0;
         for (int y = 0; y < header.height(); ++y) {
-            for (int x = 0; x < header.width(); ++x) {
-                const QColor pixel = header.pixelColor(x, y);
-                ring += std::abs(pixel.red() - renameRing.red()) <= ringTolerance &&
-                                std::abs(pixel.green() - renameRing.green()) <= ringTolerance &&
-                                std::abs(pixel.blue() - renameRing.blue()) <= ringTolerance
-                            ? 1
-                            : 0;
-            }
+            for (int x = 0; x < header.width(); ++x)
+                ring += isNear(header.pixelColor(x, y), renameRing, ringTolerance);
         }
         return ring >= ringPixels;
     }

@@ -59,6 +59,20 @@ xcb_connection_t* qtConnection()
 
 namespace X11Input {
 
+QStringList trayArguments(std::optional<QRgb> bar)
+{
+    QStringList arguments = QStringLiteral("--edge top --align right --widthtype pixel --width %1 "
+                                           "--height %2 --SetDockType true")
+                                .arg(trayWidth)
+                                .arg(trayHeight)
+                                .split(u' ');
+    if (bar)
+        arguments += QStringLiteral("--transparent true --alpha 0 --tint 0x%1")
+                         .arg(*bar & RGB_MASK, 6, 16, QLatin1Char('0'))
+                         .split(u' ');
+    return arguments;
+}
+
 bool type(const QString& text)
 {
     QProcess process;

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QColor>
 #include <QPoint>
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -12,6 +14,13 @@ class QWidget;
 namespace X11Input {
 
 constexpr int timeoutMs = 5000;
+// The tray host the tests start, at the top right: wide enough for the icon from the start, so
+// the tray never moves it once it is in.
+constexpr int trayWidth = 96;
+constexpr int trayHeight = 24;
+
+// The options of that tray host; with `bar`, its bar is drawn in that one colour.
+QStringList trayArguments(std::optional<QRgb> bar = std::nullopt);
 
 // Types text with xdotool while the event loop keeps running. False when xdotool failed.
 bool type(const QString& text);

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
-#include <QSignalSpy>
 
 #include <sys/mount.h>
 #include <unistd.h>
@@ -25,46 +24,30 @@ using namespace std::chrono_literals;
 class NoteStoreWriteQueueTest : public NoteStoreFixture
 {
 protected:
-    std::unique_ptr<NoteStore> openQueuedStore()
-    {
-        return std::make_unique<NoteStore>(m_path, m_clock, m_scheduler,
-                                           NoteStore::defaultAutosaveDelay, m_writes);
-    }
-
     ManualFileWriteQueue m_writes;
+    NoteStore m_store{m_path, m_clock, m_scheduler, NoteStore::defaultAutosaveDelay, m_writes};
 };
 
 TEST_F(NoteStoreWriteQueueTest, TypingGoesOnWhileASaveWaitsAndOnlyTheLatestStateIsWritten)
 {
-    auto store = openQueuedStore();
-    store->setText(QStringLiteral("a"));
-    m_scheduler.advance(NoteStore::defaultAutosaveDelay);
+    m_store.setText(QStringLiteral("a"));
+    m_store.save();
     EXPECT_FALSE(QFileInfo::exists(m_path));
-    store->setText(QStringLiteral("ab"));
-    store->setText(QStringLiteral("abc"));
-    EXPECT_EQ(store->currentNote().text, QStringLiteral("abc"));
-    m_scheduler.advance(NoteStore::defaultAutosaveDelay);
-    EXPECT_TRUE(store->hasUnsavedChanges());
-    EXPECT_EQ(m_writes.runPending(), 1);
-    EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("abc"));
-    EXPECT_FALSE(store->hasUnsavedChanges());
-    store->save();
-    EXPECT_TRUE(m_writes.isEmpty());
-}
-
-TEST_F(NoteStoreWriteQueueTest, ASaveThatEndsAfterANewerChangeLeavesThatChangeOwed)
-{
-    auto store = openQueuedStore();
-    store->setText(QStringLiteral("a"));
-    store->save();
-    store->setText(QStringLiteral("ab"));
+    // A save that ends after a newer change leaves that change owed.
+    m_store.setText(QStringLiteral("ab"));
     EXPECT_EQ(m_writes.runPending(), 1);
     EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("a"));
-    EXPECT_TRUE(store->hasUnsavedChanges());
+    EXPECT_TRUE(m_store.hasUnsavedChanges());
+
+    m_scheduler.advance(NoteStore::defaultAutosaveDelay);
+    m_store.setText(QStringLiteral("abc"));
+    EXPECT_EQ(m_store.currentNote().text, QStringLiteral("abc"));
     m_scheduler.advance(NoteStore::defaultAutosaveDelay);
     EXPECT_EQ(m_writes.runPending(), 1);
-    EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("ab"));
-    EXPECT_FALSE(store->hasUnsavedChanges());
+    EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("abc"));
+    EXPECT_FALSE(m_store.hasUnsavedChanges());
+    m_store.save();
+    EXPECT_TRUE(m_writes.isEmpty());
 }
 
 // What keeps a save from reaching the disk, and how it is put right.
@@ -142,15 +125,7 @@ TEST_F(NoteStoreSaveProblemTest, SavingThatKeepsFailingIsShownWithWhatAndWhereUn
     }
 }
 
-class NoteStoreOutsideChangeTest : public NoteStoreFixture
-{
-protected:
-    QStringList keptBeside(const QString& reason) const
-    {
-        return QDir(folderOf(m_path))
-            .entryList({QStringLiteral("notes.json.") + reason + QLatin1Char('*')}, QDir::Files);
-    }
-};
+using NoteStoreOutsideChangeTest = NoteStoreFixture;
 
 // Two copies of the program on one document, or a sync tool writing it: each save keeps what
 // the other wrote beside the document before replacing it.
@@ -173,17 +148,6 @@ TEST_F(NoteStoreOutsideChangeTest, TwoStoresOnOneDocumentKeepEachOthersVersionBe
     ASSERT_EQ(second->notices().size(), 1);
     EXPECT_TRUE(second->notices()[0].contains(QFileInfo(firstKept).fileName()));
     EXPECT_TRUE(first->notices().isEmpty());
-
-    m_clock.advance(1s);
-    first->setText(QStringLiteral("first, again"));
-    first->save();
-    EXPECT_EQ(keptBeside(TrackedFile::outside).size(), 2);
-    EXPECT_EQ(first->notices().size(), 1);
-    // Saves that find their own version keep nothing more.
-    m_clock.advance(1s);
-    first->setText(QStringLiteral("first, once more"));
-    first->save();
-    EXPECT_EQ(keptBeside(TrackedFile::outside).size(), 2);
 }
 
 TEST_F(NoteStoreOutsideChangeTest, ADocumentOfANewerVersionIsKeptBeforeItIsFirstWrittenOver)
@@ -195,7 +159,8 @@ TEST_F(NoteStoreOutsideChangeTest, ADocumentOfANewerVersionIsKeptBeforeItIsFirst
     LogCapture log;
     auto store = openStore();
     m_scheduler.advance(1min);
-    EXPECT_TRUE(keptBeside(QStringLiteral("schema")).isEmpty()); // nothing written, nothing kept
+    // Nothing written, nothing kept.
+    EXPECT_TRUE(QDir(folderOf(m_path)).entryList({QStringLiteral("notes.json.schema*")}).isEmpty());
 
     store->setText(QStringLiteral("b"));
     store->save();
@@ -203,10 +168,6 @@ TEST_F(NoteStoreOutsideChangeTest, ADocumentOfANewerVersionIsKeptBeforeItIsFirst
     EXPECT_EQ(TestFiles::read(kept), newer);
     EXPECT_EQ(log.matching(kept).size(), 1);
     EXPECT_EQ(readDocument().schemaVersion, NoteFile::currentSchemaVersion);
-    m_clock.advance(1s);
-    store->setText(QStringLiteral("c"));
-    store->save();
-    EXPECT_EQ(keptBeside(QStringLiteral("schema")).size(), 1);
 }
 
 TEST_F(NoteStoreOutsideChangeTest, AnUnreadableDocumentMovedAsideIsNoticedOnceWithWhereItWent)
@@ -216,10 +177,8 @@ TEST_F(NoteStoreOutsideChangeTest, AnUnreadableDocumentMovedAsideIsNoticedOnceWi
     const QString aside = AsideFile::asidePath(m_path, AsideFile::corrupt, m_clock.now());
     ASSERT_EQ(store->notices().size(), 1);
     EXPECT_TRUE(store->notices()[0].contains(QFileInfo(aside).fileName()));
-    QSignalSpy changes(store.get(), &NoteStore::noticesChanged);
     store->dismissNotices();
     EXPECT_TRUE(store->notices().isEmpty());
-    EXPECT_EQ(changes.count(), 1);
     EXPECT_TRUE(openStore()->notices().isEmpty());
 }
 

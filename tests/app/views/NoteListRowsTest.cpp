@@ -6,6 +6,7 @@
 #include "app/views/NoteRowsView.h"
 #include "app/views/TextButton.h"
 #include "app/views/Theme.h"
+#include "support/Contrast.h"
 
 #include <QAccessible>
 #include <QImage>
@@ -26,13 +27,6 @@ constexpr int channelTolerance = 6;
 qreal between(qreal from, qreal to, qreal progress)
 {
     return from + (to - from) * progress;
-}
-
-bool isNear(const QColor& actual, const QColor& expected)
-{
-    return std::abs(actual.red() - expected.red()) <= channelTolerance &&
-           std::abs(actual.green() - expected.green()) <= channelTolerance &&
-           std::abs(actual.blue() - expected.blue()) <= channelTolerance;
 }
 
 // The note list card on its own, over notes named A, B, C..., the first one current.
@@ -57,15 +51,15 @@ public:
 
     NoteRowsView& rows() const { return *m_list->rows(); }
     const NoteListModel& model() const { return m_list->model(); }
-    QUuid idOf(const char* name) const
+    QUuid idOf(char name) const
     {
         for (const Note& note : m_store.notes()) {
-            if (note.name == QLatin1String(name))
+            if (note.name == QLatin1Char(name))
                 return note.id;
         }
         return {};
     }
-    QRect rowRect(const char* name) const
+    QRect rowRect(char name) const
     {
         return rows().visualRect(model().index(model().rowOf(idOf(name))));
     }
@@ -73,20 +67,16 @@ public:
     {
         QTest::mouseClick(rows().viewport(), Qt::LeftButton, {}, point);
     }
-    void tick(const char* name) { clickRows(rowRect(name).center()); }
-    void deleteWithIcon(const char* name)
+    void tickEach(const char* names)
+    {
+        for (const char* name = names; *name; ++name)
+            clickRows(rowRect(*name).center());
+    }
+    void deleteWithIcon(char name)
     {
         clickRows(NoteRowDelegate::trashRect(rowRect(name)).center());
     }
     void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-    // Select, a tick on each note named, then Delete.
-    void deleteTicked(const char* names)
-    {
-        click(m_list->selectButton());
-        for (const char* name = names; *name; ++name)
-            tick(std::string(1, *name).c_str());
-        click(m_list->deleteButton());
-    }
     void pointAt(QPoint point)
     {
         QMouseEvent move(QEvent::MouseMove, point, rows().viewport()->mapToGlobal(point),
@@ -126,13 +116,16 @@ public:
     std::unique_ptr<NoteListView> m_list;
 };
 
+// How the notes named go: each by its delete icon, all ticked and then deleted together, or
+// deleted before the card is made and then brought back by an undo.
+enum class Road { icon, ticks, undo };
+
 struct GlideCase
 {
     const char* name;
     int notes;
-    std::function<void(NoteListRowsTest&)> prepare; // before the list is made
-    std::function<void(NoteListRowsTest&)> act;
-    const char* gone; // the names of the notes that go, in order
+    Road road;
+    const char* names;
     int arriving;
 };
 
@@ -142,22 +135,12 @@ void PrintTo(const GlideCase& glide, std::ostream* out)
 }
 
 const GlideCase glideCases[] = {
-    {"RowDeletedWithItsIcon", 4, {}, [](NoteListRowsTest& t) { t.deleteWithIcon("C"); }, "C", 0},
-    {"CurrentNoteDeleted", 4, {}, [](NoteListRowsTest& t) { t.deleteWithIcon("A"); }, "A", 0},
-    {"RowFromBelowTheViewGlidesIn",
-     7,
-     {},
-     [](NoteListRowsTest& t) { t.deleteWithIcon("B"); },
-     "B",
-     0},
-    {"UndoWithTheCardOpen",
-     4,
-     [](NoteListRowsTest& t) { t.m_controller.deleteNotes({t.idOf("B")}); },
-     [](NoteListRowsTest& t) { t.press(Qt::Key_Z, Qt::ControlModifier); },
-     {},
-     1},
-    {"BulkDelete", 4, {}, [](NoteListRowsTest& t) { t.deleteTicked("BD"); }, "BD", 0},
-    {"BulkDeleteOfEveryNote", 3, {}, [](NoteListRowsTest& t) { t.deleteTicked("ABC"); }, "ABC", 1},
+    {"RowDeletedWithItsIcon", 4, Road::icon, "C", 0},
+    {"CurrentNoteDeleted", 4, Road::icon, "A", 0},
+    {"RowFromBelowTheViewGlidesIn", 7, Road::icon, "B", 0},
+    {"UndoWithTheCardOpen", 4, Road::undo, "B", 1},
+    {"BulkDelete", 4, Road::ticks, "BD", 0},
+    {"BulkDeleteOfEveryNote", 3, Road::ticks, "ABC", 1},
 };
 
 class RowGlideTest : public NoteListRowsTest,
@@ -168,8 +151,8 @@ TEST_P(RowGlideTest, RowsGlideByIdForAFifthOfASecondUnlessMotionIsReduced)
 {
     const auto& [glide, reduced] = GetParam();
     useNamedNotes(glide.notes);
-    if (glide.prepare)
-        glide.prepare(*this);
+    if (glide.road == Road::undo)
+        m_controller.deleteNotes({idOf(*glide.names)});
     if (reduced) {
         m_appearance.portalSettingChanged(QStringLiteral("org.gnome.desktop.interface"),
                                           QStringLiteral("enable-animations"), false);
@@ -182,7 +165,15 @@ TEST_P(RowGlideTest, RowsGlideByIdForAFifthOfASecondUnlessMotionIsReduced)
     const QHash<QUuid, qreal> before = restingTops();
     const int heightBefore = rows().wantedHeight();
 
-    glide.act(*this);
+    if (glide.road == Road::undo)
+        press(Qt::Key_Z, Qt::ControlModifier);
+    else if (glide.road == Road::icon)
+        deleteWithIcon(*glide.names);
+    else {
+        click(m_list->selectButton());
+        tickEach(glide.names);
+        click(m_list->deleteButton());
+    }
     const QHash<QUuid, qreal> after = restingTops();
     const int heightAfter = NoteRowsView::restingHeight(model().rowCount());
     QVariantAnimation& motion = rows().motion().animation();
@@ -218,7 +209,7 @@ TEST_P(RowGlideTest, RowsGlideByIdForAFifthOfASecondUnlessMotionIsReduced)
             }
         }
         std::sort(leaving.begin(), leaving.end());
-        EXPECT_EQ(leaving, QLatin1String(glide.gone));
+        EXPECT_EQ(leaving, QLatin1String(glide.road == Road::undo ? "" : glide.names));
         EXPECT_EQ(arriving, glide.arriving);
         EXPECT_EQ(rows().wantedHeight(), qRound(between(heightBefore, heightAfter, progress)));
         EXPECT_EQ(m_list->cardRect().height(),
@@ -239,14 +230,14 @@ TEST_F(NoteListRowsTest, AChangeWhileRowsGlideStartsFromWhereTheyAreDrawn)
 {
     useNamedNotes(4);
     makeList();
-    deleteWithIcon("B");
+    deleteWithIcon('B');
     QVariantAnimation& motion = rows().motion().animation();
     pauseAt(motion, 0.5);
     QHash<QUuid, RowMotion::Placement> drawn;
     for (const NoteRowsView::DrawnRow& row : rows().drawnRows())
         drawn.insert(row.id, row.placement);
 
-    m_controller.deleteNotes({idOf("C")});
+    m_controller.deleteNotes({idOf('C')});
     pauseAt(motion, 0);
     for (const NoteRowsView::DrawnRow& row : rows().drawnRows()) {
         ASSERT_TRUE(drawn.contains(row.id));
@@ -256,157 +247,113 @@ TEST_F(NoteListRowsTest, AChangeWhileRowsGlideStartsFromWhereTheyAreDrawn)
     EXPECT_EQ(rows().drawnRows().size(), drawn.size());
 }
 
-struct ModeCase
-{
-    const char* name;
-    std::function<void(NoteListRowsTest&)> act;
-    qreal from;
-    qreal to;
-    const char* keptTick; // the name of a ticked note, if any
-};
-
 TEST_F(NoteListRowsTest, SelectCancelAndDeleteBringTheMarksInAndOutOverTheModeSwitch)
 {
     useNamedNotes(4);
     makeList();
-    const ModeCase cases[] = {
-        {"Select", [](NoteListRowsTest& t) { t.click(t.m_list->selectButton()); }, 0, 1, ""},
-        {"Cancel",
-         [](NoteListRowsTest& t) {
-             t.tick("B");
-             t.click(t.m_list->cancelButton());
-         },
-         1, 0, "B"},
-        {"Delete",
-         [](NoteListRowsTest& t) {
-             t.tick("C");
-             t.tick("D");
-             t.click(t.m_list->deleteButton());
-         },
-         1, 0, "D"},
-    };
+    const std::pair<QAbstractButton*, const char*> cases[] = {{m_list->selectButton(), ""},
+                                                              {m_list->cancelButton(), "B"},
+                                                              {m_list->deleteButton(), "CD"}};
     QVariantAnimation& motion = rows().marks().animation();
-    for (const ModeCase& row : cases) {
-        SCOPED_TRACE(row.name);
-        if (row.from == 1 && !model().selection().isSelecting())
+    for (const auto& [button, ticks] : cases) {
+        SCOPED_TRACE(button->text().toStdString());
+        const bool showing = button == m_list->selectButton();
+        if (!showing && !model().selection().isSelecting())
             click(m_list->selectButton());
         if (motion.state() != QAbstractAnimation::Stopped)
             pauseAt(motion, 1);
-        const QUuid ticked = idOf(row.keptTick);
-        const QUuid unticked = idOf("A");
-        row.act(*this);
+        QList<QUuid> ticked;
+        for (const char* name = ticks; *name; ++name)
+            ticked.append(idOf(*name));
+        tickEach(ticks);
+        click(button);
         ASSERT_EQ(motion.state(), QAbstractAnimation::Running);
         EXPECT_EQ(motion.duration(), 150);
         EXPECT_EQ(motion.easingCurve().type(), QEasingCurve::OutQuad);
         for (const qreal fraction : {0.0, 0.5, 1.0}) {
             const qreal progress = pauseAt(motion, fraction);
-            EXPECT_DOUBLE_EQ(rows().marks().shown(), between(row.from, row.to, progress));
+            EXPECT_DOUBLE_EQ(rows().marks().shown(), showing ? progress : 1 - progress);
             // Marks on their way out keep the ticks they had.
-            EXPECT_EQ(rows().marks().keepsTick(ticked), !ticked.isNull() && fraction < 1);
-            EXPECT_FALSE(rows().marks().keepsTick(unticked));
+            for (const QUuid& id : ticked)
+                EXPECT_EQ(rows().marks().keepsTick(id), fraction < 1);
+            EXPECT_FALSE(rows().marks().keepsTick(idOf('A')));
         }
     }
 }
 
-// A row drawn by the delegate alone, four times enlarged, on a clear background.
-class RowPaintingTest : public NoteListRowsTest
-{
-public:
-    static constexpr int zoom = 4;
-
-    QImage paintRow(const char* name, const NoteRowDelegate::RowState& state)
-    {
-        const QRect row(0, 0, 248, rowHeight);
-        QImage image(row.size() * zoom, QImage::Format_ARGB32);
-        image.setDevicePixelRatio(zoom);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        rows().rowDelegate()->paintRow(painter, row, model().index(model().rowOf(idOf(name))),
-                                       state);
-        return image;
-    }
-};
-
-TEST_F(RowPaintingTest, ATickedMarkGrowsFromSixTenthsAboutItsCentreAsItFadesIn)
+TEST_F(NoteListRowsTest, ATickedMarkGrowsFromSixTenthsAboutItsCentreAsItFadesIn)
 {
     useNamedNotes(2);
     m_store.select(1);
     m_store.setHue(Hue::sky); // a dot unlike the mark's fill
     m_store.select(0);
     makeList();
+    // The row drawn by the delegate alone, four times enlarged, on a clear background.
+    constexpr int zoom = 4;
+    const QRect row(0, 0, 248, rowHeight);
     const QColor fill = Theme::textPrimary().resolved(m_appearance);
     const int centreX =
         qRound((NoteRowDelegate::sidePadding + NoteRowDelegate::markSize / 2.0) * zoom);
     for (const qreal shown : {0.0, 0.5, 1.0}) {
         SCOPED_TRACE(shown);
-        const QImage image = paintRow("B", {false, false, shown, true});
+        QImage image(row.size() * zoom, QImage::Format_ARGB32);
+        image.setDevicePixelRatio(zoom);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        rows().rowDelegate()->paintRow(painter, row, model().index(model().rowOf(idOf('B'))),
+                                       {false, false, shown, true});
         // Down the mark's middle, clear of the colour dot beside it: the filled circle.
         int top = -1;
         int bottom = -1;
         int opacity = 0;
         for (int y = 0; y < image.height(); ++y) {
             const QColor pixel = image.pixelColor(centreX, y);
-            if (pixel.alpha() > 0 && isNear(pixel, fill)) {
+            if (pixel.alpha() > 0 && isNear(pixel, fill, channelTolerance)) {
                 top = top < 0 ? y : top;
                 bottom = y;
                 opacity = std::max(opacity, pixel.alpha());
             }
         }
-        const qreal scale = 0.6 + 0.4 * shown;
         if (shown == 0) {
             EXPECT_EQ(top, -1);
             continue;
         }
+        constexpr qreal startScale = 0.6;
+        const qreal scale = between(startScale, 1, shown);
         EXPECT_NEAR(bottom - top + 1, NoteRowDelegate::markSize * scale * zoom, zoom / 2);
         EXPECT_NEAR((top + bottom + 1) / 2.0, rowHeight * zoom / 2.0, zoom);
         EXPECT_NEAR(opacity, 255 * shown, channelTolerance);
     }
 }
 
-QColor mostOpaquePixel(const QImage& image, const QRect& area)
-{
-    QColor most(Qt::transparent);
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QColor pixel = image.pixelColor(x, y);
-            if (pixel.alpha() > most.alpha())
-                most = pixel;
-        }
-    }
-    return most;
-}
-
 TEST_F(NoteListRowsTest, TheDeleteIconTurnsToThePrimaryTextColourUnderThePointer)
 {
     useNamedNotes(3);
     makeList();
-    struct Case
-    {
-        const char* name;
-        Appearance::ColorScheme scheme;
-        bool onIcon;
-        const ThemeColor& color;
-    };
-    const Case cases[] = {
-        {"light, on the icon", Appearance::ColorScheme::Light, true, Theme::textPrimary()},
-        {"light, elsewhere on the row", Appearance::ColorScheme::Light, false,
-         Theme::textSecondary()},
-        {"dark, on the icon", Appearance::ColorScheme::Dark, true, Theme::textPrimary()},
-        {"dark, elsewhere on the row", Appearance::ColorScheme::Dark, false,
-         Theme::textSecondary()},
-    };
-    for (const Case& row : cases) {
-        SCOPED_TRACE(row.name);
-        m_appearance.forceColorScheme(row.scheme);
-        const QRect trash = NoteRowDelegate::trashRect(rowRect("B"));
-        pointAt(row.onIcon ? trash.center() : rowRect("B").center());
-        QImage image(rows().viewport()->size(), QImage::Format_ARGB32);
-        image.fill(Qt::transparent);
-        rows().viewport()->render(&image, {}, {}, QWidget::DrawChildren);
-        const QColor icon = mostOpaquePixel(
-            image, trash.marginsRemoved(QMargins(IconButton::padding, IconButton::padding,
-                                                 IconButton::padding, IconButton::padding)));
-        EXPECT_TRUE(isNear(icon, row.color.resolved(m_appearance))) << icon.name().toStdString();
+    const QRect trash = NoteRowDelegate::trashRect(rowRect('B'));
+    const QRect icon = trash - QMargins(IconButton::padding, IconButton::padding,
+                                        IconButton::padding, IconButton::padding);
+    for (const auto scheme : {Appearance::ColorScheme::Light, Appearance::ColorScheme::Dark}) {
+        m_appearance.forceColorScheme(scheme);
+        for (const bool onIcon : {true, false}) {
+            SCOPED_TRACE(testing::Message() << (onIcon ? "on the icon, " : "elsewhere, ")
+                                            << (m_appearance.isDark() ? "dark" : "light"));
+            pointAt(onIcon ? trash.center() : rowRect('B').center());
+            QImage image(rows().viewport()->size(), QImage::Format_ARGB32);
+            image.fill(Qt::transparent);
+            rows().viewport()->render(&image, {}, {}, QWidget::DrawChildren);
+            // The icon's most opaque pixel.
+            QColor drawn(Qt::transparent);
+            for (int y = icon.top(); y <= icon.bottom(); ++y) {
+                for (int x = icon.left(); x <= icon.right(); ++x) {
+                    if (image.pixelColor(x, y).alpha() > drawn.alpha())
+                        drawn = image.pixelColor(x, y);
+                }
+            }
+            const ThemeColor& expected = onIcon ? Theme::textPrimary() : Theme::textSecondary();
+            EXPECT_TRUE(isNear(drawn, expected.resolved(m_appearance), channelTolerance))
+                << drawn.name().toStdString();
+        }
     }
 }
 
@@ -433,10 +380,10 @@ TEST_F(NoteListRowsTest, EachRowIsOneItemNamedAfterItsNoteAndTheCurrentOneIsSele
     m_store.select(2);
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("C")});
     click(m_list->selectButton());
-    tick("B"); // a tick is no selection for assistive technology
+    tickEach("B"); // a tick is no selection for assistive technology
     EXPECT_EQ(selectedNames(), QStringList{QStringLiteral("C")});
     click(m_list->cancelButton());
-    m_controller.deleteNotes({idOf("C")});
+    m_controller.deleteNotes({idOf('C')});
     nextTurn();
     // Without a screen reader the toolkit's items do not follow rows that come and go; one
     // made afresh reads the rows as a screen reader's would.

@@ -176,31 +176,20 @@ TEST_F(OverlaysTest, ACardClosedByAClickOnItGoesOnlyOnceTheClickIsHandled)
 {
     useNotes({QStringLiteral("a"), QStringLiteral("b")});
     makePage();
-    struct Case
-    {
-        const char* name;
-        std::function<QWidget*()> open;
-        std::function<void(QWidget*)> click;
-    };
-    const Case cases[] = {
-        {"a row of the list", [this]() -> QWidget* { return &openList(); },
-         [this](QWidget* card) { clickRow(*static_cast<NoteListView*>(card), 1); }},
-        {"a colour dot",
-         [this]() -> QWidget* {
-             m_controller.togglePicker();
-             return m_page->colorPicker();
-         },
-         [](QWidget* card) {
-             ColorPickerDot* dot = static_cast<ColorPickerView*>(card)->dots()[2];
-             QTest::mouseClick(dot, Qt::LeftButton, {}, dot->rect().center());
-         }},
-    };
-    for (const Case& row : cases) {
-        SCOPED_TRACE(row.name);
-        QPointer<QWidget> card = row.open();
-        ASSERT_FALSE(card.isNull());
+    for (const bool list : {true, false}) {
+        SCOPED_TRACE(list ? "a row of the list" : "a colour dot");
+        QPointer<QWidget> card;
         // The click's own handlers still run on the card after it asked to close it.
-        row.click(card);
+        if (list) {
+            NoteListView& rows = openList();
+            card = &rows;
+            clickRow(rows, 1);
+        } else {
+            m_controller.togglePicker();
+            ASSERT_NE(card = m_page->colorPicker(), nullptr);
+            ColorPickerDot* dot = m_page->colorPicker()->dots()[2];
+            QTest::mouseClick(dot, Qt::LeftButton, {}, dot->rect().center());
+        }
         EXPECT_FALSE(m_controller.listOpen() || m_controller.pickerOpen());
         ASSERT_FALSE(card.isNull());
         EXPECT_FALSE(card->isVisible());
@@ -434,71 +423,52 @@ protected:
     NoteView* m_notePage = nullptr;
 };
 
-struct HandleCursorCase
-{
-    NotchEdge notchEdge;
-    PopoverController::Corner corner;
-    bool atTop;
-    Qt::CursorShape cursor;
-};
-
-TEST_F(PlacedPanelTest, EachHandleShowsTheDiagonalThroughTheCornerItSitsOn)
-{
-    using Corner = PopoverController::Corner;
-    const HandleCursorCase cases[] = {
-        {NotchEdge::top, Corner::bottomLeft, false, Qt::SizeBDiagCursor},
-        {NotchEdge::top, Corner::bottomRight, false, Qt::SizeFDiagCursor},
-        {NotchEdge::bottom, Corner::bottomLeft, true, Qt::SizeFDiagCursor},
-        {NotchEdge::bottom, Corner::bottomRight, true, Qt::SizeBDiagCursor},
-    };
-    for (const HandleCursorCase& example : cases) {
-        SCOPED_TRACE(testing::Message()
-                     << "notch " << int(example.notchEdge) << ", corner " << int(example.corner));
-        placeAt(example.notchEdge);
-        const CornerHandle* handle = m_root->handle(int(example.corner));
-        const QRect body = PanelGeometry::bodyRect(m_controller.size(), example.notchEdge).toRect();
-        const int corner = example.atTop ? body.top() : body.bottom();
-        EXPECT_TRUE(handle->geometry().contains(handle->x() + 1, corner));
-        EXPECT_EQ(handle->cursor().shape(), example.cursor);
-        EXPECT_EQ(CornerHandle::cursorShape(example.corner, example.notchEdge), example.cursor);
-    }
-}
-
-struct CoveredButtonCase
+// A corner handle of the panel, and a button of the note page it lies over in part.
+struct CornerCase
 {
     const char* name;
     NotchEdge notchEdge;
     QAbstractButton* (*button)(const NoteView&);
-    int offset; // from the button's centre towards the handle, still on the button
+    int offset;             // from the button's centre towards the handle, still on the button
+    Qt::CursorShape cursor; // the diagonal through the corner
 };
 
-const CoveredButtonCase coveredButtons[] = {
+const CornerCase corners[] = {
     {"NewNoteBelow", NotchEdge::top,
-     [](const NoteView& page) -> QAbstractButton* { return page.footer()->newNoteButton(); }, -7},
+     [](const NoteView& page) -> QAbstractButton* { return page.footer()->newNoteButton(); }, -7,
+     Qt::SizeBDiagCursor},
     {"NextNoteBelow", NotchEdge::top,
-     [](const NoteView& page) -> QAbstractButton* { return page.footer()->nextButton(); }, 7},
+     [](const NoteView& page) -> QAbstractButton* { return page.footer()->nextButton(); }, 7,
+     Qt::SizeFDiagCursor},
     {"RenameAbove", NotchEdge::bottom,
-     [](const NoteView& page) { return page.header()->renameButton(); }, -5},
+     [](const NoteView& page) { return page.header()->renameButton(); }, -5, Qt::SizeFDiagCursor},
     {"DeleteAbove", NotchEdge::bottom,
-     [](const NoteView& page) -> QAbstractButton* { return page.header()->deleteButton(); }, 7},
+     [](const NoteView& page) -> QAbstractButton* { return page.header()->deleteButton(); }, 7,
+     Qt::SizeBDiagCursor},
 };
 
-class CoveredButtonTest : public PlacedPanelTest,
-                          public testing::WithParamInterface<CoveredButtonCase>
+class CornerHandleOverButtonTest : public PlacedPanelTest,
+                                   public testing::WithParamInterface<CornerCase>
 {};
 
-TEST_P(CoveredButtonTest, TakesTheClicksOnItAndTheRestOfTheSquareResizes)
+TEST_P(CornerHandleOverButtonTest, ShowsTheDiagonalOfItsCornerAndLeavesTheButtonItsClicks)
 {
-    const CoveredButtonCase& example = GetParam();
+    const CornerCase& example = GetParam();
     m_store.addNote(QString()); // the next button is enabled on the first of two notes
     m_store.select(0);
     placeAt(example.notchEdge);
-    QAbstractButton* button = example.button(*m_notePage);
-    const QPoint centre = button->mapTo(m_root.get(), button->rect().center());
-    const QPoint covered = centre + QPoint(example.offset, 0);
     const CornerHandle* handle =
         m_root->handle(int(example.offset < 0 ? PopoverController::Corner::bottomLeft
                                               : PopoverController::Corner::bottomRight));
+    const bool notchOnTop = example.notchEdge == NotchEdge::top;
+    const QRect body = PanelGeometry::bodyRect(m_controller.size(), example.notchEdge).toRect();
+    EXPECT_TRUE(
+        handle->geometry().contains(handle->x() + 1, notchOnTop ? body.bottom() : body.top()));
+    EXPECT_EQ(handle->cursor().shape(), example.cursor);
+
+    QAbstractButton* button = example.button(*m_notePage);
+    const QPoint covered =
+        button->mapTo(m_root.get(), button->rect().center()) + QPoint(example.offset, 0);
     ASSERT_TRUE(handle->geometry().contains(covered));
     QSignalSpy clicks(button, &QAbstractButton::clicked);
     clickAt(covered);
@@ -507,13 +477,12 @@ TEST_P(CoveredButtonTest, TakesTheClicksOnItAndTheRestOfTheSquareResizes)
     // Beyond the body's corner the square is the handle's still.
     const QRect square = handle->geometry();
     const QPoint outside(example.offset < 0 ? square.left() + 1 : square.right() - 1,
-                         example.notchEdge == NotchEdge::top ? square.bottom() - 1
-                                                             : square.top() + 1);
+                         notchOnTop ? square.bottom() - 1 : square.top() + 1);
     EXPECT_EQ(m_root->childAt(outside), handle);
 }
 
-INSTANTIATE_TEST_SUITE_P(Corners, CoveredButtonTest, testing::ValuesIn(coveredButtons),
-                         [](const testing::TestParamInfo<CoveredButtonCase>& info) {
+INSTANTIATE_TEST_SUITE_P(Corners, CornerHandleOverButtonTest, testing::ValuesIn(corners),
+                         [](const testing::TestParamInfo<CornerCase>& info) {
                              return std::string(info.param.name);
                          });
 
