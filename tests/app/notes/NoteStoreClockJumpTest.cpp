@@ -109,8 +109,10 @@ protected:
             m_clock.advance(pass->amount);
         else if (const auto* jump = std::get_if<Jump>(&move))
             m_clock.jump(jump->amount);
-        else if (std::holds_alternative<Type>(move))
+        else if (std::holds_alternative<Type>(move)) {
+            ASSERT_NE(store, nullptr) << "nothing can be typed between runs";
             store->setText(watched);
+        }
         else if (std::holds_alternative<Reboot>(move))
             m_bootClock.reboot();
         else if (const auto& bytes = std::get<Record>(move).bytes)
