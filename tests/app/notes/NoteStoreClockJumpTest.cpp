@@ -5,6 +5,7 @@
 
 #include "support/LogCapture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -328,6 +329,7 @@ TEST_F(NoteStoreClockJumpTest, TheRecordIsTheUsersAloneAndWrittenWhenTheClocksMo
 TEST_F(NoteStoreClockJumpTest, ARecordThatCannotBeWrittenIsToldOnceAndTriedAgain)
 {
     const QString folder = QFileInfo(m_recordPath).absolutePath();
+    QDir(folder).removeRecursively(); // left by the cases before, in one run of them all
     TestFiles::write(folder, "in the way");
     LogCapture log;
     auto store = startRecordingStore();
