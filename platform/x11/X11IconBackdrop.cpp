@@ -13,6 +13,8 @@ const Log logger("quillory.windowsystem");
 
 // Time for a bar to repaint what an event asked of it before its pixels are read.
 constexpr std::chrono::milliseconds settleTime{250};
+// How many times a window that is not yet on the server is looked for, a settling time apart.
+constexpr int looksForIcon = 8;
 // How far beside the icon the bar is read, in pixels: about half an icon, so that neighbouring
 // icons count for little against the bar between them.
 constexpr int reach = 12;
@@ -80,6 +82,9 @@ X11IconBackdrop::X11IconBackdrop(QObject* parent)
     m_settle.setSingleShot(true);
     m_settle.setInterval(settleTime);
     connect(&m_settle, &QTimer::timeout, this, &X11IconBackdrop::read);
+    m_lookForIcon.setSingleShot(true);
+    m_lookForIcon.setInterval(settleTime);
+    connect(&m_lookForIcon, &QTimer::timeout, this, &X11IconBackdrop::watchIcon);
     if (QGuiApplication::platformName() != QLatin1String("xcb") || !m_connection.isConnected())
         return;
     const xcb_screen_t* screen = screenOf(m_connection);
@@ -104,9 +109,24 @@ X11IconBackdrop::X11IconBackdrop(QObject* parent)
 void X11IconBackdrop::follow(WId window)
 {
     m_icon = static_cast<xcb_window_t>(window);
-    if (!m_connection.isWatching())
+    m_looksLeft = looksForIcon;
+    if (m_connection.isWatching())
+        watchIcon();
+}
+
+void X11IconBackdrop::watchIcon()
+{
+    xcb_connection_t* connection = m_connection.get();
+    const XcbReply<xcb_generic_error_t> missing(xcb_request_check(
+        connection,
+        xcb_change_window_attributes_checked(connection, m_icon, XCB_CW_EVENT_MASK, &iconEvents)));
+    // The toolkit makes the window over a connection of its own, whose request may reach the
+    // server after ours: then the window is looked for again a moment later.
+    if (missing) {
+        if (--m_looksLeft > 0)
+            m_lookForIcon.start();
         return;
-    xcb_change_window_attributes(m_connection.get(), m_icon, XCB_CW_EVENT_MASK, &iconEvents);
+    }
     watchHolders();
 }
 

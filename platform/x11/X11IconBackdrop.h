@@ -23,6 +23,8 @@ public:
 
 private:
     void handleEvent(const xcb_generic_event_t& event);
+    // Asks for the icon's events, once its window exists on the server.
+    void watchIcon();
     void watchHolders();
     void read();
     std::optional<QColor> barAroundIcon() const;
@@ -31,6 +33,8 @@ private:
 
     X11Connection m_connection;
     QTimer m_settle;
+    QTimer m_lookForIcon;
+    int m_looksLeft = 0;
     xcb_window_t m_icon = XCB_WINDOW_NONE;
     // From the icon's parent up to the window just below the root.
     QList<xcb_window_t> m_holders;

@@ -113,8 +113,7 @@ protected:
         else if (std::holds_alternative<Type>(move)) {
             ASSERT_NE(store, nullptr) << "nothing can be typed between runs";
             store->setText(watched);
-        }
-        else if (std::holds_alternative<Reboot>(move))
+        } else if (std::holds_alternative<Reboot>(move))
             m_bootClock.reboot();
         else if (const auto& bytes = std::get<Record>(move).bytes)
             TestFiles::write(m_recordPath, *bytes);
