@@ -25,8 +25,9 @@ public:
 
 const Clock& Clock::system()
 {
-    static const SystemClock clock;
-    return clock;
+    // Never destroyed: a write still running on its own thread as the program ends reads it.
+    static const auto* const clock = new SystemClock;
+    return *clock;
 }
 
 ManualClock::ManualClock(const QDateTime& start)

@@ -29,8 +29,10 @@ public:
 
 MainQueue& MainQueue::system()
 {
-    static QtMainQueue queue;
-    return queue;
+    // Never destroyed: another thread may hand work in while the program's objects are going,
+    // as the end of the program passes.
+    static auto* const queue = new QtMainQueue;
+    return *queue;
 }
 
 void ManualMainQueue::async(std::function<void()> work)
