@@ -1,8 +1,8 @@
 #include "FolderLock.h"
 
-#include <QDir>
+#include "StoredFile.h"
+
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 
@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr QFile::Permissions ownerOnlyFolder =
-    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 constexpr mode_t ownerOnlyFile = 0600;
 
 } // namespace
@@ -35,12 +33,9 @@ QString FolderLock::filePath() const
 
 FolderLock::Result FolderLock::tryLock(const QByteArray& contact)
 {
-    if (!QFileInfo(m_folder).isDir()) {
-        if (!QDir().mkpath(m_folder)) {
-            m_error = QStringLiteral("could not create the folder %1").arg(m_folder);
-            return Result::failed;
-        }
-        QFile::setPermissions(m_folder, ownerOnlyFolder);
+    if (const QString error = StoredFile::makePrivateFolder(filePath()); !error.isEmpty()) {
+        m_error = error;
+        return Result::failed;
     }
     const int descriptor = ::open(QFile::encodeName(filePath()).constData(),
                                   O_RDWR | O_CREAT | O_CLOEXEC, ownerOnlyFile);

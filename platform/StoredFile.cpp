@@ -60,7 +60,7 @@ QString makePrivateFolder(const QString& path)
         return {};
     if (!QDir().mkpath(folder))
         return QStringLiteral("could not create the folder %1").arg(folder);
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(folder, privateFolderMode);
     return {};
 }
 

@@ -36,6 +36,9 @@ QString write(const QString& path, const QByteArray& bytes,
 // The mode of a file that only its user may read: 0600.
 inline constexpr QFileDevice::Permissions privateFileMode =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+// The mode of a folder that only its user may enter: 0700.
+inline constexpr QFileDevice::Permissions privateFolderMode =
+    privateFileMode | QFileDevice::ExeOwner;
 
 // Creates the folder of the file at `path` when it is missing, readable by the user only.
 // Empty when the folder is there, else the reason.

@@ -18,8 +18,6 @@ namespace {
 const Log recoveryLog("quillory.notes");
 
 const QString reason = QStringLiteral("recovered");
-constexpr QFile::Permissions ownerOnlyFolder =
-    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 
 // Named after the document it stands in for, so that the user recognises it.
 QString documentName(const NoteStore& store)
@@ -54,7 +52,7 @@ QString NotesRecovery::keepUnsaved(const NoteStore& store) const
                                   .arg(path, error));
             continue;
         }
-        QFile::setPermissions(folder, ownerOnlyFolder);
+        QFile::setPermissions(folder, StoredFile::privateFolderMode);
         recoveryLog.error(QStringLiteral("Quillory: the notes could not be saved to %1; they are "
                                          "kept in %2")
                               .arg(store.fileURL(), path));
