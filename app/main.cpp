@@ -100,15 +100,17 @@ int main(int argc, char** argv)
         UserDefaults::setDefaultDirectory(screenshots->folder());
         // A reader that stops early must not keep the run from removing its folder.
         std::signal(SIGPIPE, SIG_IGN);
-    } else if (!application.claimSingleInstance()) {
-        return 0; // the running copy opens its panel instead
     }
     const QString notesFile = NotesDocument::defaultFileURL();
     const QString notesFolder = QFileInfo(notesFile).absolutePath();
     FolderLock notesFolderLock(notesFolder);
+    // The notes' lock first: whoever holds it is the copy that runs, so a lock in the runtime
+    // folder that nobody answers for is one left behind.
     if (!screenshots) {
         if (const auto exitCode = claimNotesFolder(notesFolderLock, application, notesFolder))
             return *exitCode;
+        if (!application.claimSingleInstance())
+            return 0; // the running copy opens its panel instead
     }
 
     Appearance appearance;
