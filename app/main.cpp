@@ -14,6 +14,7 @@
 #include "platform/Log.h"
 #include "platform/LoginItem.h"
 #include "platform/MainQueue.h"
+#include "platform/PlatformStartGuard.h"
 #include "platform/Scheduler.h"
 #include "platform/Updater.h"
 #include "platform/UserDefaults.h"
@@ -78,7 +79,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", qUtf8Printable(*problem));
         return 1;
     }
+    PlatformStartGuard platformStart;
     QApplication qtApplication(argc, argv);
+    if (const auto problem = platformStart.finish()) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(*problem));
+        return 1;
+    }
     QApplication::setApplicationName(QStringLiteral("Quillory"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLORY_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);

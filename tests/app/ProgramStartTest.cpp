@@ -88,6 +88,43 @@ TEST(ProgramStartTest, WithoutAnXServerOneLineExplainsAndTheExitCodeIsOne)
     }
 }
 
+// A platform the user names that Qt cannot start ends the same way, with what Qt said of it.
+// The devices named do not exist, so that no machine's screen starts.
+TEST(ProgramStartTest, ANamedPlatformThatCannotStartIsOneLineAndExitCodeOne)
+{
+    const QString kmsConfig = TestFiles::home() + QStringLiteral("/kms.json");
+    TestFiles::write(kmsConfig, R"({"device": "/nonexistent/card0"})");
+    const struct
+    {
+        const char* platform;
+        const char* cause;
+    } table[]{
+        {"bogus", R"(Could not find the Qt platform plugin "bogus")"},
+        {"eglfs", "Could not open DRM device /nonexistent/card0"},
+        {"linuxfb:fb=/nonexistent/fb0", "Failed to open framebuffer /nonexistent/fb0"},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.platform);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(row.platform));
+        environment.insert(QStringLiteral("QT_QPA_EGLFS_KMS_CONFIG"), kmsConfig);
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(QUILLORY_BINARY));
+        ASSERT_TRUE(program.waitForFinished(startTimeoutMs));
+        const QStringList lines = errorLines(program);
+        ASSERT_EQ(lines.size(), 2) << lines.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(
+            lines[0].startsWith(QStringLiteral("Quillory cannot start on QT_QPA_PLATFORM=") +
+                                QString::fromLatin1(row.platform) + QStringLiteral(": ")) &&
+            lines[0].contains(QString::fromLatin1(row.cause)))
+            << lines[0].toStdString();
+        EXPECT_EQ(lines[1], QString());
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 1);
+    }
+}
+
 // The runtime folder's lock, left empty as after a crash while it was written: whether it
 // stops the start is decided by the notes' lock. Free: the start goes on and takes the lock
 // over. Held by another process that does not answer: one line says so, and an error code.
