@@ -135,7 +135,8 @@ TEST(ProgramStartTest, AStaleRuntimeLockGivesWayUnlessAnotherProcessHoldsTheNote
     QDir().mkpath(runtimeFolder);
     QFile::setPermissions(qEnvironmentVariable("XDG_RUNTIME_DIR"), ownerOnly);
     QFile::setPermissions(runtimeFolder, ownerOnly);
-    TestFiles::write(runtimeFolder + QStringLiteral("/quillory.lock"), {});
+    const QString runtimeLock = runtimeFolder + QStringLiteral("/quillory.lock");
+    TestFiles::write(runtimeLock, {});
 
     QDir().mkpath(notesFolder());
     QProcess holder;
@@ -154,6 +155,9 @@ TEST(ProgramStartTest, AStaleRuntimeLockGivesWayUnlessAnotherProcessHoldsTheNote
         (QStringList{QStringLiteral("Quillory: another copy of Quillory is using the notes in ") +
                          notesFolder(),
                      QString()}));
+    // It stopped before it touched anything the copy holding the notes may be using.
+    EXPECT_TRUE(QFileInfo::exists(runtimeLock));
+    EXPECT_EQ(TestFiles::read(runtimeLock), QByteArray());
     holder.kill();
     holder.waitForFinished();
 
