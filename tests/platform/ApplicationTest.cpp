@@ -19,7 +19,6 @@
 #include <functional>
 #include <memory>
 
-#include <pwd.h>
 #include <unistd.h>
 
 namespace {
@@ -36,33 +35,11 @@ QString instanceDirectory()
 
 constexpr auto ownerGroupOther = QFile::Permissions(0x7077);
 constexpr auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-constexpr auto readableByAll =
-    ownerOnly | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
 constexpr auto writableByAll = QFile::Permissions(0x7777);
 
 QFile::Permissions modeOf(const QString& path)
 {
     return QFileInfo(path).permissions() & ownerGroupOther;
-}
-
-void makeFolder(const QString& path, QFile::Permissions mode)
-{
-    QDir().mkpath(path);
-    QFile::setPermissions(path, mode);
-}
-
-// Only root can give a folder away; these cases are left out for others.
-bool giveToAnotherUser(const QString& path)
-{
-    constexpr uid_t nobody = 65534;
-    return ::chown(QFile::encodeName(path).constData(), nobody, nobody) == 0;
-}
-
-// Where Qt makes a runtime folder when XDG_RUNTIME_DIR will not do.
-QString qtRuntimeFallback()
-{
-    return QDir::tempPath() + QStringLiteral("/runtime-") +
-           QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name);
 }
 
 QProcess* startChild(const QString& testName, const QString& directory)
@@ -253,28 +230,14 @@ TEST(ApplicationTest, QuittingAnotherWayStillRunsTheWillTerminateStepOnce)
 TEST(ApplicationTest, ALockNobodyAnswersForIsReplacedAndTheFolderMadeTheUsersAlone)
 {
     const QString lockFile = instanceDirectory() + QStringLiteral("/quillory.lock");
-    const struct
-    {
-        const char* left;
-        std::optional<QByteArray> lock;
-    } table[]{
-        {"no folder", std::nullopt},
-        {"an empty lock", QByteArray()},
-        {"an unparsable lock", QByteArray("\x01garbage")},
-        {"a lock of another host", QByteArray("4711\nquillory\nelsewhere.example\n")},
-    };
-    for (const auto& row : table) {
-        SCOPED_TRACE(row.left);
-        QDir(instanceDirectory()).removeRecursively();
-        if (row.lock) {
-            makeFolder(instanceDirectory(), readableByAll);
-            TestFiles::write(lockFile, *row.lock);
-        }
+    for (const char* left : {"", "\x01unparsable", "4711\nquillory\nanother.host\n"}) {
+        SCOPED_TRACE(left);
+        TestFiles::makeFolder(instanceDirectory(), ownerOnly | QFile::ReadOther | QFile::ExeOther);
+        TestFiles::write(lockFile, left);
         Application application(instanceDirectory());
         ASSERT_TRUE(application.claimSingleInstance());
         EXPECT_TRUE(TestFiles::read(lockFile).startsWith(
             QByteArray::number(QCoreApplication::applicationPid()) + '\n'));
-
         EXPECT_EQ(modeOf(instanceDirectory()), ownerOnly);
         EXPECT_EQ(modeOf(lockFile), QFile::ReadOwner | QFile::WriteOwner);
         EXPECT_EQ(modeOf(application.socketPath()) & ~ownerOnly, QFile::Permissions());
@@ -282,165 +245,113 @@ TEST(ApplicationTest, ALockNobodyAnswersForIsReplacedAndTheFolderMadeTheUsersAlo
         QSignalSpy reopen(&application, &Application::reopenRequested);
         QLocalSocket socket;
         socket.connectToServer(application.socketPath());
-        ASSERT_TRUE(socket.waitForConnected(processTimeoutMs));
         socket.write("reopen\n");
         EXPECT_TRUE(reopen.wait(processTimeoutMs));
     }
 }
 
-// Only a folder the user alone can change holds the lock and the notes kept at quit: another
-// user who made it first could keep the program from starting or read the notes. Else a folder
-// of an unguessable name is made in the temporary folder.
+// Another user who made the folder first could keep the program from starting, or read the
+// notes kept there at quit: only a folder the user alone can change is used, made 0700.
+// Otherwise a folder of an unguessable name is made in the temporary folder.
 TEST(ApplicationTest, TheRuntimeFolderIsUsedOnlyWhenItIsTheUsersAlone)
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     const QString ours = runtime + QStringLiteral("/Quillory");
     const QString temporary = TestFiles::home() + QStringLiteral("/tmp");
+    TestFiles::makeFolder(temporary, writableByAll);
     qputenv("TMPDIR", QFile::encodeName(temporary));
+    enum class Found { nothing, folder, link, anotherUsersFolder };
     const struct
     {
         const char* found;
-        std::function<bool()> arrange; // false: only root can arrange it
-        std::function<QString()> used; // none: a new folder in the temporary folder
+        Found kind;
+        QFile::Permissions mode;
+        bool used;
     } table[]{
-        {"nothing", [] { return true; }, [&] { return ours; }},
-        {"a folder others may read, as older versions left it",
-         [&] {
-             makeFolder(ours, readableByAll);
-             return true;
-         },
-         [&] { return ours; }},
-        {"a folder its group may change",
-         [&] {
-             makeFolder(ours, ownerOnly | QFile::WriteGroup | QFile::ExeGroup);
-             return true;
-         },
-         {}},
-        {"a folder everyone may change",
-         [&] {
-             makeFolder(ours, writableByAll);
-             return true;
-         },
-         {}},
-        {"a link to a private folder",
-         [&] {
-             makeFolder(TestFiles::home() + QStringLiteral("/elsewhere"), ownerOnly);
-             return QFile::link(TestFiles::home() + QStringLiteral("/elsewhere"), ours);
-         },
-         {}},
-        {"another user's folder",
-         [&] {
-             makeFolder(ours, ownerOnly);
-             return giveToAnotherUser(ours);
-         },
-         {}},
-        {"a runtime folder others may read: Qt's own fallback",
-         [&] {
-             makeFolder(runtime, ownerOnly | QFile::ReadOther);
-             return true;
-         },
-         [] { return qtRuntimeFallback() + QStringLiteral("/Quillory"); }},
-        {"no runtime folder but Qt's fallback, which everyone may change",
-         [&] {
-             makeFolder(runtime, writableByAll);
-             makeFolder(qtRuntimeFallback(), writableByAll);
-             return true;
-         },
-         {}},
-        {"no runtime folder but Qt's fallback, made first by another user",
-         [&] {
-             makeFolder(runtime, writableByAll);
-             makeFolder(qtRuntimeFallback(), ownerOnly);
-             return giveToAnotherUser(qtRuntimeFallback());
-         },
-         {}},
+        {"nothing", Found::nothing, {}, true},
+        {"a folder left open to all by older versions", Found::folder,
+         ownerOnly | QFile::ReadOther | QFile::ExeOther, true},
+        {"a folder its group may change", Found::folder,
+         ownerOnly | QFile::WriteGroup | QFile::ExeGroup, false},
+        {"a folder anyone may change", Found::folder, writableByAll, false},
+        {"a link to a private folder", Found::link, ownerOnly, false},
+        {"another user's folder", Found::anotherUsersFolder, ownerOnly, false},
     };
     for (const auto& row : table) {
         SCOPED_TRACE(row.found);
-        QDir(TestFiles::home()).removeRecursively();
-        makeFolder(runtime, ownerOnly);
-        makeFolder(temporary, writableByAll);
-        if (!row.arrange())
+        QDir(runtime).removeRecursively();
+        TestFiles::makeFolder(runtime, ownerOnly);
+        const QString made =
+            row.kind == Found::link ? temporary + QStringLiteral("/elsewhere") : ours;
+        if (row.kind != Found::nothing)
+            TestFiles::makeFolder(made, row.mode);
+        if (row.kind == Found::link)
+            QFile::link(made, ours);
+        constexpr uid_t nobody = 65534;
+        // Only root can give a folder away.
+        if (row.kind == Found::anotherUsersFolder &&
+            ::chown(QFile::encodeName(ours).constData(), nobody, nobody) != 0)
             continue;
-        LogCapture log;
         const QString chosen = Application::defaultInstanceDirectory();
-        if (row.used) {
-            EXPECT_EQ(chosen.toStdString(), row.used().toStdString());
-            EXPECT_EQ(log.matching(QStringLiteral("Quillory: ")), QStringList());
-        } else {
-            EXPECT_TRUE(chosen.startsWith(temporary + QStringLiteral("/Quillory-")))
-                << chosen.toStdString();
-            EXPECT_EQ(QDir(temporary).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(),
-                      QFileInfo::exists(qtRuntimeFallback()) ? 2 : 1);
-            // Said once, however often it is asked for.
-            EXPECT_EQ(Application::defaultInstanceDirectory(), chosen);
-            EXPECT_EQ(
-                log.matching(QStringLiteral("using ") + chosen + QStringLiteral(" instead")).size(),
-                1);
-            EXPECT_EQ(log.matching(QStringLiteral("Quillory: ")).size(), 1);
-        }
-        EXPECT_TRUE(QFileInfo(chosen).isDir() && !QFileInfo(chosen).isSymLink());
-        EXPECT_EQ(modeOf(chosen), ownerOnly);
+        EXPECT_EQ(chosen == ours, row.used) << chosen.toStdString();
+        EXPECT_EQ(chosen.startsWith(temporary + QStringLiteral("/Quillory-")), !row.used);
+        EXPECT_FALSE(QFileInfo(chosen).isSymLink());
         EXPECT_EQ(QFileInfo(chosen).ownerId(), ::geteuid());
+        EXPECT_EQ(modeOf(chosen), ownerOnly);
     }
 }
 
-// The folder made for one process goes with it, unless something was kept in it.
+// The folder made for one process goes with it, said in one line, unless something was kept in
+// it.
 TEST(ApplicationTest, AFolderMadeForThisProcessGoesWithTheApplicationUnlessSomethingIsLeftInIt)
 {
     const QString temporary = TestFiles::home() + QStringLiteral("/tmp");
-    makeFolder(temporary, writableByAll);
-    qputenv("TMPDIR", QFile::encodeName(temporary));
-    makeFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), writableByAll);
-    makeFolder(qtRuntimeFallback(), writableByAll);
+    TestFiles::makeFolder(temporary, writableByAll);
+    TestFiles::shareRuntimeFolders(temporary);
     for (const bool leaveSomething : {false, true}) {
         SCOPED_TRACE(leaveSomething ? "with notes left in it" : "with nothing left in it");
         QString folder;
         {
+            LogCapture log;
             Application application;
             ASSERT_TRUE(application.claimSingleInstance());
             folder = QFileInfo(application.socketPath()).absolutePath();
-            EXPECT_TRUE(folder.startsWith(temporary + QStringLiteral("/Quillory-")));
-            EXPECT_TRUE(QFileInfo::exists(application.socketPath()));
+            EXPECT_EQ(log.matching(QStringLiteral("Quillory: ")),
+                      QStringList{QStringLiteral(
+                                      "Quillory: no runtime folder is the user's alone; using ") +
+                                  folder + QStringLiteral(" instead")});
             if (leaveSomething)
                 TestFiles::write(folder + QStringLiteral("/notes.json.recovered-1"), "{}");
         }
-        EXPECT_EQ(QFileInfo::exists(folder), leaveSomething);
         EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::System),
                   leaveSomething ? QStringList{QStringLiteral("notes.json.recovered-1")}
                                  : QStringList());
+        EXPECT_EQ(QFileInfo::exists(folder), leaveSomething);
     }
 }
 
-// With no folder to be had at all the program still runs, without the guard, and says so.
+// With no folder to be had at all the program still runs, without the guard, and says so once.
 TEST(ApplicationTest, WithNoFolderOfItsOwnTheCopyRunsUnguardedAndSaysSoOnce)
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     const QString file = TestFiles::home() + QStringLiteral("/a-file");
     TestFiles::write(file, "not a folder");
-    const struct
-    {
-        const char* found;
-        QString runtime; // a folder everyone may change
-        QString temporary;
-    } table[]{
-        {"a file for the temporary folder", runtime, file},
-        {"no temporary folder", runtime + QStringLiteral("/Quillory"),
-         TestFiles::home() + QStringLiteral("/missing")},
-    };
-    for (const auto& row : table) {
-        SCOPED_TRACE(row.found);
-        makeFolder(runtime, ownerOnly);
-        makeFolder(row.runtime, writableByAll);
-        qputenv("TMPDIR", QFile::encodeName(row.temporary));
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    for (const bool runtimeFolderIsShared : {true, false}) {
+        SCOPED_TRACE(runtimeFolderIsShared ? "a file for the temporary folder"
+                                           : "no temporary folder");
+        if (runtimeFolderIsShared) {
+            TestFiles::shareRuntimeFolders(file);
+        } else {
+            TestFiles::makeFolder(runtime, ownerOnly);
+            TestFiles::makeFolder(runtime + QStringLiteral("/Quillory"), writableByAll);
+            qputenv("TMPDIR", "/nonexistent");
+        }
         LogCapture log;
         EXPECT_EQ(Application::defaultInstanceDirectory(), QString());
         Application application;
         EXPECT_TRUE(application.claimSingleInstance());
         EXPECT_EQ(application.socketPath(), QString());
-        EXPECT_FALSE(Application::sendReopenRequest(application.socketPath()));
-        EXPECT_EQ(log.matching(QStringLiteral("running without the single-copy guard")).size(), 1)
-            << log.messages().join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(log.matching(QStringLiteral("running without the single-copy guard")).size(), 1);
     }
 }
 

@@ -3,7 +3,6 @@
 #include "platform/XdgBaseDirectories.h"
 #include "support/TestFiles.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -16,16 +15,13 @@ TEST(NotesRecoveryTest, TheRuntimeFolderIsOfferedOnlyWhenThereIsOne)
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     const QString stateFolder = XdgBaseDirectories::stateHome() + QStringLiteral("/Quillory");
-    QDir().mkpath(runtime);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    TestFiles::makeFolder(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(NotesRecovery::defaultFolders(),
               (QStringList{stateFolder, runtime + QStringLiteral("/Quillory")}));
 
-    // A runtime folder anyone may change, and no temporary folder to make one in.
-    QFile::setPermissions(runtime, QFile::Permissions(0x7777));
     const QString file = TestFiles::home() + QStringLiteral("/a-file");
-    TestFiles::write(file, "not a folder");
-    qputenv("TMPDIR", QFile::encodeName(file));
+    TestFiles::write(file, "not a folder to make one in");
+    TestFiles::shareRuntimeFolders(file);
     EXPECT_EQ(NotesRecovery::defaultFolders(), QStringList{stateFolder});
 }
 
