@@ -57,9 +57,9 @@ TEST_F(ControlsTest, LucideDrawsItsIconInTheThemeColourOfTheAppearance)
 
 TEST_F(ControlsTest, IconButtonIsItsIconPaddedByThreeAndItsHelpIsTooltipAndName)
 {
-    const QString help =
-        helpText(QStringLiteral("Delete note"), QKeySequence(Qt::CTRL | Qt::Key_Backspace));
-    EXPECT_EQ(help, QStringLiteral("Delete note (Ctrl+Backspace)"));
+    const QString help = helpText(QStringLiteral("Delete note"),
+                                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backspace));
+    EXPECT_EQ(help, QStringLiteral("Delete note (Ctrl+Shift+Backspace)"));
     IconButton button(QStringLiteral("trash-2"), 15, Theme::textSecondary(), help, m_appearance);
     EXPECT_EQ(button.size(), QSize(21, 21));
     EXPECT_EQ(button.icon()->pos(), QPoint(3, 3));
