@@ -95,6 +95,13 @@ bool SwitchToggle::hitButton(const QPoint& position) const
     return capsule.contains(position);
 }
 
+void SwitchToggle::nextCheckState()
+{
+    // The flip a click makes.
+    QUILLORY_ASSERT_MAIN_THREAD();
+    QAbstractButton::nextCheckState();
+}
+
 void SwitchToggle::paintEvent(QPaintEvent*)
 {
     QUILLORY_ASSERT_MAIN_THREAD();

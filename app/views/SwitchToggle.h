@@ -29,6 +29,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool hitButton(const QPoint& position) const override;
+    void nextCheckState() override;
 
 private:
     const Appearance& m_appearance;

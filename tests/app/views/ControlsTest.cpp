@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <thread>
+
 namespace {
 
 class ControlsTest : public testing::Test
@@ -108,6 +111,41 @@ TEST_F(ControlsTest, SwitchFlipsOnAClickInsideItsCapsuleReadsOnOrOffAndSlidesIts
     QTest::mouseClick(&toggle, Qt::LeftButton, {}, QPoint(1, 1));
     EXPECT_TRUE(toggle.isChecked());
     QTRY_COMPARE_WITH_TIMEOUT(toggle.knobPosition(), 1.0, 2000);
+}
+
+// Whatever `call` does, done on a thread of its own.
+void offTheMainThread(const std::function<void()>& call)
+{
+    std::thread(call).join();
+}
+
+TEST_F(ControlsTest, ControlsCatchBeingDrawnOrClickedOffTheMainThread)
+{
+#ifdef QT_NO_DEBUG
+    GTEST_SKIP() << "the main-thread checks are left out of release builds";
+#endif
+    // A child that starts afresh rather than a copy of this process and its threads.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Lucide icon(QStringLiteral("plus"), 17, Theme::textSecondary(), m_appearance);
+    IconButton button(QStringLiteral("plus"), 17, Theme::textSecondary(), QString(), m_appearance);
+    SwitchToggle toggle(QString(), m_appearance);
+    const auto draw = [](QWidget& widget) {
+        return [&widget] {
+            QImage image(widget.size(), QImage::Format_ARGB32);
+            widget.render(&image);
+        };
+    };
+    const std::pair<const char*, std::function<void()>> calls[] = {
+        {"icon drawn", draw(icon)},
+        {"icon button drawn", draw(button)},
+        {"icon button clicked", [&button] { button.click(); }},
+        {"switch drawn", draw(toggle)},
+        {"switch flipped", [&toggle] { toggle.click(); }},
+    };
+    for (const auto& [what, call] : calls) {
+        SCOPED_TRACE(what);
+        EXPECT_DEATH(offTheMainThread(call), "not on the main thread");
+    }
 }
 
 } // namespace

@@ -10,6 +10,9 @@
 #include <QSignalSpy>
 #include <QWindow>
 
+#include <functional>
+#include <thread>
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -215,6 +218,30 @@ TEST_F(NoteViewTest, CtrlBackspaceAndCtrlDeleteTakeAWordAndCtrlShiftBackspaceThe
     EXPECT_EQ(m_store.pendingUndo()->entries.front().note.text, QStringLiteral("two "));
     m_controller.close();
     m_page->setParent(nullptr); // the fixture owns the page, not the root view
+}
+
+TEST_F(NoteViewTest, TheToastCatchesBeingDrawnOrClickedOffTheMainThread)
+{
+#ifdef QT_NO_DEBUG
+    GTEST_SKIP() << "the main-thread checks are left out of release builds";
+#endif
+    // A child that starts afresh rather than a copy of this process and its threads.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    m_store.deleteCurrent();
+    UndoToast toast(m_controller, m_store, m_appearance);
+    toast.adjustSize();
+    const std::pair<const char*, std::function<void()>> calls[] = {
+        {"drawn",
+         [&toast] {
+             QImage image(toast.size(), QImage::Format_ARGB32);
+             toast.render(&image);
+         }},
+        {"Undo clicked", [&toast] { toast.undoButton()->click(); }},
+    };
+    for (const auto& [what, call] : calls) {
+        SCOPED_TRACE(what);
+        EXPECT_DEATH(std::thread(call).join(), "not on the main thread");
+    }
 }
 
 TEST_F(NoteViewTest, WhileTheListOrPickerIsOpenAClickAnywhereOnThePageOnlyClosesIt)
