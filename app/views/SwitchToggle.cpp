@@ -1,18 +1,22 @@
 #include "SwitchToggle.h"
 
+#include "app/views/DropShadow.h"
 #include "app/views/Theme.h"
 #include "platform/Appearance.h"
 #include "platform/MainThread.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QtMath>
 
 namespace {
 
-constexpr QColor knobShadow{0, 0, 0, 56}; // black at 0.22
-constexpr qreal knobShadowOffsetY = 0.5;
+constexpr QColor knobShadowColor{0, 0, 0, 56}; // black at 0.22
+constexpr qreal knobShadowRadius = 1;
+constexpr QPointF knobShadowOffset{0, 0.5};
 
 class SwitchAccessibility : public QAccessibleWidget
 {
@@ -95,6 +99,21 @@ bool SwitchToggle::hitButton(const QPoint& position) const
     return capsule.contains(position);
 }
 
+QImage SwitchToggle::knobShadow(qreal diameter, qreal ratio)
+{
+    // Blurred in device pixels, with room around the knob for the blur and the offset.
+    const int margin = dropShadowReach(knobShadowRadius * ratio) +
+                       qCeil(knobShadowOffset.manhattanLength() * ratio);
+    const qreal side = diameter * ratio;
+    QPainterPath knob;
+    knob.addEllipse(QRectF(margin, margin, side, side));
+    const int canvas = qCeil(side) + 2 * margin;
+    QImage shadow = renderDropShadow(knob, QSize(canvas, canvas), knobShadowColor,
+                                     knobShadowRadius * ratio, knobShadowOffset * ratio);
+    shadow.setDevicePixelRatio(ratio);
+    return shadow;
+}
+
 void SwitchToggle::nextCheckState()
 {
     // The flip a click makes.
@@ -117,8 +136,12 @@ void SwitchToggle::paintEvent(QPaintEvent*)
     const qreal diameter = track.height() - 2 * knobInset;
     const qreal travel = track.width() - 2 * knobInset - diameter;
     const QRectF knob(knobInset + travel * position, knobInset, diameter, diameter);
-    painter.setBrush(knobShadow);
-    painter.drawEllipse(knob.translated(0, knobShadowOffsetY));
+    // Of what is painted on, which may be a picture rather than the screen.
+    const qreal ratio = painter.paintEngine()->paintDevice()->devicePixelRatioF();
+    if (m_knobShadow.isNull() || m_knobShadow.devicePixelRatio() != ratio)
+        m_knobShadow = knobShadow(diameter, ratio);
+    const qreal margin = (m_knobShadow.width() / ratio - diameter) / 2;
+    painter.drawImage(knob.topLeft() - QPointF(margin, margin), m_knobShadow);
     painter.setBrush(Qt::white);
     painter.drawEllipse(knob);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QImage>
 #include <QVariantAnimation>
 
 class Appearance;
@@ -32,6 +33,10 @@ protected:
     void nextCheckState() override;
 
 private:
+    // The knob's soft shadow, drawn at the pixel ratio given.
+    static QImage knobShadow(qreal diameter, qreal ratio);
+
     const Appearance& m_appearance;
     QVariantAnimation m_slide;
+    QImage m_knobShadow;
 };

@@ -9,6 +9,7 @@
 #include <QEnterEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QtMath>
 
 #include <gtest/gtest.h>
 
@@ -111,6 +112,35 @@ TEST_F(ControlsTest, SwitchFlipsOnAClickInsideItsCapsuleReadsOnOrOffAndSlidesIts
     QTest::mouseClick(&toggle, Qt::LeftButton, {}, QPoint(1, 1));
     EXPECT_TRUE(toggle.isChecked());
     QTRY_COMPARE_WITH_TIMEOUT(toggle.knobPosition(), 1.0, 2000);
+}
+
+TEST_F(ControlsTest, TheSwitchKnobCastsASoftShadowBelowIt)
+{
+    SwitchToggle toggle(QString(), m_appearance);
+    // Four times enlarged, off, down the middle of the knob.
+    constexpr int zoom = 4;
+    QImage image(toggle.size() * zoom, QImage::Format_ARGB32);
+    image.setDevicePixelRatio(zoom);
+    image.fill(Qt::transparent);
+    toggle.render(&image);
+    const int middle = qRound((SwitchToggle::knobInset + 6.5) * zoom);
+    const int knobBottom =
+        qRound((SwitchToggle::trackSize.height() - SwitchToggle::knobInset) * zoom);
+    const int track = Theme::switchOff().light().red();
+    // How much darker than the bare track each row under the knob is.
+    std::vector<int> darkening;
+    for (int y = knobBottom; y < image.height() - 1; ++y)
+        darkening.push_back(track - image.pixelColor(middle, y).red());
+    SCOPED_TRACE(testing::PrintToString(darkening));
+    // Black at 0.22 at the most, fading row by row rather than ending at an edge.
+    constexpr double shadowAlpha = 0.22;
+    EXPECT_LE(darkening.front(), qCeil(track * shadowAlpha));
+    EXPECT_GT(darkening.front(), 0);
+    int fading = 0;
+    while (fading + 1 < int(darkening.size()) && darkening[std::size_t(fading + 1)] > 0 &&
+           darkening[std::size_t(fading + 1)] < darkening[std::size_t(fading)])
+        ++fading;
+    EXPECT_GE(fading, 3);
 }
 
 // Whatever `call` does, done on a thread of its own.
