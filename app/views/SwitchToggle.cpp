@@ -68,6 +68,11 @@ SwitchToggle::SwitchToggle(const QString& help, const Appearance& appearance, QW
     m_slide.setEasingCurve(QEasingCurve::OutQuad);
     connect(&m_slide, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
     connect(this, &QAbstractButton::toggled, this, [this](bool on) {
+        // Off screen there is nothing to slide: the switch is shown at its new end.
+        if (!isVisible()) {
+            m_slide.stop();
+            return;
+        }
         // From wherever the knob is: mid-slide, or the end it rested at before this change.
         const bool sliding = m_slide.state() == QAbstractAnimation::Running;
         const qreal from = sliding ? m_slide.currentValue().toReal() : (on ? 0.0 : 1.0);

@@ -7,8 +7,8 @@
 class Appearance;
 
 // The compact on/off switch: a capsule track with a white knob that sits at the right end
-// when on. A click flips it at once; every change of state, from a click or from setChecked,
-// slides the knob and fades the track over 0.18 s. Read aloud as "On" or "Off".
+// when on. A click flips it at once; every change of state on screen, from a click or from
+// setChecked, slides the knob and fades the track over 0.18 s. Read aloud as "On" or "Off".
 class SwitchToggle : public QAbstractButton
 {
     Q_OBJECT

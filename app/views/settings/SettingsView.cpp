@@ -156,6 +156,7 @@ QWidget* SettingsView::makeContent(const GlobalShortcuts::Name& openShortcut, Up
     addRow(general, QStringLiteral("Open with"), recorder);
     m_launchAtLoginSwitch =
         new SwitchToggle(QStringLiteral("Start Quillory when you log in"), m_appearance);
+    m_launchAtLoginSwitch->setChecked(m_launchAtLogin.isEnabled());
     // Only a flip by the user changes the login item; showing the page only reads it.
     connect(m_launchAtLoginSwitch, &QAbstractButton::clicked, &m_launchAtLogin,
             &LaunchAtLogin::setEnabled);

@@ -98,6 +98,7 @@ TEST_F(ControlsTest, AnIconButtonTurnsPrimaryUnderThePointerOnlyWhileEnabled)
 TEST_F(ControlsTest, SwitchFlipsOnAClickInsideItsCapsuleReadsOnOrOffAndSlidesItsKnob)
 {
     SwitchToggle toggle(QStringLiteral("Paste as plain text"), m_appearance);
+    toggle.show();
     EXPECT_EQ(toggle.size(), QSize(28, 16));
     EXPECT_EQ(toggle.toolTip(), QStringLiteral("Paste as plain text"));
     EXPECT_EQ(toggle.accessibleValue(), QStringLiteral("Off"));

@@ -295,6 +295,23 @@ TEST_F(SettingsViewTest, AClickJustBesideTheRecorderKeepsItRecording)
     }
 }
 
+TEST_F(SettingsViewTest, TheLaunchAtLoginSwitchIsFirstDrawnAsTheLoginItemIs)
+{
+    m_loginItem.enabled = true;
+    SettingsView page(m_controller, m_settings, m_launchAtLogin, m_updater, m_name, m_appearance);
+    page.resize(PopoverController::settingsPageSize.toSize());
+    page.show();
+    SettingsRow* row = page.row(QStringLiteral("Launch at login"));
+    ASSERT_NE(row, nullptr);
+    // At once, before any time passes: the knob at the right end of a track in the on colour.
+    const QImage drawn = row->control()->grab().toImage();
+    const QColor on = Theme::switchOn().resolved(m_appearance);
+    EXPECT_TRUE(isNear(drawn.pixelColor(3, 8), on, 2))
+        << drawn.pixelColor(3, 8).name().toStdString();
+    EXPECT_EQ(drawn.pixelColor(20, 8), QColor(Qt::white));
+    EXPECT_EQ(m_loginItem.changes, 0);
+}
+
 // The page on a screen too short for it: the panel then holds less than the whole page.
 class ShortSettingsViewTest : public SettingsViewTest
 {
