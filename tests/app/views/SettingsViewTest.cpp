@@ -3,6 +3,7 @@
 #include "GlobalShortcuts/Name.h"
 #include "GlobalShortcuts/Recorder.h"
 #include "app/shell/LaunchAtLogin.h"
+#include "app/views/FocusRing.h"
 #include "app/views/SwitchToggle.h"
 #include "app/views/Theme.h"
 #include "app/views/settings/HueImages.h"
@@ -13,6 +14,7 @@
 #include "app/views/settings/VersionLine.h"
 #include "platform/LoginItem.h"
 #include "platform/Updater.h"
+#include "support/Contrast.h"
 #include "support/Ink.h"
 
 #include <QAbstractItemView>
@@ -310,6 +312,64 @@ TEST_F(SettingsViewTest, TheLaunchAtLoginSwitchIsFirstDrawnAsTheLoginItemIs)
         << drawn.pixelColor(3, 8).name().toStdString();
     EXPECT_EQ(drawn.pixelColor(20, 8), QColor(Qt::white));
     EXPECT_EQ(m_loginItem.changes, 0);
+}
+
+TEST_F(SettingsViewTest, TabRingsEachControlInTheAccentColourAndAClickRingsNone)
+{
+    QApplication::setActiveWindow(&m_page);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&m_page));
+    // Pixels of the accent colour in the band just outside a control.
+    const auto ring = [this](QWidget* control) {
+        const QRect shown(control->mapTo(&m_page, QPoint(0, 0)), control->size());
+        const QImage page = m_page.grab().toImage();
+        const QColor accent = Theme::accent().resolved(m_appearance);
+        int pixels = 0;
+        const QRect band = shown.marginsAdded(QMargins(1, 1, 1, 1) * FocusRing::reach);
+        for (int y = band.top(); y <= band.bottom(); ++y) {
+            for (int x = band.left(); x <= band.right(); ++x)
+                pixels += !shown.contains(x, y) && isNear(page.pixelColor(x, y), accent, 24);
+        }
+        return pixels;
+    };
+    QSet<QWidget*> controls;
+    for (QWidget* widget : m_page.findChildren<QWidget*>()) {
+        if ((widget->focusPolicy() & Qt::TabFocus) && widget->isVisible() &&
+            !qobject_cast<QScrollArea*>(widget))
+            controls.insert(widget);
+    }
+    // The back button, the recorder, six switches, three pop-ups, "Check now", the two links
+    // and Quit.
+    ASSERT_EQ(controls.size(), 15);
+    for (const auto scheme : {Appearance::ColorScheme::Light, Appearance::ColorScheme::Dark}) {
+        m_appearance.forceColorScheme(scheme);
+        QSet<QWidget*> ringed;
+        for (int presses = 0; presses < 2 * controls.size(); ++presses) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focused = QApplication::focusWidget();
+            if (!controls.contains(focused))
+                continue;
+            SCOPED_TRACE(focused->metaObject()->className());
+            // Round it, gaps left for the corners.
+            EXPECT_GT(ring(focused), focused->width() + focused->height());
+            ringed.insert(focused);
+        }
+        EXPECT_EQ(ringed, controls);
+    }
+
+    auto* first = control<SwitchToggle>("New note pastes clipboard");
+    auto* second = control<SwitchToggle>("Paste as plain text");
+    while (QApplication::focusWidget() != first)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_GT(ring(first), 0);
+    QTest::mouseClick(second, Qt::LeftButton, {}, QPoint(14, 8));
+    ASSERT_EQ(QApplication::focusWidget(), second);
+    EXPECT_EQ(ring(first), 0);
+    EXPECT_EQ(ring(second), 0);
+    // Nor does a click on the control the keyboard brought the focus to keep its ring.
+    QTest::keyClick(second, Qt::Key_Backtab);
+    ASSERT_EQ(QApplication::focusWidget(), first);
+    QTest::mouseClick(first, Qt::LeftButton, {}, QPoint(14, 8));
+    EXPECT_EQ(ring(first), 0);
 }
 
 // The page on a screen too short for it: the panel then holds less than the whole page.
