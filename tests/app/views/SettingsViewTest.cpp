@@ -4,6 +4,7 @@
 #include "GlobalShortcuts/Recorder.h"
 #include "app/shell/LaunchAtLogin.h"
 #include "app/views/FocusRing.h"
+#include "app/views/PopupWindowStyle.h"
 #include "app/views/SwitchToggle.h"
 #include "app/views/Theme.h"
 #include "app/views/settings/HueImages.h"
@@ -21,7 +22,9 @@
 #include <QApplication>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyleFactory>
 #include <QTest>
+#include <QToolTip>
 #include <QWheelEvent>
 
 namespace {
@@ -370,6 +373,72 @@ TEST_F(SettingsViewTest, TabRingsEachControlInTheAccentColourAndAClickRingsNone)
     ASSERT_EQ(QApplication::focusWidget(), first);
     QTest::mouseClick(first, Qt::LeftButton, {}, QPoint(14, 8));
     EXPECT_EQ(ring(first), 0);
+}
+
+// The style the program gives the application, for one case, over the style of the desktop,
+// which opens the lists of pop-up buttons as menus.
+class PopupWindowStyleScope
+{
+public:
+    explicit PopupWindowStyleScope(const Appearance& appearance)
+        : m_previous(QApplication::style()->name())
+    {
+        QApplication::setStyle(
+            new PopupWindowStyle(appearance, QStyleFactory::create(QStringLiteral("Fusion"))));
+    }
+    ~PopupWindowStyleScope() { QApplication::setStyle(QStyleFactory::create(m_previous)); }
+
+private:
+    QString m_previous;
+};
+
+TEST_F(SettingsViewTest, TooltipsAndPopUpListsAreRoundedCardsInThePanelsColours)
+{
+    const PopupWindowStyleScope style(m_appearance);
+    auto* popUp = control<PopUpControl>("Text size");
+    ASSERT_NE(popUp, nullptr);
+    // Cut to a rounded card, drawn in the pop-up colour with text in the primary one.
+    const auto expectCard = [this](QWidget* window) {
+        ASSERT_TRUE(window->isVisible());
+        const QRect bounds = window->rect();
+        EXPECT_FALSE(window->mask().contains(bounds.topLeft()));
+        EXPECT_FALSE(window->mask().contains(bounds.bottomRight()));
+        EXPECT_TRUE(window->mask().contains(bounds.center()));
+        const QImage drawn = window->grab().toImage();
+        const QColor surface = Theme::popupBackground().resolved(m_appearance);
+        const QColor text = Theme::textPrimary().resolved(m_appearance);
+        int surfacePixels = 0;
+        int textPixels = 0;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                surfacePixels += drawn.pixelColor(x, y) == surface;
+                textPixels += isNear(drawn.pixelColor(x, y), text, 24);
+            }
+        }
+        EXPECT_GT(surfacePixels, drawn.width() * drawn.height() / 3);
+        EXPECT_GT(textPixels, 0);
+    };
+    for (const auto scheme : {Appearance::ColorScheme::Light, Appearance::ColorScheme::Dark}) {
+        m_appearance.forceColorScheme(scheme);
+        SCOPED_TRACE(m_appearance.isDark() ? "dark" : "light");
+        QToolTip::showText(popUp->mapToGlobal(QPoint(0, 0)), popUp->toolTip(), popUp);
+        QWidget* tip = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->windowType() == Qt::ToolTip && window->isVisible())
+                tip = window;
+        }
+        ASSERT_NE(tip, nullptr);
+        {
+            SCOPED_TRACE("tooltip");
+            expectCard(tip);
+        }
+        popUp->showPopup();
+        {
+            SCOPED_TRACE("pop-up list");
+            expectCard(popUp->view()->window());
+        }
+        popUp->hidePopup();
+    }
 }
 
 // The page on a screen too short for it: the panel then holds less than the whole page.
