@@ -359,6 +359,19 @@ TEST_F(SettingsViewTest, TabRingsEachControlInTheAccentColourAndAClickRingsNone)
         EXPECT_EQ(ringed, controls);
     }
 
+    // The focus back from the pop-up's list is where it was; where the program puts it, no ring
+    // shows, even on a control Tab rang before.
+    auto* popUp = control<PopUpControl>("Text size");
+    while (QApplication::focusWidget() != popUp)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    popUp->showPopup();
+    popUp->hidePopup();
+    ASSERT_EQ(QApplication::focusWidget(), popUp);
+    EXPECT_GT(ring(popUp), 0);
+    QTest::keyClick(popUp, Qt::Key_Tab);
+    popUp->setFocus(Qt::OtherFocusReason);
+    EXPECT_EQ(ring(popUp), 0);
+
     auto* first = control<SwitchToggle>("New note pastes clipboard");
     auto* second = control<SwitchToggle>("Paste as plain text");
     while (QApplication::focusWidget() != first)
