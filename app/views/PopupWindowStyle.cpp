@@ -3,7 +3,6 @@
 #include "app/views/Theme.h"
 #include "platform/Appearance.h"
 
-#include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyleHintReturnMask>
@@ -34,11 +33,6 @@ QPalette PopupWindowStyle::toolTipPalette(const QPalette& base) const
 void PopupWindowStyle::applyColours()
 {
     QToolTip::setPalette(toolTipPalette(QToolTip::palette()));
-    // A tip on screen follows at once.
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (window->windowType() == Qt::ToolTip)
-            window->setPalette(toolTipPalette(window->palette()));
-    }
 }
 
 int PopupWindowStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,
@@ -53,10 +47,13 @@ void PopupWindowStyle::paintCard(QPainter* painter, const QRect& rect) const
 {
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
-    // The border lies along the inside of the edge.
+    QPainterPath card;
+    card.addRoundedRect(QRectF(rect), cornerRadius, cornerRadius);
+    painter->fillPath(card, Theme::popupBackground().resolved(m_appearance));
+    // The border lies along the inside of the edge, over the card.
     const qreal inset = borderWidth / 2;
     painter->setPen(QPen(Theme::border().resolved(m_appearance), borderWidth));
-    painter->setBrush(Theme::popupBackground().resolved(m_appearance));
+    painter->setBrush(Qt::NoBrush);
     painter->drawRoundedRect(QRectF(rect).adjusted(inset, inset, -inset, -inset),
                              cornerRadius - inset, cornerRadius - inset);
     painter->restore();

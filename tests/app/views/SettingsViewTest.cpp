@@ -438,6 +438,15 @@ TEST_F(SettingsViewTest, TooltipsAndPopUpListsAreRoundedCardsInThePanelsColours)
             }
         }
         EXPECT_GT(surfacePixels, drawn.width() * drawn.height() / 3);
+        // The panel's border along the edge.
+        const QColor border = Theme::border().resolved(m_appearance);
+        const auto over = [&](int surfaceChannel, int borderChannel) {
+            return qRound(surfaceChannel + (borderChannel - surfaceChannel) * border.alphaF());
+        };
+        const QColor edge(over(surface.red(), border.red()), over(surface.green(), border.green()),
+                          over(surface.blue(), border.blue()));
+        const QColor drawnEdge = drawn.pixelColor(0, drawn.height() / 2);
+        EXPECT_TRUE(isNear(drawnEdge, edge, 4)) << drawnEdge.name().toStdString();
         EXPECT_TRUE(isNear(densest, text, 8)) << densest.name().toStdString();
     };
     for (const auto scheme : {Appearance::ColorScheme::Light, Appearance::ColorScheme::Dark}) {
