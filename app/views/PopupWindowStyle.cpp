@@ -66,8 +66,6 @@ void PopupWindowStyle::drawPrimitive(PrimitiveElement element, const QStyleOptio
         paintCard(painter, option->rect);
         return;
     }
-    if (element == PE_FrameMenu && isPopupList(widget))
-        return; // the card has its border
     QProxyStyle::drawPrimitive(element, option, painter, widget);
 }
 
