@@ -9,7 +9,7 @@
 
 FocusRing::FocusRing(QWidget& control, qreal cornerRadius, const Appearance& appearance)
     : QWidget(control.parentWidget())
-    , m_control(&control)
+    , m_control(control)
     , m_cornerRadius(cornerRadius)
     , m_appearance(appearance)
 {
@@ -45,9 +45,6 @@ bool FocusRing::eventFilter(QObject*, QEvent* event)
     case QEvent::MouseButtonDblClick:
         m_cameByKeyboard = false;
         break;
-    case QEvent::ParentChange:
-        setParent(m_control->parentWidget());
-        break;
     case QEvent::FocusOut:
     case QEvent::Move:
     case QEvent::Resize:
@@ -63,11 +60,11 @@ bool FocusRing::eventFilter(QObject*, QEvent* event)
 
 void FocusRing::follow()
 {
-    if (!m_control || !m_control->hasFocus() || !m_cameByKeyboard || !m_control->isVisible()) {
+    if (!m_control.hasFocus() || !m_cameByKeyboard || !m_control.isVisible()) {
         hide();
         return;
     }
-    setGeometry(m_control->geometry().marginsAdded({reach, reach, reach, reach}));
+    setGeometry(m_control.geometry().marginsAdded({reach, reach, reach, reach}));
     raise();
     show();
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPointer>
 #include <QWidget>
 
 class Appearance;
@@ -8,7 +7,8 @@ class Appearance;
 // A ring in the accent colour just outside a control while it has the keyboard focus, so that
 // someone moving through the controls with Tab sees where they are. It shows only when the
 // focus came by the keyboard: a control focused or pressed by the mouse shows none. The ring
-// lives beside the control, in the control's parent, follows it there and goes with it.
+// lives beside the control, in the parent the control has when the ring is made, follows it
+// there and goes with it.
 class FocusRing : public QWidget
 {
     Q_OBJECT
@@ -33,7 +33,7 @@ protected:
 private:
     void follow();
 
-    QPointer<QWidget> m_control;
+    QWidget& m_control;
     qreal m_cornerRadius;
     const Appearance& m_appearance;
     bool m_cameByKeyboard = false;

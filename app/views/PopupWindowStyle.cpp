@@ -19,6 +19,7 @@ PopupWindowStyle::PopupWindowStyle(const Appearance& appearance, QStyle* base)
 
 bool PopupWindowStyle::isPopupList(const QWidget* widget)
 {
+    // The toolkit's window for the list has no public type, only its class name.
     return widget && widget->inherits("QComboBoxPrivateContainer");
 }
 
