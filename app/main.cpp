@@ -2,6 +2,7 @@
 #include "app/shell/AppDelegate.h"
 #include "app/shell/Screenshots.h"
 #include "app/shell/SystemReportingServices.h"
+#include "app/views/PopupWindowStyle.h"
 #include "platform/Appearance.h"
 #include "platform/Application.h"
 #include "platform/BootClock.h"
@@ -114,6 +115,8 @@ int main(int argc, char** argv)
     Appearance appearance;
     if (screenshots)
         appearance.forceColorScheme(Appearance::ColorScheme::Light);
+    // Tooltips and the lists of pop-up buttons in the panel's look.
+    QApplication::setStyle(new PopupWindowStyle(appearance));
     LoginItem loginItem =
         screenshots
             ? LoginItem(screenshots->folder() + QStringLiteral("/autostart/quillory.desktop"),

@@ -545,7 +545,8 @@ bool PopoverController::handleKey(const QKeyEvent& event)
 
     switch (event.key()) {
     case Qt::Key_Backspace:
-        if (!command)
+        if ((modifiers & (Qt::ControlModifier | Qt::ShiftModifier)) !=
+            deleteNoteKeys.keyboardModifiers())
             return false;
         deleteCurrentNote();
         return true;

@@ -59,6 +59,10 @@ public:
     static constexpr std::chrono::milliseconds toastLifetime{4000};
     static constexpr std::chrono::milliseconds recolourDelay{120};
     static constexpr std::chrono::milliseconds doubleTapInterval{350};
+    // Deletes the current note. Ctrl+Backspace and Ctrl+Delete delete a word in every text
+    // field here, and so reach the editor; the note takes Shift as well.
+    static constexpr QKeyCombination deleteNoteKeys{Qt::ControlModifier | Qt::ShiftModifier,
+                                                    Qt::Key_Backspace};
     // The corner handles: squares straddling the body's corners away from the notch, pushed
     // outwards.
     static constexpr qreal resizeHandleSide = 30;

@@ -71,7 +71,7 @@ protected:
             ASSERT_TRUE(waitFor([&] { return app.savedTexts() == typedTexts.mid(0, note + 1); }))
                 << app.savedTexts().join(u'|').toStdString();
         }
-        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+BackSpace")});
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+BackSpace")});
         ASSERT_TRUE(waitFor([&] { return app.savedTexts() == typedTexts.mid(0, 2); }));
     }
 

@@ -150,7 +150,13 @@ TEST_F(NotePageRoad, TypePageMakeDeleteUndoAndCloseKeepsEveryNotesTextExactly)
 
     key(QStringLiteral("alt+Right"));
     ASSERT_TRUE(savedCurrent(1));
+    // Ctrl+Backspace takes a word, as in any text field; with Shift it takes the note.
+    type(QStringLiteral(" extra"));
     key(QStringLiteral("ctrl+BackSpace"));
+    ASSERT_TRUE(savedTexts({QStringLiteral("first more"), QStringLiteral("second ")})) << texts();
+    key(QStringLiteral("BackSpace"));
+    ASSERT_TRUE(savedTexts({QStringLiteral("first more"), QStringLiteral("second")})) << texts();
+    key(QStringLiteral("ctrl+shift+BackSpace"));
     ASSERT_TRUE(savedTexts({QStringLiteral("first more")}));
     key(QStringLiteral("ctrl+z"));
     ASSERT_TRUE(savedTexts({QStringLiteral("first more"), QStringLiteral("second")}));

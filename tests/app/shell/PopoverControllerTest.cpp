@@ -397,10 +397,20 @@ TEST_F(PopoverKeyTableTest, EachCommandDoesWhatItsRowSays)
     const std::vector<KeyCase> table{
         {"Backspace alone reaches the editor", Qt::Key_Backspace, Qt::NoModifier, false, none,
          nothing},
-        {"Ctrl+Backspace deletes the note", Qt::Key_Backspace, ctrl, true, none,
+        {"Ctrl+Backspace deletes a word in the editor", Qt::Key_Backspace, ctrl, false, none,
+         nothing},
+        {"Ctrl+Delete deletes a word in the editor", Qt::Key_Delete, ctrl, false, none, nothing},
+        {"Ctrl+Shift+Backspace deletes the note", Qt::Key_Backspace, ctrlShift, true, none,
          [](const auto& c, const auto&, const auto&) {
              EXPECT_EQ(c.motion(), PageMotion::remove);
          }},
+        {"Ctrl+Alt+Shift+Backspace still deletes the note", Qt::Key_Backspace, ctrlShift | alt,
+         true, none,
+         [](const auto& c, const auto&, const auto&) {
+             EXPECT_EQ(c.motion(), PageMotion::remove);
+         }},
+        {"Shift+Backspace reaches the editor", Qt::Key_Backspace, Qt::ShiftModifier, false, none,
+         nothing},
         {"Alt+Left on the first note does nothing", Qt::Key_Left, alt, true, none,
          [](const auto& c, const auto&, const auto&) { EXPECT_EQ(c.motion(), PageMotion::none); }},
         {"Alt+Right pages on", Qt::Key_Right, alt, true, none,
