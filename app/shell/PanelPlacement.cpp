@@ -11,6 +11,10 @@ namespace {
 // Where the panel hangs when neither an anchor nor a screen is known.
 constexpr QPointF fallbackAnchor{400, 0};
 
+// How much nearer one screen edge an icon's rectangle may seem than another for no reason but
+// its rounding to whole points: half a point at its near edges, a point at its far ones.
+constexpr qreal iconRounding = 1.5;
+
 // Bottom margin, notch and body, from the window's top to the body's top when mirrored.
 constexpr qreal mirroredBodyTop = PanelGeometry::bottomMargin;
 
@@ -84,16 +88,16 @@ TrayEdge trayEdge(const QRectF& icon, const ScreenArea& screen)
     if (icon.left() >= free.right() && free.right() < all.right())
         return TrayEdge::right;
 
-    // Ties go to the top, then the bottom: trays lie along the long edges more often.
-    const std::pair<qreal, TrayEdge> distances[] = {
-        {icon.top() - all.top(), TrayEdge::top},
-        {all.bottom() - icon.bottom(), TrayEdge::bottom},
-        {icon.left() - all.left(), TrayEdge::left},
-        {all.right() - icon.right(), TrayEdge::right},
-    };
-    return std::min_element(std::begin(distances), std::end(distances),
-                            [](const auto& a, const auto& b) { return a.first < b.first; })
-        ->second;
+    // Ties go to the top, then the bottom: trays lie along the long edges more often. An icon
+    // in a corner is as near one edge as the other, but for its rectangle's rounding to whole
+    // points: so a side wins only when it is nearer by more than that.
+    const qreal top = icon.top() - all.top();
+    const qreal bottom = all.bottom() - icon.bottom();
+    const qreal side = std::min(icon.left() - all.left(), all.right() - icon.right());
+    if (std::min(top, bottom) <= side + iconRounding)
+        return top <= bottom ? TrayEdge::top : TrayEdge::bottom;
+    return icon.left() - all.left() <= all.right() - icon.right() ? TrayEdge::left
+                                                                  : TrayEdge::right;
 }
 
 PanelPlacement placePanel(QSizeF noteSize, std::optional<QRectF> anchor,

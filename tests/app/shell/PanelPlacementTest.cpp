@@ -42,6 +42,14 @@ TEST(PanelPlacementTest, OpensOffTheIconAtEveryEdgeWithTheBodyOnTheUsableScreen)
         {"top right corner", {1270, 0, 10, 24}, {0, 24, 1280, 776}, NotchEdge::top, {1246, 25}},
         {"top left corner", {0, 0, 10, 24}, {0, 24, 1280, 776}, NotchEdge::top, {34, 25}},
         {"bottom, no strut", {900, 780, 20, 20}, wholeScreen, NotchEdge::bottom, {910, 779}},
+        // A corner icon in whole points, a point nearer the side than the top or bottom only
+        // for rounding half pixels at scale 2: the bar runs along the long edge still.
+        {"top right corner, no strut", {1258, 1, 22, 11}, wholeScreen, NotchEdge::top, {1246, 13}},
+        {"bottom right corner, no strut",
+         {1258, 788, 22, 11},
+         wholeScreen,
+         NotchEdge::bottom,
+         {1246, 787}},
         // Nearer the left edge than the top, but in the strip a tall top tray reserves; the
         // body keeps its gap below the strip.
         {"tall top tray", {30, 40, 24, 24}, {0, 80, 1280, 720}, NotchEdge::top, {42, 77}},
