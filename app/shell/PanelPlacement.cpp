@@ -100,10 +100,20 @@ TrayEdge trayEdge(const QRectF& icon, const ScreenArea& screen)
                                                                   : TrayEdge::right;
 }
 
-PanelPlacement placePanel(QSizeF noteSize, std::optional<QRectF> anchor,
-                          std::optional<ScreenArea> screen)
+namespace {
+
+// What the panel is placed against: the icon, or the point that stands in for it, and the room
+// the screen leaves the body around it.
+struct Surroundings
 {
-    using namespace PanelGeometry;
+    QRectF icon;
+    bool standsAbove;
+    qreal tipY; // the notch's tip
+    std::optional<QRectF> room;
+};
+
+Surroundings surroundings(std::optional<QRectF> anchor, std::optional<ScreenArea> screen)
+{
     QRectF icon(fallbackAnchor, QSizeF(0, 0));
     if (anchor)
         icon = *anchor;
@@ -116,20 +126,31 @@ PanelPlacement placePanel(QSizeF noteSize, std::optional<QRectF> anchor,
     const bool standsAbove =
         edge == TrayEdge::bottom ||
         (edge != TrayEdge::top && screen && icon.center().y() > screen->geometry.center().y());
-    const NotchEdge notchEdge = standsAbove ? NotchEdge::bottom : NotchEdge::top;
 
     // The notch's tip is one point off the icon, or at the point that stands in for it.
     qreal tipY = icon.top();
     if (anchor)
         tipY = standsAbove ? icon.top() - 1 : icon.bottom() + 1;
 
-    QSizeF size = noteSize;
     std::optional<QRectF> room;
-    if (screen) {
+    if (screen)
         room = bodyRoom(screen->available, icon, edge, standsAbove, tipY);
+    return {icon, standsAbove, tipY, room};
+}
+
+} // namespace
+
+PanelPlacement placePanel(QSizeF noteSize, std::optional<QRectF> anchor,
+                          std::optional<ScreenArea> screen)
+{
+    using namespace PanelGeometry;
+    const auto [icon, standsAbove, tipY, room] = surroundings(anchor, screen);
+    const NotchEdge notchEdge = standsAbove ? NotchEdge::bottom : NotchEdge::top;
+
+    QSizeF size = noteSize;
+    if (room)
         size = {fitted(noteSize.width(), room->width(), AppSettings::minimumPopoverWidth),
                 fitted(noteSize.height(), room->height(), AppSettings::minimumPopoverHeight)};
-    }
     const QSizeF frame = frameSize(size);
     qreal y = standsAbove ? tipY + topMargin - frame.height() : tipY - topMargin;
     qreal x = icon.center().x() - frame.width() / 2;
@@ -149,4 +170,23 @@ PanelPlacement placePanel(QSizeF noteSize, std::optional<QRectF> anchor,
     const qreal notchCenterX = std::min(std::max(icon.center().x() - (x + sideMargin), notchInset),
                                         size.width() - notchInset);
     return {QRectF(QPointF(x, y), frame), size, notchCenterX, notchEdge};
+}
+
+qreal draggedWidth(qreal startWidth, qreal outwards, std::optional<QRectF> anchor,
+                   std::optional<ScreenArea> screen)
+{
+    const Surroundings around = surroundings(anchor, screen);
+    const std::optional<QRectF>& room = around.room;
+    if (!room)
+        return startWidth + 2 * outwards;
+    // Up to this width the body lies centred under the icon and both its sides move; past it
+    // the screen holds one side and only the other one moves.
+    const qreal iconX = around.icon.center().x();
+    const qreal centred = std::max(0.0, 2 * std::min(iconX - room->left(), room->right() - iconX));
+    // How far the pointer moves a side out to widen the body from nothing to `width`.
+    const auto reach = [centred](qreal width) {
+        return width <= centred ? width / 2 : width - centred / 2;
+    };
+    const qreal moved = reach(startWidth) + outwards;
+    return moved <= centred / 2 ? 2 * moved : moved + centred / 2;
 }

@@ -204,20 +204,24 @@ void PopoverController::close()
     }
 }
 
-void PopoverController::reposition(bool animated)
+PopoverController::Site PopoverController::site() const
 {
-    std::optional<QRectF> anchor;
+    Site site;
     QScreen* screen = QGuiApplication::primaryScreen();
     if (m_statusItem) {
-        anchor = QRectF(m_statusItem->anchorGeometry());
+        site.anchor = QRectF(m_statusItem->anchorGeometry());
         if (QScreen* anchorScreen = m_statusItem->screen())
             screen = anchorScreen;
     }
-    std::optional<ScreenArea> area;
     if (screen)
-        area = ScreenArea{QRectF(screen->geometry()), QRectF(screen->availableGeometry())};
+        site.screen = ScreenArea{QRectF(screen->geometry()), QRectF(screen->availableGeometry())};
+    return site;
+}
 
-    const PanelPlacement placement = placePanel(m_wantedSize, anchor, area);
+void PopoverController::reposition(bool animated)
+{
+    const Site site = this->site();
+    const PanelPlacement placement = placePanel(m_wantedSize, site.anchor, site.screen);
     set(m_size, placement.noteSize, &PopoverController::sizeChanged);
     set(m_notchCenterX, placement.notchCenterX, &PopoverController::notchCenterXChanged);
     set(m_notchEdge, placement.notchEdge, &PopoverController::notchEdgeChanged);
@@ -479,11 +483,12 @@ void PopoverController::resizeDrag(Corner corner, const QPointF& mouse)
     if (!m_resizeStartSize || !m_resizeStartMouse)
         return;
     const QPointF start = *m_resizeStartMouse;
-    // Outwards is positive on both sides; the panel stays centred, so both sides move.
+    // Outwards is positive on both sides.
     const qreal dx = corner == Corner::bottomRight ? mouse.x() - start.x() : start.x() - mouse.x();
+    const Site site = this->site();
     const qreal width =
-        std::clamp(m_resizeStartSize->width() + 2 * dx, AppSettings::minimumPopoverWidth,
-                   AppSettings::maximumPopoverWidth);
+        std::clamp(draggedWidth(m_resizeStartSize->width(), dx, site.anchor, site.screen),
+                   AppSettings::minimumPopoverWidth, AppSettings::maximumPopoverWidth);
     // The body grows away from the notch, which stays on the icon.
     const qreal dy = m_notchEdge == NotchEdge::top ? mouse.y() - start.y() : start.y() - mouse.y();
     const qreal height =

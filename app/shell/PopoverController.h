@@ -164,6 +164,14 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
+    // Where the panel is placed: at the tray icon, on its screen.
+    struct Site
+    {
+        std::optional<QRectF> anchor;
+        std::optional<ScreenArea> screen;
+    };
+
+    Site site() const;
     template <typename Value>
     void set(Value& field, const Value& value, void (PopoverController::*changed)());
     void withAnimation(const Animation& animation, const std::function<void()>& change);

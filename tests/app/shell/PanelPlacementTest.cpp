@@ -135,6 +135,62 @@ TEST(PanelPlacementTest, TheNoteShrinksToTheRoomBetweenTheTrayAndTheFarEdgeOfThe
     }
 }
 
+// A corner drag on a panel hanging from a top tray, the icon at `iconX`.
+struct DragCase
+{
+    const char* name;
+    qreal iconX;
+    bool leftHandle;
+    qreal startWidth;
+    qreal lastWidth; // after the longest move
+};
+
+TEST(PanelPlacementTest, ADraggedSideFollowsThePointerWhereverTheScreenHoldsTheOtherOne)
+{
+    const ScreenArea top{wholeScreen, {0, 24, 1280, 776}};
+    const DragCase cases[] = {
+        // Centred: both sides move, the width by twice the move.
+        {"centred tray, right handle", 640, false, 280, 280 + 2 * 60},
+        {"centred tray, left handle", 640, true, 280, 280 + 2 * 60},
+        // At a screen end the far side is held: the width follows the move alone.
+        {"icon at the right end, left handle", 1268, true, 280, 280 + 60},
+        {"icon at the left end, right handle", 12, false, 280, 280 + 60},
+        // Centred at first, until the growing body meets the screen's edge.
+        {"icon near the right end, left handle", 1100, true, 280, 280 + 2 * 34 + 26},
+    };
+    for (const DragCase& drag : cases) {
+        SCOPED_TRACE(drag.name);
+        const QRectF icon(drag.iconX - 10, 0, 20, 24);
+        const auto body = [&](qreal width) {
+            const PanelPlacement placement = placePanel({width, 217}, icon, top);
+            return PanelGeometry::bodyRect(placement.noteSize, placement.notchEdge)
+                .translated(placement.frame.topLeft());
+        };
+        const QRectF start = body(drag.startWidth);
+        for (const qreal outwards : {-20.0, 10.0, 30.0, 60.0}) {
+            SCOPED_TRACE(outwards);
+            const qreal width = draggedWidth(drag.startWidth, outwards, icon, top);
+            const QRectF moved = body(width);
+            if (drag.leftHandle)
+                EXPECT_DOUBLE_EQ(moved.left(), start.left() - outwards);
+            else
+                EXPECT_DOUBLE_EQ(moved.right(), start.right() + outwards);
+        }
+        EXPECT_DOUBLE_EQ(draggedWidth(drag.startWidth, 60, icon, top), drag.lastWidth);
+    }
+}
+
+TEST(PanelPlacementTest, ASideTheScreenHoldsStaysAndTheWidthFollowsTheMoveAlone)
+{
+    // The icon at the right end: the right handle's side cannot follow the pointer.
+    const QRectF icon(1258, 0, 20, 24);
+    const ScreenArea top{wholeScreen, {0, 24, 1280, 776}};
+    EXPECT_DOUBLE_EQ(draggedWidth(300, 5, icon, top), 305);
+    EXPECT_DOUBLE_EQ(draggedWidth(300, -40, icon, top), 260);
+    // Without a screen nothing holds either side.
+    EXPECT_DOUBLE_EQ(draggedWidth(300, 5, icon, std::nullopt), 310);
+}
+
 TEST(PanelPlacementTest, WithoutAnIconItHangsFromTheTopOfTheScreenOrAFixedPoint)
 {
     const PanelPlacement centred = placePanel(noteSize, std::nullopt, screen);

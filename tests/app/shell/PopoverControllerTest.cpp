@@ -1,11 +1,14 @@
 #include "ShellTestFixture.h"
 
 #include "platform/PanelWindow.h"
+#include "platform/StatusItem.h"
 
 #include "support/TestFiles.h"
 
 #include <QClipboard>
+#include <QCursor>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -269,6 +272,45 @@ TEST_F(PopoverControllerTest, ResizingGrowsBothSidesAndStaysInRange)
 
     m_controller.resizeDrag(PopoverController::Corner::bottomRight, QPointF(0, 0));
     EXPECT_EQ(m_controller.size(), QSizeF(240, 640)); // no drag under way
+}
+
+TEST_F(PopoverControllerTest, AtEitherEndOfTheScreenTheDraggedCornerStaysUnderThePointer)
+{
+    StatusItem item(m_clock);
+    m_controller.setStatusItem(&item);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    using Corner = PopoverController::Corner;
+    const struct
+    {
+        const char* name;
+        int iconX;
+        Corner corner;
+        qreal outwards;
+    } ends[] = {{"right end, left handle", screen.right() - 4, Corner::bottomLeft, -100},
+                {"left end, right handle", screen.left() + 4, Corner::bottomRight, 100}};
+    for (const auto& end : ends) {
+        SCOPED_TRACE(end.name);
+        QCursor::setPos(end.iconX, screen.top());
+        Q_EMIT item.trayIcon()->activated(QSystemTrayIcon::Trigger);
+        m_controller.close();
+        m_settings.setPopoverSize(QSizeF(280, 217));
+        m_controller.open();
+        const auto cornerOnScreen = [&] {
+            const QRectF body =
+                PanelGeometry::bodyRect(m_controller.size(), m_controller.notchEdge())
+                    .translated(m_controller.panel()->geometry().topLeft());
+            return end.corner == Corner::bottomLeft ? body.bottomLeft() : body.bottomRight();
+        };
+        const QPointF press = cornerOnScreen();
+        m_controller.beginResize(press);
+        for (const qreal step : {0.25, 0.5, 1.0}) {
+            const QPointF pointer = press + QPointF(end.outwards * step, 0);
+            m_controller.resizeDrag(end.corner, pointer);
+            EXPECT_NEAR(cornerOnScreen().x(), pointer.x(), 1) << step;
+        }
+        m_controller.endResize();
+        EXPECT_EQ(m_settings.popoverSize().width(), 380);
+    }
 }
 
 TEST_F(PopoverControllerTest, ATapOnTheNameTogglesTheListAndADoubleTapRenames)
