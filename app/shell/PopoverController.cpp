@@ -64,6 +64,7 @@ PopoverController::PopoverController(NoteStore& store, AppSettings& settings, An
                         },
                         [this] { return clickableShape(); }});
     m_panel->setOnClickOutsideShape([this] { close(); });
+    connect(&m_glide, &PanelGlide::moved, this, &PopoverController::showGlide);
 
     connect(&m_store, &NoteStore::pendingUndoChanged, this, [this] {
         const bool pending = m_store.pendingUndo().has_value();
@@ -122,7 +123,15 @@ void PopoverController::requestFocus()
 
 QPainterPath PopoverController::outline(qreal inset) const
 {
-    return PanelGeometry::outline(m_size, m_notchCenterX, m_notchEdge, inset);
+    const PanelPlacement shown = shownPlacement();
+    return PanelGeometry::outline(shown.noteSize, shown.notchCenterX, shown.notchEdge, inset);
+}
+
+PanelPlacement PopoverController::shownPlacement() const
+{
+    if (m_glide.isRunning())
+        return m_glide.shown();
+    return {QRectF(m_panel->geometry()), m_size, m_notchCenterX, m_notchEdge};
 }
 
 bool PopoverController::shapeContains(const QPointF& windowPoint) const
@@ -138,7 +147,7 @@ QPainterPath PopoverController::clickableShape() const
     // United rather than added: the mirrored outline runs the other way round.
     QPainterPath handles;
     for (const Corner corner : {Corner::bottomLeft, Corner::bottomRight})
-        handles.addRect(resizeHandleRect(corner, m_size, m_notchEdge));
+        handles.addRect(resizeHandleRect(corner, shownSize(), m_notchEdge));
     return outline().united(handles);
 }
 
@@ -222,23 +231,29 @@ void PopoverController::reposition(bool animated)
 {
     const Site site = this->site();
     const PanelPlacement placement = placePanel(m_wantedSize, site.anchor, site.screen);
+    const PanelPlacement shown = shownPlacement();
+    const bool glides =
+        animated && m_isOpen && !m_animation.isNone() && shown.notchEdge == placement.notchEdge;
+    if (!glides)
+        m_glide.stop();
     set(m_size, placement.noteSize, &PopoverController::sizeChanged);
     set(m_notchCenterX, placement.notchCenterX, &PopoverController::notchCenterXChanged);
     set(m_notchEdge, placement.notchEdge, &PopoverController::notchEdgeChanged);
-    const QRect frame = placement.frame.toAlignedRect();
-    if (animated && m_isOpen && !m_animation.isNone()) {
+    m_frame = placement.frame.toAlignedRect();
+    if (glides)
+        m_glide.start(shown, placement, m_animation);
+    else
+        showGlide();
+}
+
+void PopoverController::showGlide()
+{
+    const QRect frame = m_glide.isRunning() ? m_glide.shown().frame.toRect() : m_frame;
+    // A window that changes size hands its shape over as it takes the size, once.
+    if (frame.size() == m_panel->size())
         m_panel->updateShape();
-        auto* move = new QPropertyAnimation(m_panel.get(), "geometry", m_panel.get());
-        move->setDuration(int(m_animation.duration.count()));
-        move->setEasingCurve(m_animation.curve);
-        move->setEndValue(frame);
-        move->start(QAbstractAnimation::DeleteWhenStopped);
-    } else {
-        // A window that changes size hands its shape over as it takes the size, once.
-        if (frame.size() == m_panel->size())
-            m_panel->updateShape();
-        m_panel->setGeometry(frame);
-    }
+    m_panel->setGeometry(frame);
+    Q_EMIT outlineMoved();
 }
 
 void PopoverController::installMonitors()

@@ -12,6 +12,9 @@
 
 class Appearance;
 class CornerHandle;
+class PageSnapshot;
+class QGraphicsOpacityEffect;
+struct Animation;
 class NoteStore;
 class PopoverController;
 
@@ -45,10 +48,17 @@ private:
 
     QPainterPath outline(qreal inset = 0) const;
     QColor targetFill() const;
+    // From the colour showing now to the one of the page and note, over `animation`.
+    void fadeFill(const Animation& animation);
     void updateHue();
     void layoutContent();
     void placeHandles();
     void showPageForMode();
+    // The page of the controller's mode, cross-fading with the other one inside the
+    // controller's animation.
+    void switchPage();
+    void showPageFade(qreal progress);
+    void endPageFade();
 
     PopoverController& m_controller;
     NoteStore& m_store;
@@ -59,7 +69,11 @@ private:
     QPointer<QWidget> m_notePage;
     QPointer<QWidget> m_settingsPage;
     Hue m_hue;
-    QColor m_fadeFrom;
-    QVariantAnimation m_hueFade;
+    QColor m_fillFrom;
+    QColor m_fillTo;
+    QVariantAnimation m_fillFade;
+    QPointer<PageSnapshot> m_leavingPage;
+    QPointer<QGraphicsOpacityEffect> m_comingFade;
+    QVariantAnimation m_pageFade;
     OutlineShadow m_shadow;
 };
