@@ -3,7 +3,6 @@
 #include "app/notes/NoteStore.h"
 #include "app/shell/PanelPlacement.h"
 #include "app/shell/PopoverController.h"
-#include "app/views/CornerHandle.h"
 #include "app/views/PageSnapshot.h"
 #include "app/views/Theme.h"
 #include "platform/Appearance.h"
@@ -63,8 +62,7 @@ PopoverRootView::PopoverRootView(PopoverController& controller, NoteStore& store
     , m_appearance(appearance)
     , m_body(new QWidget(this))
     , m_border(new Border(*this))
-    , m_handles{new CornerHandle(PopoverController::Corner::bottomLeft, controller, this),
-                new CornerHandle(PopoverController::Corner::bottomRight, controller, this)}
+    , m_handles(controller, this)
     , m_hue(store.currentNote().hue)
 {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -225,29 +223,14 @@ void PopoverRootView::layoutContent()
     }
     m_border->setGeometry(rect());
     m_border->raise();
-    placeHandles();
+    m_handles.place(m_notePage);
     update();
-}
-
-void PopoverRootView::placeHandles()
-{
-    const bool notePage = m_controller.mode() == PopoverController::Mode::note;
-    for (CornerHandle* handle : m_handles) {
-        handle->setGeometry(PopoverController::resizeHandleRect(handle->corner(),
-                                                                m_controller.shownSize(),
-                                                                m_controller.notchEdge())
-                                .toAlignedRect());
-        handle->setVisible(notePage);
-        handle->raise();
-        if (m_notePage)
-            handle->giveWayToButtons(*m_notePage);
-    }
 }
 
 void PopoverRootView::showEvent(QShowEvent*)
 {
     // The page's buttons have their places only once it is shown.
-    placeHandles();
+    m_handles.place(m_notePage);
 }
 
 void PopoverRootView::resizeEvent(QResizeEvent*)

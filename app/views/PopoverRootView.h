@@ -2,13 +2,12 @@
 
 #include "app/notes/Hue.h"
 #include "app/views/OutlineShadow.h"
+#include "app/views/ResizeHandles.h"
 
 #include <QColor>
 #include <QPointer>
 #include <QVariantAnimation>
 #include <QWidget>
-
-#include <array>
 
 class Appearance;
 class CornerHandle;
@@ -36,7 +35,10 @@ public:
     // The colour the outline is filled with right now.
     QColor fillColor() const;
     // The two resize handles, shown on the note page only.
-    CornerHandle* handle(int corner) const { return m_handles[std::size_t(corner)]; }
+    CornerHandle* handle(PopoverController::Corner corner) const
+    {
+        return m_handles.handle(corner);
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -52,7 +54,6 @@ private:
     void fadeFill(const Animation& animation);
     void updateHue();
     void layoutContent();
-    void placeHandles();
     void showPageForMode();
     // The page of the controller's mode, cross-fading with the other one inside the
     // controller's animation.
@@ -65,7 +66,7 @@ private:
     const Appearance& m_appearance;
     QWidget* m_body;
     Border* m_border;
-    std::array<CornerHandle*, 2> m_handles;
+    ResizeHandles m_handles;
     QPointer<QWidget> m_notePage;
     QPointer<QWidget> m_settingsPage;
     Hue m_hue;
