@@ -64,7 +64,7 @@ PopoverController::PopoverController(NoteStore& store, AppSettings& settings, An
                         },
                         [this] { return clickableShape(); }});
     m_panel->setOnClickOutsideShape([this] { close(); });
-    connect(&m_glide, &PanelGlide::moved, this, &PopoverController::showGlide);
+    connect(&m_glide, &PanelGlide::moved, this, &PopoverController::placeWindow);
 
     connect(&m_store, &NoteStore::pendingUndoChanged, this, [this] {
         const bool pending = m_store.pendingUndo().has_value();
@@ -243,10 +243,10 @@ void PopoverController::reposition(bool animated)
     if (glides)
         m_glide.start(shown, placement, m_animation);
     else
-        showGlide();
+        placeWindow();
 }
 
-void PopoverController::showGlide()
+void PopoverController::placeWindow()
 {
     const QRect frame = m_glide.isRunning() ? m_glide.shown().frame.toRect() : m_frame;
     // A window that changes size hands its shape over as it takes the size, once.

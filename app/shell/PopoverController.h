@@ -181,7 +181,8 @@ private:
 
     Site site() const;
     PanelPlacement shownPlacement() const;
-    void showGlide();
+    // Puts the window where the panel shows now: gliding, or at rest.
+    void placeWindow();
     template <typename Value>
     void set(Value& field, const Value& value, void (PopoverController::*changed)());
     void withAnimation(const Animation& animation, const std::function<void()>& change);
