@@ -2,12 +2,14 @@
 
 #include "app/notes/Hue.h"
 #include "app/shell/Animation.h"
+#include "app/shell/PanelGlide.h"
 #include "app/shell/PanelPlacement.h"
 #include "platform/Scheduler.h"
 
 #include <QObject>
 #include <QPointF>
 #include <QPointer>
+#include <QRect>
 #include <QRectF>
 #include <QSet>
 #include <QSizeF>
@@ -83,7 +85,11 @@ public:
     QSizeF size() const { return m_size; }
     qreal notchCenterX() const { return m_notchCenterX; }
     NotchEdge notchEdge() const { return m_notchEdge; }
-    // The panel's outline in window coordinates, `inset` inside its edge.
+    // The note area and the notch as the panel shows them: size() and notchCenterX(), or on
+    // their way there while the panel glides to a new place.
+    QSizeF shownSize() const { return shownPlacement().noteSize; }
+    qreal shownNotchCenterX() const { return shownPlacement().notchCenterX; }
+    // The panel's outline as it shows, in window coordinates, `inset` inside its edge.
     QPainterPath outline(qreal inset = 0) const;
     bool pickerOpen() const { return m_pickerOpen; }
     bool listOpen() const { return m_listOpen; }
@@ -156,6 +162,8 @@ Q_SIGNALS:
     void sizeChanged();
     void notchCenterXChanged();
     void notchEdgeChanged();
+    // Each frame of a glide to a new place, and at its end.
+    void outlineMoved();
     void pickerOpenChanged();
     void listOpenChanged();
     void renamingChanged();
@@ -168,6 +176,17 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
+    // Where the panel is placed: at the tray icon, on its screen.
+    struct Site
+    {
+        std::optional<QRectF> anchor;
+        std::optional<ScreenArea> screen;
+    };
+
+    Site site() const;
+    PanelPlacement shownPlacement() const;
+    // Puts the window where the panel shows now: gliding, or at rest.
+    void placeWindow();
     template <typename Value>
     void set(Value& field, const Value& value, void (PopoverController::*changed)());
     void withAnimation(const Animation& animation, const std::function<void()>& change);
@@ -202,7 +221,10 @@ private:
     int m_copiedPulse = 0;
     Animation m_animation;
 
+    // Where the panel's window rests once it gets there.
+    QRect m_frame;
     std::unique_ptr<PanelWindow> m_panel;
+    PanelGlide m_glide;
     std::function<QWidget*()> m_contentFactory;
     QPointer<QPropertyAnimation> m_fade;
     std::unique_ptr<LocalKeyMonitor> m_keyMonitor;
