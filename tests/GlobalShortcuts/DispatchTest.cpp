@@ -2,6 +2,7 @@
 
 #include "platform/UserDefaults.h"
 #include "support/LogCapture.h"
+#include "support/OutputCapture.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -243,6 +244,20 @@ TEST_F(Dispatch, CombinationsTheSystemCannotExpressAreRefused)
     EXPECT_EQ(center.registrationCount(), 0);
     EXPECT_EQ(log.matching(QStringLiteral("Error registering hotkey Fn+Shift+F12: -2")).size(), 1);
     EXPECT_EQ(log.matching(QStringLiteral("Error registering hotkey Ctrl+")).size(), 1);
+}
+
+// Whoever started the program reads each refusal on its standard output, one line each, as
+// soon as it happens.
+TEST_F(Dispatch, EveryRefusalIsPrintedOnStandardOutput)
+{
+    OutputCapture output;
+    center.refuse(nKeyCode, controlAlt);
+    handled("toggle");
+    const Name function(QStringLiteral("function"),
+                        Shortcut(Key::f12, ModifierFlag::function | ModifierFlag::shift));
+    EXPECT_EQ(output.text(), QByteArrayLiteral("Error registering hotkey Ctrl+Alt+N: 10\n"
+                                               "Error registering hotkey Ctrl+Alt+N: 10\n"
+                                               "Error registering hotkey Fn+Shift+F12: -2\n"));
 }
 
 // Counts the key events that get past the module to the menu.
