@@ -253,11 +253,19 @@ bool Recorder::handleRecordedEvent(QObject* receiver, QEvent* event)
     return handleKey(*static_cast<QKeyEvent*>(event));
 }
 
+QPoint Recorder::positionOf(QObject* receiver, const QMouseEvent& event) const
+{
+    // From the event's own position: where the window manager has moved the window may reach
+    // the toolkit later than the clicks on it.
+    const QPoint position = event.position().toPoint();
+    return receiver == this ? position : mapFrom(window(), position);
+}
+
 bool Recorder::isNear(QObject* receiver, const QMouseEvent& event) const
 {
     const QRect near = rect().adjusted(-clickSlop, -clickSlop, clickSlop, clickSlop);
     return (receiver == this || receiver == window()->windowHandle()) &&
-           near.contains(mapFromGlobal(event.globalPosition().toPoint()));
+           near.contains(positionOf(receiver, event));
 }
 
 bool Recorder::handleMouse(QObject* receiver, const QMouseEvent& event)
@@ -276,7 +284,7 @@ bool Recorder::handleMouse(QObject* receiver, const QMouseEvent& event)
         }
         // Just beside the field a press would give the focus to whatever lies beneath and so
         // end recording; it counts as one on the field instead.
-        if (!near || rect().contains(mapFromGlobal(event.globalPosition().toPoint())))
+        if (!near || rect().contains(positionOf(receiver, event)))
             return false;
         pressOnField(event);
         return true;
@@ -288,10 +296,10 @@ bool Recorder::handleMouse(QObject* receiver, const QMouseEvent& event)
 
 void Recorder::pressOnField(const QMouseEvent& press)
 {
-    const QPoint middle = rect().center();
-    const QPointF inWindow = mapTo(window(), middle);
-    QMouseEvent onField(press.type(), inWindow, inWindow, mapToGlobal(QPointF(middle)),
-                        press.button(), press.buttons(), press.modifiers(), press.pointingDevice());
+    const QPointF inWindow = mapTo(window(), rect().center());
+    QMouseEvent onField(press.type(), inWindow, inWindow,
+                        press.globalPosition() + inWindow - press.position(), press.button(),
+                        press.buttons(), press.modifiers(), press.pointingDevice());
     onField.setTimestamp(press.timestamp());
     QCoreApplication::sendEvent(window()->windowHandle(), &onField);
 }

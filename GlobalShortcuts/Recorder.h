@@ -67,6 +67,8 @@ private:
     // to give it as it comes to the front passes the field by; a click still takes it.
     void suppressKeyFocus();
     bool handleRecordedEvent(QObject* receiver, QEvent* event);
+    // Where a mouse event of the window or of the field itself is, in the field's coordinates.
+    QPoint positionOf(QObject* receiver, const QMouseEvent& event) const;
     // Whether a click there counts as one on the field.
     bool isNear(QObject* receiver, const QMouseEvent& event) const;
     bool handleMouse(QObject* receiver, const QMouseEvent& event);
