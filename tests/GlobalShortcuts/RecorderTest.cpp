@@ -35,7 +35,7 @@ protected:
     void SetUp() override
     {
         ShortcutFixture::SetUp();
-        if (!useGnomeBindings())
+        if (!useGnomeBindings(environment))
             GTEST_SKIP() << "the gsettings tool is not installed";
         menu.addAction(QStringLiteral("Settings\u2026"))->setShortcut(Qt::CTRL | Qt::Key_Comma);
         setMainMenu(&menu);

@@ -3,6 +3,7 @@
 
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "GlobalShortcuts/RecorderView.h"
+#include "support/ShortcutModule.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -14,6 +15,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <gmock/gmock.h>
 #include <xcb/xcb.h>
@@ -53,6 +55,20 @@ QList<quint32> frameExtents(const QWidget& window)
     return extents;
 }
 
+// Counts the button releases that reach a window.
+class ReleaseCounter : public QObject
+{
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::MouseButtonRelease ? 1 : 0;
+        return false;
+    }
+};
+
 // A settings page on a real X server under a window manager: a labelled recorder first, a
 // text field and a button under it. Like a scrolling page, the page itself takes the focus
 // when it is clicked.
@@ -70,14 +86,20 @@ protected:
         page.resize(pageSize);
         page.show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&page, X11Input::timeoutMs));
+        page.windowHandle()->installEventFilter(&releases);
     }
+    ~RecorderOnScreen() override { forgetEveryShortcut(); }
 
     Recorder& recorder() const { return *view->recorder(); }
 
-    // Clicks a point of a widget of the page, as a person would.
+    // Clicks a point of a widget of the page, as a person would, and waits until the page has
+    // the release: a window manager slow to let a press through holds back the release too,
+    // which then comes where the pointer has gone meanwhile.
     bool clickOn(const QWidget& widget, const QPoint& point)
     {
-        return X11Input::clickAt(onScreen(widget, point));
+        const int before = releases.count;
+        return X11Input::clickAt(onScreen(widget, point)) &&
+               X11Input::waitFor([&] { return releases.count > before; });
     }
 
     QPoint onScreen(const QWidget& widget, const QPoint& point) const
@@ -95,6 +117,7 @@ protected:
     const Name name{QStringLiteral("togglePopover"),
                     Shortcut(Key::n, ModifierFlag::option | ModifierFlag::command)};
     XTestClient client;
+    ReleaseCounter releases;
     QWidget page;
     RecorderView* view = new RecorderView(QStringLiteral("Open with"), name);
     QLineEdit* field = new QLineEdit;
