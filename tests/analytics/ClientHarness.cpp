@@ -1,6 +1,8 @@
 #include "ClientHarness.h"
 
 #include "analytics/Insights.h"
+#include "analytics/NavigationStatus.h"
+#include "support/TestHome.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -11,13 +13,31 @@
 #include <QThread>
 
 namespace {
+
 constexpr int waitLimitMsecs = 10'000;
 constexpr int settleMsecs = 200;
+// Names the application identifiers of the test cases.
+const QUuid appIDNamespace(QStringLiteral("{3b0d6c52-8f1e-4a7d-b9c2-5e4f60a1d873}"));
+
+// The cache file and the suite are the case's own, also when the program runs whole.
+const bool perCaseHomes = (TestHome::givePerCaseHomes(), true);
+
 } // namespace
 
 ClientHarness::ClientHarness()
     : configuration(makeConfiguration(server.baseUrl()))
-{}
+{
+    // Like a program started afresh, whatever an earlier case of this process reported.
+    NavigationStatus::setPreviousNavigationPath(std::nullopt);
+}
+
+QString ClientHarness::appID()
+{
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    const QString name = QString::fromLatin1(test->test_suite_name()) + QLatin1Char('.') +
+                         QString::fromLatin1(test->name());
+    return QUuid::createUuidV5(appIDNamespace, name).toString(QUuid::WithoutBraces).toUpper();
+}
 
 ClientHarness::~ClientHarness()
 {
@@ -28,8 +48,7 @@ ClientHarness::~ClientHarness()
 std::shared_ptr<InsightsManagerConfiguration>
 ClientHarness::makeConfiguration(const QUrl& baseURL, const std::optional<QString>& salt) const
 {
-    auto config = std::make_shared<InsightsManagerConfiguration>(
-        QStringLiteral("1F4A9C3E-55B2-4C7D-9E61-0A8B7C6D5E4F"), salt, baseURL);
+    auto config = std::make_shared<InsightsManagerConfiguration>(appID(), salt, baseURL);
     config->setSessionStatsEnabled(false);
     config->setSendNewSessionBeganSignal(false);
     config->setLogHandler(capturingHandler());
