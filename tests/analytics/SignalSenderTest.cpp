@@ -246,6 +246,15 @@ TEST_F(SignalSenderTest, ARecordCarriesTheWireFieldsOfTheSignal)
                      {QStringLiteral("sessionID"),
                       harness.configuration->sessionID().toString(QUuid::WithoutBraces).toUpper()},
                      {QStringLiteral("type"), QStringLiteral("settings_opened")}}));
+    // On the wire in the order of the record's fields.
+    const QByteArray body = harness.server.requests().first().body;
+    qsizetype previous = -1;
+    for (const char* key : {"receivedAt", "appID", "clientUser", "sessionID", "type", "floatValue",
+                            "payload", "isTestMode"}) {
+        const qsizetype at = body.indexOf(QByteArray("\"") + key + "\":");
+        EXPECT_GT(at, previous) << key;
+        previous = at;
+    }
 }
 
 TEST_F(SignalSenderTest, RejectedBatchesAreDroppedWithTheReasonAndResetTheBackOff)
