@@ -281,18 +281,9 @@ void SignalManager::afterSendAttempt(bool failed)
         m_sendInProgress = false;
         m_consecutiveFailures = failed ? m_consecutiveFailures + 1 : 0;
         ++m_sendCompletions;
-        if (recordsLeft && (m_applicationActive || !failed))
+        if (recordsLeft)
             scheduleSendTimer();
     });
-}
-
-void SignalManager::setApplicationActive(bool active)
-{
-    m_applicationActive = active;
-    if (active)
-        armSendTimerIfIdle();
-    else if (m_consecutiveFailures > 0)
-        m_sendTimerSource.cancel();
 }
 
 void SignalManager::armSendTimerIfIdle()

@@ -59,10 +59,6 @@ public:
     // Main thread: the signals handed over, the queue and the batches in flight are written
     // to the cache file, and nothing more is sent.
     void appWillTerminate();
-    // Main thread. While the application is inactive a failed batch is not retried on a
-    // timer (a retry already armed is called off) but waits until it becomes active, so an
-    // unreachable service never wakes an idle program. It starts inactive.
-    void setApplicationActive(bool active);
 
     // The configured default user, else the stored generated one, else a new one (stored).
     QString resolveDefaultUser();
@@ -114,7 +110,6 @@ private:
     Scheduler::Task m_sendTimerSource;
     // From the timer's send step until its result.
     bool m_sendInProgress = false;
-    bool m_applicationActive = false;
     int m_consecutiveFailures = 0;
     int m_sendCompletions = 0;
     SignalParameters m_lastDefaultPayload;
