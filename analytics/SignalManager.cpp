@@ -101,8 +101,10 @@ void SignalManager::processPendingSignals()
     // Signals handed over together are taken at the same moment, so they share one user
     // identifier and one default payload (whose texts the records then share).
     const QString defaultUser = resolveDefaultUser();
+    const DisplayInfo display =
+        m_environment.displayInfo ? m_environment.displayInfo() : DisplayInfo();
     SignalParameters defaultPayload =
-        DefaultSignalPayload::parameters(m_sessions, m_environment.clock->now());
+        DefaultSignalPayload::parameters(m_sessions, m_environment.clock->now(), display);
     // The payload rarely changes between hand-overs: equal ones share their texts, which
     // keeps a full queue small.
     if (defaultPayload == m_lastDefaultPayload)

@@ -65,7 +65,7 @@ LogHandler ClientHarness::capturingHandler() const
 
 void ClientHarness::start()
 {
-    Insights::initialize(configuration, {&clock, &mainQueue, &scheduler});
+    Insights::initialize(configuration, {&clock, &mainQueue, &scheduler, displayInfo});
     // Lets the first send step, made at creation, finish and arm its timer.
     settle();
 }

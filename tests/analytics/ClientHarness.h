@@ -54,6 +54,7 @@ public:
     ManualClock clock;
     ManualMainQueue mainQueue;
     ManualScheduler scheduler;
+    std::function<DisplayInfo()> displayInfo;
     LoopbackServer server;
     std::shared_ptr<InsightsManagerConfiguration> configuration;
 
