@@ -2,11 +2,13 @@
 
 #include "analytics/Insights.h"
 #include "analytics/InsightsManager.h"
+#include "analytics/SharedURLSession.h"
 #include "analytics/SignalManager.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QNetworkAccessManager>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -331,6 +333,38 @@ TEST_F(SignalSenderTest, FailedBatchesAreRetriedOnTheGrowingDelayWhateverTheActi
     Insights::applicationDidResignActive();
     expectSendAfter(40s, false);
     EXPECT_EQ(harness.server.receivedSignals().size(), 6);
+}
+
+// A host's own network access, on the host's thread, which marks the requests it makes.
+class MarkingSession final : public QNetworkAccessManager
+{
+protected:
+    QNetworkReply* createRequest(Operation operation, const QNetworkRequest& request,
+                                 QIODevice* outgoingData) override
+    {
+        QNetworkRequest marked(request);
+        marked.setRawHeader("X-Transport", "host");
+        return QNetworkAccessManager::createRequest(operation, marked, outgoingData);
+    }
+};
+
+// The client's own session unless the host sets another, which the next batch goes through.
+TEST_F(SignalSenderTest, BatchesGoThroughTheUrlSessionOfTheConfiguration)
+{
+    EXPECT_EQ(harness.configuration->urlSession(), &sharedURLSession());
+    start();
+    send(1);
+    tick(1, false);
+    MarkingSession session;
+    harness.configuration->setUrlSession(&session);
+    send(1);
+    tick(2, false);
+    const QList<LoopbackServer::Request>& requests = harness.server.requests();
+    EXPECT_FALSE(requests[0].headers.contains("x-transport"));
+    EXPECT_EQ(requests[1].headers.value("x-transport"), QByteArrayLiteral("host"));
+    EXPECT_EQ(harness.server.receivedSignalCount(), 2);
+    harness.configuration->setUrlSession(nullptr);
+    EXPECT_EQ(harness.configuration->urlSession(), &sharedURLSession());
 }
 
 TEST_F(SignalSenderTest, TransportErrorsAreLoggedAndRetried)
