@@ -48,12 +48,13 @@ QByteArray jsonText(const QJsonValue& value)
     return array.sliced(1, array.size() - 2);
 }
 
-// By hand, since QJsonObject sorts its keys: these stay in the order given.
+// By hand, since QJsonObject sorts its keys: these stay in the order given. The keys are
+// the record's plain names, with nothing to escape.
 QByteArray orderedObjectText(const Members& members)
 {
     QByteArrayList pairs;
     for (const auto& [key, value] : members)
-        pairs.append(jsonText(key) + ':' + jsonText(value));
+        pairs.append('"' + key.toLatin1() + "\":" + jsonText(value));
     return '{' + pairs.join(',') + '}';
 }
 
