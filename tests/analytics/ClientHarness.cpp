@@ -2,6 +2,7 @@
 
 #include "analytics/Insights.h"
 #include "analytics/NavigationStatus.h"
+#include "support/TestFiles.h"
 #include "support/TestHome.h"
 
 #include <QCoreApplication>
@@ -33,10 +34,10 @@ ClientHarness::ClientHarness()
 
 QString ClientHarness::appID()
 {
-    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-    const QString name = QString::fromLatin1(test->test_suite_name()) + QLatin1Char('.') +
-                         QString::fromLatin1(test->name());
-    return QUuid::createUuidV5(appIDNamespace, name).toString(QUuid::WithoutBraces).toUpper();
+    // Named after the case's own home, which no other case of any run shares.
+    return QUuid::createUuidV5(appIDNamespace, TestFiles::home())
+        .toString(QUuid::WithoutBraces)
+        .toUpper();
 }
 
 ClientHarness::~ClientHarness()
