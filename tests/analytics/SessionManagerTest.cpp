@@ -135,22 +135,6 @@ TEST_F(SessionManagerTest, ASessionIsStoredWithItsActiveTimeOnceItReachesASecond
     EXPECT_EQ(storedSessions(), (QList<StoredSession>{{start, 10}, {start.addSecs(25), 2}}));
 }
 
-// Below a second nothing is stored, so the figures do not count the session.
-TEST_F(SessionManagerTest, ASessionShorterThanASecondLeavesTheFiguresAlone)
-{
-    storeSessions({{start.addSecs(-3600), 30}});
-    auto sessions = open();
-    sessions->handleWillEnterForegroundNotification();
-    sessions->startNewSession();
-    pass(900ms);
-    sessions->handleDidEnterBackgroundNotification();
-    sessions->startNewSession();
-    sessions->waitForPersistence();
-    EXPECT_EQ(storedSessions().size(), 1);
-    EXPECT_EQ(sessions->totalSessionsCount(), 1);
-    EXPECT_EQ(sessions->averageSessionSeconds(), 30);
-}
-
 // Only a start with no session and no day of use in the last 90 days is a new installation;
 // a short run, which stores no session, still counts as a start.
 TEST_F(SessionManagerTest, ANewInstallationIsAStartWithNothingInTheLast90Days)
