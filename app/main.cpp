@@ -130,7 +130,8 @@ int main(int argc, char** argv)
     // is not without a DSN: nothing is recorded, stored or logged.
     const QString analyticsAppID =
         analyticsURL.isEmpty() ? QString() : QStringLiteral(QUILLORY_ANALYTICS_APP_ID);
-    SystemReportingServices reporting(crashReporter, crashReportDsn, analyticsAppID, analyticsURL);
+    SystemReportingServices reporting(crashReporter, appearance, crashReportDsn, analyticsAppID,
+                                      analyticsURL);
     AppDelegate::Environment environment{UserDefaults::standard(),
                                          notesFile,
                                          Clock::system(),
