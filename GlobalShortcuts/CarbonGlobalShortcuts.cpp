@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QPointer>
 
+#include <cstdio>
 #include <limits>
 #include <map>
 #include <memory>
@@ -71,7 +72,19 @@ void adopt(HotKeyCenter* center)
                      [](quint32 id) { handleHotKeyEvent(id, true); });
 }
 
-// Asks the system for the hot key; a refusal is logged with the status it gave.
+// Whoever started the program reads the refusal where it runs; the log keeps it as well.
+void reportRefusal(const Shortcut& shortcut, int status)
+{
+    const QString line =
+        QStringLiteral("Error registering hotkey %1: %2").arg(shortcut.description()).arg(status);
+    const QByteArray text = line.toUtf8() + '\n';
+    std::fwrite(text.constData(), 1, std::size_t(text.size()), stdout);
+    // Standard output is a pipe or a file more often than a terminal, and the program runs on.
+    std::fflush(stdout);
+    shortcutsLog.error(line);
+}
+
+// Asks the system for the hot key; a refusal is reported with the status it gave.
 void registerWithSystem(HotKey& hotKey)
 {
     const auto keyCode = GlobalShortcuts::x11KeyCode(hotKey.shortcut.carbonKeyCode());
@@ -85,9 +98,7 @@ void registerWithSystem(HotKey& hotKey)
     hotKey.isRegistered = status == HotKeyCenter::noError;
     hotKey.isRefused = !hotKey.isRegistered;
     if (hotKey.isRefused)
-        shortcutsLog.error(QStringLiteral("Error registering hotkey %1: %2")
-                               .arg(hotKey.shortcut.description())
-                               .arg(status));
+        reportRefusal(hotKey.shortcut, status);
 }
 
 void unregisterFromSystem(HotKey& hotKey)
@@ -154,9 +165,7 @@ bool registerShortcut(const Shortcut& shortcut, ShortcutAction onKeyDown, Shortc
 {
     LayerState& state = layer();
     if (state.hotKeyId == std::numeric_limits<quint32>::max()) {
-        shortcutsLog.error(QStringLiteral("Error registering hotkey %1: %2")
-                               .arg(shortcut.description())
-                               .arg(HotKeyCenter::unsupportedCombinationError));
+        reportRefusal(shortcut, HotKeyCenter::unsupportedCombinationError);
         return false;
     }
     const quint32 id = ++state.hotKeyId;

@@ -19,8 +19,8 @@ using GlobalShortcuts::Shortcut;
 using ShortcutAction = std::function<void(const Shortcut&)>;
 
 // Hands a shortcut over under a new identifier. Returns false when the system refused it (the
-// refusal is logged; the shortcut is tried again by registerAll and retry); while the module
-// is off or a menu is open it is kept and taken later.
+// refusal is printed and logged; the shortcut is tried again by registerAll and retry); while the
+// module is off or a menu is open it is kept and taken later.
 bool registerShortcut(const Shortcut& shortcut, ShortcutAction onKeyDown, ShortcutAction onKeyUp);
 // Gives up every hot key of this shortcut.
 void unregisterShortcut(const Shortcut& shortcut);

@@ -59,6 +59,12 @@ bool isModifierKey(int key)
     }
 }
 
+// A menu entry's title as an alert names it: on one line, wherever the alert's text wraps.
+QString unbreakable(QString title)
+{
+    return title.replace(QLatin1Char(' '), QChar::Nbsp);
+}
+
 bool isSystemShortcut(const Shortcut& shortcut)
 {
     // F12 alone is left to the user whatever the desktop binds to it.
@@ -90,6 +96,7 @@ Recorder::Recorder(const Name& name, OnChange onChange, QWidget* parent)
                     refreshText();
             });
     refreshText();
+    suppressKeyFocus();
 }
 
 Recorder::~Recorder()
@@ -157,12 +164,33 @@ void Recorder::updateClearButton()
 
 bool Recorder::event(QEvent* event)
 {
-    // While recording, no shortcut of the application's own takes the keys away.
-    if (event->type() == QEvent::ShortcutOverride && isRecording()) {
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        // While recording, no shortcut of the application's own takes the keys away.
+        if (!isRecording())
+            break;
         event->accept();
         return true;
+    case QEvent::WindowActivate:
+        suppressKeyFocus();
+        break;
+    case QEvent::WindowDeactivate:
+        // Recording ends with the focus, and the window keeps none to give back: coming to the
+        // front again it picks whom to focus afresh, and the field declines.
+        if (QWidget* focused = window()->focusWidget())
+            focused->clearFocus();
+        break;
+    default:
+        break;
     }
     return QLineEdit::event(event);
+}
+
+void Recorder::suppressKeyFocus()
+{
+    setFocusPolicy(Qt::ClickFocus);
+    QMetaObject::invokeMethod(
+        this, [this] { setFocusPolicy(Qt::StrongFocus); }, Qt::QueuedConnection);
 }
 
 void Recorder::focusInEvent(QFocusEvent* event)
@@ -212,49 +240,68 @@ void Recorder::finishRecording()
 
 bool Recorder::handleRecordedEvent(QObject* receiver, QEvent* event)
 {
-    // Each event is judged once, where it reaches a window.
-    if (!receiver->isWindowType())
-        return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-        return handleMousePress(receiver, *static_cast<QMouseEvent*>(event));
     case QEvent::MouseButtonRelease:
-        return handleMouseRelease(receiver, *static_cast<QMouseEvent*>(event));
+        return handleMouse(receiver, *static_cast<QMouseEvent*>(event));
     default:
         break;
     }
+    // Each key is judged once, where it reaches the window.
     if (receiver != window()->windowHandle())
         return false;
     return handleKey(*static_cast<QKeyEvent*>(event));
 }
 
+QPoint Recorder::positionOf(QObject* receiver, const QMouseEvent& event) const
+{
+    // From the event's own position: where the window manager has moved the window may reach
+    // the toolkit later than the clicks on it.
+    const QPoint position = event.position().toPoint();
+    return receiver == this ? position : mapFrom(window(), position);
+}
+
 bool Recorder::isNear(QObject* receiver, const QMouseEvent& event) const
 {
     const QRect near = rect().adjusted(-clickSlop, -clickSlop, clickSlop, clickSlop);
-    return receiver == window()->windowHandle() &&
-           near.contains(mapFromGlobal(event.globalPosition().toPoint()));
+    return (receiver == this || receiver == window()->windowHandle()) &&
+           near.contains(positionOf(receiver, event));
 }
 
-bool Recorder::handleMousePress(QObject* receiver, const QMouseEvent& event) const
-{
-    // Just around the field a press would give the focus to whatever lies beneath, and so end
-    // recording before its release is judged; there it is used up. On the field it goes on.
-    return isClickButton(event) && isNear(receiver, event) &&
-           !rect().contains(mapFromGlobal(event.globalPosition().toPoint()));
-}
-
-bool Recorder::handleMouseRelease(QObject* receiver, const QMouseEvent& event)
+bool Recorder::handleMouse(QObject* receiver, const QMouseEvent& event)
 {
     if (!isClickButton(event))
         return false;
-    if (!isNear(receiver, event)) {
-        // A click elsewhere ends recording and reaches what it was meant for.
-        dropFocus();
-        return false;
+    const bool near = isNear(receiver, event);
+    if (receiver->isWindowType()) {
+        // Every press and release reaches the window, which pairs them and tracks the pointer
+        // by them, so that hovering goes on as before once the button is up.
+        if (event.type() == QEvent::MouseButtonRelease) {
+            // A click elsewhere ends recording and reaches what it was meant for.
+            if (!near)
+                dropFocus();
+            return false;
+        }
+        // Just beside the field a press would give the focus to whatever lies beneath and so
+        // end recording; it counts as one on the field instead.
+        if (!near || rect().contains(positionOf(receiver, event)))
+            return false;
+        pressOnField(event);
+        return true;
     }
-    // The clear button takes its click; any other click on the field is used up.
-    const QPoint position = mapFromGlobal(event.globalPosition().toPoint());
-    return !m_clearAction->associatedObjects().contains(childAt(position));
+    // The field itself does nothing with a release that keeps it recording; the clear button
+    // is a widget of its own and takes its click.
+    return receiver == this && near && event.type() == QEvent::MouseButtonRelease;
+}
+
+void Recorder::pressOnField(const QMouseEvent& press)
+{
+    const QPointF inWindow = mapTo(window(), rect().center());
+    QMouseEvent onField(press.type(), inWindow, inWindow,
+                        press.globalPosition() + inWindow - press.position(), press.button(),
+                        press.buttons(), press.modifiers(), press.pointingDevice());
+    onField.setTimestamp(press.timestamp());
+    QCoreApplication::sendEvent(window()->windowHandle(), &onField);
 }
 
 bool Recorder::handleKey(const QKeyEvent& event)
@@ -284,7 +331,7 @@ bool Recorder::handleKey(const QKeyEvent& event)
     }
     QPointer guard(this);
     if (const QAction* item = menuItemWithMatchingShortcut(mainMenu(), *shortcut)) {
-        alert(moduleText("keyboard_shortcut_used_by_menu_item").arg(item->text()));
+        alert(moduleText("keyboard_shortcut_used_by_menu_item").arg(unbreakable(item->text())));
         return true;
     }
     if (isSystemShortcut(*shortcut)) {

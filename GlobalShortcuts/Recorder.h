@@ -20,6 +20,7 @@ class LocalEventMonitor;
 // shortcut, stored and taken system-wide at once. Escape cancels; Delete, or the clear button
 // inside the field, removes the shortcut. While any recorder records, no global shortcut fires
 // and none is held, so the recorder is given every combination, the current one included.
+// Its window coming to the front never starts recording by itself; leaving the front ends it.
 // Main thread only.
 class Recorder : public QLineEdit
 {
@@ -62,11 +63,17 @@ private:
     void updateClearButton();
     void beginRecording();
     void finishRecording();
+    // Declines the keyboard focus until the event loop turns, so that a window choosing whom
+    // to give it as it comes to the front passes the field by; a click still takes it.
+    void suppressKeyFocus();
     bool handleRecordedEvent(QObject* receiver, QEvent* event);
-    // Whether a click at this point counts as one on the field.
+    // Where a mouse event of the window or of the field itself is, in the field's coordinates.
+    QPoint positionOf(QObject* receiver, const QMouseEvent& event) const;
+    // Whether a click there counts as one on the field.
     bool isNear(QObject* receiver, const QMouseEvent& event) const;
-    bool handleMousePress(QObject* receiver, const QMouseEvent& event) const;
-    bool handleMouseRelease(QObject* receiver, const QMouseEvent& event);
+    bool handleMouse(QObject* receiver, const QMouseEvent& event);
+    // Gives the window the press as one on the middle of the field.
+    void pressOnField(const QMouseEvent& press);
     bool handleKey(const QKeyEvent& event);
     // Shows an alert of the module's texts while not recording, then records again.
     int alert(const QString& message, const QString& informativeText = {},

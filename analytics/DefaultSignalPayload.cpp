@@ -1,5 +1,7 @@
 #include "DefaultSignalPayload.h"
 
+#include "analytics/DisplayInfo.h"
+#include "analytics/DoubleText.h"
 #include "analytics/SessionManager.h"
 #include "platform/DeviceInfo.h"
 
@@ -22,9 +24,35 @@ constexpr int secsPerHour = 3600;
 constexpr int secsPerMinute = 60;
 constexpr int monthsPerQuarter = 3;
 
+// There is no store, so no store receipt, on Linux: this is never a test build of one.
+constexpr bool isStoreTestBuild = false;
+
 QString orZero(const QString& text)
 {
     return text.isEmpty() ? QStringLiteral("0") : text;
+}
+
+QString boolText(bool value)
+{
+    return value ? trueText : falseText;
+}
+
+QString screenText(const DisplayInfo& display, double DisplayInfo::Screen::*field)
+{
+    return display.mainScreen ? doubleText((*display.mainScreen).*field) : notAvailable;
+}
+
+QString colorSchemeText(DisplayInfo::ColorScheme scheme)
+{
+    switch (scheme) {
+    case DisplayInfo::ColorScheme::light:
+        return QStringLiteral("Light");
+    case DisplayInfo::ColorScheme::dark:
+        return QStringLiteral("Dark");
+    case DisplayInfo::ColorScheme::unknown:
+        break;
+    }
+    return notAvailable;
 }
 
 QStringList localeParts(const QString& identifier)
@@ -63,7 +91,7 @@ SignalParameters calendarValues(const QDateTime& localNow)
         {QStringLiteral("Insights.Calendar.dayOfWeek"), QString::number(dayOfWeek)},
         {QStringLiteral("Insights.Calendar.dayOfYear"), QString::number(date.dayOfYear())},
         {QStringLiteral("Insights.Calendar.weekOfYear"), QString::number(date.weekNumber())},
-        {QStringLiteral("Insights.Calendar.isWeekend"), dayOfWeek >= 6 ? trueText : falseText},
+        {QStringLiteral("Insights.Calendar.isWeekend"), boolText(dayOfWeek >= Qt::Saturday)},
         {QStringLiteral("Insights.Calendar.monthOfYear"), QString::number(date.month())},
         {QStringLiteral("Insights.Calendar.quarterOfYear"),
          QString::number((date.month() - 1) / monthsPerQuarter + 1)},
@@ -78,17 +106,20 @@ QString preferredLanguage(const QStringList& uiLanguages)
     return localeParts(first).first();
 }
 
-SignalParameters parameters(const SessionManager& sessions, const QDateTime& now)
+SignalParameters parameters(const SessionManager& sessions, const QDateTime& now,
+                            const DisplayInfo& display)
 {
-    return parameters(sessions, now.toLocalTime(), QLocale::system(), DeviceInfo::current());
+    return parameters(sessions, now.toLocalTime(), QLocale::system(), DeviceInfo::current(),
+                      display);
 }
 
 SignalParameters parameters(const SessionManager& sessions, const QDateTime& now,
-                            const QLocale& locale, const DeviceInfo& device)
+                            const QLocale& locale, const DeviceInfo& device,
+                            const DisplayInfo& display)
 {
     const QString appVersion = orZero(QCoreApplication::applicationVersion());
-    // Linux applications carry one version; it serves as the build number too.
-    const QString buildNumber = appVersion;
+    // The one the settings page shows beside the version.
+    const QString buildNumber = orZero(QStringLiteral(QUILLORY_BUILD_NUMBER));
     const QString systemVersion = versionText(device, 3);
     const QString majorMinorVersion = versionText(device, 2);
     const QString majorVersion = versionText(device, 1);
@@ -111,6 +142,8 @@ SignalParameters parameters(const SessionManager& sessions, const QDateTime& now
         {QStringLiteral("buildNumber"), buildNumber},
         {QStringLiteral("isSimulator"), falseText},
         {QStringLiteral("isDebug"), falseText},
+        {QStringLiteral("isTestFlight"), boolText(isStoreTestBuild)},
+        {QStringLiteral("isAppStore"), boolText(!isStoreTestBuild)},
         {QStringLiteral("modelName"), device.modelName},
         {QStringLiteral("architecture"), device.machine},
         {QStringLiteral("operatingSystem"), platformName},
@@ -129,16 +162,20 @@ SignalParameters parameters(const SessionManager& sessions, const QDateTime& now
         {QStringLiteral("Insights.Device.operatingSystem"), platformName},
         {QStringLiteral("Insights.Device.orientation"), QStringLiteral("Fixed")},
         {QStringLiteral("Insights.Device.platform"), platformName},
-        // The client has no access to the screens.
-        {QStringLiteral("Insights.Device.screenResolutionHeight"), notAvailable},
-        {QStringLiteral("Insights.Device.screenResolutionWidth"), notAvailable},
-        {QStringLiteral("Insights.Device.screenScaleFactor"), notAvailable},
+        {QStringLiteral("Insights.Device.screenResolutionHeight"),
+         screenText(display, &DisplayInfo::Screen::height)},
+        {QStringLiteral("Insights.Device.screenResolutionWidth"),
+         screenText(display, &DisplayInfo::Screen::width)},
+        {QStringLiteral("Insights.Device.screenScaleFactor"),
+         screenText(display, &DisplayInfo::Screen::scaleFactor)},
         {QStringLiteral("Insights.Device.systemMajorMinorVersion"), majorMinorVersion},
         {QStringLiteral("Insights.Device.systemMajorVersion"), majorVersion},
         {QStringLiteral("Insights.Device.systemVersion"), systemVersion},
         {QStringLiteral("Insights.Device.timeZone"), timeZoneOffsetText(now.offsetFromUtc())},
+        {QStringLiteral("Insights.RunContext.isAppStore"), boolText(!isStoreTestBuild)},
         {QStringLiteral("Insights.RunContext.isDebug"), falseText},
         {QStringLiteral("Insights.RunContext.isSimulator"), falseText},
+        {QStringLiteral("Insights.RunContext.isTestFlight"), boolText(isStoreTestBuild)},
         {QStringLiteral("Insights.RunContext.language"), language},
         {QStringLiteral("Insights.RunContext.locale"), localeName},
         {QStringLiteral("Insights.RunContext.targetEnvironment"), QStringLiteral("native")},
@@ -146,7 +183,8 @@ SignalParameters parameters(const SessionManager& sessions, const QDateTime& now
         {QStringLiteral("Insights.SDK.nameAndVersion"),
          clientName + QLatin1Char(' ') + clientVersion},
         {QStringLiteral("Insights.SDK.version"), clientVersion},
-        {QStringLiteral("Insights.UserPreference.colorScheme"), notAvailable},
+        {QStringLiteral("Insights.UserPreference.colorScheme"),
+         colorSchemeText(display.colorScheme)},
         {QStringLiteral("Insights.UserPreference.language"), preferred},
         {QStringLiteral("Insights.UserPreference.layoutDirection"),
          locale.textDirection() == Qt::RightToLeft ? QStringLiteral("rightToLeft")

@@ -8,15 +8,19 @@
 
 class SessionManager;
 struct DeviceInfo;
+struct DisplayInfo;
 
-// The parameters every signal carries: device, system, build, locale, calendar and usage.
+// The parameters every signal carries: device, screen, system, build, locale, preferences,
+// calendar and usage.
 namespace DefaultSignalPayload {
 
 // Reads the system afresh: device facts, the system locale and time zone.
-SignalParameters parameters(const SessionManager& sessions, const QDateTime& now);
+SignalParameters parameters(const SessionManager& sessions, const QDateTime& now,
+                            const DisplayInfo& display);
 // `now` in the time zone it carries.
 SignalParameters parameters(const SessionManager& sessions, const QDateTime& now,
-                            const QLocale& locale, const DeviceInfo& device);
+                            const QLocale& locale, const DeviceInfo& device,
+                            const DisplayInfo& display);
 
 // "UTC", the sign and the hours, and ":mm" only when the minutes are not 0.
 QString timeZoneOffsetText(int offsetFromUtcSeconds);

@@ -1,5 +1,6 @@
 #include "DurationSignalTracker.h"
 
+#include "analytics/DoubleText.h"
 #include "platform/Clock.h"
 
 #include <cmath>
@@ -59,9 +60,5 @@ void DurationSignalTracker::handleWillEnterForegroundNotification()
 
 QString DurationSignalTracker::durationText(double seconds)
 {
-    const double rounded = std::floor(seconds * msecsPerSecond) / msecsPerSecond;
-    QString text = QString::number(rounded, 'f', QLocale::FloatingPointShortest);
-    if (!text.contains(QLatin1Char('.')))
-        text += QStringLiteral(".0");
-    return text;
+    return doubleText(std::floor(seconds * msecsPerSecond) / msecsPerSecond);
 }

@@ -193,14 +193,12 @@ void InsightsManager::applicationWillTerminate()
 
 void InsightsManager::applicationDidResignActive()
 {
-    m_signalManager->setApplicationActive(false);
     m_sessionManager->handleDidEnterBackgroundNotification();
     m_durationSignalTracker.handleDidEnterBackgroundNotification();
 }
 
 void InsightsManager::applicationWillBecomeActive()
 {
-    m_signalManager->setApplicationActive(true);
     m_sessionManager->handleWillEnterForegroundNotification();
     m_durationSignalTracker.handleWillEnterForegroundNotification();
 }

@@ -2,6 +2,7 @@
 
 #include "analytics/Insights.h"
 #include "analytics/InsightsManager.h"
+#include "analytics/SharedURLSession.h"
 
 InsightsManagerConfiguration::InsightsManagerConfiguration(
     const QString& appID, const std::optional<QString>& salt, const std::optional<QUrl>& baseURL,
@@ -77,6 +78,17 @@ void InsightsManagerConfiguration::setSessionID(const QUuid& sessionID)
     }
     if (sendNewSessionBeganSignal())
         Insights::internalSignal(QStringLiteral("Insights.Session.started"));
+}
+
+QNetworkAccessManager* InsightsManagerConfiguration::urlSession() const
+{
+    QNetworkAccessManager* session = get(m_urlSession);
+    return session ? session : &sharedURLSession();
+}
+
+void InsightsManagerConfiguration::setUrlSession(QNetworkAccessManager* session)
+{
+    set(m_urlSession, session);
 }
 
 qint64 InsightsManagerConfiguration::cacheLimit() const

@@ -12,6 +12,8 @@
 #include <optional>
 #include <vector>
 
+class QNetworkAccessManager;
+
 // The one settings object of the analytics client, shared by reference: the application
 // creates it, may change it, and hands it to Insights::initialize(); every part of the client
 // reads it afresh. Every member is safe to call from any thread.
@@ -55,6 +57,11 @@ public:
     // with the identifier already set.
     void setSessionID(const QUuid& sessionID);
 
+    // What the sender posts its batches through, on the thread that object lives on: the
+    // client's own shared one unless the host sets another (which it keeps alive while the
+    // client runs); null sets the client's own again.
+    QNetworkAccessManager* urlSession() const;
+    void setUrlSession(QNetworkAccessManager* session);
     qint64 cacheLimit() const;
     void setCacheLimit(qint64 limit);
     double transmitInterval() const;
@@ -108,6 +115,7 @@ private:
     DefaultParameters m_defaultParameters = [] { return SignalParameters(); };
     bool m_sendNewSessionBeganSignal = true;
     QUuid m_sessionID = QUuid::createUuid();
+    QNetworkAccessManager* m_urlSession = nullptr;
     qint64 m_cacheLimit = defaultCacheLimit;
     double m_transmitInterval = defaultTransmitInterval;
     double m_maxBackoffInterval = defaultMaxBackoffInterval;

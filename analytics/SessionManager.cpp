@@ -13,6 +13,7 @@ namespace {
 constexpr qint64 sessionRetentionSecs = 7'776'000; // 90 days
 constexpr std::chrono::milliseconds durationUpdateInterval{1000};
 constexpr double msecsPerSecond = 1000.0;
+constexpr double shortestStoredSessionSecs = 1.0;
 
 const QString recentSessionsKey = QStringLiteral("recentSessions");
 const QString deletedSessionsCountKey = QStringLiteral("deletedSessionsCount");
@@ -21,6 +22,12 @@ const QString distinctDaysUsedKey = QStringLiteral("distinctDaysUsed");
 const QString startedAtKey = QStringLiteral("st");
 const QString durationKey = QStringLiteral("dn");
 
+// The ISO 8601 full date of the moment in the current time zone.
+QString dayOf(const QDateTime& moment)
+{
+    return moment.toLocalTime().date().toString(Qt::ISODate);
+}
+
 } // namespace
 
 SessionManager::SessionManager(UserDefaults* store, const InsightsEnvironment& environment)
@@ -28,9 +35,9 @@ SessionManager::SessionManager(UserDefaults* store, const InsightsEnvironment& e
     , m_clock(*environment.clock)
     , m_scheduler(*environment.scheduler)
 {
+    const QDateTime cutOff = m_clock.now().addSecs(-sessionRetentionSecs);
     const auto decoded = m_store ? decodeSessions(m_store->data(recentSessionsKey)) : std::nullopt;
     if (decoded) {
-        const QDateTime cutOff = m_clock.now().addSecs(-sessionRetentionSecs);
         QList<StoredSession> kept;
         for (const StoredSession& session : *decoded) {
             if (session.startedAt > cutOff)
@@ -46,6 +53,8 @@ SessionManager::SessionManager(UserDefaults* store, const InsightsEnvironment& e
             store->set(deletedSessionsCountKey, deleted);
         });
     }
+    // A start shorter than a second stores no session, but its day of use is kept.
+    m_startKnownWithinRetention = countDistinctDays(dayOf(cutOff), distinctDaysUsed()) > 0;
     recordTodayAsUsedDay();
 }
 
@@ -53,7 +62,7 @@ SessionManager::~SessionManager() = default;
 
 QString SessionManager::today() const
 {
-    return m_clock.now().toLocalTime().date().toString(Qt::ISODate);
+    return dayOf(m_clock.now());
 }
 
 void SessionManager::startNewSession()
@@ -64,7 +73,8 @@ void SessionManager::startNewSession()
         const QMutexLocker lock(&m_sessionsLock);
         firstStart = m_unsafeRecentSessions.isEmpty();
     }
-    if (firstStart) {
+    // A run too short to store its session is still no new installation.
+    if (firstStart && !m_startKnownWithinRetention) {
         const QString day = today();
         if (m_store)
             m_persistenceQueue.async(
@@ -72,14 +82,11 @@ void SessionManager::startNewSession()
         Insights::internalSignal(QStringLiteral("Insights.Acquisition.newInstallDetected"),
                                  {{QStringLiteral("Insights.Acquisition.firstSessionDate"), day}});
     }
+    m_startKnownWithinRetention = true;
     m_currentSessionStartedAt = m_clock.now();
     m_currentSessionDuration = 0.0;
-    // Stored at once, also when it never becomes active: it is still a start, and must not
-    // make the next one look like a new installation.
     if (m_applicationActive)
         startMeasuring();
-    else
-        persistCurrentSession();
 }
 
 void SessionManager::updateSessionDuration()
@@ -128,6 +135,8 @@ void SessionManager::stopSessionTimer()
 
 void SessionManager::persistCurrentSession()
 {
+    if (m_currentSessionDuration < shortestStoredSessionSecs)
+        return;
     m_persistenceQueue.async(
         [this, startedAt = m_currentSessionStartedAt, seconds = qint64(m_currentSessionDuration)] {
             storeSession(startedAt, seconds);

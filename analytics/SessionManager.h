@@ -24,7 +24,8 @@ struct StoredSession
 // Keeps the usage figures in the client's suite: the sessions of the last 90 days with
 // their active time, how many older ones were dropped, the first session's day and the days
 // of use. A session's time is measured only while the application is active (it starts
-// inactive, until told otherwise), so nothing ticks while it sits unused. Sessions, timers
+// inactive, until told otherwise), so nothing ticks while it sits unused; it is stored once
+// it reaches a second. Sessions, timers
 // and notices belong to the main thread; the figures may be read from any thread; every
 // write to the store happens in order on a queue of its own.
 class SessionManager
@@ -79,6 +80,8 @@ private:
     Scheduler::Task m_sessionDurationUpdater;
     std::optional<QDateTime> m_sessionDurationLastUpdatedAt;
     bool m_applicationActive = false;
+    // A day of use in the last 90 days before this run, or a session started in it.
+    bool m_startKnownWithinRetention = false;
 
     DispatchQueue m_persistenceQueue{QStringLiteral("analytics.client.sessionmanager.persistence")};
 };

@@ -7,6 +7,7 @@
 #include "platform/MainQueue.h"
 #include "platform/MainThread.h"
 #include "platform/UserDefaults.h"
+#include "platform/WorkRunner.h"
 
 #include <QDeadlineTimer>
 #include <QNetworkAccessManager>
@@ -15,6 +16,7 @@
 #include <QThread>
 
 #include <cmath>
+#include <mutex>
 
 namespace {
 
@@ -49,6 +51,33 @@ bool logsDebug(const InsightsManagerConfiguration& configuration)
 
 } // namespace
 
+// Hands work from other threads to a queue until it is closed, which its owner does on its
+// way out: after that the work is dropped.
+class QueueRelay
+{
+public:
+    explicit QueueRelay(DispatchQueue& queue)
+        : m_queue(&queue)
+    {}
+
+    void async(std::function<void()> work)
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_queue)
+            m_queue->async(std::move(work));
+    }
+
+    void close()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_queue = nullptr;
+    }
+
+private:
+    std::mutex m_mutex;
+    DispatchQueue* m_queue;
+};
+
 SignalManager::SignalManager(std::shared_ptr<InsightsManagerConfiguration> configuration,
                              UserDefaults* suite, const SessionManager& sessions,
                              const InsightsEnvironment& environment)
@@ -58,21 +87,16 @@ SignalManager::SignalManager(std::shared_ptr<InsightsManagerConfiguration> confi
     , m_environment(environment)
     , m_signalCache(m_configuration->previewMode() ? std::nullopt : m_configuration->logHandler(),
                     m_configuration->cacheLimit())
+    , m_answers(std::make_shared<QueueRelay>(m_queue))
 {
-    m_queue.sync([this] { m_network = new QNetworkAccessManager(m_queue.context()); });
     sendNextBatch();
 }
 
 SignalManager::~SignalManager()
 {
+    // Whatever is still in flight is lost with the sender.
+    m_answers->close();
     m_sendTimerSource.cancel();
-    m_queue.sync([this] {
-        // Whatever is still in flight is lost with the sender; its replies are deleted with
-        // the queue's context.
-        for (QNetworkReply* reply : m_inFlight.keys())
-            QObject::disconnect(reply, nullptr, m_queue.context(), nullptr);
-        m_inFlight.clear();
-    });
 }
 
 void SignalManager::processSignal(SignalRequest request)
@@ -101,8 +125,10 @@ void SignalManager::processPendingSignals()
     // Signals handed over together are taken at the same moment, so they share one user
     // identifier and one default payload (whose texts the records then share).
     const QString defaultUser = resolveDefaultUser();
+    const DisplayInfo display =
+        m_environment.displayInfo ? m_environment.displayInfo() : DisplayInfo();
     SignalParameters defaultPayload =
-        DefaultSignalPayload::parameters(m_sessions, m_environment.clock->now());
+        DefaultSignalPayload::parameters(m_sessions, m_environment.clock->now(), display);
     // The payload rarely changes between hand-overs: equal ones share their texts, which
     // keeps a full queue small.
     if (defaultPayload == m_lastDefaultPayload)
@@ -217,20 +243,37 @@ void SignalManager::postBatch(const QList<SignalPostBody>& batch, const QByteArr
     if (logsDebug(*m_configuration))
         m_configuration->log(LogLevel::debug, QString::fromUtf8(body));
 
-    QNetworkReply* reply = m_network->post(request, body);
-    m_inFlight.insert(reply, batch);
-    QObject::connect(reply, &QNetworkReply::finished, m_queue.context(),
-                     [this, reply] { handleSendResult(reply); });
+    const quint64 transfer = ++m_lastTransfer;
+    m_inFlight.insert(transfer, batch);
+    // A URL session is used on its own thread only; its answer comes back to this queue.
+    QNetworkAccessManager* session = m_configuration->urlSession();
+    auto* runner = new WorkRunner;
+    runner->moveToThread(session->thread());
+    runner->add([this, session, request, body, transfer, answers = m_answers] {
+        QNetworkReply* reply = session->post(request, body);
+        QObject::connect(reply, &QNetworkReply::finished, reply, [this, reply, transfer, answers] {
+            const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+            const SendResult result{status.isValid() ? std::optional(status.toInt()) : std::nullopt,
+                                    reply->error() != QNetworkReply::NoError, reply->errorString(),
+                                    reply->readAll()};
+            reply->deleteLater();
+            answers->async([this, transfer, result] { handleSendResult(transfer, result); });
+        });
+    });
+    runner->deleteLater();
 }
 
-void SignalManager::handleSendResult(QNetworkReply* reply)
+void SignalManager::handleSendResult(quint64 transfer, const SendResult& result)
 {
-    reply->deleteLater();
-    const QList<SignalPostBody> batch = m_inFlight.take(reply);
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!status.isValid()) {
-        if (reply->error() != QNetworkReply::NoError)
-            m_configuration->log(LogLevel::error, reply->errorString());
+    // Gone when termination already saved the batch.
+    const auto found = m_inFlight.constFind(transfer);
+    if (found == m_inFlight.constEnd())
+        return;
+    const QList<SignalPostBody> batch = *found;
+    m_inFlight.erase(found);
+    if (!result.statusCode) {
+        if (result.failed)
+            m_configuration->log(LogLevel::error, result.errorString);
         else
             m_configuration->log(LogLevel::debug,
                                  QStringLiteral("Failed to send events (status 0), will try "
@@ -238,25 +281,25 @@ void SignalManager::handleSendResult(QNetworkReply* reply)
         didFailSending(batch);
         return;
     }
-    const Classification result = classifyResponse(status.toInt());
-    switch (result.kind) {
+    const Classification classification = classifyResponse(*result.statusCode);
+    switch (classification.kind) {
     case Classification::Kind::accepted:
         if (logsDebug(*m_configuration))
-            m_configuration->log(LogLevel::debug, QString::fromUtf8(reply->readAll()));
+            m_configuration->log(LogLevel::debug, QString::fromUtf8(result.body));
         didSucceedSending();
         return;
     case Classification::Kind::rejected:
         m_configuration->log(LogLevel::error,
                              QStringLiteral("Dropping %1 signal(s): rejected by server %2")
                                  .arg(batch.size())
-                                 .arg(result.reason));
+                                 .arg(classification.reason));
         didSucceedSending();
         return;
     case Classification::Kind::retry:
         m_configuration->log(LogLevel::debug,
                              QStringLiteral("Failed to send events (status %1), will try again "
                                             "later")
-                                 .arg(status.toInt()));
+                                 .arg(*result.statusCode));
         didFailSending(batch);
         return;
     }
@@ -281,18 +324,9 @@ void SignalManager::afterSendAttempt(bool failed)
         m_sendInProgress = false;
         m_consecutiveFailures = failed ? m_consecutiveFailures + 1 : 0;
         ++m_sendCompletions;
-        if (recordsLeft && (m_applicationActive || !failed))
+        if (recordsLeft)
             scheduleSendTimer();
     });
-}
-
-void SignalManager::setApplicationActive(bool active)
-{
-    m_applicationActive = active;
-    if (active)
-        armSendTimerIfIdle();
-    else if (m_consecutiveFailures > 0)
-        m_sendTimerSource.cancel();
 }
 
 void SignalManager::armSendTimerIfIdle()
@@ -318,13 +352,10 @@ void SignalManager::appWillTerminate()
     m_queue.sync([this] { m_terminated = true; });
     awaitInFlightReplies();
     m_queue.sync([this] {
-        // A batch in flight may never be answered now: it goes to the file with the queue.
-        for (auto it = m_inFlight.begin(); it != m_inFlight.end(); ++it) {
-            QObject::disconnect(it.key(), nullptr, m_queue.context(), nullptr);
-            it.key()->abort();
-            it.key()->deleteLater();
-            m_signalCache.push(it.value());
-        }
+        // A batch in flight may never be answered now: it goes to the file with the queue,
+        // and a late answer is ignored.
+        for (const QList<SignalPostBody>& batch : std::as_const(m_inFlight))
+            m_signalCache.push(batch);
         m_inFlight.clear();
     });
     m_signalCache.backupToDisk();

@@ -15,8 +15,7 @@
 #include <optional>
 
 class InsightsManagerConfiguration;
-class QNetworkAccessManager;
-class QNetworkReply;
+class QueueRelay;
 class SessionManager;
 class UserDefaults;
 
@@ -31,9 +30,10 @@ struct SignalRequest
 };
 
 // Turns signals into records, queues them, and sends the queue in batches of at most 100 as
-// a JSON POST, with exponential back-off after failures. Records and requests are handled on
-// the sender's own thread; the send timer is armed on the main thread, and only while records
-// wait, so an idle client never wakes. Must be destroyed on the main thread.
+// a JSON POST, with exponential back-off after failures. Records and answers are handled on
+// the sender's own thread, requests on the thread of the configuration's URL session; the
+// send timer is armed on the main thread, and only while records wait, so an idle client
+// never wakes. Must be destroyed on the main thread.
 class SignalManager
 {
 public:
@@ -59,10 +59,6 @@ public:
     // Main thread: the signals handed over, the queue and the batches in flight are written
     // to the cache file, and nothing more is sent.
     void appWillTerminate();
-    // Main thread. While the application is inactive a failed batch is not retried on a
-    // timer (a retry already armed is called off) but waits until it becomes active, so an
-    // unreachable service never wakes an idle program. It starts inactive.
-    void setApplicationActive(bool active);
 
     // The configured default user, else the stored generated one, else a new one (stored).
     QString resolveDefaultUser();
@@ -81,12 +77,20 @@ private:
         QString defaultUser;
         SignalParameters defaultPayload;
     };
+    // What a finished request answered, taken on the URL session's thread.
+    struct SendResult
+    {
+        std::optional<int> statusCode; // absent without an HTTP answer
+        bool failed = false;
+        QString errorString;
+        QByteArray body;
+    };
 
     void processPendingSignals();
     void recordSignals(const QList<PreparedSignal>& signals);
     void sendBatchNow();
     void postBatch(const QList<SignalPostBody>& batch, const QByteArray& body);
-    void handleSendResult(QNetworkReply* reply);
+    void handleSendResult(quint64 transfer, const SendResult& result);
     // Waits a short while for the batches in flight to be answered.
     void awaitInFlightReplies();
     void didSucceedSending();
@@ -114,14 +118,15 @@ private:
     Scheduler::Task m_sendTimerSource;
     // From the timer's send step until its result.
     bool m_sendInProgress = false;
-    bool m_applicationActive = false;
     int m_consecutiveFailures = 0;
     int m_sendCompletions = 0;
     SignalParameters m_lastDefaultPayload;
 
-    // The sender's thread only.
-    QNetworkAccessManager* m_network = nullptr;
-    QHash<QNetworkReply*, QList<SignalPostBody>> m_inFlight;
+    // The sender's thread only: the batches whose requests are under way, by transfer.
+    QHash<quint64, QList<SignalPostBody>> m_inFlight;
+    quint64 m_lastTransfer = 0;
     bool m_terminated = false;
     DispatchQueue m_queue{QStringLiteral("analytics.client.SignalSender")};
+    // Carries the answers from the URL session's thread to the queue while the sender exists.
+    const std::shared_ptr<QueueRelay> m_answers;
 };

@@ -19,19 +19,43 @@ const QString floatValueKey = QStringLiteral("floatValue");
 const QString payloadKey = QStringLiteral("payload");
 const QString isTestModeKey = QStringLiteral("isTestMode");
 
-QJsonObject encodeWithDate(const SignalPostBody& body, const QJsonValue& date)
+using Members = QList<std::pair<QString, QJsonValue>>;
+
+// The record's keys and values in the order of its fields; "floatValue" only when present.
+Members members(const SignalPostBody& body, const QJsonValue& date)
 {
     QJsonObject payload;
     for (auto it = body.payload.begin(); it != body.payload.end(); ++it)
         payload.insert(it.key(), it.value());
 
-    QJsonObject object{
-        {receivedAtKey, date},           {appIDKey, body.appID}, {clientUserKey, body.clientUser},
-        {sessionIDKey, body.sessionID},  {typeKey, body.type},   {payloadKey, payload},
-        {isTestModeKey, body.isTestMode}};
+    Members members{{receivedAtKey, date},
+                    {appIDKey, body.appID},
+                    {clientUserKey, body.clientUser},
+                    {sessionIDKey, body.sessionID},
+                    {typeKey, body.type}};
     if (body.floatValue)
-        object.insert(floatValueKey, *body.floatValue);
-    return object;
+        members.append({floatValueKey, *body.floatValue});
+    members.append({{payloadKey, payload}, {isTestModeKey, body.isTestMode}});
+    return members;
+}
+
+// The JSON text of one value, escaped as QJsonDocument escapes it.
+QByteArray jsonText(const QJsonValue& value)
+{
+    if (value.isObject())
+        return QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact);
+    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return array.sliced(1, array.size() - 2);
+}
+
+// By hand, since QJsonObject sorts its keys: these stay in the order given. The keys are
+// the record's plain names, with nothing to escape.
+QByteArray orderedObjectText(const Members& members)
+{
+    QByteArrayList pairs;
+    for (const auto& [key, value] : members)
+        pairs.append('"' + key.toLatin1() + "\":" + jsonText(value));
+    return '{' + pairs.join(',') + '}';
 }
 
 std::optional<QString> requiredString(const QJsonObject& object, const QString& key)
@@ -49,15 +73,13 @@ QString SignalPostBody::wireDate(const QDateTime& date)
     return date.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) + QStringLiteral("+0000");
 }
 
-QJsonObject SignalPostBody::toWireJson() const
-{
-    return encodeWithDate(*this, wireDate(receivedAt));
-}
-
 QJsonObject SignalPostBody::toCacheJson() const
 {
     const qint64 msecs = receivedAt.toMSecsSinceEpoch() - referenceDateMsecsSinceEpoch;
-    return encodeWithDate(*this, double(msecs) / msecsPerSecond);
+    QJsonObject object;
+    for (const auto& [key, value] : members(*this, double(msecs) / msecsPerSecond))
+        object.insert(key, value);
+    return object;
 }
 
 std::optional<SignalPostBody> SignalPostBody::fromCacheJson(const QJsonObject& object)
@@ -112,8 +134,8 @@ QString SignalPostBody::description() const
 
 QByteArray SignalPostBody::encodeWireBatch(const QList<SignalPostBody>& batch)
 {
-    QJsonArray array;
+    QByteArrayList objects;
     for (const SignalPostBody& body : batch)
-        array.append(body.toWireJson());
-    return QJsonDocument(array).toJson(QJsonDocument::Compact);
+        objects.append(orderedObjectText(members(body, wireDate(body.receivedAt))));
+    return '[' + objects.join(',') + ']';
 }

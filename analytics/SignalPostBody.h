@@ -23,8 +23,6 @@ struct SignalPostBody
 
     friend bool operator==(const SignalPostBody&, const SignalPostBody&) = default;
 
-    // Wire form: receivedAt as "yyyy-MM-ddTHH:mm:ss+0000" in UTC, the fraction dropped.
-    QJsonObject toWireJson() const;
     // Cache-file form: receivedAt as seconds since 2001-01-01T00:00:00Z, with fraction.
     QJsonObject toCacheJson() const;
     static std::optional<SignalPostBody> fromCacheJson(const QJsonObject& object);
@@ -33,6 +31,8 @@ struct SignalPostBody
     QString description() const;
 
     static QString wireDate(const QDateTime& date);
-    // One JSON array of the records in wire form: the body of one request.
+    // One JSON array of the records in wire form, the body of one request: each record's
+    // keys in the order of its fields, receivedAt as "yyyy-MM-ddTHH:mm:ss+0000" in UTC, the
+    // fraction dropped.
     static QByteArray encodeWireBatch(const QList<SignalPostBody>& batch);
 };

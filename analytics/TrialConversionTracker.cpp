@@ -62,6 +62,12 @@ TrialConversionTracker::TrialConversionTracker()
         startObservingTransactions();
 }
 
+TrialConversionTracker::~TrialConversionTracker()
+{
+    const QMutexLocker lock(&m_mutex);
+    stopObserving();
+}
+
 std::optional<StoredTrial> TrialConversionTracker::storedTrial()
 {
     UserDefaults* suite = analyticsDefaults();

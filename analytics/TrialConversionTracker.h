@@ -26,8 +26,15 @@ struct StoredTrial
 class TrialConversionTracker
 {
 public:
-    // Made on first use; starts observing when an earlier run left a trial behind.
+    // Made on first use and kept until the process ends.
     static TrialConversionTracker& shared();
+
+    // Starts observing when an earlier run left a trial behind.
+    TrialConversionTracker();
+    // Must not run while an update is being published.
+    ~TrialConversionTracker();
+    TrialConversionTracker(const TrialConversionTracker&) = delete;
+    TrialConversionTracker& operator=(const TrialConversionTracker&) = delete;
 
     // Remembers the trial, or forgets it when there is none.
     void storeTrial(const std::optional<StoredTrial>& trial);
@@ -38,7 +45,6 @@ public:
     static std::optional<StoredTrial> storedTrial();
 
 private:
-    TrialConversionTracker();
     void observeTransactionUpdate(quint64 observation, const TransactionUpdate& update);
     void stopObserving();
 

@@ -2,6 +2,7 @@
 #include "app/shell/AppDelegate.h"
 #include "app/shell/Screenshots.h"
 #include "app/shell/SystemReportingServices.h"
+#include "app/views/PopupWindowStyle.h"
 #include "platform/Appearance.h"
 #include "platform/Application.h"
 #include "platform/BootClock.h"
@@ -122,6 +123,8 @@ int main(int argc, char** argv)
     Appearance appearance;
     if (screenshots)
         appearance.forceColorScheme(Appearance::ColorScheme::Light);
+    // Tooltips and the lists of pop-up buttons in the panel's look.
+    QApplication::setStyle(new PopupWindowStyle(appearance));
     LoginItem loginItem =
         screenshots
             ? LoginItem(screenshots->folder() + QStringLiteral("/autostart/quillory.desktop"),
@@ -135,7 +138,8 @@ int main(int argc, char** argv)
     // is not without a DSN: nothing is recorded, stored or logged.
     const QString analyticsAppID =
         analyticsURL.isEmpty() ? QString() : QStringLiteral(QUILLORY_ANALYTICS_APP_ID);
-    SystemReportingServices reporting(crashReporter, crashReportDsn, analyticsAppID, analyticsURL);
+    SystemReportingServices reporting(crashReporter, appearance, crashReportDsn, analyticsAppID,
+                                      analyticsURL);
     AppDelegate::Environment environment{UserDefaults::standard(),
                                          notesFile,
                                          Clock::system(),

@@ -4,6 +4,8 @@
 
 #include "analytics/Insights.h"
 #include "analytics/InsightsManagerConfiguration.h"
+#include "analytics/SignalCache.h"
+#include "analytics/SignalPostBody.h"
 #include "platform/Clock.h"
 #include "platform/MainQueue.h"
 #include "platform/Scheduler.h"
@@ -25,6 +27,8 @@
 namespace {
 
 constexpr int queuedSignals = 10'000;
+// As many keys as the default payload has without history.
+constexpr int payloadKeys = 61;
 constexpr int deliveryTimeoutMsecs = 120'000;
 constexpr int pumpMsecs = 1500;
 const QString appID = QStringLiteral("6E0B3F2A-9C41-4D7B-8A15-2F3C9D7E41B8");
@@ -85,6 +89,25 @@ void BM_SignalReturnsWithTenThousandQueued(benchmark::State& state)
     mainQueue.runPending();
 }
 BENCHMARK(BM_SignalReturnsWithTenThousandQueued)->Iterations(100'000);
+
+// The body of one full request: 100 records, each with a payload as large as the default one.
+void BM_EncodeAFullBatchForTheWire(benchmark::State& state)
+{
+    SignalPostBody record;
+    record.receivedAt = QDateTime::currentDateTimeUtc();
+    record.appID = appID;
+    record.clientUser = QString(64, QLatin1Char('c'));
+    record.sessionID = appID;
+    record.type = QStringLiteral("note_created");
+    record.isTestMode = QStringLiteral("false");
+    for (int i = 0; i < payloadKeys; ++i)
+        record.payload.insert(QStringLiteral("Insights.Key.%1").arg(i),
+                              QStringLiteral("value %1").arg(i));
+    const QList<SignalPostBody> batch(SignalCache::maximumNumberOfSignalsToPopAtOnce, record);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SignalPostBody::encodeWireBatch(batch));
+}
+BENCHMARK(BM_EncodeAFullBatchForTheWire)->Unit(benchmark::kMicrosecond);
 
 // 10,000 signals delivered to a loopback server, on the real main queue and timers.
 void BM_TenThousandSignalsReachALoopbackServer(benchmark::State& state)

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
@@ -103,9 +104,10 @@ QString Application::defaultInstanceDirectory()
         return runtime.path;
     // A folder of a fixed name in the shared temporary folder could be made first by another
     // user, who would then hold the lock and read what is kept there.
-    if (!temporaryDirectory.isEmpty() && StoredFile::isUsersOwnFolder(temporaryDirectory))
-        return temporaryDirectory;
     const QString temporaryRoot = QDir::tempPath();
+    if (QFileInfo(temporaryDirectory).path() == temporaryRoot &&
+        StoredFile::isUsersOwnFolder(temporaryDirectory))
+        return temporaryDirectory;
     const StoredFile::PrivateFolder made =
         temporaryRoot.isEmpty()
             ? StoredFile::PrivateFolder{{}, QStringLiteral("there is no temporary folder")}

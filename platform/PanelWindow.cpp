@@ -1,5 +1,6 @@
 #include "PanelWindow.h"
 
+#include "PointerCatcher.h"
 #include "WindowSystem.h"
 #include "WindowSystemWatcher.h"
 
@@ -8,6 +9,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleHints>
 #include <QWindow>
 
 #include <algorithm>
@@ -78,7 +80,17 @@ PanelWindow::PanelWindow(QWidget* parent)
     setAttribute(Qt::WA_NoSystemBackground);
     connect(&WindowSystemWatcher::instance(), &WindowSystemWatcher::compositingChanged, this,
             &PanelWindow::updateShape);
+    m_catcher = PointerCatcher::create();
+    if (m_catcher) {
+        connect(m_catcher.get(), &PointerCatcher::pointerEvent, this, &PanelWindow::forwardCaught);
+        connect(m_catcher.get(), &PointerCatcher::left, this, [this] {
+            QEvent leave(QEvent::Leave);
+            QCoreApplication::sendEvent(windowHandle(), &leave);
+        });
+    }
 }
+
+PanelWindow::~PanelWindow() = default;
 
 void PanelWindow::setShapes(Shapes shapes)
 {
@@ -101,8 +113,66 @@ void PanelWindow::updateShape()
     const bool compositing = WindowSystemWatcher::instance().isCompositing();
     const QPainterPath drawn = compositing ? m_shapes.shadowed() : m_shapes.outline();
     const qreal ratio = devicePixelRatio();
-    WindowSystem::setShape(winId(), wholePixels(m_shapes.clickable(), size(), ratio),
-                           wholePixels(drawn, size(), ratio));
+    const QRegion clickable = wholePixels(m_shapes.clickable(), size(), ratio);
+    const QRegion shown = wholePixels(drawn, size(), ratio);
+    WindowSystem::setShape(winId(), clickable, shown);
+    // The window takes no presses where it shows nothing.
+    m_caughtPixels = isVisible() ? clickable - shown : QRegion();
+    if (m_catcher)
+        m_catcher->cover(framePixels(), m_caughtPixels);
+}
+
+QRect PanelWindow::framePixels() const
+{
+    const qreal ratio = devicePixelRatio();
+    return {(QPointF(geometry().topLeft()) * ratio).toPoint(), (QSizeF(size()) * ratio).toSize()};
+}
+
+void PanelWindow::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (m_catcher && !m_caughtPixels.isEmpty())
+        m_catcher->cover(framePixels(), m_caughtPixels);
+}
+
+bool PanelWindow::isDoubleClick(const Press& press) const
+{
+    if (!m_lastCaughtPress || m_lastCaughtPress->button != press.button)
+        return false;
+    const auto interval = quint64(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    const int distance = QGuiApplication::styleHints()->mouseDoubleClickDistance();
+    return press.time - m_lastCaughtPress->time < interval &&
+           (press.position - m_lastCaughtPress->position).manhattanLength() <= distance;
+}
+
+void PanelWindow::forwardCaught(QEvent::Type type, const QPoint& pixel, Qt::MouseButton button,
+                                Qt::MouseButtons buttons, quint64 time)
+{
+    QWindow* window = windowHandle();
+    if (!window)
+        return;
+    const QPointF position = QPointF(pixel) / devicePixelRatio();
+    const auto send = [&](QEvent::Type sent) {
+        QMouseEvent event(sent, position, position, mapToGlobal(position), button, buttons,
+                          QGuiApplication::keyboardModifiers());
+        event.setTimestamp(time);
+        QCoreApplication::sendEvent(window, &event);
+    };
+    send(type);
+    if (type == QEvent::MouseButtonPress) {
+        const Press press{time, pixel, button};
+        // As Qt does for the window's own presses: a second one soon after is a double click
+        // too, and a third starts over.
+        if (isDoubleClick(press)) {
+            send(QEvent::MouseButtonDblClick);
+            m_lastCaughtPress.reset();
+        } else {
+            m_lastCaughtPress = press;
+        }
+    }
+    // The widget under the pointer has set the window's cursor.
+    if (m_catcher)
+        m_catcher->setCursor(window->cursor());
 }
 
 void PanelWindow::setContentWidget(QWidget* content)
@@ -149,6 +219,9 @@ void PanelWindow::showEvent(QShowEvent* event)
 void PanelWindow::hideEvent(QHideEvent* event)
 {
     qApp->removeEventFilter(this);
+    m_caughtPixels = QRegion();
+    if (m_catcher)
+        m_catcher->cover({}, m_caughtPixels);
     QWidget::hideEvent(event);
 }
 

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <QEvent>
 #include <QPainterPath>
 #include <QPointF>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+#include <optional>
+
+class PointerCatcher;
 
 // A borderless, transparent, always-on-top window without a taskbar entry, which takes the
 // keyboard focus when shown. Its content draws a shape; the rest of the window is margin.
@@ -21,6 +26,7 @@ public:
     using ShapePath = std::function<QPainterPath()>;
 
     explicit PanelWindow(QWidget* parent = nullptr);
+    ~PanelWindow() override;
 
     struct Shapes
     {
@@ -49,12 +55,30 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
+    struct Press
+    {
+        quint64 time;
+        QPoint position;
+        Qt::MouseButton button;
+    };
+
+    // What the catcher reports, handed to the content as the window's own pointer events.
+    void forwardCaught(QEvent::Type type, const QPoint& pixel, Qt::MouseButton button,
+                       Qt::MouseButtons buttons, quint64 time);
+    bool isDoubleClick(const Press& press) const;
+    QRect framePixels() const;
+
     Shapes m_shapes;
     std::function<void()> m_onClickOutsideShape;
     QWidget* m_content = nullptr;
+    // Takes the presses on the clickable parts beyond what the window shows.
+    std::unique_ptr<PointerCatcher> m_catcher;
+    QRegion m_caughtPixels;
+    std::optional<Press> m_lastCaughtPress;
 };

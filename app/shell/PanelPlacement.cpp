@@ -11,6 +11,10 @@ namespace {
 // Where the panel hangs when neither an anchor nor a screen is known.
 constexpr QPointF fallbackAnchor{400, 0};
 
+// How much nearer one screen edge an icon's rectangle may seem than another for no reason but
+// its rounding to whole points: half a point at its near edges, a point at its far ones.
+constexpr qreal iconRounding = 1.5;
+
 // Bottom margin, notch and body, from the window's top to the body's top when mirrored.
 constexpr qreal mirroredBodyTop = PanelGeometry::bottomMargin;
 
@@ -84,22 +88,32 @@ TrayEdge trayEdge(const QRectF& icon, const ScreenArea& screen)
     if (icon.left() >= free.right() && free.right() < all.right())
         return TrayEdge::right;
 
-    // Ties go to the top, then the bottom: trays lie along the long edges more often.
-    const std::pair<qreal, TrayEdge> distances[] = {
-        {icon.top() - all.top(), TrayEdge::top},
-        {all.bottom() - icon.bottom(), TrayEdge::bottom},
-        {icon.left() - all.left(), TrayEdge::left},
-        {all.right() - icon.right(), TrayEdge::right},
-    };
-    return std::min_element(std::begin(distances), std::end(distances),
-                            [](const auto& a, const auto& b) { return a.first < b.first; })
-        ->second;
+    // Ties go to the top, then the bottom: trays lie along the long edges more often. An icon
+    // in a corner is as near one edge as the other, but for its rectangle's rounding to whole
+    // points: so a side wins only when it is nearer by more than that.
+    const qreal top = icon.top() - all.top();
+    const qreal bottom = all.bottom() - icon.bottom();
+    const qreal side = std::min(icon.left() - all.left(), all.right() - icon.right());
+    if (std::min(top, bottom) <= side + iconRounding)
+        return top <= bottom ? TrayEdge::top : TrayEdge::bottom;
+    return icon.left() - all.left() <= all.right() - icon.right() ? TrayEdge::left
+                                                                  : TrayEdge::right;
 }
 
-PanelPlacement placePanel(QSizeF noteSize, std::optional<QRectF> anchor,
-                          std::optional<ScreenArea> screen)
+namespace {
+
+// What the panel is placed against: the icon, or the point that stands in for it, and the room
+// the screen leaves the body around it.
+struct Surroundings
 {
-    using namespace PanelGeometry;
+    QRectF icon;
+    bool standsAbove;
+    qreal tipY; // the notch's tip
+    std::optional<QRectF> room;
+};
+
+Surroundings surroundings(std::optional<QRectF> anchor, std::optional<ScreenArea> screen)
+{
     QRectF icon(fallbackAnchor, QSizeF(0, 0));
     if (anchor)
         icon = *anchor;
@@ -112,20 +126,31 @@ PanelPlacement placePanel(QSizeF noteSize, std::optional<QRectF> anchor,
     const bool standsAbove =
         edge == TrayEdge::bottom ||
         (edge != TrayEdge::top && screen && icon.center().y() > screen->geometry.center().y());
-    const NotchEdge notchEdge = standsAbove ? NotchEdge::bottom : NotchEdge::top;
 
     // The notch's tip is one point off the icon, or at the point that stands in for it.
     qreal tipY = icon.top();
     if (anchor)
         tipY = standsAbove ? icon.top() - 1 : icon.bottom() + 1;
 
-    QSizeF size = noteSize;
     std::optional<QRectF> room;
-    if (screen) {
+    if (screen)
         room = bodyRoom(screen->available, icon, edge, standsAbove, tipY);
+    return {icon, standsAbove, tipY, room};
+}
+
+} // namespace
+
+PanelPlacement placePanel(QSizeF noteSize, std::optional<QRectF> anchor,
+                          std::optional<ScreenArea> screen)
+{
+    using namespace PanelGeometry;
+    const auto [icon, standsAbove, tipY, room] = surroundings(anchor, screen);
+    const NotchEdge notchEdge = standsAbove ? NotchEdge::bottom : NotchEdge::top;
+
+    QSizeF size = noteSize;
+    if (room)
         size = {fitted(noteSize.width(), room->width(), AppSettings::minimumPopoverWidth),
                 fitted(noteSize.height(), room->height(), AppSettings::minimumPopoverHeight)};
-    }
     const QSizeF frame = frameSize(size);
     qreal y = standsAbove ? tipY + topMargin - frame.height() : tipY - topMargin;
     qreal x = icon.center().x() - frame.width() / 2;
@@ -145,4 +170,23 @@ PanelPlacement placePanel(QSizeF noteSize, std::optional<QRectF> anchor,
     const qreal notchCenterX = std::min(std::max(icon.center().x() - (x + sideMargin), notchInset),
                                         size.width() - notchInset);
     return {QRectF(QPointF(x, y), frame), size, notchCenterX, notchEdge};
+}
+
+qreal draggedWidth(qreal startWidth, qreal outwards, std::optional<QRectF> anchor,
+                   std::optional<ScreenArea> screen)
+{
+    const Surroundings around = surroundings(anchor, screen);
+    const std::optional<QRectF>& room = around.room;
+    if (!room)
+        return startWidth + 2 * outwards;
+    // Up to this width the body lies centred under the icon and both its sides move; past it
+    // the screen holds one side and only the other one moves.
+    const qreal iconX = around.icon.center().x();
+    const qreal centred = std::max(0.0, 2 * std::min(iconX - room->left(), room->right() - iconX));
+    // How far the pointer moves a side out to widen the body from nothing to `width`.
+    const auto reach = [centred](qreal width) {
+        return width <= centred ? width / 2 : width - centred / 2;
+    };
+    const qreal moved = reach(startWidth) + outwards;
+    return moved <= centred / 2 ? 2 * moved : moved + centred / 2;
 }

@@ -70,3 +70,11 @@ struct PanelPlacement
 // never below the smallest note size, and the body is kept inside that area.
 PanelPlacement placePanel(QSizeF noteSize, std::optional<QRectF> anchor,
                           std::optional<ScreenArea> screen);
+
+// The note width for a drag of a corner handle `outwards` (positive away from the body) from
+// where it began on a note `startWidth` wide, the panel placed as placePanel places it. Each
+// side of the body the screen leaves free follows the pointer: the width changes by twice the
+// move while the body lies centred under the icon, by the move alone where the screen holds a
+// side.
+qreal draggedWidth(qreal startWidth, qreal outwards, std::optional<QRectF> anchor,
+                   std::optional<ScreenArea> screen);

@@ -64,6 +64,7 @@ PopoverController::PopoverController(NoteStore& store, AppSettings& settings, An
                         },
                         [this] { return clickableShape(); }});
     m_panel->setOnClickOutsideShape([this] { close(); });
+    connect(&m_glide, &PanelGlide::moved, this, &PopoverController::placeWindow);
 
     connect(&m_store, &NoteStore::pendingUndoChanged, this, [this] {
         const bool pending = m_store.pendingUndo().has_value();
@@ -122,7 +123,15 @@ void PopoverController::requestFocus()
 
 QPainterPath PopoverController::outline(qreal inset) const
 {
-    return PanelGeometry::outline(m_size, m_notchCenterX, m_notchEdge, inset);
+    const PanelPlacement shown = shownPlacement();
+    return PanelGeometry::outline(shown.noteSize, shown.notchCenterX, shown.notchEdge, inset);
+}
+
+PanelPlacement PopoverController::shownPlacement() const
+{
+    if (m_glide.isRunning())
+        return m_glide.shown();
+    return {QRectF(m_panel->geometry()), m_size, m_notchCenterX, m_notchEdge};
 }
 
 bool PopoverController::shapeContains(const QPointF& windowPoint) const
@@ -138,7 +147,7 @@ QPainterPath PopoverController::clickableShape() const
     // United rather than added: the mirrored outline runs the other way round.
     QPainterPath handles;
     for (const Corner corner : {Corner::bottomLeft, Corner::bottomRight})
-        handles.addRect(resizeHandleRect(corner, m_size, m_notchEdge));
+        handles.addRect(resizeHandleRect(corner, shownSize(), m_notchEdge));
     return outline().united(handles);
 }
 
@@ -204,37 +213,47 @@ void PopoverController::close()
     }
 }
 
-void PopoverController::reposition(bool animated)
+PopoverController::Site PopoverController::site() const
 {
-    std::optional<QRectF> anchor;
+    Site site;
     QScreen* screen = QGuiApplication::primaryScreen();
     if (m_statusItem) {
-        anchor = QRectF(m_statusItem->anchorGeometry());
+        site.anchor = QRectF(m_statusItem->anchorGeometry());
         if (QScreen* anchorScreen = m_statusItem->screen())
             screen = anchorScreen;
     }
-    std::optional<ScreenArea> area;
     if (screen)
-        area = ScreenArea{QRectF(screen->geometry()), QRectF(screen->availableGeometry())};
+        site.screen = ScreenArea{QRectF(screen->geometry()), QRectF(screen->availableGeometry())};
+    return site;
+}
 
-    const PanelPlacement placement = placePanel(m_wantedSize, anchor, area);
+void PopoverController::reposition(bool animated)
+{
+    const Site site = this->site();
+    const PanelPlacement placement = placePanel(m_wantedSize, site.anchor, site.screen);
+    const PanelPlacement shown = shownPlacement();
+    const bool glides =
+        animated && m_isOpen && !m_animation.isNone() && shown.notchEdge == placement.notchEdge;
+    if (!glides)
+        m_glide.stop();
     set(m_size, placement.noteSize, &PopoverController::sizeChanged);
     set(m_notchCenterX, placement.notchCenterX, &PopoverController::notchCenterXChanged);
     set(m_notchEdge, placement.notchEdge, &PopoverController::notchEdgeChanged);
-    const QRect frame = placement.frame.toAlignedRect();
-    if (animated && m_isOpen && !m_animation.isNone()) {
+    m_frame = placement.frame.toAlignedRect();
+    if (glides)
+        m_glide.start(shown, placement, m_animation);
+    else
+        placeWindow();
+}
+
+void PopoverController::placeWindow()
+{
+    const QRect frame = m_glide.isRunning() ? m_glide.shown().frame.toRect() : m_frame;
+    // A window that changes size hands its shape over as it takes the size, once.
+    if (frame.size() == m_panel->size())
         m_panel->updateShape();
-        auto* move = new QPropertyAnimation(m_panel.get(), "geometry", m_panel.get());
-        move->setDuration(int(m_animation.duration.count()));
-        move->setEasingCurve(m_animation.curve);
-        move->setEndValue(frame);
-        move->start(QAbstractAnimation::DeleteWhenStopped);
-    } else {
-        // A window that changes size hands its shape over as it takes the size, once.
-        if (frame.size() == m_panel->size())
-            m_panel->updateShape();
-        m_panel->setGeometry(frame);
-    }
+    m_panel->setGeometry(frame);
+    Q_EMIT outlineMoved();
 }
 
 void PopoverController::installMonitors()
@@ -479,11 +498,12 @@ void PopoverController::resizeDrag(Corner corner, const QPointF& mouse)
     if (!m_resizeStartSize || !m_resizeStartMouse)
         return;
     const QPointF start = *m_resizeStartMouse;
-    // Outwards is positive on both sides; the panel stays centred, so both sides move.
+    // Outwards is positive on both sides.
     const qreal dx = corner == Corner::bottomRight ? mouse.x() - start.x() : start.x() - mouse.x();
+    const Site site = this->site();
     const qreal width =
-        std::clamp(m_resizeStartSize->width() + 2 * dx, AppSettings::minimumPopoverWidth,
-                   AppSettings::maximumPopoverWidth);
+        std::clamp(draggedWidth(m_resizeStartSize->width(), dx, site.anchor, site.screen),
+                   AppSettings::minimumPopoverWidth, AppSettings::maximumPopoverWidth);
     // The body grows away from the notch, which stays on the icon.
     const qreal dy = m_notchEdge == NotchEdge::top ? mouse.y() - start.y() : start.y() - mouse.y();
     const qreal height =
@@ -545,7 +565,8 @@ bool PopoverController::handleKey(const QKeyEvent& event)
 
     switch (event.key()) {
     case Qt::Key_Backspace:
-        if (!command)
+        if ((modifiers & (Qt::ControlModifier | Qt::ShiftModifier)) !=
+            deleteNoteKeys.keyboardModifiers())
             return false;
         deleteCurrentNote();
         return true;

@@ -2,12 +2,14 @@
 
 #include "app/notes/Hue.h"
 #include "app/shell/Animation.h"
+#include "app/shell/PanelGlide.h"
 #include "app/shell/PanelPlacement.h"
 #include "platform/Scheduler.h"
 
 #include <QObject>
 #include <QPointF>
 #include <QPointer>
+#include <QRect>
 #include <QRectF>
 #include <QSet>
 #include <QSizeF>
@@ -59,6 +61,10 @@ public:
     static constexpr std::chrono::milliseconds toastLifetime{4000};
     static constexpr std::chrono::milliseconds recolourDelay{120};
     static constexpr std::chrono::milliseconds doubleTapInterval{350};
+    // Deletes the current note. Ctrl+Backspace and Ctrl+Delete delete a word in every text
+    // field here, and so reach the editor; the note takes Shift as well.
+    static constexpr QKeyCombination deleteNoteKeys{Qt::ControlModifier | Qt::ShiftModifier,
+                                                    Qt::Key_Backspace};
     // The corner handles: squares straddling the body's corners away from the notch, pushed
     // outwards.
     static constexpr qreal resizeHandleSide = 30;
@@ -79,7 +85,11 @@ public:
     QSizeF size() const { return m_size; }
     qreal notchCenterX() const { return m_notchCenterX; }
     NotchEdge notchEdge() const { return m_notchEdge; }
-    // The panel's outline in window coordinates, `inset` inside its edge.
+    // The note area and the notch as the panel shows them: size() and notchCenterX(), or on
+    // their way there while the panel glides to a new place.
+    QSizeF shownSize() const { return shownPlacement().noteSize; }
+    qreal shownNotchCenterX() const { return shownPlacement().notchCenterX; }
+    // The panel's outline as it shows, in window coordinates, `inset` inside its edge.
     QPainterPath outline(qreal inset = 0) const;
     bool pickerOpen() const { return m_pickerOpen; }
     bool listOpen() const { return m_listOpen; }
@@ -152,6 +162,8 @@ Q_SIGNALS:
     void sizeChanged();
     void notchCenterXChanged();
     void notchEdgeChanged();
+    // Each frame of a glide to a new place, and at its end.
+    void outlineMoved();
     void pickerOpenChanged();
     void listOpenChanged();
     void renamingChanged();
@@ -164,6 +176,17 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
+    // Where the panel is placed: at the tray icon, on its screen.
+    struct Site
+    {
+        std::optional<QRectF> anchor;
+        std::optional<ScreenArea> screen;
+    };
+
+    Site site() const;
+    PanelPlacement shownPlacement() const;
+    // Puts the window where the panel shows now: gliding, or at rest.
+    void placeWindow();
     template <typename Value>
     void set(Value& field, const Value& value, void (PopoverController::*changed)());
     void withAnimation(const Animation& animation, const std::function<void()>& change);
@@ -198,7 +221,10 @@ private:
     int m_copiedPulse = 0;
     Animation m_animation;
 
+    // Where the panel's window rests once it gets there.
+    QRect m_frame;
     std::unique_ptr<PanelWindow> m_panel;
+    PanelGlide m_glide;
     std::function<QWidget*()> m_contentFactory;
     QPointer<QPropertyAnimation> m_fade;
     std::unique_ptr<LocalKeyMonitor> m_keyMonitor;

@@ -2,17 +2,21 @@
 
 #include "analytics/Insights.h"
 #include "analytics/InsightsManagerConfiguration.h"
+#include "platform/Appearance.h"
 #include "platform/CrashReporter.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QScreen>
 
 SystemReportingServices::SystemReportingServices(CrashReporter& crashReporter,
+                                                 const Appearance& appearance,
                                                  const QString& crashReportDsn,
                                                  const QString& analyticsAppID,
                                                  const QUrl& analyticsBaseURL, QObject* parent)
     : QObject(parent)
     , m_crashReporter(crashReporter)
+    , m_appearance(appearance)
     , m_crashReportDsn(crashReportDsn)
     , m_analyticsAppID(analyticsAppID)
     , m_analyticsBaseURL(analyticsBaseURL)
@@ -58,7 +62,9 @@ void SystemReportingServices::configureAnalytics()
     m_configuration = std::make_shared<InsightsManagerConfiguration>(m_analyticsAppID, std::nullopt,
                                                                      m_analyticsBaseURL);
     m_configuration->setSendNewSessionBeganSignal(false);
-    Insights::initialize(m_configuration);
+    InsightsEnvironment environment = InsightsEnvironment::system();
+    environment.displayInfo = [this] { return displayInfo(); };
+    Insights::initialize(m_configuration, environment);
     // The client starts inactive and hears only of changes.
     if (QGuiApplication::applicationState() == Qt::ApplicationActive)
         Insights::applicationWillBecomeActive();
@@ -90,4 +96,17 @@ void SystemReportingServices::applicationStateChanged(Qt::ApplicationState state
         Insights::applicationWillBecomeActive();
     else
         Insights::applicationDidResignActive();
+}
+
+DisplayInfo SystemReportingServices::displayInfo() const
+{
+    DisplayInfo info;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect frame = screen->geometry();
+        info.mainScreen = DisplayInfo::Screen{double(frame.width()), double(frame.height()),
+                                              screen->devicePixelRatio()};
+    }
+    info.colorScheme =
+        m_appearance.isDark() ? DisplayInfo::ColorScheme::dark : DisplayInfo::ColorScheme::light;
+    return info;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analytics/DisplayInfo.h"
 #include "app/shell/ReportingServices.h"
 #include "platform/ReportingFlag.h"
 
@@ -8,6 +9,7 @@
 
 #include <memory>
 
+class Appearance;
 class CrashReporter;
 class InsightsManagerConfiguration;
 
@@ -17,9 +19,10 @@ class SystemReportingServices : public QObject, public ReportingServices
     Q_OBJECT
 
 public:
-    SystemReportingServices(CrashReporter& crashReporter, const QString& crashReportDsn,
-                            const QString& analyticsAppID, const QUrl& analyticsBaseURL,
-                            QObject* parent = nullptr);
+    // The appearance and the primary screen are what usage signals report of the display.
+    SystemReportingServices(CrashReporter& crashReporter, const Appearance& appearance,
+                            const QString& crashReportDsn, const QString& analyticsAppID,
+                            const QUrl& analyticsBaseURL, QObject* parent = nullptr);
     ~SystemReportingServices() override;
 
     bool startCrashReporting() override;
@@ -35,8 +38,10 @@ public:
 
 private:
     void applicationStateChanged(Qt::ApplicationState state);
+    DisplayInfo displayInfo() const;
 
     CrashReporter& m_crashReporter;
+    const Appearance& m_appearance;
     const QString m_crashReportDsn;
     const QString m_analyticsAppID;
     const QUrl m_analyticsBaseURL;

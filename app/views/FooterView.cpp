@@ -10,6 +10,7 @@
 #include "platform/MainThread.h"
 
 #include <QAbstractButton>
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -108,6 +109,7 @@ FooterView::FooterView(PopoverController& controller, NoteStore& store, Schedule
           QStringLiteral("chevron-right"), chevronSize, Theme::textSecondary(),
           helpText(QStringLiteral("Next note"), QKeySequence(Qt::ALT | Qt::Key_Right)), appearance))
     , m_copiedLabel(new QLabel(QStringLiteral("Copied")))
+    , m_copiedFade(new QGraphicsOpacityEffect(m_copiedLabel))
 {
     setFixedHeight(height);
     m_copyButton->setToolTip(
@@ -134,9 +136,13 @@ FooterView::FooterView(PopoverController& controller, NoteStore& store, Schedule
         group(this, rightSpacing, Qt::AlignRight, {m_copyButton, m_previousButton, m_nextButton}));
     column->addLayout(row);
 
+    m_copiedLabel->setGraphicsEffect(m_copiedFade);
     connect(&m_checkFade, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
         static_cast<CopyButton*>(m_copyButton)->setProgress(value.toReal());
+        m_copiedFade->setOpacity(std::clamp(value.toReal(), 0.0, 1.0));
     });
+    // The label stays while it fades out.
+    connect(&m_checkFade, &QAbstractAnimation::finished, this, &FooterView::updateCopiedLabel);
 
     connect(m_newNoteButton, &QAbstractButton::clicked, &controller, &PopoverController::newNote);
     connect(m_settingsButton, &QAbstractButton::clicked, &controller,
@@ -198,7 +204,8 @@ void FooterView::updateCopiedLabel()
     colors.setColor(QPalette::WindowText, Theme::textSecondary().resolved(m_appearance));
     m_copiedLabel->setPalette(colors);
     const bool wideEnough = m_controller.size().width() - footerChrome >= copiedLabelRoom;
-    m_copiedLabel->setVisible(m_showCheck && wideEnough);
+    const bool fadingOut = !m_showCheck && m_checkFade.state() == QAbstractAnimation::Running;
+    m_copiedLabel->setVisible((m_showCheck || fadingOut) && wideEnough);
 }
 
 void FooterView::paintEvent(QPaintEvent*)

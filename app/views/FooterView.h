@@ -10,6 +10,7 @@ class IconButton;
 class NoteStore;
 class PopoverController;
 class QAbstractButton;
+class QGraphicsOpacityEffect;
 class QLabel;
 
 // The strip under the note text: a hairline, then new-note and settings buttons on the left,
@@ -59,6 +60,8 @@ private:
     IconButton* m_previousButton;
     IconButton* m_nextButton;
     QLabel* m_copiedLabel;
+    // The label fades in and out with the check mark.
+    QGraphicsOpacityEffect* m_copiedFade;
     bool m_showCheck = false;
     Scheduler::Task m_checkTask;
     // 0 shows the copy icon, 1 the check mark; between while they cross-fade.

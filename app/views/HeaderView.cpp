@@ -112,10 +112,10 @@ HeaderView::HeaderView(PopoverController& controller, NoteStore& store,
           QStringLiteral("chevron-down"), listIconSize, Theme::textSecondary(),
           helpText(QStringLiteral("All notes"), QKeySequence(Qt::ALT | Qt::Key_Down)), appearance,
           this))
-    , m_deleteButton(new IconButton(
-          QStringLiteral("trash-2"), deleteIconSize, Theme::textSecondary(),
-          helpText(QStringLiteral("Delete note"), QKeySequence(Qt::CTRL | Qt::Key_Backspace)),
-          appearance, this))
+    , m_deleteButton(
+          new IconButton(QStringLiteral("trash-2"), deleteIconSize, Theme::textSecondary(),
+                         helpText(QStringLiteral("Delete note"), PopoverController::deleteNoteKeys),
+                         appearance, this))
     , m_dotButton(new PlainButton(this))
     , m_row(new QHBoxLayout(this))
     , m_appearance(appearance)

@@ -4,5 +4,5 @@
 #include <QString>
 
 // A control's tooltip with its keyboard shortcut in the desktop's words:
-// "Delete note (Ctrl+Backspace)".
+// "Delete note (Ctrl+Shift+Backspace)".
 QString helpText(const QString& name, const QKeySequence& shortcut);

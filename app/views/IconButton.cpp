@@ -2,6 +2,7 @@
 
 #include "app/views/Lucide.h"
 #include "app/views/Theme.h"
+#include "platform/MainThread.h"
 
 #include <QEvent>
 
@@ -11,6 +12,12 @@ IconButton::IconButton(const QString& icon, int size, const ThemeColor& color, c
     , m_icon(new Lucide(icon, size, color, appearance, this))
     , m_color(color)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
+    // Ahead of the actions connected by whoever uses the button, and in the thread the click
+    // came from.
+    connect(
+        this, &QAbstractButton::clicked, this, [] { QUILLORY_ASSERT_MAIN_THREAD(); },
+        Qt::DirectConnection);
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::ArrowCursor);
     setFixedSize(sizeHint());
@@ -32,6 +39,7 @@ QSize IconButton::sizeHint() const
 
 void IconButton::paintEvent(QPaintEvent*)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     // The icon child draws everything; there is no bezel and no hover background.
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/views/IconImage.h"
 #include "platform/Appearance.h"
+#include "platform/MainThread.h"
 
 #include <QPainter>
 
@@ -13,6 +14,7 @@ Lucide::Lucide(const QString& name, int size, const ThemeColor& color, const App
     , m_color(color)
     , m_appearance(appearance)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFixedSize(size, size);
     connect(&appearance, &Appearance::changed, this, qOverload<>(&QWidget::update));
@@ -63,6 +65,7 @@ void Lucide::setScale(qreal scale)
 
 void Lucide::paintEvent(QPaintEvent*)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     const QColor color = resolvedColor();
     const qreal dpr = devicePixelRatioF();
     const QString key = QStringLiteral("%1/%2/%3/%4")

@@ -3,17 +3,18 @@
 #include "app/notes/NoteStore.h"
 #include "app/shell/PanelPlacement.h"
 #include "app/shell/PopoverController.h"
-#include "app/views/CornerHandle.h"
+#include "app/views/PageSnapshot.h"
 #include "app/views/Theme.h"
 #include "platform/Appearance.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QPainter>
 
 using namespace std::chrono_literals;
 
 namespace {
 
-constexpr std::chrono::milliseconds hueFadeDuration{350};
+const Animation hueFade = Animation::easeInOut(350ms);
 
 struct ShadowStyle
 {
@@ -61,29 +62,30 @@ PopoverRootView::PopoverRootView(PopoverController& controller, NoteStore& store
     , m_appearance(appearance)
     , m_body(new QWidget(this))
     , m_border(new Border(*this))
-    , m_handles{new CornerHandle(PopoverController::Corner::bottomLeft, controller, this),
-                new CornerHandle(PopoverController::Corner::bottomRight, controller, this)}
+    , m_handles(controller, this)
     , m_hue(store.currentNote().hue)
 {
     setAttribute(Qt::WA_TranslucentBackground);
-    m_hueFade.setDuration(int(hueFadeDuration.count()));
-    m_hueFade.setEasingCurve(QEasingCurve::InOutQuad);
-    m_hueFade.setStartValue(0.0);
-    m_hueFade.setEndValue(1.0);
-    connect(&m_hueFade, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
+    m_fillTo = targetFill();
+    for (QVariantAnimation* fade : {&m_fillFade, &m_pageFade}) {
+        fade->setStartValue(0.0);
+        fade->setEndValue(1.0);
+    }
+    connect(&m_fillFade, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
+    connect(&m_pageFade, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& progress) { showPageFade(progress.toReal()); });
+    connect(&m_pageFade, &QAbstractAnimation::finished, this, &PopoverRootView::endPageFade);
 
     connect(&store, &NoteStore::notesChanged, this, &PopoverRootView::updateHue);
     connect(&store, &NoteStore::currentIndexChanged, this, &PopoverRootView::updateHue);
-    connect(&controller, &PopoverController::modeChanged, this, [this] {
-        showPageForMode();
-        layoutContent();
-    });
-    connect(&controller, &PopoverController::sizeChanged, this, &PopoverRootView::layoutContent);
-    connect(&controller, &PopoverController::notchCenterXChanged, this,
-            &PopoverRootView::layoutContent);
-    connect(&controller, &PopoverController::notchEdgeChanged, this,
-            &PopoverRootView::layoutContent);
+    connect(&controller, &PopoverController::modeChanged, this, &PopoverRootView::switchPage);
+    for (const auto changed :
+         {&PopoverController::sizeChanged, &PopoverController::notchCenterXChanged,
+          &PopoverController::notchEdgeChanged, &PopoverController::outlineMoved})
+        connect(&controller, changed, this, &PopoverRootView::layoutContent);
     connect(&appearance, &Appearance::changed, this, [this] {
+        m_fillFade.stop();
+        m_fillTo = targetFill();
         update();
         m_border->update();
     });
@@ -115,6 +117,53 @@ void PopoverRootView::showPageForMode()
         m_settingsPage->setVisible(settings);
 }
 
+void PopoverRootView::switchPage()
+{
+    const bool settings = m_controller.mode() == PopoverController::Mode::settings;
+    QWidget* leaving = settings ? m_notePage : m_settingsPage;
+    endPageFade();
+    const Animation animation = m_controller.animation();
+    // The page that leaves fades out as a picture: it takes no more clicks or keys.
+    if (!animation.isNone() && leaving && !leaving->isHidden()) {
+        m_leavingPage = new PageSnapshot(leaving->grab(), m_body);
+        m_leavingPage->setGeometry(leaving->geometry());
+        m_leavingPage->show();
+    }
+    showPageForMode();
+    fadeFill(animation);
+    layoutContent();
+    if (!m_leavingPage)
+        return;
+    QWidget* coming = settings ? m_settingsPage : m_notePage;
+    if (coming)
+        coming->setGraphicsEffect(m_comingFade = new QGraphicsOpacityEffect(coming));
+    m_leavingPage->raise();
+    m_pageFade.setEasingCurve(animation.curve);
+    m_pageFade.setDuration(int(animation.duration.count()));
+    m_pageFade.start();
+    // The first frame at once: Qt tells of a frame only when its value differs from the last.
+    showPageFade(0);
+}
+
+void PopoverRootView::showPageFade(qreal progress)
+{
+    if (m_leavingPage)
+        m_leavingPage->setEffect(
+            PageEffect::interpolated(PageEffect::identity(), PageEffect::faded(), progress));
+    if (m_comingFade)
+        m_comingFade->setOpacity(progress);
+}
+
+void PopoverRootView::endPageFade()
+{
+    m_pageFade.stop();
+    delete m_leavingPage;
+    for (QWidget* page : {m_notePage.data(), m_settingsPage.data()}) {
+        if (page && page->graphicsEffect() == m_comingFade)
+            page->setGraphicsEffect(nullptr);
+    }
+}
+
 QPainterPath PopoverRootView::outline(qreal inset) const
 {
     return m_controller.outline(inset);
@@ -129,14 +178,26 @@ QColor PopoverRootView::targetFill() const
 
 QColor PopoverRootView::fillColor() const
 {
-    const QColor target = targetFill();
-    if (m_hueFade.state() != QAbstractAnimation::Running || !m_fadeFrom.isValid())
-        return target;
-    const qreal progress = m_hueFade.currentValue().toReal();
+    if (m_fillFade.state() != QAbstractAnimation::Running)
+        return m_fillTo;
+    const qreal progress = m_fillFade.currentValue().toReal();
     auto mix = [progress](float from, float to) { return from + (to - from) * float(progress); };
-    return QColor::fromRgbF(mix(m_fadeFrom.redF(), target.redF()),
-                            mix(m_fadeFrom.greenF(), target.greenF()),
-                            mix(m_fadeFrom.blueF(), target.blueF()));
+    return QColor::fromRgbF(mix(m_fillFrom.redF(), m_fillTo.redF()),
+                            mix(m_fillFrom.greenF(), m_fillTo.greenF()),
+                            mix(m_fillFrom.blueF(), m_fillTo.blueF()));
+}
+
+void PopoverRootView::fadeFill(const Animation& animation)
+{
+    m_fillFrom = fillColor();
+    m_fillTo = targetFill();
+    m_fillFade.stop();
+    if (!animation.isNone()) {
+        m_fillFade.setEasingCurve(animation.curve);
+        m_fillFade.setDuration(int(animation.duration.count()));
+        m_fillFade.start();
+    }
+    update();
 }
 
 void PopoverRootView::updateHue()
@@ -144,17 +205,14 @@ void PopoverRootView::updateHue()
     const Hue hue = m_store.currentNote().hue;
     if (hue == m_hue)
         return;
-    m_fadeFrom = fillColor();
     m_hue = hue;
-    m_hueFade.stop();
-    m_hueFade.start();
-    update();
+    fadeFill(hueFade);
 }
 
 void PopoverRootView::layoutContent()
 {
     const QRect body =
-        PanelGeometry::bodyRect(m_controller.size(), m_controller.notchEdge()).toRect();
+        PanelGeometry::bodyRect(m_controller.shownSize(), m_controller.notchEdge()).toRect();
     m_body->setGeometry(body);
     // The pages are clipped to the rounded body.
     const QPainterPath clip = outline().translated(-body.topLeft());
@@ -165,28 +223,14 @@ void PopoverRootView::layoutContent()
     }
     m_border->setGeometry(rect());
     m_border->raise();
-    placeHandles();
+    m_handles.place(m_notePage);
     update();
-}
-
-void PopoverRootView::placeHandles()
-{
-    const bool notePage = m_controller.mode() == PopoverController::Mode::note;
-    for (CornerHandle* handle : m_handles) {
-        handle->setGeometry(PopoverController::resizeHandleRect(
-                                handle->corner(), m_controller.size(), m_controller.notchEdge())
-                                .toAlignedRect());
-        handle->setVisible(notePage);
-        handle->raise();
-        if (m_notePage)
-            handle->giveWayToButtons(*m_notePage);
-    }
 }
 
 void PopoverRootView::showEvent(QShowEvent*)
 {
     // The page's buttons have their places only once it is shown.
-    placeHandles();
+    m_handles.place(m_notePage);
 }
 
 void PopoverRootView::resizeEvent(QResizeEvent*)
@@ -202,8 +246,8 @@ void PopoverRootView::paintEvent(QPaintEvent*)
     // The outline runs straight down its sides and along its edges between the corners, but
     // for the notch.
     using namespace PanelGeometry;
-    const QRectF body = bodyRect(m_controller.size(), m_controller.notchEdge());
-    const qreal notch = body.left() + m_controller.notchCenterX();
+    const QRectF body = bodyRect(m_controller.shownSize(), m_controller.notchEdge());
+    const qreal notch = body.left() + m_controller.shownNotchCenterX();
     m_shadow.paint(
         painter, shape, size(),
         {{Theme::shadowSoft().resolved(m_appearance), softShadow.radius, softShadow.offset},

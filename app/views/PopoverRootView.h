@@ -2,16 +2,18 @@
 
 #include "app/notes/Hue.h"
 #include "app/views/OutlineShadow.h"
+#include "app/views/ResizeHandles.h"
 
 #include <QColor>
 #include <QPointer>
 #include <QVariantAnimation>
 #include <QWidget>
 
-#include <array>
-
 class Appearance;
 class CornerHandle;
+class PageSnapshot;
+class QGraphicsOpacityEffect;
+struct Animation;
 class NoteStore;
 class PopoverController;
 
@@ -33,7 +35,10 @@ public:
     // The colour the outline is filled with right now.
     QColor fillColor() const;
     // The two resize handles, shown on the note page only.
-    CornerHandle* handle(int corner) const { return m_handles[std::size_t(corner)]; }
+    CornerHandle* handle(PopoverController::Corner corner) const
+    {
+        return m_handles.handle(corner);
+    }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -45,21 +50,31 @@ private:
 
     QPainterPath outline(qreal inset = 0) const;
     QColor targetFill() const;
+    // From the colour showing now to the one of the page and note, over `animation`.
+    void fadeFill(const Animation& animation);
     void updateHue();
     void layoutContent();
-    void placeHandles();
     void showPageForMode();
+    // The page of the controller's mode, cross-fading with the other one inside the
+    // controller's animation.
+    void switchPage();
+    void showPageFade(qreal progress);
+    void endPageFade();
 
     PopoverController& m_controller;
     NoteStore& m_store;
     const Appearance& m_appearance;
     QWidget* m_body;
     Border* m_border;
-    std::array<CornerHandle*, 2> m_handles;
+    ResizeHandles m_handles;
     QPointer<QWidget> m_notePage;
     QPointer<QWidget> m_settingsPage;
     Hue m_hue;
-    QColor m_fadeFrom;
-    QVariantAnimation m_hueFade;
+    QColor m_fillFrom;
+    QColor m_fillTo;
+    QVariantAnimation m_fillFade;
+    QPointer<PageSnapshot> m_leavingPage;
+    QPointer<QGraphicsOpacityEffect> m_comingFade;
+    QVariantAnimation m_pageFade;
     OutlineShadow m_shadow;
 };

@@ -17,6 +17,10 @@ struct PopoverShape
     qreal notchHeight = 9;
     qreal insetAmount = 0;
 
+    // What an animation of the shape moves: the notch alone; the other fields jump.
+    qreal animatableData() const { return notchCenterX; }
+    void setAnimatableData(qreal value) { notchCenterX = value; }
+
     // The closed outline in `rect`, with the winding fill rule.
     QPainterPath path(const QRectF& rect) const;
     // A copy drawn `amount` further inside, for borders that must lie within the outline.

@@ -1,18 +1,22 @@
 #include "SwitchToggle.h"
 
+#include "app/views/DropShadow.h"
 #include "app/views/Theme.h"
 #include "platform/Appearance.h"
 #include "platform/MainThread.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QtMath>
 
 namespace {
 
-constexpr QColor knobShadow{0, 0, 0, 56}; // black at 0.22
-constexpr qreal knobShadowOffsetY = 0.5;
+constexpr QColor knobShadowColor{0, 0, 0, 56}; // black at 0.22
+constexpr qreal knobShadowRadius = 1;
+constexpr QPointF knobShadowOffset{0, 0.5};
 
 class SwitchAccessibility : public QAccessibleWidget
 {
@@ -64,6 +68,11 @@ SwitchToggle::SwitchToggle(const QString& help, const Appearance& appearance, QW
     m_slide.setEasingCurve(QEasingCurve::OutQuad);
     connect(&m_slide, &QVariantAnimation::valueChanged, this, qOverload<>(&QWidget::update));
     connect(this, &QAbstractButton::toggled, this, [this](bool on) {
+        // Off screen there is nothing to slide: the switch is shown at its new end.
+        if (!isVisible()) {
+            m_slide.stop();
+            return;
+        }
         // From wherever the knob is: mid-slide, or the end it rested at before this change.
         const bool sliding = m_slide.state() == QAbstractAnimation::Running;
         const qreal from = sliding ? m_slide.currentValue().toReal() : (on ? 0.0 : 1.0);
@@ -95,6 +104,28 @@ bool SwitchToggle::hitButton(const QPoint& position) const
     return capsule.contains(position);
 }
 
+QImage SwitchToggle::knobShadow(qreal diameter, qreal ratio)
+{
+    // Blurred in device pixels, with room around the knob for the blur and the offset.
+    const int margin = dropShadowReach(knobShadowRadius * ratio) +
+                       qCeil(knobShadowOffset.manhattanLength() * ratio);
+    const qreal side = diameter * ratio;
+    QPainterPath knob;
+    knob.addEllipse(QRectF(margin, margin, side, side));
+    const int canvas = qCeil(side) + 2 * margin;
+    QImage shadow = renderDropShadow(knob, QSize(canvas, canvas), knobShadowColor,
+                                     knobShadowRadius * ratio, knobShadowOffset * ratio);
+    shadow.setDevicePixelRatio(ratio);
+    return shadow;
+}
+
+void SwitchToggle::nextCheckState()
+{
+    // The flip a click makes.
+    QUILLORY_ASSERT_MAIN_THREAD();
+    QAbstractButton::nextCheckState();
+}
+
 void SwitchToggle::paintEvent(QPaintEvent*)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
@@ -110,8 +141,12 @@ void SwitchToggle::paintEvent(QPaintEvent*)
     const qreal diameter = track.height() - 2 * knobInset;
     const qreal travel = track.width() - 2 * knobInset - diameter;
     const QRectF knob(knobInset + travel * position, knobInset, diameter, diameter);
-    painter.setBrush(knobShadow);
-    painter.drawEllipse(knob.translated(0, knobShadowOffsetY));
+    // Of what is painted on, which may be a picture rather than the screen.
+    const qreal ratio = painter.paintEngine()->paintDevice()->devicePixelRatioF();
+    if (m_knobShadow.isNull() || m_knobShadow.devicePixelRatio() != ratio)
+        m_knobShadow = knobShadow(diameter, ratio);
+    const qreal margin = (m_knobShadow.width() / ratio - diameter) / 2;
+    painter.drawImage(knob.topLeft() - QPointF(margin, margin), m_knobShadow);
     painter.setBrush(Qt::white);
     painter.drawEllipse(knob);
 }

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QImage>
 #include <QVariantAnimation>
 
 class Appearance;
 
 // The compact on/off switch: a capsule track with a white knob that sits at the right end
-// when on. A click flips it at once; every change of state, from a click or from setChecked,
-// slides the knob and fades the track over 0.18 s. Read aloud as "On" or "Off".
+// when on. A click flips it at once; every change of state on screen, from a click or from
+// setChecked, slides the knob and fades the track over 0.18 s. Read aloud as "On" or "Off".
 class SwitchToggle : public QAbstractButton
 {
     Q_OBJECT
@@ -29,8 +30,13 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool hitButton(const QPoint& position) const override;
+    void nextCheckState() override;
 
 private:
+    // The knob's soft shadow, drawn at the pixel ratio given.
+    static QImage knobShadow(qreal diameter, qreal ratio);
+
     const Appearance& m_appearance;
     QVariantAnimation m_slide;
+    QImage m_knobShadow;
 };

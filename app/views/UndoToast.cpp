@@ -25,6 +25,7 @@ UndoToast::UndoToast(PopoverController& controller, NoteStore& store, const Appe
     , m_message(new QLabel(this))
     , m_undoButton(new TextButton(QStringLiteral("Undo"), Theme::toastAction(), appearance, this))
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     QFont plain = m_message->font();
     plain.setPixelSize(fontSize);
     m_message->setFont(plain);
@@ -41,10 +42,14 @@ UndoToast::UndoToast(PopoverController& controller, NoteStore& store, const Appe
     row->addWidget(m_undoButton, 0, Qt::AlignVCenter);
     row->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(m_undoButton, &QAbstractButton::clicked, &controller, [&controller] {
-        QUILLORY_ASSERT_MAIN_THREAD();
-        controller.undo();
-    });
+    // Direct, so that a click from another thread is caught there rather than queued over.
+    connect(
+        m_undoButton, &QAbstractButton::clicked, &controller,
+        [&controller] {
+            QUILLORY_ASSERT_MAIN_THREAD();
+            controller.undo();
+        },
+        Qt::DirectConnection);
     connect(&store, &NoteStore::pendingUndoChanged, this, &UndoToast::refresh);
     connect(&appearance, &Appearance::changed, this, qOverload<>(&QWidget::update));
     refresh();
@@ -69,6 +74,7 @@ void UndoToast::refresh()
 
 void UndoToast::paintEvent(QPaintEvent*)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);

@@ -2,6 +2,7 @@
 
 #include "platform/UserDefaults.h"
 #include "support/LogCapture.h"
+#include "support/OutputCapture.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -29,13 +30,23 @@ protected:
 
     bool held(quint32 keyCode = nKeyCode) const { return center.isHeld(keyCode, controlAlt); }
 
-    QList<quint32> hotKeyIds() const
+    // The identifiers of the hot keys kept, numbered from the first this case looked at, 1:
+    // the identifiers of the cases before it keep counting.
+    QList<quint32> hotKeyIds()
     {
         QList<quint32> ids;
         for (const auto& hotKey : CarbonGlobalShortcuts::hotKeys())
-            ids.append(hotKey.id);
+            ids.append(numbered(hotKey.id));
         return ids;
     }
+    quint32 numbered(quint32 id)
+    {
+        if (!firstId)
+            firstId = id;
+        return id - *firstId + 1;
+    }
+
+    std::optional<quint32> firstId;
 
     QStringList calls;
 };
@@ -176,7 +187,7 @@ TEST_F(Dispatch, DisablingANameGivesUpItsIdentifierAndSwitchingTheModuleOffKeeps
     EXPECT_TRUE(calls.isEmpty());
 
     setEnabled(true);
-    EXPECT_EQ(center.hotKeys().begin()->first, 2u);
+    EXPECT_EQ(numbered(center.hotKeys().begin()->first), 2u);
     EXPECT_TRUE(isEnabled(name));
     ASSERT_TRUE(pressAndRelease());
     EXPECT_EQ(calls.size(), 1);
@@ -245,6 +256,20 @@ TEST_F(Dispatch, CombinationsTheSystemCannotExpressAreRefused)
     EXPECT_EQ(log.matching(QStringLiteral("Error registering hotkey Ctrl+")).size(), 1);
 }
 
+// Whoever started the program reads each refusal on its standard output, one line each, as
+// soon as it happens.
+TEST_F(Dispatch, EveryRefusalIsPrintedOnStandardOutput)
+{
+    OutputCapture output;
+    center.refuse(nKeyCode, controlAlt);
+    handled("toggle");
+    const Name function(QStringLiteral("function"),
+                        Shortcut(Key::f12, ModifierFlag::function | ModifierFlag::shift));
+    EXPECT_EQ(output.text(), QByteArrayLiteral("Error registering hotkey Ctrl+Alt+N: 10\n"
+                                               "Error registering hotkey Ctrl+Alt+N: 10\n"
+                                               "Error registering hotkey Fn+Shift+F12: -2\n"));
+}
+
 // Counts the key events that get past the module to the menu.
 struct KeyCounter : QObject
 {
@@ -292,7 +317,7 @@ TEST_F(Dispatch, AnOpenMenuCatchesTheCombinationFromItsKeyEvents)
     menu.hide();
     EXPECT_FALSE(isMenuOpen());
     EXPECT_TRUE(held());
-    EXPECT_EQ(center.hotKeys().begin()->first, 1u);
+    EXPECT_EQ(numbered(center.hotKeys().begin()->first), 1u);
 }
 
 TEST_F(Dispatch, HandlersMayChangeTheTablesAndTheShortcutWhileDispatching)

@@ -89,7 +89,7 @@ TEST_F(Display, CharactersFollowTheKeyboardLayout)
 TEST_F(Display, WithoutALayoutKeysHaveNoCharacter)
 {
     KeyboardLayout::setCurrent(nullptr);
-    qunsetenv("DISPLAY");
+    environment.unset("DISPLAY");
     EXPECT_EQ(keyToCharacter(optionCommand(Key::n)), std::nullopt);
     EXPECT_EQ(description(optionCommand(Key::n), SymbolSet::original),
               QStringLiteral(u"\u2325\u2318\uFFFD"));

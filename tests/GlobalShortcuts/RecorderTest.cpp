@@ -5,9 +5,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -33,7 +35,7 @@ protected:
     void SetUp() override
     {
         ShortcutFixture::SetUp();
-        if (!useGnomeBindings())
+        if (!useGnomeBindings(environment))
             GTEST_SKIP() << "the gsettings tool is not installed";
         menu.addAction(QStringLiteral("Settings\u2026"))->setShortcut(Qt::CTRL | Qt::Key_Comma);
         setMainMenu(&menu);
@@ -78,6 +80,8 @@ protected:
         alerts.append(alert->text());
         EXPECT_EQ(alert->palette().color(QPalette::Window),
                   recorder->palette().color(QPalette::Window));
+        if (beforeAnswer)
+            beforeAnswer(*alert);
         for (QAbstractButton* choice : alert->buttons()) {
             if (choice->text() == answer)
                 choice->click();
@@ -94,6 +98,8 @@ protected:
     QLineEdit* next = new QLineEdit;
     QString answer = QStringLiteral("OK");
     QStringList alerts;
+    // Looks at each alert before it is answered.
+    std::function<void(QMessageBox& alert)> beforeAnswer;
     QTimer alertWatch;
 };
 
@@ -158,6 +164,62 @@ TEST_F(RecorderTest, EachKeyIsJudgedOnItsWayToTheShortcut)
         recorder->clearFocus();
         next->clearFocus();
     }
+}
+
+// Whether `name` lies on one line of `text` laid out `width` pixels wide in `font`, whatever
+// spaces the text has between its words.
+bool isOnOneLine(const QString& text, const QString& name, const QFont& font, int width)
+{
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine())
+        line.setLineWidth(width);
+    layout.endLayout();
+    const qsizetype start = QString(text).replace(QChar::Nbsp, QLatin1Char(' ')).indexOf(name);
+    return start >= 0 && layout.lineForTextPosition(int(start)).lineNumber() ==
+                             layout.lineForTextPosition(int(start + name.size() - 1)).lineNumber();
+}
+
+// The clash alert names the menu entry on one line, however narrow its text, and shows the
+// page's colours, light or dark, also when they change while it is open.
+TEST_F(RecorderTest, TheClashAlertKeepsTheEntrysNameWholeInThePagesColours)
+{
+    const QString title = QStringLiteral("Paste the Clipboard into a New Note");
+    menu.addAction(title)->setShortcut(Qt::CTRL | Qt::Key_V);
+    const auto pagePalette = [](QRgb background, QRgb text) {
+        QPalette page;
+        page.setColor(QPalette::Window, background);
+        page.setColor(QPalette::Button, background);
+        page.setColor(QPalette::WindowText, text);
+        page.setColor(QPalette::ButtonText, text);
+        return page;
+    };
+    const QPalette light = pagePalette(0xFFFFFF, 0x1D1D1F);
+    const QPalette dark = pagePalette(0x2B2B2F, 0xF2F2F7);
+    window.setPalette(light);
+    int checked = 0;
+    beforeAnswer = [&](QMessageBox& alert) {
+        for (const QPalette& page : {light, dark}) {
+            window.setPalette(page);
+            for (const QPalette::ColorRole role :
+                 {QPalette::Window, QPalette::WindowText, QPalette::Button, QPalette::ButtonText})
+                EXPECT_EQ(alert.palette().color(role).name(), page.color(role).name()) << role;
+        }
+        for (const QLabel* label : alert.findChildren<QLabel*>()) {
+            if (label->text() != alert.text())
+                continue;
+            ++checked;
+            const QFontMetrics metrics(label->font());
+            for (int width = metrics.horizontalAdvance(title);
+                 width <= metrics.horizontalAdvance(label->text()); ++width)
+                ASSERT_TRUE(isOnOneLine(label->text(), title, label->font(), width)) << width;
+        }
+    };
+    record();
+    type({Qt::Key_V, Qt::ControlModifier, 55});
+    EXPECT_EQ(alerts.size(), 1);
+    EXPECT_EQ(checked, 1);
+    EXPECT_EQ(getShortcut(name), optionCommand(Key::n));
 }
 
 TEST_F(RecorderTest, TheClearButtonRemovesTheShortcutAndStartsRecording)

@@ -4,20 +4,64 @@
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "platform/x11/KeyboardLayout.h"
 #include "support/FakeHotKeyCenter.h"
+#include "support/ShortcutModule.h"
 #include "support/TestFiles.h"
 
+#include <QCoreApplication>
+#include <QList>
 #include <QStandardPaths>
 
 #include <gmock/gmock.h>
 
+#include <optional>
+#include <utility>
+
+// The environment variables a case changes, each put back as it was when the case ends.
+class CaseEnvironment
+{
+public:
+    CaseEnvironment() = default;
+    CaseEnvironment(const CaseEnvironment&) = delete;
+    CaseEnvironment& operator=(const CaseEnvironment&) = delete;
+    ~CaseEnvironment()
+    {
+        for (auto earlier = m_earlier.crbegin(); earlier != m_earlier.crend(); ++earlier) {
+            if (earlier->second)
+                qputenv(earlier->first.constData(), *earlier->second);
+            else
+                qunsetenv(earlier->first.constData());
+        }
+    }
+
+    void set(const char* name, const QByteArray& value)
+    {
+        keep(name);
+        qputenv(name, value);
+    }
+    void unset(const char* name)
+    {
+        keep(name);
+        qunsetenv(name);
+    }
+
+private:
+    void keep(const char* name)
+    {
+        m_earlier.append(
+            {name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
+    }
+
+    QList<std::pair<QByteArray, std::optional<QByteArray>>> m_earlier;
+};
+
 // GNOME's key bindings as its settings tool reads them, from a file of the test's own:
 // Super+Tab, Ctrl+Alt+T, Shift+Super+Q and F12. False when the tool is not installed.
-inline bool useGnomeBindings()
+inline bool useGnomeBindings(CaseEnvironment& environment)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("gsettings")).isEmpty())
         return false;
-    qputenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
-    qputenv("GSETTINGS_BACKEND", "keyfile");
+    environment.set("XDG_CURRENT_DESKTOP", "ubuntu:GNOME");
+    environment.set("GSETTINGS_BACKEND", "keyfile");
     TestFiles::write(qEnvironmentVariable("XDG_CONFIG_HOME") +
                          QStringLiteral("/glib-2.0/settings/keyfile"),
                      "[org/gnome/desktop/wm/keybindings]\n"
@@ -26,8 +70,8 @@ inline bool useGnomeBindings()
     return true;
 }
 
-// Every case runs in a process of its own, so the module starts empty each time; this gives it
-// a hot-key center to talk to and a US keyboard.
+// Each case finds the module empty, as in a process of its own, with a hot-key center to talk
+// to and a US keyboard, and leaves it empty.
 class ShortcutFixture : public testing::Test
 {
 protected:
@@ -42,7 +86,13 @@ protected:
         KeyboardLayout::setCurrent(KeyboardLayout::fromNames(QStringLiteral("us")));
     }
 
-    void TearDown() override { KeyboardLayout::setCurrent(nullptr); }
+    // Once the case's own objects are gone, and the streams they ended with them.
+    ~ShortcutFixture() override
+    {
+        QCoreApplication::sendPostedEvents();
+        forgetEveryShortcut();
+        KeyboardLayout::setCurrent(nullptr);
+    }
 
     static GlobalShortcuts::Shortcut optionCommand(GlobalShortcuts::Key key)
     {
@@ -57,5 +107,6 @@ protected:
         return center.release(keyCode, modifiers) && pressed;
     }
 
+    CaseEnvironment environment;
     FakeHotKeyCenter center;
 };

@@ -1,11 +1,7 @@
-#include "GlobalShortcuts/CarbonGlobalShortcuts.h"
-#include "GlobalShortcuts/GlobalShortcuts.h"
-#include "platform/x11/KeyboardLayout.h"
-#include "platform/x11/X11HotKeyCenter.h"
-#include "support/FakeHotKeyCenter.h"
-#include "support/LogCapture.h"
+#include "ShortcutFixture.h"
 
-#include <gmock/gmock.h>
+#include "platform/x11/X11HotKeyCenter.h"
+#include "support/LogCapture.h"
 
 using namespace GlobalShortcuts;
 
@@ -17,10 +13,16 @@ class WithoutDisplay : public testing::Test
 protected:
     void SetUp() override
     {
-        qunsetenv("DISPLAY");
+        environment.unset("DISPLAY");
         KeyboardLayout::setCurrent(KeyboardLayout::fromNames(QStringLiteral("us")));
     }
-    void TearDown() override { KeyboardLayout::setCurrent(nullptr); }
+    ~WithoutDisplay() override
+    {
+        forgetEveryShortcut();
+        KeyboardLayout::setCurrent(nullptr);
+    }
+
+    CaseEnvironment environment;
 };
 
 TEST_F(WithoutDisplay, EveryRegistrationIsRefusedWithTheLineUntilACenterComes)

@@ -43,11 +43,13 @@ class GnomeSettings : public testing::Test
 protected:
     void SetUp() override
     {
-        if (!useGnomeBindings())
+        if (!useGnomeBindings(environment))
             GTEST_SKIP() << "the gsettings tool is not installed";
         KeyboardLayout::setCurrent(KeyboardLayout::fromNames(QStringLiteral("us")));
     }
     void TearDown() override { KeyboardLayout::setCurrent(nullptr); }
+
+    CaseEnvironment environment;
 };
 
 TEST_F(GnomeSettings, SystemShortcutsAreTheBindingsOnTheCurrentKeyboardOnGnomeOnly)
@@ -64,7 +66,7 @@ TEST_F(GnomeSettings, SystemShortcutsAreTheBindingsOnTheCurrentKeyboardOnGnomeOn
     EXPECT_THAT(shortcuts, testing::Not(testing::Contains(
                                Shortcut(Key::n, ModifierFlag::command | ModifierFlag::option))));
 
-    qputenv("XDG_CURRENT_DESKTOP", "KDE");
+    environment.set("XDG_CURRENT_DESKTOP", "KDE");
     EXPECT_TRUE(DesktopKeyBindings::read().isEmpty());
     EXPECT_TRUE(CarbonGlobalShortcuts::systemShortcuts().isEmpty());
 }

@@ -1,6 +1,9 @@
 #include "ClientHarness.h"
 
 #include "analytics/Insights.h"
+#include "analytics/NavigationStatus.h"
+#include "support/TestFiles.h"
+#include "support/TestHome.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -11,13 +14,31 @@
 #include <QThread>
 
 namespace {
+
 constexpr int waitLimitMsecs = 10'000;
 constexpr int settleMsecs = 200;
+// Names the application identifiers of the test cases.
+const QUuid appIDNamespace(QStringLiteral("{3b0d6c52-8f1e-4a7d-b9c2-5e4f60a1d873}"));
+
+// The cache file and the suite are the case's own, also when the program runs whole.
+const bool perCaseHomes = (TestHome::givePerCaseHomes(), true);
+
 } // namespace
 
 ClientHarness::ClientHarness()
     : configuration(makeConfiguration(server.baseUrl()))
-{}
+{
+    // Like a program started afresh, whatever an earlier case of this process reported.
+    NavigationStatus::setPreviousNavigationPath(std::nullopt);
+}
+
+QString ClientHarness::appID()
+{
+    // Named after the case's own home, which no other case of any run shares.
+    return QUuid::createUuidV5(appIDNamespace, TestFiles::home())
+        .toString(QUuid::WithoutBraces)
+        .toUpper();
+}
 
 ClientHarness::~ClientHarness()
 {
@@ -28,8 +49,7 @@ ClientHarness::~ClientHarness()
 std::shared_ptr<InsightsManagerConfiguration>
 ClientHarness::makeConfiguration(const QUrl& baseURL, const std::optional<QString>& salt) const
 {
-    auto config = std::make_shared<InsightsManagerConfiguration>(
-        QStringLiteral("1F4A9C3E-55B2-4C7D-9E61-0A8B7C6D5E4F"), salt, baseURL);
+    auto config = std::make_shared<InsightsManagerConfiguration>(appID(), salt, baseURL);
     config->setSessionStatsEnabled(false);
     config->setSendNewSessionBeganSignal(false);
     config->setLogHandler(capturingHandler());
@@ -46,7 +66,7 @@ LogHandler ClientHarness::capturingHandler() const
 
 void ClientHarness::start()
 {
-    Insights::initialize(configuration, {&clock, &mainQueue, &scheduler});
+    Insights::initialize(configuration, {&clock, &mainQueue, &scheduler, displayInfo});
     // Lets the first send step, made at creation, finish and arm its timer.
     settle();
 }

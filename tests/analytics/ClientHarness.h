@@ -21,7 +21,8 @@
 
 // The analytics client on manual time and a manual main queue, sending to a loopback
 // server, with every log line kept. Session statistics and the session-start signal are off
-// unless a test turns them on before start().
+// unless a test turns them on before start(). Every harness is a start of the program: two in
+// one test case are two runs, which share the case's folders.
 class ClientHarness
 {
 public:
@@ -30,6 +31,8 @@ public:
     ClientHarness();
     ~ClientHarness();
 
+    // The running case's own, so that its suite holds nothing of another case.
+    static QString appID();
     std::shared_ptr<InsightsManagerConfiguration>
     makeConfiguration(const QUrl& baseURL, const std::optional<QString>& salt = std::nullopt) const;
     void start();
@@ -51,6 +54,7 @@ public:
     ManualClock clock;
     ManualMainQueue mainQueue;
     ManualScheduler scheduler;
+    std::function<DisplayInfo()> displayInfo;
     LoopbackServer server;
     std::shared_ptr<InsightsManagerConfiguration> configuration;
 

@@ -2,6 +2,8 @@
 
 #include "ClientHarness.h"
 
+#include "analytics/DisplayInfo.h"
+#include "analytics/Insights.h"
 #include "analytics/SessionManager.h"
 #include "platform/Clock.h"
 #include "platform/DeviceInfo.h"
@@ -9,6 +11,8 @@
 #include "platform/Scheduler.h"
 #include "platform/UserDefaults.h"
 
+#include <QCoreApplication>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
@@ -71,13 +75,13 @@ protected:
         device.modelName = QStringLiteral("ThinkPad X1");
     }
     // At noon in a zone half an hour off the hour: 06:30 UTC.
-    SignalParameters build()
+    SignalParameters build(const DisplayInfo& display = {})
     {
         const QDateTime now(QDate(2024, 3, 10), QTime(12, 0), QTimeZone(5 * 3600 + 1800));
         SessionManager sessions(&store, {&clock, &mainQueue, &scheduler});
         sessions.waitForPersistence();
-        return DefaultSignalPayload::parameters(sessions, now,
-                                                QLocale(QLocale::German, QLocale::Austria), device);
+        return DefaultSignalPayload::parameters(
+            sessions, now, QLocale(QLocale::German, QLocale::Austria), device, display);
     }
 
     QTemporaryDir m_folder;
@@ -103,19 +107,51 @@ TEST_F(PayloadTest, DescribesTheSystemInBothKeyFamilies)
                               {"appLanguage", "de"},
                               {"Insights.Device.timeZone", "UTC+5:30"},
                               {"Insights.UserPreference.layoutDirection", "leftToRight"},
-                              {"Insights.Device.screenScaleFactor", "N/A"},
                               {"appVersion", "0"},
-                              {"Insights.AppInfo.versionAndBuildNumber", "0 (build 0)"},
+                              // Without a store there is no receipt: never a test build.
+                              {"isTestFlight", "false"},
+                              {"isAppStore", "true"},
+                              {"Insights.RunContext.isTestFlight", "false"},
+                              {"Insights.RunContext.isAppStore", "true"},
                               // Without history the usage values start fresh.
                               {"Insights.Retention.averageSessionSeconds", "-1"},
                               {"Insights.Acquisition.firstSessionDate", "2024-03-10"},
                               {"Insights.Retention.totalSessionsCount", "0"}});
-    for (const char* absent : {"isTestFlight", "isAppStore", "extensionIdentifier",
-                               "Insights.Accessibility.isReduceMotionEnabled",
-                               "Insights.Retention.previousSessionSeconds"})
+    for (const char* absent :
+         {"extensionIdentifier", "Insights.Accessibility.isReduceMotionEnabled",
+          "Insights.Retention.previousSessionSeconds"})
         EXPECT_FALSE(values.contains(QString::fromLatin1(absent))) << absent;
     for (auto it = values.begin(); it != values.end(); ++it)
         EXPECT_FALSE(it.value().isNull()) << it.key().toStdString();
+    // The 48 fixed rows, the eight calendar values and the five usage values.
+    EXPECT_EQ(values.size(), 61);
+}
+
+// What the host says of its main screen and appearance; "N/A" where it knows nothing.
+TEST_F(PayloadTest, TheScreenAndColourSchemeAreTheHostsOwn)
+{
+    using Scheme = DisplayInfo::ColorScheme;
+    struct Row
+    {
+        DisplayInfo display;
+        const char* width;
+        const char* height;
+        const char* scaleFactor;
+        const char* colorScheme;
+    };
+    const Row rows[] = {
+        {{DisplayInfo::Screen{1728, 1117, 2}, Scheme::dark}, "1728.0", "1117.0", "2.0", "Dark"},
+        {{DisplayInfo::Screen{1280, 800, 1.25}, Scheme::light}, "1280.0", "800.0", "1.25", "Light"},
+        {{std::nullopt, Scheme::unknown}, "N/A", "N/A", "N/A", "N/A"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.colorScheme);
+        expectParameters(build(row.display),
+                         {{"Insights.Device.screenResolutionWidth", row.width},
+                          {"Insights.Device.screenResolutionHeight", row.height},
+                          {"Insights.Device.screenScaleFactor", row.scaleFactor},
+                          {"Insights.UserPreference.colorScheme", row.colorScheme}});
+    }
 }
 
 TEST_F(PayloadTest, UsageValuesComeFromTheStoredStatistics)
@@ -137,6 +173,47 @@ TEST_F(PayloadTest, UsageValuesComeFromTheStoredStatistics)
                                {"Insights.Retention.distinctDaysUsed", "5"},
                                // 30 days before 2024-03-10 06:30 UTC is 2024-02-09, which counts.
                                {"Insights.Retention.distinctDaysUsedLastMonth", "4"}});
+}
+
+// The rows the service receives from a running client: the build as the settings page shows
+// it, the receipt values of a program without a store, and what the host hands in.
+TEST(PayloadAtTheServerTest, CarriesTheBuildTheReceiptRowsAndTheHostsScreen)
+{
+    const QString buildNumber = QStringLiteral(QUILLORY_BUILD_NUMBER).isEmpty()
+                                    ? QStringLiteral("0")
+                                    : QStringLiteral(QUILLORY_BUILD_NUMBER);
+    const QString version = QCoreApplication::applicationVersion();
+    QCoreApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+    ClientHarness harness;
+    harness.displayInfo = [] {
+        return DisplayInfo{DisplayInfo::Screen{1920, 1080, 1.5}, DisplayInfo::ColorScheme::dark};
+    };
+    harness.start();
+    Insights::signal(QStringLiteral("settings_opened"));
+    ASSERT_TRUE(harness.waitUntil([&] {
+        harness.advance(ClientHarness::sendPeriod);
+        return harness.server.receivedSignalCount() == 1;
+    }));
+    QCoreApplication::setApplicationVersion(version);
+
+    SignalParameters payload;
+    const QJsonObject received =
+        harness.server.receivedSignals().first().value(QStringLiteral("payload")).toObject();
+    for (auto it = received.begin(); it != received.end(); ++it)
+        payload.insert(it.key(), it.value().toString());
+    EXPECT_EQ(payload.value(QStringLiteral("buildNumber")), buildNumber);
+    EXPECT_EQ(payload.value(QStringLiteral("Insights.AppInfo.buildNumber")), buildNumber);
+    EXPECT_EQ(payload.value(QStringLiteral("Insights.AppInfo.versionAndBuildNumber")),
+              QStringLiteral("0.1.0 (build ") + buildNumber + QLatin1Char(')'));
+    expectParameters(payload, {{"appVersion", "0.1.0"},
+                               {"isTestFlight", "false"},
+                               {"isAppStore", "true"},
+                               {"Insights.RunContext.isTestFlight", "false"},
+                               {"Insights.RunContext.isAppStore", "true"},
+                               {"Insights.Device.screenResolutionWidth", "1920.0"},
+                               {"Insights.Device.screenResolutionHeight", "1080.0"},
+                               {"Insights.Device.screenScaleFactor", "1.5"},
+                               {"Insights.UserPreference.colorScheme", "Dark"}});
 }
 
 } // namespace

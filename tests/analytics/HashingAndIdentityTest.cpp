@@ -55,8 +55,7 @@ TEST(IdentityTest, TheGeneratedUserIsStoredAndReusedByTheNextRun)
         ASSERT_EQ(cached.size(), 1);
         EXPECT_EQ(cached.first().clientUser, firstHash);
     }
-    UserDefaults* suite = UserDefaults::suite(
-        InsightsManager::suiteName(QStringLiteral("1F4A9C3E-55B2-4C7D-9E61-0A8B7C6D5E4F")));
+    UserDefaults* suite = UserDefaults::suite(InsightsManager::suiteName(ClientHarness::appID()));
     const QString stored = suite->string(QStringLiteral("defaultUserIdentifier"));
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}$"))
                     .match(stored)

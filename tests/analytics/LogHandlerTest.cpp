@@ -1,11 +1,7 @@
 #include "analytics/LogHandler.h"
-
-#include <QTemporaryFile>
+#include "support/OutputCapture.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -37,18 +33,9 @@ TEST(LogHandlerTest, OnlyTheThreeRawValuesMakeALevel)
 
 TEST(LogHandlerTest, ThePrintHandlerWritesOneTaggedLine)
 {
-    QTemporaryFile capture;
-    ASSERT_TRUE(capture.open());
-    std::fflush(stdout);
-    const int saved = dup(STDOUT_FILENO);
-    dup2(capture.handle(), STDOUT_FILENO);
+    OutputCapture output;
     LogHandler::printHandler(LogLevel::error, QStringLiteral("Error saving Insights cache"));
-    std::fflush(stdout);
-    dup2(saved, STDOUT_FILENO);
-    close(saved);
-    capture.seek(0);
-    EXPECT_EQ(capture.readAll(),
-              QByteArrayLiteral("[Insights: ERROR] Error saving Insights cache\n"));
+    EXPECT_EQ(output.text(), QByteArrayLiteral("[Insights: ERROR] Error saving Insights cache\n"));
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "platform/UserDefaults.h"
 
 #include <QFile>
+#include <QHash>
+#include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -103,20 +105,23 @@ TEST_F(SessionManagerTest, EachDayOfUseIsRecordedOnce)
               (QStringList{QStringLiteral("2024-03-10"), QStringLiteral("2024-03-11")}));
 }
 
-// A session is stored from its start, also when the application never becomes active, and
-// nothing ticks until it does.
-TEST_F(SessionManagerTest, ASessionIsStoredFromItsStartWithItsActiveTimeOnly)
+// A session counts its active time only, and nothing ticks while the application is
+// inactive; it is stored once it has a second of it.
+TEST_F(SessionManagerTest, ASessionIsStoredWithItsActiveTimeOnceItReachesASecond)
 {
     auto sessions = open();
     sessions->startNewSession();
     EXPECT_EQ(scheduler.pendingCount(), 0u);
     pass(5s);
     sessions->waitForPersistence();
-    EXPECT_EQ(storedSessions(), (QList<StoredSession>{{start, 0}}));
+    EXPECT_TRUE(storedSessions().isEmpty());
     EXPECT_EQ(store->string(QStringLiteral("firstSessionDate")), QStringLiteral("2024-03-10"));
 
     sessions->handleWillEnterForegroundNotification();
-    pass(5s);
+    pass(900ms);
+    sessions->waitForPersistence();
+    EXPECT_TRUE(storedSessions().isEmpty());
+    pass(4100ms);
     sessions->handleDidEnterBackgroundNotification();
     pass(10s);
     sessions->handleWillEnterForegroundNotification();
@@ -128,6 +133,40 @@ TEST_F(SessionManagerTest, ASessionIsStoredFromItsStartWithItsActiveTimeOnly)
     pass(2s);
     sessions->waitForPersistence();
     EXPECT_EQ(storedSessions(), (QList<StoredSession>{{start, 10}, {start.addSecs(25), 2}}));
+}
+
+// Only a start with no session and no day of use in the last 90 days is a new installation;
+// a short run, which stores no session, still counts as a start.
+TEST_F(SessionManagerTest, ANewInstallationIsAStartWithNothingInTheLast90Days)
+{
+    struct Row
+    {
+        const char* name;
+        QStringList daysUsed;
+        QList<StoredSession> sessions;
+        bool newInstallation;
+    };
+    const Row rows[] = {
+        {"first start", {}, {}, true},
+        {"short runs before", {QStringLiteral("2024-01-15")}, {}, false},
+        {"only old days", {QStringLiteral("2023-12-01")}, {}, true},
+        {"a recent session", {}, {{start.addSecs(-60), 5}}, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        store->removePersistentDomain();
+        store->set(QStringLiteral("distinctDaysUsed"), row.daysUsed);
+        storeSessions(row.sessions);
+        auto sessions = open();
+        sessions->startNewSession();
+        sessions->waitForPersistence();
+        EXPECT_EQ(store->object(QStringLiteral("firstSessionDate")).isValid(), row.newInstallation);
+        // A second start of the same run is never one, though the first stored nothing.
+        store->remove(QStringLiteral("firstSessionDate"));
+        sessions->startNewSession();
+        sessions->waitForPersistence();
+        EXPECT_FALSE(store->object(QStringLiteral("firstSessionDate")).isValid());
+    }
 }
 
 TEST_F(SessionManagerTest, AClockSetBackAddsNoTime)
@@ -152,7 +191,8 @@ TEST_F(SessionManagerTest, UndecodableSessionDataCountsAsNone)
     EXPECT_EQ(sessions->totalSessionsCount(), 0);
 }
 
-// Sent on the first start only, also when that start never became active.
+// Sent on the first start only, also when that start never became active and so stored no
+// session.
 TEST(NewInstallTest, IsSentOnlyOnTheFirstStart)
 {
     QList<SignalPostBody> records;
@@ -172,6 +212,45 @@ TEST(NewInstallTest, IsSentOnlyOnTheFirstStart)
     EXPECT_EQ(records.first().type, QStringLiteral("Insights.Acquisition.newInstallDetected"));
     expectParameters(records.first().payload,
                      {{"Insights.Acquisition.firstSessionDate", "2024-07-04"}});
+}
+
+// Against the service: the payload of a signal counts a session only from its first second.
+TEST(ShortSessionTest, IsCountedFromItsFirstSecond)
+{
+    ClientHarness harness;
+    harness.configuration->setSessionStatsEnabled(true);
+    harness.start();
+    Insights::applicationWillBecomeActive();
+    const auto pass = [&](std::chrono::milliseconds step) {
+        for (auto done = 0ms; done < step; done += 100ms) {
+            harness.clock.advance(100ms);
+            harness.advance(100ms);
+        }
+    };
+    pass(500ms); // the first session starts
+    pass(900ms);
+    Insights::signal(QStringLiteral("short"));
+    harness.mainQueue.runPending();
+    pass(100ms);
+    InsightsManager::shared()->sessionManager().waitForPersistence();
+    Insights::signal(QStringLiteral("counted"));
+    harness.mainQueue.runPending();
+    ASSERT_TRUE(harness.waitUntil([&] {
+        harness.advance(ClientHarness::sendPeriod);
+        return harness.server.receivedSignalCount() >= 3;
+    }));
+
+    QHash<QString, QJsonObject> payloads;
+    for (const QJsonObject& signal : harness.server.receivedSignals())
+        payloads.insert(signal.value(QStringLiteral("type")).toString(),
+                        signal.value(QStringLiteral("payload")).toObject());
+    const auto figure = [&](const char* type, const char* key) {
+        return payloads.value(QString::fromLatin1(type)).value(QString::fromLatin1(key)).toString();
+    };
+    EXPECT_EQ(figure("short", "Insights.Retention.totalSessionsCount"), QStringLiteral("0"));
+    EXPECT_EQ(figure("short", "Insights.Retention.averageSessionSeconds"), QStringLiteral("-1"));
+    EXPECT_EQ(figure("counted", "Insights.Retention.totalSessionsCount"), QStringLiteral("1"));
+    EXPECT_EQ(figure("counted", "Insights.Retention.averageSessionSeconds"), QStringLiteral("1"));
 }
 
 } // namespace

@@ -30,14 +30,15 @@ QJsonObject wireObject(const SignalPostBody& body)
         .toObject();
 }
 
-TEST(SignalPostBodyTest, WireFormHasSevenKeysWithoutFloatValueAndTextForTestMode)
+// The keys in the order of the record's fields, not sorted.
+TEST(SignalPostBodyTest, WireFormHasSevenKeysInFieldOrderWithoutFloatValueAndTextForTestMode)
 {
     const QByteArray batch = SignalPostBody::encodeWireBatch({record()});
     EXPECT_EQ(batch,
-              QByteArrayLiteral("[{\"appID\":\"APP\",\"clientUser\":\"user-hash\",\"isTestMode\":"
-                                "\"false\",\"payload\":{\"a\":\"1\",\"b\":\"2\"},\"receivedAt\":"
-                                "\"2024-05-01T12:34:56+0000\",\"sessionID\":\"SESSION\",\"type\":"
-                                "\"note_created\"}]"));
+              QByteArrayLiteral("[{\"receivedAt\":\"2024-05-01T12:34:56+0000\",\"appID\":\"APP\","
+                                "\"clientUser\":\"user-hash\",\"sessionID\":\"SESSION\",\"type\":"
+                                "\"note_created\",\"payload\":{\"a\":\"1\",\"b\":\"2\"},"
+                                "\"isTestMode\":\"false\"}]"));
     EXPECT_FALSE(batch.contains("null"));
 }
 
@@ -52,6 +53,25 @@ TEST(SignalPostBodyTest, FloatValueZeroAndEmptyPayloadAreWritten)
     EXPECT_EQ(object.value(QStringLiteral("floatValue")).toDouble(), 0.0);
     EXPECT_TRUE(object.value(QStringLiteral("payload")).isObject());
     EXPECT_TRUE(object.value(QStringLiteral("payload")).toObject().isEmpty());
+    EXPECT_TRUE(SignalPostBody::encodeWireBatch({body}).contains(
+        "\"type\":\"note_created\",\"floatValue\":0,\"payload\":{},"));
+}
+
+// Texts are escaped as JSON wants, and every record of the batch is written.
+TEST(SignalPostBodyTest, BatchTextsAreEscapedAndEveryRecordIsWritten)
+{
+    SignalPostBody odd = record();
+    odd.type = QStringLiteral("quote \" backslash \\ line\n\u00e9");
+    odd.payload = {{QStringLiteral("k\"ey"), QStringLiteral("\t")}};
+    const QJsonDocument document =
+        QJsonDocument::fromJson(SignalPostBody::encodeWireBatch({record(), odd}));
+    ASSERT_TRUE(document.isArray());
+    ASSERT_EQ(document.array().size(), 2);
+    const QJsonObject second = document.array().at(1).toObject();
+    EXPECT_EQ(second.value(QStringLiteral("type")).toString(), odd.type);
+    EXPECT_EQ(second.value(QStringLiteral("payload")).toObject().value(QStringLiteral("k\"ey")),
+              QStringLiteral("\t"));
+    EXPECT_EQ(SignalPostBody::encodeWireBatch({}), QByteArrayLiteral("[]"));
 }
 
 TEST(SignalPostBodyTest, WireDatesAreUtcWholeSecondsNeverRoundedUp)

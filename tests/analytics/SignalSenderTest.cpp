@@ -2,11 +2,13 @@
 
 #include "analytics/Insights.h"
 #include "analytics/InsightsManager.h"
+#include "analytics/SharedURLSession.h"
 #include "analytics/SignalManager.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QNetworkAccessManager>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -151,12 +153,11 @@ private:
 class SignalSenderTest : public ClientTest
 {
 protected:
-    // Active, so that failures are retried on the timer, and past the first session's start,
-    // so that only the send timer can be pending.
+    // Inactive, as a tray program nearly always is, and past the first session's start, so
+    // that only the send timer can be pending.
     void start()
     {
         harness.start();
-        Insights::applicationWillBecomeActive();
         harness.advance(500ms);
     }
     // Queues the signals and waits until they have armed the send timer.
@@ -246,6 +247,15 @@ TEST_F(SignalSenderTest, ARecordCarriesTheWireFieldsOfTheSignal)
                      {QStringLiteral("sessionID"),
                       harness.configuration->sessionID().toString(QUuid::WithoutBraces).toUpper()},
                      {QStringLiteral("type"), QStringLiteral("settings_opened")}}));
+    // On the wire in the order of the record's fields.
+    const QByteArray body = harness.server.requests().first().body;
+    qsizetype previous = -1;
+    for (const char* key : {"receivedAt", "appID", "clientUser", "sessionID", "type", "floatValue",
+                            "payload", "isTestMode"}) {
+        const qsizetype at = body.indexOf(QByteArray("\"") + key + "\":");
+        EXPECT_GT(at, previous) << key;
+        previous = at;
+    }
 }
 
 TEST_F(SignalSenderTest, RejectedBatchesAreDroppedWithTheReasonAndResetTheBackOff)
@@ -310,26 +320,51 @@ TEST_F(SignalSenderTest, FailuresBackOffUpToTheCeilingAndASuccessResetsIt)
     expectSendAfter(ClientHarness::sendPeriod, false);
 }
 
-// An unreachable service must not wake a program nobody uses: while inactive, a failed batch
-// waits for the application to become active, and a retry armed before is called off.
-TEST_F(SignalSenderTest, WhileInactiveAFailedBatchWaitsForTheApplicationToBecomeActive)
+// A change of activity neither calls off nor hurries a retry: failed batches go out on the
+// growing delay whether or not anyone uses the program.
+TEST_F(SignalSenderTest, FailedBatchesAreRetriedOnTheGrowingDelayWhateverTheActivity)
 {
     start();
-    Insights::applicationDidResignActive();
-    harness.server.respondWith({500});
+    harness.server.respondWith({500, 503});
     send(2);
-    tick(1, false);
-    ASSERT_TRUE(harness.waitUntil(
-        [&] { return !harness.logs(LogLevel::debug).filter(QStringLiteral("500")).isEmpty(); }));
-    harness.settle();
-    EXPECT_EQ(harness.scheduler.pendingCount(), 0u);
+    tick(1);
     Insights::applicationWillBecomeActive();
-    ASSERT_TRUE(rearmed());
+    expectSendAfter(20s);
     Insights::applicationDidResignActive();
-    EXPECT_EQ(harness.scheduler.pendingCount(), 0u);
-    Insights::applicationWillBecomeActive();
-    expectSendAfter(20s, false);
-    EXPECT_EQ(harness.server.receivedSignals().size(), 4);
+    expectSendAfter(40s, false);
+    EXPECT_EQ(harness.server.receivedSignals().size(), 6);
+}
+
+// A host's own network access, on the host's thread, which marks the requests it makes.
+class MarkingSession final : public QNetworkAccessManager
+{
+protected:
+    QNetworkReply* createRequest(Operation operation, const QNetworkRequest& request,
+                                 QIODevice* outgoingData) override
+    {
+        QNetworkRequest marked(request);
+        marked.setRawHeader("X-Transport", "host");
+        return QNetworkAccessManager::createRequest(operation, marked, outgoingData);
+    }
+};
+
+// The client's own session unless the host sets another, which the next batch goes through.
+TEST_F(SignalSenderTest, BatchesGoThroughTheUrlSessionOfTheConfiguration)
+{
+    EXPECT_EQ(harness.configuration->urlSession(), &sharedURLSession());
+    start();
+    send(1);
+    tick(1, false);
+    MarkingSession session;
+    harness.configuration->setUrlSession(&session);
+    send(1);
+    tick(2, false);
+    const QList<LoopbackServer::Request>& requests = harness.server.requests();
+    EXPECT_FALSE(requests[0].headers.contains("x-transport"));
+    EXPECT_EQ(requests[1].headers.value("x-transport"), QByteArrayLiteral("host"));
+    EXPECT_EQ(harness.server.receivedSignalCount(), 2);
+    harness.configuration->setUrlSession(nullptr);
+    EXPECT_EQ(harness.configuration->urlSession(), &sharedURLSession());
 }
 
 TEST_F(SignalSenderTest, TransportErrorsAreLoggedAndRetried)

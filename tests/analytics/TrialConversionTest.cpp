@@ -166,7 +166,7 @@ TEST(TrialFromEarlierRunTest, IsObservedWhenTheTrackerIsMade)
     harness.start();
     analyticsDefaults()->set(QStringLiteral("lastTrial"),
                              StoredTrial{QStringLiteral("pro.monthly"), 1000}.encode());
-    TrialConversionTracker::shared();
+    const TrialConversionTracker tracker;
     publish(renewal());
     EXPECT_EQ(signalsOfType(harness.quitAndReadCache(), convertedSignal).size(), 1);
 }

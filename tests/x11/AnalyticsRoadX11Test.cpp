@@ -71,7 +71,7 @@ protected:
             ASSERT_TRUE(waitFor([&] { return app.savedTexts() == typedTexts.mid(0, note + 1); }))
                 << app.savedTexts().join(u'|').toStdString();
         }
-        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+BackSpace")});
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+BackSpace")});
         ASSERT_TRUE(waitFor([&] { return app.savedTexts() == typedTexts.mid(0, 2); }));
     }
 
@@ -114,6 +114,7 @@ protected:
 TEST_F(AnalyticsRoad, TwoRunsDeliverExactlyTheirSignalsWithoutNoteText)
 {
     reportTo(server.baseUrl());
+    app.setVariable(QStringLiteral("QUILLORY_APPEARANCE"), QStringLiteral("dark"));
     ASSERT_TRUE(app.start());
     ASSERT_NO_FATAL_FAILURE(makeAndDeleteNotes());
     ASSERT_TRUE(app.terminate()) << app.errorOutput().toStdString();
@@ -136,9 +137,20 @@ TEST_F(AnalyticsRoad, TwoRunsDeliverExactlyTheirSignalsWithoutNoteText)
         EXPECT_EQ(request.method, "POST");
         EXPECT_EQ(request.path, "/v2/");
     }
-    for (const QJsonObject& signal : server.receivedSignals())
+    for (const QJsonObject& signal : server.receivedSignals()) {
         EXPECT_EQ(signal.value(QStringLiteral("appID")).toString(),
                   QStringLiteral(QUILLORY_ANALYTICS_APP_ID));
+        // The program's display: the X server's one screen and the appearance it was given.
+        const QJsonObject payload = signal.value(QStringLiteral("payload")).toObject();
+        EXPECT_EQ(payload.value(QStringLiteral("Insights.Device.screenResolutionWidth")),
+                  QStringLiteral("1280.0"));
+        EXPECT_EQ(payload.value(QStringLiteral("Insights.Device.screenResolutionHeight")),
+                  QStringLiteral("800.0"));
+        EXPECT_EQ(payload.value(QStringLiteral("Insights.Device.screenScaleFactor")),
+                  QStringLiteral("1.0"));
+        EXPECT_EQ(payload.value(QStringLiteral("Insights.UserPreference.colorScheme")),
+                  QStringLiteral("Dark"));
+    }
     expectNoTypedText();
 }
 

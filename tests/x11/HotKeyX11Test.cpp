@@ -3,6 +3,7 @@
 
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "support/LogCapture.h"
+#include "support/ShortcutModule.h"
 
 #include <QMenu>
 #include <QTest>
@@ -11,8 +12,7 @@
 #include <gmock/gmock.h>
 #include <xcb/xcb.h>
 
-#include <cstdlib>
-#include <vector>
+#include <algorithm>
 
 using namespace GlobalShortcuts;
 
@@ -34,8 +34,31 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(client.isConnected());
+        keyboard = client.modifierMapping();
         onKeyUp(sentinel, [this] { ++sentinelReleases; });
         ASSERT_TRUE(isEnabled(sentinel));
+    }
+
+    // The server's keyboard as the case found it: the lock keys off where they are now, then
+    // each modifier made by its keys again.
+    ~HotKeys() override
+    {
+        forgetEveryShortcut();
+        const XTestClient::ModifierMapping now = client.modifierMapping();
+        for (const quint8 lockKey : {XTestClient::capsLockKey, XTestClient::numLockKey}) {
+            if (client.modifierState() & modifierOf(lockKey, now))
+                client.type(lockKey);
+        }
+        EXPECT_TRUE(client.setModifierMapping(keyboard));
+    }
+
+    // The mask of the modifier the key makes.
+    static quint16 modifierOf(quint8 key, const XTestClient::ModifierMapping& mapping)
+    {
+        const auto place = std::find(mapping.keys.cbegin(), mapping.keys.cend(), key);
+        return place == mapping.keys.cend()
+                   ? 0
+                   : quint16(1 << ((place - mapping.keys.cbegin()) / mapping.keysPerModifier));
     }
 
     // Types the sentinel shortcut and waits for it: everything typed before it has then been
@@ -62,6 +85,7 @@ protected:
     }
 
     XTestClient client;
+    XTestClient::ModifierMapping keyboard;
     const Name sentinel{QStringLiteral("sentinel"), controlAlt(Key::m)};
     int sentinelReleases = 0;
     int presses = 0;
@@ -120,29 +144,17 @@ TEST_F(HotKeys, NumLockMovedToAnotherModifierIsFollowed)
     const Name toggle = toggleName();
     countEvents(toggle);
     // Move Num Lock from Mod2 to Mod3, as a keyboard settings tool might.
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    auto* mapping =
-        xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr);
-    ASSERT_TRUE(mapping);
-    const int perModifier = mapping->keycodes_per_modifier;
-    std::vector<xcb_keycode_t> keyCodes(xcb_get_modifier_mapping_keycodes(mapping),
-                                        xcb_get_modifier_mapping_keycodes(mapping) +
-                                            8 * perModifier);
-    std::free(mapping);
+    XTestClient::ModifierMapping moved = keyboard;
+    const int perModifier = moved.keysPerModifier;
     constexpr int mod2 = 4;
     constexpr int mod3 = 5;
     for (int i = 0; i < perModifier; ++i) {
-        if (keyCodes[mod2 * perModifier + i] == XTestClient::numLockKey) {
-            keyCodes[mod2 * perModifier + i] = 0;
-            keyCodes[mod3 * perModifier] = XTestClient::numLockKey;
+        if (moved.keys[mod2 * perModifier + i] == XTestClient::numLockKey) {
+            moved.keys[mod2 * perModifier + i] = 0;
+            moved.keys[mod3 * perModifier] = XTestClient::numLockKey;
         }
     }
-    auto* set = xcb_set_modifier_mapping_reply(
-        connection, xcb_set_modifier_mapping(connection, perModifier, keyCodes.data()), nullptr);
-    ASSERT_TRUE(set);
-    EXPECT_EQ(set->status, XCB_MAPPING_STATUS_SUCCESS);
-    std::free(set);
-    xcb_disconnect(connection);
+    ASSERT_TRUE(client.setModifierMapping(moved));
 
     ASSERT_TRUE(settle());
     client.press(XTestClient::numLockKey);

@@ -150,7 +150,13 @@ TEST_F(NotePageRoad, TypePageMakeDeleteUndoAndCloseKeepsEveryNotesTextExactly)
 
     key(QStringLiteral("alt+Right"));
     ASSERT_TRUE(savedCurrent(1));
+    // Ctrl+Backspace takes a word, as in any text field; with Shift it takes the note.
+    type(QStringLiteral(" extra"));
     key(QStringLiteral("ctrl+BackSpace"));
+    ASSERT_TRUE(savedTexts({QStringLiteral("first more"), QStringLiteral("second ")})) << texts();
+    key(QStringLiteral("BackSpace"));
+    ASSERT_TRUE(savedTexts({QStringLiteral("first more"), QStringLiteral("second")})) << texts();
+    key(QStringLiteral("ctrl+shift+BackSpace"));
     ASSERT_TRUE(savedTexts({QStringLiteral("first more")}));
     key(QStringLiteral("ctrl+z"));
     ASSERT_TRUE(savedTexts({QStringLiteral("first more"), QStringLiteral("second")}));
@@ -226,23 +232,24 @@ TEST_F(NotePageRoad, RenameRecolourListJumpBulkDeleteUndoAndResize)
     ASSERT_TRUE(m_quillory.panelOpen());
 
     // The bottom-right handle straddles the body's corner; a drag writes the size at its end.
-    // The panel hangs at the screen's right edge, so the drag goes left (narrower) and down.
+    // The panel hangs at the screen's right edge, so the drag goes left (narrower) and down;
+    // the screen holds the right side, so the width follows the pointer's move alone.
     // Pressed inside the body: without a compositor the window ends at the outline.
     const QPoint corner = body(280 - 10, 217 - 10);
     m_pointer.movePointer(corner.x(), corner.y());
     m_pointer.pressButton();
     m_pointer.movePointer(corner.x() - 10, corner.y() + 8);
     m_pointer.movePointer(corner.x() - 20, corner.y() + 30);
-    ASSERT_TRUE(waitFor([this] { return m_quillory.panelGeometry().size() == QSize(320, 328); }))
+    ASSERT_TRUE(waitFor([this] { return m_quillory.panelGeometry().size() == QSize(340, 328); }))
         << m_quillory.windowState();
-    EXPECT_NE(savedPanelSize(), QSizeF(240, 247)); // not before the release
+    EXPECT_NE(savedPanelSize(), QSizeF(260, 247)); // not before the release
     m_pointer.releaseButton();
-    ASSERT_TRUE(savedPanelSizeBecomes(QSizeF(240, 247)))
+    ASSERT_TRUE(savedPanelSizeBecomes(QSizeF(260, 247)))
         << savedPanelSize().width() << "x" << savedPanelSize().height();
     ASSERT_TRUE(m_quillory.panelOpen()) << m_quillory.windowState();
 
     // The default size shows at once (after a short glide), and reaches the settings later.
-    click(body(240 - 10, 247 - 10), 2);
+    click(body(260 - 10, 247 - 10), 2);
     ASSERT_TRUE(waitFor([this] { return m_quillory.panelGeometry().size() == QSize(360, 298); }))
         << m_quillory.windowState();
     ASSERT_TRUE(savedPanelSizeBecomes(QSizeF(280, 217)))

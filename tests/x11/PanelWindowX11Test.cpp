@@ -18,6 +18,7 @@
 
 #include <xcb/shape.h>
 #include <xcb/xcb.h>
+#include <xcb/xfixes.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -335,6 +336,94 @@ TEST_F(PanelWindowX11Test, ShapedToTheOutlineWithoutACompositorAndAskedForNoShad
     const std::vector<uint32_t> types = cardinals(connection, window, "_NET_WM_WINDOW_TYPE");
     ASSERT_FALSE(types.empty());
     EXPECT_EQ(types.front(), atom(connection, "_NET_WM_WINDOW_TYPE_POPUP_MENU"));
+}
+
+// A handle straddling the outline's bottom left corner, reaching `reach` beyond it, as the
+// panel's corner handles do: it takes presses over the margin too.
+class Handle : public QWidget
+{
+public:
+    static constexpr int reach = 6;
+    static constexpr int side = 30;
+
+    explicit Handle(QWidget* parent)
+        : QWidget(parent)
+    {
+        setCursor(Qt::SizeBDiagCursor);
+    }
+    int presses = 0;
+    int doubleClicks = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { ++presses; }
+    void mouseDoubleClickEvent(QMouseEvent*) override { ++doubleClicks; }
+};
+
+// The cursor the X server shows now; another one looks different.
+uint32_t shownCursor(xcb_connection_t* connection)
+{
+    free(xcb_xfixes_query_version_reply(
+        connection, xcb_xfixes_query_version(connection, XCB_XFIXES_MAJOR_VERSION, 0), nullptr));
+    const Reply<xcb_xfixes_get_cursor_image_reply_t> image(xcb_xfixes_get_cursor_image_reply(
+        connection, xcb_xfixes_get_cursor_image(connection), nullptr));
+    return image ? image->cursor_serial : 0;
+}
+
+TEST_F(PanelWindowX11Test, WithoutACompositorAHandleTakesThePointerBeyondTheOutlineToo)
+{
+    const QRect outline = panel.rect().adjusted(margin, margin, -margin, -margin);
+    auto* handle = new Handle(content);
+    handle->setGeometry(outline.left() - Handle::reach,
+                        outline.bottom() + 1 + Handle::reach - Handle::side, Handle::side,
+                        Handle::side);
+    handle->show();
+    const auto rectangle = [this](const QRect& rect) {
+        return [rect] {
+            QPainterPath path;
+            path.addRect(rect);
+            return path;
+        };
+    };
+    panel.setShapes(
+        {rectangle(outline), rectangle(panel.rect().adjusted(0, margin, 0, 0)), [outline, handle] {
+             QPainterPath body;
+             body.addRect(outline);
+             QPainterPath square;
+             square.addRect(handle->geometry());
+             return body.united(square);
+         }});
+    const QPoint origin = X11Input::screenPosition(panel);
+    const QPoint overOutline = origin + outline.bottomLeft() + QPoint(4, -4);
+    const QPoint beyondOutline = origin + outline.bottomLeft() + QPoint(-3, 3);
+    const QPoint desktop(1100, 650);
+    XTestClient pointer;
+    xcb_connection_t* connection = qtConnection();
+    const auto pointAt = [&](const QPoint& point) {
+        pointer.movePointer(point.x(), point.y());
+        pointer.sync();
+    };
+    pointAt(desktop);
+    const uint32_t arrow = shownCursor(connection);
+    pointAt(overOutline);
+    ASSERT_TRUE(waitFor([&] { return shownCursor(connection) != arrow; }));
+    const uint32_t diagonal = shownCursor(connection);
+    pointAt(beyondOutline);
+    EXPECT_TRUE(waitFor([&] { return shownCursor(connection) == diagonal; }))
+        << shownCursor(connection) << " instead of " << diagonal;
+
+    const auto monitor = GlobalClickMonitor::create();
+    QSignalSpy pressed(monitor.get(), &GlobalClickMonitor::pressed);
+    pointer.click(beyondOutline.x(), beyondOutline.y(), 2);
+    EXPECT_TRUE(waitFor([&] { return handle->doubleClicks == 1; })) << handle->doubleClicks;
+    EXPECT_EQ(handle->presses, 2);
+    // Presses are told apart by their times: the desktop's comes later, as a person's would.
+    ServerClock clock;
+    const quint32 doubleClicked = clock.now();
+    ASSERT_TRUE(waitFor([&] { return clock.now() != doubleClicked; }));
+    ASSERT_TRUE(clickAt(desktop));
+    ASSERT_TRUE(waitFor([&] { return !pressed.isEmpty(); }));
+    EXPECT_EQ(pressed.count(), 1); // the desktop's alone
+    EXPECT_EQ(outsideClicks, 0);
 }
 
 TEST_F(PanelWindowX11Test, TheGlobalMonitorSeesPressesOnTheDesktopButNotOnOurWindows)

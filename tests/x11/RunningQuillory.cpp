@@ -47,6 +47,8 @@ RunningQuillory::RunningQuillory(const QString& program)
     m_environment.remove(QStringLiteral("QUILLORY_APPEARANCE"));
     QObject::connect(&m_process, &QProcess::readyReadStandardError, &m_process,
                      [this] { m_errorOutput += m_process.readAllStandardError(); });
+    QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process,
+                     [this] { m_standardOutput += m_process.readAllStandardOutput(); });
 }
 
 RunningQuillory::~RunningQuillory()
@@ -116,6 +118,12 @@ QString RunningQuillory::errorOutput()
 {
     m_errorOutput += m_process.readAllStandardError();
     return QString::fromUtf8(m_errorOutput);
+}
+
+QString RunningQuillory::standardOutput()
+{
+    m_standardOutput += m_process.readAllStandardOutput();
+    return QString::fromUtf8(m_standardOutput);
 }
 
 bool RunningQuillory::openPanelWhenReady(XTestClient& keyboard, quint8 key)

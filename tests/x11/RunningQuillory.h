@@ -39,6 +39,8 @@ public:
     bool terminate();
     // Everything the program wrote to its error output so far.
     QString errorOutput();
+    // Everything the program wrote to its standard output so far.
+    QString standardOutput();
 
     // The program takes the hot key some time after it starts, once it has finished launching:
     // until then a press reaches nobody, so Ctrl+Alt+key is typed once the grab is taken.
@@ -62,6 +64,7 @@ private:
     QProcessEnvironment m_environment;
     QProcess m_process;
     QByteArray m_errorOutput;
+    QByteArray m_standardOutput;
 };
 
 bool waitFor(const std::function<bool()>& condition,

@@ -252,18 +252,18 @@ protected:
         ASSERT_NO_FATAL_FAILURE(startTray());
     }
 
-    void startTray(std::optional<QRgb> bar = std::nullopt)
+    void startTray(std::optional<QRgb> bar = std::nullopt, Qt::Edge edge = Qt::TopEdge)
     {
-        m_tray.start(QStringLiteral("trayer"), X11Input::trayArguments(bar));
+        m_tray.start(QStringLiteral("trayer"), X11Input::trayArguments(bar, edge));
         ASSERT_TRUE(m_tray.waitForStarted());
     }
 
-    // A tray host whose bar is drawn in one colour.
-    void restartTrayIn(QRgb bar)
+    // A tray host whose bar is drawn in one colour, or that lies along another edge.
+    void restartTray(std::optional<QRgb> bar, Qt::Edge edge = Qt::TopEdge)
     {
         m_tray.kill();
         m_tray.waitForFinished();
-        ASSERT_NO_FATAL_FAILURE(startTray(bar));
+        ASSERT_NO_FATAL_FAILURE(startTray(bar, edge));
     }
 
     void TearDown() override
@@ -666,6 +666,74 @@ TEST_P(PanelEdgeX11Test, WithoutACompositorTheEdgeHasNoDarkFringe)
 
 INSTANTIATE_TEST_SUITE_P(AtScales, PanelEdgeX11Test, testing::Values(1, 2));
 
+// At scale 2 the tray's icon sits in the screen's corner, its rectangle in whole points a half
+// point nearer the side than the bar's edge. The panel hangs from it (or stands on it) all the
+// same: the body keeps the usual gap from the screen's side and the notch's tip comes as near
+// the icon's centre as the body's corner lets it.
+class PanelAtScale2X11Test : public ShellX11Test, public testing::WithParamInterface<Qt::Edge>
+{
+protected:
+    static constexpr int scale = 2;
+    static constexpr QRgb desktop = qRgb(0x30, 0xD0, 0x60);
+
+    // The middle of the panel's pixels nearest the tray: the notch's tip.
+    static std::optional<QPoint> tip(const QImage& screen, bool fromTop)
+    {
+        const int rows = screen.height() - X11Input::trayHeight;
+        for (int step = 0; step < rows; ++step) {
+            const int y = fromTop ? X11Input::trayHeight + step : rows - 1 - step;
+            std::optional<int> first;
+            int last = 0;
+            for (int x = 0; x < screen.width(); ++x) {
+                if (screen.pixel(x, y) == desktop)
+                    continue;
+                first = first.value_or(x);
+                last = x;
+            }
+            if (first)
+                return QPoint((*first + last) / 2, y);
+        }
+        return std::nullopt;
+    }
+};
+
+TEST_P(PanelAtScale2X11Test, TheBodyKeepsItsGapFromTheSideAndTheNotchComesAsNearTheIconAsItMay)
+{
+    const bool atTop = GetParam() == Qt::TopEdge;
+    ASSERT_NO_FATAL_FAILURE(restartTray(std::nullopt, GetParam()));
+    m_x.paintDesktop(desktop);
+    m_quillory.setVariable(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
+    m_quillory.setVariable(QStringLiteral("QUILLORY_APPEARANCE"), QStringLiteral("light"));
+    ASSERT_NO_FATAL_FAILURE(markLaunchedBefore());
+    ASSERT_NO_FATAL_FAILURE(startAppInTray());
+    click(trayIcon()->center());
+    ASSERT_TRUE(waitFor([this] { return panelIsOpen(); })) << describeScreen();
+
+    const QRect screen = m_x.geometry(m_x.root());
+    const QRect icon = *trayIcon();
+    const QRect frame = m_x.geometry(*panel());
+    const int bodyRight = frame.right() - PanelGeometry::sideMargin * scale;
+    EXPECT_EQ(bodyRight, screen.right() - PanelGeometry::screenEdgeGap * scale);
+    QImage seen;
+    ASSERT_TRUE(waitFor([&] {
+        const QImage before = seen;
+        seen = m_x.image(screen);
+        return !seen.isNull() && seen == before && tip(seen, atTop);
+    })) << "the panel did not settle";
+    const QPoint notch = *tip(seen, atTop);
+    const int nearestToIcon =
+        std::min(icon.center().x(), bodyRight - int(PanelGeometry::notchInset) * scale);
+    EXPECT_NEAR(notch.x(), nearestToIcon, scale);
+    // Off the icon by a point, give or take the rounding of its rectangle to whole points.
+    EXPECT_NEAR(notch.y(), atTop ? icon.bottom() + 1 : icon.top() - 1, 2 * scale);
+}
+
+INSTANTIATE_TEST_SUITE_P(TrayEdges, PanelAtScale2X11Test,
+                         testing::Values(Qt::TopEdge, Qt::BottomEdge),
+                         [](const testing::TestParamInfo<Qt::Edge>& info) {
+                             return std::string(info.param == Qt::TopEdge ? "Top" : "Bottom");
+                         });
+
 // The tray icon with the desktop's scheme light, on a dark bar and then, taken in by another
 // tray, on a light one: the bar's colour decides, so that the glyph shows wherever the scheme
 // and the bar disagree, and it follows a new bar.
@@ -677,7 +745,7 @@ TEST_F(ShellX11Test, TheTrayGlyphStandsOutOnTheBarItIsOn)
     ASSERT_NO_FATAL_FAILURE(markLaunchedBefore());
     for (const QColor bar : {QColor(0x20, 0x20, 0x20), QColor(0xE0, 0xE0, 0xE0)}) {
         SCOPED_TRACE(bar.name().toStdString());
-        ASSERT_NO_FATAL_FAILURE(restartTrayIn(bar.rgb()));
+        ASSERT_NO_FATAL_FAILURE(restartTray(bar.rgb()));
         if (m_app.state() == QProcess::NotRunning) {
             ASSERT_NO_FATAL_FAILURE(startApp());
         }

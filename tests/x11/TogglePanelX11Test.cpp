@@ -232,10 +232,14 @@ TEST_F(TogglePanelRoad, CombinationHeldByAnotherProgramIsReportedAndTheProgramKe
 {
     ASSERT_EQ(client.grab(XTestClient::nKey, XTestClient::controlAltMask), 0);
     ASSERT_TRUE(app.start());
+    // On standard output, at once, while the program runs on.
     ASSERT_TRUE(waitFor(
-        [this] { return app.errorOutput().contains(QLatin1String("Error registering hotkey")); },
+        [this] {
+            return app.standardOutput().contains(
+                QLatin1String("Error registering hotkey Ctrl+Alt+N: 10\n"));
+        },
         RunningQuillory::startTimeoutMs))
-        << app.errorOutput().toStdString();
+        << app.standardOutput().toStdString() << app.errorOutput().toStdString();
 
     // The combination stays the other program's, and the panel stays shut.
     toggle();

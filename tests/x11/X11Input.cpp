@@ -59,13 +59,15 @@ xcb_connection_t* qtConnection()
 
 namespace X11Input {
 
-QStringList trayArguments(std::optional<QRgb> bar)
+QStringList trayArguments(std::optional<QRgb> bar, Qt::Edge edge)
 {
-    QStringList arguments = QStringLiteral("--edge top --align right --widthtype pixel --width %1 "
-                                           "--height %2 --SetDockType true")
-                                .arg(trayWidth)
-                                .arg(trayHeight)
-                                .split(u' ');
+    QStringList arguments =
+        QStringLiteral("--edge %1 --align right --widthtype pixel --width %2 "
+                       "--height %3 --SetDockType true")
+            .arg(edge == Qt::BottomEdge ? QStringLiteral("bottom") : QStringLiteral("top"))
+            .arg(trayWidth)
+            .arg(trayHeight)
+            .split(u' ');
     if (bar)
         arguments += QStringLiteral("--transparent true --alpha 0 --tint 0x%1")
                          .arg(*bar & RGB_MASK, 6, 16, QLatin1Char('0'))

@@ -19,8 +19,9 @@ constexpr int timeoutMs = 5000;
 constexpr int trayWidth = 96;
 constexpr int trayHeight = 24;
 
-// The options of that tray host; with `bar`, its bar is drawn in that one colour.
-QStringList trayArguments(std::optional<QRgb> bar = std::nullopt);
+// The options of that tray host; with `bar`, its bar is drawn in that one colour. At the top of
+// the screen, or along `edge`.
+QStringList trayArguments(std::optional<QRgb> bar = std::nullopt, Qt::Edge edge = Qt::TopEdge);
 
 // Types text with xdotool while the event loop keeps running. False when xdotool failed.
 bool type(const QString& text);

@@ -131,6 +131,40 @@ bool XTestClient::isKeyboardGrabbed()
     return grabbed;
 }
 
+XTestClient::ModifierMapping XTestClient::modifierMapping()
+{
+    xcb_get_modifier_mapping_reply_t* reply = xcb_get_modifier_mapping_reply(
+        m_connection, xcb_get_modifier_mapping(m_connection), nullptr);
+    if (!reply)
+        return {};
+    const xcb_keycode_t* keys = xcb_get_modifier_mapping_keycodes(reply);
+    const ModifierMapping mapping{reply->keycodes_per_modifier,
+                                  {keys, keys + xcb_get_modifier_mapping_keycodes_length(reply)}};
+    std::free(reply);
+    return mapping;
+}
+
+bool XTestClient::setModifierMapping(const ModifierMapping& mapping)
+{
+    xcb_set_modifier_mapping_reply_t* reply = xcb_set_modifier_mapping_reply(
+        m_connection,
+        xcb_set_modifier_mapping(m_connection, quint8(mapping.keysPerModifier),
+                                 mapping.keys.data()),
+        nullptr);
+    const bool set = reply && reply->status == XCB_MAPPING_STATUS_SUCCESS;
+    std::free(reply);
+    return set;
+}
+
+quint16 XTestClient::modifierState()
+{
+    xcb_query_pointer_reply_t* reply =
+        xcb_query_pointer_reply(m_connection, xcb_query_pointer(m_connection, m_root), nullptr);
+    const quint16 state = reply ? reply->mask : 0;
+    std::free(reply);
+    return state;
+}
+
 void XTestClient::movePointer(int x, int y)
 {
     fake(XCB_MOTION_NOTIFY, 0, x, y);

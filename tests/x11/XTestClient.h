@@ -4,6 +4,7 @@
 #include <QRect>
 
 #include <initializer_list>
+#include <vector>
 
 struct xcb_connection_t;
 
@@ -24,6 +25,7 @@ public:
     static constexpr quint8 commaKey = 59;
     static constexpr quint8 returnKey = 36;
     static constexpr quint8 escapeKey = 9;
+    static constexpr quint8 tabKey = 23;
     static constexpr quint16 controlAltMask = 0x04 | 0x08;
     static constexpr quint16 lockMask = 0x02;
     static constexpr quint16 numLockMask = 0x10;
@@ -64,6 +66,18 @@ public:
     bool isHeldByAnother(quint8 keyCode, quint16 modifiers);
     // Whether another client holds the whole keyboard, as an open menu does; tried the same way.
     bool isKeyboardGrabbed();
+
+    // The keys that make each of the eight modifiers (Shift, Lock, Control, Mod1 to Mod5), as
+    // many places for each as the server keeps; 0 in a place without a key.
+    struct ModifierMapping
+    {
+        int keysPerModifier = 0;
+        std::vector<quint8> keys;
+    };
+    ModifierMapping modifierMapping();
+    bool setModifierMapping(const ModifierMapping& mapping);
+    // The modifiers in effect now, those locked on included, as an X11 mask.
+    quint16 modifierState();
 
 private:
     void fake(quint8 type, quint8 detail, int x = 0, int y = 0);

@@ -6,7 +6,8 @@ PlainButton::PlainButton(int spacing, const QMargins& padding, QWidget* parent)
     : QAbstractButton(parent)
     , m_row(new QHBoxLayout(this))
 {
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab; a click leaves the focus where it was.
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_row->setContentsMargins(padding);
     m_row->setSpacing(spacing);

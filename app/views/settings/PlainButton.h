@@ -5,7 +5,7 @@
 class QHBoxLayout;
 
 // A button without a bezel whose look is the row of widgets put into it; a click anywhere on
-// it, the widgets included, is the button's.
+// it, the widgets included, is the button's. Tab reaches it, and Space presses it then.
 class PlainButton : public QAbstractButton
 {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include "SettingsFooter.h"
 
+#include "app/views/FocusRing.h"
 #include "app/views/HelpText.h"
 #include "app/views/Lucide.h"
 #include "app/views/Theme.h"
@@ -106,6 +107,10 @@ SettingsFooter::SettingsFooter(const Appearance& appearance, QWidget* parent)
     row->addLayout(links);
     row->addStretch();
     row->addWidget(quit, 0, Qt::AlignVCenter);
+
+    new FocusRing(*maker, FocusRing::squareCornerRadius, appearance);
+    new FocusRing(*mail, FocusRing::squareCornerRadius, appearance);
+    new FocusRing(*quit, quitRadius, appearance);
 
     connect(maker, &QAbstractButton::clicked, this,
             [] { QDesktopServices::openUrl(makerHomePage()); });

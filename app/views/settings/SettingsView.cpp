@@ -4,6 +4,7 @@
 #include "app/notes/AppSettings.h"
 #include "app/shell/LaunchAtLogin.h"
 #include "app/shell/PopoverController.h"
+#include "app/views/FocusRing.h"
 #include "app/views/HelpText.h"
 #include "app/views/IconButton.h"
 #include "app/views/SwitchToggle.h"
@@ -122,6 +123,8 @@ QWidget* SettingsView::makeHeader()
         helpText(QStringLiteral("Back to the note"), QKeySequence(Qt::CTRL | Qt::Key_Comma)),
         m_appearance);
     connect(back, &QAbstractButton::clicked, &m_controller, &PopoverController::backToNote);
+    // Reached with Tab like the page's other controls; a click leaves the focus where it was.
+    back->setFocusPolicy(Qt::TabFocus);
     auto* row = new QHBoxLayout(header);
     row->setContentsMargins(headerPadding);
     row->setSpacing(headerSpacing);
@@ -130,6 +133,7 @@ QWidget* SettingsView::makeHeader()
                                   QFont::DemiBold, m_appearance),
                    0, Qt::AlignVCenter);
     row->addStretch();
+    new FocusRing(*back, FocusRing::squareCornerRadius, m_appearance);
     return header;
 }
 
@@ -156,6 +160,7 @@ QWidget* SettingsView::makeContent(const GlobalShortcuts::Name& openShortcut, Up
     addRow(general, QStringLiteral("Open with"), recorder);
     m_launchAtLoginSwitch =
         new SwitchToggle(QStringLiteral("Start Quillory when you log in"), m_appearance);
+    m_launchAtLoginSwitch->setChecked(m_launchAtLogin.isEnabled());
     // Only a flip by the user changes the login item; showing the page only reads it.
     connect(m_launchAtLoginSwitch, &QAbstractButton::clicked, &m_launchAtLogin,
             &LaunchAtLogin::setEnabled);
@@ -224,6 +229,10 @@ SettingsRow* SettingsView::addRow(SettingsBox* box, const QString& title, QWidge
 {
     auto* row = new SettingsRow(title, control, m_appearance);
     box->addRow(row);
+    const bool capsule = qobject_cast<SwitchToggle*>(control) != nullptr;
+    new FocusRing(*control,
+                  capsule ? SwitchToggle::trackSize.height() / 2.0 : FocusRing::squareCornerRadius,
+                  m_appearance);
     m_rows.append(row);
     return row;
 }

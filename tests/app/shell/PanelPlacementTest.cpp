@@ -42,6 +42,14 @@ TEST(PanelPlacementTest, OpensOffTheIconAtEveryEdgeWithTheBodyOnTheUsableScreen)
         {"top right corner", {1270, 0, 10, 24}, {0, 24, 1280, 776}, NotchEdge::top, {1246, 25}},
         {"top left corner", {0, 0, 10, 24}, {0, 24, 1280, 776}, NotchEdge::top, {34, 25}},
         {"bottom, no strut", {900, 780, 20, 20}, wholeScreen, NotchEdge::bottom, {910, 779}},
+        // A corner icon in whole points, a point nearer the side than the top or bottom only
+        // for rounding half pixels at scale 2: the bar runs along the long edge still.
+        {"top right corner, no strut", {1258, 1, 22, 11}, wholeScreen, NotchEdge::top, {1246, 13}},
+        {"bottom right corner, no strut",
+         {1258, 788, 22, 11},
+         wholeScreen,
+         NotchEdge::bottom,
+         {1246, 787}},
         // Nearer the left edge than the top, but in the strip a tall top tray reserves; the
         // body keeps its gap below the strip.
         {"tall top tray", {30, 40, 24, 24}, {0, 80, 1280, 720}, NotchEdge::top, {42, 77}},
@@ -125,6 +133,62 @@ TEST(PanelPlacementTest, TheNoteShrinksToTheRoomBetweenTheTrayAndTheFarEdgeOfThe
             EXPECT_EQ(body.top(), free.top() + 6);
         }
     }
+}
+
+// A corner drag on a panel hanging from a top tray, the icon at `iconX`.
+struct DragCase
+{
+    const char* name;
+    qreal iconX;
+    bool leftHandle;
+    qreal startWidth;
+    qreal lastWidth; // after the longest move
+};
+
+TEST(PanelPlacementTest, ADraggedSideFollowsThePointerWhereverTheScreenHoldsTheOtherOne)
+{
+    const ScreenArea top{wholeScreen, {0, 24, 1280, 776}};
+    const DragCase cases[] = {
+        // Centred: both sides move, the width by twice the move.
+        {"centred tray, right handle", 640, false, 280, 280 + 2 * 60},
+        {"centred tray, left handle", 640, true, 280, 280 + 2 * 60},
+        // At a screen end the far side is held: the width follows the move alone.
+        {"icon at the right end, left handle", 1268, true, 280, 280 + 60},
+        {"icon at the left end, right handle", 12, false, 280, 280 + 60},
+        // Centred at first, until the growing body meets the screen's edge.
+        {"icon near the right end, left handle", 1100, true, 280, 280 + 2 * 34 + 26},
+    };
+    for (const DragCase& drag : cases) {
+        SCOPED_TRACE(drag.name);
+        const QRectF icon(drag.iconX - 10, 0, 20, 24);
+        const auto body = [&](qreal width) {
+            const PanelPlacement placement = placePanel({width, 217}, icon, top);
+            return PanelGeometry::bodyRect(placement.noteSize, placement.notchEdge)
+                .translated(placement.frame.topLeft());
+        };
+        const QRectF start = body(drag.startWidth);
+        for (const qreal outwards : {-20.0, 10.0, 30.0, 60.0}) {
+            SCOPED_TRACE(outwards);
+            const qreal width = draggedWidth(drag.startWidth, outwards, icon, top);
+            const QRectF moved = body(width);
+            if (drag.leftHandle)
+                EXPECT_DOUBLE_EQ(moved.left(), start.left() - outwards);
+            else
+                EXPECT_DOUBLE_EQ(moved.right(), start.right() + outwards);
+        }
+        EXPECT_DOUBLE_EQ(draggedWidth(drag.startWidth, 60, icon, top), drag.lastWidth);
+    }
+}
+
+TEST(PanelPlacementTest, ASideTheScreenHoldsStaysAndTheWidthFollowsTheMoveAlone)
+{
+    // The icon at the right end: the right handle's side cannot follow the pointer.
+    const QRectF icon(1258, 0, 20, 24);
+    const ScreenArea top{wholeScreen, {0, 24, 1280, 776}};
+    EXPECT_DOUBLE_EQ(draggedWidth(300, 5, icon, top), 305);
+    EXPECT_DOUBLE_EQ(draggedWidth(300, -40, icon, top), 260);
+    // Without a screen nothing holds either side.
+    EXPECT_DOUBLE_EQ(draggedWidth(300, 5, icon, std::nullopt), 310);
 }
 
 TEST(PanelPlacementTest, WithoutAnIconItHangsFromTheTopOfTheScreenOrAFixedPoint)

@@ -1,11 +1,15 @@
 #include "ShellTestFixture.h"
 
 #include "platform/PanelWindow.h"
+#include "platform/StatusItem.h"
 
+#include "support/ManualAnimationDriver.h"
 #include "support/TestFiles.h"
 
 #include <QClipboard>
+#include <QCursor>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -271,6 +275,108 @@ TEST_F(PopoverControllerTest, ResizingGrowsBothSidesAndStaysInRange)
     EXPECT_EQ(m_controller.size(), QSizeF(240, 640)); // no drag under way
 }
 
+TEST_F(PopoverControllerTest, AtEitherEndOfTheScreenTheDraggedCornerStaysUnderThePointer)
+{
+    StatusItem item(m_clock);
+    m_controller.setStatusItem(&item);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    using Corner = PopoverController::Corner;
+    const struct
+    {
+        const char* name;
+        int iconX;
+        Corner corner;
+        qreal outwards;
+    } ends[] = {{"right end, left handle", screen.right() - 4, Corner::bottomLeft, -100},
+                {"left end, right handle", screen.left() + 4, Corner::bottomRight, 100}};
+    for (const auto& end : ends) {
+        SCOPED_TRACE(end.name);
+        QCursor::setPos(end.iconX, screen.top());
+        Q_EMIT item.trayIcon()->activated(QSystemTrayIcon::Trigger);
+        m_controller.close();
+        m_settings.setPopoverSize(QSizeF(280, 217));
+        m_controller.open();
+        const auto cornerOnScreen = [&] {
+            const QRectF body =
+                PanelGeometry::bodyRect(m_controller.size(), m_controller.notchEdge())
+                    .translated(m_controller.panel()->geometry().topLeft());
+            return end.corner == Corner::bottomLeft ? body.bottomLeft() : body.bottomRight();
+        };
+        const QPointF press = cornerOnScreen();
+        m_controller.beginResize(press);
+        for (const qreal step : {0.25, 0.5, 1.0}) {
+            const QPointF pointer = press + QPointF(end.outwards * step, 0);
+            m_controller.resizeDrag(end.corner, pointer);
+            EXPECT_NEAR(cornerOnScreen().x(), pointer.x(), 1) << step;
+        }
+        m_controller.endResize();
+        EXPECT_EQ(m_settings.popoverSize().width(), 380);
+    }
+}
+
+TEST_F(PopoverControllerTest, TheNotchStaysOverTheIconInEveryFrameOfAGlideToANewSize)
+{
+    ManualAnimationDriver animations;
+    StatusItem item(m_clock);
+    m_controller.setStatusItem(&item);
+    // Near the screen's right end, so that a wider panel moves left under the icon.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QCursor::setPos(screen.right() - 40, screen.top());
+    Q_EMIT item.trayIcon()->activated(QSystemTrayIcon::Trigger);
+    const qreal iconX = QRectF(item.anchorGeometry()).center().x();
+    m_settings.setPopoverSize(QSizeF(280, 217));
+    m_controller.open();
+
+    const auto apexOnScreen = [this] {
+        // The outline runs from the top left corner to the notch's base, then up to its tip.
+        constexpr int tip = 4;
+        return m_controller.panel()->x() + m_controller.outline().elementAt(tip).x;
+    };
+    const struct
+    {
+        const char* what;
+        std::function<void()> move;
+        QSizeF from;
+        QSizeF to;
+        std::chrono::milliseconds duration;
+    } glides[] = {
+        {"to the settings page",
+         [this] { m_controller.openSettings(); },
+         {280, 217},
+         {300, 560},
+         250ms},
+        {"back to the note", [this] { m_controller.backToNote(); }, {300, 560}, {280, 217}, 250ms},
+        {"to the default size",
+         [this] {
+             m_settings.setPopoverSize(QSizeF(400, 300));
+             m_controller.close();
+             m_controller.open();
+             m_controller.resetSize();
+         },
+         {400, 300},
+         {280, 217},
+         200ms},
+    };
+    for (const auto& glide : glides) {
+        SCOPED_TRACE(glide.what);
+        glide.move();
+        EXPECT_EQ(m_controller.size(), glide.to); // at once, for whoever reads it
+        for (int frame = 0; frame <= 4; ++frame) {
+            SCOPED_TRACE(frame);
+            const QSizeF shown = m_controller.shownSize();
+            if (frame == 0)
+                EXPECT_EQ(shown, glide.from);
+            else if (frame < 4)
+                EXPECT_TRUE(shown != glide.from && shown != glide.to);
+            else
+                EXPECT_EQ(shown, glide.to);
+            EXPECT_EQ(m_controller.panel()->size(), PanelGeometry::frameSize(shown).toSize());
+            EXPECT_NEAR(apexOnScreen(), iconX, 0.5);
+            animations.advance(glide.duration / 4);
+        }
+    }
+}
+
 TEST_F(PopoverControllerTest, ATapOnTheNameTogglesTheListAndADoubleTapRenames)
 {
     m_controller.nameTapped(1000ms);
@@ -397,10 +503,20 @@ TEST_F(PopoverKeyTableTest, EachCommandDoesWhatItsRowSays)
     const std::vector<KeyCase> table{
         {"Backspace alone reaches the editor", Qt::Key_Backspace, Qt::NoModifier, false, none,
          nothing},
-        {"Ctrl+Backspace deletes the note", Qt::Key_Backspace, ctrl, true, none,
+        {"Ctrl+Backspace deletes a word in the editor", Qt::Key_Backspace, ctrl, false, none,
+         nothing},
+        {"Ctrl+Delete deletes a word in the editor", Qt::Key_Delete, ctrl, false, none, nothing},
+        {"Ctrl+Shift+Backspace deletes the note", Qt::Key_Backspace, ctrlShift, true, none,
          [](const auto& c, const auto&, const auto&) {
              EXPECT_EQ(c.motion(), PageMotion::remove);
          }},
+        {"Ctrl+Alt+Shift+Backspace still deletes the note", Qt::Key_Backspace, ctrlShift | alt,
+         true, none,
+         [](const auto& c, const auto&, const auto&) {
+             EXPECT_EQ(c.motion(), PageMotion::remove);
+         }},
+        {"Shift+Backspace reaches the editor", Qt::Key_Backspace, Qt::ShiftModifier, false, none,
+         nothing},
         {"Alt+Left on the first note does nothing", Qt::Key_Left, alt, true, none,
          [](const auto& c, const auto&, const auto&) { EXPECT_EQ(c.motion(), PageMotion::none); }},
         {"Alt+Right pages on", Qt::Key_Right, alt, true, none,

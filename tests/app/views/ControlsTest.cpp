@@ -9,8 +9,12 @@
 #include <QEnterEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QtMath>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <thread>
 
 namespace {
 
@@ -57,9 +61,9 @@ TEST_F(ControlsTest, LucideDrawsItsIconInTheThemeColourOfTheAppearance)
 
 TEST_F(ControlsTest, IconButtonIsItsIconPaddedByThreeAndItsHelpIsTooltipAndName)
 {
-    const QString help =
-        helpText(QStringLiteral("Delete note"), QKeySequence(Qt::CTRL | Qt::Key_Backspace));
-    EXPECT_EQ(help, QStringLiteral("Delete note (Ctrl+Backspace)"));
+    const QString help = helpText(QStringLiteral("Delete note"),
+                                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backspace));
+    EXPECT_EQ(help, QStringLiteral("Delete note (Ctrl+Shift+Backspace)"));
     IconButton button(QStringLiteral("trash-2"), 15, Theme::textSecondary(), help, m_appearance);
     EXPECT_EQ(button.size(), QSize(21, 21));
     EXPECT_EQ(button.icon()->pos(), QPoint(3, 3));
@@ -94,6 +98,7 @@ TEST_F(ControlsTest, AnIconButtonTurnsPrimaryUnderThePointerOnlyWhileEnabled)
 TEST_F(ControlsTest, SwitchFlipsOnAClickInsideItsCapsuleReadsOnOrOffAndSlidesItsKnob)
 {
     SwitchToggle toggle(QStringLiteral("Paste as plain text"), m_appearance);
+    toggle.show();
     EXPECT_EQ(toggle.size(), QSize(28, 16));
     EXPECT_EQ(toggle.toolTip(), QStringLiteral("Paste as plain text"));
     EXPECT_EQ(toggle.accessibleValue(), QStringLiteral("Off"));
@@ -108,6 +113,70 @@ TEST_F(ControlsTest, SwitchFlipsOnAClickInsideItsCapsuleReadsOnOrOffAndSlidesIts
     QTest::mouseClick(&toggle, Qt::LeftButton, {}, QPoint(1, 1));
     EXPECT_TRUE(toggle.isChecked());
     QTRY_COMPARE_WITH_TIMEOUT(toggle.knobPosition(), 1.0, 2000);
+}
+
+TEST_F(ControlsTest, TheSwitchKnobCastsASoftShadowBelowIt)
+{
+    SwitchToggle toggle(QString(), m_appearance);
+    // Four times enlarged, off, down the middle of the knob.
+    constexpr int zoom = 4;
+    QImage image(toggle.size() * zoom, QImage::Format_ARGB32);
+    image.setDevicePixelRatio(zoom);
+    image.fill(Qt::transparent);
+    toggle.render(&image);
+    const int middle = qRound((SwitchToggle::knobInset + 6.5) * zoom);
+    const int knobBottom =
+        qRound((SwitchToggle::trackSize.height() - SwitchToggle::knobInset) * zoom);
+    const int track = Theme::switchOff().light().red();
+    // How much darker than the bare track each row under the knob is.
+    std::vector<int> darkening;
+    for (int y = knobBottom; y < image.height() - 1; ++y)
+        darkening.push_back(track - image.pixelColor(middle, y).red());
+    SCOPED_TRACE(testing::PrintToString(darkening));
+    // Black at 0.22 at the most, fading row by row rather than ending at an edge.
+    constexpr double shadowAlpha = 0.22;
+    EXPECT_LE(darkening.front(), qCeil(track * shadowAlpha));
+    EXPECT_GT(darkening.front(), 0);
+    int fading = 0;
+    while (fading + 1 < int(darkening.size()) && darkening[std::size_t(fading + 1)] > 0 &&
+           darkening[std::size_t(fading + 1)] < darkening[std::size_t(fading)])
+        ++fading;
+    EXPECT_GE(fading, 3);
+}
+
+// Whatever `call` does, done on a thread of its own.
+void offTheMainThread(const std::function<void()>& call)
+{
+    std::thread(call).join();
+}
+
+TEST_F(ControlsTest, ControlsCatchBeingDrawnOrClickedOffTheMainThread)
+{
+#ifdef QT_NO_DEBUG
+    GTEST_SKIP() << "the main-thread checks are left out of release builds";
+#endif
+    // A child that starts afresh rather than a copy of this process and its threads.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    Lucide icon(QStringLiteral("plus"), 17, Theme::textSecondary(), m_appearance);
+    IconButton button(QStringLiteral("plus"), 17, Theme::textSecondary(), QString(), m_appearance);
+    SwitchToggle toggle(QString(), m_appearance);
+    const auto draw = [](QWidget& widget) {
+        return [&widget] {
+            QImage image(widget.size(), QImage::Format_ARGB32);
+            widget.render(&image);
+        };
+    };
+    const std::pair<const char*, std::function<void()>> calls[] = {
+        {"icon drawn", draw(icon)},
+        {"icon button drawn", draw(button)},
+        {"icon button clicked", [&button] { button.click(); }},
+        {"switch drawn", draw(toggle)},
+        {"switch flipped", [&toggle] { toggle.click(); }},
+    };
+    for (const auto& [what, call] : calls) {
+        SCOPED_TRACE(what);
+        EXPECT_DEATH(offTheMainThread(call), "not on the main thread");
+    }
 }
 
 } // namespace

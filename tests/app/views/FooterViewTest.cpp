@@ -4,7 +4,9 @@
 #include "app/views/HeaderView.h"
 #include "app/views/IconButton.h"
 #include "platform/Pasteboard.h"
+#include "support/ManualAnimationDriver.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QSignalSpy>
 
@@ -12,9 +14,15 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// The check mark's two animations.
+constexpr std::chrono::milliseconds checkComes{350};
+constexpr std::chrono::milliseconds checkGoes{200};
+
 class FooterViewTest : public PanelTestFixture
 {
 public:
+    ManualAnimationDriver m_animations;
+
     FooterView& footer() { return *m_page->footer(); }
 
     // Makes the controller's note area `width` wide by a corner drag.
@@ -73,7 +81,37 @@ TEST_F(FooterViewTest, TheCopyButtonCopiesTheWholeNoteAndTheCopiedLabelShowsFrom
     EXPECT_TRUE(footer().copiedLabel()->isVisibleTo(&footer()));
     EXPECT_EQ(footer().copiedLabel()->text(), QStringLiteral("Copied"));
     m_scheduler.advance(FooterView::checkDuration);
+    m_animations.advance(checkGoes); // faded out
     EXPECT_FALSE(footer().copiedLabel()->isVisibleTo(&footer()));
+}
+
+TEST_F(FooterViewTest, TheCopiedLabelFadesInWithTheCheckMarksSpringAndOutWithItsEaseOut)
+{
+    resizeTo(280);
+    makePage();
+    QLabel* label = footer().copiedLabel();
+    const auto opacity = [label] {
+        return static_cast<QGraphicsOpacityEffect*>(label->graphicsEffect())->opacity();
+    };
+    m_controller.copyCurrentNote();
+    const QEasingCurve spring = Animation::timingCurve(0.2, 0.9, 0.3, 1.5, checkComes).curve;
+    // Inserted at once, unseen in the first frame, then as the spring goes, never past opaque.
+    EXPECT_TRUE(label->isVisibleTo(&footer()));
+    EXPECT_DOUBLE_EQ(opacity(), 0);
+    for (int frame = 1; frame <= 5; ++frame) {
+        m_animations.advance(checkComes / 5);
+        const qreal progress = spring.valueForProgress(frame / 5.0);
+        EXPECT_NEAR(opacity(), std::min(progress, 1.0), 1e-3) << frame;
+    }
+
+    m_scheduler.advance(FooterView::checkDuration);
+    const QEasingCurve easeOut = Animation::easeOut(checkGoes).curve;
+    for (int frame = 0; frame < 4; ++frame) {
+        EXPECT_TRUE(label->isVisibleTo(&footer())) << frame;
+        EXPECT_NEAR(opacity(), 1 - easeOut.valueForProgress(frame / 4.0), 1e-3) << frame;
+        m_animations.advance(checkGoes / 4);
+    }
+    EXPECT_FALSE(label->isVisibleTo(&footer()));
 }
 
 TEST_F(FooterViewTest, TwoCopiesHalfASecondApartGiveOneHide)

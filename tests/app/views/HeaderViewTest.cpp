@@ -139,7 +139,7 @@ TEST_F(HeaderViewTest, HelpTextsNameTheControlsAndDeleteDeletesTheCurrentNote)
     EXPECT_EQ(header().dotButton()->toolTip(), QStringLiteral("Note color"));
     EXPECT_EQ(header().listButton()->toolTip(), QStringLiteral("All notes (Alt+Down)"));
     EXPECT_EQ(header().deleteButton()->accessibleName(),
-              QStringLiteral("Delete note (Ctrl+Backspace)"));
+              QStringLiteral("Delete note (Ctrl+Shift+Backspace)"));
     EXPECT_TRUE(header().deleteButton()->isEnabled());
     const QUuid only = m_store.currentNote().id;
     QTest::mouseClick(header().deleteButton(), Qt::LeftButton);

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 
 #include <memory>
@@ -278,6 +279,36 @@ TEST_F(NoteListRowsTest, SelectCancelAndDeleteBringTheMarksInAndOutOverTheModeSw
                 EXPECT_EQ(rows().marks().keepsTick(id), fraction < 1);
             EXPECT_FALSE(rows().marks().keepsTick(idOf('A')));
         }
+    }
+}
+
+TEST_F(NoteListRowsTest, TheMarksReachTheScreenAtEachStepOfTheirAnimation)
+{
+    useNamedNotes(3);
+    makeList();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_list.get()));
+    QWidget* viewport = rows().viewport();
+    const QRect area(viewport->mapTo(m_list.get(), QPoint(0, 0)), viewport->size());
+    // What the window shows of the rows, and what it would show were it drawn afresh now.
+    const auto onScreen = [&] {
+        return m_list->screen()
+            ->grabWindow(m_list->winId(), area.x(), area.y(), area.width(), area.height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const auto drawnNow = [&] {
+        return m_list->grab(area).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    click(m_list->selectButton());
+    QVariantAnimation& motion = rows().marks().animation();
+    QImage before = drawnNow();
+    for (const qreal fraction : {0.25, 0.5, 0.75, 1.0}) {
+        SCOPED_TRACE(fraction);
+        pauseAt(motion, fraction);
+        const QImage frame = drawnNow();
+        EXPECT_NE(frame, before); // the step changes the marks
+        EXPECT_TRUE(QTest::qWaitFor([&] { return onScreen() == frame; }, 2000));
+        before = frame;
     }
 }
 

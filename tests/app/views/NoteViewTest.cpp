@@ -10,6 +10,9 @@
 #include <QSignalSpy>
 #include <QWindow>
 
+#include <functional>
+#include <thread>
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -171,6 +174,74 @@ TEST_F(NoteViewTest, OneCtrlZWhileTheToastShowsUndoesOnce)
     EXPECT_EQ(m_page->toast(), nullptr);
     m_controller.close();
     m_page->setParent(nullptr); // the fixture owns the page, not the root view
+}
+
+TEST_F(NoteViewTest, CtrlBackspaceAndCtrlDeleteTakeAWordAndCtrlShiftBackspaceTheNote)
+{
+    useNotes({QStringLiteral("one two three"), QStringLiteral("other")});
+    PopoverRootView root(m_controller, m_store, m_appearance);
+    root.setNotePage(&makePage());
+    m_controller.setContent(&root);
+    m_controller.open();
+    QWindow* window = m_controller.panel()->windowHandle();
+    ASSERT_NE(window, nullptr);
+    nextTurn();
+    editor()->setFocus();
+
+    const struct
+    {
+        const char* keys;
+        int caret;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* text;
+    } words[] = {
+        {"Ctrl+Backspace", 13, Qt::Key_Backspace, Qt::ControlModifier, "one two "},
+        {"Ctrl+Delete", 0, Qt::Key_Delete, Qt::ControlModifier, "two "},
+    };
+    for (const auto& word : words) {
+        SCOPED_TRACE(word.keys);
+        editor()->setCursorPosition(word.caret);
+        QTest::keyClick(window, word.key, word.modifiers);
+        nextTurn();
+        EXPECT_EQ(m_store.currentNote().text, QString::fromLatin1(word.text));
+        EXPECT_EQ(m_store.notes().size(), 2u);
+        EXPECT_EQ(m_controller.motion(), PageMotion::none);
+    }
+
+    QTest::keyClick(window, Qt::Key_Backspace, Qt::ControlModifier | Qt::ShiftModifier);
+    nextTurn();
+    EXPECT_EQ(m_controller.motion(), PageMotion::remove);
+    ASSERT_EQ(m_store.notes().size(), 1u);
+    EXPECT_EQ(m_store.currentNote().text, QStringLiteral("other"));
+    ASSERT_TRUE(m_store.pendingUndo().has_value());
+    EXPECT_EQ(m_store.pendingUndo()->entries.front().note.text, QStringLiteral("two "));
+    m_controller.close();
+    m_page->setParent(nullptr); // the fixture owns the page, not the root view
+}
+
+TEST_F(NoteViewTest, TheToastCatchesBeingDrawnOrClickedOffTheMainThread)
+{
+#ifdef QT_NO_DEBUG
+    GTEST_SKIP() << "the main-thread checks are left out of release builds";
+#endif
+    // A child that starts afresh rather than a copy of this process and its threads.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    m_store.deleteCurrent();
+    UndoToast toast(m_controller, m_store, m_appearance);
+    toast.adjustSize();
+    const std::pair<const char*, std::function<void()>> calls[] = {
+        {"drawn",
+         [&toast] {
+             QImage image(toast.size(), QImage::Format_ARGB32);
+             toast.render(&image);
+         }},
+        {"Undo clicked", [&toast] { toast.undoButton()->click(); }},
+    };
+    for (const auto& [what, call] : calls) {
+        SCOPED_TRACE(what);
+        EXPECT_DEATH(std::thread(call).join(), "not on the main thread");
+    }
 }
 
 TEST_F(NoteViewTest, WhileTheListOrPickerIsOpenAClickAnywhereOnThePageOnlyClosesIt)

@@ -458,8 +458,8 @@ TEST_P(CornerHandleOverButtonTest, ShowsTheDiagonalOfItsCornerAndLeavesTheButton
     m_store.select(0);
     placeAt(example.notchEdge);
     const CornerHandle* handle =
-        m_root->handle(int(example.offset < 0 ? PopoverController::Corner::bottomLeft
-                                              : PopoverController::Corner::bottomRight));
+        m_root->handle(example.offset < 0 ? PopoverController::Corner::bottomLeft
+                                          : PopoverController::Corner::bottomRight);
     const bool notchOnTop = example.notchEdge == NotchEdge::top;
     const QRect body = PanelGeometry::bodyRect(m_controller.size(), example.notchEdge).toRect();
     EXPECT_TRUE(

@@ -102,4 +102,12 @@ TEST(PopoverShapeTest, ContainsFollowsTheNotch)
     EXPECT_EQ(shape.path(placed).boundingRect(), placed);
 }
 
+TEST(PopoverShapeTest, AnAnimationMovesTheNotchAloneAndTheOutlineFollowsIt)
+{
+    PopoverShape shape = panelShape(140).inset(0.5);
+    EXPECT_DOUBLE_EQ(shape.animatableData(), 140);
+    shape.setAnimatableData(200);
+    EXPECT_EQ(shape.path(panelRect), panelShape(200).inset(0.5).path(panelRect));
+}
+
 } // namespace

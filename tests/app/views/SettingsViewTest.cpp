@@ -3,6 +3,8 @@
 #include "GlobalShortcuts/Name.h"
 #include "GlobalShortcuts/Recorder.h"
 #include "app/shell/LaunchAtLogin.h"
+#include "app/views/FocusRing.h"
+#include "app/views/PopupWindowStyle.h"
 #include "app/views/SwitchToggle.h"
 #include "app/views/Theme.h"
 #include "app/views/settings/HueImages.h"
@@ -13,13 +15,16 @@
 #include "app/views/settings/VersionLine.h"
 #include "platform/LoginItem.h"
 #include "platform/Updater.h"
+#include "support/Contrast.h"
 #include "support/Ink.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyleFactory>
 #include <QTest>
+#include <QToolTip>
 #include <QWheelEvent>
 
 namespace {
@@ -292,6 +297,182 @@ TEST_F(SettingsViewTest, AClickJustBesideTheRecorderKeepsItRecording)
         SCOPED_TRACE(beside);
         QTest::mouseClick(window, Qt::LeftButton, {}, at(-beside));
         EXPECT_EQ(recorder->isRecording(), recording);
+    }
+}
+
+TEST_F(SettingsViewTest, TheLaunchAtLoginSwitchIsFirstDrawnAsTheLoginItemIs)
+{
+    m_loginItem.enabled = true;
+    SettingsView page(m_controller, m_settings, m_launchAtLogin, m_updater, m_name, m_appearance);
+    page.resize(PopoverController::settingsPageSize.toSize());
+    page.show();
+    SettingsRow* row = page.row(QStringLiteral("Launch at login"));
+    ASSERT_NE(row, nullptr);
+    // At once, before any time passes: the knob at the right end of a track in the on colour.
+    const QImage drawn = row->control()->grab().toImage();
+    const QColor on = Theme::switchOn().resolved(m_appearance);
+    EXPECT_TRUE(isNear(drawn.pixelColor(3, 8), on, 2))
+        << drawn.pixelColor(3, 8).name().toStdString();
+    EXPECT_EQ(drawn.pixelColor(20, 8), QColor(Qt::white));
+    EXPECT_EQ(m_loginItem.changes, 0);
+}
+
+TEST_F(SettingsViewTest, TabRingsEachControlInTheAccentColourAndAClickRingsNone)
+{
+    QApplication::setActiveWindow(&m_page);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&m_page));
+    // Pixels of the accent colour in the band just outside a control.
+    const auto ring = [this](QWidget* control) {
+        const QRect shown(control->mapTo(&m_page, QPoint(0, 0)), control->size());
+        const QImage page = m_page.grab().toImage();
+        const QColor accent = Theme::accent().resolved(m_appearance);
+        int pixels = 0;
+        const QRect band = shown.marginsAdded(QMargins(1, 1, 1, 1) * FocusRing::reach);
+        for (int y = band.top(); y <= band.bottom(); ++y) {
+            for (int x = band.left(); x <= band.right(); ++x)
+                pixels += !shown.contains(x, y) && isNear(page.pixelColor(x, y), accent, 24);
+        }
+        return pixels;
+    };
+    QSet<QWidget*> controls;
+    for (QWidget* widget : m_page.findChildren<QWidget*>()) {
+        if ((widget->focusPolicy() & Qt::TabFocus) && widget->isVisible() &&
+            !qobject_cast<QScrollArea*>(widget))
+            controls.insert(widget);
+    }
+    // The back button, the recorder, six switches, three pop-ups, "Check now", the two links
+    // and Quit.
+    ASSERT_EQ(controls.size(), 15);
+    for (const auto scheme : {Appearance::ColorScheme::Light, Appearance::ColorScheme::Dark}) {
+        m_appearance.forceColorScheme(scheme);
+        QSet<QWidget*> ringed;
+        for (int presses = 0; presses < 2 * controls.size(); ++presses) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focused = QApplication::focusWidget();
+            if (!controls.contains(focused))
+                continue;
+            SCOPED_TRACE(focused->metaObject()->className());
+            // Round it, gaps left for the corners.
+            EXPECT_GT(ring(focused), focused->width() + focused->height());
+            ringed.insert(focused);
+        }
+        EXPECT_EQ(ringed, controls);
+    }
+
+    // The focus back from the pop-up's list is where it was; where the program puts it, no ring
+    // shows, even on a control Tab rang before.
+    auto* popUp = control<PopUpControl>("Text size");
+    while (QApplication::focusWidget() != popUp)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    popUp->showPopup();
+    popUp->hidePopup();
+    ASSERT_EQ(QApplication::focusWidget(), popUp);
+    EXPECT_GT(ring(popUp), 0);
+    QTest::keyClick(popUp, Qt::Key_Tab);
+    popUp->setFocus(Qt::OtherFocusReason);
+    EXPECT_EQ(ring(popUp), 0);
+
+    auto* first = control<SwitchToggle>("New note pastes clipboard");
+    auto* second = control<SwitchToggle>("Paste as plain text");
+    while (QApplication::focusWidget() != first)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_GT(ring(first), 0);
+    QTest::mouseClick(second, Qt::LeftButton, {}, QPoint(14, 8));
+    ASSERT_EQ(QApplication::focusWidget(), second);
+    EXPECT_EQ(ring(first), 0);
+    EXPECT_EQ(ring(second), 0);
+    // Nor does a click on the control the keyboard brought the focus to keep its ring.
+    QTest::keyClick(second, Qt::Key_Backtab);
+    ASSERT_EQ(QApplication::focusWidget(), first);
+    QTest::mouseClick(first, Qt::LeftButton, {}, QPoint(14, 8));
+    EXPECT_EQ(ring(first), 0);
+}
+
+// The style the program gives the application, for one case, over the style of the desktop,
+// which opens the lists of pop-up buttons as menus.
+class PopupWindowStyleScope
+{
+public:
+    explicit PopupWindowStyleScope(const Appearance& appearance)
+        : m_previous(QApplication::style()->name())
+    {
+        QApplication::setStyle(
+            new PopupWindowStyle(appearance, QStyleFactory::create(QStringLiteral("Fusion"))));
+    }
+    ~PopupWindowStyleScope() { QApplication::setStyle(QStyleFactory::create(m_previous)); }
+
+private:
+    QString m_previous;
+};
+
+TEST_F(SettingsViewTest, TooltipsAndPopUpListsAreRoundedCardsInThePanelsColours)
+{
+    const PopupWindowStyleScope style(m_appearance);
+    auto* popUp = control<PopUpControl>("Text size");
+    ASSERT_NE(popUp, nullptr);
+    // Cut to a rounded card, drawn in the pop-up colour with text in the primary one.
+    // Apart from `chosen`, a list's chosen entry, white on the accent colour.
+    const auto expectCard = [this](QWidget* window, const QRect& chosen = {}) {
+        ASSERT_TRUE(window->isVisible());
+        const QRect bounds = window->rect();
+        EXPECT_FALSE(window->mask().contains(bounds.topLeft()));
+        EXPECT_FALSE(window->mask().contains(bounds.bottomRight()));
+        EXPECT_TRUE(window->mask().contains(bounds.center()));
+        const QImage drawn = window->grab().toImage();
+        const QColor surface = Theme::popupBackground().resolved(m_appearance);
+        const QColor text = Theme::textPrimary().resolved(m_appearance);
+        // The card's own colour, and the text's where it is densest.
+        int surfacePixels = 0;
+        QColor densest = surface;
+        const auto distance = [&surface](const QColor& pixel) {
+            return std::abs(pixel.red() - surface.red()) +
+                   std::abs(pixel.green() - surface.green()) +
+                   std::abs(pixel.blue() - surface.blue());
+        };
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                const QColor pixel = drawn.pixelColor(x, y);
+                surfacePixels += pixel == surface;
+                if (!chosen.contains(x, y) && distance(pixel) > distance(densest))
+                    densest = pixel;
+            }
+        }
+        EXPECT_GT(surfacePixels, drawn.width() * drawn.height() / 3);
+        // The panel's border along the edge.
+        const QColor border = Theme::border().resolved(m_appearance);
+        const auto over = [&](int surfaceChannel, int borderChannel) {
+            return qRound(surfaceChannel + (borderChannel - surfaceChannel) * border.alphaF());
+        };
+        const QColor edge(over(surface.red(), border.red()), over(surface.green(), border.green()),
+                          over(surface.blue(), border.blue()));
+        const QColor drawnEdge = drawn.pixelColor(0, drawn.height() / 2);
+        EXPECT_TRUE(isNear(drawnEdge, edge, 4)) << drawnEdge.name().toStdString();
+        EXPECT_TRUE(isNear(densest, text, 8)) << densest.name().toStdString();
+    };
+    for (const auto scheme : {Appearance::ColorScheme::Light, Appearance::ColorScheme::Dark}) {
+        m_appearance.forceColorScheme(scheme);
+        SCOPED_TRACE(m_appearance.isDark() ? "dark" : "light");
+        QToolTip::showText(popUp->mapToGlobal(QPoint(0, 0)), popUp->toolTip(), popUp);
+        QWidget* tip = nullptr;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->windowType() == Qt::ToolTip && window->isVisible())
+                tip = window;
+        }
+        ASSERT_NE(tip, nullptr);
+        {
+            SCOPED_TRACE("tooltip");
+            expectCard(tip);
+        }
+        popUp->showPopup();
+        {
+            SCOPED_TRACE("pop-up list");
+            QAbstractItemView* list = popUp->view();
+            const QRect chosen = list->visualRect(list->currentIndex());
+            expectCard(
+                list->window(),
+                QRect(list->viewport()->mapTo(list->window(), chosen.topLeft()), chosen.size()));
+        }
+        popUp->hidePopup();
     }
 }
 

@@ -83,6 +83,78 @@ TEST(ThemeTest, SpotChecksOfTheTables)
     EXPECT_EQ(&Theme::popupBackground(), &Theme::card());
 }
 
+// A colour as the palette's tables write it: "#RRGGBB", or black or white with an alpha given
+// as a fraction ("0.10") or in 255ths ("15/255").
+QColor tableColor(const QString& text)
+{
+    if (text.startsWith(u'#'))
+        return QColor::fromString(text);
+    const QStringList words = text.split(u' ');
+    const QStringList fraction = words.value(1).split(u'/');
+    const double alpha = fraction.size() == 2 ? fraction[0].toDouble() / fraction[1].toDouble()
+                                              : fraction[0].toDouble();
+    QColor color(words[0] == QLatin1String("white") ? Qt::white : Qt::black);
+    color.setAlpha(qRound(alpha * 255));
+    return color;
+}
+
+TEST(ThemeTest, EveryHueAndNamedColourHasTheValuesOfTheTablesInBothAppearances)
+{
+    const char* const hues[][3] = {
+        {"#FFFDF8", "#383A3F", "#8C94A0"}, {"#FAF3E4", "#4B4336", "#D9B878"},
+        {"#E7F4EC", "#35463E", "#7FC39A"}, {"#E8F2FA", "#35424F", "#7DB4E0"},
+        {"#EFEAFA", "#3E394F", "#A58EE0"}, {"#FBECF4", "#4C3A46", "#DD94BB"},
+        {"#E7F5F5", "#364749", "#82C7C7"}, {"#FCEEEA", "#4D3C39", "#E39A86"},
+    };
+    static_assert(std::size(hues) == Theme::hueCount);
+    for (int position = 0; position < Theme::hueCount; ++position) {
+        SCOPED_TRACE(position);
+        const auto& [light, dark, accent] = hues[position];
+        EXPECT_EQ(Theme::hueBackground(position).resolved(Scheme::Light).rgba(),
+                  tableColor(QLatin1String(light)).rgba());
+        EXPECT_EQ(Theme::hueBackground(position).resolved(Scheme::Dark).rgba(),
+                  tableColor(QLatin1String(dark)).rgba());
+        EXPECT_EQ(Theme::hueAccentHex(position), QLatin1String(accent));
+        EXPECT_EQ(Theme::hueAccent(position).rgba(), tableColor(QLatin1String(accent)).rgba());
+    }
+
+    const struct
+    {
+        const char* name;
+        const ThemeColor& (*color)();
+        const char* light;
+        const char* dark;
+    } named[] = {
+        {"textPrimary", Theme::textPrimary, "#1D1D1F", "#F2F2F5"},
+        {"textSecondary", Theme::textSecondary, "#6E6E73", "#A1A1A8"},
+        {"textTertiary", Theme::textTertiary, "#8E8E93", "#8E8E96"},
+        {"settingsBackground", Theme::settingsBackground, "#EDEDF0", "#1E1E21"},
+        {"card", Theme::card, "#FFFFFF", "#2B2B2F"},
+        {"popupBackground", Theme::popupBackground, "#FFFFFF", "#2B2B2F"},
+        {"hairline", Theme::hairline, "black 15/255", "white 0.10"},
+        {"border", Theme::border, "black 36/255", "white 0.16"},
+        {"rowHighlight", Theme::rowHighlight, "black 0.05", "white 0.07"},
+        {"switchOn", Theme::switchOn, "#34C759", "#30D158"},
+        {"switchOff", Theme::switchOff, "#DADAE0", "#48484E"},
+        {"accent", Theme::accent, "#007AFF", "#0A84FF"},
+        {"success", Theme::success, "#34A853", "#30D158"},
+        {"toastBackground", Theme::toastBackground, "#1D1D1F", "#3A3A3E"},
+        {"toastAction", Theme::toastAction, "#8AB4FF", "#9CC2FF"},
+        {"destructive", Theme::destructive, "#FF3B30", "#FF453A"},
+        {"whiteHueRing", Theme::whiteHueRing, "#8C94A0", "#8C94A0"},
+        {"selectionRing", Theme::selectionRing, "#3A3A3C", "#E5E5EA"},
+        {"shadowSoft", Theme::shadowSoft, "black 31/255", "black 0.45"},
+        {"shadowTight", Theme::shadowTight, "black 15/255", "black 0.25"},
+    };
+    for (const auto& colour : named) {
+        SCOPED_TRACE(colour.name);
+        EXPECT_EQ(colour.color().resolved(Scheme::Light).rgba(),
+                  tableColor(QLatin1String(colour.light)).rgba());
+        EXPECT_EQ(colour.color().resolved(Scheme::Dark).rgba(),
+                  tableColor(QLatin1String(colour.dark)).rgba());
+    }
+}
+
 TEST(ThemeTest, ResolveAndTheAppearanceObjectPickTheSameSide)
 {
     EXPECT_EQ(Theme::resolve(Scheme::Dark, Qt::darkBlue, Qt::yellow), QColor(Qt::darkBlue));

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <optional>
+
+// The main screen and the colour scheme, as the payload reports them: the host application
+// knows them, the client (Qt Core only) cannot see them for itself.
+struct DisplayInfo
+{
+    enum class ColorScheme { unknown, light, dark };
+    struct Screen
+    {
+        // The frame, in device-independent pixels.
+        double width;
+        double height;
+        // Device pixels per device-independent pixel.
+        double scaleFactor;
+    };
+
+    std::optional<Screen> mainScreen;
+    ColorScheme colorScheme = ColorScheme::unknown;
+};

@@ -1,0 +1,8 @@
+#pragma once
+
+class QNetworkAccessManager;
+
+// The client's own network access, which every configuration uses unless its host gives
+// another: one QNetworkAccessManager on a thread of its own, made on first use and kept until
+// the process ends.
+QNetworkAccessManager& sharedURLSession();
