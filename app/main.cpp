@@ -15,6 +15,7 @@
 #include "platform/Log.h"
 #include "platform/LoginItem.h"
 #include "platform/MainQueue.h"
+#include "platform/PlatformStartGuard.h"
 #include "platform/Scheduler.h"
 #include "platform/Updater.h"
 #include "platform/UserDefaults.h"
@@ -79,7 +80,12 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", qUtf8Printable(*problem));
         return 1;
     }
+    PlatformStartGuard platformStart;
     QApplication qtApplication(argc, argv);
+    if (const auto problem = platformStart.finish()) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(*problem));
+        return 1;
+    }
     QApplication::setApplicationName(QStringLiteral("Quillory"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLORY_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -101,15 +107,17 @@ int main(int argc, char** argv)
         UserDefaults::setDefaultDirectory(screenshots->folder());
         // A reader that stops early must not keep the run from removing its folder.
         std::signal(SIGPIPE, SIG_IGN);
-    } else if (!application.claimSingleInstance()) {
-        return 0; // the running copy opens its panel instead
     }
     const QString notesFile = NotesDocument::defaultFileURL();
     const QString notesFolder = QFileInfo(notesFile).absolutePath();
     FolderLock notesFolderLock(notesFolder);
+    // The notes' lock first: whoever holds it is the copy that runs, so a lock in the runtime
+    // folder that nobody answers for is one left behind.
     if (!screenshots) {
         if (const auto exitCode = claimNotesFolder(notesFolderLock, application, notesFolder))
             return *exitCode;
+        if (!application.claimSingleInstance())
+            return 0; // the running copy opens its panel instead
     }
 
     Appearance appearance;

@@ -1,9 +1,11 @@
 #include "Application.h"
 
 #include "Log.h"
+#include "StoredFile.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
@@ -21,6 +23,7 @@ namespace {
 const Log logger("quillory.application");
 
 const auto lockFileName = QStringLiteral("quillory.lock");
+const auto folderName = QStringLiteral("Quillory");
 const auto socketFileName = QStringLiteral("quillory.socket");
 const QByteArray reopenRequest = "reopen\n";
 const QByteArray acknowledgement = "ok\n";
@@ -38,6 +41,20 @@ constexpr std::array terminationSignals{SIGTERM, SIGINT, SIGHUP};
 int signalPipe[2] = {-1, -1};
 struct sigaction previousActions[terminationSignals.size()];
 Application* current = nullptr;
+// Made when the user has no private runtime folder, for this process alone.
+QString temporaryDirectory;
+
+// The program's folder in the user's runtime folder, when only the user can change either.
+StoredFile::PrivateFolder runtimeFolder()
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty())
+        return {{}, QStringLiteral("no runtime folder is the user's alone")};
+    if (!StoredFile::isUsersOwnFolder(runtime))
+        return {{}, runtime + QStringLiteral(" is not a folder that only this user can change")};
+    const QString folder = runtime + QLatin1Char('/') + folderName;
+    return {folder, StoredFile::claimPrivateFolder(folder)};
+}
 
 extern "C" void forwardSignal(int signalNumber)
 {
@@ -73,37 +90,73 @@ Application::~Application()
     restoreSignalHandlers();
     if (m_server)
         m_server->close();
+    m_lock.reset();
+    // Kept when anything else was left in it, such as notes that could not be saved elsewhere.
+    if (!m_directory.isEmpty() && m_directory == temporaryDirectory && QDir().rmdir(m_directory))
+        temporaryDirectory.clear();
     current = nullptr;
 }
 
 QString Application::defaultInstanceDirectory()
 {
-    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (runtime.isEmpty())
-        runtime = QDir::tempPath();
-    return runtime + QStringLiteral("/Quillory");
+    const StoredFile::PrivateFolder runtime = runtimeFolder();
+    if (runtime.error.isEmpty())
+        return runtime.path;
+    // A folder of a fixed name in the shared temporary folder could be made first by another
+    // user, who would then hold the lock and read what is kept there.
+    const QString temporaryRoot = QDir::tempPath();
+    if (QFileInfo(temporaryDirectory).path() == temporaryRoot &&
+        StoredFile::isUsersOwnFolder(temporaryDirectory))
+        return temporaryDirectory;
+    const StoredFile::PrivateFolder made =
+        temporaryRoot.isEmpty()
+            ? StoredFile::PrivateFolder{{}, QStringLiteral("there is no temporary folder")}
+            : StoredFile::makeUniquePrivateFolder(temporaryRoot + QLatin1Char('/') + folderName +
+                                                  QStringLiteral("-XXXXXX"));
+    temporaryDirectory = made.path;
+    const QString line =
+        made.path.isEmpty()
+            ? QStringLiteral("Quillory: %1, and %2; running without the single-copy guard")
+                  .arg(runtime.error, made.error)
+            : QStringLiteral("Quillory: %1; using %2 instead").arg(runtime.error, made.path);
+    // Asked again at quit, where the same news would only repeat itself.
+    static QString lastSaid;
+    if (line != lastSaid)
+        logger.error(line);
+    lastSaid = line;
+    return made.path;
 }
 
 bool Application::claimSingleInstance()
 {
-    if (m_server)
+    // Without a folder of its own the program runs unguarded, which was said when none was found.
+    if (m_server || m_directory.isEmpty())
         return true;
-    if (!QDir().mkpath(m_directory))
-        logger.error(QStringLiteral("Quillory: cannot create ") + m_directory);
+    if (const QString error = StoredFile::claimPrivateFolder(m_directory); !error.isEmpty()) {
+        logger.error(
+            QStringLiteral("Quillory: %1; running without the single-copy guard").arg(error));
+        return true;
+    }
 
     m_lock = std::make_unique<QLockFile>(m_directory + QLatin1Char('/') + lockFileName);
     // Never judge a lock by its age: only a dead holder makes it stale.
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock(0)) {
         if (m_lock->error() == QLockFile::LockFailedError) {
-            if (!sendReopenRequest(socketPath()))
-                logger.error(
-                    QStringLiteral("Quillory: another copy is running but did not answer"));
-            return false;
+            if (sendReopenRequest(socketPath()))
+                return false;
+            // No copy answers for the lock: its holder is gone, or it was never a lock at all
+            // (empty, unreadable, from another host). The caller holds what every copy must
+            // claim first, so no other copy can be running: the lock is replaced.
+            m_lock->removeStaleLockFile();
+            m_lock->tryLock(0);
         }
-        logger.error(QStringLiteral("Quillory: cannot lock ") + m_lock->fileName() +
-                     QStringLiteral("; running without the single-copy guard"));
+        if (!m_lock->isLocked())
+            logger.error(QStringLiteral("Quillory: cannot lock ") + m_lock->fileName() +
+                         QStringLiteral("; running without the single-copy guard"));
     }
+    if (m_lock->isLocked())
+        QFile::setPermissions(m_lock->fileName(), StoredFile::privateFileMode);
 
     // Holding the lock means any socket file left behind belongs to a dead copy.
     QLocalServer::removeServer(socketPath());
@@ -118,11 +171,15 @@ bool Application::claimSingleInstance()
 
 QString Application::socketPath() const
 {
+    if (m_directory.isEmpty())
+        return {};
     return m_directory + QLatin1Char('/') + socketFileName;
 }
 
 bool Application::sendReopenRequest(const QString& socketPath)
 {
+    if (socketPath.isEmpty())
+        return false;
     QLocalSocket socket;
     for (int attempt = 0; attempt < connectAttempts; ++attempt) {
         socket.connectToServer(socketPath);

@@ -21,16 +21,18 @@ class Application : public QObject
 
 public:
     // `instanceDirectory` holds the lock file and the socket of the running copy; the default
-    // is the user's runtime folder.
+    // is defaultInstanceDirectory(). With none, the copy runs without the single-copy guard.
     explicit Application(QObject* parent = nullptr);
     explicit Application(const QString& instanceDirectory, QObject* parent = nullptr);
     ~Application() override;
 
     // Becomes the one running copy, or, when another copy already runs, sends it the reopen
-    // request and returns false: the caller then exits without starting anything.
+    // request and returns false: the caller then exits without starting anything. A lock whose
+    // holder does not answer is taken for one left behind and replaced, so call this only while
+    // holding what every copy must claim first.
     bool claimSingleInstance();
     bool isPrimaryInstance() const { return m_server != nullptr; }
-    // Where other launches reach this copy with their requests.
+    // Where other launches reach this copy with their requests; empty without a folder for it.
     QString socketPath() const;
     // Sends the reopen request to the copy listening at `socketPath`; true when it answered.
     static bool sendReopenRequest(const QString& socketPath);
@@ -41,6 +43,11 @@ public:
     // Emits willTerminate() (once per process) and leaves the event loop.
     void terminate();
 
+    // The user's runtime folder's "Quillory", made or kept so that only the user may enter it,
+    // when only the user can change the runtime folder and it; else a folder of an unguessable
+    // name in the temporary folder, made for this process (and removed with the Application
+    // when it is left empty); empty when not even that can be made. Why it is not the runtime
+    // folder is logged once, when the other is made.
     static QString defaultInstanceDirectory();
 
 Q_SIGNALS:

@@ -6,7 +6,9 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <cstdlib>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace StoredFile {
@@ -62,6 +64,42 @@ QString makePrivateFolder(const QString& path)
         return QStringLiteral("could not create the folder %1").arg(folder);
     QFile::setPermissions(folder, privateFolderMode);
     return {};
+}
+
+bool isUsersOwnFolder(const QString& folder)
+{
+    struct stat status = {};
+    return ::lstat(QFile::encodeName(folder).constData(), &status) == 0 &&
+           S_ISDIR(status.st_mode) && status.st_uid == ::geteuid() &&
+           (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+QString claimPrivateFolder(const QString& folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    // Made with its mode at once: the umask can only take bits away.
+    if (::mkdir(path.constData(), S_IRWXU) == 0)
+        return {};
+    if (const int error = errno; error != EEXIST)
+        return QStringLiteral("could not create the folder %1: %2")
+            .arg(folder, qt_error_string(error));
+    if (!isUsersOwnFolder(folder))
+        return QStringLiteral("%1 is not a folder that only this user can change").arg(folder);
+    if (::chmod(path.constData(), S_IRWXU) != 0)
+        return QStringLiteral("could not close %1 to others: %2")
+            .arg(folder, qt_error_string(errno));
+    return {};
+}
+
+PrivateFolder makeUniquePrivateFolder(const QString& pattern)
+{
+    QByteArray path = QFile::encodeName(pattern);
+    // mkdtemp makes the folder 0700, and only if the name was free.
+    if (!::mkdtemp(path.data())) {
+        const int error = errno;
+        return {{}, QStringLiteral("could not create %1: %2").arg(pattern, qt_error_string(error))};
+    }
+    return {QFile::decodeName(path), {}};
 }
 
 QString writePrivate(const QString& path, const QByteArray& bytes)

@@ -44,6 +44,26 @@ inline constexpr QFileDevice::Permissions privateFolderMode =
 // Empty when the folder is there, else the reason.
 QString makePrivateFolder(const QString& path);
 
+// A folder that only its user can change: the folder itself, not a link to one, owned by the
+// user, and writable neither by its group nor by others.
+bool isUsersOwnFolder(const QString& folder);
+
+// Makes `folder` one that only its user may enter (0700): created so when it is missing (its
+// parent must exist), and closed to others when it is there and the user's own. A folder that
+// someone else could have changed is refused. Empty on success, else the reason.
+QString claimPrivateFolder(const QString& folder);
+
+struct PrivateFolder
+{
+    QString path;
+    // Why there is none; empty when there is.
+    QString error;
+};
+
+// A new folder that only its user may enter, named after `pattern` with its trailing XXXXXX
+// replaced so that no one can guess the name and make it first.
+PrivateFolder makeUniquePrivateFolder(const QString& pattern);
+
 // write() of a file that only its user may read: in a folder made as makePrivateFolder() does,
 // with mode 0600 whatever mode it had.
 QString writePrivate(const QString& path, const QByteArray& bytes);

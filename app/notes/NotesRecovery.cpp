@@ -29,8 +29,11 @@ QString documentName(const NoteStore& store)
 
 QStringList NotesRecovery::defaultFolders()
 {
-    return {XdgBaseDirectories::stateHome() + QStringLiteral("/Quillory"),
-            Application::defaultInstanceDirectory()};
+    QStringList folders{XdgBaseDirectories::stateHome() + QStringLiteral("/Quillory")};
+    // There is none when not even a temporary one could be made.
+    if (const QString runtime = Application::defaultInstanceDirectory(); !runtime.isEmpty())
+        folders.append(runtime);
+    return folders;
 }
 
 NotesRecovery::NotesRecovery(const QStringList& folders, const Clock& clock)

@@ -1,8 +1,20 @@
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+constexpr int startTimeoutMs = 20'000;
+
+QStringList errorLines(QProcess& program)
+{
+    return QString::fromUtf8(program.readAllStandardError()).split(QLatin1Char('\n'));
+}
 
 // Without an X server there is nothing to show the tray icon and the panel on: the program
 // says so in one line and ends with an error of its own, where Qt would abort. Empty: no
@@ -27,6 +39,89 @@ TEST(ProgramStartTest, WithoutAnXServerOneLineExplainsAndTheExitCodeIsOne)
         EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(program.exitCode(), 1);
     }
+}
+
+// A platform the user names that Qt cannot start ends the same way, with what Qt said of it.
+// The devices named do not exist, so that no machine's screen starts.
+TEST(ProgramStartTest, ANamedPlatformThatCannotStartIsOneLineAndExitCodeOne)
+{
+    const QString kmsConfig = TestFiles::home() + QStringLiteral("/kms.json");
+    TestFiles::write(kmsConfig, R"({"device": "/nonexistent/card0"})");
+    const struct
+    {
+        const char* platform;
+        const char* cause;
+    } table[]{
+        {"bogus", R"(Could not find the Qt platform plugin "bogus")"},
+        {"eglfs", "Could not open DRM device /nonexistent/card0"},
+        {"linuxfb:fb=/nonexistent/fb0", "Failed to open framebuffer /nonexistent/fb0"},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.platform);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromLatin1(row.platform));
+        environment.insert(QStringLiteral("QT_QPA_EGLFS_KMS_CONFIG"), kmsConfig);
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(QUILLORY_BINARY));
+        ASSERT_TRUE(program.waitForFinished(startTimeoutMs));
+        const QStringList lines = errorLines(program);
+        ASSERT_EQ(lines.size(), 2) << lines.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(
+            lines[0].startsWith(QStringLiteral("Quillory cannot start on QT_QPA_PLATFORM=") +
+                                QString::fromLatin1(row.platform) + QStringLiteral(": ")) &&
+            lines[0].contains(QString::fromLatin1(row.cause)))
+            << lines[0].toStdString();
+        EXPECT_EQ(lines[1], QString());
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 1);
+    }
+}
+
+// The runtime folder's lock, left empty as after a crash while it was written: whether it
+// stops the start is decided by the notes' lock. Held by another process that does not answer:
+// one line says so, an error code, and nothing touched. Free: the start goes on, takes the lock
+// over, and a later start hands over to it. (The program runs on the tests' offscreen platform.)
+TEST(ProgramStartTest, AStaleRuntimeLockGivesWayUnlessAnotherProcessHoldsTheNotes)
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    TestFiles::makeFolder(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString runtimeLock = runtime + QStringLiteral("/Quillory/quillory.lock");
+    TestFiles::write(runtimeLock, {});
+    const QString notesFolder = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Quillory");
+    QDir().mkpath(notesFolder);
+    QProcess holder;
+    holder.start(QStringLiteral("flock"),
+                 {QStringLiteral("--no-fork"), notesFolder + QStringLiteral("/quillory.lock"),
+                  QStringLiteral("--command"), QStringLiteral("echo held; exec sleep 60")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return holder.canReadLine(); }, startTimeoutMs));
+    QProcess launches[3];
+    launches[0].start(QStringLiteral(QUILLORY_BINARY));
+    ASSERT_TRUE(launches[0].waitForFinished(startTimeoutMs));
+    EXPECT_EQ(launches[0].exitCode(), 1);
+    EXPECT_EQ(
+        errorLines(launches[0]),
+        (QStringList{QStringLiteral("Quillory: another copy of Quillory is using the notes in ") +
+                         notesFolder,
+                     QString()}));
+    EXPECT_TRUE(QFileInfo::exists(runtimeLock) && TestFiles::read(runtimeLock).isEmpty());
+    holder.kill();
+    holder.waitForFinished();
+
+    launches[1].start(QStringLiteral(QUILLORY_BINARY));
+    // Running, once the notes' lock names the socket it listens on.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return QFileInfo::exists(
+                QFile::decodeName(TestFiles::read(notesFolder + QStringLiteral("/quillory.lock"))));
+        },
+        startTimeoutMs));
+    launches[2].start(QStringLiteral(QUILLORY_BINARY));
+    ASSERT_TRUE(launches[2].waitForFinished(startTimeoutMs));
+    EXPECT_EQ(launches[2].exitCode(), 0);
+    launches[1].terminate();
+    ASSERT_TRUE(launches[1].waitForFinished(startTimeoutMs));
+    EXPECT_EQ(launches[1].exitCode(), 0);
 }
 
 } // namespace

@@ -4,7 +4,9 @@
 #include "support/TestFiles.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
@@ -17,6 +19,8 @@
 #include <functional>
 #include <memory>
 
+#include <unistd.h>
+
 namespace {
 
 // The child processes of these tests run this same program with one of the disabled cases
@@ -27,6 +31,15 @@ constexpr int processTimeoutMs = 20'000;
 QString instanceDirectory()
 {
     return TestFiles::home() + QStringLiteral("/instance");
+}
+
+constexpr auto ownerGroupOther = QFile::Permissions(0x7077);
+constexpr auto ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+constexpr auto writableByAll = QFile::Permissions(0x7777);
+
+QFile::Permissions modeOf(const QString& path)
+{
+    return QFileInfo(path).permissions() & ownerGroupOther;
 }
 
 QProcess* startChild(const QString& testName, const QString& directory)
@@ -62,8 +75,8 @@ TEST(ApplicationChild, DISABLED_SecondLaunch)
     LogCapture log;
     EXPECT_FALSE(application.claimSingleInstance());
     EXPECT_FALSE(application.isPrimaryInstance());
-    // The running copy acknowledged the request, so this launch gave up without waiting.
-    EXPECT_EQ(log.matching(QStringLiteral("did not answer")), QStringList());
+    // The running copy acknowledged the request, so this launch gave up quietly.
+    EXPECT_EQ(log.messages(), QStringList());
 }
 
 TEST(ApplicationChild, DISABLED_FirstLaunchThatStaysRunning)
@@ -209,6 +222,137 @@ TEST(ApplicationTest, QuittingAnotherWayStillRunsTheWillTerminateStepOnce)
     application.exec();
     application.terminate();
     EXPECT_EQ(terminations, 1);
+}
+
+// A lock nobody answers for was left by a copy that is gone, or was never a lock: the caller
+// holds what every copy claims first (the notes' folder), so the launch takes the lock over,
+// and what the folder holds becomes the user's alone, as older versions did not make it.
+TEST(ApplicationTest, ALockNobodyAnswersForIsReplacedAndTheFolderMadeTheUsersAlone)
+{
+    const QString lockFile = instanceDirectory() + QStringLiteral("/quillory.lock");
+    for (const char* left : {"", "\x01unparsable", "4711\nquillory\nanother.host\n"}) {
+        SCOPED_TRACE(left);
+        TestFiles::makeFolder(instanceDirectory(), ownerOnly | QFile::ReadOther | QFile::ExeOther);
+        TestFiles::write(lockFile, left);
+        Application application(instanceDirectory());
+        ASSERT_TRUE(application.claimSingleInstance());
+        EXPECT_TRUE(TestFiles::read(lockFile).startsWith(
+            QByteArray::number(QCoreApplication::applicationPid()) + '\n'));
+        EXPECT_EQ(modeOf(instanceDirectory()), ownerOnly);
+        EXPECT_EQ(modeOf(lockFile), QFile::ReadOwner | QFile::WriteOwner);
+        EXPECT_EQ(modeOf(application.socketPath()) & ~ownerOnly, QFile::Permissions());
+
+        QSignalSpy reopen(&application, &Application::reopenRequested);
+        QLocalSocket socket;
+        socket.connectToServer(application.socketPath());
+        socket.write("reopen\n");
+        EXPECT_TRUE(reopen.wait(processTimeoutMs));
+    }
+}
+
+// Another user who made the folder first could keep the program from starting, or read the
+// notes kept there at quit: only a folder the user alone can change is used, made 0700.
+// Otherwise a folder of an unguessable name is made in the temporary folder.
+TEST(ApplicationTest, TheRuntimeFolderIsUsedOnlyWhenItIsTheUsersAlone)
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString ours = runtime + QStringLiteral("/Quillory");
+    const QString temporary = TestFiles::home() + QStringLiteral("/tmp");
+    TestFiles::makeFolder(temporary, writableByAll);
+    qputenv("TMPDIR", QFile::encodeName(temporary));
+    enum class Found { nothing, folder, link, anotherUsersFolder };
+    const struct
+    {
+        const char* found;
+        Found kind;
+        QFile::Permissions mode;
+        bool used;
+    } table[]{
+        {"nothing", Found::nothing, {}, true},
+        {"a folder left open to all by older versions", Found::folder,
+         ownerOnly | QFile::ReadOther | QFile::ExeOther, true},
+        {"a folder its group may change", Found::folder,
+         ownerOnly | QFile::WriteGroup | QFile::ExeGroup, false},
+        {"a folder anyone may change", Found::folder, writableByAll, false},
+        {"a link to a private folder", Found::link, ownerOnly, false},
+        {"another user's folder", Found::anotherUsersFolder, ownerOnly, false},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.found);
+        QDir(runtime).removeRecursively();
+        TestFiles::makeFolder(runtime, ownerOnly);
+        const QString made =
+            row.kind == Found::link ? temporary + QStringLiteral("/elsewhere") : ours;
+        if (row.kind != Found::nothing)
+            TestFiles::makeFolder(made, row.mode);
+        if (row.kind == Found::link)
+            QFile::link(made, ours);
+        constexpr uid_t nobody = 65534;
+        // Only root can give a folder away.
+        if (row.kind == Found::anotherUsersFolder &&
+            ::chown(QFile::encodeName(ours).constData(), nobody, nobody) != 0)
+            continue;
+        const QString chosen = Application::defaultInstanceDirectory();
+        EXPECT_EQ(chosen == ours, row.used) << chosen.toStdString();
+        EXPECT_EQ(chosen.startsWith(temporary + QStringLiteral("/Quillory-")), !row.used);
+        EXPECT_FALSE(QFileInfo(chosen).isSymLink());
+        EXPECT_EQ(QFileInfo(chosen).ownerId(), ::geteuid());
+        EXPECT_EQ(modeOf(chosen), ownerOnly);
+    }
+}
+
+// The folder made for one process goes with it, said in one line, unless something was kept in
+// it.
+TEST(ApplicationTest, AFolderMadeForThisProcessGoesWithTheApplicationUnlessSomethingIsLeftInIt)
+{
+    const QString temporary = TestFiles::home() + QStringLiteral("/tmp");
+    TestFiles::makeFolder(temporary, writableByAll);
+    TestFiles::shareRuntimeFolders(temporary);
+    for (const bool leaveSomething : {false, true}) {
+        SCOPED_TRACE(leaveSomething ? "with notes left in it" : "with nothing left in it");
+        QString folder;
+        {
+            LogCapture log;
+            Application application;
+            ASSERT_TRUE(application.claimSingleInstance());
+            folder = QFileInfo(application.socketPath()).absolutePath();
+            EXPECT_EQ(log.matching(QStringLiteral("Quillory: ")),
+                      QStringList{QStringLiteral(
+                                      "Quillory: no runtime folder is the user's alone; using ") +
+                                  folder + QStringLiteral(" instead")});
+            if (leaveSomething)
+                TestFiles::write(folder + QStringLiteral("/notes.json.recovered-1"), "{}");
+        }
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::System),
+                  leaveSomething ? QStringList{QStringLiteral("notes.json.recovered-1")}
+                                 : QStringList());
+        EXPECT_EQ(QFileInfo::exists(folder), leaveSomething);
+    }
+}
+
+// With no folder to be had at all the program still runs, without the guard, and says so once.
+TEST(ApplicationTest, WithNoFolderOfItsOwnTheCopyRunsUnguardedAndSaysSoOnce)
+{
+    const QString file = TestFiles::home() + QStringLiteral("/a-file");
+    TestFiles::write(file, "not a folder");
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    for (const bool runtimeFolderIsShared : {true, false}) {
+        SCOPED_TRACE(runtimeFolderIsShared ? "a file for the temporary folder"
+                                           : "no temporary folder");
+        if (runtimeFolderIsShared) {
+            TestFiles::shareRuntimeFolders(file);
+        } else {
+            TestFiles::makeFolder(runtime, ownerOnly);
+            TestFiles::makeFolder(runtime + QStringLiteral("/Quillory"), writableByAll);
+            qputenv("TMPDIR", "/nonexistent");
+        }
+        LogCapture log;
+        EXPECT_EQ(Application::defaultInstanceDirectory(), QString());
+        Application application;
+        EXPECT_TRUE(application.claimSingleInstance());
+        EXPECT_EQ(application.socketPath(), QString());
+        EXPECT_EQ(log.matching(QStringLiteral("running without the single-copy guard")).size(), 1);
+    }
 }
 
 } // namespace

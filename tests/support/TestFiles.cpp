@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace TestFiles {
 
 QString home()
@@ -25,6 +28,23 @@ void write(const QString& path, const QByteArray& bytes)
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(bytes);
+}
+
+void makeFolder(const QString& path, QFileDevice::Permissions permissions)
+{
+    QDir().mkpath(path);
+    QFile::setPermissions(path, permissions);
+}
+
+void shareRuntimeFolders(const QString& temporaryFolder)
+{
+    const auto writableByAll = QFileDevice::Permissions(0x7777);
+    qputenv("TMPDIR", QFile::encodeName(temporaryFolder));
+    makeFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"), writableByAll);
+    if (QFileInfo(temporaryFolder).isDir())
+        makeFolder(temporaryFolder + QStringLiteral("/runtime-") +
+                       QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name),
+                   writableByAll);
 }
 
 } // namespace TestFiles

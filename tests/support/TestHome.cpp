@@ -1,5 +1,8 @@
 #include "TestHome.h"
 
+#include <QDir>
+#include <QProcessEnvironment>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,18 +23,34 @@ QString folderTemplate(const QString& parent)
     return parent.isEmpty() ? QString() : parent + QStringLiteral("/case-XXXXXX");
 }
 
+// Each case also leaves the environment and the working folder as it found them.
 class PerCaseHomes final : public testing::EmptyTestEventListener
 {
 public:
     void OnTestStart(const testing::TestInfo&) override
     {
+        m_environment = QProcessEnvironment::systemEnvironment();
+        m_workingFolder = QDir::currentPath();
         m_home.emplace(QString::fromLocal8Bit(qgetenv("QUILLORY_TEST_HOME")));
         if (!m_home->isValid())
             qFatal("cannot create a temporary home folder for the test case");
     }
-    void OnTestEnd(const testing::TestInfo&) override { m_home.reset(); }
+
+    void OnTestEnd(const testing::TestInfo&) override
+    {
+        m_home.reset();
+        QDir::setCurrent(m_workingFolder);
+        for (const QString& name : QProcessEnvironment::systemEnvironment().keys()) {
+            if (!m_environment.contains(name))
+                qunsetenv(name.toLocal8Bit().constData());
+        }
+        for (const QString& name : m_environment.keys())
+            qputenv(name.toLocal8Bit().constData(), m_environment.value(name).toLocal8Bit());
+    }
 
 private:
+    QProcessEnvironment m_environment;
+    QString m_workingFolder;
     std::optional<TestHome> m_home;
 };
 
@@ -64,5 +83,7 @@ TestHome::~TestHome()
 
 void TestHome::givePerCaseHomes()
 {
-    testing::UnitTest::GetInstance()->listeners().Append(new PerCaseHomes);
+    static const bool given =
+        (testing::UnitTest::GetInstance()->listeners().Append(new PerCaseHomes), true);
+    Q_UNUSED(given);
 }

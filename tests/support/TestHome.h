@@ -25,7 +25,7 @@ public:
 
     // From now on, every test case of the program gets a home of its own inside the current
     // one, also when the cases run one after another in one process. Call before the cases
-    // run.
+    // run; calls after the first change nothing.
     static void givePerCaseHomes();
 
 private:

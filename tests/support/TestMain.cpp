@@ -1,4 +1,4 @@
-// Entry point of every test program. Each process gets its own XDG folders in a temporary
+// Entry point of every test program. Each case gets its own XDG folders in a temporary
 // directory, so no test reads or writes the real ones.
 #include "TestHome.h"
 
@@ -28,5 +28,6 @@ int main(int argc, char** argv)
 
     TestApplication application(argc, argv);
     testing::InitGoogleMock(&argc, argv);
+    TestHome::givePerCaseHomes();
     return RUN_ALL_TESTS();
 }
