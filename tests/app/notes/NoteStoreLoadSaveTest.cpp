@@ -167,7 +167,7 @@ TEST_F(NoteStoreLoadTest, AFolderOrAFifoInPlaceOfTheDocumentIsMovedAside)
     EXPECT_EQ(asideFiles().size(), 1);
     store->setText(QStringLiteral("new"));
     store->save();
-    EXPECT_EQ(readDocument().notes[0].text, QStringLiteral("new"));
+    EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("new"));
 
     QFile::remove(m_path);
     m_clock.advance(1s); // a free name to move it to
@@ -198,7 +198,7 @@ TEST_F(NoteStoreLoadTest, AnUnreadableDocumentThatCannotBeMovedAsideIsNeverOverw
     store->setText(QStringLiteral("typed more"));
     m_scheduler.advance(1s);
     EXPECT_FALSE(store->hasUnsavedChanges());
-    EXPECT_EQ(readDocument().notes[0].text, QStringLiteral("typed more"));
+    EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("typed more"));
     EXPECT_EQ(TestFiles::read(AsideFile::asidePath(m_path, AsideFile::corrupt, m_clock.now())),
               unreadable);
 }
@@ -221,7 +221,7 @@ TEST_F(NoteStoreSaveTest, ABurstOfEditsIsWrittenOnceHalfASecondAfterTheLast)
     EXPECT_TRUE(store->hasUnsavedChanges());
     m_scheduler.advance(1ms);
     ASSERT_TRUE(QFileInfo::exists(m_path));
-    EXPECT_EQ(readDocument().notes[0].text, typed);
+    EXPECT_EQ(readDocument().notes.at(0).text, typed);
     EXPECT_FALSE(store->hasUnsavedChanges());
     EXPECT_EQ(m_scheduler.pendingCount(), 0u);
 }
@@ -233,7 +233,7 @@ TEST_F(NoteStoreSaveTest, SteadyTypingIsSavedByTheDeadlineAfterTheFirstUnsavedCh
     while (m_scheduler.elapsed() < 7s) { // a keystroke every 0.1 s
         store->setText(typed += QLatin1Char('a'));
         m_scheduler.advance(100ms);
-        const auto saved = QFileInfo::exists(m_path) ? readDocument().notes[0].text.size() : 0;
+        const auto saved = QFileInfo::exists(m_path) ? readDocument().notes.at(0).text.size() : 0;
         EXPECT_GE(saved, typed.size() - NoteStore::saveDeadline / 100ms) << typed.size();
     }
 }
@@ -245,7 +245,7 @@ TEST_F(NoteStoreSaveTest, SaveWritesAtOnceOnlyWhenDirtyAndCancelsThePendingSave)
     EXPECT_FALSE(QFileInfo::exists(m_path));
     store->setText(QStringLiteral("x"));
     store->save();
-    EXPECT_EQ(readDocument().notes[0].text, QStringLiteral("x"));
+    EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("x"));
     EXPECT_EQ(m_scheduler.pendingCount(), 0u);
 }
 

@@ -45,6 +45,12 @@ class AppDelegateTest : public testing::Test
 {
 protected:
     AppDelegateTest() { CarbonGlobalShortcuts::setHotKeyCenter(&m_hotKeys); }
+    // The shortcut module outlives the delegates; the next case starts it afresh.
+    ~AppDelegateTest() override
+    {
+        GlobalShortcuts::removeAllHandlers();
+        GlobalShortcuts::setEnabled(true);
+    }
 
     std::unique_ptr<AppDelegate> launch(Screenshots* screenshots = nullptr,
                                         FileWriteQueue& writeQueue = FileWriteQueue::immediate(),
@@ -379,7 +385,6 @@ TEST_F(AppDelegateTest, TheScreenshotRunShowsEachStateOfTheSampleNotesAndTouches
     EXPECT_FALSE(QFile::exists(m_defaults.filePath()));
     EXPECT_TRUE(m_reporting.calls.isEmpty());
     EXPECT_EQ(m_hotKeys.registrationCount(), 0);
-    GlobalShortcuts::setEnabled(true);
 }
 
 } // namespace
