@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace NoteFileReader {
 
@@ -123,21 +124,30 @@ private:
         return m_position != m_end && *m_position == expected;
     }
 
-    // Calls `member(key)` for each member of an object; `member` reads the value.
+    // Calls `member(key)` for each member of an object; `member` reads the value. A key that
+    // comes twice leaves no telling which value is meant, and a save would drop the other one
+    // unseen: that makes the document unreadable.
     template <typename Member> bool parseObject(Member&& member)
     {
         if (!consume('{'))
             return fail(QStringLiteral("expected an object"));
         if (consume('}'))
             return true;
+        std::vector<QByteArray> keys;
         do {
             QByteArray key;
             if (!peek('"') || !parseRawString(key) || !consume(':'))
                 return false;
             if (!member(key))
                 return false;
+            keys.push_back(std::move(key));
         } while (consume(','));
-        return consume('}') || fail(QStringLiteral("expected \"}\""));
+        if (!consume('}'))
+            return fail(QStringLiteral("expected \"}\""));
+        std::sort(keys.begin(), keys.end());
+        const auto repeated = std::adjacent_find(keys.begin(), keys.end());
+        return repeated == keys.end() || fail(QStringLiteral("\"%1\" appears twice in one object")
+                                                  .arg(QString::fromUtf8(*repeated)));
     }
 
     template <typename Element> bool parseArray(Element&& element)

@@ -9,8 +9,9 @@
 #include <optional>
 
 // Reads the notes document. Any valid JSON with the document's keys is accepted, in any order
-// and spacing; other keys are ignored. Anything else (invalid JSON or UTF-8, a missing key, a
-// wrong type, an unknown hue, an unreadable date or id) makes the whole document unreadable.
+// and spacing; other keys are ignored. Anything else (invalid JSON or UTF-8, a key twice in one
+// object, a missing key, a wrong type, an unknown hue, an unreadable date or id) makes the whole
+// document unreadable.
 namespace NoteFileReader {
 
 struct Result

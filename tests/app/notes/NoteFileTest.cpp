@@ -160,6 +160,8 @@ TEST(NoteFileReaderTest, RejectsMalformedDocuments)
     withNumberDate.replace("\"2024-05-01T09:30:00Z\",\"order\"", "1714555800,\"order\"");
     QByteArray withBlueHue = note;
     withBlueHue.replace("sky", "blue");
+    QByteArray withTextTwice = note;
+    withTextTwice.replace("\"text\":\"t\"", "\"text\":\"t\",\"text\":\"u\"");
     QByteArray withBadId = note;
     withBadId.replace("6F1C1F8E-", "6F1C1F8E");
     QByteArray missingName = note;
@@ -183,6 +185,12 @@ TEST(NoteFileReaderTest, RejectsMalformedDocuments)
         {"notes an object", QByteArray(R"({"notes":{},"rotateIndex":0,"schemaVersion":1})")},
         {"date as number", document(withNumberDate)},
         {"unknown hue", document(withBlueHue)},
+        {"notes twice", document(note, R"("notes":[],"rotateIndex":0,"schemaVersion":1)")},
+        {"a note's key twice", document(withTextTwice)},
+        {"a key twice as written and escaped",
+         document(note, R"("rotateIndex":0,"schemaVersion":1,"rotate\u0049ndex":0)")},
+        {"a key twice deep in an unknown member",
+         document(note, R"("rotateIndex":0,"schemaVersion":1,"x":[{"a":1,"b":{"c":1,"c":1}}])")},
         {"bad id", document(withBadId)},
         {"missing name", document(missingName)},
         {"huge order", document(hugeOrder)},

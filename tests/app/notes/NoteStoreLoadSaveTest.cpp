@@ -124,6 +124,8 @@ TEST_F(NoteStoreLoadTest, UnreadableDocumentsAreMovedAsideAndTheStoreStartsAfres
         NoteFileWriter::encode({1, notesWithTexts({QStringLiteral("a")}), std::nullopt, 0});
     QByteArray withoutSchema = valid;
     withoutSchema.replace("\"schemaVersion\" : 1", "\"schema\" : 1");
+    QByteArray withNotesTwice = valid;
+    withNotesTwice.replace("\"rotateIndex\"", "\"notes\" : [],\n  \"rotateIndex\"");
     QByteArray withBadHue = valid;
     withBadHue.replace("\"white\"", "\"ivory\"");
     const std::vector<std::pair<const char*, QByteArray>> corpus{
@@ -131,6 +133,7 @@ TEST_F(NoteStoreLoadTest, UnreadableDocumentsAreMovedAsideAndTheStoreStartsAfres
         {"truncated", valid.left(valid.size() / 2)},
         {"no schemaVersion", withoutSchema},
         {"unknown hue", withBadHue},
+        {"notes twice", withNotesTwice},
         {"invalid UTF-8", QByteArray(valid).replace("\"a\"", "\"\xFF\"")},
         {"wrong types", QByteArray(R"({"notes":"none","rotateIndex":0,"schemaVersion":1})")},
         {"deeply nested", "{\"n\":" + QByteArray(50000, '[') + QByteArray(50000, ']') + "}"},
