@@ -81,11 +81,12 @@ public:
         NoteFile file;
         skipByteOrderMark();
         if (!parseDocument(file))
-            return {std::nullopt, m_error.isEmpty() ? QStringLiteral("not valid JSON") : m_error};
+            return {
+                std::nullopt, m_error.isEmpty() ? QStringLiteral("not valid JSON") : m_error, {}};
         skipWhitespace();
         if (m_position != m_end)
-            return {std::nullopt, QStringLiteral("unexpected text after the document")};
-        return {std::move(file), QString()};
+            return {std::nullopt, QStringLiteral("unexpected text after the document"), {}};
+        return {std::move(file), QString(), m_unknownHues};
     }
 
 private:
@@ -260,9 +261,9 @@ private:
         if (!parseString(text))
             return false;
         const auto hue = Hues::fromRawValue(text);
-        if (!hue)
-            return fail(QStringLiteral("unknown hue \"%1\"").arg(text));
-        value = *hue;
+        value = hue.value_or(Hues::defaultHue);
+        if (!hue && !m_unknownHues.contains(text))
+            m_unknownHues.append(text);
         return true;
     }
 
@@ -544,6 +545,7 @@ private:
     const char* m_position;
     const char* const m_end;
     QString m_error;
+    QStringList m_unknownHues;
 };
 
 } // namespace

@@ -290,7 +290,7 @@ void NoteStore::load()
     const StoredFile::Contents contents = m_document->read();
     NoteFileReader::Result result = contents.error.isEmpty()
                                         ? NoteFileReader::decode(contents.bytes)
-                                        : NoteFileReader::Result{std::nullopt, contents.error};
+                                        : NoteFileReader::Result{std::nullopt, contents.error, {}};
     if (!result.file) {
         const QString aside = m_document->moveAsideUnreadable();
         if (aside.isEmpty()) {
@@ -311,8 +311,16 @@ void NoteStore::load()
     }
 
     NoteFile& document = *result.file;
+    // What this version cannot write back stays in a copy the first save keeps.
     if (document.schemaVersion > NoteFile::currentSchemaVersion)
-        m_document->keepBeforeFirstSave(document.schemaVersion);
+        m_document->keepBeforeFirstSave(QStringLiteral("schema%1").arg(document.schemaVersion));
+    else if (!result.unknownHues.isEmpty())
+        m_document->keepBeforeFirstSave(QStringLiteral("hues"));
+    if (!result.unknownHues.isEmpty())
+        storeLog.error(QStringLiteral("Quillory: %1 names colours this version does not know "
+                                      "(%2); those notes are read as %3")
+                           .arg(m_fileURL, result.unknownHues.join(QStringLiteral(", ")),
+                                Hues::displayName(Hues::defaultHue)));
     m_rotateIndex = document.rotateIndex < 0 ? 0 : int(document.rotateIndex % hueCount);
 
     // A repeated id would make one deletion remove two notes.

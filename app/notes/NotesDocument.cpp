@@ -36,9 +36,9 @@ QString NotesDocument::moveAsideUnreadable()
     return aside;
 }
 
-void NotesDocument::keepBeforeFirstSave(qint64 schemaVersion)
+void NotesDocument::keepBeforeFirstSave(const QString& reason)
 {
-    m_file.keepBeforeNextWrite(QStringLiteral("schema%1").arg(schemaVersion));
+    m_file.keepBeforeNextWrite(reason);
 }
 
 NotesDocument::Saved NotesDocument::save(const QByteArray& bytes)

@@ -150,24 +150,56 @@ TEST_F(NoteStoreOutsideChangeTest, TwoStoresOnOneDocumentKeepEachOthersVersionBe
     EXPECT_TRUE(first->notices().isEmpty());
 }
 
+// What a newer version of the program may write that this one cannot write back.
+struct NewerDocument
+{
+    const char* label;
+    std::vector<std::pair<QByteArray, QByteArray>> changes; // to the document this one writes
+    QString keptAs;
+};
+
 TEST_F(NoteStoreOutsideChangeTest, ADocumentOfANewerVersionIsKeptBeforeItIsFirstWrittenOver)
 {
-    QByteArray newer =
-        NoteFileWriter::encode({1, notesWithTexts({QStringLiteral("a")}), std::nullopt, 0});
-    newer.replace("\"schemaVersion\" : 1", "\"schemaVersion\" : 2,\n  \"tags\" : [\"kept\"]");
-    TestFiles::write(m_path, newer);
-    LogCapture log;
-    auto store = openStore();
-    m_scheduler.advance(1min);
-    // Nothing written, nothing kept.
-    EXPECT_TRUE(QDir(folderOf(m_path)).entryList({QStringLiteral("notes.json.schema*")}).isEmpty());
+    const std::pair<QByteArray, QByteArray> newerForm{
+        "\"schemaVersion\" : 1", "\"schemaVersion\" : 2,\n  \"tags\" : [\"kept\"]"};
+    const std::pair<QByteArray, QByteArray> laterColour{"\"sky\"", "\"gold\""};
+    const std::vector<NewerDocument> documents{
+        {"a newer form", {newerForm}, QStringLiteral("schema2")},
+        {"a colour added later", {laterColour}, QStringLiteral("hues")},
+        {"both", {newerForm, laterColour}, QStringLiteral("schema2")},
+    };
+    for (const NewerDocument& newer : documents) {
+        SCOPED_TRACE(newer.label);
+        QDir(folderOf(m_path)).removeRecursively();
+        std::vector<Note> notes = notesWithTexts({QStringLiteral("a"), QStringLiteral("b")});
+        notes[1].hue = Hue::sky;
+        QByteArray bytes = NoteFileWriter::encode({1, notes, std::nullopt, 0});
+        for (const auto& [from, to] : newer.changes)
+            bytes.replace(from, to);
+        TestFiles::write(m_path, bytes);
+        LogCapture log;
+        auto store = openStore();
+        EXPECT_EQ(textsOf(*store), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+        EXPECT_EQ(log.matching(QStringLiteral("does not know (gold)")).size(),
+                  int(bytes.contains("gold")));
+        m_scheduler.advance(1min);
+        // Nothing written, nothing kept.
+        EXPECT_EQ(QDir(folderOf(m_path)).entryList(QDir::Files),
+                  QStringList{QStringLiteral("notes.json")});
 
-    store->setText(QStringLiteral("b"));
-    store->save();
-    const QString kept = AsideFile::asidePath(m_path, QStringLiteral("schema2"), m_clock.now());
-    EXPECT_EQ(TestFiles::read(kept), newer);
-    EXPECT_EQ(log.matching(kept).size(), 1);
-    EXPECT_EQ(readDocument().schemaVersion, NoteFile::currentSchemaVersion);
+        store->setText(QStringLiteral("c"));
+        store->save();
+        const QString kept = AsideFile::asidePath(m_path, newer.keptAs, m_clock.now());
+        EXPECT_EQ(TestFiles::read(kept), bytes);
+        EXPECT_EQ(log.matching(kept).size(), 1);
+        const NoteFile written = readDocument();
+        EXPECT_EQ(written.schemaVersion, NoteFile::currentSchemaVersion);
+        EXPECT_EQ(written.notes.at(1).hue, bytes.contains("gold") ? Hues::defaultHue : Hue::sky);
+        m_clock.advance(1s);
+        store->setText(QStringLiteral("d"));
+        store->save();
+        EXPECT_EQ(QDir(folderOf(m_path)).entryList(QDir::Files).size(), 2);
+    }
 }
 
 TEST_F(NoteStoreOutsideChangeTest, AnUnreadableDocumentMovedAsideIsNoticedOnceWithWhereItWent)

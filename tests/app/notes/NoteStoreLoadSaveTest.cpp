@@ -126,13 +126,10 @@ TEST_F(NoteStoreLoadTest, UnreadableDocumentsAreMovedAsideAndTheStoreStartsAfres
     withoutSchema.replace("\"schemaVersion\" : 1", "\"schema\" : 1");
     QByteArray withNotesTwice = valid;
     withNotesTwice.replace("\"rotateIndex\"", "\"notes\" : [],\n  \"rotateIndex\"");
-    QByteArray withBadHue = valid;
-    withBadHue.replace("\"white\"", "\"ivory\"");
     const std::vector<std::pair<const char*, QByteArray>> corpus{
         {"empty file", QByteArray()},
         {"truncated", valid.left(valid.size() / 2)},
         {"no schemaVersion", withoutSchema},
-        {"unknown hue", withBadHue},
         {"notes twice", withNotesTwice},
         {"invalid UTF-8", QByteArray(valid).replace("\"a\"", "\"\xFF\"")},
         {"wrong types", QByteArray(R"({"notes":"none","rotateIndex":0,"schemaVersion":1})")},
