@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <cerrno>
 
@@ -50,6 +51,23 @@ QString write(const QString& path, const QByteArray& bytes,
     }
     if (!file.commit())
         return file.errorString();
+    return {};
+}
+
+QString create(const QString& path, const QByteArray& bytes, QFileDevice::Permissions permissions)
+{
+    const QFileInfo target(path);
+    // Hidden, and in the same folder, so that the rename only gives it its name.
+    QTemporaryFile file(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                        QStringLiteral("-XXXXXX"));
+    errno = 0;
+    if (!file.open() || !file.setPermissions(permissions) || file.write(bytes) != bytes.size() ||
+        !file.flush() || ::fsync(file.handle()) != 0)
+        return errno != 0 ? qt_error_string(errno) : file.errorString();
+    // Never in place of a file that is there.
+    if (!file.rename(path))
+        return file.errorString();
+    file.setAutoRemove(false);
     return {};
 }
 

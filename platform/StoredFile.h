@@ -33,6 +33,10 @@ QString write(const QString& path, const QByteArray& bytes,
               std::optional<QFileDevice::Permissions> permissions = std::nullopt,
               const BeforeReplace& beforeReplace = {});
 
+// Puts a new file at `path`, where none may be yet, with exactly `bytes` and `permissions`: it
+// takes its name complete or not at all. Empty on success, else the reason.
+QString create(const QString& path, const QByteArray& bytes, QFileDevice::Permissions permissions);
+
 // The mode of a file that only its user may read: 0600.
 inline constexpr QFileDevice::Permissions privateFileMode =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner;

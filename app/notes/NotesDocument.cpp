@@ -31,7 +31,8 @@ StoredFile::Contents NotesDocument::read()
 
 QString NotesDocument::moveAsideUnreadable()
 {
-    const QString aside = m_file.moveAside(AsideFile::corrupt, m_clock.now());
+    const QString aside =
+        m_file.moveAside(AsideFile::corrupt, m_clock.now(), StoredFile::privateFileMode);
     m_unreadableLeft = aside.isEmpty();
     return aside;
 }
@@ -44,7 +45,7 @@ void NotesDocument::keepBeforeFirstSave(const QString& reason)
 NotesDocument::Saved NotesDocument::save(const QByteArray& bytes)
 {
     if (m_unreadableLeft && QFileInfo::exists(path())) {
-        const QString aside = m_file.moveAside(AsideFile::corrupt, m_clock.now());
+        const QString aside = moveAsideUnreadable();
         if (aside.isEmpty())
             return {QStringLiteral("the unreadable document %1 could not be moved aside and is "
                                    "not overwritten")

@@ -2,6 +2,7 @@
 
 #include "platform/AsideFile.h"
 #include "platform/FileWriteQueue.h"
+#include "platform/StoredFile.h"
 #include "platform/TrackedFile.h"
 
 #include "support/LogCapture.h"
@@ -11,9 +12,11 @@
 #include <QScopeGuard>
 
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -199,6 +202,55 @@ TEST_F(NoteStoreOutsideChangeTest, ADocumentOfANewerVersionIsKeptBeforeItIsFirst
         store->setText(QStringLiteral("d"));
         store->save();
         EXPECT_EQ(QDir(folderOf(m_path)).entryList(QDir::Files).size(), 2);
+    }
+}
+
+// Whatever mode the file they come from had (a sync tool's 0644), the copies of the notes
+// beside the document are its user's alone, as the document is.
+TEST_F(NoteStoreOutsideChangeTest, EveryCopyKeptBesideTheDocumentIsItsUsersAlone)
+{
+    QByteArray newerForm =
+        NoteFileWriter::encode({1, notesWithTexts({QStringLiteral("a")}), std::nullopt, 0});
+    QByteArray laterColour = newerForm;
+    newerForm.replace("\"schemaVersion\" : 1", "\"schemaVersion\" : 2");
+    laterColour.replace("\"white\"", "\"gold\"");
+    // Found at the start, or written by another program after the first save.
+    const std::vector<std::tuple<const char*, QByteArray, QByteArray>> sources{
+        {"unreadable", "{ not a document", {}},
+        {"a newer form", newerForm, {}},
+        {"a colour added later", laterColour, {}},
+        {"changed outside", {}, "{ \"theirs\" : true }"},
+    };
+    const auto mode = [](const QString& path) {
+        struct stat status = {};
+        EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0) << path.toStdString();
+        return status.st_mode & 07777;
+    };
+    const auto writeTheirs = [](const QString& path, const QByteArray& bytes) {
+        TestFiles::write(path, bytes);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                        QFile::ReadOther);
+    };
+    for (const auto& [label, atStart, afterSave] : sources) {
+        SCOPED_TRACE(label);
+        QDir folder(folderOf(m_path));
+        folder.removeRecursively();
+        ASSERT_EQ(StoredFile::makePrivateFolder(m_path), QString());
+        if (!atStart.isEmpty())
+            writeTheirs(m_path, atStart);
+        auto store = openStore();
+        store->setText(QStringLiteral("ours"));
+        store->save();
+        if (!afterSave.isEmpty()) {
+            writeTheirs(m_path, afterSave);
+            store->setText(QStringLiteral("ours again"));
+            store->save();
+        }
+        const QStringList files = folder.entryList(QDir::Files | QDir::Hidden);
+        EXPECT_EQ(files.size(), 2) << files.join(u' ').toStdString();
+        for (const QString& file : files)
+            EXPECT_EQ(mode(folder.filePath(file)), 0600u) << file.toStdString();
+        EXPECT_EQ(mode(folder.path()), 0700u);
     }
 }
 
