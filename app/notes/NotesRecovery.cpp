@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 const Log recoveryLog("quillory.notes");
@@ -66,11 +68,20 @@ void NotesRecovery::announce(NoteStore& store) const
 {
     const QFileInfo document(store.fileURL());
     const QString pattern = documentName(store) + QLatin1Char('.') + reason + QLatin1Char('*');
+    QFileInfoList newer;
     for (const QString& folder : m_folders) {
-        const QFileInfoList found = QDir(folder).entryInfoList({pattern}, QDir::Files, QDir::Name);
-        for (const QFileInfo& file : found) {
+        for (const QFileInfo& file : QDir(folder).entryInfoList({pattern}, QDir::Files)) {
             if (!document.exists() || file.lastModified() > document.lastModified())
-                store.addNotice(NoticeTexts::recovered(file.filePath()));
+                newer.append(file);
         }
     }
+    if (newer.isEmpty())
+        return;
+    // However many quits could not save, one notice; the newest file holds the latest notes.
+    const QFileInfo& newest =
+        *std::max_element(newer.cbegin(), newer.cend(), [](const QFileInfo& a, const QFileInfo& b) {
+            return std::pair(a.lastModified(), a.fileName()) <
+                   std::pair(b.lastModified(), b.fileName());
+        });
+    store.addNotice(NoticeTexts::recovered(newest.filePath(), newer.size()));
 }
