@@ -189,9 +189,11 @@ void NoteStore::markDirty()
     m_hasUnsavedChanges = true;
     ++m_changeCount;
     m_saveTask = m_scheduler.schedule(m_autosaveDelay, [this] { save(); });
-    // Steady typing keeps putting the delayed save off; this one is not moved.
+    // Steady typing keeps putting the delayed save off; this one is not moved. It never comes
+    // before the delay a store was given: a longer one means its changes wait that long.
     if (!m_latestSaveTask.isPending())
-        m_latestSaveTask = m_scheduler.schedule(saveDeadline, [this] { save(); });
+        m_latestSaveTask =
+            m_scheduler.schedule(std::max(saveDeadline, m_autosaveDelay), [this] { save(); });
 }
 
 void NoteStore::save()

@@ -44,7 +44,8 @@ public:
     };
 
     static constexpr std::chrono::milliseconds defaultAutosaveDelay{500};
-    // However steadily the user types, a change waits no longer than this to be saved.
+    // However steadily the user types, a change waits no longer than this, or than the
+    // store's autosave delay when that is longer, to be saved.
     static constexpr std::chrono::milliseconds saveDeadline{2000};
     // While a save is owed after a failure, it is tried again this often.
     static constexpr std::chrono::milliseconds saveRetryInterval{5000};

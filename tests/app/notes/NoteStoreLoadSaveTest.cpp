@@ -238,6 +238,22 @@ TEST_F(NoteStoreSaveTest, SteadyTypingIsSavedByTheDeadlineAfterTheFirstUnsavedCh
     }
 }
 
+// The demonstration run's store waits an hour: its changes are not saved while it runs.
+TEST_F(NoteStoreSaveTest, TheDeadlineNeverCutsALongerAutosaveDelayShort)
+{
+    constexpr auto delay = std::chrono::hours(1);
+    NoteStore store(m_path, m_clock, m_scheduler, delay);
+    QString typed;
+    while (m_scheduler.elapsed() < 10s) {
+        store.setText(typed += QLatin1Char('a'));
+        m_scheduler.advance(100ms);
+    }
+    m_scheduler.advance(delay - 10s - 1ms);
+    EXPECT_FALSE(QFileInfo::exists(m_path));
+    m_scheduler.advance(1ms);
+    EXPECT_EQ(readDocument().notes.at(0).text, typed);
+}
+
 TEST_F(NoteStoreSaveTest, SaveWritesAtOnceOnlyWhenDirtyAndCancelsThePendingSave)
 {
     auto store = openStore();

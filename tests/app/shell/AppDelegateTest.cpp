@@ -372,15 +372,30 @@ TEST_F(AppDelegateTest, TheScreenshotRunShowsEachStateOfTheSampleNotesAndTouches
         "Quillory teal empty copied",
         "Quillory teal empty copied settings",
     };
+    // The sample document is written when the run ends, not while it runs.
+    QByteArray sample = TestFiles::read(store.fileURL());
+    int sampleWrites = 0;
+    const auto advance = [&](std::chrono::milliseconds step) {
+        m_scheduler.advance(step);
+        QByteArray onDisk = TestFiles::read(store.fileURL());
+        if (onDisk != sample) {
+            ++sampleWrites;
+            sample = std::move(onDisk);
+        }
+    };
     for (int shot = 0; shot < int(std::size(shots)); ++shot) {
         for (int tick = 0; tick < 300 && lines == shot; ++tick)
-            m_scheduler.advance(10ms);
+            advance(10ms);
         EXPECT_EQ(describe(), shots[shot]) << shot;
     }
-    m_scheduler.advance(Screenshots::afterShot);
+    advance(Screenshots::afterShot);
     EXPECT_EQ(quit.size(), 1);
+    EXPECT_EQ(sampleWrites, 0);
 
     delegate->applicationWillTerminate();
+    const auto saved = NoteFileReader::decode(TestFiles::read(store.fileURL()));
+    ASSERT_TRUE(saved.file);
+    EXPECT_EQ(saved.file->notes.size(), store.notes().size());
     EXPECT_FALSE(QFile::exists(m_notesFile));
     EXPECT_FALSE(QFile::exists(m_defaults.filePath()));
     EXPECT_TRUE(m_reporting.calls.isEmpty());
