@@ -222,7 +222,9 @@ void NoteStore::save()
         [store = QPointer(this), change, saved] {
             if (store)
                 store->saveFinished(change, *saved);
-        });
+        },
+        // Settings and the like can wait; the notes are what a session's end must not lose.
+        FileWriteQueue::Turn::first);
 }
 
 void NoteStore::saveFinished(quint64 change, const NotesDocument::Saved& saved)

@@ -89,8 +89,8 @@ public:
     void addNote(const QString& text = QString());
     void clearAll();
     void markDirty();
-    // Hands the notes to the write queue now if anything is unsaved, the clock record after
-    // them; the outcome comes back through the queue.
+    // Hands the notes to the write queue now if anything is unsaved, ahead of the other files
+    // waiting there, the clock record after them; the outcome comes back through the queue.
     void save();
 
     // Also follows a jump of the wall clock first, whatever the period, so that the jump alone
