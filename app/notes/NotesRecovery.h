@@ -3,6 +3,7 @@
 #include <QStringList>
 
 class Clock;
+class FileWriteQueue;
 class NoteStore;
 
 // Keeps the notes that could not reach their document by the time the program ends, so that
@@ -19,8 +20,9 @@ public:
 
     // When the store still has unsaved changes, writes its notes to a recovery file (0600, in a
     // folder of the user's only) and logs where; returns the file's path, empty when nothing
-    // was written.
-    QString keepUnsaved(const NoteStore& store) const;
+    // was written. The file is complete when this returns; its sync, which a slow disk can
+    // hold up for long, is handed to `writeQueue`, ahead of the other files.
+    QString keepUnsaved(const NoteStore& store, FileWriteQueue& writeQueue) const;
     // Gives the store one notice of the recovery files newer than its document, if any.
     void announce(NoteStore& store) const;
 

@@ -2,10 +2,12 @@
 
 #include "app/notes/NotesRecovery.h"
 #include "platform/AsideFile.h"
+#include "platform/FileWriteQueue.h"
 
 #include <QDir>
 #include <QFileInfo>
 
+#include <sys/stat.h>
 #include <utime.h>
 
 namespace {
@@ -100,6 +102,34 @@ TEST_F(NotesRecoveryTest, TheNoticeTellsHowManyFilesAreNewerThanTheDocumentAndWh
         EXPECT_EQ(notice.contains(QStringLiteral("in %1 files").arg(row.count)), row.count > 1)
             << notice.toStdString();
     }
+}
+
+// The file is complete and the user's alone before it is synced, and never replaces another
+// one, say another copy's that quit in the same second: that one goes to the next folder.
+TEST_F(NotesRecoveryTest, TheUnsavedNotesAreKeptWholeBeforeTheirSyncAndBesideOtherFilesOnly)
+{
+    ManualFileWriteQueue writes;
+    NoteStore store(m_path, m_clock, m_scheduler, NoteStore::defaultAutosaveDelay, writes);
+    store.setText(QStringLiteral("unsaved"));
+    const QString taken = AsideFile::asidePath(m_folders[0] + QStringLiteral("/notes.json"),
+                                               recovered, m_clock.now());
+    TestFiles::write(taken, "another copy's");
+
+    const QString kept = m_recovery.keepUnsaved(store, writes);
+    EXPECT_EQ(TestFiles::read(taken), "another copy's");
+    ASSERT_EQ(QFileInfo(kept).absolutePath(), m_folders[1]);
+    const auto read = NoteFileReader::decode(TestFiles::read(kept));
+    ASSERT_TRUE(read.file) << read.error.toStdString();
+    EXPECT_EQ(read.file->notes.at(0).text, QStringLiteral("unsaved"));
+    for (const auto& [path, mode] : {std::pair{kept, 0600u}, {m_folders[1], 0700u}}) {
+        struct stat status = {};
+        ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, mode) << path.toStdString();
+    }
+    EXPECT_EQ(QDir(m_folders[1]).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QFileInfo(kept).fileName()});
+    // Its sync waits where the disk may hold it up, not here.
+    EXPECT_EQ(writes.runPending(), 1);
 }
 
 } // namespace

@@ -28,6 +28,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMutex>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QVersionNumber>
@@ -275,6 +277,102 @@ TEST_F(AppDelegateTest, QuittingWaitsForTheDiskOnlySoLongAndKeepsWhatItDidNotWri
         EXPECT_EQ(QFileInfo(folder).permissions() & ownerGroupOther,
                   QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
+}
+
+// A disk whose every write waits until the test lets it go, as one whose syncs take long: a
+// quit that waits for it takes all the time it is given. The writes run on a real write
+// queue's thread, in its order, which the disk notes down.
+class HeldDisk : public FileWriteQueue
+{
+public:
+    static constexpr auto patience = 10s;
+
+    explicit HeldDisk(ManualClock& clock)
+        : m_clock(clock)
+    {}
+    ~HeldDisk() override { release(); }
+
+    void submit(const QString& file, Work write, Work done, Turn turn) override
+    {
+        m_queue.submit(
+            file,
+            [this, name = QFileInfo(file).fileName(), write = std::move(write)] {
+                m_started.release();
+                m_gate.acquire();
+                write();
+                const QMutexLocker lock(&m_mutex);
+                m_written.append(name);
+            },
+            std::move(done), turn);
+    }
+    bool finish(std::chrono::milliseconds bound) override
+    {
+        m_waits.push_back(bound);
+        m_clock.advance(bound);
+        return m_queue.finish(0ms);
+    }
+
+    bool waitForAWriteToStart() { return m_started.tryAcquire(1, int(patience / 1ms)); }
+    void release() { m_gate.release(std::numeric_limits<int>::max() / 2); }
+    bool settle() { return m_queue.finish(patience); }
+    QStringList written()
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_written;
+    }
+    // How long each wait for the disk was allowed to take.
+    const std::vector<std::chrono::milliseconds>& waits() const { return m_waits; }
+
+private:
+    ManualClock& m_clock;
+    ManualMainQueue m_outcomes;
+    BackgroundFileWriteQueue m_queue{m_outcomes};
+    QSemaphore m_started;
+    QSemaphore m_gate;
+    QMutex m_mutex;
+    QStringList m_written;
+    std::vector<std::chrono::milliseconds> m_waits;
+};
+
+// The end of a session while the disk still syncs what the start wrote: the notes go ahead of
+// the settings, the recovery file is written at once and its sync waits on the disk, and the
+// quit takes no longer than its bound in all.
+TEST_F(AppDelegateTest, QuittingOnASlowDiskPutsTheNotesFirstAndKeepsToItsBound)
+{
+    HeldDisk disk(m_clock);
+    UserDefaults defaults(QStringLiteral("settings"), m_folder.path(), m_scheduler, m_mainQueue,
+                          disk);
+    ManualBootClock bootClock(m_clock);
+    AppDelegate delegate(AppDelegate::Environment{
+        defaults, m_notesFile, m_clock, m_scheduler, m_mainQueue, m_appearance, m_reporting, dsn,
+        appID, m_loginItem, m_updater, nullptr, disk,
+        std::make_shared<ClockRecord>(m_folder.path() + QStringLiteral("/clock.json"), m_clock,
+                                      bootClock)});
+    delegate.applicationDidFinishLaunching();
+    // The clock record is being synced; the first launch's settings wait behind it.
+    ASSERT_TRUE(disk.waitForAWriteToStart());
+    const QString typed = QStringLiteral("typed as the session ends");
+    delegate.store()->setText(typed);
+
+    delegate.applicationWillTerminate();
+    EXPECT_EQ(disk.waits(),
+              (std::vector<std::chrono::milliseconds>{AppDelegate::quitWriteBound, 0ms}));
+    const QString stateFolder =
+        qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/Quillory");
+    const QStringList kept =
+        QDir(stateFolder).entryList({QStringLiteral("notes.json.recovered-*")}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    const auto recovered =
+        NoteFileReader::decode(TestFiles::read(stateFolder + QLatin1Char('/') + kept.first()));
+    ASSERT_TRUE(recovered.file) << recovered.error.toStdString();
+    EXPECT_EQ(recovered.file->notes.at(0).text, typed);
+
+    disk.release();
+    ASSERT_TRUE(disk.settle());
+    EXPECT_EQ(disk.written(),
+              (QStringList{QStringLiteral("clock.json"), QStringLiteral("notes.json"), kept.first(),
+                           QStringLiteral("settings.json")}));
+    EXPECT_EQ(savedTexts(), QStringList{typed});
 }
 
 TEST_F(AppDelegateTest, ThePanelsWidgetsAreBuiltOneTurnAfterTheIconOrWhenItOpensFirst)
