@@ -38,7 +38,7 @@ public:
                              : FileWriteQueue::immediate())
     {}
 
-    void submit(const QString& file, Work write, Work done) override
+    void submit(const QString& file, Work write, Work done, Turn turn) override
     {
         m_queue.submit(
             file,
@@ -46,7 +46,7 @@ public:
                 std::this_thread::sleep_for(diskDelay);
                 write();
             },
-            std::move(done));
+            std::move(done), turn);
     }
     bool finish(std::chrono::milliseconds bound) override { return m_queue.finish(bound); }
 

@@ -12,7 +12,7 @@ namespace {
 class ImmediateFileWriteQueue final : public FileWriteQueue
 {
 public:
-    void submit(const QString&, Work write, Work done) override
+    void submit(const QString&, Work write, Work done, Turn) override
     {
         write();
         if (done)
@@ -29,16 +29,25 @@ FileWriteQueue& FileWriteQueue::immediate()
     return queue;
 }
 
-void WaitingWrites::add(const QString& file, FileWriteQueue::Work write, FileWriteQueue::Work done)
+void WaitingWrites::add(const QString& file, FileWriteQueue::Work write, FileWriteQueue::Work done,
+                        FileWriteQueue::Turn turn)
 {
+    using Turn = FileWriteQueue::Turn;
     const auto waiting = std::find_if(m_jobs.begin(), m_jobs.end(),
                                       [&](const Job& job) { return job.file == file; });
     if (waiting != m_jobs.end()) {
-        waiting->write = std::move(write);
-        waiting->done = std::move(done);
-        return;
+        if (turn == Turn::inOrder || waiting->turn == Turn::first) {
+            waiting->write = std::move(write);
+            waiting->done = std::move(done);
+            return;
+        }
+        m_jobs.erase(waiting);
     }
-    m_jobs.push_back({file, std::move(write), std::move(done)});
+    const auto place = turn == Turn::inOrder
+                           ? m_jobs.end()
+                           : std::find_if(m_jobs.begin(), m_jobs.end(),
+                                          [](const Job& job) { return job.turn == Turn::inOrder; });
+    m_jobs.insert(place, {file, std::move(write), std::move(done), turn});
 }
 
 WaitingWrites::Job WaitingWrites::takeFirst()
@@ -72,10 +81,10 @@ BackgroundFileWriteQueue& BackgroundFileWriteQueue::shared()
     return *queue;
 }
 
-void BackgroundFileWriteQueue::submit(const QString& file, Work write, Work done)
+void BackgroundFileWriteQueue::submit(const QString& file, Work write, Work done, Turn turn)
 {
     const std::lock_guard lock(m_mutex);
-    m_waiting.add(file, std::move(write), std::move(done));
+    m_waiting.add(file, std::move(write), std::move(done), turn);
     m_changed.notify_all();
 }
 
@@ -126,10 +135,10 @@ void BackgroundFileWriteQueue::deliver()
         done();
 }
 
-void ManualFileWriteQueue::submit(const QString& file, Work write, Work done)
+void ManualFileWriteQueue::submit(const QString& file, Work write, Work done, Turn turn)
 {
     const QMutexLocker lock(&m_mutex);
-    m_waiting.add(file, std::move(write), std::move(done));
+    m_waiting.add(file, std::move(write), std::move(done), turn);
 }
 
 bool ManualFileWriteQueue::finish(std::chrono::milliseconds)

@@ -23,11 +23,18 @@ class FileWriteQueue
 public:
     using Work = std::function<void()>;
 
+    // Where a write waits its turn.
+    enum class Turn {
+        inOrder, // behind the others, the files in the order they were first handed in
+        first,   // ahead of every write waiting in order: for what must not wait behind them
+    };
+
     virtual ~FileWriteQueue() = default;
 
     // Callable from any thread. `write` runs where the queue writes; `done`, when given, runs
     // after it on the main thread. A write replaced before it ran never runs, nor its `done`.
-    virtual void submit(const QString& file, Work write, Work done = {}) = 0;
+    virtual void submit(const QString& file, Work write, Work done = {},
+                        Turn turn = Turn::inOrder) = 0;
     // Main thread: waits until every write handed in has run or `bound` has passed, then runs
     // the `done` of those that ran. False when writes were left.
     virtual bool finish(std::chrono::milliseconds bound) = 0;
@@ -37,7 +44,8 @@ public:
     static FileWriteQueue& immediate();
 };
 
-// The writes waiting their turn: one per file, in the order their files were handed in.
+// The writes waiting their turn: one per file, those handed in first ahead of the others, each
+// kind in the order their files were handed in.
 class WaitingWrites
 {
 public:
@@ -46,10 +54,13 @@ public:
         QString file;
         FileWriteQueue::Work write;
         FileWriteQueue::Work done;
+        FileWriteQueue::Turn turn = FileWriteQueue::Turn::inOrder;
     };
 
-    // Replaces the waiting write of `file`, if any, in its place.
-    void add(const QString& file, FileWriteQueue::Work write, FileWriteQueue::Work done);
+    // Replaces the waiting write of `file`, if any, in its place, or ahead when it is to go
+    // first and its place was behind.
+    void add(const QString& file, FileWriteQueue::Work write, FileWriteQueue::Work done,
+             FileWriteQueue::Turn turn);
     bool isEmpty() const { return m_jobs.empty(); }
     Job takeFirst();
 
@@ -67,7 +78,8 @@ public:
     BackgroundFileWriteQueue(const BackgroundFileWriteQueue&) = delete;
     BackgroundFileWriteQueue& operator=(const BackgroundFileWriteQueue&) = delete;
 
-    void submit(const QString& file, Work write, Work done = {}) override;
+    void submit(const QString& file, Work write, Work done = {},
+                Turn turn = Turn::inOrder) override;
     bool finish(std::chrono::milliseconds bound) override;
 
     // The program's own, on the main thread's queue; never destroyed, so that a write handed
@@ -96,7 +108,8 @@ private:
 class ManualFileWriteQueue final : public FileWriteQueue
 {
 public:
-    void submit(const QString& file, Work write, Work done = {}) override;
+    void submit(const QString& file, Work write, Work done = {},
+                Turn turn = Turn::inOrder) override;
     // Runs nothing, as a disk that does not answer in time would; true when nothing waits.
     bool finish(std::chrono::milliseconds bound) override;
 

@@ -4,10 +4,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstdlib>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,6 +54,40 @@ QString write(const QString& path, const QByteArray& bytes,
     }
     if (!file.commit())
         return file.errorString();
+    return {};
+}
+
+QString create(const QString& path, const QByteArray& bytes, QFileDevice::Permissions permissions,
+               Sync sync)
+{
+    const QFileInfo target(path);
+    // Hidden, and in the same folder, so that the rename only gives it its name.
+    QTemporaryFile file(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                        QStringLiteral("-XXXXXX"));
+    errno = 0;
+    if (!file.open() || !file.setPermissions(permissions) || file.write(bytes) != bytes.size() ||
+        !file.flush() || (sync == Sync::now && ::fsync(file.handle()) != 0))
+        return errno != 0 ? qt_error_string(errno) : file.errorString();
+    // Never in place of a file that is there.
+    if (!file.rename(path))
+        return file.errorString();
+    file.setAutoRemove(false);
+    return {};
+}
+
+QString sync(const QString& path)
+{
+    // The contents, then the folder's entry that names them.
+    for (const QString& entry : {path, QFileInfo(path).absolutePath()}) {
+        const int descriptor = ::open(QFile::encodeName(entry).constData(), O_RDONLY | O_CLOEXEC);
+        if (descriptor < 0)
+            return qt_error_string(errno);
+        const bool synced = ::fsync(descriptor) == 0;
+        const int error = errno;
+        ::close(descriptor);
+        if (!synced)
+            return qt_error_string(error);
+    }
     return {};
 }
 

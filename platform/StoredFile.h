@@ -33,6 +33,19 @@ QString write(const QString& path, const QByteArray& bytes,
               std::optional<QFileDevice::Permissions> permissions = std::nullopt,
               const BeforeReplace& beforeReplace = {});
 
+// Whether a new file is on the disk when create() returns, or only safe from the end of the
+// program until sync() puts it there (a crash of the system may lose it meanwhile).
+enum class Sync { now, later };
+
+// Puts a new file at `path`, where none may be yet, with exactly `bytes` and `permissions`: it
+// takes its name complete or not at all. Empty on success, else the reason.
+QString create(const QString& path, const QByteArray& bytes, QFileDevice::Permissions permissions,
+               Sync sync = Sync::now);
+
+// Waits until the file at `path` and its name are on the disk. Empty on success, else the
+// reason.
+QString sync(const QString& path);
+
 // The mode of a file that only its user may read: 0600.
 inline constexpr QFileDevice::Permissions privateFileMode =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner;

@@ -29,9 +29,10 @@ StoredFile::Contents TrackedFile::read()
     return contents;
 }
 
-QString TrackedFile::moveAside(const QString& reason, const QDateTime& when)
+QString TrackedFile::moveAside(const QString& reason, const QDateTime& when,
+                               QFileDevice::Permissions permissions)
 {
-    const QString aside = AsideFile::moveAside(m_path, reason, when);
+    const QString aside = AsideFile::moveAside(m_path, reason, when, permissions);
     if (!aside.isEmpty())
         m_known.reset();
     return aside;
@@ -42,7 +43,7 @@ TrackedFile::Written TrackedFile::write(const QByteArray& bytes,
 {
     Written written;
     written.error = StoredFile::write(m_path, bytes, permissions,
-                                      [&] { return keepWhatIsThere(written, when); });
+                                      [&] { return keepWhatIsThere(written, permissions, when); });
     if (written.error.isEmpty()) {
         m_known = hashOf(bytes);
         // Kept, or replaced by someone else before it could be.
@@ -51,23 +52,29 @@ TrackedFile::Written TrackedFile::write(const QByteArray& bytes,
     return written;
 }
 
-QString TrackedFile::keepWhatIsThere(Written& written, const QDateTime& when) const
+QString TrackedFile::keepWhatIsThere(Written& written, QFileDevice::Permissions permissions,
+                                     const QDateTime& when) const
 {
     std::optional<QByteArray> onDisk;
+    StoredFile::Contents contents;
     if (QFileInfo::exists(m_path)) {
         // A FIFO or a device is refused here rather than copied: a FIFO would make the copy
         // wait for a writer for ever.
-        const StoredFile::Contents contents = StoredFile::read(m_path);
+        contents = StoredFile::read(m_path);
         if (!contents.error.isEmpty())
             return QStringLiteral("%1 cannot be read (%2), so it is not replaced")
                 .arg(m_path, contents.error);
         onDisk = hashOf(contents.bytes);
     }
+    // The copy holds exactly what was compared, even if the file changes again meanwhile.
+    const auto keep = [&](const QString& reason) {
+        return AsideFile::keepAside(m_path, reason, when, contents.bytes, permissions);
+    };
     if (onDisk != m_known) {
         if (!onDisk) {
             written.removedOutside = true;
         } else {
-            written.outsideCopy = AsideFile::copyAside(m_path, outside, when);
+            written.outsideCopy = keep(outside);
             if (written.outsideCopy.isEmpty())
                 return QStringLiteral("%1 was changed by another program, and that version "
                                       "could not be kept beside it")
@@ -76,7 +83,7 @@ QString TrackedFile::keepWhatIsThere(Written& written, const QDateTime& when) co
         return {};
     }
     if (onDisk && !m_keepReason.isEmpty()) {
-        written.keptCopy = AsideFile::copyAside(m_path, m_keepReason, when);
+        written.keptCopy = keep(m_keepReason);
         if (written.keptCopy.isEmpty())
             return QStringLiteral("a copy of %1 could not be kept beside it").arg(m_path);
     }

@@ -36,19 +36,23 @@ public:
 
     // Reads the file as StoredFile::read() does and remembers what it found.
     StoredFile::Contents read();
-    // Moves the file aside (AsideFile::moveAside); on success none is expected any more.
-    QString moveAside(const QString& reason, const QDateTime& when);
+    // Moves the file aside (AsideFile::moveAside) with `permissions`; on success none is
+    // expected any more.
+    QString moveAside(const QString& reason, const QDateTime& when,
+                      QFileDevice::Permissions permissions);
     // The next write first keeps a copy of the contents in place under `reason`, if there are
     // any and nobody else has replaced them.
     void keepBeforeNextWrite(const QString& reason) { m_keepReason = reason; }
 
+    // The copies it keeps take `permissions` too, whatever mode the file had.
     Written write(const QByteArray& bytes, QFileDevice::Permissions permissions,
                   const QDateTime& when);
 
 private:
     // Run just before a write replaces the file. A write that fails after it keeps its copies
     // again next time, under a later time: a duplicate, never a loss.
-    QString keepWhatIsThere(Written& written, const QDateTime& when) const;
+    QString keepWhatIsThere(Written& written, QFileDevice::Permissions permissions,
+                            const QDateTime& when) const;
 
     const QString m_path;
     // The hash of the contents known to be there; none when no file is.

@@ -12,6 +12,8 @@ namespace Hues {
 
 inline constexpr std::array<Hue, 8> allCases{Hue::white,    Hue::sand, Hue::mint, Hue::sky,
                                              Hue::lavender, Hue::pink, Hue::teal, Hue::coral};
+// A note's hue when nothing else says which.
+inline constexpr Hue defaultHue = Hue::white;
 
 QString rawValue(Hue hue);
 std::optional<Hue> fromRawValue(QStringView text);

@@ -15,7 +15,7 @@ struct Note
 {
     QUuid id;
     QString name;
-    Hue hue = Hue::white;
+    Hue hue = Hues::defaultHue;
     QString text;
     QDateTime createdAt;
     QDateTime editedAt;

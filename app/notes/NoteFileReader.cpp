@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace NoteFileReader {
 
@@ -80,11 +81,12 @@ public:
         NoteFile file;
         skipByteOrderMark();
         if (!parseDocument(file))
-            return {std::nullopt, m_error.isEmpty() ? QStringLiteral("not valid JSON") : m_error};
+            return {
+                std::nullopt, m_error.isEmpty() ? QStringLiteral("not valid JSON") : m_error, {}};
         skipWhitespace();
         if (m_position != m_end)
-            return {std::nullopt, QStringLiteral("unexpected text after the document")};
-        return {std::move(file), QString()};
+            return {std::nullopt, QStringLiteral("unexpected text after the document"), {}};
+        return {std::move(file), QString(), m_unknownHues};
     }
 
 private:
@@ -123,21 +125,30 @@ private:
         return m_position != m_end && *m_position == expected;
     }
 
-    // Calls `member(key)` for each member of an object; `member` reads the value.
+    // Calls `member(key)` for each member of an object; `member` reads the value. A key that
+    // comes twice leaves no telling which value is meant, and a save would drop the other one
+    // unseen: that makes the document unreadable.
     template <typename Member> bool parseObject(Member&& member)
     {
         if (!consume('{'))
             return fail(QStringLiteral("expected an object"));
         if (consume('}'))
             return true;
+        std::vector<QByteArray> keys;
         do {
             QByteArray key;
             if (!peek('"') || !parseRawString(key) || !consume(':'))
                 return false;
             if (!member(key))
                 return false;
+            keys.push_back(std::move(key));
         } while (consume(','));
-        return consume('}') || fail(QStringLiteral("expected \"}\""));
+        if (!consume('}'))
+            return fail(QStringLiteral("expected \"}\""));
+        std::sort(keys.begin(), keys.end());
+        const auto repeated = std::adjacent_find(keys.begin(), keys.end());
+        return repeated == keys.end() || fail(QStringLiteral("\"%1\" appears twice in one object")
+                                                  .arg(QString::fromUtf8(*repeated)));
     }
 
     template <typename Element> bool parseArray(Element&& element)
@@ -250,9 +261,9 @@ private:
         if (!parseString(text))
             return false;
         const auto hue = Hues::fromRawValue(text);
-        if (!hue)
-            return fail(QStringLiteral("unknown hue \"%1\"").arg(text));
-        value = *hue;
+        value = hue.value_or(Hues::defaultHue);
+        if (!hue && !m_unknownHues.contains(text))
+            m_unknownHues.append(text);
         return true;
     }
 
@@ -534,6 +545,7 @@ private:
     const char* m_position;
     const char* const m_end;
     QString m_error;
+    QStringList m_unknownHues;
 };
 
 } // namespace

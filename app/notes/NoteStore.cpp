@@ -189,9 +189,11 @@ void NoteStore::markDirty()
     m_hasUnsavedChanges = true;
     ++m_changeCount;
     m_saveTask = m_scheduler.schedule(m_autosaveDelay, [this] { save(); });
-    // Steady typing keeps putting the delayed save off; this one is not moved.
+    // Steady typing keeps putting the delayed save off; this one is not moved. It never comes
+    // before the delay a store was given: a longer one means its changes wait that long.
     if (!m_latestSaveTask.isPending())
-        m_latestSaveTask = m_scheduler.schedule(saveDeadline, [this] { save(); });
+        m_latestSaveTask =
+            m_scheduler.schedule(std::max(saveDeadline, m_autosaveDelay), [this] { save(); });
 }
 
 void NoteStore::save()
@@ -220,7 +222,9 @@ void NoteStore::save()
         [store = QPointer(this), change, saved] {
             if (store)
                 store->saveFinished(change, *saved);
-        });
+        },
+        // Settings and the like can wait; the notes are what a session's end must not lose.
+        FileWriteQueue::Turn::first);
 }
 
 void NoteStore::saveFinished(quint64 change, const NotesDocument::Saved& saved)
@@ -290,7 +294,7 @@ void NoteStore::load()
     const StoredFile::Contents contents = m_document->read();
     NoteFileReader::Result result = contents.error.isEmpty()
                                         ? NoteFileReader::decode(contents.bytes)
-                                        : NoteFileReader::Result{std::nullopt, contents.error};
+                                        : NoteFileReader::Result{std::nullopt, contents.error, {}};
     if (!result.file) {
         const QString aside = m_document->moveAsideUnreadable();
         if (aside.isEmpty()) {
@@ -311,8 +315,16 @@ void NoteStore::load()
     }
 
     NoteFile& document = *result.file;
+    // What this version cannot write back stays in a copy the first save keeps.
     if (document.schemaVersion > NoteFile::currentSchemaVersion)
-        m_document->keepBeforeFirstSave(document.schemaVersion);
+        m_document->keepBeforeFirstSave(QStringLiteral("schema%1").arg(document.schemaVersion));
+    else if (!result.unknownHues.isEmpty())
+        m_document->keepBeforeFirstSave(QStringLiteral("hues"));
+    if (!result.unknownHues.isEmpty())
+        storeLog.error(QStringLiteral("Quillory: %1 names colours this version does not know "
+                                      "(%2); those notes are read as %3")
+                           .arg(m_fileURL, result.unknownHues.join(QStringLiteral(", ")),
+                                Hues::displayName(Hues::defaultHue)));
     m_rotateIndex = document.rotateIndex < 0 ? 0 : int(document.rotateIndex % hueCount);
 
     // A repeated id would make one deletion remove two notes.

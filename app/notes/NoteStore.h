@@ -44,7 +44,8 @@ public:
     };
 
     static constexpr std::chrono::milliseconds defaultAutosaveDelay{500};
-    // However steadily the user types, a change waits no longer than this to be saved.
+    // However steadily the user types, a change waits no longer than this, or than the
+    // store's autosave delay when that is longer, to be saved.
     static constexpr std::chrono::milliseconds saveDeadline{2000};
     // While a save is owed after a failure, it is tried again this often.
     static constexpr std::chrono::milliseconds saveRetryInterval{5000};
@@ -88,8 +89,8 @@ public:
     void addNote(const QString& text = QString());
     void clearAll();
     void markDirty();
-    // Hands the notes to the write queue now if anything is unsaved, the clock record after
-    // them; the outcome comes back through the queue.
+    // Hands the notes to the write queue now if anything is unsaved, ahead of the other files
+    // waiting there, the clock record after them; the outcome comes back through the queue.
     void save();
 
     // Also follows a jump of the wall clock first, whatever the period, so that the jump alone

@@ -31,20 +31,21 @@ StoredFile::Contents NotesDocument::read()
 
 QString NotesDocument::moveAsideUnreadable()
 {
-    const QString aside = m_file.moveAside(AsideFile::corrupt, m_clock.now());
+    const QString aside =
+        m_file.moveAside(AsideFile::corrupt, m_clock.now(), StoredFile::privateFileMode);
     m_unreadableLeft = aside.isEmpty();
     return aside;
 }
 
-void NotesDocument::keepBeforeFirstSave(qint64 schemaVersion)
+void NotesDocument::keepBeforeFirstSave(const QString& reason)
 {
-    m_file.keepBeforeNextWrite(QStringLiteral("schema%1").arg(schemaVersion));
+    m_file.keepBeforeNextWrite(reason);
 }
 
 NotesDocument::Saved NotesDocument::save(const QByteArray& bytes)
 {
     if (m_unreadableLeft && QFileInfo::exists(path())) {
-        const QString aside = m_file.moveAside(AsideFile::corrupt, m_clock.now());
+        const QString aside = moveAsideUnreadable();
         if (aside.isEmpty())
             return {QStringLiteral("the unreadable document %1 could not be moved aside and is "
                                    "not overwritten")

@@ -30,13 +30,14 @@ public:
 
     // Main thread, before any save.
     StoredFile::Contents read();
-    // Main thread, before any save: moves a document that cannot be read aside, returning where
-    // it went. When it could not be moved, every save tries again first and writes nothing
-    // until it can.
+    // Main thread, before any save: moves a document that cannot be read aside (mode 0600,
+    // whatever it had), returning where it went. When it could not be moved, every save tries
+    // again first and writes nothing until it can.
     QString moveAsideUnreadable();
-    // Main thread, before any save: the document read is of a newer form than this program
-    // writes; the first save keeps a copy of it beside it.
-    void keepBeforeFirstSave(qint64 schemaVersion);
+    // Main thread, before any save: the document read holds what this program cannot write
+    // back (a newer form, a colour added later); the first save keeps a copy of it beside it,
+    // named after `reason`.
+    void keepBeforeFirstSave(const QString& reason);
 
     // The write queue's thread.
     Saved save(const QByteArray& bytes);

@@ -3,12 +3,13 @@
 #include <QStringList>
 
 class Clock;
+class FileWriteQueue;
 class NoteStore;
 
 // Keeps the notes that could not reach their document by the time the program ends, so that
 // nothing typed is lost: all of them, in a recovery file of the document's own form (put in
 // place of notes.json, it restores them), in the first of its folders that takes it. The next
-// start tells of every recovery file newer than the document.
+// start tells how many recovery files are newer than the document and where the newest is.
 class NotesRecovery
 {
 public:
@@ -19,9 +20,10 @@ public:
 
     // When the store still has unsaved changes, writes its notes to a recovery file (0600, in a
     // folder of the user's only) and logs where; returns the file's path, empty when nothing
-    // was written.
-    QString keepUnsaved(const NoteStore& store) const;
-    // Tells the store of every recovery file newer than its document.
+    // was written. The file is complete when this returns; its sync, which a slow disk can
+    // hold up for long, is handed to `writeQueue`, ahead of the other files.
+    QString keepUnsaved(const NoteStore& store, FileWriteQueue& writeQueue) const;
+    // Gives the store one notice of the recovery files newer than its document, if any.
     void announce(NoteStore& store) const;
 
 private:

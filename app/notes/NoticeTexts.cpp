@@ -45,11 +45,17 @@ QString changedOutside(const QString& document, const QString& copy)
         .arg(shown(document), shown(copy));
 }
 
-QString recovered(const QString& recoveryFile)
+QString recovered(const QString& newestRecoveryFile, qsizetype count)
 {
-    return QStringLiteral("Notes that could not be saved last time are kept in %1. To get them "
-                          "back, quit Quillory and put that file in place of notes.json.")
-        .arg(shown(recoveryFile));
+    const QString kept =
+        count == 1 ? QStringLiteral("Notes that could not be saved last time are kept in %1.")
+                         .arg(shown(newestRecoveryFile))
+                   : QStringLiteral("Notes that could not be saved are kept in %1 files; the "
+                                    "newest is %2.")
+                         .arg(count)
+                         .arg(shown(newestRecoveryFile));
+    return kept + QStringLiteral(" To get them back, quit Quillory and put that file in place of "
+                                 "notes.json.");
 }
 
 } // namespace NoticeTexts

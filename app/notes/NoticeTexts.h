@@ -13,6 +13,7 @@ QString saveProblem(const QString& document, const QString& reason,
 QString movedAside(const QString& document, const QString& aside);
 QString unreadableLeft(const QString& document);
 QString changedOutside(const QString& document, const QString& copy);
-QString recovered(const QString& recoveryFile);
+// `count` recovery files are kept, the newest being `newestRecoveryFile`.
+QString recovered(const QString& newestRecoveryFile, qsizetype count);
 
 } // namespace NoticeTexts

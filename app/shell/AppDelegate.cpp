@@ -12,6 +12,7 @@
 #include "app/views/NoteView.h"
 #include "app/views/PopoverRootView.h"
 #include "app/views/settings/SettingsView.h"
+#include "platform/Clock.h"
 #include "platform/Log.h"
 #include "platform/MainQueue.h"
 #include "platform/MainThread.h"
@@ -169,16 +170,25 @@ void AppDelegate::applicationShouldHandleReopen()
 void AppDelegate::applicationWillTerminate()
 {
     QUILLORY_ASSERT_MAIN_THREAD();
+    const Clock& clock = m_environment.clock;
+    const auto quitEnds = clock.monotonicNow() + quitWriteBound;
+    const auto timeLeft = [&] {
+        return std::max(quitEnds - clock.monotonicNow(), std::chrono::milliseconds{0});
+    };
+    FileWriteQueue& writeQueue = m_environment.writeQueue;
     // The panel is not closed first, so quitting never copies the note to the clipboard.
     if (m_store)
         m_store->save();
     if (m_analytics)
         m_analytics->applicationWillTerminate();
     m_environment.defaults.synchronize();
-    if (!m_environment.writeQueue.finish(quitWriteBound))
+    if (!writeQueue.finish(timeLeft()))
         shutDownLog.error(QStringLiteral("Quillory: the disk did not finish writing within %1 s")
                               .arg(quitWriteBound.count()));
     // A demonstration run's notes are no one's to keep.
-    if (m_store && !m_environment.screenshots)
-        NotesRecovery(NotesRecovery::defaultFolders(), m_environment.clock).keepUnsaved(*m_store);
+    if (m_store && !m_environment.screenshots &&
+        !NotesRecovery(NotesRecovery::defaultFolders(), clock)
+             .keepUnsaved(*m_store, writeQueue)
+             .isEmpty())
+        writeQueue.finish(timeLeft());
 }

@@ -33,9 +33,10 @@ public:
     static constexpr std::chrono::milliseconds autosaveDelay{500};
     static constexpr std::chrono::seconds purgeInterval{60};
     static constexpr std::chrono::milliseconds firstLaunchOpenDelay{500};
-    // How long quitting waits for the notes and settings to reach the disk. Notes still not
-    // saved by then go to a recovery file, so a disk that does not answer costs nothing typed
-    // and delays the end of a session only this long.
+    // How long quitting may take. It waits for the notes and settings to reach the disk no
+    // longer than this; notes still not saved by then go to a recovery file, written at once and
+    // waited for only as long as this time still allows. So a disk that does not answer costs
+    // nothing typed and delays the end of a session only this long.
     static constexpr std::chrono::seconds quitWriteBound{3};
     static constexpr const char* hasLaunchedBeforeKey = "quillory.hasLaunchedBefore";
 

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -77,6 +78,27 @@ TEST_F(FileWriteQueueTest, OneWriteRunsAtATimeAndOfTheWaitingOnesOnlyEachFilesLa
     EXPECT_EQ(done(), "a1 a3 b1");
     EXPECT_EQ(m_writerThreads.join(u' ').toStdString(),
               "quillory.writer quillory.writer quillory.writer");
+}
+
+TEST_F(FileWriteQueueTest, WritesHandedInFirstGoAheadOfTheOthersInTheirOwnOrder)
+{
+    using Turn = FileWriteQueue::Turn;
+    BackgroundFileWriteQueue queue(m_mainQueue);
+    queue.submit(QStringLiteral("a"), write(QStringLiteral("a1"), true));
+    m_started.acquire();
+    const std::vector<std::tuple<const char*, const char*, Turn>> handedIn{
+        {"b", "b1", Turn::inOrder}, {"n", "n1", Turn::first},   {"c", "c1", Turn::inOrder},
+        {"n", "n2", Turn::first},   {"b", "b2", Turn::first},   {"m", "m1", Turn::first},
+        {"c", "c2", Turn::inOrder}, {"m", "m2", Turn::inOrder},
+    };
+    for (const auto& [file, name, turn] : handedIn)
+        queue.submit(QLatin1String(file), write(QLatin1String(name)), done(QLatin1String(name)),
+                     turn);
+    m_gate.release();
+    EXPECT_TRUE(queue.finish(patience));
+    // A newer write takes the place of the one waiting, or a place ahead when it goes first.
+    EXPECT_EQ(written(), "a1 n2 b2 m2 c2");
+    EXPECT_EQ(done(), "n2 b2 m2 c2");
 }
 
 TEST_F(FileWriteQueueTest, WhatWasDoneReachesTheMainThreadThroughItsQueueOrWhenFinishWaits)

@@ -101,7 +101,7 @@ TEST_F(TrackedFileTest, AFileThatAppearsWhereNoneWasReadIsSomeoneElses)
     // Read, then moved aside by us: the next write expects no file.
     TrackedFile reread(m_path);
     EXPECT_EQ(reread.read().bytes, "ours");
-    EXPECT_FALSE(reread.moveAside(AsideFile::corrupt, m_now).isEmpty());
+    EXPECT_FALSE(reread.moveAside(AsideFile::corrupt, m_now, ownerOnly).isEmpty());
     const TrackedFile::Written afterMove = reread.write("new", ownerOnly, m_now);
     EXPECT_TRUE(afterMove.outsideCopy.isEmpty());
     EXPECT_FALSE(afterMove.removedOutside);

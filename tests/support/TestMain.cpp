@@ -1,5 +1,6 @@
 // Entry point of every test program. Each case gets its own XDG folders in a temporary
-// directory, so no test reads or writes the real ones.
+// directory, so no test reads or writes the real ones, and a program run whole, by hand, gives
+// every case fresh folders as CTest does, which runs each case in a process of its own.
 #include "TestHome.h"
 
 #include <QtGlobal>
@@ -14,6 +15,11 @@ using TestApplication = QApplication;
 using TestApplication = QCoreApplication;
 #endif
 
+// What CTest sets, for a program run by hand.
+#ifndef QUILLORY_TEST_PLATFORM
+#define QUILLORY_TEST_PLATFORM "offscreen"
+#endif
+
 int main(int argc, char** argv)
 {
     const TestHome home;
@@ -24,7 +30,7 @@ int main(int argc, char** argv)
     qputenv("QT_FORCE_STDERR_LOGGING", "1");
     // Listing the tests happens without CTest's environment; it needs no display either.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("QT_QPA_PLATFORM", QUILLORY_TEST_PLATFORM);
 
     TestApplication application(argc, argv);
     testing::InitGoogleMock(&argc, argv);

@@ -158,8 +158,10 @@ TEST(NoteFileReaderTest, RejectsMalformedDocuments)
     };
     QByteArray withNumberDate = note;
     withNumberDate.replace("\"2024-05-01T09:30:00Z\",\"order\"", "1714555800,\"order\"");
-    QByteArray withBlueHue = note;
-    withBlueHue.replace("sky", "blue");
+    QByteArray withNumberHue = note;
+    withNumberHue.replace("\"sky\"", "3");
+    QByteArray withTextTwice = note;
+    withTextTwice.replace("\"text\":\"t\"", "\"text\":\"t\",\"text\":\"u\"");
     QByteArray withBadId = note;
     withBadId.replace("6F1C1F8E-", "6F1C1F8E");
     QByteArray missingName = note;
@@ -182,7 +184,13 @@ TEST(NoteFileReaderTest, RejectsMalformedDocuments)
         {"schemaVersion a string", document(note, R"("rotateIndex":0,"schemaVersion":"1")")},
         {"notes an object", QByteArray(R"({"notes":{},"rotateIndex":0,"schemaVersion":1})")},
         {"date as number", document(withNumberDate)},
-        {"unknown hue", document(withBlueHue)},
+        {"hue a number", document(withNumberHue)},
+        {"notes twice", document(note, R"("notes":[],"rotateIndex":0,"schemaVersion":1)")},
+        {"a note's key twice", document(withTextTwice)},
+        {"a key twice as written and escaped",
+         document(note, R"("rotateIndex":0,"schemaVersion":1,"rotate\u0049ndex":0)")},
+        {"a key twice deep in an unknown member",
+         document(note, R"("rotateIndex":0,"schemaVersion":1,"x":[{"a":1,"b":{"c":1,"c":1}}])")},
         {"bad id", document(withBadId)},
         {"missing name", document(missingName)},
         {"huge order", document(hugeOrder)},
@@ -203,6 +211,27 @@ TEST(NoteFileReaderTest, RejectsMalformedDocuments)
         EXPECT_FALSE(result.file.has_value()) << label;
         EXPECT_FALSE(result.error.isEmpty()) << label;
     }
+}
+
+// A colour a later version may add costs the note its colour, not the document its notes.
+TEST(NoteFileReaderTest, AnUnknownHueIsReadAsTheDefaultForItsNoteAlone)
+{
+    std::vector<Note> notes;
+    for (const QString& text : {QStringLiteral("gold"), QStringLiteral("sky"),
+                                QStringLiteral("Sky"), QStringLiteral("gold again")})
+        notes.push_back(sampleNote(text, qint64(notes.size())));
+    QByteArray bytes = NoteFileWriter::encode({1, notes, notes[0].id, 2});
+    for (const char* hue : {"gold", "sky", "Sky", "gold"})
+        bytes.replace(bytes.indexOf("lavender"), 8, hue);
+
+    const auto result = NoteFileReader::decode(bytes);
+    ASSERT_TRUE(result.file) << result.error.toStdString();
+    EXPECT_EQ(result.unknownHues, (QStringList{QStringLiteral("gold"), QStringLiteral("Sky")}));
+    std::vector<Note> expected = notes;
+    for (Note& note : expected)
+        note.hue = note.text == QStringLiteral("sky") ? Hue::sky : Hues::defaultHue;
+    EXPECT_EQ(*result.file, (NoteFile{1, expected, notes[0].id, 2}));
+    EXPECT_TRUE(NoteFileReader::decode(NoteFileWriter::encode(*result.file)).unknownHues.isEmpty());
 }
 
 TEST(NoteFileReaderTest, ReportsTheUnreadableDateAsFound)

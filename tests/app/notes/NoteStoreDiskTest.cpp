@@ -2,6 +2,7 @@
 
 #include "platform/AsideFile.h"
 #include "platform/FileWriteQueue.h"
+#include "platform/StoredFile.h"
 #include "platform/TrackedFile.h"
 
 #include "support/LogCapture.h"
@@ -11,9 +12,11 @@
 #include <QScopeGuard>
 
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -150,24 +153,105 @@ TEST_F(NoteStoreOutsideChangeTest, TwoStoresOnOneDocumentKeepEachOthersVersionBe
     EXPECT_TRUE(first->notices().isEmpty());
 }
 
+// What a newer version of the program may write that this one cannot write back.
+struct NewerDocument
+{
+    const char* label;
+    std::vector<std::pair<QByteArray, QByteArray>> changes; // to the document this one writes
+    QString keptAs;
+};
+
 TEST_F(NoteStoreOutsideChangeTest, ADocumentOfANewerVersionIsKeptBeforeItIsFirstWrittenOver)
 {
-    QByteArray newer =
-        NoteFileWriter::encode({1, notesWithTexts({QStringLiteral("a")}), std::nullopt, 0});
-    newer.replace("\"schemaVersion\" : 1", "\"schemaVersion\" : 2,\n  \"tags\" : [\"kept\"]");
-    TestFiles::write(m_path, newer);
-    LogCapture log;
-    auto store = openStore();
-    m_scheduler.advance(1min);
-    // Nothing written, nothing kept.
-    EXPECT_TRUE(QDir(folderOf(m_path)).entryList({QStringLiteral("notes.json.schema*")}).isEmpty());
+    const std::pair<QByteArray, QByteArray> newerForm{
+        "\"schemaVersion\" : 1", "\"schemaVersion\" : 2,\n  \"tags\" : [\"kept\"]"};
+    const std::pair<QByteArray, QByteArray> laterColour{"\"sky\"", "\"gold\""};
+    const std::vector<NewerDocument> documents{
+        {"a newer form", {newerForm}, QStringLiteral("schema2")},
+        {"a colour added later", {laterColour}, QStringLiteral("hues")},
+        {"both", {newerForm, laterColour}, QStringLiteral("schema2")},
+    };
+    for (const NewerDocument& newer : documents) {
+        SCOPED_TRACE(newer.label);
+        QDir(folderOf(m_path)).removeRecursively();
+        std::vector<Note> notes = notesWithTexts({QStringLiteral("a"), QStringLiteral("b")});
+        notes[1].hue = Hue::sky;
+        QByteArray bytes = NoteFileWriter::encode({1, notes, std::nullopt, 0});
+        for (const auto& [from, to] : newer.changes)
+            bytes.replace(from, to);
+        TestFiles::write(m_path, bytes);
+        LogCapture log;
+        auto store = openStore();
+        EXPECT_EQ(textsOf(*store), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+        EXPECT_EQ(log.matching(QStringLiteral("does not know (gold)")).size(),
+                  int(bytes.contains("gold")));
+        m_scheduler.advance(1min);
+        // Nothing written, nothing kept.
+        EXPECT_EQ(QDir(folderOf(m_path)).entryList(QDir::Files),
+                  QStringList{QStringLiteral("notes.json")});
 
-    store->setText(QStringLiteral("b"));
-    store->save();
-    const QString kept = AsideFile::asidePath(m_path, QStringLiteral("schema2"), m_clock.now());
-    EXPECT_EQ(TestFiles::read(kept), newer);
-    EXPECT_EQ(log.matching(kept).size(), 1);
-    EXPECT_EQ(readDocument().schemaVersion, NoteFile::currentSchemaVersion);
+        store->setText(QStringLiteral("c"));
+        store->save();
+        const QString kept = AsideFile::asidePath(m_path, newer.keptAs, m_clock.now());
+        EXPECT_EQ(TestFiles::read(kept), bytes);
+        EXPECT_EQ(log.matching(kept).size(), 1);
+        const NoteFile written = readDocument();
+        EXPECT_EQ(written.schemaVersion, NoteFile::currentSchemaVersion);
+        EXPECT_EQ(written.notes.at(1).hue, bytes.contains("gold") ? Hues::defaultHue : Hue::sky);
+        m_clock.advance(1s);
+        store->setText(QStringLiteral("d"));
+        store->save();
+        EXPECT_EQ(QDir(folderOf(m_path)).entryList(QDir::Files).size(), 2);
+    }
+}
+
+// Whatever mode the file they come from had (a sync tool's 0644), the copies of the notes
+// beside the document are its user's alone, as the document is.
+TEST_F(NoteStoreOutsideChangeTest, EveryCopyKeptBesideTheDocumentIsItsUsersAlone)
+{
+    QByteArray newerForm =
+        NoteFileWriter::encode({1, notesWithTexts({QStringLiteral("a")}), std::nullopt, 0});
+    QByteArray laterColour = newerForm;
+    newerForm.replace("\"schemaVersion\" : 1", "\"schemaVersion\" : 2");
+    laterColour.replace("\"white\"", "\"gold\"");
+    // Found at the start, or written by another program after the first save.
+    const std::vector<std::tuple<const char*, QByteArray, QByteArray>> sources{
+        {"unreadable", "{ not a document", {}},
+        {"a newer form", newerForm, {}},
+        {"a colour added later", laterColour, {}},
+        {"changed outside", {}, "{ \"theirs\" : true }"},
+    };
+    const auto mode = [](const QString& path) {
+        struct stat status = {};
+        EXPECT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0) << path.toStdString();
+        return status.st_mode & 07777;
+    };
+    const auto writeTheirs = [](const QString& path, const QByteArray& bytes) {
+        TestFiles::write(path, bytes);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                        QFile::ReadOther);
+    };
+    for (const auto& [label, atStart, afterSave] : sources) {
+        SCOPED_TRACE(label);
+        QDir folder(folderOf(m_path));
+        folder.removeRecursively();
+        ASSERT_EQ(StoredFile::makePrivateFolder(m_path), QString());
+        if (!atStart.isEmpty())
+            writeTheirs(m_path, atStart);
+        auto store = openStore();
+        store->setText(QStringLiteral("ours"));
+        store->save();
+        if (!afterSave.isEmpty()) {
+            writeTheirs(m_path, afterSave);
+            store->setText(QStringLiteral("ours again"));
+            store->save();
+        }
+        const QStringList files = folder.entryList(QDir::Files | QDir::Hidden);
+        EXPECT_EQ(files.size(), 2) << files.join(u' ').toStdString();
+        for (const QString& file : files)
+            EXPECT_EQ(mode(folder.filePath(file)), 0600u) << file.toStdString();
+        EXPECT_EQ(mode(folder.path()), 0700u);
+    }
 }
 
 TEST_F(NoteStoreOutsideChangeTest, AnUnreadableDocumentMovedAsideIsNoticedOnceWithWhereItWent)

@@ -124,13 +124,13 @@ TEST_F(NoteStoreLoadTest, UnreadableDocumentsAreMovedAsideAndTheStoreStartsAfres
         NoteFileWriter::encode({1, notesWithTexts({QStringLiteral("a")}), std::nullopt, 0});
     QByteArray withoutSchema = valid;
     withoutSchema.replace("\"schemaVersion\" : 1", "\"schema\" : 1");
-    QByteArray withBadHue = valid;
-    withBadHue.replace("\"white\"", "\"ivory\"");
+    QByteArray withNotesTwice = valid;
+    withNotesTwice.replace("\"rotateIndex\"", "\"notes\" : [],\n  \"rotateIndex\"");
     const std::vector<std::pair<const char*, QByteArray>> corpus{
         {"empty file", QByteArray()},
         {"truncated", valid.left(valid.size() / 2)},
         {"no schemaVersion", withoutSchema},
-        {"unknown hue", withBadHue},
+        {"notes twice", withNotesTwice},
         {"invalid UTF-8", QByteArray(valid).replace("\"a\"", "\"\xFF\"")},
         {"wrong types", QByteArray(R"({"notes":"none","rotateIndex":0,"schemaVersion":1})")},
         {"deeply nested", "{\"n\":" + QByteArray(50000, '[') + QByteArray(50000, ']') + "}"},
@@ -167,7 +167,7 @@ TEST_F(NoteStoreLoadTest, AFolderOrAFifoInPlaceOfTheDocumentIsMovedAside)
     EXPECT_EQ(asideFiles().size(), 1);
     store->setText(QStringLiteral("new"));
     store->save();
-    EXPECT_EQ(readDocument().notes[0].text, QStringLiteral("new"));
+    EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("new"));
 
     QFile::remove(m_path);
     m_clock.advance(1s); // a free name to move it to
@@ -198,7 +198,7 @@ TEST_F(NoteStoreLoadTest, AnUnreadableDocumentThatCannotBeMovedAsideIsNeverOverw
     store->setText(QStringLiteral("typed more"));
     m_scheduler.advance(1s);
     EXPECT_FALSE(store->hasUnsavedChanges());
-    EXPECT_EQ(readDocument().notes[0].text, QStringLiteral("typed more"));
+    EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("typed more"));
     EXPECT_EQ(TestFiles::read(AsideFile::asidePath(m_path, AsideFile::corrupt, m_clock.now())),
               unreadable);
 }
@@ -221,7 +221,7 @@ TEST_F(NoteStoreSaveTest, ABurstOfEditsIsWrittenOnceHalfASecondAfterTheLast)
     EXPECT_TRUE(store->hasUnsavedChanges());
     m_scheduler.advance(1ms);
     ASSERT_TRUE(QFileInfo::exists(m_path));
-    EXPECT_EQ(readDocument().notes[0].text, typed);
+    EXPECT_EQ(readDocument().notes.at(0).text, typed);
     EXPECT_FALSE(store->hasUnsavedChanges());
     EXPECT_EQ(m_scheduler.pendingCount(), 0u);
 }
@@ -233,9 +233,25 @@ TEST_F(NoteStoreSaveTest, SteadyTypingIsSavedByTheDeadlineAfterTheFirstUnsavedCh
     while (m_scheduler.elapsed() < 7s) { // a keystroke every 0.1 s
         store->setText(typed += QLatin1Char('a'));
         m_scheduler.advance(100ms);
-        const auto saved = QFileInfo::exists(m_path) ? readDocument().notes[0].text.size() : 0;
+        const auto saved = QFileInfo::exists(m_path) ? readDocument().notes.at(0).text.size() : 0;
         EXPECT_GE(saved, typed.size() - NoteStore::saveDeadline / 100ms) << typed.size();
     }
+}
+
+// The demonstration run's store waits an hour: its changes are not saved while it runs.
+TEST_F(NoteStoreSaveTest, TheDeadlineNeverCutsALongerAutosaveDelayShort)
+{
+    constexpr auto delay = std::chrono::hours(1);
+    NoteStore store(m_path, m_clock, m_scheduler, delay);
+    QString typed;
+    while (m_scheduler.elapsed() < 10s) {
+        store.setText(typed += QLatin1Char('a'));
+        m_scheduler.advance(100ms);
+    }
+    m_scheduler.advance(delay - 10s - 1ms);
+    EXPECT_FALSE(QFileInfo::exists(m_path));
+    m_scheduler.advance(1ms);
+    EXPECT_EQ(readDocument().notes.at(0).text, typed);
 }
 
 TEST_F(NoteStoreSaveTest, SaveWritesAtOnceOnlyWhenDirtyAndCancelsThePendingSave)
@@ -245,7 +261,7 @@ TEST_F(NoteStoreSaveTest, SaveWritesAtOnceOnlyWhenDirtyAndCancelsThePendingSave)
     EXPECT_FALSE(QFileInfo::exists(m_path));
     store->setText(QStringLiteral("x"));
     store->save();
-    EXPECT_EQ(readDocument().notes[0].text, QStringLiteral("x"));
+    EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("x"));
     EXPECT_EQ(m_scheduler.pendingCount(), 0u);
 }
 

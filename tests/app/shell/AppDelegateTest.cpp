@@ -28,6 +28,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMutex>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QVersionNumber>
@@ -45,6 +47,12 @@ class AppDelegateTest : public testing::Test
 {
 protected:
     AppDelegateTest() { CarbonGlobalShortcuts::setHotKeyCenter(&m_hotKeys); }
+    // The shortcut module outlives the delegates; the next case starts it afresh.
+    ~AppDelegateTest() override
+    {
+        GlobalShortcuts::removeAllHandlers();
+        GlobalShortcuts::setEnabled(true);
+    }
 
     std::unique_ptr<AppDelegate> launch(Screenshots* screenshots = nullptr,
                                         FileWriteQueue& writeQueue = FileWriteQueue::immediate(),
@@ -271,6 +279,102 @@ TEST_F(AppDelegateTest, QuittingWaitsForTheDiskOnlySoLongAndKeepsWhatItDidNotWri
     }
 }
 
+// A disk whose every write waits until the test lets it go, as one whose syncs take long: a
+// quit that waits for it takes all the time it is given. The writes run on a real write
+// queue's thread, in its order, which the disk notes down.
+class HeldDisk : public FileWriteQueue
+{
+public:
+    static constexpr auto patience = 10s;
+
+    explicit HeldDisk(ManualClock& clock)
+        : m_clock(clock)
+    {}
+    ~HeldDisk() override { release(); }
+
+    void submit(const QString& file, Work write, Work done, Turn turn) override
+    {
+        m_queue.submit(
+            file,
+            [this, name = QFileInfo(file).fileName(), write = std::move(write)] {
+                m_started.release();
+                m_gate.acquire();
+                write();
+                const QMutexLocker lock(&m_mutex);
+                m_written.append(name);
+            },
+            std::move(done), turn);
+    }
+    bool finish(std::chrono::milliseconds bound) override
+    {
+        m_waits.push_back(bound);
+        m_clock.advance(bound);
+        return m_queue.finish(0ms);
+    }
+
+    bool waitForAWriteToStart() { return m_started.tryAcquire(1, int(patience / 1ms)); }
+    void release() { m_gate.release(std::numeric_limits<int>::max() / 2); }
+    bool settle() { return m_queue.finish(patience); }
+    QStringList written()
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_written;
+    }
+    // How long each wait for the disk was allowed to take.
+    const std::vector<std::chrono::milliseconds>& waits() const { return m_waits; }
+
+private:
+    ManualClock& m_clock;
+    ManualMainQueue m_outcomes;
+    BackgroundFileWriteQueue m_queue{m_outcomes};
+    QSemaphore m_started;
+    QSemaphore m_gate;
+    QMutex m_mutex;
+    QStringList m_written;
+    std::vector<std::chrono::milliseconds> m_waits;
+};
+
+// The end of a session while the disk still syncs what the start wrote: the notes go ahead of
+// the settings, the recovery file is written at once and its sync waits on the disk, and the
+// quit takes no longer than its bound in all.
+TEST_F(AppDelegateTest, QuittingOnASlowDiskPutsTheNotesFirstAndKeepsToItsBound)
+{
+    HeldDisk disk(m_clock);
+    UserDefaults defaults(QStringLiteral("settings"), m_folder.path(), m_scheduler, m_mainQueue,
+                          disk);
+    ManualBootClock bootClock(m_clock);
+    AppDelegate delegate(AppDelegate::Environment{
+        defaults, m_notesFile, m_clock, m_scheduler, m_mainQueue, m_appearance, m_reporting, dsn,
+        appID, m_loginItem, m_updater, nullptr, disk,
+        std::make_shared<ClockRecord>(m_folder.path() + QStringLiteral("/clock.json"), m_clock,
+                                      bootClock)});
+    delegate.applicationDidFinishLaunching();
+    // The clock record is being synced; the first launch's settings wait behind it.
+    ASSERT_TRUE(disk.waitForAWriteToStart());
+    const QString typed = QStringLiteral("typed as the session ends");
+    delegate.store()->setText(typed);
+
+    delegate.applicationWillTerminate();
+    EXPECT_EQ(disk.waits(),
+              (std::vector<std::chrono::milliseconds>{AppDelegate::quitWriteBound, 0ms}));
+    const QString stateFolder =
+        qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/Quillory");
+    const QStringList kept =
+        QDir(stateFolder).entryList({QStringLiteral("notes.json.recovered-*")}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    const auto recovered =
+        NoteFileReader::decode(TestFiles::read(stateFolder + QLatin1Char('/') + kept.first()));
+    ASSERT_TRUE(recovered.file) << recovered.error.toStdString();
+    EXPECT_EQ(recovered.file->notes.at(0).text, typed);
+
+    disk.release();
+    ASSERT_TRUE(disk.settle());
+    EXPECT_EQ(disk.written(),
+              (QStringList{QStringLiteral("clock.json"), QStringLiteral("notes.json"), kept.first(),
+                           QStringLiteral("settings.json")}));
+    EXPECT_EQ(savedTexts(), QStringList{typed});
+}
+
 TEST_F(AppDelegateTest, ThePanelsWidgetsAreBuiltOneTurnAfterTheIconOrWhenItOpensFirst)
 {
     auto delegate = launch();
@@ -366,20 +470,34 @@ TEST_F(AppDelegateTest, TheScreenshotRunShowsEachStateOfTheSampleNotesAndTouches
         "Quillory teal empty copied",
         "Quillory teal empty copied settings",
     };
+    // The sample document is written when the run ends, not while it runs.
+    QByteArray sample = TestFiles::read(store.fileURL());
+    int sampleWrites = 0;
+    const auto advance = [&](std::chrono::milliseconds step) {
+        m_scheduler.advance(step);
+        QByteArray onDisk = TestFiles::read(store.fileURL());
+        if (onDisk != sample) {
+            ++sampleWrites;
+            sample = std::move(onDisk);
+        }
+    };
     for (int shot = 0; shot < int(std::size(shots)); ++shot) {
         for (int tick = 0; tick < 300 && lines == shot; ++tick)
-            m_scheduler.advance(10ms);
+            advance(10ms);
         EXPECT_EQ(describe(), shots[shot]) << shot;
     }
-    m_scheduler.advance(Screenshots::afterShot);
+    advance(Screenshots::afterShot);
     EXPECT_EQ(quit.size(), 1);
+    EXPECT_EQ(sampleWrites, 0);
 
     delegate->applicationWillTerminate();
+    const auto saved = NoteFileReader::decode(TestFiles::read(store.fileURL()));
+    ASSERT_TRUE(saved.file);
+    EXPECT_EQ(saved.file->notes.size(), store.notes().size());
     EXPECT_FALSE(QFile::exists(m_notesFile));
     EXPECT_FALSE(QFile::exists(m_defaults.filePath()));
     EXPECT_TRUE(m_reporting.calls.isEmpty());
     EXPECT_EQ(m_hotKeys.registrationCount(), 0);
-    GlobalShortcuts::setEnabled(true);
 }
 
 } // namespace

@@ -21,7 +21,7 @@ class SlowDisk : public FileWriteQueue
 public:
     static constexpr int boundMs = 5000;
 
-    void submit(const QString& file, Work write, Work done) override
+    void submit(const QString& file, Work write, Work done, Turn turn) override
     {
         m_queue.submit(
             file,
@@ -32,7 +32,7 @@ public:
                 write();
                 ++m_written;
             },
-            std::move(done));
+            std::move(done), turn);
     }
     bool finish(std::chrono::milliseconds bound) override { return m_queue.finish(bound); }
 
