@@ -133,6 +133,15 @@ public:
         return overrides;
     }
 
+    xcb_window_t selectionOwner(const char* selection) const
+    {
+        xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(
+            m_connection, xcb_get_selection_owner(m_connection, atom(selection)), nullptr);
+        const xcb_window_t owner = reply ? reply->owner : xcb_window_t{XCB_WINDOW_NONE};
+        std::free(reply);
+        return owner;
+    }
+
     // The window's title.
     QString name(xcb_window_t window) const
     {
@@ -275,6 +284,61 @@ private:
     xcb_window_t m_window = 0;
 };
 
+// A tray icon of another program: a square of one colour that asks the tray to take it in.
+class OtherTrayIcon
+{
+public:
+    // Atoms and the tray are looked up through `x`; they are the server's, whoever asks.
+    OtherTrayIcon(const XQuery& x, QRgb colour)
+        : m_connection(xcb_connect(nullptr, nullptr))
+    {
+        const xcb_window_t tray = x.selectionOwner("_NET_SYSTEM_TRAY_S0");
+        if (xcb_connection_has_error(m_connection) || tray == XCB_WINDOW_NONE)
+            return;
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        m_window = xcb_generate_id(m_connection);
+        const uint32_t values[] = {colour & RGB_MASK};
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, side,
+                          side, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                          XCB_CW_BACK_PIXEL, values);
+        // Its size, which the tray reads from the minimum size hint.
+        constexpr uint32_t minimumSizeFlag = 1 << 4;
+        constexpr uint32_t hintValues = 18;
+        uint32_t sizeHints[hintValues] = {minimumSizeFlag};
+        sizeHints[5] = sizeHints[6] = side;
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, XCB_ATOM_WM_NORMAL_HINTS,
+                            XCB_ATOM_WM_SIZE_HINTS, 32, hintValues, sizeHints);
+        // Embedding protocol version 0, to be mapped once taken in.
+        const xcb_atom_t info = x.atom("_XEMBED_INFO");
+        const uint32_t mapped[] = {0, 1};
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, info, info, 32, 2,
+                            mapped);
+        xcb_client_message_event_t dock = {};
+        dock.response_type = XCB_CLIENT_MESSAGE;
+        dock.format = 32;
+        dock.window = tray;
+        dock.type = x.atom("_NET_SYSTEM_TRAY_OPCODE");
+        dock.data.data32[0] = XCB_CURRENT_TIME;
+        dock.data.data32[1] = requestDock;
+        dock.data.data32[2] = m_window;
+        xcb_send_event(m_connection, 0, tray, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&dock));
+        xcb_flush(m_connection);
+    }
+    ~OtherTrayIcon() { xcb_disconnect(m_connection); }
+    OtherTrayIcon(const OtherTrayIcon&) = delete;
+    OtherTrayIcon& operator=(const OtherTrayIcon&) = delete;
+
+    xcb_window_t window() const { return m_window; }
+
+private:
+    static constexpr uint16_t side = 22;
+    static constexpr uint32_t requestDock = 0;
+
+    xcb_connection_t* m_connection;
+    xcb_window_t m_window = XCB_WINDOW_NONE;
+};
+
 // The real program on this test's own X server, under the window manager and beside a tray
 // host, in a temporary home, driven through XTest as a person would drive it. The checks ask
 // the X server what is on screen and read the saved notes document.
@@ -314,6 +378,27 @@ protected:
                 process->kill();
             process->waitForFinished();
         }
+    }
+
+    // The glyph's strokes, its pixels that stand out most from the bar, can be made out at a
+    // glance.
+    void expectGlyphLegibleOn(const QColor& bar)
+    {
+        constexpr double legible = 3.0;
+        double strongest = 0;
+        EXPECT_TRUE(waitFor(
+            [&] {
+                const std::optional<QRect> icon = trayIcon();
+                const QImage drawn = icon ? m_x.image(*icon) : QImage();
+                strongest = 0;
+                for (int y = 0; y < drawn.height(); ++y) {
+                    for (int x = 0; x < drawn.width(); ++x)
+                        strongest = std::max(strongest, contrastRatio(drawn.pixelColor(x, y), bar));
+                }
+                return strongest >= legible;
+            },
+            startTimeoutMs))
+            << "at best " << strongest << ":1";
     }
 
     // A later launch leaves the panel closed until asked.
@@ -812,8 +897,6 @@ INSTANTIATE_TEST_SUITE_P(AtScales, PanelEdgeX11Test, testing::Values(1, 2));
 // and the bar disagree, and it follows a new bar.
 TEST_F(ShellX11Test, TheTrayGlyphStandsOutOnTheBarItIsOn)
 {
-    // Enough for a glyph to be made out at a glance.
-    constexpr double legible = 3.0;
     m_quillory.setVariable(QStringLiteral("QUILLORY_APPEARANCE"), QStringLiteral("light"));
     ASSERT_NO_FATAL_FAILURE(markLaunchedBefore());
     for (const QColor bar : {QColor(0x20, 0x20, 0x20), QColor(0xE0, 0xE0, 0xE0)}) {
@@ -822,22 +905,27 @@ TEST_F(ShellX11Test, TheTrayGlyphStandsOutOnTheBarItIsOn)
         if (m_app.state() == QProcess::NotRunning) {
             ASSERT_NO_FATAL_FAILURE(startApp());
         }
-        // The glyph's strokes: its pixels that stand out most.
-        double strongest = 0;
-        EXPECT_TRUE(waitFor(
-            [&] {
-                const std::optional<QRect> icon = trayIcon();
-                const QImage drawn = icon ? m_x.image(*icon) : QImage();
-                strongest = 0;
-                for (int y = 0; y < drawn.height(); ++y) {
-                    for (int x = 0; x < drawn.width(); ++x)
-                        strongest = std::max(strongest, contrastRatio(drawn.pixelColor(x, y), bar));
-                }
-                return strongest >= legible;
-            },
-            startTimeoutMs))
-            << "at best " << strongest << ":1";
+        ASSERT_NO_FATAL_FAILURE(expectGlyphLegibleOn(bar));
     }
+}
+
+// A dark icon of another program right beside ours on a light bar: the bar decides, not the
+// icon, although with the desktop's scheme dark the glyph would be light without the bar.
+TEST_F(ShellX11Test, TheTrayGlyphGoesByTheBarNotByAnotherProgramsIconBesideIt)
+{
+    const QColor bar(0xE0, 0xE0, 0xE0);
+    m_quillory.setVariable(QStringLiteral("QUILLORY_APPEARANCE"), QStringLiteral("dark"));
+    ASSERT_NO_FATAL_FAILURE(markLaunchedBefore());
+    ASSERT_NO_FATAL_FAILURE(restartTrayIn(bar.rgb()));
+    ASSERT_TRUE(waitFor([this] { return m_x.selectionOwner("_NET_SYSTEM_TRAY_S0"); }))
+        << "the tray";
+    OtherTrayIcon other(m_x, qRgb(0x10, 0x10, 0x10));
+    ASSERT_TRUE(waitFor([&] { return m_x.isViewable(other.window()); })) << "the other icon";
+    ASSERT_NO_FATAL_FAILURE(startAppInTray());
+    ASSERT_TRUE(waitFor([&] {
+        return m_x.geometry(other.window()).adjusted(-1, 0, 1, 0).intersects(*trayIcon());
+    })) << "the icons side by side";
+    ASSERT_NO_FATAL_FAILURE(expectGlyphLegibleOn(bar));
 }
 
 } // namespace
