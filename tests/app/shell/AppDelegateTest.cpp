@@ -319,8 +319,8 @@ TEST_F(AppDelegateTest, WhileTheClearAllAlertAsksNeitherTheShortcutNorAReopenOpe
     constexpr quint32 controlAlt = 0x04 | 0x08;
     auto delegate = launch();
     delegate->statusBar()->clearAllNotes();
-    m_hotKeys.press(nKeyCode, controlAlt);
-    m_hotKeys.release(nKeyCode, controlAlt);
+    ASSERT_TRUE(m_hotKeys.press(nKeyCode, controlAlt));
+    ASSERT_TRUE(m_hotKeys.release(nKeyCode, controlAlt));
     delegate->applicationShouldHandleReopen();
     EXPECT_FALSE(delegate->popover()->isOpen());
     EXPECT_TRUE(delegate->statusBar()->raiseModalAlert());
