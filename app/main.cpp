@@ -162,7 +162,7 @@ int main(int argc, char** argv)
                      &AppDelegate::applicationDidFinishLaunching);
     // After the icon is on its way to the tray.
     QObject::connect(&application, &Application::launchingFinished, &appearance,
-                     &Appearance::watchPortal);
+                     qOverload<>(&Appearance::watchPortal));
     QObject::connect(&application, &Application::reopenRequested, &delegate,
                      &AppDelegate::applicationShouldHandleReopen);
     QObject::connect(&application, &Application::willTerminate, &delegate,

@@ -87,13 +87,21 @@ Appearance::ColorScheme Appearance::paletteScheme() const
 
 void Appearance::watchPortal()
 {
-    if (!m_usePortal)
+    if (m_usePortal)
+        watchPortal(QDBusConnection::sessionBus());
+}
+
+void Appearance::watchPortal(QDBusConnection bus)
+{
+    if (!m_usePortal || !bus.isConnected())
         return;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return;
-    bus.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"),
-                this, SLOT(portalSettingChanged(QString, QString, QVariant)));
+    // A variant argument reaches a slot as QDBusVariant, and a slot of any other type is never
+    // connected; the bus finds the type by its name only once it is registered.
+    qRegisterMetaType<QDBusVariant>();
+    if (!bus.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"),
+                     this, SLOT(portalSettingSignalled(QString, QString, QDBusVariant))))
+        logger.error(QStringLiteral("Quillory: changes of the desktop's colour scheme cannot be "
+                                    "followed: the portal's SettingChanged did not connect"));
     for (const auto& [group, key] :
          {std::pair{appearanceGroup, colorSchemeKey}, std::pair{interfaceGroup, animationsKey}}) {
         QDBusMessage call = QDBusMessage::createMethodCall(
@@ -108,6 +116,12 @@ void Appearance::watchPortal()
                         portalSettingChanged(group, key, reply.arguments().constFirst());
                 });
     }
+}
+
+void Appearance::portalSettingSignalled(const QString& group, const QString& key,
+                                        const QDBusVariant& value)
+{
+    portalSettingChanged(group, key, QVariant::fromValue(value));
 }
 
 void Appearance::portalSettingChanged(const QString& group, const QString& key,

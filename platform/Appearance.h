@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QDBusVariant>
 #include <QObject>
 #include <QVariant>
 
 #include <optional>
+
+class QDBusConnection;
 
 // Whether the desktop wants light or dark colours, and whether it asks for less motion.
 //
@@ -26,6 +29,8 @@ public:
     // Asks the portal for its values and follows their changes, when a session bus is there.
     // The answers arrive later, as changes: connecting to the bus takes a while.
     void watchPortal();
+    // The same with the portal on `bus`.
+    void watchPortal(QDBusConnection bus);
 
     ColorScheme colorScheme() const;
     // From now on, whatever the desktop and QUILLORY_APPEARANCE say.
@@ -35,13 +40,17 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-public Q_SLOTS:
-    // The portal's SettingChanged notification; settings we do not use are ignored.
+    // A value of the portal's, read or announced as changed; settings we do not use are ignored.
     void portalSettingChanged(const QString& group, const QString& key, const QVariant& value);
 
 Q_SIGNALS:
     // The colour scheme or the motion setting changed: everything drawn must repaint.
     void changed();
+
+private Q_SLOTS:
+    // The portal's SettingChanged signal as the bus delivers it.
+    void portalSettingSignalled(const QString& group, const QString& key,
+                                const QDBusVariant& value);
 
 private:
     ColorScheme paletteScheme() const;

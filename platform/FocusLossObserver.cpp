@@ -1,5 +1,7 @@
 #include "FocusLossObserver.h"
 
+#include "WindowSystem.h"
+
 #include <QGuiApplication>
 #include <QTimer>
 
@@ -7,10 +9,18 @@ FocusLossObserver::FocusLossObserver(QWindow* window, std::function<void()> onLo
     : QObject(parent)
     , m_window(window)
     , m_onLost(std::move(onLost))
-    , m_hasFocus(isOwnFocus(QGuiApplication::focusWindow()))
+    , m_hasFocus(window && window->isExposed() && isOwnFocus(QGuiApplication::focusWindow()))
 {
     connect(qApp, &QGuiApplication::focusWindowChanged, this,
             &FocusLossObserver::focusWindowChanged);
+    qApp->installNativeEventFilter(this);
+}
+
+bool FocusLossObserver::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
+{
+    if (m_window && WindowSystem::givesFocus(m_window->winId(), eventType, message))
+        m_hasFocus = true;
+    return false;
 }
 
 void FocusLossObserver::focusWindowChanged(QWindow* focusWindow)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractNativeEventFilter>
 #include <QObject>
 #include <QPointer>
 #include <QWindow>
@@ -10,7 +11,14 @@
 // loses it, to another window of this application or to any other. A dialog of the window's
 // own (an alert it shows) keeps the focus with it: the window loses it only when the focus goes
 // on from there to some other window.
-class FocusLossObserver : public QObject
+//
+// Qt reports the focus gone only a moment after the window system takes it, in case it comes
+// straight back. A window hidden and shown again within that moment still counts as focused
+// in Qt's eyes, and the late report of its hiding would look like a loss of the new showing.
+// So a window not yet on screen starts without the focus, whatever Qt says, and has it once
+// the window system gives it, which Qt, counting the window as focused all along, may not
+// announce.
+class FocusLossObserver : public QObject, private QAbstractNativeEventFilter
 {
     Q_OBJECT
 
@@ -18,6 +26,7 @@ public:
     FocusLossObserver(QWindow* window, std::function<void()> onLost, QObject* parent = nullptr);
 
 private:
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
     void focusWindowChanged(QWindow* focusWindow);
     bool isOwnFocus(const QWindow* focusWindow) const;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QPoint>
 #include <QRegion>
 #include <qwindowdefs.h>
@@ -30,5 +31,9 @@ void setShape(WId window, const QRegion& input, const QRegion& drawn);
 // read the hint from the frame a window manager puts around the window, which exists only once
 // the window is on screen: called again then.
 void setPopupHints(WId window);
+
+// Whether `message`, an event of the window system as Qt hands it to native event filters,
+// gives `window` the keyboard focus.
+bool givesFocus(WId window, const QByteArray& eventType, const void* message);
 
 } // namespace WindowSystem

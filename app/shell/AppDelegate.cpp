@@ -136,6 +136,8 @@ const GlobalShortcuts::Name& AppDelegate::togglePopoverName()
 
 void AppDelegate::togglePopover()
 {
+    if (m_statusBar->raiseModalAlert())
+        return;
     if (m_popover->isOpen())
         m_popover->close();
     else
@@ -163,7 +165,7 @@ void AppDelegate::subscribeToSettings()
 void AppDelegate::applicationShouldHandleReopen()
 {
     QUILLORY_ASSERT_MAIN_THREAD();
-    if (m_popover)
+    if (m_popover && !m_statusBar->raiseModalAlert())
         m_popover->open();
 }
 

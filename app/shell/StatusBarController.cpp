@@ -108,6 +108,8 @@ StatusBarController::StatusBarController(StatusItem& item, PopoverController& po
         updateGlyph();
         // Bars follow a new colour scheme too, in their own time.
         m_item.refreshBarColor();
+        // The menu's style reads the scheme as it paints: an open menu paints anew.
+        m_menu->update();
     });
     connect(&WindowSystemWatcher::instance(), &WindowSystemWatcher::trayForegroundChanged, this,
             &StatusBarController::updateGlyph);
@@ -123,7 +125,11 @@ StatusBarController::StatusBarController(StatusItem& item, PopoverController& po
     GlobalShortcuts::setMainMenu(m_menu.get());
 }
 
-StatusBarController::~StatusBarController() = default;
+StatusBarController::~StatusBarController()
+{
+    // It asks on this controller's behalf.
+    delete m_clearAllAlert;
+}
 
 QColor StatusBarController::glyphColor(const std::optional<QColor>& trayForeground,
                                        const std::optional<QColor>& bar,
@@ -190,6 +196,8 @@ void StatusBarController::refreshLaunchAtLogin()
 void StatusBarController::leftClicked()
 {
     QUILLORY_ASSERT_MAIN_THREAD();
+    if (raiseModalAlert())
+        return;
     if (m_popover.isOpen())
         m_popover.close();
     else
@@ -206,6 +214,8 @@ void StatusBarController::rightClicked()
 
 void StatusBarController::newNote()
 {
+    if (raiseModalAlert())
+        return;
     m_popover.open();
     m_popover.newNote();
 }
@@ -217,6 +227,8 @@ void StatusBarController::copyCurrentNote()
 
 void StatusBarController::openSettings()
 {
+    if (raiseModalAlert())
+        return;
     m_popover.open();
     m_popover.openSettings();
 }
@@ -226,8 +238,19 @@ void StatusBarController::toggleLaunchAtLogin()
     m_launchAtLogin.setEnabled(!m_launchAtLogin.isEnabled());
 }
 
+bool StatusBarController::raiseModalAlert()
+{
+    if (!m_clearAllAlert || !m_clearAllAlert->isVisible())
+        return false;
+    m_clearAllAlert->raise();
+    m_clearAllAlert->activateWindow();
+    return true;
+}
+
 void StatusBarController::clearAllNotes()
 {
+    if (raiseModalAlert())
+        return;
     auto* alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Clear all notes?"),
                                   QStringLiteral("Clear all notes?"));
     alert->setAttribute(Qt::WA_DeleteOnClose);
@@ -247,7 +270,7 @@ void StatusBarController::clearAllNotes()
         if (button == clear)
             m_store.clearAll();
     });
+    m_clearAllAlert = alert;
     alert->open();
-    alert->raise();
-    alert->activateWindow();
+    raiseModalAlert();
 }

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QObject>
+#include <QPointer>
 
 #include <optional>
 
@@ -14,6 +15,7 @@ class NoteStore;
 class PopoverController;
 class QAction;
 class QMenu;
+class QMessageBox;
 class StatusItem;
 
 // The tray icon and its menu. A left click toggles the panel; a right click closes it and
@@ -51,6 +53,9 @@ public:
     void toggleLaunchAtLogin();
     // Asks first; only "Clear All" clears.
     void clearAllNotes();
+    // Brings the clear-all alert forward when it is up, and says whether it is: while it asks,
+    // nothing opens the panel behind it.
+    bool raiseModalAlert();
 
 Q_SIGNALS:
     void quitRequested();
@@ -68,4 +73,5 @@ private:
     std::unique_ptr<MenuStyle> m_menuStyle;
     std::unique_ptr<QMenu> m_menu;
     QAction* m_launchAtLoginAction = nullptr;
+    QPointer<QMessageBox> m_clearAllAlert;
 };

@@ -208,12 +208,19 @@ std::optional<QColor> X11IconBackdrop::barAroundIcon() const
         QRect(QPoint(icon->left(), around.top()), QPoint(icon->right(), icon->top() - 1)),
         QRect(QPoint(icon->left(), icon->bottom() + 1), QPoint(icon->right(), around.bottom())),
     };
-    QList<QRgb> seen;
-    for (const QRect& strip : beside) {
-        const QRect area = strip & around;
-        if (!area.isEmpty())
-            seen.append(pixels(area));
-    }
+    const auto besideExcept = [&](const QRegion& left) {
+        QList<QRgb> seen;
+        for (const QRect& strip : beside) {
+            for (const QRect& part : QRegion(strip & around).subtracted(left))
+                seen.append(pixels(part));
+        }
+        return seen;
+    };
+    // Another program's icon beside ours is no part of the bar, however much of it is in reach;
+    // where nothing else is left, it counts all the same.
+    QList<QRgb> seen = besideExcept(otherWindows());
+    if (seen.isEmpty())
+        seen = besideExcept(QRegion());
     if (seen.isEmpty())
         return std::nullopt;
     // The middle one by lightness: the bar itself rather than a neighbouring icon's drawing.
@@ -221,6 +228,32 @@ std::optional<QColor> X11IconBackdrop::barAroundIcon() const
     std::nth_element(seen.begin(), middle, seen.end(),
                      [](QRgb a, QRgb b) { return qGray(a) < qGray(b); });
     return QColor(*middle);
+}
+
+QRegion X11IconBackdrop::otherWindows() const
+{
+    xcb_connection_t* connection = m_connection.get();
+    QRegion others;
+    xcb_window_t ours = m_icon;
+    for (const xcb_window_t holder : m_holders) {
+        const XcbReply<xcb_query_tree_reply_t> tree(
+            xcb_query_tree_reply(connection, xcb_query_tree(connection, holder), nullptr));
+        const xcb_window_t* children = tree ? xcb_query_tree_children(tree.get()) : nullptr;
+        for (int i = 0; tree && i < xcb_query_tree_children_length(tree.get()); ++i) {
+            if (children[i] == ours)
+                continue;
+            const XcbReply<xcb_get_window_attributes_reply_t> attributes(
+                xcb_get_window_attributes_reply(
+                    connection, xcb_get_window_attributes(connection, children[i]), nullptr));
+            if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE ||
+                attributes->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT)
+                continue;
+            if (const std::optional<QRect> shown = rootGeometry(children[i]))
+                others += *shown;
+        }
+        ours = holder;
+    }
+    return others;
 }
 
 std::optional<QRect> X11IconBackdrop::rootGeometry(xcb_window_t window) const

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QRect>
+#include <QRegion>
 #include <QTimer>
 
 // Reads the bar from the root window's image, beside the icon and inside the outermost window
@@ -28,6 +29,8 @@ private:
     void watchHolders();
     void read();
     std::optional<QColor> barAroundIcon() const;
+    // What other windows in the holders show there (other programs' icons), on the screen.
+    QRegion otherWindows() const;
     std::optional<QRect> rootGeometry(xcb_window_t window) const;
     QList<QRgb> pixels(const QRect& area) const;
 

@@ -145,4 +145,18 @@ void setPopupHints(WId window)
     putAtomsFirst(x11, target, "_NET_WM_WINDOW_TYPE", {"_NET_WM_WINDOW_TYPE_POPUP_MENU"});
 }
 
+bool givesFocus(WId window, const QByteArray& eventType, const void* message)
+{
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & ~0x80) != XCB_FOCUS_IN)
+        return false;
+    const auto* focusIn = static_cast<const xcb_focus_in_event_t*>(message);
+    // A focus-in of detail "pointer" says only that the pointer is over the window while the
+    // focus is elsewhere.
+    return focusIn->event == static_cast<xcb_window_t>(window) &&
+           focusIn->detail != XCB_NOTIFY_DETAIL_POINTER;
+}
+
 } // namespace WindowSystem

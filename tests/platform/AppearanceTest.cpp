@@ -1,11 +1,14 @@
 #include "platform/Appearance.h"
 
 #include "support/LogCapture.h"
+#include "support/SessionBus.h"
+#include "support/StandInPortal.h"
 
 #include <QApplication>
 #include <QDBusVariant>
 #include <QPalette>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -131,6 +134,33 @@ TEST_F(AppearanceTest, TheEnvironmentForcesEitherSchemeAndAnUnknownValueIsLogged
     Appearance unknown(false);
     EXPECT_TRUE(unknown.isDark());
     EXPECT_EQ(log.matching(QStringLiteral("QUILLORY_APPEARANCE must be light or dark")).size(), 1);
+}
+
+// Over a bus of the test's own, as on a desktop: what the portal answers at start, then each
+// change it announces.
+TEST_F(AppearanceTest, ThePortalOnTheBusIsReadAndFollowedLive)
+{
+    SessionBus bus;
+    ASSERT_TRUE(bus.isRunning());
+    StandInPortal portal(bus.connect(QStringLiteral("portal")));
+    ASSERT_TRUE(portal.isServing());
+    portal.setColorScheme(StandInPortal::preferDark);
+    portal.setValue(interfaceGroup, animations, true);
+
+    LogCapture log;
+    Appearance appearance;
+    QSignalSpy changed(&appearance, &Appearance::changed);
+    appearance.watchPortal(bus.connect(QStringLiteral("program")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return appearance.isDark(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return portal.readCount() == 2; }));
+
+    portal.setColorScheme(StandInPortal::preferLight);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !appearance.isDark(); }));
+    portal.setValue(interfaceGroup, animations, false);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return appearance.reduceMotion(); }));
+    EXPECT_EQ(changed.count(), 3);
+    EXPECT_TRUE(log.matching(QStringLiteral("Quillory:")).isEmpty())
+        << log.messages().join(u'\n').toStdString();
 }
 
 } // namespace

@@ -37,6 +37,9 @@ void* currentHandler(int signalNumber)
 class CrashReporterTest : public testing::Test
 {
 protected:
+    // The cases of one run share the home: none finds the reports another left.
+    CrashReporterTest() { QDir(directory).removeRecursively(); }
+
     LoopbackHttpServer server;
     QString directory = TestFiles::home() + QStringLiteral("/cache/Quillory/crash-reports");
     CrashReporter reporter{directory};

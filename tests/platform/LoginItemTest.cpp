@@ -13,6 +13,12 @@ namespace {
 class LoginItemTest : public testing::Test
 {
 protected:
+    // The cases of one run share the home: none finds what another left.
+    LoginItemTest()
+    {
+        QDir(TestFiles::home() + QStringLiteral("/config/autostart")).removeRecursively();
+    }
+
     QString entryPath = TestFiles::home() + QStringLiteral("/config/autostart/quillory.desktop");
     LoginItem item{entryPath, QStringLiteral("/usr/bin/quillory")};
 };

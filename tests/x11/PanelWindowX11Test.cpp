@@ -466,6 +466,30 @@ TEST_F(PanelWindowX11Test, APressOnAnotherClientsWindowIsSeenAndTakesTheFocusAwa
     EXPECT_EQ(outsideClicks, 0);
 }
 
+// Hidden and shown again at once, the window may still count as focused in Qt's eyes: then the
+// focus the window system gives it again goes unannounced, or the loss from its hiding is
+// announced late, after the new showing. Only the loss of the new focus counts.
+TEST_F(PanelWindowX11Test, AWindowShownAgainAtOnceReportsTheLossOfItsNewFocusOnly)
+{
+    ForeignWindow other(QRect(800, 300, 300, 200));
+    ASSERT_TRUE(waitFor([&] { return other.isViewable() && other.isManaged(); }));
+    panel.hide();
+    ASSERT_TRUE(waitFor([this] { return !panel.windowHandle()->isExposed(); }));
+    panel.showAndFocus();
+    int focusLosses = 0;
+    FocusLossObserver observer(panel.windowHandle(), [&] { ++focusLosses; });
+    xcb_connection_t* connection = qtConnection();
+    ASSERT_TRUE(waitFor([&] {
+        const Reply<xcb_get_input_focus_reply_t> focus(
+            xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+        return focus && focus->focus == static_cast<xcb_window_t>(panel.winId());
+    }));
+
+    ASSERT_TRUE(clickAt(other.geometry().center()));
+    ASSERT_TRUE(waitFor([&] { return other.hasFocus() && focusLosses > 0; })) << focusLosses;
+    EXPECT_EQ(focusLosses, 1);
+}
+
 TEST_F(PanelWindowX11Test, AStoppedMonitorReportsNothing)
 {
     auto monitor = GlobalClickMonitor::create();

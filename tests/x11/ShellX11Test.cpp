@@ -1,4 +1,5 @@
 #include "app/shell/PanelPlacement.h"
+#include "platform/Appearance.h"
 #include "platform/FolderLock.h"
 
 #include "RunningQuillory.h"
@@ -6,6 +7,8 @@
 #include "X11Input.h"
 #include "XTestClient.h"
 #include "support/Contrast.h"
+#include "support/SessionBus.h"
+#include "support/StandInPortal.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,6 +36,7 @@
 namespace {
 
 constexpr int startTimeoutMs = 15000;
+constexpr QSize screenSize(1280, 800);
 constexpr int stepTimeoutMs = 8000;
 constexpr quint8 escapeKey = 9;
 // Tray icons are small; the panel and the menu are not.
@@ -40,6 +44,23 @@ constexpr int largestIconSide = 64;
 // A termination shows the orderly quit saving only while the autosave is still to come; a
 // machine so busy that the autosave came first gets another try.
 constexpr int terminationAttempts = 3;
+
+// The colour of most pixels of `image`, leaving out `except`.
+QRgb mostCommonColour(const QImage& image, std::optional<QRgb> except = std::nullopt)
+{
+    std::map<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    }
+    if (except)
+        counts.erase(*except);
+    if (counts.empty())
+        return {};
+    return std::max_element(counts.begin(), counts.end(),
+                            [](const auto& a, const auto& b) { return a.second < b.second; })
+        ->first;
+}
 
 // What the tests ask of the X server about the program's windows, over a connection of
 // their own.
@@ -110,6 +131,32 @@ public:
         const bool overrides = reply && reply->override_redirect;
         std::free(reply);
         return overrides;
+    }
+
+    xcb_window_t selectionOwner(const char* selection) const
+    {
+        xcb_get_selection_owner_reply_t* reply = xcb_get_selection_owner_reply(
+            m_connection, xcb_get_selection_owner(m_connection, atom(selection)), nullptr);
+        const xcb_window_t owner = reply ? reply->owner : xcb_window_t{XCB_WINDOW_NONE};
+        std::free(reply);
+        return owner;
+    }
+
+    // The window's title.
+    QString name(xcb_window_t window) const
+    {
+        constexpr uint32_t longestName = 256;
+        xcb_get_property_reply_t* reply =
+            xcb_get_property_reply(m_connection,
+                                   xcb_get_property(m_connection, 0, window, XCB_ATOM_WM_NAME,
+                                                    XCB_ATOM_ANY, 0, longestName),
+                                   nullptr);
+        QString result;
+        if (reply && reply->format == 8)
+            result = QString::fromUtf8(static_cast<const char*>(xcb_get_property_value(reply)),
+                                       xcb_get_property_value_length(reply));
+        std::free(reply);
+        return result;
     }
 
     // The window's rectangle in screen coordinates.
@@ -237,6 +284,61 @@ private:
     xcb_window_t m_window = 0;
 };
 
+// A tray icon of another program: a square of one colour that asks the tray to take it in.
+class OtherTrayIcon
+{
+public:
+    // Atoms and the tray are looked up through `x`; they are the server's, whoever asks.
+    OtherTrayIcon(const XQuery& x, QRgb colour)
+        : m_connection(xcb_connect(nullptr, nullptr))
+    {
+        const xcb_window_t tray = x.selectionOwner("_NET_SYSTEM_TRAY_S0");
+        if (xcb_connection_has_error(m_connection) || tray == XCB_WINDOW_NONE)
+            return;
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        m_window = xcb_generate_id(m_connection);
+        const uint32_t values[] = {colour & RGB_MASK};
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, side,
+                          side, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                          XCB_CW_BACK_PIXEL, values);
+        // Its size, which the tray reads from the minimum size hint.
+        constexpr uint32_t minimumSizeFlag = 1 << 4;
+        constexpr uint32_t hintValues = 18;
+        uint32_t sizeHints[hintValues] = {minimumSizeFlag};
+        sizeHints[5] = sizeHints[6] = side;
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, XCB_ATOM_WM_NORMAL_HINTS,
+                            XCB_ATOM_WM_SIZE_HINTS, 32, hintValues, sizeHints);
+        // Embedding protocol version 0, to be mapped once taken in.
+        const xcb_atom_t info = x.atom("_XEMBED_INFO");
+        const uint32_t mapped[] = {0, 1};
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_window, info, info, 32, 2,
+                            mapped);
+        xcb_client_message_event_t dock = {};
+        dock.response_type = XCB_CLIENT_MESSAGE;
+        dock.format = 32;
+        dock.window = tray;
+        dock.type = x.atom("_NET_SYSTEM_TRAY_OPCODE");
+        dock.data.data32[0] = XCB_CURRENT_TIME;
+        dock.data.data32[1] = requestDock;
+        dock.data.data32[2] = m_window;
+        xcb_send_event(m_connection, 0, tray, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&dock));
+        xcb_flush(m_connection);
+    }
+    ~OtherTrayIcon() { xcb_disconnect(m_connection); }
+    OtherTrayIcon(const OtherTrayIcon&) = delete;
+    OtherTrayIcon& operator=(const OtherTrayIcon&) = delete;
+
+    xcb_window_t window() const { return m_window; }
+
+private:
+    static constexpr uint16_t side = 22;
+    static constexpr uint32_t requestDock = 0;
+
+    xcb_connection_t* m_connection;
+    xcb_window_t m_window = XCB_WINDOW_NONE;
+};
+
 // The real program on this test's own X server, under the window manager and beside a tray
 // host, in a temporary home, driven through XTest as a person would drive it. The checks ask
 // the X server what is on screen and read the saved notes document.
@@ -278,6 +380,27 @@ protected:
         }
     }
 
+    // The glyph's strokes, its pixels that stand out most from the bar, can be made out at a
+    // glance.
+    void expectGlyphLegibleOn(const QColor& bar)
+    {
+        constexpr double legible = 3.0;
+        double strongest = 0;
+        EXPECT_TRUE(waitFor(
+            [&] {
+                const std::optional<QRect> icon = trayIcon();
+                const QImage drawn = icon ? m_x.image(*icon) : QImage();
+                strongest = 0;
+                for (int y = 0; y < drawn.height(); ++y) {
+                    for (int x = 0; x < drawn.width(); ++x)
+                        strongest = std::max(strongest, contrastRatio(drawn.pixelColor(x, y), bar));
+                }
+                return strongest >= legible;
+            },
+            startTimeoutMs))
+            << "at best " << strongest << ":1";
+    }
+
     // A later launch leaves the panel closed until asked.
     void markLaunchedBefore()
     {
@@ -310,14 +433,41 @@ protected:
         return m_x.pid(window) == std::optional<uint32_t>(uint32_t(m_app.processId()));
     }
 
-    // The panel: the program's one window the window manager manages, while on screen.
-    std::optional<xcb_window_t> panel() const
+    // The program's windows that the window manager manages, on screen.
+    std::vector<xcb_window_t> managedWindowsShown() const
     {
+        std::vector<xcb_window_t> windows;
         for (xcb_window_t window : m_x.managedWindows()) {
             if (isOurs(window) && m_x.isViewable(window))
+                windows.push_back(window);
+        }
+        return windows;
+    }
+
+    bool isClearAllAlert(xcb_window_t window) const
+    {
+        return m_x.name(window) == QLatin1String("Clear all notes?");
+    }
+
+    // The panel: the program's one window the window manager manages, besides the alert it may
+    // show, while on screen.
+    std::optional<xcb_window_t> panel() const
+    {
+        for (xcb_window_t window : managedWindowsShown()) {
+            if (!isClearAllAlert(window))
                 return window;
         }
         return std::nullopt;
+    }
+
+    std::vector<xcb_window_t> clearAllAlerts() const
+    {
+        std::vector<xcb_window_t> alerts;
+        for (xcb_window_t window : managedWindowsShown()) {
+            if (isClearAllAlert(window))
+                alerts.push_back(window);
+        }
+        return alerts;
     }
 
     bool panelIsOpen() const { return panel().has_value(); }
@@ -357,17 +507,35 @@ protected:
     }
 
     // A menu of the program on screen: it draws over everything without the window manager.
-    bool menuIsShown() const
+    std::optional<xcb_window_t> shownMenu() const
     {
         for (xcb_window_t window : m_x.children(m_x.root())) {
             if (!isOurs(window) || !m_x.isViewable(window) || !m_x.isOverrideRedirect(window))
                 continue;
             const QRect rect = m_x.geometry(window);
             if (rect.width() > largestIconSide && rect.height() > largestIconSide)
-                return true;
+                return window;
         }
-        return false;
+        return std::nullopt;
     }
+
+    bool menuIsShown() const { return shownMenu().has_value(); }
+
+    // Whether the window, as the screen shows it, is drawn in the light or the dark colours:
+    // its most common colour besides the desktop's, which shows around the panel.
+    bool isDrawnIn(std::optional<xcb_window_t> window, Appearance::ColorScheme scheme) const
+    {
+        if (!window)
+            return false;
+        // The screen holds only part of a window that reaches past its edge.
+        const QRect shown = m_x.geometry(*window) & QRect(QPoint(0, 0), screenSize);
+        const QRgb background = mostCommonColour(m_x.image(shown), desktop);
+        return (qGray(background) < darkBelow) == (scheme == Appearance::ColorScheme::Dark);
+    }
+
+    // Not a colour of the program's, so that the desktop is told apart from it.
+    static constexpr QRgb desktop = qRgb(0x30, 0xD0, 0x60);
+    static constexpr int darkBelow = 128;
 
     static void click(const QPoint& position, int button = 1)
     {
@@ -600,31 +768,89 @@ TEST_F(ShellX11Test, ARightClickOnTheIconOfAnOpenPanelClosesItAndShowsTheMenu)
     EXPECT_FALSE(panelIsOpen());
 }
 
+// The desktop's colour scheme comes from its portal over the session bus, and each change of it
+// reaches at once what is on screen: the panel, the tray menu, the clear-all alert. While the
+// alert asks, it asks alone: the shortcut, the icon and the menu's entry bring it forward
+// rather than open the panel behind it or a second alert.
+TEST_F(ShellX11Test, TheColourSchemeIsFollowedLiveAndTheClearAllAlertAsksAlone)
+{
+    using Scheme = Appearance::ColorScheme;
+    SessionBus bus;
+    ASSERT_TRUE(bus.isRunning());
+    StandInPortal portal(bus.connect(QStringLiteral("portal")));
+    ASSERT_TRUE(portal.isServing());
+    portal.setColorScheme(StandInPortal::preferDark);
+    m_quillory.setVariable(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+    m_x.paintDesktop(desktop);
+
+    ASSERT_NO_FATAL_FAILURE(openOnFirstLaunch());
+    EXPECT_TRUE(waitFor([&] { return isDrawnIn(panel(), Scheme::Dark); }));
+    portal.setColorScheme(StandInPortal::preferLight);
+    EXPECT_TRUE(waitFor([&] { return isDrawnIn(panel(), Scheme::Light); }));
+
+    // Each click on the icon a click of its own, never the second of a double click.
+    std::optional<quint32> iconClicked;
+    const auto clickIcon = [&](int button) {
+        if (iconClicked) {
+            ASSERT_NO_FATAL_FAILURE(waitPastDoubleClick(*iconClicked));
+        }
+        click(trayIcon()->center(), button);
+        iconClicked = m_clock.now();
+    };
+    const auto showMenu = [&] {
+        ASSERT_NO_FATAL_FAILURE(clickIcon(3));
+        ASSERT_TRUE(waitFor([this] { return menuIsShown(); })) << describeScreen();
+    };
+    const auto chooseClearAll = [&] {
+        ASSERT_NO_FATAL_FAILURE(showMenu());
+        // The last entry but one.
+        m_keys.type(XTestClient::upKey);
+        m_keys.type(XTestClient::upKey);
+        m_keys.type(XTestClient::returnKey);
+    };
+    ASSERT_NO_FATAL_FAILURE(showMenu());
+    EXPECT_TRUE(waitFor([&] { return isDrawnIn(shownMenu(), Scheme::Light); }));
+    portal.setColorScheme(StandInPortal::preferDark);
+    EXPECT_TRUE(waitFor([&] { return isDrawnIn(shownMenu(), Scheme::Dark); }));
+    m_keys.type(escapeKey);
+    ASSERT_TRUE(waitFor([this] { return !menuIsShown(); }));
+
+    ASSERT_NO_FATAL_FAILURE(chooseClearAll());
+    ASSERT_TRUE(waitFor([this] { return clearAllAlerts().size() == 1; })) << describeScreen();
+    const xcb_window_t shown = clearAllAlerts().front();
+    EXPECT_TRUE(waitFor([&] { return isDrawnIn(shown, Scheme::Dark); }));
+    portal.setColorScheme(StandInPortal::preferLight);
+    EXPECT_TRUE(waitFor([&] { return isDrawnIn(shown, Scheme::Light); }));
+
+    OtherClientWindow other(QRect(40, 560, 200, 160));
+    ASSERT_TRUE(waitFor([&] { return m_x.isViewable(other.window()); }));
+    ASSERT_TRUE(waitFor(
+        [this] { return m_keys.isHeldByAnother(XTestClient::nKey, XTestClient::controlAltMask); },
+        startTimeoutMs));
+    const std::function<void()> asksAgain[] = {
+        [this] { m_keys.typeControlAlt(XTestClient::nKey); },
+        [&] { clickIcon(1); },
+        [&] { chooseClearAll(); },
+    };
+    for (const auto& askAgain : asksAgain) {
+        click(m_x.geometry(other.window()).center());
+        ASSERT_TRUE(waitFor([&] { return m_x.inputFocus() == other.window(); }));
+        askAgain();
+        EXPECT_TRUE(waitFor([&] { return m_x.inputFocus() == shown; })) << describeScreen();
+        EXPECT_FALSE(panelIsOpen());
+        EXPECT_EQ(clearAllAlerts(), std::vector<xcb_window_t>{shown});
+    }
+}
+
 // Without a compositor the window shows the outline alone, whose edge must be the panel's own
 // colours: a pixel of it the content covers only in part would show as if over black.
 class PanelEdgeX11Test : public ShellX11Test, public testing::WithParamInterface<int>
 {
 protected:
-    // Not a colour of the panel's, so that the desktop is told apart from it.
-    static constexpr QRgb desktop = qRgb(0x30, 0xD0, 0x60);
     // The border: black at this opacity over the fill, the darkest the edge may be.
     static constexpr int borderAlpha = 36;
     // Rounding of the blend.
     static constexpr int tolerance = 3;
-
-    // The panel's fill: its most common colour.
-    static QRgb fill(const QImage& panel)
-    {
-        std::map<QRgb, int> counts;
-        for (int y = 0; y < panel.height(); ++y) {
-            for (int x = 0; x < panel.width(); ++x)
-                ++counts[panel.pixel(x, y)];
-        }
-        counts.erase(desktop);
-        return std::max_element(counts.begin(), counts.end(),
-                                [](const auto& a, const auto& b) { return a.second < b.second; })
-            ->first;
-    }
 };
 
 TEST_P(PanelEdgeX11Test, WithoutACompositorTheEdgeHasNoDarkFringe)
@@ -642,7 +868,7 @@ TEST_P(PanelEdgeX11Test, WithoutACompositorTheEdgeHasNoDarkFringe)
         seen = m_x.image(frame);
         return !seen.isNull() && seen == before && seen.pixel(seen.rect().center()) != desktop;
     })) << "the panel did not settle";
-    const QRgb panelFill = fill(seen);
+    const QRgb panelFill = mostCommonColour(seen, desktop);
     const int darkest = qGray(panelFill) * (255 - borderAlpha) / 255 - tolerance;
     int edgePixels = 0;
     for (int y = 1; y < seen.height() - 1; ++y) {
@@ -739,8 +965,6 @@ INSTANTIATE_TEST_SUITE_P(TrayEdges, PanelAtScale2X11Test,
 // and the bar disagree, and it follows a new bar.
 TEST_F(ShellX11Test, TheTrayGlyphStandsOutOnTheBarItIsOn)
 {
-    // Enough for a glyph to be made out at a glance.
-    constexpr double legible = 3.0;
     m_quillory.setVariable(QStringLiteral("QUILLORY_APPEARANCE"), QStringLiteral("light"));
     ASSERT_NO_FATAL_FAILURE(markLaunchedBefore());
     for (const QColor bar : {QColor(0x20, 0x20, 0x20), QColor(0xE0, 0xE0, 0xE0)}) {
@@ -749,22 +973,27 @@ TEST_F(ShellX11Test, TheTrayGlyphStandsOutOnTheBarItIsOn)
         if (m_app.state() == QProcess::NotRunning) {
             ASSERT_NO_FATAL_FAILURE(startApp());
         }
-        // The glyph's strokes: its pixels that stand out most.
-        double strongest = 0;
-        EXPECT_TRUE(waitFor(
-            [&] {
-                const std::optional<QRect> icon = trayIcon();
-                const QImage drawn = icon ? m_x.image(*icon) : QImage();
-                strongest = 0;
-                for (int y = 0; y < drawn.height(); ++y) {
-                    for (int x = 0; x < drawn.width(); ++x)
-                        strongest = std::max(strongest, contrastRatio(drawn.pixelColor(x, y), bar));
-                }
-                return strongest >= legible;
-            },
-            startTimeoutMs))
-            << "at best " << strongest << ":1";
+        ASSERT_NO_FATAL_FAILURE(expectGlyphLegibleOn(bar));
     }
+}
+
+// A dark icon of another program right beside ours on a light bar: the bar decides, not the
+// icon, although with the desktop's scheme dark the glyph would be light without the bar.
+TEST_F(ShellX11Test, TheTrayGlyphGoesByTheBarNotByAnotherProgramsIconBesideIt)
+{
+    const QColor bar(0xE0, 0xE0, 0xE0);
+    m_quillory.setVariable(QStringLiteral("QUILLORY_APPEARANCE"), QStringLiteral("dark"));
+    ASSERT_NO_FATAL_FAILURE(markLaunchedBefore());
+    ASSERT_NO_FATAL_FAILURE(restartTray(bar.rgb()));
+    ASSERT_TRUE(waitFor([this] { return m_x.selectionOwner("_NET_SYSTEM_TRAY_S0"); }))
+        << "the tray";
+    OtherTrayIcon other(m_x, qRgb(0x10, 0x10, 0x10));
+    ASSERT_TRUE(waitFor([&] { return m_x.isViewable(other.window()); })) << "the other icon";
+    ASSERT_NO_FATAL_FAILURE(startAppInTray());
+    ASSERT_TRUE(waitFor([&] {
+        return m_x.geometry(other.window()).adjusted(-1, 0, 1, 0).intersects(*trayIcon());
+    })) << "the icons side by side";
+    ASSERT_NO_FATAL_FAILURE(expectGlyphLegibleOn(bar));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QJsonDocument>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,11 @@ constexpr int eighteenPoints = 8;
 constexpr int inkGray = 128;
 constexpr int typedLetters = 5;
 constexpr int lettersInkWidth = 3;
+// Reopening right after a close: the pause between the two presses grows a millisecond at a
+// time, through the moment in which the desktop is still taking the focus from the closed
+// panel, and again, since a press in that moment meets it only now and then.
+constexpr int reopenPausesMs = 150;
+constexpr int reopenRounds = 2;
 
 // Ctrl+Alt+N typed by another client toggles the running program's panel.
 class TogglePanelRoad : public testing::Test
@@ -97,6 +103,21 @@ TEST_F(TogglePanelRoad, APressOpensThePanelFocusedAndTheNextClosesIt)
     toggle();
     ASSERT_TRUE(waitFor([this] { return app.panelClosed(); })) << app.windowState();
     EXPECT_TRUE(app.terminate());
+}
+
+TEST_F(TogglePanelRoad, ReopenedRightAfterItClosesThePanelStaysOpen)
+{
+    ASSERT_TRUE(startAndOpen());
+    for (int cycle = 0; cycle < reopenPausesMs * reopenRounds; ++cycle) {
+        const int pause = cycle % reopenPausesMs;
+        SCOPED_TRACE(pause);
+        toggle();
+        QTest::qWait(pause);
+        toggle();
+        // Had the panel closed again by itself, it would not be found open, or the next press
+        // would open it instead of closing it.
+        ASSERT_TRUE(waitFor([this] { return app.panelOpen(); })) << app.windowState();
+    }
 }
 
 TEST_F(TogglePanelRoad, TogglesWithCapsLockOrNumLockOn)

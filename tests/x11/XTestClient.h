@@ -26,6 +26,7 @@ public:
     static constexpr quint8 returnKey = 36;
     static constexpr quint8 escapeKey = 9;
     static constexpr quint8 tabKey = 23;
+    static constexpr quint8 upKey = 111;
     static constexpr quint16 controlAltMask = 0x04 | 0x08;
     static constexpr quint16 lockMask = 0x02;
     static constexpr quint16 numLockMask = 0x10;

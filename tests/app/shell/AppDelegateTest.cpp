@@ -8,6 +8,7 @@
 #include "app/shell/AppDelegate.h"
 #include "app/shell/PopoverController.h"
 #include "app/shell/Screenshots.h"
+#include "app/shell/StatusBarController.h"
 #include "platform/Appearance.h"
 #include "platform/Application.h"
 #include "platform/BootClock.h"
@@ -412,6 +413,19 @@ TEST_F(AppDelegateTest, TheGlobalShortcutTogglesThePanelOnRelease)
     m_hotKeys.press(nKeyCode, controlAlt);
     m_hotKeys.release(nKeyCode, controlAlt);
     EXPECT_FALSE(delegate->popover()->isOpen());
+}
+
+TEST_F(AppDelegateTest, WhileTheClearAllAlertAsksNeitherTheShortcutNorAReopenOpensThePanel)
+{
+    constexpr quint32 nKeyCode = 57;
+    constexpr quint32 controlAlt = 0x04 | 0x08;
+    auto delegate = launch();
+    delegate->statusBar()->clearAllNotes();
+    ASSERT_TRUE(m_hotKeys.press(nKeyCode, controlAlt));
+    ASSERT_TRUE(m_hotKeys.release(nKeyCode, controlAlt));
+    delegate->applicationShouldHandleReopen();
+    EXPECT_FALSE(delegate->popover()->isOpen());
+    EXPECT_TRUE(delegate->statusBar()->raiseModalAlert());
 }
 
 TEST_F(AppDelegateTest, ATakenShortcutIsReportedAndTheProgramRunsOn)

@@ -22,6 +22,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSvgRenderer>
+#include <QTest>
 
 namespace {
 
@@ -38,16 +39,24 @@ protected:
         return nullptr;
     }
 
+    // The alerts on screen.
+    static QList<QMessageBox*> shownAlerts()
+    {
+        QList<QMessageBox*> alerts;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+                alerts.append(box);
+        }
+        return alerts;
+    }
+
     // Answers the clear-all question with the button titled `answer`.
     void answerClearAll(const QString& answer)
     {
         m_statusBar.clearAllNotes();
-        QMessageBox* alert = nullptr;
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
-                alert = box;
-        }
-        ASSERT_NE(alert, nullptr);
+        const QList<QMessageBox*> alerts = shownAlerts();
+        ASSERT_EQ(alerts.size(), 1);
+        QMessageBox* alert = alerts.first();
         EXPECT_EQ(alert->text(), QStringLiteral("Clear all notes?"));
         EXPECT_EQ(alert->informativeText(),
                   QStringLiteral("Every page will be removed. This can't be undone."));
@@ -133,6 +142,51 @@ TEST_F(StatusBarControllerTest, ClearingAllNotesNeedsAConfirmation)
     ASSERT_EQ(m_store.notes().size(), 1u);
     EXPECT_TRUE(m_store.currentNote().text.isEmpty());
     EXPECT_FALSE(m_store.pendingUndo());
+}
+
+TEST_F(StatusBarControllerTest, WhileTheClearAllAlertAsksNothingOpensThePanelAndAskingAgainRaisesIt)
+{
+    m_statusBar.clearAllNotes();
+    const QList<QMessageBox*> alerts = shownAlerts();
+    ASSERT_EQ(alerts.size(), 1);
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+
+    m_statusBar.clearAllNotes();
+    EXPECT_EQ(shownAlerts(), alerts);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(alerts.first()));
+    m_statusBar.leftClicked();
+    action(QStringLiteral("New Note"))->trigger();
+    action(QStringLiteral("Settings\u2026"))->trigger();
+    EXPECT_FALSE(m_controller.isOpen());
+    EXPECT_EQ(m_store.notes().size(), 1u);
+
+    alerts.first()->reject();
+    m_statusBar.leftClicked();
+    EXPECT_TRUE(m_controller.isOpen());
+}
+
+TEST_F(StatusBarControllerTest, TheIconFollowsAChangeOfColourScheme)
+{
+    const auto strokes = [this] {
+        const QImage drawn = m_item.trayIcon()->icon().pixmap(QSize(16, 16)).toImage();
+        QSet<QRgb> colours;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                if (qAlpha(drawn.pixel(x, y)) == 255)
+                    colours.insert(drawn.pixel(x, y) & RGB_MASK);
+            }
+        }
+        return colours;
+    };
+    for (const auto scheme : {Appearance::ColorScheme::Dark, Appearance::ColorScheme::Light}) {
+        m_appearance.forceColorScheme(scheme);
+        const QRgb glyph =
+            StatusBarController::glyphColor(std::nullopt, std::nullopt, scheme).rgb();
+        EXPECT_EQ(strokes(), QSet<QRgb>{glyph & RGB_MASK});
+    }
 }
 
 TEST_F(StatusBarControllerTest, LaunchAtLoginShowsTheStateReadBackAfterEveryChange)
