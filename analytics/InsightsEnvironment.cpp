@@ -6,5 +6,7 @@
 
 InsightsEnvironment InsightsEnvironment::system()
 {
-    return {&Clock::system(), &MainQueue::system(), &Scheduler::system()};
+    InsightsEnvironment environment{&Clock::system(), &MainQueue::system(), &Scheduler::system()};
+    environment.writeQueue = &BackgroundFileWriteQueue::shared();
+    return environment;
 }

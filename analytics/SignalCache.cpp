@@ -1,5 +1,6 @@
 #include "SignalCache.h"
 
+#include "platform/FileWriteQueue.h"
 #include "platform/StoredFile.h"
 
 #include <QDir>
@@ -119,28 +120,51 @@ void SignalCache::loadFromDisk()
     trimToLimit();
 }
 
-void SignalCache::backupToDisk()
+void SignalCache::backupToDisk(FileWriteQueue& writeQueue)
 {
-    // Exclusive: a concurrent count() or push must not see the queue while it is emptied.
-    m_queue.barrierSync([this] {
+    QByteArray data;
+    qsizetype count = 0;
+    // Exclusive: a concurrent push must not change the queue while it is read.
+    m_queue.barrierSync([&] {
         QJsonArray array;
         for (const SignalPostBody& body : m_cachedSignals)
             array.append(body.toCacheJson());
-        const QByteArray data = QJsonDocument(array).toJson(QJsonDocument::Compact);
-
-        const QString path = diskCachePath();
-        if (path.isEmpty()) {
-            log(LogLevel::error, QStringLiteral("Error saving Insights cache"));
-            return;
-        }
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        if (const QString error = StoredFile::write(path, data); !error.isEmpty()) {
-            log(LogLevel::error, QStringLiteral("Error saving Insights cache: ") + error);
-            return;
-        }
-        log(LogLevel::info, QStringLiteral("Saved Insights cache %1 bytes of %2 signals")
-                                .arg(data.size())
-                                .arg(m_cachedSignals.size()));
-        m_cachedSignals.clear();
+        data = QJsonDocument(array).toJson(QJsonDocument::Compact);
+        count = qsizetype(m_cachedSignals.size());
     });
+
+    const QString path = diskCachePath();
+    if (path.isEmpty()) {
+        log(LogLevel::error, QStringLiteral("Error saving Insights cache"));
+        return;
+    }
+    // The write waits where the disk may hold it up, never on the caller's thread; the records
+    // leave memory only once they are in the file.
+    auto written = std::make_shared<bool>(false);
+    writeQueue.submit(
+        path,
+        [path, data, count, written, logHandler = m_logHandler] {
+            const auto log = [&](LogLevel level, const QString& message) {
+                if (logHandler)
+                    logHandler->log(level, message);
+            };
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            if (const QString error = StoredFile::write(path, data); !error.isEmpty()) {
+                log(LogLevel::error, QStringLiteral("Error saving Insights cache: ") + error);
+                return;
+            }
+            log(LogLevel::info, QStringLiteral("Saved Insights cache %1 bytes of %2 signals")
+                                    .arg(data.size())
+                                    .arg(count));
+            *written = true;
+        },
+        [this, alive = std::weak_ptr<bool>(m_alive), count, written] {
+            if (alive.expired() || !*written)
+                return;
+            m_queue.barrierSync([this, count] {
+                const auto end =
+                    m_cachedSignals.begin() + std::min(count, qsizetype(m_cachedSignals.size()));
+                m_cachedSignals.erase(m_cachedSignals.begin(), end);
+            });
+        });
 }

@@ -5,6 +5,9 @@
 #include "platform/ConcurrentQueue.h"
 
 #include <deque>
+#include <memory>
+
+class FileWriteQueue;
 
 // The records waiting to be sent, oldest first, at most `cacheLimit` of them. What is still
 // queued at termination is written to a file, which the next start reads back and deletes.
@@ -27,8 +30,9 @@ public:
     // The oldest records, at most 100, removed from the queue.
     QList<SignalPostBody> pop();
     qsizetype count() const;
-    // Writes everything queued to the file and, once that succeeded, empties the queue.
-    void backupToDisk();
+    // Hands everything queued to `writeQueue` for the file and, once it is written there,
+    // takes those records out of the queue.
+    void backupToDisk(FileWriteQueue& writeQueue);
 
     // Empty when the user's cache folder is unknown.
     QString diskCachePath() const;
@@ -43,4 +47,6 @@ private:
     const QString m_cacheFilePath;
     ConcurrentQueue m_queue{QStringLiteral("analytics.client.SignalCache")};
     std::deque<SignalPostBody> m_cachedSignals;
+    // Tells a write that finishes after the cache is gone to leave it alone.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

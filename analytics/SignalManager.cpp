@@ -358,7 +358,7 @@ void SignalManager::appWillTerminate()
             m_signalCache.push(batch);
         m_inFlight.clear();
     });
-    m_signalCache.backupToDisk();
+    m_signalCache.backupToDisk(*m_environment.writeQueue);
 }
 
 void SignalManager::awaitInFlightReplies()

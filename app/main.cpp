@@ -167,8 +167,6 @@ int main(int argc, char** argv)
                      &AppDelegate::applicationShouldHandleReopen);
     QObject::connect(&application, &Application::willTerminate, &delegate,
                      &AppDelegate::applicationWillTerminate);
-    QObject::connect(&application, &Application::willTerminate, &reporting,
-                     &SystemReportingServices::applicationWillTerminate);
     QObject::connect(&delegate, &AppDelegate::quitRequested, &application, &Application::terminate);
     return application.exec();
 }

@@ -32,6 +32,7 @@ public:
     void configureAnalytics() override {}
     void setAnalyticsAllowed(bool) override {}
     void sendSignal(const QString&) override {}
+    void applicationWillTerminate() override {}
 };
 
 // The settings, notes and controller of a panel, in a folder of their own, with time in the

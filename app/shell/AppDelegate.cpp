@@ -7,6 +7,7 @@
 #include "app/shell/Analytics.h"
 #include "app/shell/LaunchAtLogin.h"
 #include "app/shell/PopoverController.h"
+#include "app/shell/ReportingServices.h"
 #include "app/shell/Screenshots.h"
 #include "app/shell/StatusBarController.h"
 #include "app/views/NoteView.h"
@@ -183,6 +184,10 @@ void AppDelegate::applicationWillTerminate()
         m_store->save();
     if (m_analytics)
         m_analytics->applicationWillTerminate();
+    // What the analytics client has not sent goes behind the notes in the queue, inside the
+    // bound like every other write of the quit; a demonstration run never started the client.
+    if (!m_environment.screenshots)
+        m_environment.reporting.applicationWillTerminate();
     m_environment.defaults.synchronize();
     if (!writeQueue.finish(timeLeft()))
         shutDownLog.error(QStringLiteral("Quillory: the disk did not finish writing within %1 s")

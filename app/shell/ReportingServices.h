@@ -19,4 +19,7 @@ public:
     // Lets the analytics client's own automatic signals leave, or holds them back.
     virtual void setAnalyticsAllowed(bool allowed) = 0;
     virtual void sendSignal(const QString& name) = 0;
+    // The analytics client's own notice of the program's end: what it has not sent yet goes to
+    // its file, through the program's write queue.
+    virtual void applicationWillTerminate() = 0;
 };

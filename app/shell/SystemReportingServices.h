@@ -32,9 +32,7 @@ public:
     void configureAnalytics() override;
     void setAnalyticsAllowed(bool allowed) override;
     void sendSignal(const QString& name) override;
-
-    // The application's notices the analytics client keeps its sessions by.
-    void applicationWillTerminate();
+    void applicationWillTerminate() override;
 
 private:
     void applicationStateChanged(Qt::ApplicationState state);

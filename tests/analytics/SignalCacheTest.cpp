@@ -1,5 +1,6 @@
 #include "analytics/SignalCache.h"
 
+#include "platform/FileWriteQueue.h"
 #include "support/TestFiles.h"
 
 #include <QFile>
@@ -82,7 +83,7 @@ TEST_F(SignalCacheTest, TheBackupIsLoadedAndDeletedAtTheNextStart)
                   QStringList(QStringLiteral("Loading Insights cache from: ") +
                               QUrl::fromLocalFile(path()).toString()));
         cache->push({record(0), record(1), record(2)});
-        cache->backupToDisk();
+        cache->backupToDisk(FileWriteQueue::immediate());
         EXPECT_EQ(cache->count(), 0);
         EXPECT_EQ(messages(LogLevel::info).filter(QStringLiteral("Saved Insights cache ")).size(),
                   1);
@@ -106,10 +107,28 @@ TEST_F(SignalCacheTest, ACorruptFileIsIgnoredAndRemoved)
     }
 }
 
+// The file is written where the program's writes wait for a slow disk; until it is there, the
+// records stay, and those that came meanwhile stay after it.
+TEST_F(SignalCacheTest, TheBackupIsWrittenByTheWriteQueueAndOnlyThenLeavesMemory)
+{
+    auto cache = open();
+    cache->push({record(0), record(1)});
+    ManualFileWriteQueue disk;
+    cache->backupToDisk(disk);
+    EXPECT_FALSE(QFile::exists(path()));
+    cache->push(record(2));
+    EXPECT_EQ(cache->count(), 3);
+
+    EXPECT_EQ(disk.runPending(), 1);
+    EXPECT_EQ(cache->pop(), QList<SignalPostBody>{record(2)});
+    auto next = open();
+    EXPECT_EQ(next->pop(), (QList<SignalPostBody>{record(0), record(1)}));
+}
+
 TEST_F(SignalCacheTest, AnEmptyQueueIsWrittenAsAnEmptyArray)
 {
     auto cache = open();
-    cache->backupToDisk();
+    cache->backupToDisk(FileWriteQueue::immediate());
     EXPECT_EQ(TestFiles::read(path()), QByteArrayLiteral("[]"));
     EXPECT_EQ(messages(LogLevel::info).filter(QStringLiteral(" of 0 signals")).size(), 1);
 }
@@ -120,7 +139,7 @@ TEST_F(SignalCacheTest, AFailedBackupIsLoggedAndKeepsTheRecords)
     QDir().mkpath(path() + QStringLiteral("/occupied"));
     auto cache = open();
     cache->push(record(1));
-    cache->backupToDisk();
+    cache->backupToDisk(FileWriteQueue::immediate());
     EXPECT_EQ(
         messages(LogLevel::error).filter(QStringLiteral("Error saving Insights cache")).size(), 1);
     EXPECT_EQ(cache->count(), 1);
@@ -141,7 +160,7 @@ TEST_F(SignalCacheTest, TheBackupWaitsForConcurrentWritersAndLosesNothing)
     });
     while (pushed < 100)
         std::this_thread::yield();
-    cache->backupToDisk();
+    cache->backupToDisk(FileWriteQueue::immediate());
     stop = true;
     writer.join();
     const qsizetype inMemory = cache->count();

@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 // Records every call, in order, as a line of text.
 class RecordingReportingServices : public ReportingServices
 {
@@ -25,9 +27,17 @@ public:
     {
         calls.append(QStringLiteral("signal ") + name);
     }
+    void applicationWillTerminate() override
+    {
+        calls.append(QStringLiteral("applicationWillTerminate"));
+        if (onTerminate)
+            onTerminate();
+    }
 
     QStringList signals() const { return calls.filter(QStringLiteral("signal ")); }
 
     QStringList calls;
     bool crashReporterStarts = true;
+    // What the analytics client does at its termination notice.
+    std::function<void()> onTerminate;
 };
