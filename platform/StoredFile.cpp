@@ -94,11 +94,15 @@ QString sync(const QString& path)
 QString makePrivateFolder(const QString& path)
 {
     const QString folder = QFileInfo(path).absolutePath();
-    if (QFileInfo(folder).isDir())
-        return {};
-    if (!QDir().mkpath(folder))
+    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
         return QStringLiteral("could not create the folder %1").arg(folder);
-    QFile::setPermissions(folder, privateFolderMode);
+    // Also when it was there already, opened to others by an older version, a sync tool or by
+    // hand: what is kept in it is the user's alone. Someone else's folder is left as it is.
+    const QByteArray name = QFile::encodeName(folder);
+    struct stat status = {};
+    if (::stat(name.constData(), &status) == 0 && status.st_uid == ::geteuid() &&
+        (status.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+        ::chmod(name.constData(), S_IRWXU);
     return {};
 }
 

@@ -53,8 +53,8 @@ inline constexpr QFileDevice::Permissions privateFileMode =
 inline constexpr QFileDevice::Permissions privateFolderMode =
     privateFileMode | QFileDevice::ExeOwner;
 
-// Creates the folder of the file at `path` when it is missing, readable by the user only.
-// Empty when the folder is there, else the reason.
+// Creates the folder of the file at `path` when it is missing, and closes the user's own folder
+// to others: it is the user's alone. Empty when the folder is there, else the reason.
 QString makePrivateFolder(const QString& path);
 
 // A folder that only its user can change: the folder itself, not a link to one, owned by the

@@ -206,7 +206,8 @@ TEST_F(NoteStoreOutsideChangeTest, ADocumentOfANewerVersionIsKeptBeforeItIsFirst
 }
 
 // Whatever mode the file they come from had (a sync tool's 0644), the copies of the notes
-// beside the document are its user's alone, as the document is.
+// beside the document are its user's alone, as the document is, and so is the folder they are
+// in, whoever opened it to others (0755 left by an older version or made by hand).
 TEST_F(NoteStoreOutsideChangeTest, EveryCopyKeptBesideTheDocumentIsItsUsersAlone)
 {
     QByteArray newerForm =
@@ -235,7 +236,11 @@ TEST_F(NoteStoreOutsideChangeTest, EveryCopyKeptBesideTheDocumentIsItsUsersAlone
         SCOPED_TRACE(label);
         QDir folder(folderOf(m_path));
         folder.removeRecursively();
-        ASSERT_EQ(StoredFile::makePrivateFolder(m_path), QString());
+        ASSERT_TRUE(folder.mkpath(folder.path()));
+        QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                 QFile::ExeOwner | QFile::ReadGroup |
+                                                 QFile::ExeGroup | QFile::ReadOther |
+                                                 QFile::ExeOther);
         if (!atStart.isEmpty())
             writeTheirs(m_path, atStart);
         auto store = openStore();
