@@ -2,7 +2,7 @@
 #include "app/shell/AppDelegate.h"
 #include "app/shell/Screenshots.h"
 #include "app/shell/SystemReportingServices.h"
-#include "app/views/PopupWindowStyle.h"
+#include "app/views/theme/PopupWindowStyle.h"
 #include "platform/Appearance.h"
 #include "platform/Application.h"
 #include "platform/BootClock.h"

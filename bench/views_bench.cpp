@@ -1,7 +1,7 @@
 // The panel's hit test runs on every press inside it, and the palette is read on every paint.
-#include "app/views/HexColor.h"
-#include "app/views/PopoverShape.h"
-#include "app/views/Theme.h"
+#include "app/views/outline/PopoverShape.h"
+#include "app/views/theme/HexColor.h"
+#include "app/views/theme/Theme.h"
 
 #include <benchmark/benchmark.h>
 

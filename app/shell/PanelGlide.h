@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/shell/Animation.h"
-#include "app/shell/PanelPlacement.h"
+#include "app/views/outline/PanelPlacement.h"
+#include "app/views/theme/Animation.h"
 
 #include <QObject>
 #include <QVariantAnimation>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/notes/Hue.h"
-#include "app/shell/Animation.h"
 #include "app/shell/PanelGlide.h"
-#include "app/shell/PanelPlacement.h"
+#include "app/views/outline/PanelPlacement.h"
+#include "app/views/theme/Animation.h"
 #include "platform/Scheduler.h"
 
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "app/shell/PanelPlacement.h"
+#include "app/views/outline/PanelPlacement.h"
 #include "platform/Appearance.h"
 #include "platform/FolderLock.h"
 

@@ -1,7 +1,7 @@
 #include "HueImages.h"
 
-#include "app/views/HexColor.h"
-#include "app/views/Theme.h"
+#include "app/views/theme/HexColor.h"
+#include "app/views/theme/Theme.h"
 #include "platform/MainThread.h"
 
 #include <QPainter>

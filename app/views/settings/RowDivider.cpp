@@ -1,6 +1,6 @@
 #include "RowDivider.h"
 
-#include "app/views/Theme.h"
+#include "app/views/theme/Theme.h"
 #include "platform/Appearance.h"
 #include "platform/MainThread.h"
 

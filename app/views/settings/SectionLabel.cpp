@@ -1,6 +1,6 @@
 #include "SectionLabel.h"
 
-#include "app/views/Theme.h"
+#include "app/views/theme/Theme.h"
 #include "platform/MainThread.h"
 
 SectionLabel::SectionLabel(const QString& text, const Appearance& appearance, QWidget* parent)

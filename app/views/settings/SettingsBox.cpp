@@ -1,8 +1,8 @@
 #include "SettingsBox.h"
 
-#include "app/views/Theme.h"
 #include "app/views/settings/RowDivider.h"
 #include "app/views/settings/SettingsRow.h"
+#include "app/views/theme/Theme.h"
 #include "platform/Appearance.h"
 
 #include <QPainter>

@@ -1,11 +1,11 @@
 #include "SettingsFooter.h"
 
-#include "app/views/FocusRing.h"
-#include "app/views/HelpText.h"
-#include "app/views/Lucide.h"
-#include "app/views/Theme.h"
 #include "app/views/settings/PlainButton.h"
 #include "app/views/settings/ThemeLabel.h"
+#include "app/views/theme/FocusRing.h"
+#include "app/views/theme/HelpText.h"
+#include "app/views/theme/Lucide.h"
+#include "app/views/theme/Theme.h"
 #include "platform/Appearance.h"
 
 #include <QDesktopServices>

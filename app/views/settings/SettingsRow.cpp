@@ -1,7 +1,7 @@
 #include "SettingsRow.h"
 
-#include "app/views/Theme.h"
 #include "app/views/settings/ThemeLabel.h"
+#include "app/views/theme/Theme.h"
 #include "platform/MainThread.h"
 
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/views/ThemeColor.h"
+#include "app/views/theme/ThemeColor.h"
 
 #include <QLabel>
 

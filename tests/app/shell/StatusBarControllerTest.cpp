@@ -1,6 +1,6 @@
 #include "ShellTestFixture.h"
 
-#include "app/shell/LaunchAtLogin.h"
+#include "app/notes/LaunchAtLogin.h"
 #include "app/shell/StatusBarController.h"
 #include "platform/LoginItem.h"
 #include "platform/StatusItem.h"

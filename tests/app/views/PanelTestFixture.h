@@ -2,9 +2,9 @@
 
 #include "app/shell/ShellTestFixture.h"
 
-#include "app/views/NotePager.h"
-#include "app/views/NoteTextView.h"
-#include "app/views/NoteView.h"
+#include "app/views/editor/NoteTextView.h"
+#include "app/views/page/NotePager.h"
+#include "app/views/page/NoteView.h"
 
 #include <QApplication>
 #include <QTest>
