@@ -5,6 +5,7 @@
 #include "app/views/panel/ResizeHandles.h"
 
 #include <QColor>
+#include <QPixmap>
 #include <QPointer>
 #include <QVariantAnimation>
 #include <QWidget>
@@ -57,6 +58,7 @@ private:
     void showPageForMode();
     // The page of the controller's mode, cross-fading with the other one inside the
     // controller's animation.
+    static QPixmap pictureOf(QWidget& page);
     void switchPage();
     void showPageFade(qreal progress);
     void endPageFade();

@@ -18,6 +18,8 @@ class PopoverRootViewTest : public PanelTestFixture
 protected:
     void SetUp() override
     {
+        // Where a page's own light background would stand out most.
+        m_appearance.forceColorScheme(Appearance::ColorScheme::Dark);
         m_store.setHue(Hue::mint);
         m_root = std::make_unique<PopoverRootView>(m_controller, m_store, m_appearance);
         m_notePage = new NoteView(m_controller, m_store, m_settings, m_scheduler, m_appearance);
@@ -83,6 +85,18 @@ TEST_F(PopoverRootViewTest, ThePagesCrossFadeAndTheFillChangesInTheAnimationOfTh
             const QColor expected = mixed(pageSwitch.fromFill, pageSwitch.toFill, progress);
             EXPECT_NEAR(fill.redF(), expected.redF(), 1e-3);
             EXPECT_NEAR(fill.blueF(), expected.blueF(), 1e-3);
+            if (frame == 0) {
+                // The picture of the page that goes brings no background of its own: the
+                // panel's fill shows through wherever the page draws nothing.
+                const QPoint blank =
+                    leavingPage()->mapTo(m_root.get(), leavingPage()->rect().center());
+                const QColor shown = m_root->grab().toImage().pixelColor(blank);
+                EXPECT_LE(std::abs(shown.red() - fill.red()) +
+                              std::abs(shown.green() - fill.green()) +
+                              std::abs(shown.blue() - fill.blue()),
+                          3)
+                    << qPrintable(shown.name()) << " instead of " << qPrintable(fill.name());
+            }
             m_animations.advance(250ms / 5);
         }
         EXPECT_EQ(leavingPage(), nullptr);
