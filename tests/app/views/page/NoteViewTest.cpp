@@ -18,7 +18,18 @@ using namespace std::chrono_literals;
 namespace {
 
 class NoteViewTest : public PanelTestFixture
-{};
+{
+protected:
+    // The page in the open panel's window, where key presses reach it as they do on a desktop.
+    QWindow* openInPanel(PopoverRootView& root)
+    {
+        root.setNotePage(&makePage());
+        m_controller.setContent(&root);
+        m_controller.open();
+        nextTurn();
+        return m_controller.panel()->windowHandle();
+    }
+};
 
 struct NameDoubleTapCase
 {
@@ -152,12 +163,8 @@ TEST_F(NoteViewTest, OneCtrlZWhileTheToastShowsUndoesOnce)
 {
     useNotes({QStringLiteral("one"), QStringLiteral("two")});
     PopoverRootView root(m_controller, m_store, m_appearance);
-    root.setNotePage(&makePage());
-    m_controller.setContent(&root);
-    m_controller.open();
-    QWindow* window = m_controller.panel()->windowHandle();
+    QWindow* window = openInPanel(root);
     ASSERT_NE(window, nullptr);
-    nextTurn();
 
     editor()->setFocus();
     m_controller.deleteCurrentNote();
@@ -180,12 +187,8 @@ TEST_F(NoteViewTest, CtrlBackspaceAndCtrlDeleteTakeAWordAndCtrlShiftBackspaceThe
 {
     useNotes({QStringLiteral("one two three"), QStringLiteral("other")});
     PopoverRootView root(m_controller, m_store, m_appearance);
-    root.setNotePage(&makePage());
-    m_controller.setContent(&root);
-    m_controller.open();
-    QWindow* window = m_controller.panel()->windowHandle();
+    QWindow* window = openInPanel(root);
     ASSERT_NE(window, nullptr);
-    nextTurn();
     editor()->setFocus();
 
     const struct
