@@ -56,6 +56,7 @@ PopoverController::PopoverController(NoteStore& store, AppSettings& settings, An
     , m_notchCenterX(settings.popoverSize().width() * 0.5)
     , m_panel(std::make_unique<PanelWindow>())
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     m_panel->setShapes({[this] { return outline(); },
                         [this] {
                             QPainterPath shadowed;
@@ -82,17 +83,20 @@ PopoverController::~PopoverController()
 
 void PopoverController::setContent(QWidget* rootView)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     m_contentFactory = nullptr;
     m_panel->setContentWidget(rootView);
 }
 
 void PopoverController::setContentFactory(std::function<QWidget*()> factory)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     m_contentFactory = std::move(factory);
 }
 
 void PopoverController::ensureContent()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (const std::function<QWidget*()> factory = std::exchange(m_contentFactory, nullptr))
         m_panel->setContentWidget(factory());
 }
@@ -229,6 +233,7 @@ PopoverController::Site PopoverController::site() const
 
 void PopoverController::reposition(bool animated)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     const Site site = this->site();
     const PanelPlacement placement = placePanel(m_wantedSize, site.anchor, site.screen);
     const PanelPlacement shown = shownPlacement();
@@ -291,6 +296,7 @@ void PopoverController::closeSoon()
 
 void PopoverController::setToastVisible(bool visible)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     m_toastTask.cancel();
     withAnimation(toastFade,
                   [&] { set(m_toastVisible, visible, &PopoverController::toastVisibleChanged); });
@@ -301,21 +307,25 @@ void PopoverController::setToastVisible(bool visible)
 
 void PopoverController::setRenaming(bool renaming)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     set(m_renaming, renaming, &PopoverController::renamingChanged);
 }
 
 void PopoverController::setPickerOpen(bool open)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     set(m_pickerOpen, open, &PopoverController::pickerOpenChanged);
 }
 
 void PopoverController::togglePicker()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     withAnimation(listOpening, [&] { setPickerOpen(!m_pickerOpen); });
 }
 
 void PopoverController::closePicker()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     withAnimation(overlayClosing, [&] { setPickerOpen(false); });
 }
 
@@ -330,6 +340,7 @@ void PopoverController::page(PageMotion motion, std::function<void()> action)
 
 void PopoverController::previousNote()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (m_store.currentIndex() < 1)
         return;
     page(PageMotion::previous, [this] { m_store.select(m_store.currentIndex() - 1); });
@@ -338,6 +349,7 @@ void PopoverController::previousNote()
 
 void PopoverController::nextNote()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (!m_store.hasNext())
         return;
     page(PageMotion::next, [this] { m_store.select(m_store.currentIndex() + 1); });
@@ -346,6 +358,7 @@ void PopoverController::nextNote()
 
 void PopoverController::goToNote(int position)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     const int current = m_store.currentIndex();
     if (position == current)
         return;
@@ -355,6 +368,7 @@ void PopoverController::goToNote(int position)
 
 void PopoverController::newNote()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     setPickerOpen(false);
     setRenaming(false);
     std::optional<QString> text;
@@ -372,6 +386,7 @@ void PopoverController::newNote()
 
 void PopoverController::deleteCurrentNote()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     setPickerOpen(false);
     setRenaming(false);
     closeList();
@@ -382,6 +397,7 @@ void PopoverController::deleteCurrentNote()
 
 void PopoverController::deleteNotes(const QSet<QUuid>& ids)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (ids.isEmpty())
         return;
     if (ids.contains(m_store.currentNote().id))
@@ -393,6 +409,7 @@ void PopoverController::deleteNotes(const QSet<QUuid>& ids)
 
 void PopoverController::undo()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (!m_store.pendingUndo())
         return;
     page(PageMotion::undo, [this] { m_store.undoDelete(); });
@@ -401,18 +418,21 @@ void PopoverController::undo()
 
 void PopoverController::copyCurrentNote()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     Pasteboard::setPlainText(m_store.currentNote().text);
     showCopiedMark();
 }
 
 void PopoverController::showCopiedMark()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     ++m_copiedPulse;
     Q_EMIT copiedPulseChanged();
 }
 
 void PopoverController::pickHue(Hue hue)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     closePicker();
     // The picker is gone before the note's colour changes.
     m_recolourTask = m_services.scheduler.schedule(
@@ -421,6 +441,7 @@ void PopoverController::pickHue(Hue hue)
 
 void PopoverController::nameTapped(std::chrono::milliseconds tapTime)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     // A tap stamped before the last one is no second tap: the clock of input events wraps.
     const bool secondTap =
         m_lastNameTap && tapTime >= *m_lastNameTap && tapTime - *m_lastNameTap < doubleTapInterval;
@@ -438,6 +459,7 @@ void PopoverController::nameTapped(std::chrono::milliseconds tapTime)
 
 void PopoverController::openList()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     setRenaming(false);
     setPickerOpen(false);
     withAnimation(listOpening, [&] { set(m_listOpen, true, &PopoverController::listOpenChanged); });
@@ -445,6 +467,7 @@ void PopoverController::openList()
 
 void PopoverController::closeList()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (!m_listOpen)
         return;
     withAnimation(overlayClosing,
@@ -454,6 +477,7 @@ void PopoverController::closeList()
 
 void PopoverController::toggleList()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (m_listOpen)
         closeList();
     else
@@ -462,6 +486,7 @@ void PopoverController::toggleList()
 
 void PopoverController::openSettings()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (m_mode == Mode::settings)
         return;
     setPickerOpen(false);
@@ -477,6 +502,7 @@ void PopoverController::openSettings()
 
 void PopoverController::backToNote()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (m_mode == Mode::note)
         return;
     withAnimation(pageSwitch, [&] {
@@ -489,12 +515,14 @@ void PopoverController::backToNote()
 
 void PopoverController::beginResize(const QPointF& mouse)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     m_resizeStartSize = m_size;
     m_resizeStartMouse = mouse;
 }
 
 void PopoverController::resizeDrag(Corner corner, const QPointF& mouse)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (!m_resizeStartSize || !m_resizeStartMouse)
         return;
     const QPointF start = *m_resizeStartMouse;
@@ -515,6 +543,7 @@ void PopoverController::resizeDrag(Corner corner, const QPointF& mouse)
 
 void PopoverController::endResize()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (!m_resizeStartSize)
         return;
     // The drag keeps the sides it changed. A side that the screen held at its edge throughout
@@ -530,12 +559,14 @@ void PopoverController::endResize()
 
 void PopoverController::cancelResize()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     m_resizeStartSize.reset();
     m_resizeStartMouse.reset();
 }
 
 void PopoverController::resetSize()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     m_settings.setPopoverSize(AppSettings::defaultPopoverSize);
     withAnimation(sizeReset, [&] {
         m_wantedSize = AppSettings::defaultPopoverSize;
@@ -545,6 +576,7 @@ void PopoverController::resetSize()
 
 void PopoverController::escape()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (m_listOpen)
         closeList();
     else if (m_pickerOpen)

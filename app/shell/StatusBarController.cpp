@@ -214,6 +214,7 @@ void StatusBarController::rightClicked()
 
 void StatusBarController::newNote()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (raiseModalAlert())
         return;
     m_popover.open();
@@ -222,11 +223,13 @@ void StatusBarController::newNote()
 
 void StatusBarController::copyCurrentNote()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     Pasteboard::setPlainText(m_store.currentNote().text);
 }
 
 void StatusBarController::openSettings()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (raiseModalAlert())
         return;
     m_popover.open();
@@ -235,6 +238,7 @@ void StatusBarController::openSettings()
 
 void StatusBarController::toggleLaunchAtLogin()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     m_launchAtLogin.setEnabled(!m_launchAtLogin.isEnabled());
 }
 
@@ -249,6 +253,7 @@ bool StatusBarController::raiseModalAlert()
 
 void StatusBarController::clearAllNotes()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (raiseModalAlert())
         return;
     auto* alert = new QMessageBox(QMessageBox::Warning, QStringLiteral("Clear all notes?"),

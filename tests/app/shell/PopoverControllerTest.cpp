@@ -3,6 +3,7 @@
 #include "platform/PanelWindow.h"
 #include "platform/StatusItem.h"
 
+#include "support/MainThreadChecks.h"
 #include "support/ManualAnimationDriver.h"
 #include "support/TestFiles.h"
 
@@ -20,6 +21,39 @@ using Mode = PopoverController::Mode;
 
 class PopoverControllerTest : public ShellTestFixture
 {};
+
+TEST_F(PopoverControllerTest, EveryOperationChecksItRunsOnTheMainThread)
+{
+    using Corner = PopoverController::Corner;
+    PopoverController& c = m_controller;
+    expectEachCaughtOffTheMainThread({
+        {"reposition", [&c] { c.reposition(false); }},
+        {"setRenaming", [&c] { c.setRenaming(true); }},
+        {"setPickerOpen", [&c] { c.setPickerOpen(true); }},
+        {"togglePicker", [&c] { c.togglePicker(); }},
+        {"closePicker", [&c] { c.closePicker(); }},
+        {"previousNote", [&c] { c.previousNote(); }},
+        {"nextNote", [&c] { c.nextNote(); }},
+        {"goToNote", [&c] { c.goToNote(0); }},
+        {"newNote", [&c] { c.newNote(); }},
+        {"deleteCurrentNote", [&c] { c.deleteCurrentNote(); }},
+        {"deleteNotes", [&c] { c.deleteNotes({}); }},
+        {"undo", [&c] { c.undo(); }},
+        {"copyCurrentNote", [&c] { c.copyCurrentNote(); }},
+        {"showCopiedMark", [&c] { c.showCopiedMark(); }},
+        {"pickHue", [&c] { c.pickHue(Hue::sky); }},
+        {"nameTapped", [&c] { c.nameTapped(0ms); }},
+        {"openList", [&c] { c.openList(); }},
+        {"closeList", [&c] { c.closeList(); }},
+        {"toggleList", [&c] { c.toggleList(); }},
+        {"openSettings", [&c] { c.openSettings(); }},
+        {"backToNote", [&c] { c.backToNote(); }},
+        {"beginResize", [&c] { c.beginResize({}); }},
+        {"resizeDrag", [&c] { c.resizeDrag(Corner::bottomLeft, {}); }},
+        {"endResize", [&c] { c.endResize(); }},
+        {"resetSize", [&c] { c.resetSize(); }},
+    });
+}
 
 TEST_F(PopoverControllerTest, OpenAndCloseAreIdempotent)
 {

@@ -7,6 +7,7 @@
 
 #include "support/Contrast.h"
 #include "support/LogCapture.h"
+#include "support/MainThreadChecks.h"
 #include "support/TestFiles.h"
 
 #include <QAbstractButton>
@@ -78,6 +79,17 @@ protected:
     LaunchAtLogin m_launchAtLogin{m_loginItem};
     StatusBarController m_statusBar{m_item, m_controller, m_store, m_launchAtLogin, m_appearance};
 };
+
+TEST_F(StatusBarControllerTest, EveryMenuActionChecksItRunsOnTheMainThread)
+{
+    expectEachCaughtOffTheMainThread({
+        {"New Note", [this] { m_statusBar.newNote(); }},
+        {"Copy Current Note", [this] { m_statusBar.copyCurrentNote(); }},
+        {"Settings", [this] { m_statusBar.openSettings(); }},
+        {"Launch at Login", [this] { m_statusBar.toggleLaunchAtLogin(); }},
+        {"Clear All Notes", [this] { m_statusBar.clearAllNotes(); }},
+    });
+}
 
 TEST_F(StatusBarControllerTest, TheMenuHasItsEntriesInOrder)
 {

@@ -4,6 +4,7 @@
 #include "app/views/page/UndoToast.h"
 #include "app/views/panel/PopoverRootView.h"
 #include "platform/PanelWindow.h"
+#include "support/MainThreadChecks.h"
 
 #include <QAbstractButton>
 #include <QMouseEvent>
@@ -11,7 +12,6 @@
 #include <QWindow>
 
 #include <functional>
-#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -225,26 +225,17 @@ TEST_F(NoteViewTest, CtrlBackspaceAndCtrlDeleteTakeAWordAndCtrlShiftBackspaceThe
 
 TEST_F(NoteViewTest, TheToastCatchesBeingDrawnOrClickedOffTheMainThread)
 {
-#ifdef QT_NO_DEBUG
-    GTEST_SKIP() << "the main-thread checks are left out of release builds";
-#endif
-    // A child that starts afresh rather than a copy of this process and its threads.
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     m_store.deleteCurrent();
     UndoToast toast(m_controller, m_store, m_appearance);
     toast.adjustSize();
-    const std::pair<const char*, std::function<void()>> calls[] = {
+    expectEachCaughtOffTheMainThread({
         {"drawn",
          [&toast] {
              QImage image(toast.size(), QImage::Format_ARGB32);
              toast.render(&image);
          }},
         {"Undo clicked", [&toast] { toast.undoButton()->click(); }},
-    };
-    for (const auto& [what, call] : calls) {
-        SCOPED_TRACE(what);
-        EXPECT_DEATH(std::thread(call).join(), "not on the main thread");
-    }
+    });
 }
 
 TEST_F(NoteViewTest, WhileTheListOrPickerIsOpenAClickAnywhereOnThePageOnlyClosesIt)

@@ -4,6 +4,7 @@
 #include "app/views/theme/SwitchToggle.h"
 #include "app/views/theme/Theme.h"
 #include "platform/Appearance.h"
+#include "support/MainThreadChecks.h"
 
 #include <QAccessible>
 #include <QEnterEvent>
@@ -14,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <thread>
 
 namespace {
 
@@ -144,19 +144,8 @@ TEST_F(ControlsTest, TheSwitchKnobCastsASoftShadowBelowIt)
     EXPECT_GE(fading, 3);
 }
 
-// Whatever `call` does, done on a thread of its own.
-void offTheMainThread(const std::function<void()>& call)
-{
-    std::thread(call).join();
-}
-
 TEST_F(ControlsTest, ControlsCatchBeingDrawnOrClickedOffTheMainThread)
 {
-#ifdef QT_NO_DEBUG
-    GTEST_SKIP() << "the main-thread checks are left out of release builds";
-#endif
-    // A child that starts afresh rather than a copy of this process and its threads.
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     Lucide icon(QStringLiteral("plus"), 17, Theme::textSecondary(), m_appearance);
     IconButton button(QStringLiteral("plus"), 17, Theme::textSecondary(), QString(), m_appearance);
     SwitchToggle toggle(QString(), m_appearance);
@@ -166,17 +155,13 @@ TEST_F(ControlsTest, ControlsCatchBeingDrawnOrClickedOffTheMainThread)
             widget.render(&image);
         };
     };
-    const std::pair<const char*, std::function<void()>> calls[] = {
+    expectEachCaughtOffTheMainThread({
         {"icon drawn", draw(icon)},
         {"icon button drawn", draw(button)},
         {"icon button clicked", [&button] { button.click(); }},
         {"switch drawn", draw(toggle)},
         {"switch flipped", [&toggle] { toggle.click(); }},
-    };
-    for (const auto& [what, call] : calls) {
-        SCOPED_TRACE(what);
-        EXPECT_DEATH(offTheMainThread(call), "not on the main thread");
-    }
+    });
 }
 
 } // namespace
