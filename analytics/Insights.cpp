@@ -68,7 +68,7 @@ void warnAboutReservedKeys(const SignalParameters& parameters,
 
 bool dropsSignals(const InsightsManagerConfiguration& configuration)
 {
-    return configuration.previewMode() || configuration.analyticsDisabled();
+    return configuration.swiftUIPreviewMode() || configuration.analyticsDisabled();
 }
 
 } // namespace

@@ -141,14 +141,16 @@ void InsightsManagerConfiguration::setTestMode(bool testMode)
     set(m_testMode, testMode);
 }
 
-bool InsightsManagerConfiguration::previewMode() const
+bool InsightsManagerConfiguration::swiftUIPreviewMode() const
 {
-    return get(m_previewMode);
+    if (const std::optional<bool> set = get(m_swiftUIPreviewMode))
+        return *set;
+    return qgetenv("XCODE_RUNNING_FOR_PREVIEWS") == "1";
 }
 
-void InsightsManagerConfiguration::setPreviewMode(bool previewMode)
+void InsightsManagerConfiguration::setSwiftUIPreviewMode(bool previewMode)
 {
-    set(m_previewMode, previewMode);
+    set(m_swiftUIPreviewMode, std::optional(previewMode));
 }
 
 bool InsightsManagerConfiguration::analyticsDisabled() const

@@ -72,9 +72,10 @@ public:
     void setSendSignalsInDebugConfiguration(bool send);
     bool testMode() const;
     void setTestMode(bool testMode);
-    // Signals are dropped while the client runs inside a design-time preview.
-    bool previewMode() const;
-    void setPreviewMode(bool previewMode);
+    // Signals are dropped while the client runs inside a design-time preview: what was set, or
+    // else whether the environment says so now (XCODE_RUNNING_FOR_PREVIEWS=1).
+    bool swiftUIPreviewMode() const;
+    void setSwiftUIPreviewMode(bool previewMode);
     bool analyticsDisabled() const;
     void setAnalyticsDisabled(bool disabled);
     bool reservedParameterWarningsEnabled() const;
@@ -121,7 +122,7 @@ private:
     double m_maxBackoffInterval = defaultMaxBackoffInterval;
     bool m_sendSignalsInDebugConfiguration = false;
     bool m_testMode = false;
-    bool m_previewMode = false;
+    std::optional<bool> m_swiftUIPreviewMode;
     bool m_analyticsDisabled = false;
     bool m_reservedParameterWarningsEnabled = true;
     bool m_sessionStatsEnabled = true;

@@ -31,6 +31,30 @@ TEST(InsightsConfigurationTest, AnIdentifierAloneGivesTheDefaults)
     EXPECT_EQ(config.logHandler()->logLevel, LogLevel::info);
 }
 
+// The preview flag follows the environment at every read until it is set, then keeps what was
+// set whatever the environment says.
+TEST(InsightsConfigurationTest, PreviewModeReadsTheEnvironmentUntilItIsSet)
+{
+    InsightsManagerConfiguration config(QStringLiteral("APP"));
+    const char* const variable = "XCODE_RUNNING_FOR_PREVIEWS";
+    const std::pair<const char*, bool> environments[] = {
+        {nullptr, false}, {"1", true}, {"0", false}, {"1 ", false}, {"", false}};
+    for (const auto& [value, preview] : environments) {
+        SCOPED_TRACE(value ? value : "unset");
+        if (value)
+            qputenv(variable, value);
+        else
+            qunsetenv(variable);
+        EXPECT_EQ(config.swiftUIPreviewMode(), preview);
+    }
+    qputenv(variable, "1");
+    config.setSwiftUIPreviewMode(false);
+    EXPECT_FALSE(config.swiftUIPreviewMode());
+    qunsetenv(variable);
+    config.setSwiftUIPreviewMode(true);
+    EXPECT_TRUE(config.swiftUIPreviewMode());
+}
+
 TEST(InsightsConfigurationTest, ConcurrentWritesAndReadsSeeWholeValues)
 {
     InsightsManagerConfiguration config(QStringLiteral("APP"));
