@@ -42,6 +42,14 @@ QString screenText(const DisplayInfo& display, double DisplayInfo::Screen::*fiel
     return display.mainScreen ? doubleText((*display.mainScreen).*field) : notAvailable;
 }
 
+QString layoutDirectionText(std::optional<Qt::LayoutDirection> direction)
+{
+    if (!direction)
+        return notAvailable;
+    return *direction == Qt::LeftToRight ? QStringLiteral("leftToRight")
+                                         : QStringLiteral("rightToLeft");
+}
+
 QString colorSchemeText(DisplayInfo::ColorScheme scheme)
 {
     switch (scheme) {
@@ -187,8 +195,7 @@ SignalParameters parameters(const SessionManager& sessions, const QDateTime& now
          colorSchemeText(display.colorScheme)},
         {QStringLiteral("Insights.UserPreference.language"), preferred},
         {QStringLiteral("Insights.UserPreference.layoutDirection"),
-         locale.textDirection() == Qt::RightToLeft ? QStringLiteral("rightToLeft")
-                                                   : QStringLiteral("leftToRight")},
+         layoutDirectionText(display.layoutDirection)},
         {QStringLiteral("Insights.UserPreference.region"), region},
     };
     values.insert(calendarValues(now));

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <Qt>
+
 #include <optional>
 
-// The main screen and the colour scheme, as the payload reports them: the host application
-// knows them, the client (Qt Core only) cannot see them for itself.
+// The main screen, the colour scheme and the layout direction, as the payload reports them: the
+// host application knows them, the client (Qt Core only) cannot see them for itself.
 struct DisplayInfo
 {
     enum class ColorScheme { unknown, light, dark };
@@ -18,4 +20,6 @@ struct DisplayInfo
 
     std::optional<Screen> mainScreen;
     ColorScheme colorScheme = ColorScheme::unknown;
+    // The application's; none without an application object.
+    std::optional<Qt::LayoutDirection> layoutDirection;
 };

@@ -108,5 +108,7 @@ DisplayInfo SystemReportingServices::displayInfo() const
     }
     info.colorScheme =
         m_appearance.isDark() ? DisplayInfo::ColorScheme::dark : DisplayInfo::ColorScheme::light;
+    if (QGuiApplication::instance())
+        info.layoutDirection = QGuiApplication::layoutDirection();
     return info;
 }

@@ -106,7 +106,8 @@ TEST_F(PayloadTest, DescribesTheSystemInBothKeyFamilies)
                               {"region", "AT"},
                               {"appLanguage", "de"},
                               {"Insights.Device.timeZone", "UTC+5:30"},
-                              {"Insights.UserPreference.layoutDirection", "leftToRight"},
+                              // No application told its layout direction.
+                              {"Insights.UserPreference.layoutDirection", "N/A"},
                               {"appVersion", "0"},
                               // Without a store there is no receipt: never a test build.
                               {"isTestFlight", "false"},
@@ -128,7 +129,7 @@ TEST_F(PayloadTest, DescribesTheSystemInBothKeyFamilies)
 }
 
 // What the host says of its main screen and appearance; "N/A" where it knows nothing.
-TEST_F(PayloadTest, TheScreenAndColourSchemeAreTheHostsOwn)
+TEST_F(PayloadTest, TheScreenColourSchemeAndLayoutDirectionAreTheHostsOwn)
 {
     using Scheme = DisplayInfo::ColorScheme;
     struct Row
@@ -138,11 +139,22 @@ TEST_F(PayloadTest, TheScreenAndColourSchemeAreTheHostsOwn)
         const char* height;
         const char* scaleFactor;
         const char* colorScheme;
+        const char* layoutDirection;
     };
     const Row rows[] = {
-        {{DisplayInfo::Screen{1728, 1117, 2}, Scheme::dark}, "1728.0", "1117.0", "2.0", "Dark"},
-        {{DisplayInfo::Screen{1280, 800, 1.25}, Scheme::light}, "1280.0", "800.0", "1.25", "Light"},
-        {{std::nullopt, Scheme::unknown}, "N/A", "N/A", "N/A", "N/A"},
+        {{DisplayInfo::Screen{1728, 1117, 2}, Scheme::dark, Qt::RightToLeft},
+         "1728.0",
+         "1117.0",
+         "2.0",
+         "Dark",
+         "rightToLeft"},
+        {{DisplayInfo::Screen{1280, 800, 1.25}, Scheme::light, Qt::LeftToRight},
+         "1280.0",
+         "800.0",
+         "1.25",
+         "Light",
+         "leftToRight"},
+        {{std::nullopt, Scheme::unknown, std::nullopt}, "N/A", "N/A", "N/A", "N/A", "N/A"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.colorScheme);
@@ -150,7 +162,8 @@ TEST_F(PayloadTest, TheScreenAndColourSchemeAreTheHostsOwn)
                          {{"Insights.Device.screenResolutionWidth", row.width},
                           {"Insights.Device.screenResolutionHeight", row.height},
                           {"Insights.Device.screenScaleFactor", row.scaleFactor},
-                          {"Insights.UserPreference.colorScheme", row.colorScheme}});
+                          {"Insights.UserPreference.colorScheme", row.colorScheme},
+                          {"Insights.UserPreference.layoutDirection", row.layoutDirection}});
     }
 }
 
@@ -186,7 +199,8 @@ TEST(PayloadAtTheServerTest, CarriesTheBuildTheReceiptRowsAndTheHostsScreen)
     QCoreApplication::setApplicationVersion(QStringLiteral("0.1.0"));
     ClientHarness harness;
     harness.displayInfo = [] {
-        return DisplayInfo{DisplayInfo::Screen{1920, 1080, 1.5}, DisplayInfo::ColorScheme::dark};
+        return DisplayInfo{DisplayInfo::Screen{1920, 1080, 1.5}, DisplayInfo::ColorScheme::dark,
+                           Qt::RightToLeft};
     };
     harness.start();
     Insights::signal(QStringLiteral("settings_opened"));
@@ -213,7 +227,8 @@ TEST(PayloadAtTheServerTest, CarriesTheBuildTheReceiptRowsAndTheHostsScreen)
                                {"Insights.Device.screenResolutionWidth", "1920.0"},
                                {"Insights.Device.screenResolutionHeight", "1080.0"},
                                {"Insights.Device.screenScaleFactor", "1.5"},
-                               {"Insights.UserPreference.colorScheme", "Dark"}});
+                               {"Insights.UserPreference.colorScheme", "Dark"},
+                               {"Insights.UserPreference.layoutDirection", "rightToLeft"}});
 }
 
 } // namespace

@@ -140,7 +140,8 @@ TEST_F(AnalyticsRoad, TwoRunsDeliverExactlyTheirSignalsWithoutNoteText)
     for (const QJsonObject& signal : server.receivedSignals()) {
         EXPECT_EQ(signal.value(QStringLiteral("appID")).toString(),
                   QStringLiteral(QUILLORY_ANALYTICS_APP_ID));
-        // The program's display: the X server's one screen and the appearance it was given.
+        // The program's display: the X server's one screen, the appearance it was given and its
+        // layout direction.
         const QJsonObject payload = signal.value(QStringLiteral("payload")).toObject();
         EXPECT_EQ(payload.value(QStringLiteral("Insights.Device.screenResolutionWidth")),
                   QStringLiteral("1280.0"));
@@ -150,6 +151,8 @@ TEST_F(AnalyticsRoad, TwoRunsDeliverExactlyTheirSignalsWithoutNoteText)
                   QStringLiteral("1.0"));
         EXPECT_EQ(payload.value(QStringLiteral("Insights.UserPreference.colorScheme")),
                   QStringLiteral("Dark"));
+        EXPECT_EQ(payload.value(QStringLiteral("Insights.UserPreference.layoutDirection")),
+                  QStringLiteral("leftToRight"));
     }
     expectNoTypedText();
 }
