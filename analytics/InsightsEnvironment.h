@@ -1,10 +1,9 @@
 #pragma once
 
 #include "analytics/DisplayInfo.h"
+#include "platform/FileWriteQueue.h"
 
 #include <functional>
-
-#include "platform/FileWriteQueue.h"
 
 class Clock;
 class MainQueue;

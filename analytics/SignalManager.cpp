@@ -85,7 +85,8 @@ SignalManager::SignalManager(std::shared_ptr<InsightsManagerConfiguration> confi
     , m_suite(suite)
     , m_sessions(sessions)
     , m_environment(environment)
-    , m_signalCache(m_configuration->swiftUIPreviewMode() ? std::nullopt : m_configuration->logHandler(),
+    , m_signalCache(m_configuration->swiftUIPreviewMode() ? std::nullopt
+                                                          : m_configuration->logHandler(),
                     m_configuration->cacheLimit())
     , m_answers(std::make_shared<QueueRelay>(m_queue))
 {

@@ -62,7 +62,6 @@ QString NotesRecovery::keepUnsaved(const NoteStore& store, FileWriteQueue& write
                                   .arg(path, error));
             continue;
         }
-        QFile::setPermissions(folder, StoredFile::privateFolderMode);
         writeQueue.submit(
             path,
             [path] {

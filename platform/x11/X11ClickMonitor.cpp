@@ -139,7 +139,7 @@ bool X11ClickMonitor::selectRawPresses()
 
 void X11ClickMonitor::handleEvent(const xcb_generic_event_t& event)
 {
-    if ((event.response_type & ~0x80) != XCB_GE_GENERIC)
+    if (eventKind(event) != XCB_GE_GENERIC)
         return;
     const auto& generic = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
     if (generic.extension != m_inputOpcode || generic.event_type != XCB_INPUT_RAW_BUTTON_PRESS)

@@ -19,6 +19,13 @@ template <typename T> using XcbReply = std::unique_ptr<T, XcbFree>;
 
 xcb_atom_t internAtom(xcb_connection_t* connection, const QByteArray& name);
 
+// What kind of event this is, whether the server sent it or another client did.
+inline uint8_t eventKind(const xcb_generic_event_t& event)
+{
+    constexpr uint8_t sentByClient = 0x80;
+    return event.response_type & ~sentByClient;
+}
+
 // A connection of our own to the X server of the default display, for watching what Qt's
 // connection does not deliver. Once watched, the events that arrive are handed over from the
 // event loop; a connection that breaks is closed.

@@ -157,7 +157,7 @@ void X11IconBackdrop::watchHolders()
 
 void X11IconBackdrop::handleEvent(const xcb_generic_event_t& event)
 {
-    switch (event.response_type & ~0x80) {
+    switch (eventKind(event)) {
     case XCB_EXPOSE:
         // The last of a series.
         if (reinterpret_cast<const xcb_expose_event_t&>(event).count == 0)

@@ -99,13 +99,13 @@ public:
     bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override
     {
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        switch (event->response_type & ~0x80) {
+        switch (eventKind(*event)) {
         case XCB_BUTTON_PRESS:
         case XCB_BUTTON_RELEASE: {
             const auto* button = reinterpret_cast<const xcb_button_press_event_t*>(event);
             if (button->event != m_window)
                 return false;
-            const bool press = (event->response_type & ~0x80) == XCB_BUTTON_PRESS;
+            const bool press = eventKind(*event) == XCB_BUTTON_PRESS;
             const Qt::MouseButton changed = buttonOf(button->detail);
             // The state is the one before the event.
             const Qt::MouseButtons held =

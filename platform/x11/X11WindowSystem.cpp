@@ -150,7 +150,7 @@ bool givesFocus(WId window, const QByteArray& eventType, const void* message)
     if (eventType != "xcb_generic_event_t")
         return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    if ((event->response_type & ~0x80) != XCB_FOCUS_IN)
+    if (eventKind(*event) != XCB_FOCUS_IN)
         return false;
     const auto* focusIn = static_cast<const xcb_focus_in_event_t*>(message);
     // A focus-in of detail "pointer" says only that the pointer is over the window while the

@@ -81,7 +81,7 @@ bool X11WindowSystemWatcher::selectOwnerChanges()
 
 void X11WindowSystemWatcher::handleEvent(const xcb_generic_event_t& event)
 {
-    const uint8_t type = event.response_type & ~0x80;
+    const uint8_t type = eventKind(event);
     if (type == m_fixesFirstEvent + XCB_XFIXES_SELECTION_NOTIFY) {
         const auto& notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t&>(event);
         if (notify.selection == m_compositorSelection)
