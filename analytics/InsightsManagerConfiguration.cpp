@@ -83,7 +83,7 @@ void InsightsManagerConfiguration::setSessionID(const QUuid& sessionID)
 QNetworkAccessManager* InsightsManagerConfiguration::urlSession() const
 {
     QNetworkAccessManager* session = get(m_urlSession);
-    return session ? session : &sharedURLSession();
+    return session ? session : sharedURLSession();
 }
 
 void InsightsManagerConfiguration::setUrlSession(QNetworkAccessManager* session)
