@@ -405,15 +405,10 @@ TEST_F(Dispatch, HandlersMayChangeTheTablesAndTheShortcutWhileDispatching)
 TEST_F(Dispatch, EveryOperationOnTheModuleChecksItRunsOnTheMainThread)
 {
     const Name name(QStringLiteral("plain"));
-    name.setShortcut(optionCommand(Key::m));
     expectEachCaughtOffTheMainThread({
         {"store", [&name] { setShortcut(optionCommand(Key::m), name); }},
-        {"reset", [&name] { reset({name}); }},
         {"add a handler", [&name] { onKeyUp(name, [] {}); }},
-        {"remove the handlers", [] { removeAllHandlers(); }},
-        {"disable", [&name] { disable({name}); }},
         {"switch the module off", [] { setEnabled(false); }},
-        {"record", [] { recorderDidStart(); }},
         {"deliver", [] { handleOnKeyUp(Shortcut(Key::n, 0)); }},
         {"give up a hot key",
          [] { CarbonGlobalShortcuts::unregisterShortcut(Shortcut(Key::n, 0)); }},
