@@ -6,6 +6,7 @@
 #include "platform/DesktopKeyBindings.h"
 #include "platform/HotKeyCenter.h"
 #include "platform/Log.h"
+#include "platform/MainThread.h"
 #include "platform/x11/KeyboardLayout.h"
 
 #include <QCoreApplication>
@@ -43,6 +44,7 @@ struct LayerState
 
 LayerState& layer()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     static LayerState state;
     return state;
 }
@@ -161,12 +163,12 @@ void setHotKeyCenter(HotKeyCenter* center)
     adopt(center);
 }
 
-bool registerShortcut(const Shortcut& shortcut, ShortcutAction onKeyDown, ShortcutAction onKeyUp)
+void registerShortcut(const Shortcut& shortcut, ShortcutAction onKeyDown, ShortcutAction onKeyUp)
 {
     LayerState& state = layer();
     if (state.hotKeyId == std::numeric_limits<quint32>::max()) {
         reportRefusal(shortcut, HotKeyCenter::unsupportedCombinationError);
-        return false;
+        return;
     }
     const quint32 id = ++state.hotKeyId;
     HotKey& hotKey = state.hotKeys
@@ -176,7 +178,6 @@ bool registerShortcut(const Shortcut& shortcut, ShortcutAction onKeyDown, Shortc
     // While the module is off or a menu is open, the system gets it when that ends.
     if (holdsHotKeys())
         registerWithSystem(hotKey);
-    return !hotKey.isRefused;
 }
 
 void unregisterShortcut(const Shortcut& shortcut)
@@ -190,32 +191,6 @@ void unregisterShortcut(const Shortcut& shortcut)
             ++it;
         }
     }
-}
-
-bool retry(const Shortcut& shortcut)
-{
-    bool accepted = true;
-    for (auto& [id, hotKey] : layer().hotKeys) {
-        if (hotKey.shortcut == shortcut && hotKey.isRefused) {
-            if (holdsHotKeys())
-                registerWithSystem(hotKey);
-            accepted = accepted && !hotKey.isRefused;
-        }
-    }
-    return accepted;
-}
-
-bool isActive(const Shortcut& shortcut)
-{
-    bool found = false;
-    for (const auto& [id, hotKey] : layer().hotKeys) {
-        if (hotKey.shortcut == shortcut) {
-            if (hotKey.isRefused)
-                return false;
-            found = true;
-        }
-    }
-    return found;
 }
 
 void updateEventHandler()

@@ -18,16 +18,12 @@ namespace CarbonGlobalShortcuts {
 using GlobalShortcuts::Shortcut;
 using ShortcutAction = std::function<void(const Shortcut&)>;
 
-// Hands a shortcut over under a new identifier. Returns false when the system refused it (the
-// refusal is printed and logged; the shortcut is tried again by registerAll and retry); while the
-// module is off or a menu is open it is kept and taken later.
-bool registerShortcut(const Shortcut& shortcut, ShortcutAction onKeyDown, ShortcutAction onKeyUp);
+// Hands a shortcut over under a new identifier. A refusal of the system is printed and logged;
+// the hot key is kept and tried again whenever the hot keys are taken back. While the module is
+// off or a menu is open it is kept and taken later.
+void registerShortcut(const Shortcut& shortcut, ShortcutAction onKeyDown, ShortcutAction onKeyUp);
 // Gives up every hot key of this shortcut.
 void unregisterShortcut(const Shortcut& shortcut);
-// Tries the refused hot keys of this shortcut again; returns whether none is refused now.
-bool retry(const Shortcut& shortcut);
-// Whether the shortcut was handed over and none of its hot keys is refused.
-bool isActive(const Shortcut& shortcut);
 // Chooses between holding the hot keys, catching them from menu key events, and nothing.
 void updateEventHandler();
 // The combinations the desktop keeps for itself, where they can be read (GNOME's key

@@ -2,6 +2,7 @@
 
 #include "GlobalShortcuts/CarbonGlobalShortcuts.h"
 #include "GlobalShortcuts/ModuleState.h"
+#include "platform/MainThread.h"
 
 #include <QMenu>
 
@@ -79,36 +80,13 @@ void dispatch(const Shortcut& pressed, const QList<ModuleState::Handlers> handle
     }
 }
 
-// Every name with a handler or a stream gets its shortcut back after the module was off or
-// a menu was open, also one the system refused before.
-void registerAllNames()
-{
-    ModuleState& state = ModuleState::instance();
-    for (const auto* table : {&state.keyDownHandlers, &state.keyUpHandlers}) {
-        for (const ModuleState::Handlers& entry : QList(*table))
-            registerWhenNeeded(entry.name);
-    }
-    for (const auto* table : {&state.streamKeyDownHandlers, &state.streamKeyUpHandlers}) {
-        for (const ModuleState::Streams& entry : QList(*table))
-            registerWhenNeeded(entry.name);
-    }
-}
-
-// After a menu or a recording began or ended; `ended` takes every name's hot key back.
-void updateHotKeys(bool ended)
-{
-    CarbonGlobalShortcuts::updateEventHandler();
-    if (ended)
-        registerAllNames();
-}
-
 void setMenuOpen(bool open)
 {
     ModuleState& state = ModuleState::instance();
     if (state.isMenuOpen == open)
         return;
     state.isMenuOpen = open;
-    updateHotKeys(!open);
+    CarbonGlobalShortcuts::updateEventHandler();
 }
 
 bool observeMenu(QObject* receiver, QEvent* event)
@@ -161,22 +139,27 @@ void removeStream(QList<ModuleState::Streams>& table, const Name& name, const QU
 
 ModuleState& ModuleState::instance()
 {
+    // Every operation on the tables and flags goes through here.
+    QUILLORY_ASSERT_MAIN_THREAD();
     static ModuleState state;
     return state;
 }
 
 void registerWhenNeeded(const Name& name)
 {
-    const auto shortcut = getShortcut(name);
-    if (!shortcut)
-        return;
+    if (const auto shortcut = getShortcut(name))
+        registerWhenNeeded(*shortcut);
+}
+
+void registerWhenNeeded(const Shortcut& shortcut)
+{
     ModuleState& state = ModuleState::instance();
-    if (state.registeredShortcuts.contains(*shortcut)) {
-        CarbonGlobalShortcuts::retry(*shortcut);
+    // Handed over already, whether or not the system took it.
+    if (state.registeredShortcuts.contains(shortcut))
         return;
-    }
-    CarbonGlobalShortcuts::registerShortcut(*shortcut, handleOnKeyDown, handleOnKeyUp);
-    state.registeredShortcuts.insert(*shortcut);
+    CarbonGlobalShortcuts::registerShortcut(shortcut, handleOnKeyDown, handleOnKeyUp);
+    // Kept even when the system refuses it: the hot-key layer tries it again.
+    state.registeredShortcuts.insert(shortcut);
 }
 
 void unregisterAndForget(const Shortcut& shortcut)
@@ -241,8 +224,6 @@ void setEnabled(bool enabled)
         return;
     state.isEnabled = enabled;
     CarbonGlobalShortcuts::updateEventHandler();
-    if (enabled)
-        registerAllNames();
 }
 
 bool isEnabled(const Name& name)
@@ -251,8 +232,7 @@ bool isEnabled(const Name& name)
     if (!state.isEnabled)
         return false;
     const auto shortcut = getShortcut(name);
-    return shortcut && state.registeredShortcuts.contains(*shortcut) &&
-           CarbonGlobalShortcuts::isActive(*shortcut);
+    return shortcut && state.registeredShortcuts.contains(*shortcut);
 }
 
 bool isMenuOpen()
@@ -269,7 +249,7 @@ void recorderDidStart()
 {
     if (ModuleState::instance().activeRecorders++ > 0)
         return;
-    updateHotKeys(false);
+    CarbonGlobalShortcuts::updateEventHandler();
     Q_EMIT ShortcutNotifications::instance().recorderActiveStatusDidChange(true);
 }
 
@@ -279,7 +259,7 @@ void recorderDidFinish()
     Q_ASSERT(state.activeRecorders > 0);
     if (state.activeRecorders == 0 || --state.activeRecorders > 0)
         return;
-    updateHotKeys(true);
+    CarbonGlobalShortcuts::updateEventHandler();
     Q_EMIT ShortcutNotifications::instance().recorderActiveStatusDidChange(false);
 }
 

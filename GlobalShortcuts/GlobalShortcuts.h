@@ -44,16 +44,17 @@ void resetAll();
 void userDefaultsSet(const Name& name, const Shortcut& shortcut);
 // Whether anything at all is stored for the name, the false marker included.
 bool userDefaultsContains(const Name& name);
-// Stores the name's default unless its shortcut, or the marker that the user cleared it, is
-// stored; a stored value that cannot be used is logged and replaced.
-void storeDefaultUnlessUsable(const Name& name);
+// Stores the name's default unless something is stored for it: a shortcut, the marker that the
+// user cleared it, or a value that is no shortcut at all (logged; it stays, and the name has
+// none). A stored shortcut that the recorder would refuse is logged and replaced.
+void storeDefaultUnlessStored(const Name& name);
 QSet<Name> storedNames();
 void postShortcutChange(const Name& name);
 
 // Handlers and dispatch.
 
 // Adds a handler for each press (onKeyDown) or release (onKeyUp) of the name's shortcut, and
-// takes the shortcut system-wide if it is not yet (or was refused before).
+// hands the shortcut to the hot-key layer unless it was handed over already.
 void onKeyDown(const Name& name, Action action);
 void onKeyUp(const Name& name, Action action);
 // Drops the name's handlers, and its hot key unless a stream still needs it.
@@ -65,8 +66,8 @@ void disable(const QList<Name>& names);
 bool isEnabled();
 // Off: no hot key is held and nothing is delivered until it is on again.
 void setEnabled(bool enabled);
-// Whether a press of the name's shortcut would be delivered now: the module is on, the name
-// has a shortcut, and the system accepted it.
+// Whether the module is on and the name's shortcut is registered: handed to the hot-key layer
+// and not given up since, whether or not the system took it.
 bool isEnabled(const Name& name);
 
 bool isMenuOpen();

@@ -52,9 +52,10 @@ struct ModuleState
     static ModuleState& instance();
 };
 
-// Hands the name's stored shortcut to the hot-key layer unless it is there already, or tries
-// it again when it was refused.
+// Hands the name's stored shortcut, or this shortcut, to the hot-key layer unless it was handed
+// over already.
 void registerWhenNeeded(const Name& name);
+void registerWhenNeeded(const Shortcut& shortcut);
 // Gives the shortcut up in the hot-key layer and forgets it.
 void unregisterAndForget(const Shortcut& shortcut);
 // A stream's handlers in and out of the tables.

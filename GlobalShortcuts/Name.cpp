@@ -11,7 +11,7 @@ Name::Name(const QString& rawValue, const std::optional<Shortcut>& defaultShortc
     , m_defaultShortcut(defaultShortcut)
     , m_storageKey(storagePrefix + rawValue)
 {
-    storeDefaultUnlessUsable(*this);
+    storeDefaultUnlessStored(*this);
     installMenuObservers();
 }
 

@@ -14,9 +14,10 @@ namespace GlobalShortcuts {
 class Name
 {
 public:
-    // Stores `defaultShortcut` when nothing usable is stored for the name (a shortcut the user
-    // cleared stays cleared; a value that cannot be read or used is logged and replaced), and
-    // starts following the application's menus.
+    // Stores `defaultShortcut` when nothing is stored for the name (a shortcut the user cleared
+    // stays cleared, and a value that cannot be read stays and blocks it; a stored shortcut the
+    // recorder would refuse is logged and replaced), and starts following the application's
+    // menus.
     explicit Name(const QString& rawValue,
                   const std::optional<Shortcut>& defaultShortcut = std::nullopt);
 

@@ -59,6 +59,12 @@ bool isModifierKey(int key)
     }
 }
 
+// Tab alone moves the focus on; Shift+Tab is a combination like any other.
+bool isTabAlone(const QKeyEvent& event)
+{
+    return event.key() == Qt::Key_Tab && !(event.modifiers() & modifierKeys);
+}
+
 // A menu entry's title as an alert names it: on one line, wherever the alert's text wraps.
 QString unbreakable(QString title)
 {
@@ -171,6 +177,18 @@ bool Recorder::event(QEvent* event)
             break;
         event->accept();
         return true;
+    case QEvent::KeyPress:
+        if (isRecording() && isTabAlone(*static_cast<QKeyEvent*>(event))) {
+            // The window moves the focus on from here; where nothing else takes it, recording
+            // ends all the same, and the field passes its turn as the Tab goes on up.
+            const bool handled = QLineEdit::event(event);
+            if (hasFocus()) {
+                dropFocus();
+                suppressKeyFocus();
+            }
+            return handled;
+        }
+        break;
     case QEvent::WindowActivate:
         suppressKeyFocus();
         break;
@@ -310,10 +328,10 @@ bool Recorder::handleKey(const QKeyEvent& event)
     const Qt::KeyboardModifiers modifiers = event.modifiers() & modifierKeys;
     if (isModifierKey(key))
         return true;
+    // Goes on to the window, and on to the field (see event()).
+    if (isTabAlone(event))
+        return false;
     if (modifiers == Qt::NoModifier) {
-        // Tab goes on to the window, which moves the focus and so ends recording.
-        if (key == Qt::Key_Tab)
-            return false;
         if (key == Qt::Key_Escape) {
             dropFocus();
             return true;

@@ -1,6 +1,5 @@
 #include "GlobalShortcuts/GlobalShortcuts.h"
 
-#include "GlobalShortcuts/CarbonGlobalShortcuts.h"
 #include "GlobalShortcuts/KeyCodes.h"
 #include "GlobalShortcuts/ModuleState.h"
 #include "platform/Log.h"
@@ -25,15 +24,25 @@ std::optional<Shortcut> decodeStored(const QVariant& value)
     return Shortcut::fromJson(QStringView(json));
 }
 
-// The marker of a cleared shortcut, or the record of a key this module knows with modifier
-// bits in range, that the recorder would have taken.
-bool isUsable(const QVariant& value)
+bool isClearedMarker(const QVariant& value)
 {
-    if (value.metaType().id() == QMetaType::Bool && !value.toBool())
-        return true;
-    const auto shortcut = decodeStored(value);
-    return shortcut && x11KeyCode(shortcut->carbonKeyCode()) && shortcut->carbonModifiers() >= 0 &&
-           shortcut->carbonModifiers() < modifierBitsEnd && shortcut->isRecordable();
+    return value.metaType().id() == QMetaType::Bool && !value.toBool();
+}
+
+// A record of a key this module knows with modifier bits in range, that the recorder would
+// have taken.
+bool isUsable(const Shortcut& shortcut)
+{
+    return x11KeyCode(shortcut.carbonKeyCode()) && shortcut.carbonModifiers() >= 0 &&
+           shortcut.carbonModifiers() < modifierBitsEnd && shortcut.isRecordable();
+}
+
+void logStoredValue(const Name& name, const QVariant& stored, const QString& consequence)
+{
+    QString text;
+    QDebug(&text).nospace() << stored;
+    storageLog.error(QStringLiteral("Quillory: the stored shortcut of \"%1\" (%2) %3")
+                         .arg(name.rawValue(), text, consequence));
 }
 
 } // namespace
@@ -43,20 +52,31 @@ std::optional<Shortcut> getShortcut(const Name& name)
     return decodeStored(UserDefaults::standard().object(name.storageKey()));
 }
 
-void storeDefaultUnlessUsable(const Name& name)
+void storeDefaultUnlessStored(const Name& name)
 {
-    const QVariant stored = UserDefaults::standard().object(name.storageKey());
-    if (!name.defaultShortcut() || (stored.isValid() && isUsable(stored)))
+    const auto& fallback = name.defaultShortcut();
+    if (!fallback)
         return;
-    // Without it a bad value would leave no way to open the panel when there is no tray.
-    if (stored.isValid()) {
-        QString text;
-        QDebug(&text).nospace() << stored;
-        storageLog.error(QStringLiteral("Quillory: the stored shortcut of \"%1\" cannot be used "
-                                        "(%2); its default %3 applies")
-                             .arg(name.rawValue(), text, name.defaultShortcut()->description()));
+    const QVariant stored = UserDefaults::standard().object(name.storageKey());
+    if (!stored.isValid()) {
+        userDefaultsSet(name, *fallback);
+        return;
     }
-    userDefaultsSet(name, *name.defaultShortcut());
+    if (isClearedMarker(stored))
+        return;
+    const auto shortcut = decodeStored(stored);
+    // Left as it is: whatever wrote it may read it again.
+    if (!shortcut) {
+        logStoredValue(name, stored, QStringLiteral("cannot be read; the name has none"));
+        return;
+    }
+    if (isUsable(*shortcut))
+        return;
+    // A plain letter would be taken from every application.
+    logStoredValue(
+        name, stored,
+        QStringLiteral("cannot be used; its default %1 applies").arg(fallback->description()));
+    userDefaultsSet(name, *fallback);
 }
 
 void userDefaultsSet(const Name& name, const Shortcut& shortcut)
@@ -64,12 +84,7 @@ void userDefaultsSet(const Name& name, const Shortcut& shortcut)
     const QString json = QString::fromUtf8(shortcut.toJson());
     if (const auto old = getShortcut(name))
         unregisterAndForget(*old);
-    ModuleState& state = ModuleState::instance();
-    if (!state.registeredShortcuts.contains(shortcut)) {
-        // Kept even when the system refuses it, so that it is tried again.
-        CarbonGlobalShortcuts::registerShortcut(shortcut, handleOnKeyDown, handleOnKeyUp);
-        state.registeredShortcuts.insert(shortcut);
-    }
+    registerWhenNeeded(shortcut);
     UserDefaults::standard().set(name.storageKey(), json);
     postShortcutChange(name);
 }

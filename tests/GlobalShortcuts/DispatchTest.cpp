@@ -2,6 +2,7 @@
 
 #include "platform/UserDefaults.h"
 #include "support/LogCapture.h"
+#include "support/MainThreadChecks.h"
 #include "support/OutputCapture.h"
 
 #include <QApplication>
@@ -209,38 +210,97 @@ TEST_F(Dispatch, WhileOffOrInAMenuANewShortcutIsKeptWithoutTakingIt)
     EXPECT_TRUE(held(mKeyCode));
 }
 
-TEST_F(Dispatch, ARefusedShortcutIsNotRegisteredAndIsTriedAgain)
+// A refused shortcut counts as registered: handlers and enabling ask nothing more of the system,
+// and its hot key is tried again each time the hot keys are taken back.
+TEST_F(Dispatch, ARefusedShortcutIsReportedOnceAndTriedAgainWhenTheHotKeysComeBack)
 {
     LogCapture log;
     center.refuse(nKeyCode, controlAlt);
     const Name name = handled("toggle", "first");
-    EXPECT_EQ(log.matching(QStringLiteral("Error registering hotkey Ctrl+Alt+N: 10")).size(), 2);
-    EXPECT_FALSE(isEnabled(name));
+    onKeyDown(name, record("down"));
+    enable({name});
+    EXPECT_EQ(log.matching(QStringLiteral("Error registering hotkey Ctrl+Alt+N: 10")).size(), 1);
+    EXPECT_TRUE(isEnabled(name));
+    EXPECT_FALSE(held());
 
     // Identifiers are not used again after a refusal.
     const Name other(QStringLiteral("other"), optionCommand(Key::m));
     EXPECT_EQ(hotKeyIds(), (QList<quint32>{1, 2}));
 
     center.allow(nKeyCode, controlAlt);
-    onKeyUp(name, record("second"));
-    EXPECT_TRUE(isEnabled(name));
+    QMenu menu;
+    menu.show();
+    menu.hide();
+    EXPECT_TRUE(held());
     EXPECT_EQ(hotKeyIds(), (QList<quint32>{1, 2}));
+    onKeyUp(name, record("second"));
     ASSERT_TRUE(pressAndRelease());
-    EXPECT_EQ(calls, (QStringList{QStringLiteral("first"), QStringLiteral("second")}));
+    EXPECT_EQ(calls, (QStringList{QStringLiteral("down"), QStringLiteral("first"),
+                                  QStringLiteral("second")}));
 
     // A refusal when the module comes back on is tried again when a menu closes.
     setEnabled(false);
     center.refuse(nKeyCode, controlAlt);
     setEnabled(true);
-    EXPECT_FALSE(isEnabled(name));
+    EXPECT_TRUE(isEnabled(name));
+    EXPECT_FALSE(held());
+    EXPECT_EQ(log.matching(QStringLiteral("Error registering hotkey Ctrl+Alt+N: 10")).size(), 2);
     center.allow(nKeyCode, controlAlt);
-    QMenu menu;
     menu.show();
     menu.hide();
-    EXPECT_TRUE(isEnabled(name));
+    EXPECT_TRUE(held());
     EXPECT_EQ(hotKeyIds(), (QList<quint32>{1, 2}));
     ASSERT_TRUE(pressAndRelease());
-    EXPECT_EQ(calls.size(), 4);
+    EXPECT_EQ(calls.size(), 6);
+}
+
+// Nothing that takes the hot keys back takes a disabled name's: it stays off until it is
+// enabled or given a shortcut again.
+TEST_F(Dispatch, ADisabledNameStaysOffUntilEnabledOrStoredAgain)
+{
+    const Name name = handled("toggle");
+    handled("other", "other", Key::m);
+    disable({name});
+    const struct
+    {
+        const char* what;
+        std::function<void()> takeBack;
+    } cases[] = {
+        {"a menu closes",
+         [] {
+             QMenu menu;
+             menu.show();
+             menu.hide();
+         }},
+        {"the module is switched off and on",
+         [] {
+             setEnabled(false);
+             setEnabled(true);
+         }},
+        {"the last recorder finishes",
+         [] {
+             recorderDidStart();
+             recorderDidFinish();
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.takeBack();
+        EXPECT_FALSE(held());
+        EXPECT_FALSE(isEnabled(name));
+        EXPECT_TRUE(held(mKeyCode));
+        EXPECT_FALSE(pressAndRelease());
+    }
+    EXPECT_TRUE(calls.isEmpty());
+
+    enable({name});
+    EXPECT_TRUE(held());
+    EXPECT_TRUE(isEnabled(name));
+    disable({name});
+    name.setShortcut(optionCommand(Key::n));
+    EXPECT_TRUE(isEnabled(name));
+    ASSERT_TRUE(pressAndRelease());
+    EXPECT_EQ(calls, QStringList{QStringLiteral("up")});
 }
 
 TEST_F(Dispatch, CombinationsTheSystemCannotExpressAreRefused)
@@ -249,8 +309,9 @@ TEST_F(Dispatch, CombinationsTheSystemCannotExpressAreRefused)
     const Name function(QStringLiteral("function"),
                         Shortcut(Key::f12, ModifierFlag::function | ModifierFlag::shift));
     const Name unknownKey(QStringLiteral("unknownKey"), Shortcut(Key{500}, ModifierFlag::command));
-    EXPECT_FALSE(isEnabled(function));
-    EXPECT_FALSE(isEnabled(unknownKey));
+    // Registered all the same, as any refused shortcut.
+    EXPECT_TRUE(isEnabled(function));
+    EXPECT_TRUE(isEnabled(unknownKey));
     EXPECT_EQ(center.registrationCount(), 0);
     EXPECT_EQ(log.matching(QStringLiteral("Error registering hotkey Fn+Shift+F12: -2")).size(), 1);
     EXPECT_EQ(log.matching(QStringLiteral("Error registering hotkey Ctrl+")).size(), 1);
@@ -266,7 +327,6 @@ TEST_F(Dispatch, EveryRefusalIsPrintedOnStandardOutput)
     const Name function(QStringLiteral("function"),
                         Shortcut(Key::f12, ModifierFlag::function | ModifierFlag::shift));
     EXPECT_EQ(output.text(), QByteArrayLiteral("Error registering hotkey Ctrl+Alt+N: 10\n"
-                                               "Error registering hotkey Ctrl+Alt+N: 10\n"
                                                "Error registering hotkey Fn+Shift+F12: -2\n"));
 }
 
@@ -339,6 +399,20 @@ TEST_F(Dispatch, HandlersMayChangeTheTablesAndTheShortcutWhileDispatching)
                                   QStringLiteral("other")}));
     EXPECT_FALSE(pressAndRelease());
     EXPECT_EQ(calls.size(), 3);
+}
+
+// The tables, flags and hot keys belong to the main thread.
+TEST_F(Dispatch, EveryOperationOnTheModuleChecksItRunsOnTheMainThread)
+{
+    const Name name(QStringLiteral("plain"));
+    expectEachCaughtOffTheMainThread({
+        {"store", [&name] { setShortcut(optionCommand(Key::m), name); }},
+        {"add a handler", [&name] { onKeyUp(name, [] {}); }},
+        {"switch the module off", [] { setEnabled(false); }},
+        {"deliver", [] { handleOnKeyUp(Shortcut(Key::n, 0)); }},
+        {"give up a hot key",
+         [] { CarbonGlobalShortcuts::unregisterShortcut(Shortcut(Key::n, 0)); }},
+    });
 }
 
 } // namespace

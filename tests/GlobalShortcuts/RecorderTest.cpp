@@ -166,6 +166,19 @@ TEST_F(RecorderTest, EachKeyIsJudgedOnItsWayToTheShortcut)
     }
 }
 
+// Where the window has nowhere to move the focus, recording ends all the same.
+TEST_F(RecorderTest, TabAloneEndsRecordingWhereNothingElseTakesTheFocus)
+{
+    next->setFocusPolicy(Qt::NoFocus);
+    record();
+    type({Qt::Key_Tab, {}, 23});
+    EXPECT_FALSE(recorder->isRecording());
+    EXPECT_FALSE(recorder->hasFocus());
+    EXPECT_FALSE(isRecorderActive());
+    EXPECT_EQ(getShortcut(name), optionCommand(Key::n));
+    EXPECT_TRUE(changes.isEmpty());
+}
+
 // Whether `name` lies on one line of `text` laid out `width` pixels wide in `font`, whatever
 // spaces the text has between its words.
 bool isOnOneLine(const QString& text, const QString& name, const QFont& font, int width)

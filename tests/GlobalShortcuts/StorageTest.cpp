@@ -3,6 +3,8 @@
 #include "platform/UserDefaults.h"
 #include "support/LogCapture.h"
 
+#include <QFileInfo>
+
 using namespace GlobalShortcuts;
 
 namespace {
@@ -78,27 +80,56 @@ TEST_F(Storage, ANameWithoutDefaultLosesItsKeyWhenClearedAndClearingNothingChang
     EXPECT_EQ(stored(name), QVariant(QStringLiteral("{}")));
 }
 
-TEST_F(Storage, AStoredValueThatDoesNotDecodeIsLoggedAndTheDefaultApplies)
+// A value that is no shortcut at all reads as none, keeps the default out and stays as it was
+// written; a readable shortcut that could not be taken gives way to the default. Both are logged.
+TEST_F(Storage, AStoredValueThatIsNoShortcutStaysAndOneThatCannotBeUsedGivesWayToTheDefault)
 {
     const Shortcut fallback = optionCommand(Key::n);
-    const std::vector<std::pair<QVariant, std::optional<Shortcut>>> table{
-        {QStringLiteral("garbage"), fallback},
-        {qint64(45), fallback},
-        {true, fallback},
-        {QStringLiteral(R"({"carbonKeyCode":99999,"carbonModifiers":2304})"), fallback},
-        {QStringLiteral(R"({"carbonKeyCode":46,"carbonModifiers":99999999})"), fallback},
-        {QStringLiteral(R"({"carbonKeyCode":46,"carbonModifiers":-1})"), fallback},
-        {false, std::nullopt},
-        {QStringLiteral(R"({"carbonKeyCode":46,"carbonModifiers":2304})"), optionCommand(Key::m)},
+    enum class Outcome { kept, unreadable, replaced };
+    const struct
+    {
+        QVariant value;
+        Outcome outcome;
+        std::optional<Shortcut> shortcut;
+    } table[]{
+        {QStringLiteral("garbage"), Outcome::unreadable, std::nullopt},
+        {QStringLiteral("{}"), Outcome::unreadable, std::nullopt},
+        {QStringLiteral(R"({"carbonKeyCode":"46","carbonModifiers":2304})"), Outcome::unreadable,
+         std::nullopt},
+        {qint64(45), Outcome::unreadable, std::nullopt},
+        {true, Outcome::unreadable, std::nullopt},
+        {QStringLiteral(R"({"carbonKeyCode":99999,"carbonModifiers":2304})"), Outcome::replaced,
+         fallback},
+        {QStringLiteral(R"({"carbonKeyCode":46,"carbonModifiers":99999999})"), Outcome::replaced,
+         fallback},
+        {QStringLiteral(R"({"carbonKeyCode":46,"carbonModifiers":-1})"), Outcome::replaced,
+         fallback},
+        {false, Outcome::kept, std::nullopt},
+        {QStringLiteral(R"({"carbonKeyCode":46,"carbonModifiers":2304})"), Outcome::kept,
+         optionCommand(Key::m)},
     };
-    for (const auto& [value, expected] : table) {
+    for (const auto& [value, outcome, shortcut] : table) {
         SCOPED_TRACE(value.toString().toStdString());
         UserDefaults::standard().set(QStringLiteral("GlobalShortcuts_togglePopover"), value);
+        posted.clear();
         LogCapture log;
         const Name name(QStringLiteral("togglePopover"), fallback);
-        EXPECT_EQ(name.shortcut(), expected);
-        EXPECT_EQ(isEnabled(name), expected == fallback);
-        EXPECT_EQ(log.matching(QStringLiteral("\"togglePopover\"")).size(), expected == fallback);
+        const bool replaced = outcome == Outcome::replaced;
+        EXPECT_EQ(name.shortcut(), shortcut);
+        EXPECT_EQ(stored(name) == value, !replaced);
+        EXPECT_EQ(isEnabled(name), replaced);
+        EXPECT_EQ(held(), replaced);
+        EXPECT_EQ(posted.size(), replaced ? 1 : 0);
+        EXPECT_EQ(log.matching(QStringLiteral("\"togglePopover\"")).size(),
+                  outcome == Outcome::kept ? 0 : 1);
+        EXPECT_EQ(log.matching(QStringLiteral("cannot be read")).size(),
+                  outcome == Outcome::unreadable ? 1 : 0);
+        // What the next start reads.
+        UserDefaults& standard = UserDefaults::standard();
+        standard.synchronize();
+        UserDefaults reloaded(standard.domain(), QFileInfo(standard.filePath()).path());
+        EXPECT_EQ(reloaded.object(name.storageKey()), stored(name));
+        forgetEveryShortcut();
     }
 }
 

@@ -34,11 +34,13 @@ TEST_F(WithoutDisplay, EveryRegistrationIsRefusedWithTheLineUntilACenterComes)
     onKeyUp(name, [&calls] { ++calls; });
     // The system's own center was made on first use.
     ASSERT_TRUE(qobject_cast<X11HotKeyCenter*>(CarbonGlobalShortcuts::hotKeyCenter()));
-    EXPECT_EQ(log.matching(QStringLiteral("Error registering hotkey Ctrl+Alt+N: -1")).size(), 2);
-    EXPECT_FALSE(isEnabled(name));
+    // Once for the one refusal; the shortcut counts as registered, and is tried again when
+    // the hot keys are taken back.
+    EXPECT_EQ(log.matching(QStringLiteral("Error registering hotkey Ctrl+Alt+N: -1")).size(), 1);
+    EXPECT_TRUE(isEnabled(name));
     setEnabled(false);
     setEnabled(true);
-    EXPECT_FALSE(isEnabled(name));
+    EXPECT_EQ(log.matching(QStringLiteral("Error registering hotkey Ctrl+Alt+N: -1")).size(), 2);
     EXPECT_EQ(calls, 0);
 
     X11HotKeyCenter x11;
@@ -47,12 +49,14 @@ TEST_F(WithoutDisplay, EveryRegistrationIsRefusedWithTheLineUntilACenterComes)
     x11.unregisterHotKey(1);
     EXPECT_EQ(KeyboardLayout::fromServer(), nullptr);
 
-    // A center that comes later delivers the keys.
+    // A center that comes later takes the hot keys when they are next taken back.
     FakeHotKeyCenter center;
     CarbonGlobalShortcuts::setHotKeyCenter(&center);
     CarbonGlobalShortcuts::setHotKeyCenter(&center);
     onKeyUp(name, [&calls] { ++calls; });
-    EXPECT_TRUE(isEnabled(name));
+    EXPECT_EQ(center.registrationCount(), 0);
+    setEnabled(false);
+    setEnabled(true);
     const quint32 nKeyCode = 57;
     const quint32 controlAlt = 0x0C;
     ASSERT_TRUE(center.press(nKeyCode, controlAlt) && center.release(nKeyCode, controlAlt));

@@ -1,6 +1,7 @@
 #include "ServerClock.h"
 #include "XTestClient.h"
 
+#include "GlobalShortcuts/CarbonGlobalShortcuts.h"
 #include "GlobalShortcuts/GlobalShortcuts.h"
 #include "support/LogCapture.h"
 #include "support/ShortcutModule.h"
@@ -27,6 +28,15 @@ Shortcut controlAlt(Key key)
     return Shortcut(key, ModifierFlag::option | ModifierFlag::command);
 }
 
+// Whether the server gave the module the combination.
+bool isHeld(const Shortcut& shortcut)
+{
+    const QList<CarbonGlobalShortcuts::HotKeyState> hotKeys = CarbonGlobalShortcuts::hotKeys();
+    return std::any_of(hotKeys.cbegin(), hotKeys.cend(), [&shortcut](const auto& hotKey) {
+        return hotKey.shortcut == shortcut && hotKey.isRegistered;
+    });
+}
+
 // Real hot keys on a fresh Xvfb for each case, typed by another client.
 class HotKeys : public testing::Test
 {
@@ -37,6 +47,7 @@ protected:
         keyboard = client.modifierMapping();
         onKeyUp(sentinel, [this] { ++sentinelReleases; });
         ASSERT_TRUE(isEnabled(sentinel));
+        ASSERT_TRUE(isHeld(controlAlt(Key::m)));
     }
 
     // The server's keyboard as the case found it: the lock keys off where they are now, then
@@ -191,8 +202,10 @@ TEST_F(HotKeys, ACombinationHeldElsewhereIsRefusedAndTriedAgain)
     LogCapture log;
     const Name toggle = toggleName();
     countEvents(toggle);
-    EXPECT_FALSE(log.matching(QStringLiteral("Error registering hotkey Ctrl+Alt+N: 10")).isEmpty());
-    EXPECT_FALSE(isEnabled(toggle));
+    // Once, for the one refusal: the handlers added after it take the shortcut as registered.
+    EXPECT_EQ(log.matching(QStringLiteral("Error registering hotkey Ctrl+Alt+N: 10")).size(), 1);
+    EXPECT_TRUE(isEnabled(toggle));
+    EXPECT_FALSE(isHeld(controlAlt(Key::n)));
     // The lock-key variants that went through were given back with the refusal.
     XTestClient third;
     for (const quint16 variant : lockVariants) {
@@ -203,8 +216,11 @@ TEST_F(HotKeys, ACombinationHeldElsewhereIsRefusedAndTriedAgain)
     }
 
     client.ungrab(XTestClient::nKey, XTestClient::controlAltMask);
+    // Tried again when the hot keys are taken back, here as the module comes back on.
+    setEnabled(false);
+    setEnabled(true);
+    EXPECT_TRUE(isHeld(controlAlt(Key::n)));
     onKeyUp(toggle, [this] { ++releases; });
-    EXPECT_TRUE(isEnabled(toggle));
     client.typeControlAlt(XTestClient::nKey);
     ASSERT_TRUE(settle());
     EXPECT_EQ(releases, 2);
