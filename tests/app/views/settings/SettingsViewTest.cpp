@@ -5,6 +5,7 @@
 #include "app/notes/LaunchAtLogin.h"
 #include "app/views/settings/HueImages.h"
 #include "app/views/settings/PopUpControl.h"
+#include "app/views/settings/SectionLabel.h"
 #include "app/views/settings/SettingsRow.h"
 #include "app/views/settings/SettingsView.h"
 #include "app/views/settings/ThemeLabel.h"
@@ -109,6 +110,15 @@ TEST(VersionLineTest, VersionAndBuildEachOrADash)
         EXPECT_EQ(versionLine(QString::fromLatin1(row.version), QString::fromLatin1(row.build))
                       .toStdString(),
                   QString::fromUtf16(row.line).toStdString());
+}
+
+TEST_F(SettingsViewTest, TheSectionHeadingsAreInUpperCase)
+{
+    QStringList headings;
+    for (const SectionLabel* label : m_page.findChildren<SectionLabel*>())
+        headings << label->text();
+    EXPECT_EQ(headings, QStringList({QStringLiteral("GENERAL"), QStringLiteral("NOTES"),
+                                     QStringLiteral("UPDATES & PRIVACY")}));
 }
 
 TEST_F(SettingsViewTest, EachPopUpShowsItsSettingAndStoresAPickAtOnce)
