@@ -117,18 +117,6 @@ void PopoverRootView::showPageForMode()
         m_settingsPage->setVisible(settings);
 }
 
-QPixmap PopoverRootView::pictureOf(QWidget& page)
-{
-    // Without a background of its own: the panel's fill, which changes with the switch, shows
-    // through wherever the page draws nothing.
-    const qreal ratio = page.devicePixelRatioF();
-    QPixmap picture(page.size() * ratio);
-    picture.setDevicePixelRatio(ratio);
-    picture.fill(Qt::transparent);
-    page.render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
-    return picture;
-}
-
 void PopoverRootView::switchPage()
 {
     const bool settings = m_controller.mode() == PopoverController::Mode::settings;
@@ -137,7 +125,7 @@ void PopoverRootView::switchPage()
     const Animation animation = m_controller.animation();
     // The page that leaves fades out as a picture: it takes no more clicks or keys.
     if (!animation.isNone() && leaving && !leaving->isHidden()) {
-        m_leavingPage = new PageSnapshot(pictureOf(*leaving), m_body);
+        m_leavingPage = new PageSnapshot(*leaving, m_body);
         m_leavingPage->setGeometry(leaving->geometry());
         m_leavingPage->show();
     }
