@@ -6,6 +6,7 @@
 #include "app/views/page/PageSnapshot.h"
 #include "app/views/theme/Theme.h"
 #include "platform/Appearance.h"
+#include "platform/MainThread.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QPainter>
@@ -56,7 +57,8 @@ private:
 
 PopoverRootView::PopoverRootView(PopoverController& controller, NoteStore& store,
                                  const Appearance& appearance, QWidget* parent)
-    : QWidget(parent)
+    // Checked before any of its parts is made.
+    : QWidget((QUILLORY_ASSERT_MAIN_THREAD(), parent))
     , m_controller(controller)
     , m_store(store)
     , m_appearance(appearance)
@@ -240,6 +242,7 @@ void PopoverRootView::resizeEvent(QResizeEvent*)
 
 void PopoverRootView::paintEvent(QPaintEvent*)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QPainterPath shape = outline();

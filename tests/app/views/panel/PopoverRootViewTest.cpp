@@ -3,6 +3,7 @@
 #include "app/views/page/PageSnapshot.h"
 #include "app/views/panel/PopoverRootView.h"
 #include "app/views/theme/Theme.h"
+#include "support/MainThreadChecks.h"
 #include "support/ManualAnimationDriver.h"
 
 #include <QGraphicsOpacityEffect>
@@ -175,6 +176,15 @@ TEST_F(PopoverRootViewTest, ARecolourCrossFadesTheFillOverAThirdOfASecondEasingI
         m_animations.advance(350ms / frames);
     }
     EXPECT_EQ(m_root->fillColor(), to);
+}
+
+TEST_F(PopoverRootViewTest, TheRootViewCatchesBeingMadeOrDrawnOffTheMainThread)
+{
+    QImage image(m_root->size(), QImage::Format_ARGB32);
+    expectEachCaughtOffTheMainThread({
+        {"made", [this] { PopoverRootView made(m_controller, m_store, m_appearance); }},
+        {"drawn", [&] { m_root->render(&image, {}, {}, QWidget::DrawWindowBackground); }},
+    });
 }
 
 } // namespace

@@ -18,11 +18,13 @@
 #include "platform/Updater.h"
 #include "support/Contrast.h"
 #include "support/Ink.h"
+#include "support/MainThreadChecks.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QStyleFactory>
 #include <QTest>
 #include <QToolTip>
@@ -119,6 +121,22 @@ TEST_F(SettingsViewTest, TheSectionHeadingsAreInUpperCase)
         headings << label->text();
     EXPECT_EQ(headings, QStringList({QStringLiteral("GENERAL"), QStringLiteral("NOTES"),
                                      QStringLiteral("UPDATES & PRIVACY")}));
+}
+
+TEST_F(SettingsViewTest, ThePageCatchesBeingMadeOrShownOffTheMainThread)
+{
+    expectEachCaughtOffTheMainThread({
+        {"made",
+         [this] {
+             SettingsView made(m_controller, m_settings, m_launchAtLogin, m_updater, m_name,
+                               m_appearance);
+         }},
+        {"shown",
+         [this] {
+             QShowEvent shown;
+             QCoreApplication::sendEvent(&m_page, &shown);
+         }},
+    });
 }
 
 TEST_F(SettingsViewTest, EachPopUpShowsItsSettingAndStoresAPickAtOnce)
