@@ -36,7 +36,8 @@ QSize NoteListView::cardSizeAround(int rowsHeight, qreal panelWidth)
 
 NoteListView::NoteListView(PopoverController& controller, NoteStore& store, Scheduler& scheduler,
                            const Appearance& appearance, QWidget* parent)
-    : PopupCard(cardStyle, appearance, parent)
+    // Checked before any of its parts is made.
+    : PopupCard((QUILLORY_ASSERT_MAIN_THREAD(), cardStyle), appearance, parent)
     , m_controller(controller)
     , m_model(new NoteListModel(store, controller.clock(), this))
     , m_rows(new NoteRowsView(*m_model, appearance, this))
@@ -115,6 +116,7 @@ void NoteListView::layoutChildren()
 
 void NoteListView::paintEvent(QPaintEvent* event)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     PopupCard::paintEvent(event);
     QPainter painter(this);
     const QRect rows = rowsRect();

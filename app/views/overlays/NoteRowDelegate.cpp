@@ -7,6 +7,7 @@
 #include "app/views/theme/IconImage.h"
 #include "app/views/theme/Theme.h"
 #include "platform/Appearance.h"
+#include "platform/MainThread.h"
 
 #include <QAbstractItemView>
 #include <QHelpEvent>
@@ -47,6 +48,7 @@ QRect NoteRowDelegate::trashRect(const QRect& row)
 void NoteRowDelegate::paintRow(QPainter& painter, const QRect& row, const QModelIndex& index,
                                const RowState& state) const
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     const Hue hue = Hue(index.data(NoteListModel::HueRole).toInt());
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);

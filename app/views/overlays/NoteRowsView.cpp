@@ -2,6 +2,7 @@
 
 #include "app/views/overlays/NoteListModel.h"
 #include "platform/Appearance.h"
+#include "platform/MainThread.h"
 
 #include <QPainter>
 #include <QSinglePointEvent>
@@ -23,7 +24,8 @@ int NoteRowsView::restingHeight(int rowCount)
 }
 
 NoteRowsView::NoteRowsView(NoteListModel& model, const Appearance& appearance, QWidget* parent)
-    : QListView(parent)
+    // Checked before any of its parts is made.
+    : QListView((QUILLORY_ASSERT_MAIN_THREAD(), parent))
     , m_model(model)
     , m_appearance(appearance)
     , m_delegate(new NoteRowDelegate(appearance, this))
@@ -187,6 +189,7 @@ QPixmap NoteRowsView::picture(const DrawnRow& row) const
 
 void NoteRowsView::paintEvent(QPaintEvent*)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     QPainter painter(viewport());
     for (const DrawnRow& row : drawnRows())
         paintRow(painter, row);

@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QPainter>
 
+#include <utility>
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -137,10 +139,8 @@ FooterView::FooterView(PopoverController& controller, NoteStore& store, Schedule
     column->addLayout(row);
 
     m_copiedLabel->setGraphicsEffect(m_copiedFade);
-    connect(&m_checkFade, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-        static_cast<CopyButton*>(m_copyButton)->setProgress(value.toReal());
-        m_copiedFade->setOpacity(std::clamp(value.toReal(), 0.0, 1.0));
-    });
+    connect(&m_checkFade, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) { showCheckProgress(value.toReal()); });
     // The label stays while it fades out.
     connect(&m_checkFade, &QAbstractAnimation::finished, this, &FooterView::updateCopiedLabel);
 
@@ -155,6 +155,11 @@ FooterView::FooterView(PopoverController& controller, NoteStore& store, Schedule
     connect(m_nextButton, &QAbstractButton::clicked, &controller, &PopoverController::nextNote);
 
     connect(&controller, &PopoverController::copiedPulseChanged, this, &FooterView::copied);
+    connect(&controller, &PopoverController::modeChanged, this, [this] {
+        // The note page comes back from the settings as new: a copy made before is done with.
+        if (m_controller.mode() == PopoverController::Mode::note)
+            startAfresh();
+    });
     connect(&controller, &PopoverController::sizeChanged, this, &FooterView::updateCopiedLabel);
     connect(&store, &NoteStore::notesChanged, this, &FooterView::updateButtons);
     connect(&store, &NoteStore::currentIndexChanged, this, &FooterView::updateButtons);
@@ -187,15 +192,31 @@ void FooterView::setShowCheck(bool show)
         return;
     m_showCheck = show;
     const Animation& animation = show ? checkAppears : checkGoes;
-    const QVariant from = m_checkFade.currentValue();
     m_checkFade.stop();
-    m_checkFade.setStartValue(from.isValid() ? from.toReal() : (show ? 0.0 : 1.0));
+    m_checkFade.setStartValue(m_checkProgress);
     m_checkFade.setEndValue(show ? 1.0 : 0.0);
     m_checkFade.setEasingCurve(animation.curve);
     m_checkFade.setDuration(int(animation.duration.count()));
     m_checkFade.start();
     updateCopiedLabel();
     Q_EMIT showCheckChanged(show);
+}
+
+void FooterView::showCheckProgress(qreal progress)
+{
+    m_checkProgress = progress;
+    static_cast<CopyButton*>(m_copyButton)->setProgress(progress);
+    m_copiedFade->setOpacity(std::clamp(progress, 0.0, 1.0));
+}
+
+void FooterView::startAfresh()
+{
+    m_checkTask.cancel();
+    m_checkFade.stop();
+    showCheckProgress(0);
+    if (std::exchange(m_showCheck, false))
+        Q_EMIT showCheckChanged(false);
+    updateCopiedLabel();
 }
 
 void FooterView::updateCopiedLabel()

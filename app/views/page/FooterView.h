@@ -47,6 +47,9 @@ protected:
 private:
     void copied();
     void setShowCheck(bool show);
+    void showCheckProgress(qreal progress);
+    // No check mark, no "Copied" and no hide pending, at once.
+    void startAfresh();
     void updateButtons();
     void updateCopiedLabel();
 
@@ -65,5 +68,6 @@ private:
     bool m_showCheck = false;
     Scheduler::Task m_checkTask;
     // 0 shows the copy icon, 1 the check mark; between while they cross-fade.
+    qreal m_checkProgress = 0;
     QVariantAnimation m_checkFade;
 };

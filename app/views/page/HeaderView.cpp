@@ -87,6 +87,7 @@ protected:
     }
     void paintEvent(QPaintEvent*) override
     {
+        QUILLORY_ASSERT_MAIN_THREAD();
         QPainter painter(this);
         painter.setPen(Theme::textSecondary().resolved(m_appearance));
         const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, width());
@@ -101,8 +102,9 @@ private:
 } // namespace
 
 HeaderView::HeaderView(PopoverController& controller, NoteStore& store,
-                       const Appearance& appearance, QWidget* parent)
-    : QWidget(parent)
+                       const Appearance& appearance, QWidget& page)
+    // Checked before any of its parts is made.
+    : QWidget((QUILLORY_ASSERT_MAIN_THREAD(), &page))
     , m_controller(controller)
     , m_store(store)
     , m_renameButton(new PlainButton(this))
@@ -116,7 +118,7 @@ HeaderView::HeaderView(PopoverController& controller, NoteStore& store,
           new IconButton(QStringLiteral("trash-2"), deleteIconSize, Theme::textSecondary(),
                          helpText(QStringLiteral("Delete note"), PopoverController::deleteNoteKeys),
                          appearance, this))
-    , m_dotButton(new PlainButton(this))
+    , m_dotButton(new PlainButton(&page))
     , m_row(new QHBoxLayout(this))
     , m_appearance(appearance)
 {
@@ -140,9 +142,9 @@ HeaderView::HeaderView(PopoverController& controller, NoteStore& store,
     row->addSpacerItem(
         new QSpacerItem(minimumGap, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
     row->addWidget(m_deleteButton, 0, Qt::AlignVCenter);
-    // The dot's tap area reaches past the dot; the list button after it stays on top.
-    m_dotButton->stackUnder(m_listButton);
+    // The tap area follows the dot and the list button wherever the row puts them.
     m_dot->installEventFilter(this);
+    m_listButton->installEventFilter(this);
 
     m_listRotation.setDuration(listRotationDuration);
     m_listRotation.setEasingCurve(QEasingCurve::OutQuad);
@@ -189,6 +191,7 @@ HeaderView::HeaderView(PopoverController& controller, NoteStore& store,
 
 void HeaderView::showCurrentNote()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     const Note& note = m_store.currentNote();
     if (note.id != m_noteID) {
         m_noteID = note.id;
@@ -251,8 +254,24 @@ void HeaderView::rotateListButton()
 
 bool HeaderView::eventFilter(QObject* watched, QEvent* event)
 {
-    // The tap area follows the dot wherever the row puts it.
-    if (watched == m_dot && event->type() == QEvent::Move)
-        m_dotButton->move(m_dot->pos());
+    if ((watched == m_dot || watched == m_listButton) && event->type() == QEvent::Move)
+        placeDotTapArea();
     return QWidget::eventFilter(watched, event);
+}
+
+void HeaderView::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    placeDotTapArea();
+}
+
+void HeaderView::placeDotTapArea()
+{
+    QWidget* page = m_dotButton->parentWidget();
+    const QRect area(m_dot->mapTo(page, QPoint(0, 0)), dotTapSize);
+    m_dotButton->setGeometry(area);
+    // Where the list button beside the dot lies, the click is the list button's.
+    const QRect listButton(m_listButton->mapTo(page, QPoint(0, 0)), m_listButton->size());
+    m_dotButton->setMask(QRegion(m_dotButton->rect()) -
+                         QRegion(listButton.translated(-area.topLeft())));
 }

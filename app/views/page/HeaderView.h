@@ -14,7 +14,8 @@ class QHBoxLayout;
 class RenameField;
 
 // The row above the note text: rename button, the note's name, its colour dot, the button that
-// opens the list of notes and, at the far end, the delete button.
+// opens the list of notes and, at the far end, the delete button. The dot's tap area reaches
+// below the row, over the note text: it lies on the page, which the header is placed on.
 class HeaderView : public QWidget
 {
     Q_OBJECT
@@ -29,7 +30,7 @@ public:
     static constexpr int renameFieldAllowance = 32 + 92;
 
     HeaderView(PopoverController& controller, NoteStore& store, const Appearance& appearance,
-               QWidget* parent = nullptr);
+               QWidget& page);
 
     QAbstractButton* renameButton() const { return m_renameButton; }
     QAbstractButton* nameButton() const { return m_nameButton; }
@@ -45,12 +46,15 @@ public:
     // typed for one note never lands on another.
     void commitRename(const QString& text);
     void cancelRename();
+    // Shows the current note's name and colour; the store's changes call it.
+    void showCurrentNote();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
-    void showCurrentNote();
+    void placeDotTapArea();
     void rotateListButton();
     void followRenaming();
     qreal renameFieldMaxWidth() const;

@@ -12,7 +12,8 @@
 
 NotePager::NotePager(PopoverController& controller, NoteStore& store, AppSettings& settings,
                      Scheduler& scheduler, const Appearance& appearance, QWidget* parent)
-    : QWidget(parent)
+    // Checked before any of its parts is made.
+    : QWidget((QUILLORY_ASSERT_MAIN_THREAD(), parent))
     , m_controller(controller)
     , m_store(store)
     , m_settings(settings)
@@ -71,7 +72,7 @@ void NotePager::changePage()
     // must reach the new note, not the window.
     const bool keepsKeyboard = leaving->hasPendingFocus() || leaving->hasFocus();
     if (!animation.isNone()) {
-        m_outgoing = new PageSnapshot(leaving->grab(), this);
+        m_outgoing = new PageSnapshot(*leaving, this);
         m_outgoing->setGeometry(rect());
         m_outgoing->show();
     }

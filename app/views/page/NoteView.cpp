@@ -43,11 +43,12 @@ private:
 
 NoteView::NoteView(PopoverController& controller, NoteStore& store, AppSettings& settings,
                    Scheduler& scheduler, const Appearance& appearance, QWidget* parent)
-    : QWidget(parent)
+    // Checked before any of its parts is made.
+    : QWidget((QUILLORY_ASSERT_MAIN_THREAD(), parent))
     , m_controller(controller)
     , m_store(store)
     , m_appearance(appearance)
-    , m_header(new HeaderView(controller, store, appearance, this))
+    , m_header(new HeaderView(controller, store, appearance, *this))
     , m_banner(new NoticeBanner(store, appearance, this))
     , m_pager(new NotePager(controller, store, settings, scheduler, appearance, this))
     , m_footer(new FooterView(controller, store, scheduler, appearance, this))
@@ -83,6 +84,9 @@ NoteView::NoteView(PopoverController& controller, NoteStore& store, AppSettings&
     footerRow->setContentsMargins(sidePadding, 0, sidePadding, 0);
     footerRow->addWidget(m_footer);
     column->addLayout(footerRow);
+    // The header lies above the rest of the column: its dot's tap area reaches over the text.
+    for (QWidget* below : std::initializer_list<QWidget*>{m_banner, m_pager, m_footer})
+        below->stackUnder(m_header);
 
     m_catcher->hide();
     m_toastMotion.setStartValue(0.0);

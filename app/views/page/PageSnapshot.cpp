@@ -2,9 +2,25 @@
 
 #include <QPainter>
 
-PageSnapshot::PageSnapshot(const QPixmap& picture, QWidget* parent)
+namespace {
+
+QPixmap pictureOf(QWidget& page)
+{
+    // Without a background of its own: whatever lies under the page (the panel's fill, the
+    // note page under a card) shows through wherever the page draws nothing.
+    const qreal ratio = page.devicePixelRatioF();
+    QPixmap picture(page.size() * ratio);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(Qt::transparent);
+    page.render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
+    return picture;
+}
+
+} // namespace
+
+PageSnapshot::PageSnapshot(QWidget& page, QWidget* parent)
     : QWidget(parent)
-    , m_picture(picture)
+    , m_picture(pictureOf(page))
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);

@@ -12,7 +12,8 @@ class PageSnapshot : public QWidget
     Q_OBJECT
 
 public:
-    PageSnapshot(const QPixmap& picture, QWidget* parent = nullptr);
+    // The picture of `page` as it is drawn now.
+    PageSnapshot(QWidget& page, QWidget* parent = nullptr);
 
     PageEffect effect() const { return m_effect; }
     void setEffect(const PageEffect& effect);

@@ -43,7 +43,7 @@ void PopupPresenter::setOpen(bool open, const Animation& animation)
     if (QLayout* layout = m_card->layout())
         layout->activate();
     m_anchor = m_card->cardRect().topLeft();
-    m_snapshot = new PageSnapshot(m_card->grab(), m_card->parentWidget());
+    m_snapshot = new PageSnapshot(*m_card, m_card->parentWidget());
     m_snapshot->setGeometry(m_card->geometry());
     m_snapshot->show();
     m_snapshot->raise();

@@ -6,6 +6,7 @@
 #include "app/views/page/PageSnapshot.h"
 #include "app/views/theme/Theme.h"
 #include "platform/Appearance.h"
+#include "platform/MainThread.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QPainter>
@@ -56,7 +57,8 @@ private:
 
 PopoverRootView::PopoverRootView(PopoverController& controller, NoteStore& store,
                                  const Appearance& appearance, QWidget* parent)
-    : QWidget(parent)
+    // Checked before any of its parts is made.
+    : QWidget((QUILLORY_ASSERT_MAIN_THREAD(), parent))
     , m_controller(controller)
     , m_store(store)
     , m_appearance(appearance)
@@ -117,18 +119,6 @@ void PopoverRootView::showPageForMode()
         m_settingsPage->setVisible(settings);
 }
 
-QPixmap PopoverRootView::pictureOf(QWidget& page)
-{
-    // Without a background of its own: the panel's fill, which changes with the switch, shows
-    // through wherever the page draws nothing.
-    const qreal ratio = page.devicePixelRatioF();
-    QPixmap picture(page.size() * ratio);
-    picture.setDevicePixelRatio(ratio);
-    picture.fill(Qt::transparent);
-    page.render(&picture, QPoint(), QRegion(), QWidget::DrawChildren);
-    return picture;
-}
-
 void PopoverRootView::switchPage()
 {
     const bool settings = m_controller.mode() == PopoverController::Mode::settings;
@@ -137,7 +127,7 @@ void PopoverRootView::switchPage()
     const Animation animation = m_controller.animation();
     // The page that leaves fades out as a picture: it takes no more clicks or keys.
     if (!animation.isNone() && leaving && !leaving->isHidden()) {
-        m_leavingPage = new PageSnapshot(pictureOf(*leaving), m_body);
+        m_leavingPage = new PageSnapshot(*leaving, m_body);
         m_leavingPage->setGeometry(leaving->geometry());
         m_leavingPage->show();
     }
@@ -252,6 +242,7 @@ void PopoverRootView::resizeEvent(QResizeEvent*)
 
 void PopoverRootView::paintEvent(QPaintEvent*)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QPainterPath shape = outline();

@@ -5,7 +5,6 @@
 #include "app/views/panel/ResizeHandles.h"
 
 #include <QColor>
-#include <QPixmap>
 #include <QPointer>
 #include <QVariantAnimation>
 #include <QWidget>
@@ -58,7 +57,6 @@ private:
     void showPageForMode();
     // The page of the controller's mode, cross-fading with the other one inside the
     // controller's animation.
-    static QPixmap pictureOf(QWidget& page);
     void switchPage();
     void showPageFade(qreal progress);
     void endPageFade();

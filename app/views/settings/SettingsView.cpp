@@ -92,7 +92,8 @@ SettingsView::SettingsView(PopoverController& controller, AppSettings& settings,
                            LaunchAtLogin& launchAtLogin, Updater& updater,
                            const GlobalShortcuts::Name& openShortcut, const Appearance& appearance,
                            QWidget* parent)
-    : QWidget(parent)
+    // Checked before any of its parts is made.
+    : QWidget((QUILLORY_ASSERT_MAIN_THREAD(), parent))
     , m_controller(controller)
     , m_settings(settings)
     , m_launchAtLogin(launchAtLogin)
@@ -287,6 +288,7 @@ SwitchToggle* SettingsView::settingSwitch(const QString& help, bool (AppSettings
 
 void SettingsView::showEvent(QShowEvent* event)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     QWidget::showEvent(event);
     m_launchAtLoginSwitch->setChecked(m_launchAtLogin.isEnabled());
     m_scrollArea->verticalScrollBar()->setValue(0);

@@ -1,6 +1,7 @@
 #include "HueDot.h"
 
 #include "app/views/theme/Theme.h"
+#include "platform/MainThread.h"
 
 #include <QPainter>
 
@@ -8,12 +9,14 @@ HueDot::HueDot(Hue hue, QWidget* parent)
     : QWidget(parent)
     , m_hue(hue)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFixedSize(diameter, diameter);
 }
 
 void HueDot::setHue(Hue hue)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (hue == m_hue)
         return;
     m_hue = hue;
@@ -38,6 +41,7 @@ void HueDot::paintEvent(QPaintEvent*)
 
 void HueDot::paint(QPainter& painter, QPointF topLeft, Hue hue)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF dot(topLeft, QSizeF(diameter, diameter));

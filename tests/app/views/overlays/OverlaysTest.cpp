@@ -15,6 +15,7 @@
 #include "app/views/theme/TextButton.h"
 #include "app/views/theme/Theme.h"
 #include "platform/StatusItem.h"
+#include "support/MainThreadChecks.h"
 
 #include <QAbstractItemModelTester>
 #include <QClipboard>
@@ -22,6 +23,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListView>
+#include <QPainter>
 #include <QPointer>
 #include <QScreen>
 #include <QSignalSpy>
@@ -170,6 +172,26 @@ TEST_F(OverlaysTest, TicksAreCountedPrunedWhenNotesGoAndDroppedWithTheMode)
     nextTurn();
     EXPECT_EQ(m_store.currentIndex(), 2);
     EXPECT_FALSE(m_controller.listOpen());
+}
+
+TEST_F(OverlaysTest, TheListAndItsRowsCatchBeingMadeOrDrawnOffTheMainThread)
+{
+    NoteListView list(m_controller, m_store, m_scheduler, m_appearance);
+    NoteRowsView& rows = *list.rows();
+    QImage image(list.size(), QImage::Format_ARGB32);
+    expectEachCaughtOffTheMainThread({
+        {"list made",
+         [this] { NoteListView made(m_controller, m_store, m_scheduler, m_appearance); }},
+        {"list drawn", [&] { list.render(&image, {}, {}, QWidget::DrawWindowBackground); }},
+        {"rows made", [&] { NoteRowsView made(list.model(), m_appearance); }},
+        {"rows drawn", [&] { rows.render(&image); }},
+        {"a row drawn",
+         [&] {
+             QPainter painter(&image);
+             rows.rowDelegate()->paintRow(painter, QRect(0, 0, 200, NoteRowDelegate::rowHeight),
+                                          list.model().index(0), {});
+         }},
+    });
 }
 
 TEST_F(OverlaysTest, ACardClosedByAClickOnItGoesOnlyOnceTheClickIsHandled)

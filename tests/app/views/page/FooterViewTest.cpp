@@ -3,6 +3,7 @@
 #include "app/views/page/FooterView.h"
 #include "app/views/page/HeaderView.h"
 #include "app/views/theme/IconButton.h"
+#include "app/views/theme/Lucide.h"
 #include "platform/Pasteboard.h"
 #include "support/ManualAnimationDriver.h"
 
@@ -129,6 +130,40 @@ TEST_F(FooterViewTest, TwoCopiesHalfASecondApartGiveOneHide)
     ASSERT_EQ(changes.size(), 2);
     EXPECT_TRUE(changes[0][0].toBool());
     EXPECT_FALSE(changes[1][0].toBool());
+}
+
+TEST_F(FooterViewTest, BackFromTheSettingsTheFooterStartsAfreshWithNoCheckMarkPending)
+{
+    resizeTo(280);
+    makePage();
+    QLabel* label = footer().copiedLabel();
+    const QList<Lucide*> icons = footer().copyButton()->findChildren<Lucide*>();
+    ASSERT_EQ(icons.size(), 2);
+    const auto checkShows = [&] {
+        return std::pair(label->isVisibleTo(&footer()), icons[1]->opacity());
+    };
+    m_controller.copyCurrentNote();
+    m_animations.advance(checkComes);
+    ASSERT_EQ(checkShows(), std::pair(true, 1.0));
+    // To the settings and straight back, well inside the check mark's 1.1 s.
+    m_controller.openSettings();
+    m_scheduler.advance(400ms);
+    m_controller.backToNote();
+    EXPECT_FALSE(footer().isShowingCheck());
+    EXPECT_EQ(checkShows(), std::pair(false, 0.0));
+    EXPECT_EQ(icons[0]->opacity(), 1);
+
+    // A copy now is a first one: the check mark grows in from nothing and stays its full 1.1 s,
+    // whatever the copy before the settings had scheduled.
+    m_scheduler.advance(500ms);
+    m_controller.copyCurrentNote();
+    m_animations.advance(0ms);
+    EXPECT_EQ(checkShows(), std::pair(true, 0.0));
+    m_animations.advance(checkComes);
+    m_scheduler.advance(FooterView::checkDuration - 1ms);
+    EXPECT_TRUE(footer().isShowingCheck());
+    m_scheduler.advance(1ms);
+    EXPECT_FALSE(footer().isShowingCheck());
 }
 
 TEST_F(FooterViewTest, TheArrowsAreEnabledOnlyWhereThereIsANoteAndPageAskingForFocus)

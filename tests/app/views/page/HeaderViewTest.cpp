@@ -110,11 +110,50 @@ TEST_F(HeaderViewTest, TheDotShowsTheCurrentHueWithARingOnlyOnWhite)
     // The tap area starts at the dot and reaches past it, whatever the name's length.
     page.show();
     QCoreApplication::processEvents();
+    const auto onScreen = [](const QWidget* widget) { return widget->mapToGlobal(QPoint(0, 0)); };
     EXPECT_EQ(header().dotButton()->size(), QSize(18, 20));
-    EXPECT_EQ(header().dotButton()->pos(), header().dot()->pos());
+    EXPECT_EQ(onScreen(header().dotButton()), onScreen(header().dot()));
     m_store.rename(m_store.currentNote().id, QStringLiteral("A much longer name"));
     QCoreApplication::processEvents();
-    EXPECT_EQ(header().dotButton()->pos(), header().dot()->pos());
+    EXPECT_EQ(onScreen(header().dotButton()), onScreen(header().dot()));
+}
+
+// Points from the dot's top-left corner and what a press there reaches.
+struct DotAreaCase
+{
+    const char* what;
+    QPoint fromDot;
+    bool reachesDot;
+};
+
+TEST_F(HeaderViewTest, TheDotsTapAreaReachesBelowTheHeaderButLeavesTheListButtonItsOwn)
+{
+    NoteView& page = makePage();
+    page.show();
+    QCoreApplication::processEvents();
+    const QPoint dot = header().dot()->mapTo(&page, QPoint(0, 0));
+    const QPoint list = header().listButton()->mapTo(&page, QPoint(0, 0)) - dot;
+    const int headerBottom = header().mapTo(&page, QPoint(0, HeaderView::height)).y() - dot.y();
+    const DotAreaCase cases[] = {
+        {"the dot's corner", {0, 0}, true},
+        {"under the dot, below the header", {4, headerBottom + 1}, true},
+        {"the area's far corner, below the header", {17, 19}, true},
+        {"just below the area", {4, 20}, false},
+        {"on the list button", {list.x() + 2, list.y() + 8}, false},
+        {"under the list button", {17, list.y() + header().listButton()->height()}, true},
+        {"just right of the area", {18, 19}, false},
+    };
+    for (const DotAreaCase& example : cases) {
+        SCOPED_TRACE(example.what);
+        QWidget* under = page.childAt(dot + example.fromDot);
+        EXPECT_EQ(under == header().dotButton(), example.reachesDot);
+    }
+    // A press on the lower part opens the picker and leaves the text alone.
+    const QPoint below = dot + QPoint(4, headerBottom + 2);
+    QWidget* under = page.childAt(below);
+    ASSERT_NE(under, nullptr);
+    QTest::mouseClick(under, Qt::LeftButton, {}, under->mapFrom(&page, below));
+    EXPECT_TRUE(m_controller.pickerOpen());
 }
 
 TEST_F(HeaderViewTest, TheListButtonTurnsUpWhileTheListIsOpen)

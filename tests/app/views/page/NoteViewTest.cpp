@@ -3,6 +3,7 @@
 #include "app/views/page/HeaderView.h"
 #include "app/views/page/UndoToast.h"
 #include "app/views/panel/PopoverRootView.h"
+#include "app/views/theme/HueDot.h"
 #include "platform/PanelWindow.h"
 #include "support/MainThreadChecks.h"
 
@@ -235,6 +236,31 @@ TEST_F(NoteViewTest, TheToastCatchesBeingDrawnOrClickedOffTheMainThread)
              toast.render(&image);
          }},
         {"Undo clicked", [&toast] { toast.undoButton()->click(); }},
+    });
+}
+
+TEST_F(NoteViewTest, ThePageItsHeaderPagerAndDotCatchBeingMadeOrDrawnOffTheMainThread)
+{
+    NoteView& page = makePage();
+    HeaderView& header = *page.header();
+    HueDot dot(Hue::sand);
+    const auto draw = [](QWidget& widget) {
+        return [&widget] {
+            QImage image(widget.size(), QImage::Format_ARGB32);
+            widget.render(&image);
+        };
+    };
+    expectEachCaughtOffTheMainThread({
+        {"page made",
+         [this] { NoteView made(m_controller, m_store, m_settings, m_scheduler, m_appearance); }},
+        {"header made", [&] { HeaderView made(m_controller, m_store, m_appearance, page); }},
+        {"pager made",
+         [this] { NotePager made(m_controller, m_store, m_settings, m_scheduler, m_appearance); }},
+        {"header shows the note", [&header] { header.showCurrentNote(); }},
+        {"name drawn", draw(*header.nameButton())},
+        {"dot made", [] { HueDot made(Hue::mint); }},
+        {"dot recoloured", [&dot] { dot.setHue(Hue::mint); }},
+        {"dot drawn", draw(dot)},
     });
 }
 

@@ -3,6 +3,7 @@
 #include "app/views/page/PageSnapshot.h"
 #include "app/views/panel/PopoverRootView.h"
 #include "app/views/theme/Theme.h"
+#include "support/MainThreadChecks.h"
 #include "support/ManualAnimationDriver.h"
 
 #include <QGraphicsOpacityEffect>
@@ -111,6 +112,79 @@ TEST_F(PopoverRootViewTest, ThePagesCrossFadeAndTheFillChangesInTheAnimationOfTh
     EXPECT_EQ(m_root->fillColor(), noteFill);
     EXPECT_FALSE(m_notePage->isHidden());
     EXPECT_TRUE(m_settingsPage->isHidden());
+}
+
+TEST_F(PopoverRootViewTest, TheListAndThePickerBringNoBoxOfTheirOwnAsTheyComeAndGo)
+{
+    const struct
+    {
+        const char* what;
+        std::function<void()> change;
+    } moves[] = {
+        {"the list opening", [this] { m_controller.openList(); }},
+        {"the list closing", [this] { m_controller.closeList(); }},
+        {"the picker opening", [this] { m_controller.togglePicker(); }},
+        {"the picker closing", [this] { m_controller.closePicker(); }},
+    };
+    const QImage before = m_root->grab().toImage();
+    for (const auto& move : moves) {
+        SCOPED_TRACE(move.what);
+        move.change();
+        int frames = 0;
+        for (; leavingPage(); m_animations.advance(30ms), ++frames) {
+            SCOPED_TRACE(frames);
+            // The corners of the moving picture lie beside the card at every scale: only the
+            // card's shadows may darken what the page showed there.
+            const QRect picture = leavingPage()->rect().adjusted(2, 2, -3, -3);
+            const QImage shown = m_root->grab().toImage();
+            for (const QPoint corner : {picture.topLeft(), picture.topRight(), picture.bottomLeft(),
+                                        picture.bottomRight()}) {
+                const QPoint at = leavingPage()->mapTo(m_root.get(), corner);
+                const QColor was = before.pixelColor(at);
+                const QColor now = shown.pixelColor(at);
+                EXPECT_LE(now.red() + now.green() + now.blue(),
+                          was.red() + was.green() + was.blue() + 3)
+                    << qPrintable(now.name()) << " over " << qPrintable(was.name());
+            }
+        }
+        EXPECT_GE(frames, 3);
+    }
+}
+
+TEST_F(PopoverRootViewTest, ARecolourCrossFadesTheFillOverAThirdOfASecondEasingInAndOut)
+{
+    const QColor from = Theme::hueBackground(int(Hue::mint)).resolved(m_appearance);
+    const QColor to = Theme::hueBackground(int(Hue::coral)).resolved(m_appearance);
+    const QEasingCurve easeInOut = Animation::easeInOut(350ms).curve;
+    ASSERT_EQ(m_root->fillColor(), from);
+    m_store.setHue(Hue::coral);
+    constexpr int frames = 7;
+    for (int frame = 0; frame < frames; ++frame) {
+        SCOPED_TRACE(frame);
+        const QColor expected = mixed(from, to, easeInOut.valueForProgress(frame / qreal(frames)));
+        const QColor fill = m_root->fillColor();
+        EXPECT_NEAR(fill.redF(), expected.redF(), 1e-3);
+        EXPECT_NEAR(fill.greenF(), expected.greenF(), 1e-3);
+        EXPECT_NEAR(fill.blueF(), expected.blueF(), 1e-3);
+        if (frame == frames / 2) {
+            // As drawn: the panel shows the colour on its way, under the empty note.
+            const QPoint inside = m_notePage->mapTo(m_root.get(), m_notePage->rect().center());
+            const QColor shown = m_root->grab().toImage().pixelColor(inside);
+            EXPECT_LE(std::abs(shown.red() - fill.red()) + std::abs(shown.blue() - fill.blue()), 3)
+                << qPrintable(shown.name()) << " instead of " << qPrintable(fill.name());
+        }
+        m_animations.advance(350ms / frames);
+    }
+    EXPECT_EQ(m_root->fillColor(), to);
+}
+
+TEST_F(PopoverRootViewTest, TheRootViewCatchesBeingMadeOrDrawnOffTheMainThread)
+{
+    QImage image(m_root->size(), QImage::Format_ARGB32);
+    expectEachCaughtOffTheMainThread({
+        {"made", [this] { PopoverRootView made(m_controller, m_store, m_appearance); }},
+        {"drawn", [&] { m_root->render(&image, {}, {}, QWidget::DrawWindowBackground); }},
+    });
 }
 
 } // namespace

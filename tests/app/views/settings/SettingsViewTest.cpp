@@ -5,6 +5,7 @@
 #include "app/notes/LaunchAtLogin.h"
 #include "app/views/settings/HueImages.h"
 #include "app/views/settings/PopUpControl.h"
+#include "app/views/settings/SectionLabel.h"
 #include "app/views/settings/SettingsRow.h"
 #include "app/views/settings/SettingsView.h"
 #include "app/views/settings/ThemeLabel.h"
@@ -17,11 +18,13 @@
 #include "platform/Updater.h"
 #include "support/Contrast.h"
 #include "support/Ink.h"
+#include "support/MainThreadChecks.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QStyleFactory>
 #include <QTest>
 #include <QToolTip>
@@ -109,6 +112,31 @@ TEST(VersionLineTest, VersionAndBuildEachOrADash)
         EXPECT_EQ(versionLine(QString::fromLatin1(row.version), QString::fromLatin1(row.build))
                       .toStdString(),
                   QString::fromUtf16(row.line).toStdString());
+}
+
+TEST_F(SettingsViewTest, TheSectionHeadingsAreInUpperCase)
+{
+    QStringList headings;
+    for (const SectionLabel* label : m_page.findChildren<SectionLabel*>())
+        headings << label->text();
+    EXPECT_EQ(headings, QStringList({QStringLiteral("GENERAL"), QStringLiteral("NOTES"),
+                                     QStringLiteral("UPDATES & PRIVACY")}));
+}
+
+TEST_F(SettingsViewTest, ThePageCatchesBeingMadeOrShownOffTheMainThread)
+{
+    expectEachCaughtOffTheMainThread({
+        {"made",
+         [this] {
+             SettingsView made(m_controller, m_settings, m_launchAtLogin, m_updater, m_name,
+                               m_appearance);
+         }},
+        {"shown",
+         [this] {
+             QShowEvent shown;
+             QCoreApplication::sendEvent(&m_page, &shown);
+         }},
+    });
 }
 
 TEST_F(SettingsViewTest, EachPopUpShowsItsSettingAndStoresAPickAtOnce)
