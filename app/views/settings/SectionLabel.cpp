@@ -4,8 +4,7 @@
 #include "platform/MainThread.h"
 
 SectionLabel::SectionLabel(const QString& text, const Appearance& appearance, QWidget* parent)
-    : ThemeLabel(text.toUpper(), Theme::textTertiary(), fontSize, QFont::DemiBold, appearance,
-                 parent)
+    : ThemeLabel(text, Theme::textTertiary(), fontSize, QFont::DemiBold, appearance, parent)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
     QFont tracked = font();

@@ -114,13 +114,14 @@ TEST(VersionLineTest, VersionAndBuildEachOrADash)
                   QString::fromUtf16(row.line).toStdString());
 }
 
-TEST_F(SettingsViewTest, TheSectionHeadingsAreInUpperCase)
+// The headings are shown as written, in the page's own words.
+TEST_F(SettingsViewTest, TheSectionHeadingsAreShownAsWritten)
 {
     QStringList headings;
     for (const SectionLabel* label : m_page.findChildren<SectionLabel*>())
         headings << label->text();
-    EXPECT_EQ(headings, QStringList({QStringLiteral("GENERAL"), QStringLiteral("NOTES"),
-                                     QStringLiteral("UPDATES & PRIVACY")}));
+    EXPECT_EQ(headings, QStringList({QStringLiteral("General"), QStringLiteral("Notes"),
+                                     QStringLiteral("Updates & Privacy")}));
 }
 
 TEST_F(SettingsViewTest, ThePageCatchesBeingMadeOrShownOffTheMainThread)
