@@ -201,11 +201,12 @@ TEST(StoredTrialTest, EncodesBothMembersAndRejectsOtherData)
         QByteArrayLiteral("{\"productID\":\"p\",\"originalTransactionID\":18446744073709551615}"));
     // Only the object's own member counts, not the same name inside a string or a nested
     // object, wherever the members stand and however they are spaced.
-    EXPECT_EQ(StoredTrial::decode("{ \"originalTransactionID\" : 18446744073709551614 ,"
-                                  "\"nested\":{\"originalTransactionID\":7},"
-                                  "\"productID\":\"x\\\",\\\"originalTransactionID\\\":5\"}"),
-              (StoredTrial{QStringLiteral("x\",\"originalTransactionID\":5"),
-                           18'446'744'073'709'551'614ull}));
+    EXPECT_EQ(
+        StoredTrial::decode("{\"list\":[1,[2]], \"originalTransactionID\" : 18446744073709551614 ,"
+                            "\"nested\":{\"originalTransactionID\":7},"
+                            "\"productID\":\"x\\\",\\\"originalTransactionID\\\":5\"}"),
+        (StoredTrial{QStringLiteral("x\",\"originalTransactionID\":5"),
+                     18'446'744'073'709'551'614ull}));
     EXPECT_EQ(StoredTrial::decode("{\"productID\":\"p\"}"), std::nullopt);
     EXPECT_EQ(StoredTrial::decode("garbage"), std::nullopt);
     // Only a whole number from 0 to the largest 64-bit one names a transaction.

@@ -168,22 +168,25 @@ TEST_F(AppearanceTest, ThePortalOnTheBusIsReadAndFollowedLive)
     ASSERT_TRUE(portal.isServing());
     portal.setColorScheme(StandInPortal::preferDark);
     portal.setValue(interfaceGroup, animations, true);
+    portal.setValue(magnifierGroup, invertLightness, true);
 
     LogCapture log;
     Appearance appearance;
     QSignalSpy changed(&appearance, &Appearance::changed);
     appearance.watchPortal(bus.connect(QStringLiteral("program")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return appearance.isDark(); }));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return portal.readCount() == 2; }));
+    // The scheme, the motion and the inversion.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return portal.readCount() == 3; }));
+    EXPECT_EQ(appearance.accessibility(), (AccessibilitySettings{false, true}));
 
     portal.setColorScheme(StandInPortal::preferLight);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !appearance.isDark(); }));
     portal.setValue(interfaceGroup, animations, false);
     EXPECT_TRUE(QTest::qWaitFor([&] { return appearance.reduceMotion(); }));
     EXPECT_EQ(changed.count(), 3);
-    portal.setValue(magnifierGroup, invertLightness, true);
+    portal.setValue(magnifierGroup, invertLightness, false);
     EXPECT_TRUE(QTest::qWaitFor([&] {
-        return appearance.accessibility() == AccessibilitySettings{true, true};
+        return appearance.accessibility() == AccessibilitySettings{true, false};
     }));
     EXPECT_TRUE(log.matching(QStringLiteral("Quillory:")).isEmpty())
         << log.messages().join(u'\n').toStdString();
