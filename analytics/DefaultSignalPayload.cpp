@@ -117,8 +117,7 @@ QString preferredLanguage(const QStringList& uiLanguages)
 SignalParameters parameters(const SessionManager& sessions, const QDateTime& now,
                             const DisplayInfo& display)
 {
-    return parameters(sessions, now.toLocalTime(), QLocale::system(), DeviceInfo::current(),
-                      display);
+    return parameters(sessions, now.toLocalTime(), QLocale::system(), DeviceInfo::read(), display);
 }
 
 SignalParameters parameters(const SessionManager& sessions, const QDateTime& now,
@@ -198,6 +197,12 @@ SignalParameters parameters(const SessionManager& sessions, const QDateTime& now
          layoutDirectionText(display.layoutDirection)},
         {QStringLiteral("Insights.UserPreference.region"), region},
     };
+    if (display.accessibility) {
+        values.insert(QStringLiteral("Insights.Accessibility.isReduceMotionEnabled"),
+                      boolText(display.accessibility->reduceMotion));
+        values.insert(QStringLiteral("Insights.Accessibility.isInvertColorsEnabled"),
+                      boolText(display.accessibility->invertColors));
+    }
     values.insert(calendarValues(now));
 
     const QString today = now.date().toString(Qt::ISODate);

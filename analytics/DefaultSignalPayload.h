@@ -14,7 +14,7 @@ struct DisplayInfo;
 // calendar and usage.
 namespace DefaultSignalPayload {
 
-// Reads the system afresh: device facts, the system locale and time zone.
+// Reads the system afresh at every call: device facts, the system locale and time zone.
 SignalParameters parameters(const SessionManager& sessions, const QDateTime& now,
                             const DisplayInfo& display);
 // `now` in the time zone it carries.

@@ -11,7 +11,9 @@
 class Clock;
 
 // Times signals between a start and a stop, by name. Time while the application is not
-// active is left out unless the start asks for it. Safe to call from any thread.
+// active is left out unless the start asks for it. One serves the whole process, whether a
+// client is installed or not, so timings run on across an installation. Safe to call from any
+// thread.
 class DurationSignalTracker
 {
 public:
@@ -23,7 +25,17 @@ public:
 
     static const QString durationKey;
 
-    explicit DurationSignalTracker(const Clock& clock);
+    // On the real clock.
+    DurationSignalTracker();
+
+    // Made on first use by a start, a stop or a cancel.
+    static DurationSignalTracker& shared();
+    // The shared one, or null before its first use: the application's notices do not make it.
+    static DurationSignalTracker* sharedIfMade();
+
+    // Forgets every timing and reads the time from `clock` from now on, like a program started
+    // afresh: tests drive the shared tracker's time by hand.
+    void restart(const Clock& clock);
 
     void startTracking(const QString& signalName, const SignalParameters& parameters,
                        bool includeBackgroundTime);
@@ -43,8 +55,8 @@ private:
         bool includeBackgroundTime;
     };
 
-    const Clock& m_clock;
     QMutex m_mutex;
+    const Clock* m_clock;
     QHash<QString, CachedData> m_startedSignals;
     std::optional<QDateTime> m_lastEnteredBackground;
 };

@@ -1,5 +1,6 @@
 #include "Insights.h"
 
+#include "analytics/DurationSignalTracker.h"
 #include "analytics/InsightsManager.h"
 #include "analytics/InsightsManagerConfiguration.h"
 #include "analytics/SignalManager.h"
@@ -96,7 +97,7 @@ SignalParameters prefixedParameterKeys(const SignalParameters& parameters,
 
 UserDefaults* analyticsDefaults()
 {
-    const auto manager = InsightsManager::shared();
+    const auto manager = InsightsManager::installed();
     return manager ? manager->analyticsDefaults() : nullptr;
 }
 
@@ -116,10 +117,7 @@ void terminate()
 void signal(const QString& signalName, const SignalParameters& parameters,
             std::optional<double> floatValue, const std::optional<QString>& customUserID)
 {
-    const auto manager = InsightsManager::shared();
-    if (!manager)
-        return;
-    const auto configuration = manager->configuration();
+    const auto configuration = InsightsManager::shared()->configuration();
     if (dropsSignals(*configuration))
         return;
 
@@ -146,8 +144,6 @@ void internalSignal(const QString& signalName, const SignalParameters& parameter
                     std::optional<double> floatValue, const std::optional<QString>& customUserID)
 {
     const auto manager = InsightsManager::shared();
-    if (!manager)
-        return;
     auto configuration = manager->configuration();
     if (dropsSignals(*configuration))
         return;
@@ -165,69 +161,65 @@ void internalSignal(const QString& signalName, const SignalParameters& parameter
                                                 .arg(signalName));
         floatValue.reset();
     }
-    manager->signalManager().processSignal(
+    manager->processSignal(
         {signalName, customUserID, floatValue, combined, std::move(configuration)});
 }
 
 void requestImmediateSync()
 {
     const auto manager = InsightsManager::shared();
-    if (manager && manager->claimImmediateSync())
+    if (manager->claimImmediateSync())
         manager->scheduleImmediateSync();
 }
 
 void updateDefaultUserID(const std::optional<QString>& userID)
 {
-    if (const auto manager = InsightsManager::shared())
-        manager->configuration()->setDefaultUser(userID);
+    InsightsManager::shared()->configuration()->setDefaultUser(userID);
 }
 
 void generateNewSession()
 {
-    if (const auto manager = InsightsManager::shared())
-        manager->configuration()->setSessionID(QUuid::createUuid());
+    InsightsManager::shared()->configuration()->setSessionID(QUuid::createUuid());
 }
 
 void applicationWillTerminate()
 {
-    if (const auto manager = InsightsManager::shared())
+    if (const auto manager = InsightsManager::installed())
         manager->applicationWillTerminate();
 }
 
 void applicationDidResignActive()
 {
-    if (const auto manager = InsightsManager::shared())
+    if (DurationSignalTracker* tracker = DurationSignalTracker::sharedIfMade())
+        tracker->handleDidEnterBackgroundNotification();
+    if (const auto manager = InsightsManager::installed())
         manager->applicationDidResignActive();
 }
 
 void applicationWillBecomeActive()
 {
-    if (const auto manager = InsightsManager::shared())
+    if (DurationSignalTracker* tracker = DurationSignalTracker::sharedIfMade())
+        tracker->handleWillEnterForegroundNotification();
+    if (const auto manager = InsightsManager::installed())
         manager->applicationWillBecomeActive();
 }
 
 void startDurationSignal(const QString& signalName, const SignalParameters& parameters,
                          bool includeBackgroundTime)
 {
-    if (const auto manager = InsightsManager::shared())
-        manager->durationSignalTracker().startTracking(signalName, parameters,
-                                                       includeBackgroundTime);
+    DurationSignalTracker::shared().startTracking(signalName, parameters, includeBackgroundTime);
 }
 
 void cancelDurationSignal(const QString& signalName)
 {
-    if (const auto manager = InsightsManager::shared())
-        manager->durationSignalTracker().stopTracking(signalName);
+    DurationSignalTracker::shared().stopTracking(signalName);
 }
 
 void stopAndSendDurationSignal(const QString& signalName, const SignalParameters& parameters,
                                std::optional<double> floatValue,
                                const std::optional<QString>& customUserID)
 {
-    const auto manager = InsightsManager::shared();
-    if (!manager)
-        return;
-    const auto tracked = manager->durationSignalTracker().stopTracking(signalName);
+    const auto tracked = DurationSignalTracker::shared().stopTracking(signalName);
     if (!tracked)
         return;
     SignalParameters combined{{DurationSignalTracker::durationKey,

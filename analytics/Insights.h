@@ -17,7 +17,7 @@ namespace Insights {
 // Makes the client from the configuration and installs it, replacing any earlier one.
 void initialize(std::shared_ptr<InsightsManagerConfiguration> config,
                 const InsightsEnvironment& environment = InsightsEnvironment::system());
-// Forgets the installed client; later signals are dropped.
+// Forgets the installed client; later signals end at the manager of InsightsManager::shared().
 void terminate();
 
 // Sends a signal: the configured prefixes are applied, reserved names warned about, and the

@@ -5,6 +5,7 @@
 #include "analytics/SessionManager.h"
 #include "analytics/Sha256.h"
 #include "analytics/SignalManager.h"
+#include "analytics/TrialConversionTracker.h"
 #include "platform/Clock.h"
 #include "platform/MainQueue.h"
 #include "platform/MainThread.h"
@@ -58,19 +59,41 @@ InsightsManager::InsightsManager(std::shared_ptr<InsightsManagerConfiguration> c
     , m_sessionManager(std::make_unique<SessionManager>(m_suite, environment))
     , m_signalManager(
           std::make_unique<SignalManager>(m_configuration, m_suite, *m_sessionManager, environment))
-    , m_durationSignalTracker(*environment.clock)
 {
     onMainThread([this] {
         m_firstSession = m_environment.scheduler->schedule(firstSessionDelay, [] {
-            if (const auto manager = shared())
-                manager->configuration()->setSessionID(QUuid::createUuid());
+            shared()->configuration()->setSessionID(QUuid::createUuid());
         });
     });
 }
 
+InsightsManager::InsightsManager(std::shared_ptr<InsightsManagerConfiguration> configuration)
+    : m_configuration(std::move(configuration))
+    , m_environment(InsightsEnvironment::system())
+    , m_suite(nullptr)
+{}
+
 InsightsManager::~InsightsManager() = default;
 
 std::shared_ptr<InsightsManager> InsightsManager::shared()
+{
+    if (auto manager = installed())
+        return manager;
+    auto configuration = std::make_shared<InsightsManagerConfiguration>(QString());
+    // A configuration whose preview flag is unset reads the environment.
+    if (!configuration->swiftUIPreviewMode())
+        return std::shared_ptr<InsightsManager>(new InsightsManager(std::move(configuration)));
+    auto made = makeManager(std::move(configuration), InsightsEnvironment::system());
+    auto& storage = InsightsManagerStorage::instance();
+    // Whoever installed one first wins, so that no caller holds a manager already replaced.
+    return storage.queue.barrierSync([&] {
+        if (!storage.manager)
+            storage.manager = std::move(made);
+        return storage.manager;
+    });
+}
+
+std::shared_ptr<InsightsManager> InsightsManager::installed()
 {
     auto& storage = InsightsManagerStorage::instance();
     return storage.queue.sync([&] { return storage.manager; });
@@ -78,7 +101,7 @@ std::shared_ptr<InsightsManager> InsightsManager::shared()
 
 bool InsightsManager::isInitialized()
 {
-    return shared() != nullptr;
+    return installed() != nullptr;
 }
 
 void InsightsManager::initialize(std::shared_ptr<InsightsManagerConfiguration> configuration,
@@ -135,7 +158,14 @@ std::shared_ptr<InsightsManagerConfiguration> InsightsManager::configuration() c
 
 QString InsightsManager::hashedDefaultUser()
 {
-    return sha256Hex(m_signalManager->resolveDefaultUser(), m_configuration->salt());
+    return sha256Hex(SignalManager::resolveDefaultUser(*m_configuration, m_suite),
+                     m_configuration->salt());
+}
+
+void InsightsManager::processSignal(SignalRequest request)
+{
+    if (m_signalManager)
+        m_signalManager->processSignal(std::move(request));
 }
 
 void InsightsManager::didEnterBackground()
@@ -151,15 +181,14 @@ void InsightsManager::willEnterForeground()
         return !m_lastDateAppEnteredBackground.isValid() ||
                m_lastDateAppEnteredBackground.addSecs(foregroundSessionTimeoutSecs) < now;
     });
-    if (!expired)
-        return;
-    if (const auto manager = shared())
-        manager->configuration()->setSessionID(QUuid::createUuid());
+    if (expired)
+        shared()->configuration()->setSessionID(QUuid::createUuid());
 }
 
 void InsightsManager::startNewSession()
 {
-    onMainThread([this] { m_sessionManager->startNewSession(); });
+    if (m_sessionManager)
+        onMainThread([this] { m_sessionManager->startNewSession(); });
 }
 
 bool InsightsManager::claimImmediateSync()
@@ -177,6 +206,8 @@ bool InsightsManager::claimImmediateSync()
 
 void InsightsManager::scheduleImmediateSync()
 {
+    if (!m_signalManager)
+        return;
     onMainThread([this] {
         m_immediateSync = m_environment.scheduler->schedule(
             immediateSyncDelay, [this] { m_signalManager->sendNextBatch(); });
@@ -187,6 +218,7 @@ void InsightsManager::applicationWillTerminate()
 {
     m_signalManager->appWillTerminate();
     m_sessionManager->waitForPersistence();
+    TrialConversionTracker::waitForSharedPersistence();
     if (m_suite)
         m_suite->synchronize();
 }
@@ -194,13 +226,11 @@ void InsightsManager::applicationWillTerminate()
 void InsightsManager::applicationDidResignActive()
 {
     m_sessionManager->handleDidEnterBackgroundNotification();
-    m_durationSignalTracker.handleDidEnterBackgroundNotification();
 }
 
 void InsightsManager::applicationWillBecomeActive()
 {
     m_sessionManager->handleWillEnterForegroundNotification();
-    m_durationSignalTracker.handleWillEnterForegroundNotification();
 }
 
 void InsightsManager::onMainThread(std::function<void()> work)

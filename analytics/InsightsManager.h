@@ -1,6 +1,5 @@
 #pragma once
 
-#include "analytics/DurationSignalTracker.h"
 #include "analytics/InsightsEnvironment.h"
 #include "analytics/SignalParameters.h"
 #include "platform/ConcurrentQueue.h"
@@ -14,10 +13,11 @@
 class InsightsManagerConfiguration;
 class SessionManager;
 class SignalManager;
+struct SignalRequest;
 class UserDefaults;
 
-// The installed analytics client: it owns the signal sender, the session keeper and the
-// duration timings, all reading the one shared configuration.
+// The installed analytics client: it owns the signal sender and the session keeper, both
+// reading the one shared configuration.
 class InsightsManager
 {
 public:
@@ -27,8 +27,14 @@ public:
     InsightsManager(const InsightsManager&) = delete;
     InsightsManager& operator=(const InsightsManager&) = delete;
 
-    // The installed manager, or null. Never makes one.
+    // Never null. The installed manager; else, in a design-time preview
+    // (XCODE_RUNNING_FOR_PREVIEWS=1), one made with the empty identifier and installed; else
+    // a new uninstalled one with the empty identifier, which starts nothing: no cache file
+    // read (it would take the next run's queue), no timer, no session, no suite, and the
+    // signals handed to it end there.
     static std::shared_ptr<InsightsManager> shared();
+    // The installed manager, or null. Never makes one.
+    static std::shared_ptr<InsightsManager> installed();
     static bool isInitialized();
     static void initialize(std::shared_ptr<InsightsManagerConfiguration> configuration,
                            const InsightsEnvironment& environment = InsightsEnvironment::system());
@@ -50,9 +56,11 @@ public:
 
     const InsightsEnvironment& environment() const { return m_environment; }
     UserDefaults* analyticsDefaults() const { return m_suite; }
-    SignalManager& signalManager() { return *m_signalManager; }
-    SessionManager& sessionManager() { return *m_sessionManager; }
-    DurationSignalTracker& durationSignalTracker() { return m_durationSignalTracker; }
+    // The session keeper; null in a manager that starts nothing.
+    SessionManager* sessionManager() { return m_sessionManager.get(); }
+
+    // Hands the signal to the sender, if this manager started one.
+    void processSignal(SignalRequest request);
 
     // Starts the session statistics on the main thread, whichever thread asks.
     void startNewSession();
@@ -67,6 +75,9 @@ public:
     void applicationWillBecomeActive();
 
 private:
+    // The uninstalled manager of shared(), which starts nothing.
+    explicit InsightsManager(std::shared_ptr<InsightsManagerConfiguration> configuration);
+
     void onMainThread(std::function<void()> work);
 
     const std::shared_ptr<InsightsManagerConfiguration> m_configuration;
@@ -77,7 +88,6 @@ private:
     QDateTime m_lastDateAppEnteredBackground;
     std::unique_ptr<SessionManager> m_sessionManager;
     std::unique_ptr<SignalManager> m_signalManager;
-    DurationSignalTracker m_durationSignalTracker;
     // Main-thread state; main-queue work checks `m_alive` before it touches this object.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     Scheduler::Task m_firstSession;

@@ -73,7 +73,7 @@ void InsightsManagerConfiguration::setSessionID(const QUuid& sessionID)
 {
     set(m_sessionID, sessionID);
     if (sessionStatsEnabled()) {
-        if (const auto manager = InsightsManager::shared())
+        if (const auto manager = InsightsManager::installed())
             manager->startNewSession();
     }
     if (sendNewSessionBeganSignal())

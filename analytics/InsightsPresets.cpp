@@ -117,9 +117,8 @@ void userRatingSubmitted(qint64 rating, const std::optional<QString>& comment,
                          const std::optional<QString>& customUserID)
 {
     if (rating < lowestRating || rating > highestRating) {
-        if (const auto manager = InsightsManager::shared())
-            manager->configuration()->log(LogLevel::error,
-                                          QStringLiteral("Rating must be between 0 and 10"));
+        InsightsManager::shared()->configuration()->log(
+            LogLevel::error, QStringLiteral("Rating must be between 0 and 10"));
         return;
     }
     SignalParameters own{

@@ -16,6 +16,7 @@
 namespace {
 
 const QString cacheFileName = QStringLiteral("insightssignalcache");
+const QString saveErrorMessage = QStringLiteral("Error saving Insights cache");
 
 qsizetype clampedLimit(qint64 limit)
 {
@@ -135,7 +136,7 @@ void SignalCache::backupToDisk(FileWriteQueue& writeQueue)
 
     const QString path = diskCachePath();
     if (path.isEmpty()) {
-        log(LogLevel::error, QStringLiteral("Error saving Insights cache"));
+        log(LogLevel::error, saveErrorMessage);
         return;
     }
     // The write waits where the disk may hold it up, never on the caller's thread; the records
@@ -150,7 +151,8 @@ void SignalCache::backupToDisk(FileWriteQueue& writeQueue)
             };
             QDir().mkpath(QFileInfo(path).absolutePath());
             if (const QString error = StoredFile::write(path, data); !error.isEmpty()) {
-                log(LogLevel::error, QStringLiteral("Error saving Insights cache: ") + error);
+                // The reason on a line of its own, so the first line reads the same every time.
+                log(LogLevel::error, saveErrorMessage + QLatin1Char('\n') + error);
                 return;
             }
             log(LogLevel::info, QStringLiteral("Saved Insights cache %1 bytes of %2 signals")

@@ -123,40 +123,43 @@ void SignalManager::processPendingSignals()
     }
     if (requests.isEmpty())
         return;
-    // Signals handed over together are taken at the same moment, so they share one user
-    // identifier and one default payload (whose texts the records then share).
-    const QString defaultUser = resolveDefaultUser();
-    const DisplayInfo display =
-        m_environment.displayInfo ? m_environment.displayInfo() : DisplayInfo();
-    SignalParameters defaultPayload =
-        DefaultSignalPayload::parameters(m_sessions, m_environment.clock->now(), display);
-    // The payload rarely changes between hand-overs: equal ones share their texts, which
-    // keeps a full queue small.
-    if (defaultPayload == m_lastDefaultPayload)
-        defaultPayload = m_lastDefaultPayload;
-    else
-        m_lastDefaultPayload = defaultPayload;
     QList<PreparedSignal> prepared;
     prepared.reserve(requests.size());
-    for (SignalRequest& request : requests)
+    for (SignalRequest& request : requests) {
+        // Every signal reads the user and the device facts afresh, also one handed over with
+        // others.
+        const QString defaultUser = resolveDefaultUser(*m_configuration, m_suite);
+        const DisplayInfo display =
+            m_environment.displayInfo ? m_environment.displayInfo() : DisplayInfo();
+        SignalParameters defaultPayload =
+            DefaultSignalPayload::parameters(m_sessions, m_environment.clock->now(), display);
+        // The payload rarely changes from one signal to the next: equal ones share their
+        // texts, which keeps a full queue small.
+        if (defaultPayload == m_lastDefaultPayload)
+            defaultPayload = m_lastDefaultPayload;
+        else
+            m_lastDefaultPayload = defaultPayload;
         prepared.append({std::move(request), defaultUser, defaultPayload});
+    }
     m_queue.async([this, prepared = std::move(prepared)] { recordSignals(prepared); });
 }
 
-QString SignalManager::resolveDefaultUser()
+QString SignalManager::resolveDefaultUser(const InsightsManagerConfiguration& configuration,
+                                          UserDefaults* suite)
 {
-    if (const auto user = m_configuration->defaultUser())
+    if (const auto user = configuration.defaultUser())
         return *user;
     // Two callers at once must not each make and store an identifier of their own.
-    const QMutexLocker lock(&m_defaultUserMutex);
-    if (m_suite) {
-        const QString stored = m_suite->string(defaultUserIdentifierKey);
+    static QMutex mutex;
+    const QMutexLocker lock(&mutex);
+    if (suite) {
+        const QString stored = suite->string(defaultUserIdentifierKey);
         if (!stored.isEmpty())
             return stored;
     }
     const QString generated = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-    if (m_suite)
-        m_suite->set(defaultUserIdentifierKey, generated);
+    if (suite)
+        suite->set(defaultUserIdentifierKey, generated);
     return generated;
 }
 

@@ -60,8 +60,10 @@ public:
     // to the cache file, and nothing more is sent.
     void appWillTerminate();
 
-    // The configured default user, else the stored generated one, else a new one (stored).
-    QString resolveDefaultUser();
+    // The configured default user, else the one generated and stored in `suite`, else a new
+    // one, stored when there is a suite.
+    static QString resolveDefaultUser(const InsightsManagerConfiguration& configuration,
+                                      UserDefaults* suite);
 
     static std::optional<QUrl> signalEndpointURL(const QUrl& baseURL,
                                                  const std::optional<QString>& insightsNamespace);
@@ -109,7 +111,6 @@ private:
     const InsightsEnvironment m_environment;
     SignalCache m_signalCache;
 
-    QMutex m_defaultUserMutex;
     QMutex m_pendingMutex;
     QList<SignalRequest> m_pending;
 

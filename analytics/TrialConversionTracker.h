@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/DispatchQueue.h"
+
 #include <QByteArray>
 #include <QMutex>
 #include <QString>
@@ -36,8 +38,13 @@ public:
     TrialConversionTracker(const TrialConversionTracker&) = delete;
     TrialConversionTracker& operator=(const TrialConversionTracker&) = delete;
 
-    // Remembers the trial, or forgets it when there is none.
+    // Remembers the trial, or forgets it when there is none. Returns at once; the record is
+    // written on the tracker's own queue, in the order of the calls.
     void storeTrial(const std::optional<StoredTrial>& trial);
+    // Waits until the records handed in so far are written.
+    void waitForPersistence();
+    // At termination: the shared tracker's records reach the suite before it is flushed.
+    static void waitForSharedPersistence();
     // Replaces the current observation, so at most one is running.
     void startObservingTransactions();
 
@@ -47,7 +54,11 @@ public:
 private:
     void observeTransactionUpdate(quint64 observation, const TransactionUpdate& update);
     void stopObserving();
+    // Forgets the record when it still names `trial`, so that a newer trial stored meanwhile
+    // stays.
+    void forgetTrial(const StoredTrial& trial);
 
+    DispatchQueue m_persistenceQueue{QStringLiteral("analytics.client.trialtracker.persistence")};
     QMutex m_mutex;
     quint64 m_nextObservation = 1;
     // The current observation and its subscription to the updates.

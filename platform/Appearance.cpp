@@ -21,6 +21,8 @@ const auto appearanceGroup = QStringLiteral("org.freedesktop.appearance");
 const auto colorSchemeKey = QStringLiteral("color-scheme");
 const auto interfaceGroup = QStringLiteral("org.gnome.desktop.interface");
 const auto animationsKey = QStringLiteral("enable-animations");
+const auto magnifierGroup = QStringLiteral("org.gnome.desktop.a11y.magnifier");
+const auto invertLightnessKey = QStringLiteral("invert-lightness");
 
 // Values of the portal's colour-scheme preference.
 constexpr uint preferDark = 1;
@@ -78,6 +80,13 @@ void Appearance::forceColorScheme(ColorScheme scheme)
     notifyIfChanged();
 }
 
+std::optional<AccessibilitySettings> Appearance::accessibility() const
+{
+    if (!m_accessibilityReported)
+        return std::nullopt;
+    return AccessibilitySettings{m_reduceMotion, m_invertColors};
+}
+
 Appearance::ColorScheme Appearance::paletteScheme() const
 {
     return QGuiApplication::palette().color(QPalette::Window).lightness() < darkLightnessLimit
@@ -103,7 +112,8 @@ void Appearance::watchPortal(QDBusConnection bus)
         logger.error(QStringLiteral("Quillory: changes of the desktop's colour scheme cannot be "
                                     "followed: the portal's SettingChanged did not connect"));
     for (const auto& [group, key] :
-         {std::pair{appearanceGroup, colorSchemeKey}, std::pair{interfaceGroup, animationsKey}}) {
+         {std::pair{appearanceGroup, colorSchemeKey}, std::pair{interfaceGroup, animationsKey},
+          std::pair{magnifierGroup, invertLightnessKey}}) {
         QDBusMessage call = QDBusMessage::createMethodCall(
             portalService, portalPath, settingsInterface, QStringLiteral("Read"));
         call << group << key;
@@ -138,6 +148,12 @@ void Appearance::portalSettingChanged(const QString& group, const QString& key,
             m_portalScheme.reset();
     } else if (group == interfaceGroup && key == animationsKey) {
         m_reduceMotion = plain.metaType() == QMetaType::fromType<bool>() && !plain.toBool();
+        m_accessibilityReported = true;
+    } else if (group == magnifierGroup && key == invertLightnessKey) {
+        // Nothing drawn here depends on it, so it is no change to announce.
+        m_invertColors = plain.metaType() == QMetaType::fromType<bool>() && plain.toBool();
+        m_accessibilityReported = true;
+        return;
     } else {
         return;
     }

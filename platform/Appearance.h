@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/AccessibilitySettings.h"
+
 #include <QDBusVariant>
 #include <QObject>
 #include <QVariant>
@@ -13,7 +15,8 @@ class QDBusConnection;
 // Sources, first match wins: the environment variable QUILLORY_APPEARANCE ("light" or
 // "dark"); the desktop portal's colour-scheme preference; the lightness of the application
 // palette. Reduced motion comes from the desktop's animation setting as the portal reports
-// it, and is off when nothing reports it.
+// it, and is off when nothing reports it. Inverted colours come from the screen magnifier's
+// colour inversion, the one inversion the desktop keeps as a setting.
 class Appearance : public QObject
 {
     Q_OBJECT
@@ -37,6 +40,8 @@ public:
     void forceColorScheme(ColorScheme scheme);
     bool isDark() const { return colorScheme() == ColorScheme::Dark; }
     bool reduceMotion() const { return m_reduceMotion; }
+    // Once the portal has reported any of them; a setting it did not report reads as off.
+    std::optional<AccessibilitySettings> accessibility() const;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -59,6 +64,8 @@ private:
     std::optional<ColorScheme> m_forced;
     std::optional<ColorScheme> m_portalScheme;
     bool m_reduceMotion = false;
+    bool m_invertColors = false;
+    bool m_accessibilityReported = false;
     ColorScheme m_lastScheme = ColorScheme::Light;
     bool m_lastReduceMotion = false;
     bool m_usePortal;

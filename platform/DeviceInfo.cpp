@@ -65,9 +65,3 @@ DeviceInfo DeviceInfo::read(const QString& root)
     info.modelName = product.isEmpty() ? info.machine : product;
     return info;
 }
-
-const DeviceInfo& DeviceInfo::current()
-{
-    static const DeviceInfo info = read();
-    return info;
-}

@@ -15,8 +15,6 @@ struct DeviceInfo
     // Reads <root>/etc/os-release (or <root>/usr/lib/os-release), <root>/sys/class/dmi/id and
     // uname. The root is "/" except in tests.
     static DeviceInfo read(const QString& root = QStringLiteral("/"));
-    // Read once per process: none of these change while the program runs.
-    static const DeviceInfo& current();
 
     static QMap<QString, QString> parseOsRelease(const QByteArray& text);
 };

@@ -110,5 +110,6 @@ DisplayInfo SystemReportingServices::displayInfo() const
         m_appearance.isDark() ? DisplayInfo::ColorScheme::dark : DisplayInfo::ColorScheme::light;
     if (QGuiApplication::instance())
         info.layoutDirection = QGuiApplication::layoutDirection();
+    info.accessibility = m_appearance.accessibility();
     return info;
 }

@@ -1,5 +1,6 @@
 #include "ClientHarness.h"
 
+#include "analytics/DurationSignalTracker.h"
 #include "analytics/Insights.h"
 #include "analytics/NavigationStatus.h"
 #include "support/TestFiles.h"
@@ -30,6 +31,7 @@ ClientHarness::ClientHarness()
 {
     // Like a program started afresh, whatever an earlier case of this process reported.
     NavigationStatus::setPreviousNavigationPath(std::nullopt);
+    DurationSignalTracker::shared().restart(clock);
 }
 
 QString ClientHarness::appID()
@@ -44,6 +46,8 @@ ClientHarness::~ClientHarness()
 {
     Insights::terminate();
     mainQueue.runPending();
+    // The harness's clock goes with it.
+    DurationSignalTracker::shared().restart(Clock::system());
 }
 
 std::shared_ptr<InsightsManagerConfiguration>

@@ -142,19 +142,24 @@ TEST_F(PayloadTest, TheScreenColourSchemeAndLayoutDirectionAreTheHostsOwn)
         const char* layoutDirection;
     };
     const Row rows[] = {
-        {{DisplayInfo::Screen{1728, 1117, 2}, Scheme::dark, Qt::RightToLeft},
+        {{DisplayInfo::Screen{1728, 1117, 2}, Scheme::dark, Qt::RightToLeft, std::nullopt},
          "1728.0",
          "1117.0",
          "2.0",
          "Dark",
          "rightToLeft"},
-        {{DisplayInfo::Screen{1280, 800, 1.25}, Scheme::light, Qt::LeftToRight},
+        {{DisplayInfo::Screen{1280, 800, 1.25}, Scheme::light, Qt::LeftToRight, std::nullopt},
          "1280.0",
          "800.0",
          "1.25",
          "Light",
          "leftToRight"},
-        {{std::nullopt, Scheme::unknown, std::nullopt}, "N/A", "N/A", "N/A", "N/A", "N/A"},
+        {{std::nullopt, Scheme::unknown, std::nullopt, std::nullopt},
+         "N/A",
+         "N/A",
+         "N/A",
+         "N/A",
+         "N/A"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.colorScheme);
@@ -164,6 +169,33 @@ TEST_F(PayloadTest, TheScreenColourSchemeAndLayoutDirectionAreTheHostsOwn)
                           {"Insights.Device.screenScaleFactor", row.scaleFactor},
                           {"Insights.UserPreference.colorScheme", row.colorScheme},
                           {"Insights.UserPreference.layoutDirection", row.layoutDirection}});
+    }
+}
+
+// Both keys when the desktop's settings could be read, a setting it left out reading "false";
+// neither key when they could not be read.
+TEST_F(PayloadTest, AccessibilityKeysFollowTheDesktopWhenItsSettingsCanBeRead)
+{
+    struct Row
+    {
+        std::optional<AccessibilitySettings> settings;
+        const char* reduceMotion;
+        const char* invertColors;
+    };
+    const Row rows[] = {
+        {std::nullopt, nullptr, nullptr},
+        {AccessibilitySettings{true, false}, "true", "false"},
+        {AccessibilitySettings{false, true}, "false", "true"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.reduceMotion ? row.reduceMotion : "unreadable");
+        DisplayInfo display;
+        display.accessibility = row.settings;
+        const SignalParameters values = build(display);
+        expectParameters(values,
+                         {{"Insights.Accessibility.isReduceMotionEnabled", row.reduceMotion},
+                          {"Insights.Accessibility.isInvertColorsEnabled", row.invertColors}});
+        EXPECT_EQ(values.size(), row.settings ? 63 : 61);
     }
 }
 
@@ -200,7 +232,7 @@ TEST(PayloadAtTheServerTest, CarriesTheBuildTheReceiptRowsAndTheHostsScreen)
     ClientHarness harness;
     harness.displayInfo = [] {
         return DisplayInfo{DisplayInfo::Screen{1920, 1080, 1.5}, DisplayInfo::ColorScheme::dark,
-                           Qt::RightToLeft};
+                           Qt::RightToLeft, std::nullopt};
     };
     harness.start();
     Insights::signal(QStringLiteral("settings_opened"));
@@ -229,6 +261,28 @@ TEST(PayloadAtTheServerTest, CarriesTheBuildTheReceiptRowsAndTheHostsScreen)
                                {"Insights.Device.screenScaleFactor", "1.5"},
                                {"Insights.UserPreference.colorScheme", "Dark"},
                                {"Insights.UserPreference.layoutDirection", "rightToLeft"}});
+}
+
+// Signals handed over together still read the host's facts one by one: a setting changed
+// between two of them shows in the second.
+TEST(PayloadAtTheServerTest, EverySignalReadsTheHostsFactsAfresh)
+{
+    ClientHarness harness;
+    int reads = 0;
+    harness.displayInfo = [&reads] {
+        DisplayInfo display;
+        display.accessibility = AccessibilitySettings{++reads > 1, false};
+        return display;
+    };
+    harness.start();
+    Insights::signal(QStringLiteral("note_created"));
+    Insights::signal(QStringLiteral("note_deleted"));
+    const QList<SignalPostBody> records = harness.quitAndReadCache();
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(reads, 2);
+    const QString key = QStringLiteral("Insights.Accessibility.isReduceMotionEnabled");
+    EXPECT_EQ(records[0].payload.value(key), QStringLiteral("false"));
+    EXPECT_EQ(records[1].payload.value(key), QStringLiteral("true"));
 }
 
 } // namespace

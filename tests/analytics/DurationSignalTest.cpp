@@ -100,4 +100,28 @@ TEST_F(DurationSignalTest, ASecondStartRestartsTheTimingAndAGivenDurationWins)
     EXPECT_EQ(records[1].payload.value(durationKey), QStringLiteral("given"));
 }
 
+// One tracker serves the process: a timing started before the client is installed, or under
+// a client that is then replaced, is sent by the client installed at its stop. The
+// application's notices reach it without a client too.
+TEST(DurationSignalAcrossClientsTest, TimingsOutliveTheirClient)
+{
+    ClientHarness harness;
+    Insights::startDurationSignal(QStringLiteral("before"));
+    Insights::applicationDidResignActive();
+    harness.clock.advance(10s);
+    Insights::applicationWillBecomeActive();
+    harness.clock.advance(2s);
+    harness.start();
+    Insights::startDurationSignal(QStringLiteral("across"));
+    harness.clock.advance(1s);
+    harness.start();
+    harness.clock.advance(1s);
+    Insights::stopAndSendDurationSignal(QStringLiteral("before"));
+    Insights::stopAndSendDurationSignal(QStringLiteral("across"));
+    const QList<SignalPostBody> records = harness.quitAndReadCache();
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[0].payload.value(durationKey), QStringLiteral("4.0"));
+    EXPECT_EQ(records[1].payload.value(durationKey), QStringLiteral("2.0"));
+}
+
 } // namespace

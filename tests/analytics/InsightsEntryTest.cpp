@@ -82,7 +82,12 @@ TEST(InsightsEntryTest, WithoutAClientSignalsAreDroppedAndNothingIsTouched)
 {
     // A previous run's queue must survive until the client is really started.
     TestFiles::write(ClientHarness::cacheFilePath(), QByteArrayLiteral("[]"));
-    EXPECT_EQ(InsightsManager::shared(), nullptr);
+    // Outside a preview a manager is made for each access and never installed.
+    const auto unstored = InsightsManager::shared();
+    ASSERT_NE(unstored, nullptr);
+    EXPECT_EQ(unstored->configuration()->insightsAppID(), QString());
+    EXPECT_NE(InsightsManager::shared(), unstored);
+    EXPECT_EQ(unstored->analyticsDefaults(), nullptr);
     Insights::signal(QStringLiteral("note_created"));
     Insights::internalSignal(QStringLiteral("x"));
     Insights::requestImmediateSync();
@@ -93,6 +98,27 @@ TEST(InsightsEntryTest, WithoutAClientSignalsAreDroppedAndNothingIsTouched)
 }
 
 using InsightsEntryFixture = ClientTest;
+
+// In a design-time preview the manager made on access is installed, and its signals, like every
+// signal of a preview, are dropped.
+TEST_F(InsightsEntryFixture, APreviewInstallsTheManagerItMakesAfterATerminate)
+{
+    harness.start();
+    Insights::terminate();
+    harness.mainQueue.runPending();
+    const char* const variable = "XCODE_RUNNING_FOR_PREVIEWS";
+    qputenv(variable, "1");
+    Insights::signal(QStringLiteral("note_created"));
+    const bool installed = InsightsManager::isInitialized();
+    const auto first = InsightsManager::shared();
+    const auto second = InsightsManager::shared();
+    qunsetenv(variable);
+    EXPECT_TRUE(installed);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(first->configuration()->insightsAppID(), QString());
+    EXPECT_NE(first->analyticsDefaults(), nullptr);
+    Insights::terminate();
+}
 
 TEST_F(InsightsEntryFixture, PrefixesApplyToThePublicEntryOnly)
 {

@@ -106,7 +106,8 @@ TEST_F(PurchaseSignalsTest, PurchasesAreReportedByTheirKind)
     Transaction unpriced = subscription(std::nullopt);
     unpriced.originalID = 8;
     Insights::purchaseCompleted(unpriced);
-    // Only the last trial is remembered.
+    // Only the last trial is remembered, once its record is written.
+    TrialConversionTracker::shared().waitForPersistence();
     EXPECT_EQ(TrialConversionTracker::storedTrial(),
               (StoredTrial{QStringLiteral("pro.yearly"), 8}));
 

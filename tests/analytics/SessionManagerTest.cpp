@@ -232,7 +232,7 @@ TEST(ShortSessionTest, IsCountedFromItsFirstSecond)
     Insights::signal(QStringLiteral("short"));
     harness.mainQueue.runPending();
     pass(100ms);
-    InsightsManager::shared()->sessionManager().waitForPersistence();
+    InsightsManager::shared()->sessionManager()->waitForPersistence();
     Insights::signal(QStringLiteral("counted"));
     harness.mainQueue.runPending();
     ASSERT_TRUE(harness.waitUntil([&] {

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -39,9 +41,17 @@ Transaction renewal()
     return transaction;
 }
 
+// The record is written on the tracker's own queue: an update reads what has landed.
 void publish(const Transaction& transaction, bool verified = true)
 {
+    TrialConversionTracker::shared().waitForPersistence();
     TransactionUpdates::shared().publish({transaction, verified});
+}
+
+std::optional<StoredTrial> storedTrial()
+{
+    TrialConversionTracker::shared().waitForPersistence();
+    return TrialConversionTracker::storedTrial();
 }
 
 class TrialConversionTest : public ClientTest
@@ -63,7 +73,7 @@ TEST_F(TrialConversionTest, ARenewalWithoutTheOfferConvertsOnce)
     ASSERT_EQ(records.size(), 1);
     EXPECT_DOUBLE_EQ(*records.first().floatValue, 4.99 / 0.7948);
     expectParameters(records.first().payload, {{"Insights.Purchase.productID", "pro.monthly"}});
-    EXPECT_EQ(TrialConversionTracker::storedTrial(), std::nullopt);
+    EXPECT_EQ(storedTrial(), std::nullopt);
 }
 
 TEST_F(TrialConversionTest,
@@ -80,7 +90,7 @@ TEST_F(TrialConversionTest,
     Transaction running = trialStart();
     running.expirationDate = harness.clock.now().addDays(7);
     publish(running);
-    EXPECT_TRUE(TrialConversionTracker::storedTrial().has_value());
+    EXPECT_TRUE(storedTrial().has_value());
     publish(renewal());
     EXPECT_EQ(converted().size(), 1);
 }
@@ -96,12 +106,46 @@ TEST_F(TrialConversionTest, RefundsExpiriesAndUpgradesEndTheTrialSilently)
         else
             end.isUpgraded = true;
         publish(end);
-        EXPECT_EQ(TrialConversionTracker::storedTrial(), std::nullopt) << ending;
+        EXPECT_EQ(storedTrial(), std::nullopt) << ending;
         // The observation has ended: a later renewal is not reported.
         publish(renewal());
         Insights::purchaseCompleted(trialStart());
     }
     EXPECT_TRUE(converted().isEmpty());
+}
+
+// Identifiers use every unsigned 64-bit value; the largest one is remembered exactly and its
+// conversion reported.
+TEST_F(TrialConversionTest, TheLargestIdentifiersConvertLikeAnyOther)
+{
+    for (const quint64 identifier : {quint64(1) << 63, std::numeric_limits<quint64>::max()}) {
+        SCOPED_TRACE(identifier);
+        Transaction start = trialStart();
+        start.originalID = identifier;
+        Insights::purchaseCompleted(start);
+        EXPECT_EQ(storedTrial(), (StoredTrial{QStringLiteral("pro.monthly"), identifier}));
+        Transaction paid = renewal();
+        paid.originalID = identifier - 1;
+        publish(paid);
+        paid.originalID = identifier;
+        publish(paid);
+        EXPECT_EQ(storedTrial(), std::nullopt);
+    }
+    EXPECT_EQ(converted().size(), 2);
+}
+
+// Records are written in the order they were handed in, none waiting for the one before.
+TEST_F(TrialConversionTest, StoresAreWrittenInTheirOrder)
+{
+    TrialConversionTracker& tracker = TrialConversionTracker::shared();
+    const StoredTrial first{QStringLiteral("a"), 1};
+    const StoredTrial second{QStringLiteral("b"), 2};
+    tracker.storeTrial(first);
+    tracker.storeTrial(std::nullopt);
+    tracker.storeTrial(second);
+    EXPECT_EQ(storedTrial(), second);
+    tracker.storeTrial(std::nullopt);
+    EXPECT_EQ(storedTrial(), std::nullopt);
 }
 
 TEST_F(TrialConversionTest, StartingTwiceLeavesOneObservation)
@@ -120,8 +164,7 @@ TEST_F(TrialConversionTest, AnUpdateOfAnEarlierTrialLeavesTheNewerOneAlone)
     Transaction secondRenewal = renewal();
     secondRenewal.originalID = 2000;
     publish(renewal());
-    EXPECT_EQ(TrialConversionTracker::storedTrial(),
-              (StoredTrial{QStringLiteral("pro.monthly"), 2000}));
+    EXPECT_EQ(storedTrial(), (StoredTrial{QStringLiteral("pro.monthly"), 2000}));
     publish(secondRenewal);
     EXPECT_EQ(converted().size(), 1);
 }
@@ -131,11 +174,13 @@ TEST(TrialConversionWithoutClientTest, UpdatesAreSkippedAndTheRecordStays)
     ClientHarness harness;
     harness.start();
     Insights::purchaseCompleted(trialStart());
+    // Written while the client is there.
+    TrialConversionTracker::shared().waitForPersistence();
     Insights::terminate();
     harness.mainQueue.runPending();
     publish(renewal());
     harness.start();
-    EXPECT_TRUE(TrialConversionTracker::storedTrial().has_value());
+    EXPECT_TRUE(storedTrial().has_value());
 }
 
 TEST(StoredTrialTest, EncodesBothMembersAndRejectsOtherData)
@@ -143,8 +188,25 @@ TEST(StoredTrialTest, EncodesBothMembersAndRejectsOtherData)
     const StoredTrial trial{QStringLiteral("p"), 9'007'199'254'740'993ull};
     EXPECT_EQ(
         trial.encode(),
-        QByteArrayLiteral("{\"originalTransactionID\":9007199254740993,\"productID\":\"p\"}"));
+        QByteArrayLiteral("{\"productID\":\"p\",\"originalTransactionID\":9007199254740993}"));
     EXPECT_EQ(StoredTrial::decode(trial.encode()), trial);
+    // Beyond the signed range, where a double would round, and a name that needs escaping.
+    for (const quint64 identifier : {quint64(1) << 63, std::numeric_limits<quint64>::max()}) {
+        const StoredTrial large{QStringLiteral("pro \"monthly\"\\"), identifier};
+        EXPECT_EQ(StoredTrial::decode(large.encode()), large) << identifier;
+    }
+    const StoredTrial largest{QStringLiteral("p"), std::numeric_limits<quint64>::max()};
+    EXPECT_EQ(
+        largest.encode(),
+        QByteArrayLiteral("{\"productID\":\"p\",\"originalTransactionID\":18446744073709551615}"));
+    // Only the object's own member counts, not the same name inside a string or a nested
+    // object, wherever the members stand and however they are spaced.
+    EXPECT_EQ(
+        StoredTrial::decode("{\"list\":[1,[2]], \"originalTransactionID\" : 18446744073709551614 ,"
+                            "\"nested\":{\"originalTransactionID\":7},"
+                            "\"productID\":\"x\\\",\\\"originalTransactionID\\\":5\"}"),
+        (StoredTrial{QStringLiteral("x\",\"originalTransactionID\":5"),
+                     18'446'744'073'709'551'614ull}));
     EXPECT_EQ(StoredTrial::decode("{\"productID\":\"p\"}"), std::nullopt);
     EXPECT_EQ(StoredTrial::decode("garbage"), std::nullopt);
     // Only a whole number from 0 to the largest 64-bit one names a transaction.
@@ -164,10 +226,17 @@ TEST(TrialFromEarlierRunTest, IsObservedWhenTheTrackerIsMade)
 {
     ClientHarness harness;
     harness.start();
-    analyticsDefaults()->set(QStringLiteral("lastTrial"),
-                             StoredTrial{QStringLiteral("pro.monthly"), 1000}.encode());
+    // The shared tracker may still observe the trial of an earlier case: a refund ends that.
+    const StoredTrial trial{QStringLiteral("pro.monthly"), 1000};
+    TrialConversionTracker::shared().storeTrial(trial);
+    Transaction refund = trialStart();
+    refund.revocationDate = harness.clock.now();
+    publish(refund);
+    TrialConversionTracker::shared().waitForPersistence();
+
+    analyticsDefaults()->set(QStringLiteral("lastTrial"), trial.encode());
     const TrialConversionTracker tracker;
-    publish(renewal());
+    TransactionUpdates::shared().publish({renewal(), true});
     EXPECT_EQ(signalsOfType(harness.quitAndReadCache(), convertedSignal).size(), 1);
 }
 

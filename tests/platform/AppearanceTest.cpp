@@ -18,6 +18,8 @@ const QString appearanceGroup = QStringLiteral("org.freedesktop.appearance");
 const QString colorScheme = QStringLiteral("color-scheme");
 const QString interfaceGroup = QStringLiteral("org.gnome.desktop.interface");
 const QString animations = QStringLiteral("enable-animations");
+const QString magnifierGroup = QStringLiteral("org.gnome.desktop.a11y.magnifier");
+const QString invertLightness = QStringLiteral("invert-lightness");
 
 void usePaletteWindowColor(const QColor& color)
 {
@@ -114,6 +116,26 @@ TEST_F(AppearanceTest, NoPreferenceReadsAsLightOnALightPaletteAndOnlyFalseReduce
     }
 }
 
+// Unknown until the desktop reports one of the two; then a setting not reported reads as off,
+// and only a Boolean true inverts.
+TEST_F(AppearanceTest, AccessibilityIsKnownOnceTheDesktopReportsEitherSetting)
+{
+    Appearance appearance(false);
+    QSignalSpy changed(&appearance, &Appearance::changed);
+    EXPECT_EQ(appearance.accessibility(), std::nullopt);
+    appearance.portalSettingChanged(appearanceGroup, colorScheme, portalValue(1u));
+    EXPECT_EQ(appearance.accessibility(), std::nullopt);
+
+    appearance.portalSettingChanged(magnifierGroup, invertLightness, portalValue(true));
+    EXPECT_EQ(appearance.accessibility(), (AccessibilitySettings{false, true}));
+    appearance.portalSettingChanged(interfaceGroup, animations, portalValue(false));
+    EXPECT_EQ(appearance.accessibility(), (AccessibilitySettings{true, true}));
+    appearance.portalSettingChanged(magnifierGroup, invertLightness, portalValue(1u));
+    EXPECT_EQ(appearance.accessibility(), (AccessibilitySettings{true, false}));
+    // Inversion changes nothing drawn here: only the scheme and the motion were announced.
+    EXPECT_EQ(changed.count(), 2);
+}
+
 TEST_F(AppearanceTest, TheEnvironmentForcesEitherSchemeAndAnUnknownValueIsLoggedAndIgnored)
 {
     qputenv("QUILLORY_APPEARANCE", "dark");
@@ -146,19 +168,26 @@ TEST_F(AppearanceTest, ThePortalOnTheBusIsReadAndFollowedLive)
     ASSERT_TRUE(portal.isServing());
     portal.setColorScheme(StandInPortal::preferDark);
     portal.setValue(interfaceGroup, animations, true);
+    portal.setValue(magnifierGroup, invertLightness, true);
 
     LogCapture log;
     Appearance appearance;
     QSignalSpy changed(&appearance, &Appearance::changed);
     appearance.watchPortal(bus.connect(QStringLiteral("program")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return appearance.isDark(); }));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return portal.readCount() == 2; }));
+    // The scheme, the motion and the inversion.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return portal.readCount() == 3; }));
+    EXPECT_EQ(appearance.accessibility(), (AccessibilitySettings{false, true}));
 
     portal.setColorScheme(StandInPortal::preferLight);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !appearance.isDark(); }));
     portal.setValue(interfaceGroup, animations, false);
     EXPECT_TRUE(QTest::qWaitFor([&] { return appearance.reduceMotion(); }));
     EXPECT_EQ(changed.count(), 3);
+    portal.setValue(magnifierGroup, invertLightness, false);
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return appearance.accessibility() == AccessibilitySettings{true, false};
+    }));
     EXPECT_TRUE(log.matching(QStringLiteral("Quillory:")).isEmpty())
         << log.messages().join(u'\n').toStdString();
 }
