@@ -111,10 +111,10 @@ template <typename Value, typename Signal>
 void AppSettings::assign(Value& field, const Value& value, Signal changed)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
-    const bool differs = !(field == value);
     field = value;
-    if (differs)
-        Q_EMIT(this->*changed)(value);
+    // Every set is told, the same value again too: choosing the current delete-after period
+    // once more purges what has expired since.
+    Q_EMIT(this->*changed)(value);
 }
 
 void AppSettings::setDeleteAfter(DeleteAfter period)

@@ -120,6 +120,58 @@ TEST_F(AppSettingsTest, SettersWriteTheirKeysAtOnceWithoutValidating)
     EXPECT_EQ(AppSettings(reread).popoverSize(), QSizeF(520, 217));
 }
 
+TEST_F(AppSettingsTest, SettingTheValueAlreadyHeldIsToldAndWrittenAsAnyOther)
+{
+    AppSettings& settings = settingsOver({});
+    struct Case
+    {
+        const char* key;
+        std::function<void()> setSame;
+        std::function<int()> toldCount;
+    };
+    // Each spy lives as long as the cases; a case reads its own.
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
+    const auto spyOn = [&](auto changed) {
+        spies.push_back(std::make_unique<QSignalSpy>(&settings, changed));
+        return [spy = spies.back().get()] { return int(spy->count()); };
+    };
+    const std::vector<Case> cases{
+        {"quillory.deleteAfter", [&] { settings.setDeleteAfter(settings.deleteAfter()); },
+         spyOn(&AppSettings::deleteAfterChanged)},
+        {"quillory.textSize", [&] { settings.setTextSize(settings.textSize()); },
+         spyOn(&AppSettings::textSizeChanged)},
+        {"quillory.newNoteColor", [&] { settings.setNewNoteColor(settings.newNoteColor()); },
+         spyOn(&AppSettings::newNoteColorChanged)},
+        {"quillory.newNotePastesClipboard",
+         [&] { settings.setNewNotePastesClipboard(settings.newNotePastesClipboard()); },
+         spyOn(&AppSettings::newNotePastesClipboardChanged)},
+        {"quillory.pasteAsPlainText",
+         [&] { settings.setPasteAsPlainText(settings.pasteAsPlainText()); },
+         spyOn(&AppSettings::pasteAsPlainTextChanged)},
+        {"quillory.copyNoteOnClose",
+         [&] { settings.setCopyNoteOnClose(settings.copyNoteOnClose()); },
+         spyOn(&AppSettings::copyNoteOnCloseChanged)},
+        {"quillory.updateAutomatically",
+         [&] { settings.setUpdateAutomatically(settings.updateAutomatically()); },
+         spyOn(&AppSettings::updateAutomaticallyChanged)},
+        {"quillory.sendErrorReports",
+         [&] { settings.setSendErrorReports(settings.sendErrorReports()); },
+         spyOn(&AppSettings::sendErrorReportsChanged)},
+        {"quillory.popoverHeight", [&] { settings.setPopoverSize(settings.popoverSize()); },
+         spyOn(&AppSettings::popoverSizeChanged)},
+    };
+    for (const Case& testCase : cases) {
+        SCOPED_TRACE(testCase.key);
+        testCase.setSame();
+        EXPECT_EQ(testCase.toldCount(), 1);
+        // Until now only the registered default answered for the key.
+        m_defaults->synchronize();
+        EXPECT_TRUE(UserDefaults(QStringLiteral("settings"), m_folder.path())
+                        .object(QString::fromLatin1(testCase.key))
+                        .isValid());
+    }
+}
+
 TEST_F(AppSettingsTest, StepTextSizeStaysWithinTheOfferedSizes)
 {
     AppSettings& settings = settingsOver({{QStringLiteral("quillory.textSize"), 24}});

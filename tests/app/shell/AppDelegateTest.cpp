@@ -148,6 +148,12 @@ TEST_F(AppDelegateTest, ExpiredNotesArePurgedAtStartEveryMinuteAndWhenThePeriodC
     m_scheduler.advance(60s);
     delegate->settings()->setDeleteAfter(DeleteAfter::day);
     EXPECT_TRUE(delegate->store()->currentNote().text.isEmpty());
+
+    // Choosing the period it already has purges too, without waiting for the next minute.
+    delegate->store()->setText(QStringLiteral("a day old"));
+    m_clock.advance(24h);
+    delegate->settings()->setDeleteAfter(DeleteAfter::day);
+    EXPECT_TRUE(delegate->store()->currentNote().text.isEmpty());
 }
 
 TEST_F(AppDelegateTest, AClockSetAheadSinceTheLastRunOfThisBootExpiresNothingAtStart)
