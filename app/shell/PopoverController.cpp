@@ -140,11 +140,13 @@ PanelPlacement PopoverController::shownPlacement() const
 
 bool PopoverController::shapeContains(const QPointF& windowPoint) const
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     return clickableShape().contains(windowPoint);
 }
 
 QPainterPath PopoverController::clickableShape() const
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (m_mode != Mode::note)
         return outline();
     // The corner handles reach past the outline into the margin; a press there is a resize.

@@ -4,6 +4,7 @@
 #include "platform/LocalKeyMonitor.h"
 
 #include "support/LogCapture.h"
+#include "support/MainThreadChecks.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -150,6 +151,27 @@ TEST_F(PanelWindowTest, LosingTheFocusIsReportedAfterTheCurrentEvent)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&third));
     QCoreApplication::processEvents();
     EXPECT_EQ(losses, 1);
+}
+
+TEST_F(PanelWindowTest, EachEntryChecksItRunsOnTheMainThread)
+{
+    PanelWindow& p = panel;
+    QWidget* c = content;
+    expectEachCaughtOffTheMainThread({
+        {"constructor", [] { PanelWindow(); }},
+        {"setShapes", [&p] { p.setShapes({}); }},
+        {"shapeContains", [&p] { p.shapeContains(QPointF(5, 5)); }},
+        {"updateShape", [&p] { p.updateShape(); }},
+        {"setContentWidget", [&p] { p.setContentWidget(nullptr); }},
+        {"showAndFocus", [&p] { p.showAndFocus(); }},
+        {"press filter",
+         [&p, c] {
+             const QPointF margin(5, 5);
+             QMouseEvent press(QEvent::MouseButtonPress, margin, c->mapToGlobal(margin),
+                               Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+             static_cast<QObject&>(p).eventFilter(c, &press);
+         }},
+    });
 }
 
 TEST(GlobalClickMonitorOffscreenTest, WithoutX11ItReportsNothingAndLogsOnce)
