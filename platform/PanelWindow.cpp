@@ -206,6 +206,13 @@ void PanelWindow::showAndFocus()
         QApplication::setActiveWindow(this);
 }
 
+void PanelWindow::setOpacity(qreal opacity)
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    setWindowOpacity(opacity);
+    WindowSystem::flush();
+}
+
 void PanelWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);

@@ -20,6 +20,7 @@ class PointerCatcher;
 class PanelWindow : public QWidget
 {
     Q_OBJECT
+    Q_PROPERTY(qreal opacity READ windowOpacity WRITE setOpacity)
 
 public:
     // A shape in window coordinates.
@@ -52,6 +53,10 @@ public:
 
     // Shows, raises and asks the window manager for the keyboard focus.
     void showAndFocus();
+
+    // The window's opacity, handed to the window system at once rather than with the next
+    // drawing: each frame of a fade, which draws nothing, reaches the screen.
+    void setOpacity(qreal opacity);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -183,10 +183,10 @@ void PopoverController::open()
     reposition(false);
     set(m_isOpen, true, &PopoverController::isOpenChanged);
 
-    m_panel->setWindowOpacity(0.0);
+    m_panel->setOpacity(0.0);
     m_panel->showAndFocus();
     delete m_fade;
-    m_fade = new QPropertyAnimation(m_panel.get(), "windowOpacity", m_panel.get());
+    m_fade = new QPropertyAnimation(m_panel.get(), "opacity", m_panel.get());
     m_fade->setDuration(int(fadeInDuration.count()));
     m_fade->setStartValue(0.0);
     m_fade->setEndValue(1.0);

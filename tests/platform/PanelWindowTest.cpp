@@ -164,6 +164,7 @@ TEST_F(PanelWindowTest, EachEntryChecksItRunsOnTheMainThread)
         {"updateShape", [&p] { p.updateShape(); }},
         {"setContentWidget", [&p] { p.setContentWidget(nullptr); }},
         {"showAndFocus", [&p] { p.showAndFocus(); }},
+        {"setOpacity", [&p] { p.setOpacity(0.5); }},
         {"press filter",
          [&p, c] {
              const QPointF margin(5, 5);
