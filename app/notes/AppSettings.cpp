@@ -23,8 +23,10 @@ const QString popoverHeightKey = QStringLiteral("quillory.popoverHeight");
 constexpr int smallestTextSize = 10;
 constexpr int largestTextSize = 24;
 
+// The settings' first step, so checked here before anything is registered.
 UserDefaults& registered(UserDefaults& defaults)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     defaults.registerDefaults({
         {deleteAfterKey, DeleteAfterPeriods::rawValue(DeleteAfter::never)},
         {textSizeKey, AppSettings::defaultTextSize},
@@ -174,6 +176,7 @@ void AppSettings::setPopoverSize(QSizeF size)
 
 void AppSettings::stepTextSize(int step)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     const int target = m_textSize + step;
     const auto& sizes = textSizes();
     if (std::find(sizes.begin(), sizes.end(), target) != sizes.end())

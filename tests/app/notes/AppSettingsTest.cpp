@@ -1,6 +1,7 @@
 #include "app/notes/AppSettings.h"
 #include "platform/UserDefaults.h"
 
+#include "support/MainThreadChecks.h"
 #include "support/TestFiles.h"
 
 #include <QSignalSpy>
@@ -170,6 +171,18 @@ TEST_F(AppSettingsTest, SettingTheValueAlreadyHeldIsToldAndWrittenAsAnyOther)
                         .object(QString::fromLatin1(testCase.key))
                         .isValid());
     }
+}
+
+TEST_F(AppSettingsTest, EachEntryChecksItRunsOnTheMainThread)
+{
+    // At the largest size, where a step up sets nothing.
+    AppSettings& settings = settingsOver({{QStringLiteral("quillory.textSize"), 24}});
+    UserDefaults& defaults = *m_defaults;
+    expectEachCaughtOffTheMainThread({
+        {"constructor", [&defaults] { AppSettings{defaults}; }},
+        {"a setter", [&settings] { settings.setTextSize(12); }},
+        {"stepTextSize", [&settings] { settings.stepTextSize(+1); }},
+    });
 }
 
 TEST_F(AppSettingsTest, StepTextSizeStaysWithinTheOfferedSizes)
