@@ -259,8 +259,10 @@ bool PanelWindow::eventFilter(QObject* watched, QEvent* event)
     if (shapeContains(windowPoint))
         return false;
     // Qt tells a press that follows another one quickly, even one on another window such as
-    // the tray icon, as a double click alone: it closes all the same.
-    if (m_onClickOutsideShape)
+    // the tray icon, as a double click alone: it closes all the same. Other buttons than
+    // these two only miss the content.
+    const bool closes = mouse->button() == Qt::LeftButton || mouse->button() == Qt::RightButton;
+    if (closes && m_onClickOutsideShape)
         m_onClickOutsideShape();
     return true;
 }

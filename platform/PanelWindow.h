@@ -15,8 +15,8 @@ class PointerCatcher;
 // keyboard focus when shown. Its content draws a shape; the rest of the window is margin.
 // The window system passes clicks on the margin through to what lies below and, without a
 // compositor to blend the margin, shows nothing of it. Mouse presses on the margin that reach
-// the window all the same never reach the content: they are reported through
-// onClickOutsideShape instead.
+// the window all the same never reach the content: those of the left and right buttons are
+// reported through onClickOutsideShape instead.
 class PanelWindow : public QWidget
 {
     Q_OBJECT

@@ -66,6 +66,10 @@ TEST_F(PanelWindowTest, PressesOnTheMarginAreReportedAndNeverReachTheContentWhic
     QTest::mouseClick(content, Qt::RightButton, {}, QPoint(195, 140));
     EXPECT_EQ(outsideClicks, 2);
     EXPECT_EQ(content->presses, 0);
+    // The middle button closes nothing, and misses the content all the same.
+    QTest::mouseClick(content, Qt::MiddleButton, {}, QPoint(5, 5));
+    EXPECT_EQ(outsideClicks, 2);
+    EXPECT_EQ(content->presses, 0);
 
     QTest::mouseClick(content, Qt::LeftButton, {}, QPoint(100, 75));
     EXPECT_EQ(content->presses, 1);
