@@ -73,8 +73,8 @@ QRegion wholePixels(const QPainterPath& shape, const QSize& windowSize, qreal ra
 
 } // namespace
 
-// Checked before the base class is made, which would already touch the display off the main
-// thread.
+// Checked ahead of the base class: a widget made off the main thread goes wrong before this
+// constructor's body could tell.
 PanelWindow::PanelWindow(QWidget* parent)
     : QWidget((QUILLORY_ASSERT_MAIN_THREAD(), parent), Qt::Tool | Qt::FramelessWindowHint |
                                                            Qt::WindowStaysOnTopHint |
