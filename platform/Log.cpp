@@ -16,7 +16,8 @@ void Log::info(const QString& message) const
     qCInfo(m_category).noquote() << message;
 }
 
+// Qt has no level named error; critical is the one above warnings.
 void Log::error(const QString& message) const
 {
-    qCWarning(m_category).noquote() << message;
+    qCCritical(m_category).noquote() << message;
 }

@@ -1,5 +1,6 @@
 #include "PanelWindow.h"
 
+#include "MainThread.h"
 #include "PointerCatcher.h"
 #include "WindowSystem.h"
 #include "WindowSystemWatcher.h"
@@ -72,9 +73,12 @@ QRegion wholePixels(const QPainterPath& shape, const QSize& windowSize, qreal ra
 
 } // namespace
 
+// Checked ahead of the base class: a widget made off the main thread goes wrong before this
+// constructor's body could tell.
 PanelWindow::PanelWindow(QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                          Qt::NoDropShadowWindowHint)
+    : QWidget((QUILLORY_ASSERT_MAIN_THREAD(), parent), Qt::Tool | Qt::FramelessWindowHint |
+                                                           Qt::WindowStaysOnTopHint |
+                                                           Qt::NoDropShadowWindowHint)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -94,17 +98,20 @@ PanelWindow::~PanelWindow() = default;
 
 void PanelWindow::setShapes(Shapes shapes)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     m_shapes = std::move(shapes);
     updateShape();
 }
 
 bool PanelWindow::shapeContains(const QPointF& windowPoint) const
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     return !m_shapes.clickable || m_shapes.clickable().contains(windowPoint);
 }
 
 void PanelWindow::updateShape()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (!m_shapes.outline || !testAttribute(Qt::WA_WState_Created))
         return;
     // Without a compositor the translucent margin would show black. With one, the window ends
@@ -177,6 +184,7 @@ void PanelWindow::forwardCaught(QEvent::Type type, const QPoint& pixel, Qt::Mous
 
 void PanelWindow::setContentWidget(QWidget* content)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     delete m_content;
     m_content = content;
     if (!content)
@@ -188,6 +196,7 @@ void PanelWindow::setContentWidget(QWidget* content)
 
 void PanelWindow::showAndFocus()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     show();
     raise();
     activateWindow();
@@ -195,6 +204,13 @@ void PanelWindow::showAndFocus()
     // focus in Qt's eyes but is no longer its active window: a click would focus nothing.
     if (QGuiApplication::focusWindow() == windowHandle() && QApplication::activeWindow() != this)
         QApplication::setActiveWindow(this);
+}
+
+void PanelWindow::setOpacity(qreal opacity)
+{
+    QUILLORY_ASSERT_MAIN_THREAD();
+    setWindowOpacity(opacity);
+    WindowSystem::flush();
 }
 
 void PanelWindow::resizeEvent(QResizeEvent* event)
@@ -227,6 +243,7 @@ void PanelWindow::hideEvent(QHideEvent* event)
 
 bool PanelWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     // On screen now, so framed by the window manager, whose frame takes the hints too.
     if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed())
         WindowSystem::setPopupHints(winId());
@@ -242,8 +259,10 @@ bool PanelWindow::eventFilter(QObject* watched, QEvent* event)
     if (shapeContains(windowPoint))
         return false;
     // Qt tells a press that follows another one quickly, even one on another window such as
-    // the tray icon, as a double click alone: it closes all the same.
-    if (m_onClickOutsideShape)
+    // the tray icon, as a double click alone: it closes all the same. Other buttons than
+    // these two only miss the content.
+    const bool closes = mouse->button() == Qt::LeftButton || mouse->button() == Qt::RightButton;
+    if (closes && m_onClickOutsideShape)
         m_onClickOutsideShape();
     return true;
 }

@@ -15,11 +15,12 @@ class PointerCatcher;
 // keyboard focus when shown. Its content draws a shape; the rest of the window is margin.
 // The window system passes clicks on the margin through to what lies below and, without a
 // compositor to blend the margin, shows nothing of it. Mouse presses on the margin that reach
-// the window all the same never reach the content: they are reported through
-// onClickOutsideShape instead.
+// the window all the same never reach the content: those of the left and right buttons are
+// reported through onClickOutsideShape instead.
 class PanelWindow : public QWidget
 {
     Q_OBJECT
+    Q_PROPERTY(qreal opacity READ windowOpacity WRITE setOpacity)
 
 public:
     // A shape in window coordinates.
@@ -52,6 +53,10 @@ public:
 
     // Shows, raises and asks the window manager for the keyboard focus.
     void showAndFocus();
+
+    // The window's opacity, handed to the window system at once rather than with the next
+    // drawing: each frame of a fade, which draws nothing, reaches the screen.
+    void setOpacity(qreal opacity);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,6 +1,7 @@
 #include "Updater.h"
 
 #include "BuildConfig.h"
+#include "MainThread.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -42,6 +43,7 @@ Updater::Updater(const QUrl& feedUrl, const QVersionNumber& currentVersion, Sche
     , m_currentVersion(currentVersion)
     , m_scheduler(scheduler)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     m_network.setTransferTimeout(requestTimeoutMs);
 }
 
@@ -52,6 +54,7 @@ QUrl Updater::buildFeedUrl()
 
 bool Updater::startUpdater()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (m_running)
         return true;
     if (m_feedUrl.isEmpty()) {
@@ -71,6 +74,7 @@ bool Updater::startUpdater()
 
 void Updater::setAutomaticallyChecksForUpdates(bool automatic)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     m_automatic = automatic;
     updateSchedule();
 }
@@ -89,6 +93,7 @@ void Updater::updateSchedule()
 
 void Updater::checkForUpdates()
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (m_running)
         check(Trigger::User);
 }

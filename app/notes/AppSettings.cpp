@@ -23,8 +23,10 @@ const QString popoverHeightKey = QStringLiteral("quillory.popoverHeight");
 constexpr int smallestTextSize = 10;
 constexpr int largestTextSize = 24;
 
+// The settings' first step, so checked here before anything is registered.
 UserDefaults& registered(UserDefaults& defaults)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     defaults.registerDefaults({
         {deleteAfterKey, DeleteAfterPeriods::rawValue(DeleteAfter::never)},
         {textSizeKey, AppSettings::defaultTextSize},
@@ -111,10 +113,10 @@ template <typename Value, typename Signal>
 void AppSettings::assign(Value& field, const Value& value, Signal changed)
 {
     QUILLORY_ASSERT_MAIN_THREAD();
-    const bool differs = !(field == value);
     field = value;
-    if (differs)
-        Q_EMIT(this->*changed)(value);
+    // Every set is told, the same value again too: choosing the current delete-after period
+    // once more purges what has expired since.
+    Q_EMIT(this->*changed)(value);
 }
 
 void AppSettings::setDeleteAfter(DeleteAfter period)
@@ -174,6 +176,7 @@ void AppSettings::setPopoverSize(QSizeF size)
 
 void AppSettings::stepTextSize(int step)
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     const int target = m_textSize + step;
     const auto& sizes = textSizes();
     if (std::find(sizes.begin(), sizes.end(), target) != sizes.end())

@@ -11,8 +11,9 @@
 class UserDefaults;
 
 // The application's settings over the user-defaults store. Every key has a registered default;
-// values are validated once, when read at creation. Each setter writes its key at once and
-// does not validate (callers keep values in range).
+// values are validated once, when read at creation. Each setter signals its observers, also
+// when the value is the one it had, writes its key at once and does not validate (callers keep
+// values in range).
 class AppSettings : public QObject
 {
     Q_OBJECT

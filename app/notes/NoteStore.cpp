@@ -463,7 +463,7 @@ int NoteStore::purgeExpired(DeleteAfter period)
     }
 
     if (kept.empty()) {
-        m_notes.clear();
+        // Made while the expired notes are still held, so its order follows theirs.
         replaceNotes({makeNote(QString())}, 0);
     } else {
         const auto found = std::find_if(kept.begin(), kept.end(),

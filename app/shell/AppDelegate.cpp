@@ -24,7 +24,7 @@
 #include <QPointer>
 
 namespace {
-const Log updatesLog("quillory.updates");
+const Log updatesLog("zorvik.quillory.updates");
 const Log shutDownLog("quillory.application");
 } // namespace
 
@@ -55,7 +55,7 @@ void AppDelegate::applicationDidFinishLaunching()
     m_analytics->start(m_settings->sendErrorReports());
 
     if (!environment.updater.startUpdater())
-        updatesLog.error(QStringLiteral("Quillory: the updater did not start: ") +
+        updatesLog.error(QStringLiteral("Updater did not start: ") +
                          environment.updater.errorString());
     environment.updater.setAutomaticallyChecksForUpdates(m_settings->updateAutomatically());
 

@@ -140,11 +140,13 @@ PanelPlacement PopoverController::shownPlacement() const
 
 bool PopoverController::shapeContains(const QPointF& windowPoint) const
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     return clickableShape().contains(windowPoint);
 }
 
 QPainterPath PopoverController::clickableShape() const
 {
+    QUILLORY_ASSERT_MAIN_THREAD();
     if (m_mode != Mode::note)
         return outline();
     // The corner handles reach past the outline into the margin; a press there is a resize.
@@ -181,10 +183,10 @@ void PopoverController::open()
     reposition(false);
     set(m_isOpen, true, &PopoverController::isOpenChanged);
 
-    m_panel->setWindowOpacity(0.0);
+    m_panel->setOpacity(0.0);
     m_panel->showAndFocus();
     delete m_fade;
-    m_fade = new QPropertyAnimation(m_panel.get(), "windowOpacity", m_panel.get());
+    m_fade = new QPropertyAnimation(m_panel.get(), "opacity", m_panel.get());
     m_fade->setDuration(int(fadeInDuration.count()));
     m_fade->setStartValue(0.0);
     m_fade->setEndValue(1.0);

@@ -4,6 +4,7 @@
 #include "platform/LocalKeyMonitor.h"
 
 #include "support/LogCapture.h"
+#include "support/MainThreadChecks.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -63,6 +64,10 @@ TEST_F(PanelWindowTest, PressesOnTheMarginAreReportedAndNeverReachTheContentWhic
     EXPECT_EQ(outsideClicks, 1);
     EXPECT_EQ(content->presses, 0);
     QTest::mouseClick(content, Qt::RightButton, {}, QPoint(195, 140));
+    EXPECT_EQ(outsideClicks, 2);
+    EXPECT_EQ(content->presses, 0);
+    // The middle button closes nothing, and misses the content all the same.
+    QTest::mouseClick(content, Qt::MiddleButton, {}, QPoint(5, 5));
     EXPECT_EQ(outsideClicks, 2);
     EXPECT_EQ(content->presses, 0);
 
@@ -150,6 +155,28 @@ TEST_F(PanelWindowTest, LosingTheFocusIsReportedAfterTheCurrentEvent)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&third));
     QCoreApplication::processEvents();
     EXPECT_EQ(losses, 1);
+}
+
+TEST_F(PanelWindowTest, EachEntryChecksItRunsOnTheMainThread)
+{
+    PanelWindow& p = panel;
+    QWidget* c = content;
+    expectEachCaughtOffTheMainThread({
+        {"constructor", [] { PanelWindow(); }},
+        {"setShapes", [&p] { p.setShapes({}); }},
+        {"shapeContains", [&p] { p.shapeContains(QPointF(5, 5)); }},
+        {"updateShape", [&p] { p.updateShape(); }},
+        {"setContentWidget", [&p] { p.setContentWidget(nullptr); }},
+        {"showAndFocus", [&p] { p.showAndFocus(); }},
+        {"setOpacity", [&p] { p.setOpacity(0.5); }},
+        {"press filter",
+         [&p, c] {
+             const QPointF margin(5, 5);
+             QMouseEvent press(QEvent::MouseButtonPress, margin, c->mapToGlobal(margin),
+                               Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+             static_cast<QObject&>(p).eventFilter(c, &press);
+         }},
+    });
 }
 
 TEST(GlobalClickMonitorOffscreenTest, WithoutX11ItReportsNothingAndLogsOnce)

@@ -1,6 +1,7 @@
 #include "platform/Updater.h"
 
 #include "LoopbackHttpServer.h"
+#include "support/MainThreadChecks.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -64,6 +65,20 @@ TEST(UpdaterWithoutFeedTest, StartFailsWithAClearErrorAndChecksDoNothing)
     Updater secure(QUrl(QStringLiteral("https://updates.example.org/feed.json")), installed,
                    scheduler);
     EXPECT_TRUE(secure.startUpdater());
+}
+
+TEST(UpdaterWithoutFeedTest, EachEntryChecksItRunsOnTheMainThread)
+{
+    ManualScheduler scheduler;
+    // Without a feed, where the calls below would otherwise do nothing.
+    Updater updater(QUrl(), installed, scheduler);
+    expectEachCaughtOffTheMainThread({
+        {"constructor", [&scheduler] { Updater(QUrl(), installed, scheduler); }},
+        {"startUpdater", [&updater] { updater.startUpdater(); }},
+        {"setAutomaticallyChecksForUpdates",
+         [&updater] { updater.setAutomaticallyChecksForUpdates(false); }},
+        {"checkForUpdates", [&updater] { updater.checkForUpdates(); }},
+    });
 }
 
 TEST_F(UpdaterTest, AManualCheckReadsTheFeedAndShowsWhatItFound)

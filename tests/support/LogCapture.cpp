@@ -4,7 +4,7 @@
 
 namespace {
 QMutex mutex;
-QStringList captured;
+QList<LogCapture::Entry> captured;
 } // namespace
 
 LogCapture::LogCapture()
@@ -21,6 +21,14 @@ LogCapture::~LogCapture()
 
 QStringList LogCapture::messages() const
 {
+    QStringList messages;
+    for (const Entry& entry : entries())
+        messages.append(entry.message);
+    return messages;
+}
+
+QList<LogCapture::Entry> LogCapture::entries() const
+{
     const QMutexLocker lock(&mutex);
     return captured;
 }
@@ -30,8 +38,8 @@ QStringList LogCapture::matching(const QString& text) const
     return messages().filter(text);
 }
 
-void LogCapture::handle(QtMsgType, const QMessageLogContext&, const QString& message)
+void LogCapture::handle(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     const QMutexLocker lock(&mutex);
-    captured.append(message);
+    captured.append({type, QString::fromUtf8(context.category), message});
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QtMessageHandler>
@@ -13,9 +14,18 @@ public:
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
+    struct Entry
+    {
+        QtMsgType type;
+        QString category;
+        QString message;
+    };
+
     QStringList messages() const;
     // The messages that contain `text`.
     QStringList matching(const QString& text) const;
+    // Every message with its level and category.
+    QList<Entry> entries() const;
 
 private:
     static void handle(QtMsgType type, const QMessageLogContext& context, const QString& message);

@@ -1,6 +1,7 @@
 #include "app/notes/AppSettings.h"
 #include "platform/UserDefaults.h"
 
+#include "support/MainThreadChecks.h"
 #include "support/TestFiles.h"
 
 #include <QSignalSpy>
@@ -118,6 +119,50 @@ TEST_F(AppSettingsTest, SettersWriteTheirKeysAtOnceWithoutValidating)
 
     // Read back at the next start, the width is clamped.
     EXPECT_EQ(AppSettings(reread).popoverSize(), QSizeF(520, 217));
+}
+
+TEST_F(AppSettingsTest, SettingTheValueAlreadyHeldIsToldAndWrittenAsAnyOther)
+{
+    AppSettings& s = settingsOver({});
+    int told = 0;
+    const auto tell = [&told] { ++told; };
+    QObject::connect(&s, &AppSettings::deleteAfterChanged, tell);
+    QObject::connect(&s, &AppSettings::textSizeChanged, tell);
+    QObject::connect(&s, &AppSettings::newNoteColorChanged, tell);
+    QObject::connect(&s, &AppSettings::newNotePastesClipboardChanged, tell);
+    QObject::connect(&s, &AppSettings::pasteAsPlainTextChanged, tell);
+    QObject::connect(&s, &AppSettings::copyNoteOnCloseChanged, tell);
+    QObject::connect(&s, &AppSettings::updateAutomaticallyChanged, tell);
+    QObject::connect(&s, &AppSettings::sendErrorReportsChanged, tell);
+    QObject::connect(&s, &AppSettings::popoverSizeChanged, tell);
+    s.setDeleteAfter(s.deleteAfter());
+    s.setTextSize(s.textSize());
+    s.setNewNoteColor(s.newNoteColor());
+    s.setNewNotePastesClipboard(s.newNotePastesClipboard());
+    s.setPasteAsPlainText(s.pasteAsPlainText());
+    s.setCopyNoteOnClose(s.copyNoteOnClose());
+    s.setUpdateAutomatically(s.updateAutomatically());
+    s.setSendErrorReports(s.sendErrorReports());
+    s.setPopoverSize(s.popoverSize());
+    EXPECT_EQ(told, 9);
+
+    // Until now only the registered defaults answered for the keys.
+    m_defaults->synchronize();
+    EXPECT_EQ(
+        UserDefaults(QStringLiteral("settings"), m_folder.path()).dictionaryRepresentation().size(),
+        10);
+}
+
+TEST_F(AppSettingsTest, EachEntryChecksItRunsOnTheMainThread)
+{
+    // At the largest size, where a step up sets nothing.
+    AppSettings& settings = settingsOver({{QStringLiteral("quillory.textSize"), 24}});
+    UserDefaults& defaults = *m_defaults;
+    expectEachCaughtOffTheMainThread({
+        {"constructor", [&defaults] { AppSettings{defaults}; }},
+        {"a setter", [&settings] { settings.setTextSize(12); }},
+        {"stepTextSize", [&settings] { settings.stepTextSize(+1); }},
+    });
 }
 
 TEST_F(AppSettingsTest, StepTextSizeStaysWithinTheOfferedSizes)

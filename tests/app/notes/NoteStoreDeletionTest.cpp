@@ -197,7 +197,19 @@ TEST_F(NoteStorePurgeTest, WhenEveryNoteExpiredOneEmptyNoteRemains)
     ASSERT_EQ(store->notes().size(), 1u);
     EXPECT_TRUE(store->currentNote().text.isEmpty());
     EXPECT_EQ(store->currentIndex(), 0);
-    EXPECT_EQ(store->currentNote().order, 0);
+    // One more than the largest order of the notes it replaces, and saved with it.
+    EXPECT_EQ(store->currentNote().order, 3);
+
+    const std::vector<Note> gapped{noteAged(2h, QStringLiteral("five"), 5),
+                                   noteAged(3h, QStringLiteral("seven"), 7)};
+    store.reset();
+    writeDocument({1, gapped, gapped[0].id, 0});
+    store = openStore();
+    EXPECT_EQ(store->purgeExpired(DeleteAfter::hour), 2);
+    EXPECT_EQ(store->currentNote().order, 8);
+    store->save();
+    ASSERT_EQ(readDocument().notes.size(), 1u);
+    EXPECT_EQ(readDocument().notes[0].order, 8);
 }
 
 TEST_F(NoteStorePurgeTest, APendingUndoOfExpiredNotesIsDroppedOnlyWhenSomethingIsPurged)

@@ -148,6 +148,12 @@ TEST_F(AppDelegateTest, ExpiredNotesArePurgedAtStartEveryMinuteAndWhenThePeriodC
     m_scheduler.advance(60s);
     delegate->settings()->setDeleteAfter(DeleteAfter::day);
     EXPECT_TRUE(delegate->store()->currentNote().text.isEmpty());
+
+    // Choosing the period it already has purges too, without waiting for the next minute.
+    delegate->store()->setText(QStringLiteral("a day old"));
+    m_clock.advance(24h);
+    delegate->settings()->setDeleteAfter(DeleteAfter::day);
+    EXPECT_TRUE(delegate->store()->currentNote().text.isEmpty());
 }
 
 TEST_F(AppDelegateTest, AClockSetAheadSinceTheLastRunOfThisBootExpiresNothingAtStart)
@@ -450,11 +456,20 @@ TEST_F(AppDelegateTest, ATakenShortcutIsReportedAndTheProgramRunsOn)
     EXPECT_TRUE(delegate->popover()->isOpen());
 }
 
-TEST_F(AppDelegateTest, AnUpdaterWithoutAFeedIsLoggedOnce)
+TEST_F(AppDelegateTest, AnUpdaterWithoutAFeedIsLoggedOnceAsAnError)
 {
     LogCapture log;
     auto delegate = launch();
-    EXPECT_EQ(log.matching(QStringLiteral("the updater did not start")).size(), 1);
+    QList<LogCapture::Entry> updates;
+    for (const LogCapture::Entry& entry : log.entries()) {
+        if (entry.category == QStringLiteral("zorvik.quillory.updates"))
+            updates.append(entry);
+    }
+    ASSERT_EQ(updates.size(), 1);
+    EXPECT_EQ(updates[0].type, QtCriticalMsg);
+    ASSERT_FALSE(m_updater.errorString().isEmpty());
+    EXPECT_EQ(updates[0].message,
+              QStringLiteral("Updater did not start: ") + m_updater.errorString());
 }
 
 TEST_F(AppDelegateTest, TheScreenshotRunShowsEachStateOfTheSampleNotesAndTouchesNothingOfOurs)

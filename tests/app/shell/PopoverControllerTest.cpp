@@ -52,6 +52,8 @@ TEST_F(PopoverControllerTest, EveryOperationChecksItRunsOnTheMainThread)
         {"resizeDrag", [&c] { c.resizeDrag(Corner::bottomLeft, {}); }},
         {"endResize", [&c] { c.endResize(); }},
         {"resetSize", [&c] { c.resetSize(); }},
+        {"clickableShape", [&c] { c.clickableShape(); }},
+        {"shapeContains", [&c] { c.shapeContains({}); }},
     });
 }
 

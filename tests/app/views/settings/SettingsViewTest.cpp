@@ -25,6 +25,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShowEvent>
+#include <QSignalSpy>
 #include <QStyleFactory>
 #include <QTest>
 #include <QToolTip>
@@ -189,6 +190,10 @@ TEST_F(SettingsViewTest, EachPopUpShowsItsSettingAndStoresAPickAtOnce)
     m_defaults.remove(QStringLiteral("quillory.newNoteColor"));
     pick(control<PopUpControl>("New note color"), 0);
     EXPECT_EQ(stored(QStringLiteral("quillory.newNoteColor")), QStringLiteral("rotate"));
+    // And told to the setting's observers, so the current period chosen again purges.
+    QSignalSpy periodTold(&m_settings, &AppSettings::deleteAfterChanged);
+    pick(control<PopUpControl>("Delete notes after"), 0);
+    EXPECT_EQ(periodTold.count(), 1);
 
     // The wheel is left to the page, which scrolls; it changes no setting.
     PopUpControl* textSize = control<PopUpControl>("Text size");
