@@ -44,9 +44,9 @@ void AppDelegate::applicationDidFinishLaunching()
         return;
     }
     m_settings = std::make_unique<AppSettings>(environment.defaults);
-    m_store =
-        std::make_unique<NoteStore>(environment.notesFile, environment.clock, environment.scheduler,
-                                    autosaveDelay, environment.writeQueue, environment.clockRecord);
+    m_store = std::make_unique<NoteStore>(
+        environment.notesFile, environment.clock, environment.scheduler, autosaveDelay,
+        environment.writeQueue, environment.clockRecord, environment.notesFolderLock);
     m_store->setNewNoteColor(m_settings->newNoteColor());
     NotesRecovery(NotesRecovery::defaultFolders(), environment.clock).announce(*m_store);
 
