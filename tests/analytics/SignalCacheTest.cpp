@@ -3,13 +3,18 @@
 #include "platform/FileWriteQueue.h"
 #include "support/TestFiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QUrl>
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -131,6 +136,36 @@ TEST_F(SignalCacheTest, AnEmptyQueueIsWrittenAsAnEmptyArray)
     cache->backupToDisk(FileWriteQueue::immediate());
     EXPECT_EQ(TestFiles::read(path()), QByteArrayLiteral("[]"));
     EXPECT_EQ(messages(LogLevel::info).filter(QStringLiteral(" of 0 signals")).size(), 1);
+}
+
+// The records hold a hashed user id and device facts: the file is the user's alone, also in
+// place of one an older version left open. A cache folder it has to make is the user's alone
+// too; the user's own, shared with other programs, keeps its mode.
+TEST_F(SignalCacheTest, TheBackupIsTheUsersAloneAndSoIsACacheFolderItMakes)
+{
+    constexpr unsigned privateFile = 0600;
+    constexpr unsigned openFile = 0644;
+    constexpr unsigned privateFolder = 0700;
+    constexpr unsigned sharedFolder = 0755;
+    const QString folder = QFileInfo(path()).absolutePath();
+    const std::pair<std::optional<unsigned>, unsigned> rows[] = {
+        {std::nullopt, privateFolder},
+        {sharedFolder, sharedFolder},
+    };
+    for (const auto& [found, left] : rows) {
+        SCOPED_TRACE(found.value_or(0));
+        QDir(folder).removeRecursively();
+        auto cache = open();
+        if (found) {
+            TestFiles::write(path(), "[]");
+            ::chmod(QFile::encodeName(folder).constData(), *found);
+            ::chmod(QFile::encodeName(path()).constData(), openFile);
+        }
+        cache->push(record(1));
+        cache->backupToDisk(FileWriteQueue::immediate());
+        EXPECT_EQ(TestFiles::mode(path()), privateFile);
+        EXPECT_EQ(TestFiles::mode(folder), left);
+    }
 }
 
 TEST_F(SignalCacheTest, AFailedBackupIsLoggedAndKeepsTheRecords)

@@ -160,6 +160,43 @@ TEST_F(UserDefaultsTest, AFileThatIsNoJsonObjectIsMovedAsideAndTheDomainStartsEm
         1);
 }
 
+// The user's choices, a hashed id and device facts are no one else's to read: the folder is
+// closed to others as soon as the domain is read, and every file in it is 0600 once written,
+// also where an older version left them open and when an unreadable file is set aside.
+TEST_F(UserDefaultsTest, TheFolderAndEveryFileOfADomainAreTheUsersAlone)
+{
+    constexpr unsigned privateFolder = 0700;
+    constexpr unsigned privateFile = 0600;
+    constexpr unsigned openFolder = 0755;
+    constexpr unsigned openFile = 0644;
+    const QString path = directory() + QStringLiteral("/domain.json");
+    const std::pair<const char*, QByteArray> found[] = {
+        {"nothing", {}},
+        {"a readable file", R"({"kept": {"bool": true}})"},
+        {"an unreadable file", "{ not an object"},
+    };
+    for (const auto& [label, bytes] : found) {
+        SCOPED_TRACE(label);
+        QDir(directory()).removeRecursively();
+        if (!bytes.isEmpty()) {
+            TestFiles::write(path, bytes);
+            ::chmod(QFile::encodeName(directory()).constData(), openFolder);
+            ::chmod(QFile::encodeName(path).constData(), openFile);
+        }
+        LogCapture log;
+        auto defaults = open();
+        EXPECT_EQ(TestFiles::mode(directory()), bytes.isEmpty() ? 0 : privateFolder);
+        defaults->set(QStringLiteral("new"), true);
+        EXPECT_EQ(TestFiles::mode(directory()), privateFolder);
+        const QStringList files = QDir(directory()).entryList(QDir::Files | QDir::Hidden);
+        EXPECT_EQ(files.size(), bytes.startsWith("{ not") ? 2 : 1)
+            << files.join(u' ').toStdString();
+        for (const QString& file : files)
+            EXPECT_EQ(TestFiles::mode(directory() + QLatin1Char('/') + file), privateFile)
+                << file.toStdString();
+    }
+}
+
 // A value that cannot be read costs its own key only: the key reads as absent (so its
 // default applies), one line names it, and the file keeps it as found.
 TEST_F(UserDefaultsTest, AnUnreadableValueFallsBackAloneAndIsKeptInTheFile)
