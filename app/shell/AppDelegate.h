@@ -90,6 +90,9 @@ Q_SIGNALS:
 
 private:
     void startScreenshots(Screenshots& screenshots);
+    // Once per run: the folders the notes, settings and clock are kept in, or files in them,
+    // that another user owns (left by a run as root) keep this user's changes from being kept.
+    void noticeFilesOfOthers();
     // The tray icon with its menu, and the panel with its content.
     void makeStatusBar();
     void subscribeToSettings();

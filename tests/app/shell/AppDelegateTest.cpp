@@ -37,6 +37,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -246,6 +248,59 @@ TEST_F(AppDelegateTest, NotesThatCannotBeSavedByTheQuitGoToARecoveryFileTheNextS
     // The document has been saved since: the recovery file is old news.
     EXPECT_TRUE(launch()->store()->notices().isEmpty());
     EXPECT_EQ(QDir(stateFolder).entryList({QStringLiteral("notes.json.recovered-*")}).size(), 1);
+}
+
+// After a run as root (sudo -E) on the user's home, what it made there is root's: the user's
+// later runs could keep no lock, clock or settings there and would say nothing. The start says
+// once which folders or files are another user's, and gives no owner back by itself.
+TEST_F(AppDelegateTest, FoldersAndFilesOfAnotherUserAreNamedInOneNoticeAtStartAndLeftAsTheyAre)
+{
+    constexpr uid_t anotherUser = 65534;
+    const QString notesFolder = QFileInfo(m_notesFile).absolutePath();
+    const QString lockFile = notesFolder + QStringLiteral("/quillory.lock");
+    const QString stateFolder =
+        qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/Quillory");
+    const QString settingsFolder = m_folder.path();
+    QDir().mkpath(stateFolder);
+    TestFiles::write(lockFile, {});
+    const auto ownerOf = [](const QString& path) { return QFileInfo(path).ownerId(); };
+    const auto giveTo = [](const QString& path, uid_t user) {
+        return ::chown(QFile::encodeName(path).constData(), user, user) == 0;
+    };
+    const auto shown = [](const QString& path) {
+        const QString home = QDir::homePath() + QLatin1Char('/');
+        return path.startsWith(home) ? QStringLiteral("~/") + path.mid(home.size()) : path;
+    };
+    EXPECT_TRUE(launch()->store()->notices().isEmpty());
+
+    // Named: the paths given away. A file in a folder named already is not named again.
+    const std::vector<std::pair<const char*, QStringList>> table{
+        {"the notes' lock in the user's folder", {lockFile}},
+        {"the state folder", {stateFolder}},
+        {"the settings folder", {settingsFolder}},
+        {"the notes folder with the lock and the state folder",
+         {notesFolder, lockFile, stateFolder}},
+    };
+    for (const auto& [label, others] : table) {
+        SCOPED_TRACE(label);
+        for (const QString& path : others) {
+            if (!giveTo(path, anotherUser))
+                GTEST_SKIP() << "only root can give a folder away";
+        }
+        const QStringList notices = launch()->store()->notices();
+        ASSERT_EQ(notices.size(), 1);
+        const QString& notice = notices.first();
+        for (const QString& path : others) {
+            const bool inFolderNamed =
+                path != notesFolder && path.startsWith(notesFolder) && others.contains(notesFolder);
+            const qsizetype timesNamed = notice.count(shown(path) + QStringLiteral(", ")) +
+                                         notice.count(shown(path) + QStringLiteral(" belong"));
+            EXPECT_EQ(timesNamed, inFolderNamed ? 0 : 1)
+                << path.toStdString() << " in: " << notice.toStdString();
+            EXPECT_EQ(ownerOf(path), anotherUser);
+            giveTo(path, ::geteuid());
+        }
+    }
 }
 
 // A disk that does not answer holds the quit up only so long; what it has not written by then
