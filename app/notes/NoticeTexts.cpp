@@ -65,8 +65,8 @@ QString ownedByOthers(const QStringList& paths)
         shownPaths.append(shown(path));
     const bool one = paths.size() == 1;
     return QStringLiteral("%1 %2 to another user, as after running Quillory with sudo, so "
-                          "Quillory can't keep its notes, settings or clock there. Give %3 back "
-                          "to your user, for example with sudo chown -R.")
+                          "Quillory can't keep its files there. Give %3 back to your user, for "
+                          "example with sudo chown -R.")
         .arg(shownPaths.join(QStringLiteral(", ")),
              one ? QStringLiteral("belongs") : QStringLiteral("belong"),
              one ? QStringLiteral("it") : QStringLiteral("them"));

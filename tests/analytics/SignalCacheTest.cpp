@@ -139,31 +139,23 @@ TEST_F(SignalCacheTest, AnEmptyQueueIsWrittenAsAnEmptyArray)
 }
 
 // The records hold a hashed user id and device facts: the file is the user's alone, also in
-// place of one an older version left open. A cache folder it has to make is the user's alone
-// too; the user's own, shared with other programs, keeps its mode.
+// place of one an older version left open (0644). A cache folder it has to make is the user's
+// alone too; the user's own, shared with other programs, keeps its mode.
 TEST_F(SignalCacheTest, TheBackupIsTheUsersAloneAndSoIsACacheFolderItMakes)
 {
-    constexpr unsigned privateFile = 0600;
-    constexpr unsigned openFile = 0644;
-    constexpr unsigned privateFolder = 0700;
-    constexpr unsigned sharedFolder = 0755;
     const QString folder = QFileInfo(path()).absolutePath();
-    const std::pair<std::optional<unsigned>, unsigned> rows[] = {
-        {std::nullopt, privateFolder},
-        {sharedFolder, sharedFolder},
-    };
+    // The folder's mode when it was there, and after the backup.
+    const std::pair<std::optional<unsigned>, unsigned> rows[] = {{std::nullopt, 0700},
+                                                                 {0755, 0755}};
     for (const auto& [found, left] : rows) {
-        SCOPED_TRACE(found.value_or(0));
         QDir(folder).removeRecursively();
-        auto cache = open();
         if (found) {
             TestFiles::write(path(), "[]");
             ::chmod(QFile::encodeName(folder).constData(), *found);
-            ::chmod(QFile::encodeName(path()).constData(), openFile);
+            ::chmod(QFile::encodeName(path()).constData(), 0644);
         }
-        cache->push(record(1));
-        cache->backupToDisk(FileWriteQueue::immediate());
-        EXPECT_EQ(TestFiles::mode(path()), privateFile);
+        open()->backupToDisk(FileWriteQueue::immediate());
+        EXPECT_EQ(TestFiles::mode(path()), 0600u);
         EXPECT_EQ(TestFiles::mode(folder), left);
     }
 }

@@ -3,16 +3,11 @@
 #include "support/TestFiles.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 
 #include <gtest/gtest.h>
-
-#include <functional>
-#include <memory>
-#include <vector>
 
 namespace {
 
@@ -71,44 +66,6 @@ TEST(FolderLockTest, AnotherProcessHoldsTheFolderUntilItIsKilled)
     other.kill();
     other.waitForFinished();
     EXPECT_EQ(lock.tryLock({}), FolderLock::Result::acquired);
-}
-
-// The lock's file removed or replaced while it is held (the folder cleared by hand, a clean-up
-// tool): the holder takes the lock again in the new one, unless a copy started meanwhile took
-// it first, and then as soon as that copy goes.
-TEST(FolderLockTest, ALockWhoseFileWasRemovedIsTakenAgainUnlessAnotherCopyTookItFirst)
-{
-    const QString lockFile = folder() + QLatin1Char('/') + FolderLock::fileName;
-    const std::vector<std::pair<const char*, std::function<void()>>> removals{
-        {"the folder removed", [] { QDir(folder()).removeRecursively(); }},
-        {"the file removed", [&] { QFile::remove(lockFile); }},
-        {"the file replaced",
-         [&] {
-             QFile::remove(lockFile);
-             TestFiles::write(lockFile, "restored from a backup");
-         }},
-    };
-    for (const auto& [label, remove] : removals) {
-        SCOPED_TRACE(label);
-        FolderLock holder(folder());
-        ASSERT_EQ(holder.tryLock("the holder"), FolderLock::Result::acquired);
-        EXPECT_EQ(holder.claimAgain(), FolderLock::Result::acquired);
-
-        remove();
-        EXPECT_EQ(holder.claimAgain(), FolderLock::Result::acquired);
-        FolderLock later(folder());
-        EXPECT_EQ(later.tryLock("later"), FolderLock::Result::heldElsewhere);
-        EXPECT_EQ(later.holderContact(), "the holder");
-
-        remove();
-        auto meanwhile = std::make_unique<FolderLock>(folder());
-        ASSERT_EQ(meanwhile->tryLock("meanwhile"), FolderLock::Result::acquired);
-        EXPECT_EQ(holder.claimAgain(), FolderLock::Result::heldElsewhere);
-        meanwhile.reset();
-        EXPECT_EQ(holder.claimAgain(), FolderLock::Result::acquired);
-        EXPECT_EQ(later.tryLock("later"), FolderLock::Result::heldElsewhere);
-        EXPECT_EQ(later.holderContact(), "the holder");
-    }
 }
 
 TEST(FolderLockTest, AFolderThatCannotBeMadeIsAFailureWithItsReason)

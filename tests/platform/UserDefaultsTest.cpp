@@ -160,39 +160,31 @@ TEST_F(UserDefaultsTest, AFileThatIsNoJsonObjectIsMovedAsideAndTheDomainStartsEm
         1);
 }
 
-// The user's choices, a hashed id and device facts are no one else's to read: the folder is
-// closed to others as soon as the domain is read, and every file in it is 0600 once written,
-// also where an older version left them open and when an unreadable file is set aside.
+// The user's choices, a hashed id and device facts are no one else's: the folder is closed to
+// others once the domain is read, and every file in it is 0600 once written, also where an older
+// version left them open and when an unreadable file is set aside.
 TEST_F(UserDefaultsTest, TheFolderAndEveryFileOfADomainAreTheUsersAlone)
 {
-    constexpr unsigned privateFolder = 0700;
-    constexpr unsigned privateFile = 0600;
-    constexpr unsigned openFolder = 0755;
-    constexpr unsigned openFile = 0644;
     const QString path = directory() + QStringLiteral("/domain.json");
-    const std::pair<const char*, QByteArray> found[] = {
-        {"nothing", {}},
-        {"a readable file", R"({"kept": {"bool": true}})"},
-        {"an unreadable file", "{ not an object"},
-    };
-    for (const auto& [label, bytes] : found) {
-        SCOPED_TRACE(label);
+    // What was found, in a folder 0755 as a file 0644, and how many files there are then.
+    const std::pair<QByteArray, qsizetype> found[] = {{{}, 1}, {"{}", 1}, {"{ not", 2}};
+    for (const auto& [bytes, files] : found) {
+        SCOPED_TRACE(bytes.toStdString());
         QDir(directory()).removeRecursively();
         if (!bytes.isEmpty()) {
             TestFiles::write(path, bytes);
-            ::chmod(QFile::encodeName(directory()).constData(), openFolder);
-            ::chmod(QFile::encodeName(path).constData(), openFile);
+            ::chmod(QFile::encodeName(directory()).constData(), 0755);
+            ::chmod(QFile::encodeName(path).constData(), 0644);
         }
         LogCapture log;
         auto defaults = open();
-        EXPECT_EQ(TestFiles::mode(directory()), bytes.isEmpty() ? 0 : privateFolder);
+        EXPECT_EQ(TestFiles::mode(directory()), bytes.isEmpty() ? 0 : 0700u);
         defaults->set(QStringLiteral("new"), true);
-        EXPECT_EQ(TestFiles::mode(directory()), privateFolder);
-        const QStringList files = QDir(directory()).entryList(QDir::Files | QDir::Hidden);
-        EXPECT_EQ(files.size(), bytes.startsWith("{ not") ? 2 : 1)
-            << files.join(u' ').toStdString();
-        for (const QString& file : files)
-            EXPECT_EQ(TestFiles::mode(directory() + QLatin1Char('/') + file), privateFile)
+        EXPECT_EQ(TestFiles::mode(directory()), 0700u);
+        const QStringList written = QDir(directory()).entryList(QDir::Files | QDir::Hidden);
+        EXPECT_EQ(written.size(), files);
+        for (const QString& file : written)
+            EXPECT_EQ(TestFiles::mode(directory() + QLatin1Char('/') + file), 0600u)
                 << file.toStdString();
     }
 }
