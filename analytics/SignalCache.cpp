@@ -149,8 +149,15 @@ void SignalCache::backupToDisk(FileWriteQueue& writeQueue)
                 if (logHandler)
                     logHandler->log(level, message);
             };
-            QDir().mkpath(QFileInfo(path).absolutePath());
-            if (const QString error = StoredFile::write(path, data); !error.isEmpty()) {
+            // A hashed user id and device facts: the user's alone. The cache folder is made so
+            // when it is missing; one that is there is the user's and other programs', and
+            // keeps its mode.
+            QString error;
+            if (!QFileInfo(path).absoluteDir().exists())
+                error = StoredFile::makePrivateFolder(path);
+            if (error.isEmpty())
+                error = StoredFile::write(path, data, StoredFile::privateFileMode);
+            if (!error.isEmpty()) {
                 // The reason on a line of its own, so the first line reads the same every time.
                 log(LogLevel::error, saveErrorMessage + QLatin1Char('\n') + error);
                 return;

@@ -110,11 +110,12 @@ int main(int argc, char** argv)
     }
     const QString notesFile = NotesDocument::defaultFileURL();
     const QString notesFolder = QFileInfo(notesFile).absolutePath();
-    FolderLock notesFolderLock(notesFolder);
+    // Shared with the saves, which take it again when the folder is made again.
+    const auto notesFolderLock = std::make_shared<FolderLock>(notesFolder);
     // The notes' lock first: whoever holds it is the copy that runs, so a lock in the runtime
     // folder that nobody answers for is one left behind.
     if (!screenshots) {
-        if (const auto exitCode = claimNotesFolder(notesFolderLock, application, notesFolder))
+        if (const auto exitCode = claimNotesFolder(*notesFolderLock, application, notesFolder))
             return *exitCode;
         if (!application.claimSingleInstance())
             return 0; // the running copy opens its panel instead
@@ -155,7 +156,8 @@ int main(int argc, char** argv)
                                          BackgroundFileWriteQueue::shared(),
                                          std::make_shared<ClockRecord>(ClockRecord::defaultPath(),
                                                                        Clock::system(),
-                                                                       BootClock::system())};
+                                                                       BootClock::system()),
+                                         notesFolderLock};
     AppDelegate delegate(environment);
 
     QObject::connect(&application, &Application::launchingFinished, &delegate,

@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -33,6 +34,7 @@ QString FolderLock::filePath() const
 
 FolderLock::Result FolderLock::tryLock(const QByteArray& contact)
 {
+    m_contact = contact;
     if (const QString error = StoredFile::makePrivateFolder(filePath()); !error.isEmpty()) {
         m_error = error;
         return Result::failed;
@@ -51,12 +53,28 @@ FolderLock::Result FolderLock::tryLock(const QByteArray& contact)
         m_error = qt_error_string(error);
         return Result::failed;
     }
+    if (m_descriptor >= 0)
+        ::close(m_descriptor); // a file no other copy can find any more
     m_descriptor = descriptor;
     // Only a hint for others: the lock itself is what counts, so a failure here is no failure.
     if (::ftruncate(descriptor, 0) == 0) [[maybe_unused]]
         const ssize_t written =
             ::pwrite(descriptor, contact.constData(), std::size_t(contact.size()), 0);
     return Result::acquired;
+}
+
+bool FolderLock::holdsFileAtPath() const
+{
+    struct stat held = {};
+    struct stat atPath = {};
+    return m_descriptor >= 0 && ::fstat(m_descriptor, &held) == 0 &&
+           ::stat(QFile::encodeName(filePath()).constData(), &atPath) == 0 &&
+           held.st_dev == atPath.st_dev && held.st_ino == atPath.st_ino;
+}
+
+FolderLock::Result FolderLock::claimAgain()
+{
+    return holdsFileAtPath() ? Result::acquired : tryLock(m_contact);
 }
 
 QByteArray FolderLock::holderContact() const

@@ -23,15 +23,22 @@ public:
     // Creates a missing folder, readable by the user only, and takes the lock; on success
     // leaves `contact` in the lock file for the copies that find the folder taken.
     Result tryLock(const QByteArray& contact);
-    // Why tryLock() failed.
+    // Takes the lock again when the file it holds is no longer the one at its path (the folder
+    // or the file was removed or replaced since), as tryLock() would, with the same contact:
+    // another copy could take a new file there while this one holds only the old. `acquired`
+    // while it holds the file at its path. Called by one thread at a time, like tryLock().
+    Result claimAgain();
+    // Why tryLock() or claimAgain() failed.
     QString errorString() const { return m_error; }
     // What the copy holding the folder left in the lock file.
     QByteArray holderContact() const;
 
 private:
     QString filePath() const;
+    bool holdsFileAtPath() const;
 
     const QString m_folder;
     int m_descriptor = -1;
+    QByteArray m_contact;
     QString m_error;
 };

@@ -114,6 +114,23 @@ bool isUsersOwnFolder(const QString& folder)
            (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
+QStringList ownedByOthers(const QString& folder)
+{
+    const auto othersOwn = [](const QFileInfo& file) {
+        return file.exists() && file.ownerId() != ::geteuid();
+    };
+    if (othersOwn(QFileInfo(folder)))
+        return {folder};
+    QStringList owned;
+    const QDir::Filters everything =
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    for (const QFileInfo& entry : QDir(folder).entryInfoList(everything, QDir::Name)) {
+        if (othersOwn(entry))
+            owned.append(entry.filePath());
+    }
+    return owned;
+}
+
 QString claimPrivateFolder(const QString& folder)
 {
     const QByteArray path = QFile::encodeName(folder);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFileDevice>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -60,6 +61,10 @@ QString makePrivateFolder(const QString& path);
 // A folder that only its user can change: the folder itself, not a link to one, owned by the
 // user, and writable neither by its group nor by others.
 bool isUsersOwnFolder(const QString& folder);
+
+// The folder when another user owns it, else what lies directly in it that another user owns:
+// what this user can neither change nor rely on reading. Empty for a folder that is not there.
+QStringList ownedByOthers(const QString& folder);
 
 // Makes `folder` one that only its user may enter (0700): created so when it is missing (its
 // parent must exist), and closed to others when it is there and the user's own. A folder that

@@ -484,6 +484,9 @@ void UserDefaults::load()
 {
     if (!QFileInfo::exists(filePath()))
         return;
+    // The user's choices, a hashed id and device facts are no one else's to read, also in a
+    // folder an older version left open.
+    StoredFile::makePrivateFolder(filePath());
     const QJsonDocument document = QJsonDocument::fromJson(StoredFile::read(filePath()).bytes);
 
     if (document.isObject()) {
@@ -501,7 +504,8 @@ void UserDefaults::load()
         return;
     }
     const QString aside =
-        AsideFile::moveAside(filePath(), AsideFile::corrupt, QDateTime::currentDateTimeUtc());
+        AsideFile::moveAside(filePath(), AsideFile::corrupt, QDateTime::currentDateTimeUtc(),
+                             StoredFile::privateFileMode);
     m_keepsUnreadableFile = aside.isEmpty();
     if (m_keepsUnreadableFile)
         defaultsLog.error(
@@ -521,12 +525,8 @@ void UserDefaults::write() const
     for (auto it = m_values.begin(); it != m_values.end(); ++it)
         members.insert(it.key(), encode(it.value()));
     const QByteArray bytes = QJsonDocument(members).toJson(QJsonDocument::Indented);
-    m_writeQueue.submit(filePath(), [directory = m_directory, path = filePath(), bytes] {
-        if (!QDir().mkpath(directory)) {
-            defaultsLog.error(QStringLiteral("Quillory: could not create %1").arg(directory));
-            return;
-        }
-        const QString error = StoredFile::write(path, bytes);
+    m_writeQueue.submit(filePath(), [path = filePath(), bytes] {
+        const QString error = StoredFile::writePrivate(path, bytes);
         if (!error.isEmpty())
             defaultsLog.error(QStringLiteral("Quillory: could not write %1: %2").arg(path, error));
     });

@@ -41,7 +41,8 @@ QDateTime carriedOverJump(const QDateTime& editedAt, std::chrono::milliseconds j
 
 NoteStore::NoteStore(const QString& fileURL, const Clock& clock, Scheduler& scheduler,
                      std::chrono::milliseconds autosaveDelay, FileWriteQueue& writeQueue,
-                     std::shared_ptr<ClockRecord> clockRecord, QObject* parent)
+                     std::shared_ptr<ClockRecord> clockRecord,
+                     std::shared_ptr<FolderLock> folderLock, QObject* parent)
     : QObject(parent)
     , m_fileURL(fileURL)
     , m_clock(clock)
@@ -50,7 +51,7 @@ NoteStore::NoteStore(const QString& fileURL, const Clock& clock, Scheduler& sche
     , m_scheduler(scheduler)
     , m_autosaveDelay(std::max(autosaveDelay, std::chrono::milliseconds{0}))
     , m_writeQueue(writeQueue)
-    , m_document(std::make_shared<NotesDocument>(fileURL, clock))
+    , m_document(std::make_shared<NotesDocument>(fileURL, clock, std::move(folderLock)))
 {
     load();
     if (m_clockRecord)

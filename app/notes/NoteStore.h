@@ -18,6 +18,7 @@
 #include <vector>
 
 class Clock;
+class FolderLock;
 
 // Owns the notes while the application runs: one of them is always current, every change is
 // written to the notes document a moment after the last one (or by the save deadline, while
@@ -53,10 +54,13 @@ public:
     // Loads the document at `fileURL` at once. `clock`, `scheduler` and `writeQueue` must
     // outlive the store. With a `clockRecord`, a jump of the wall clock made since the notes
     // were last written, while the program was not running, counts as one seen while running.
+    // With a `folderLock` (held on the document's folder), saves keep holding it as
+    // NotesDocument says.
     NoteStore(const QString& fileURL, const Clock& clock, Scheduler& scheduler,
               std::chrono::milliseconds autosaveDelay = defaultAutosaveDelay,
               FileWriteQueue& writeQueue = FileWriteQueue::immediate(),
-              std::shared_ptr<ClockRecord> clockRecord = nullptr, QObject* parent = nullptr);
+              std::shared_ptr<ClockRecord> clockRecord = nullptr,
+              std::shared_ptr<FolderLock> folderLock = nullptr, QObject* parent = nullptr);
     ~NoteStore() override;
 
     const std::vector<Note>& notes() const { return m_notes; }

@@ -2,6 +2,7 @@
 
 #include "platform/AsideFile.h"
 #include "platform/Clock.h"
+#include "platform/FolderLock.h"
 #include "platform/Log.h"
 
 #include <QFileInfo>
@@ -19,9 +20,11 @@ QString NotesDocument::defaultFileURL()
            QStringLiteral("/Quillory/notes.json");
 }
 
-NotesDocument::NotesDocument(const QString& path, const Clock& clock)
+NotesDocument::NotesDocument(const QString& path, const Clock& clock,
+                             std::shared_ptr<FolderLock> folderLock)
     : m_file(path)
     , m_clock(clock)
+    , m_folderLock(std::move(folderLock))
 {}
 
 StoredFile::Contents NotesDocument::read()
@@ -44,6 +47,13 @@ void NotesDocument::keepBeforeFirstSave(const QString& reason)
 
 NotesDocument::Saved NotesDocument::save(const QByteArray& bytes)
 {
+    // A copy started while the folder was gone holds the lock on the new one, and its notes are
+    // not this copy's to write over. A lock that cannot be taken at all is no reason to stop:
+    // the write below tells what is wrong with the folder.
+    if (m_folderLock && m_folderLock->claimAgain() == FolderLock::Result::heldElsewhere)
+        return {QStringLiteral("another copy of Quillory is using the notes in %1")
+                    .arg(QFileInfo(path()).absolutePath()),
+                {}};
     if (m_unreadableLeft && QFileInfo::exists(path())) {
         const QString aside = moveAsideUnreadable();
         if (aside.isEmpty())

@@ -5,7 +5,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
 class Clock;
+class FolderLock;
 
 // The notes document on disk. It is read once, on the main thread, when the store is made;
 // from then on it is touched only by saves, one at a time, on the write queue's thread. A save
@@ -24,7 +27,11 @@ public:
     // $XDG_DATA_HOME/Quillory/notes.json
     static QString defaultFileURL();
 
-    NotesDocument(const QString& path, const Clock& clock);
+    // With `folderLock`, the lock this copy holds on the document's folder: every save takes
+    // it again first when the folder or the lock's file was removed meanwhile, and writes
+    // nothing while another copy holds it instead.
+    NotesDocument(const QString& path, const Clock& clock,
+                  std::shared_ptr<FolderLock> folderLock = nullptr);
 
     QString path() const { return m_file.path(); }
 
@@ -45,5 +52,6 @@ public:
 private:
     TrackedFile m_file;
     const Clock& m_clock;
+    const std::shared_ptr<FolderLock> m_folderLock;
     bool m_unreadableLeft = false;
 };

@@ -58,4 +58,18 @@ QString recovered(const QString& newestRecoveryFile, qsizetype count)
                                  "notes.json.");
 }
 
+QString ownedByOthers(const QStringList& paths)
+{
+    QStringList shownPaths;
+    for (const QString& path : paths)
+        shownPaths.append(shown(path));
+    const bool one = paths.size() == 1;
+    return QStringLiteral("%1 %2 to another user, as after running Quillory with sudo, so "
+                          "Quillory can't keep its files there. Give %3 back to your user, for "
+                          "example with sudo chown -R.")
+        .arg(shownPaths.join(QStringLiteral(", ")),
+             one ? QStringLiteral("belongs") : QStringLiteral("belong"),
+             one ? QStringLiteral("it") : QStringLiteral("them"));
+}
+
 } // namespace NoticeTexts

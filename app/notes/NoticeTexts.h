@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <chrono>
 
@@ -15,5 +16,7 @@ QString unreadableLeft(const QString& document);
 QString changedOutside(const QString& document, const QString& copy);
 // `count` recovery files are kept, the newest being `newestRecoveryFile`.
 QString recovered(const QString& newestRecoveryFile, qsizetype count);
+// The program's files or folders at `paths` belong to another user.
+QString ownedByOthers(const QStringList& paths);
 
 } // namespace NoticeTexts

@@ -5,6 +5,7 @@
 #include "app/notes/LaunchAtLogin.h"
 #include "app/notes/NoteStore.h"
 #include "app/notes/NotesRecovery.h"
+#include "app/notes/NoticeTexts.h"
 #include "app/shell/Analytics.h"
 #include "app/shell/PopoverController.h"
 #include "app/shell/ReportingServices.h"
@@ -18,9 +19,11 @@
 #include "platform/MainQueue.h"
 #include "platform/MainThread.h"
 #include "platform/StatusItem.h"
+#include "platform/StoredFile.h"
 #include "platform/Updater.h"
 #include "platform/UserDefaults.h"
 
+#include <QFileInfo>
 #include <QPointer>
 
 namespace {
@@ -44,11 +47,12 @@ void AppDelegate::applicationDidFinishLaunching()
         return;
     }
     m_settings = std::make_unique<AppSettings>(environment.defaults);
-    m_store =
-        std::make_unique<NoteStore>(environment.notesFile, environment.clock, environment.scheduler,
-                                    autosaveDelay, environment.writeQueue, environment.clockRecord);
+    m_store = std::make_unique<NoteStore>(
+        environment.notesFile, environment.clock, environment.scheduler, autosaveDelay,
+        environment.writeQueue, environment.clockRecord, environment.notesFolderLock);
     m_store->setNewNoteColor(m_settings->newNoteColor());
     NotesRecovery(NotesRecovery::defaultFolders(), environment.clock).announce(*m_store);
+    noticeFilesOfOthers();
 
     m_analytics = std::make_unique<Analytics>(environment.reporting, environment.crashReportDsn,
                                               environment.analyticsAppID);
@@ -84,6 +88,21 @@ void AppDelegate::applicationDidFinishLaunching()
         if (guard)
             guard->m_popover->ensureContent();
     });
+}
+
+void AppDelegate::noticeFilesOfOthers()
+{
+    QStringList folders{QFileInfo(m_environment.notesFile).absolutePath(),
+                        QFileInfo(m_environment.defaults.filePath()).absolutePath()};
+    folders += NotesRecovery::defaultFolders();
+    folders.removeDuplicates();
+    QStringList owned;
+    for (const QString& folder : std::as_const(folders))
+        owned += StoredFile::ownedByOthers(folder);
+    // A folder may lie in another one that is looked into.
+    owned.removeDuplicates();
+    if (!owned.isEmpty())
+        m_store->addNotice(NoticeTexts::ownedByOthers(owned));
 }
 
 void AppDelegate::startScreenshots(Screenshots& screenshots)

@@ -13,6 +13,7 @@ class AppSettings;
 class Appearance;
 class Application;
 class ClockRecord;
+class FolderLock;
 class LaunchAtLogin;
 class LoginItem;
 class NoteStore;
@@ -61,6 +62,8 @@ public:
         // Where the clock stood when the notes were last written; none to take the clock as
         // it is at every start.
         std::shared_ptr<ClockRecord> clockRecord = nullptr;
+        // The lock this copy holds on the notes' folder, kept by the saves; none in tests.
+        std::shared_ptr<FolderLock> notesFolderLock = nullptr;
     };
 
     explicit AppDelegate(const Environment& environment, QObject* parent = nullptr);
@@ -87,6 +90,9 @@ Q_SIGNALS:
 
 private:
     void startScreenshots(Screenshots& screenshots);
+    // Once per run: the folders the notes, settings and clock are kept in, or files in them,
+    // that another user owns (left by a run as root) keep this user's changes from being kept.
+    void noticeFilesOfOthers();
     // The tray icon with its menu, and the panel with its content.
     void makeStatusBar();
     void subscribeToSettings();

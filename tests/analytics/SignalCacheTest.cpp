@@ -3,13 +3,18 @@
 #include "platform/FileWriteQueue.h"
 #include "support/TestFiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QUrl>
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <thread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -131,6 +136,28 @@ TEST_F(SignalCacheTest, AnEmptyQueueIsWrittenAsAnEmptyArray)
     cache->backupToDisk(FileWriteQueue::immediate());
     EXPECT_EQ(TestFiles::read(path()), QByteArrayLiteral("[]"));
     EXPECT_EQ(messages(LogLevel::info).filter(QStringLiteral(" of 0 signals")).size(), 1);
+}
+
+// The records hold a hashed user id and device facts: the file is the user's alone, also in
+// place of one an older version left open (0644). A cache folder it has to make is the user's
+// alone too; the user's own, shared with other programs, keeps its mode.
+TEST_F(SignalCacheTest, TheBackupIsTheUsersAloneAndSoIsACacheFolderItMakes)
+{
+    const QString folder = QFileInfo(path()).absolutePath();
+    // The folder's mode when it was there, and after the backup.
+    const std::pair<std::optional<unsigned>, unsigned> rows[] = {{std::nullopt, 0700},
+                                                                 {0755, 0755}};
+    for (const auto& [found, left] : rows) {
+        QDir(folder).removeRecursively();
+        if (found) {
+            TestFiles::write(path(), "[]");
+            ::chmod(QFile::encodeName(folder).constData(), *found);
+            ::chmod(QFile::encodeName(path()).constData(), 0644);
+        }
+        open()->backupToDisk(FileWriteQueue::immediate());
+        EXPECT_EQ(TestFiles::mode(path()), 0600u);
+        EXPECT_EQ(TestFiles::mode(folder), left);
+    }
 }
 
 TEST_F(SignalCacheTest, AFailedBackupIsLoggedAndKeepsTheRecords)

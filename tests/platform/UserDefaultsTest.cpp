@@ -160,6 +160,35 @@ TEST_F(UserDefaultsTest, AFileThatIsNoJsonObjectIsMovedAsideAndTheDomainStartsEm
         1);
 }
 
+// The user's choices, a hashed id and device facts are no one else's: the folder is closed to
+// others once the domain is read, and every file in it is 0600 once written, also where an older
+// version left them open and when an unreadable file is set aside.
+TEST_F(UserDefaultsTest, TheFolderAndEveryFileOfADomainAreTheUsersAlone)
+{
+    const QString path = directory() + QStringLiteral("/domain.json");
+    // What was found, in a folder 0755 as a file 0644, and how many files there are then.
+    const std::pair<QByteArray, qsizetype> found[] = {{{}, 1}, {"{}", 1}, {"{ not", 2}};
+    for (const auto& [bytes, files] : found) {
+        SCOPED_TRACE(bytes.toStdString());
+        QDir(directory()).removeRecursively();
+        if (!bytes.isEmpty()) {
+            TestFiles::write(path, bytes);
+            ::chmod(QFile::encodeName(directory()).constData(), 0755);
+            ::chmod(QFile::encodeName(path).constData(), 0644);
+        }
+        LogCapture log;
+        auto defaults = open();
+        EXPECT_EQ(TestFiles::mode(directory()), bytes.isEmpty() ? 0 : 0700u);
+        defaults->set(QStringLiteral("new"), true);
+        EXPECT_EQ(TestFiles::mode(directory()), 0700u);
+        const QStringList written = QDir(directory()).entryList(QDir::Files | QDir::Hidden);
+        EXPECT_EQ(written.size(), files);
+        for (const QString& file : written)
+            EXPECT_EQ(TestFiles::mode(directory() + QLatin1Char('/') + file), 0600u)
+                << file.toStdString();
+    }
+}
+
 // A value that cannot be read costs its own key only: the key reads as absent (so its
 // default applies), one line names it, and the file keeps it as found.
 TEST_F(UserDefaultsTest, AnUnreadableValueFallsBackAloneAndIsKeptInTheFile)

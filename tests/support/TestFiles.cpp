@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace TestFiles {
@@ -20,6 +21,14 @@ QByteArray read(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+unsigned mode(const QString& path)
+{
+    struct stat status = {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return 0;
+    return status.st_mode & 07777;
 }
 
 void write(const QString& path, const QByteArray& bytes)

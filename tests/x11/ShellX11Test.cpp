@@ -572,6 +572,16 @@ protected:
         EXPECT_EQ(m_app.state(), QProcess::Running);
     }
 
+    // The environment of a launch from another session: the same notes, its own runtime folder.
+    QProcessEnvironment anotherSession(const QTemporaryDir& runtime) const
+    {
+        QFile::setPermissions(runtime.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QProcessEnvironment environment = m_quillory.environment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        return environment;
+    }
+
     // Gives the home and its settings; this test starts the program itself to watch its process.
     RunningQuillory m_quillory{QStringLiteral(QUILLORY_BINARY)};
     XQuery m_x;
@@ -639,12 +649,30 @@ TEST_F(ShellX11Test, ACopyWithAnotherRuntimeFolderHandsOverToTheOneUsingTheNotes
     ASSERT_NO_FATAL_FAILURE(startAppInTray());
     ASSERT_FALSE(panelIsOpen());
 
-    QTemporaryDir otherRuntime;
-    QFile::setPermissions(otherRuntime.path(),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QProcessEnvironment environment = m_quillory.environment();
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), otherRuntime.path());
-    expectALaunchToHandOver(environment);
+    const QTemporaryDir otherRuntime;
+    expectALaunchToHandOver(anotherSession(otherRuntime));
+}
+
+// The notes' folder removed while the program runs (cleared by hand, a clean-up tool): the
+// save that makes it again makes the lock in it again, so a launch from another session still
+// hands over instead of running a second copy that writes over the first one's notes.
+TEST_F(ShellX11Test, ANotesFolderRemovedWhileRunningIsMadeAgainWithItsLock)
+{
+    ASSERT_NO_FATAL_FAILURE(openOnFirstLaunch());
+    ASSERT_TRUE(X11Input::type(QStringLiteral("kept")));
+    ASSERT_TRUE(
+        waitFor([this] { return m_quillory.savedTexts() == QStringList{QStringLiteral("kept")}; }));
+    ASSERT_TRUE(QDir(QFileInfo(m_quillory.notesFile()).absolutePath()).removeRecursively());
+    ASSERT_TRUE(X11Input::type(QStringLiteral(" again")));
+    ASSERT_TRUE(waitFor(
+        [this] { return m_quillory.savedTexts() == QStringList{QStringLiteral("kept again")}; }));
+    m_keys.press(escapeKey);
+    m_keys.release(escapeKey);
+    m_keys.sync();
+    ASSERT_TRUE(waitFor([this] { return !panelIsOpen(); }));
+
+    const QTemporaryDir otherRuntime;
+    expectALaunchToHandOver(anotherSession(otherRuntime));
 }
 
 // A copy using the notes that cannot be reached (here one that left no way to reach it): the

@@ -2,6 +2,7 @@
 
 #include "platform/AsideFile.h"
 #include "platform/FileWriteQueue.h"
+#include "platform/FolderLock.h"
 #include "platform/StoredFile.h"
 #include "platform/TrackedFile.h"
 
@@ -126,6 +127,37 @@ TEST_F(NoteStoreSaveProblemTest, SavingThatKeepsFailingIsShownWithWhatAndWhereUn
         EXPECT_TRUE(store->saveProblem().isEmpty()) << fault.label;
         EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("typed")) << fault.label;
     }
+}
+
+using NoteStoreFolderLockTest = NoteStoreFixture;
+
+// The notes' folder removed while the program runs: the save that makes it again takes the lock
+// in it again. A copy that took the new folder first keeps it: nothing is written over its notes,
+// which the save problem says, until it has gone.
+TEST_F(NoteStoreFolderLockTest, ASaveThatMakesTheFolderAgainTakesItsLockAgainUnlessAnotherCopyHasIt)
+{
+    const QString folder = folderOf(m_path);
+    const auto lock = std::make_shared<FolderLock>(folder);
+    ASSERT_EQ(lock->tryLock({}), FolderLock::Result::acquired);
+    NoteStore store(m_path, m_clock, m_scheduler, NoteStore::defaultAutosaveDelay,
+                    FileWriteQueue::immediate(), nullptr, lock);
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    store.setText(QStringLiteral("a"));
+    store.save();
+    FolderLock later(folder);
+    EXPECT_EQ(later.tryLock({}), FolderLock::Result::heldElsewhere);
+
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    auto meanwhile = std::make_unique<FolderLock>(folder);
+    ASSERT_EQ(meanwhile->tryLock({}), FolderLock::Result::acquired);
+    store.setText(QStringLiteral("ab"));
+    store.save();
+    EXPECT_FALSE(QFileInfo::exists(m_path));
+    EXPECT_TRUE(store.saveProblem().contains(QStringLiteral("another copy of Quillory")));
+    meanwhile.reset();
+    m_scheduler.advance(NoteStore::saveRetryInterval);
+    EXPECT_EQ(readDocument().notes.at(0).text, QStringLiteral("ab"));
+    EXPECT_EQ(later.tryLock({}), FolderLock::Result::heldElsewhere);
 }
 
 using NoteStoreOutsideChangeTest = NoteStoreFixture;

@@ -5,6 +5,7 @@
 #include "app/notes/AppSettings.h"
 #include "app/notes/NoteFileReader.h"
 #include "app/notes/NoteStore.h"
+#include "app/notes/NoticeTexts.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/PopoverController.h"
 #include "app/shell/Screenshots.h"
@@ -36,6 +37,8 @@
 #include <QVersionNumber>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -252,6 +255,40 @@ TEST_F(AppDelegateTest, NotesThatCannotBeSavedByTheQuitGoToARecoveryFileTheNextS
     // The document has been saved since: the recovery file is old news.
     EXPECT_TRUE(launch()->store()->notices().isEmpty());
     EXPECT_EQ(QDir(stateFolder).entryList({QStringLiteral("notes.json.recovered-*")}).size(), 1);
+}
+
+// After a run as root (sudo -E) on the user's home, what it made there is root's, and the
+// user's later runs could keep no lock, clock or settings there. The start names, in one notice,
+// the folders and files that are another user's, and changes no owner itself.
+TEST_F(AppDelegateTest, FoldersAndFilesOfAnotherUserAreNamedInOneNoticeAtStartAndLeftAsTheyAre)
+{
+    constexpr uid_t anotherUser = 65534;
+    const QString notesFolder = QFileInfo(m_notesFile).absolutePath();
+    const QString lockFile = notesFolder + QStringLiteral("/quillory.lock");
+    const QString stateFolder =
+        qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/Quillory");
+    QDir().mkpath(stateFolder);
+    TestFiles::write(lockFile, {});
+    const auto giveTo = [](const QString& path, uid_t user) {
+        return ::chown(QFile::encodeName(path).constData(), user, user) == 0;
+    };
+    EXPECT_TRUE(launch()->store()->notices().isEmpty());
+    // Given away, and named: a file in a folder named already is not named again.
+    const std::vector<std::pair<QStringList, QStringList>> rows{
+        {{lockFile}, {lockFile}},
+        {{notesFolder, lockFile, stateFolder}, {notesFolder, stateFolder}},
+    };
+    for (const auto& [given, named] : rows) {
+        for (const QString& path : given) {
+            if (!giveTo(path, anotherUser))
+                GTEST_SKIP() << "only root can give a file away";
+        }
+        EXPECT_EQ(launch()->store()->notices(), QStringList{NoticeTexts::ownedByOthers(named)});
+        for (const QString& path : given) {
+            EXPECT_EQ(QFileInfo(path).ownerId(), anotherUser);
+            giveTo(path, ::geteuid());
+        }
+    }
 }
 
 // A disk that does not answer holds the quit up only so long; what it has not written by then
