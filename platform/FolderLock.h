@@ -25,8 +25,8 @@ public:
     Result tryLock(const QByteArray& contact);
     // Why tryLock() failed.
     QString errorString() const { return m_error; }
-    // What the copy holding the folder left in the lock file.
-    QByteArray holderContact() const;
+    // What the copy holding the folder left in the lock file, as tryLock() found it.
+    QByteArray holderContact() const { return m_holderContact; }
 
 private:
     QString filePath() const;
@@ -34,4 +34,5 @@ private:
     const QString m_folder;
     int m_descriptor = -1;
     QString m_error;
+    QByteArray m_holderContact;
 };
