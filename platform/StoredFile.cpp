@@ -13,47 +13,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-constexpr qint64 readPieceSize = 1 << 16;
-
-} // namespace
-
 namespace StoredFile {
 
 Contents read(const QString& path)
 {
     if (!QFileInfo(path).isFile())
         return {{}, QStringLiteral("not a regular file")};
-    // Without blocking, and checked again once open: a FIFO may have taken the file's place.
-    const int descriptor =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (descriptor < 0)
-        return {{}, qt_error_string(errno)};
-    QFile file;
-    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         return {{}, file.errorString()};
-    }
-    struct stat status = {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
-        return {{}, QStringLiteral("not a regular file")};
-    // Read in pieces up to the limit: the size told is 0 for the kernel's files, and the file
-    // may grow while it is read.
-    const Contents tooLarge{{}, QStringLiteral("larger than %1 bytes").arg(maximumSize), true};
-    if (status.st_size > maximumSize)
-        return tooLarge;
-    QByteArray bytes;
-    bytes.reserve(qsizetype(status.st_size));
-    for (QByteArray piece = file.read(readPieceSize); !piece.isEmpty();
-         piece = file.read(readPieceSize)) {
-        bytes.append(piece);
-        if (bytes.size() > maximumSize)
-            return tooLarge;
-    }
+    if (file.size() > maximumSize)
+        return {{}, QStringLiteral("larger than %1 bytes").arg(maximumSize), true};
+    Contents contents{file.readAll(), {}};
     if (file.error() != QFileDevice::NoError)
         return {{}, file.errorString()};
-    return {bytes, {}};
+    return contents;
 }
 
 QString whyNotRegular(const QString& path)

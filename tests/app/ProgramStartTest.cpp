@@ -164,12 +164,15 @@ TEST(ProgramStartTest, AStaleRuntimeLockGivesWayUnlessAnotherProcessHoldsTheNote
 // each is read as unreadable and set aside whole, and the program starts.
 TEST(ProgramStartTest, StoredFilesBeyondTheSizeLimitAreSetAsideWholeAndTheProgramStarts)
 {
+    // As `truncate -s 64G` leaves them: no memory holds them.
+    constexpr qint64 farBeyondTheLimit = qint64(64) << 30;
+    static_assert(farBeyondTheLimit > StoredFile::maximumSize);
     const QString notes = xdgPath("XDG_DATA_HOME", "/Quillory/notes.json");
     const QString settings = xdgPath("XDG_CONFIG_HOME", "/Quillory/settings.json");
     const QString clock = xdgPath("XDG_STATE_HOME", "/Quillory/clock.json");
     for (const QString& path : {notes, settings, clock}) {
         TestFiles::write(path, {});
-        ASSERT_TRUE(QFile::resize(path, StoredFile::maximumSize + 1));
+        ASSERT_TRUE(QFile::resize(path, farBeyondTheLimit));
     }
     QProcess program;
     startRunning(program);
@@ -179,7 +182,7 @@ TEST(ProgramStartTest, StoredFilesBeyondTheSizeLimitAreSetAsideWholeAndTheProgra
             QDir(QFileInfo(path).path())
                 .entryInfoList({QFileInfo(path).fileName() + QStringLiteral(".corrupt-*")});
         ASSERT_EQ(aside.size(), 1) << path.toStdString();
-        EXPECT_EQ(aside[0].size(), StoredFile::maximumSize + 1);
+        EXPECT_EQ(aside[0].size(), farBeyondTheLimit);
     }
     EXPECT_LT(QFileInfo(clock).size(), 1024); // written anew
 }
