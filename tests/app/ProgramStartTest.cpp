@@ -27,11 +27,6 @@ QString xdgPath(const char* variable, const char* inside)
     return qEnvironmentVariable(variable) + QLatin1String(inside);
 }
 
-QString runtimeFolder()
-{
-    return xdgPath("XDG_RUNTIME_DIR", "/Quillory");
-}
-
 // Running, once it listens for other launches.
 void startRunning(QProcess& program)
 {
@@ -39,7 +34,7 @@ void startRunning(QProcess& program)
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     program.start(QStringLiteral(QUILLORY_BINARY));
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return QFileInfo::exists(runtimeFolder() + QStringLiteral("/quillory.socket")); },
+        [] { return QFileInfo::exists(xdgPath("XDG_RUNTIME_DIR", "/Quillory/quillory.socket")); },
         startTimeoutMs))
         << program.readAllStandardError().toStdString();
 }
@@ -224,8 +219,6 @@ TEST(ProgramStartTest, ALinkOrFifoInPlaceOfAFileWrittenInPlaceIsRefusedInOneLine
         EXPECT_EQ(TestFiles::read(target), "# the user's own\n");
         EXPECT_EQ(errorLines(first).filter(path + QStringLiteral(" is not a regular file")).size(),
                   1);
-        later.kill();
-        later.waitForFinished();
     }
 }
 
