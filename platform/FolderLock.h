@@ -21,7 +21,8 @@ public:
     FolderLock& operator=(const FolderLock&) = delete;
 
     // Creates a missing folder, readable by the user only, and takes the lock; on success
-    // leaves `contact` in the lock file for the copies that find the folder taken.
+    // leaves `contact` in the lock file for the copies that find the folder taken. A link or
+    // anything but a regular file in the lock file's place fails, and is left as it is.
     Result tryLock(const QByteArray& contact);
     // Why tryLock() failed.
     QString errorString() const { return m_error; }
