@@ -73,6 +73,9 @@ std::optional<int> claimNotesFolder(FolderLock& lock, const Application& applica
 
 int main(int argc, char** argv)
 {
+    // Beyond a file-size limit (ulimit -f) a write then fails with EFBIG, which a save reports
+    // and retries as it does on a full disk, instead of the program ending with the notes.
+    std::signal(SIGXFSZ, SIG_IGN);
     for (const QString& variable : XdgBaseDirectories::ignoreRelativePaths())
         std::fprintf(stderr, "Quillory: %s is not an absolute path; its default applies\n",
                      qUtf8Printable(variable));

@@ -138,25 +138,33 @@ bool Application::claimSingleInstance()
         return true;
     }
 
-    m_lock = std::make_unique<QLockFile>(m_directory + QLatin1Char('/') + lockFileName);
-    // Never judge a lock by its age: only a dead holder makes it stale.
-    m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(0)) {
-        if (m_lock->error() == QLockFile::LockFailedError) {
-            if (sendReopenRequest(socketPath()))
-                return false;
-            // No copy answers for the lock: its holder is gone, or it was never a lock at all
-            // (empty, unreadable, from another host). The caller holds what every copy must
-            // claim first, so no other copy can be running: the lock is replaced.
-            m_lock->removeStaleLockFile();
-            m_lock->tryLock(0);
+    const QString lockPath = m_directory + QLatin1Char('/') + lockFileName;
+    // Taking the lock reads it: through a link, or from a FIFO that waits for a writer for ever.
+    if (const QString refusal = StoredFile::whyNotRegular(lockPath); !refusal.isEmpty())
+        logger.error(
+            QStringLiteral("Quillory: %1; running without the single-copy guard").arg(refusal));
+    else
+        m_lock = std::make_unique<QLockFile>(lockPath);
+    if (m_lock) {
+        // Never judge a lock by its age: only a dead holder makes it stale.
+        m_lock->setStaleLockTime(0);
+        if (!m_lock->tryLock(0)) {
+            if (m_lock->error() == QLockFile::LockFailedError) {
+                if (sendReopenRequest(socketPath()))
+                    return false;
+                // No copy answers for the lock: its holder is gone, or it was never a lock at
+                // all (empty, unreadable, from another host). The caller holds what every copy
+                // must claim first, so no other copy can be running: the lock is replaced.
+                m_lock->removeStaleLockFile();
+                m_lock->tryLock(0);
+            }
+            if (!m_lock->isLocked())
+                logger.error(QStringLiteral("Quillory: cannot lock ") + m_lock->fileName() +
+                             QStringLiteral("; running without the single-copy guard"));
         }
-        if (!m_lock->isLocked())
-            logger.error(QStringLiteral("Quillory: cannot lock ") + m_lock->fileName() +
-                         QStringLiteral("; running without the single-copy guard"));
+        if (m_lock->isLocked())
+            QFile::setPermissions(m_lock->fileName(), StoredFile::privateFileMode);
     }
-    if (m_lock->isLocked())
-        QFile::setPermissions(m_lock->fileName(), StoredFile::privateFileMode);
 
     // Holding the lock means any socket file left behind belongs to a dead copy.
     QLocalServer::removeServer(socketPath());

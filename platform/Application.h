@@ -29,7 +29,8 @@ public:
     // Becomes the one running copy, or, when another copy already runs, sends it the reopen
     // request and returns false: the caller then exits without starting anything. A lock whose
     // holder does not answer is taken for one left behind and replaced, so call this only while
-    // holding what every copy must claim first.
+    // holding what every copy must claim first. A link or anything but a regular file in the
+    // lock's place is left as it is, and the copy runs unguarded.
     bool claimSingleInstance();
     bool isPrimaryInstance() const { return m_server != nullptr; }
     // Where other launches reach this copy with their requests; empty without a folder for it.

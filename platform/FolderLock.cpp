@@ -14,6 +14,16 @@
 namespace {
 
 constexpr mode_t ownerOnlyFile = 0600;
+// Far beyond the path of a socket, which is all a holder leaves.
+constexpr std::size_t contactLimit = 4096;
+
+QByteArray readContact(int descriptor)
+{
+    QByteArray contact(qsizetype(contactLimit), Qt::Uninitialized);
+    const ssize_t size = ::pread(descriptor, contact.data(), contactLimit, 0);
+    contact.truncate(size < 0 ? 0 : qsizetype(size));
+    return contact;
+}
 
 } // namespace
 
@@ -39,14 +49,25 @@ FolderLock::Result FolderLock::tryLock(const QByteArray& contact)
         m_error = error;
         return Result::failed;
     }
-    const int descriptor = ::open(QFile::encodeName(filePath()).constData(),
-                                  O_RDWR | O_CREAT | O_CLOEXEC, ownerOnlyFile);
-    if (descriptor < 0) {
-        m_error = qt_error_string(errno);
+    // Neither through a link, whose target would be cut short and written, nor into a FIFO,
+    // whose reader would wait for ever.
+    const int descriptor =
+        ::open(QFile::encodeName(filePath()).constData(),
+               O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, ownerOnlyFile);
+    struct stat status = {};
+    if (descriptor < 0 || ::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        const int error = errno;
+        if (descriptor >= 0)
+            ::close(descriptor);
+        const QString refusal = StoredFile::whyNotRegular(filePath());
+        m_error = refusal.isEmpty() ? qt_error_string(error) : refusal;
         return Result::failed;
     }
     if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
+        // From the file this copy opened: the one at the path may have been replaced since.
+        if (error == EWOULDBLOCK)
+            m_holderContact = readContact(descriptor);
         ::close(descriptor);
         if (error == EWOULDBLOCK)
             return Result::heldElsewhere;
@@ -60,6 +81,7 @@ FolderLock::Result FolderLock::tryLock(const QByteArray& contact)
     if (::ftruncate(descriptor, 0) == 0) [[maybe_unused]]
         const ssize_t written =
             ::pwrite(descriptor, contact.constData(), std::size_t(contact.size()), 0);
+    m_holderContact = readContact(descriptor);
     return Result::acquired;
 }
 
@@ -68,19 +90,11 @@ bool FolderLock::holdsFileAtPath() const
     struct stat held = {};
     struct stat atPath = {};
     return m_descriptor >= 0 && ::fstat(m_descriptor, &held) == 0 &&
-           ::stat(QFile::encodeName(filePath()).constData(), &atPath) == 0 &&
+           ::lstat(QFile::encodeName(filePath()).constData(), &atPath) == 0 &&
            held.st_dev == atPath.st_dev && held.st_ino == atPath.st_ino;
 }
 
 FolderLock::Result FolderLock::claimAgain()
 {
     return holdsFileAtPath() ? Result::acquired : tryLock(m_contact);
-}
-
-QByteArray FolderLock::holderContact() const
-{
-    QFile file(filePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
 }

@@ -21,7 +21,8 @@ public:
     FolderLock& operator=(const FolderLock&) = delete;
 
     // Creates a missing folder, readable by the user only, and takes the lock; on success
-    // leaves `contact` in the lock file for the copies that find the folder taken.
+    // leaves `contact` in the lock file for the copies that find the folder taken. A link or
+    // anything but a regular file in the lock file's place fails, and is left as it is.
     Result tryLock(const QByteArray& contact);
     // Takes the lock again when the file it holds is no longer the one at its path (the folder
     // or the file was removed or replaced since), as tryLock() would, with the same contact:
@@ -30,8 +31,8 @@ public:
     Result claimAgain();
     // Why tryLock() or claimAgain() failed.
     QString errorString() const { return m_error; }
-    // What the copy holding the folder left in the lock file.
-    QByteArray holderContact() const;
+    // What the copy holding the folder left in the lock file, as tryLock() found it.
+    QByteArray holderContact() const { return m_holderContact; }
 
 private:
     QString filePath() const;
@@ -41,4 +42,5 @@ private:
     int m_descriptor = -1;
     QByteArray m_contact;
     QString m_error;
+    QByteArray m_holderContact;
 };

@@ -22,10 +22,20 @@ Contents read(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {{}, file.errorString()};
+    if (file.size() > maximumSize)
+        return {{}, QStringLiteral("larger than %1 bytes").arg(maximumSize), true};
     Contents contents{file.readAll(), {}};
     if (file.error() != QFileDevice::NoError)
         return {{}, file.errorString()};
     return contents;
+}
+
+QString whyNotRegular(const QString& path)
+{
+    struct stat status = {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0 || S_ISREG(status.st_mode))
+        return {};
+    return QStringLiteral("%1 is not a regular file").arg(path);
 }
 
 QString write(const QString& path, const QByteArray& bytes,
@@ -163,6 +173,8 @@ QString writePrivate(const QString& path, const QByteArray& bytes)
 {
     if (const QString error = makePrivateFolder(path); !error.isEmpty())
         return error;
+    if (const QString refusal = whyNotRegular(path); !refusal.isEmpty())
+        return refusal;
     return write(path, bytes, privateFileMode);
 }
 

@@ -12,16 +12,27 @@
 // replaced only by their complete new contents.
 namespace StoredFile {
 
+// Far beyond any file the program keeps (100,000 notes take about 20 MB). A larger one is read
+// as unreadable: taken whole into memory, it could end the program at every start.
+inline constexpr qint64 maximumSize = qint64(128) << 20;
+
 struct Contents
 {
     QByteArray bytes;
     // Why the file could not be read; empty when it was.
     QString error;
+    // It is a regular file larger than maximumSize.
+    bool tooLarge = false;
 };
 
 // A FIFO, socket or device at the path is never opened: a FIFO would wait for a writer for
 // ever, and a device may act on being opened.
 Contents read(const QString& path);
+
+// Why the file at `path` may not be written in place: empty when there is none or when it is a
+// regular file itself. A link would have its target written instead, and a FIFO would hang the
+// program that opens it.
+QString whyNotRegular(const QString& path);
 
 // Called once the new contents are on the disk, just before they take the old file's place:
 // the last moment to look at the old one. A reason returned stops the write.
@@ -83,7 +94,8 @@ struct PrivateFolder
 PrivateFolder makeUniquePrivateFolder(const QString& pattern);
 
 // write() of a file that only its user may read: in a folder made as makePrivateFolder() does,
-// with mode 0600 whatever mode it had.
+// with mode 0600 whatever mode it had. A link or anything but a regular file at `path` is
+// refused (whyNotRegular()).
 QString writePrivate(const QString& path, const QByteArray& bytes);
 
 } // namespace StoredFile

@@ -61,6 +61,15 @@ QString TrackedFile::keepWhatIsThere(Written& written, QFileDevice::Permissions 
         // A FIFO or a device is refused here rather than copied: a FIFO would make the copy
         // wait for a writer for ever.
         contents = StoredFile::read(m_path);
+        // Too large to copy, it is kept whole under a new name instead.
+        if (contents.tooLarge) {
+            written.outsideCopy = AsideFile::moveAside(m_path, outside, when, permissions);
+            return written.outsideCopy.isEmpty()
+                       ? QStringLiteral("%1 is %2 and could not be moved aside, so it is not "
+                                        "replaced")
+                             .arg(m_path, contents.error)
+                       : QString();
+        }
         if (!contents.error.isEmpty())
             return QStringLiteral("%1 cannot be read (%2), so it is not replaced")
                 .arg(m_path, contents.error);

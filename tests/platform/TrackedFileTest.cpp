@@ -107,6 +107,20 @@ TEST_F(TrackedFileTest, AFileThatAppearsWhereNoneWasReadIsSomeoneElses)
     EXPECT_FALSE(afterMove.removedOutside);
 }
 
+// Put in place while the program ran, a file too large to be read, let alone copied, is kept
+// whole under the copy's name, and the write goes on.
+TEST_F(TrackedFileTest, AFileTooLargeToCopyIsMovedAsideWhole)
+{
+    TrackedFile file(m_path);
+    ASSERT_TRUE(file.write("ours 1", ownerOnly, m_now).error.isEmpty());
+    ASSERT_TRUE(QFile::resize(m_path, StoredFile::maximumSize + 1));
+    const TrackedFile::Written written = file.write("ours 2", ownerOnly, m_now);
+    EXPECT_TRUE(written.error.isEmpty()) << written.error.toStdString();
+    EXPECT_EQ(TestFiles::read(m_path), "ours 2");
+    EXPECT_EQ(written.outsideCopy, AsideFile::asidePath(m_path, TrackedFile::outside, m_now));
+    EXPECT_EQ(QFileInfo(written.outsideCopy).size(), StoredFile::maximumSize + 1);
+}
+
 TEST_F(TrackedFileTest, WhatCannotBeKeptIsNotReplaced)
 {
     TrackedFile file(m_path);
