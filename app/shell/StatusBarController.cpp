@@ -108,8 +108,6 @@ StatusBarController::StatusBarController(StatusItem& item, PopoverController& po
         updateGlyph();
         // Bars follow a new colour scheme too, in their own time.
         m_item.refreshBarColor();
-        // The menu's style reads the scheme as it paints: an open menu paints anew.
-        m_menu->update();
     });
     connect(&WindowSystemWatcher::instance(), &WindowSystemWatcher::trayForegroundChanged, this,
             &StatusBarController::updateGlyph);
@@ -156,8 +154,7 @@ void StatusBarController::updateGlyph()
 
 void StatusBarController::buildMenu()
 {
-    m_menu->setStyle(m_menuStyle.get());
-    m_menu->setFont(MenuStyle::font());
+    m_menuStyle->apply(*m_menu);
     auto add = [this](const QString& title, const char* icon, QKeySequence shortcut,
                       void (StatusBarController::*slot)()) {
         QAction* action = m_menu->addAction(menuIcon(QString::fromLatin1(icon)), title);
