@@ -10,6 +10,7 @@
 #include "platform/MainThread.h"
 #include "platform/Pasteboard.h"
 #include "platform/StatusItem.h"
+#include "platform/WindowSystem.h"
 #include "platform/WindowSystemWatcher.h"
 
 #include <QAbstractButton>
@@ -273,6 +274,7 @@ void StatusBarController::clearAllNotes()
             m_store.clearAll();
     });
     m_clearAllAlert = alert;
+    WindowSystem::setAlertHints(alert->winId());
     alert->open();
     raiseModalAlert();
 }

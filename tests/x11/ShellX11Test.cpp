@@ -28,6 +28,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <optional>
@@ -840,6 +841,45 @@ TEST_F(ShellX11Test, TheColourSchemeIsFollowedLiveAndTheClearAllAlertAsksAlone)
         EXPECT_FALSE(panelIsOpen());
         EXPECT_EQ(clearAllAlerts(), std::vector<xcb_window_t>{shown});
     }
+}
+
+// The clear-all alert is framed as an alert: a dialog that may be moved and closed and nothing
+// more. (Some window managers, openbox among them, offer minimising whatever a dialog asks.)
+TEST_F(ShellX11Test, TheClearAllAlertAsksTheWindowManagerToOfferMovingAndClosingOnly)
+{
+    ASSERT_NO_FATAL_FAILURE(markLaunchedBefore());
+    ASSERT_NO_FATAL_FAILURE(startAppInTray());
+    click(trayIcon()->center(), 3);
+    ASSERT_TRUE(waitFor([this] { return menuIsShown(); })) << describeScreen();
+    // The last entry but one.
+    m_keys.type(XTestClient::upKey);
+    m_keys.type(XTestClient::upKey);
+    m_keys.type(XTestClient::returnKey);
+    ASSERT_TRUE(waitFor([this] { return clearAllAlerts().size() == 1; })) << describeScreen();
+    const xcb_window_t alert = clearAllAlerts().front();
+
+    EXPECT_EQ(m_x.cardinals(alert, m_x.atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM),
+              std::vector<uint32_t>{m_x.atom("_NET_WM_WINDOW_TYPE_DIALOG")});
+    const xcb_atom_t motif = m_x.atom("_MOTIF_WM_HINTS");
+    const std::vector<uint32_t> hints = m_x.cardinals(alert, motif, motif);
+    // Flags, then the functions allowed.
+    constexpr uint32_t functionsGiven = 0x1;
+    constexpr uint32_t move = 0x4;
+    constexpr uint32_t close = 0x20;
+    ASSERT_GE(hints.size(), 2u);
+    EXPECT_TRUE(hints[0] & functionsGiven);
+    EXPECT_EQ(hints[1], move | close);
+
+    const xcb_atom_t allowedActions = m_x.atom("_NET_WM_ALLOWED_ACTIONS");
+    const auto allows = [&](const char* action) {
+        const std::vector<uint32_t> allowed = m_x.cardinals(alert, allowedActions, XCB_ATOM_ATOM);
+        return std::find(allowed.begin(), allowed.end(), m_x.atom(action)) != allowed.end();
+    };
+    ASSERT_TRUE(waitFor([&] { return allows("_NET_WM_ACTION_CLOSE"); }));
+    EXPECT_TRUE(allows("_NET_WM_ACTION_MOVE"));
+    for (const char* action :
+         {"_NET_WM_ACTION_RESIZE", "_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT"})
+        EXPECT_FALSE(allows(action)) << action;
 }
 
 // Without a compositor the window shows the outline alone, whose edge must be the panel's own
