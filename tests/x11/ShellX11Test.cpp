@@ -25,6 +25,7 @@
 #include <QTest>
 
 #include <xcb/xcb.h>
+#include <xcb/xfixes.h>
 
 #include <gtest/gtest.h>
 
@@ -841,6 +842,67 @@ TEST_F(ShellX11Test, TheColourSchemeIsFollowedLiveAndTheClearAllAlertAsksAlone)
         EXPECT_FALSE(panelIsOpen());
         EXPECT_EQ(clearAllAlerts(), std::vector<xcb_window_t>{shown});
     }
+}
+
+// Without a compositor the panel shows its outline alone, but its corner handles reach beyond
+// the rounded corners: there the pointer shows the handle's cursor whichever way it came, and
+// keeps it through a drag begun there.
+TEST_F(ShellX11Test, WithoutACompositorTheMarginBesideACornerShowsTheResizeCursor)
+{
+    m_x.paintDesktop(desktop);
+    ASSERT_NO_FATAL_FAILURE(openOnFirstLaunch());
+    // The screen holds only part of a window that reaches past its edge.
+    const QRect window = m_x.geometry(*panel()) & QRect(QPoint(0, 0), screenSize);
+    // The body's bottom left corner, once it is drawn: its lowest row and its leftmost column.
+    QPoint corner;
+    ASSERT_TRUE(waitFor([&] {
+        const QImage shown = m_x.image(window);
+        corner = QPoint(shown.width(), 0);
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                if (shown.pixel(x, y) != desktop)
+                    corner = QPoint(std::min(corner.x(), x), std::max(corner.y(), y));
+            }
+        }
+        corner += window.topLeft();
+        return corner.y() > window.center().y();
+    }));
+    const auto cursor = [this] {
+        xcb_connection_t* connection = m_x.connection();
+        std::free(xcb_xfixes_query_version_reply(
+            connection, xcb_xfixes_query_version(connection, XCB_XFIXES_MAJOR_VERSION, 0),
+            nullptr));
+        xcb_xfixes_get_cursor_image_reply_t* image = xcb_xfixes_get_cursor_image_reply(
+            connection, xcb_xfixes_get_cursor_image(connection), nullptr);
+        const uint32_t serial = image ? image->cursor_serial : 0;
+        std::free(image);
+        return serial;
+    };
+    // Moves the pointer there and gives back the cursor shown once it is none of `others`.
+    const auto cursorAt = [&](const QPoint& point, std::initializer_list<uint32_t> others) {
+        m_keys.movePointer(point.x(), point.y());
+        m_keys.sync();
+        EXPECT_TRUE(waitFor(
+            [&] { return std::find(others.begin(), others.end(), cursor()) == others.end(); }));
+        return cursor();
+    };
+    const QPoint away(200, 600);
+    const QPoint text = window.center();
+    const uint32_t desktopArrow = cursorAt(away, {});
+    const uint32_t beam = cursorAt(text, {desktopArrow});
+    const uint32_t resize = cursorAt(corner + QPoint(3, -3), {desktopArrow, beam});
+    constexpr int pointsTried = 10;
+    for (int point = 0; point < pointsTried; ++point) {
+        const QPoint beyond = corner + QPoint(point - pointsTried / 2, 1 + point % 3);
+        cursorAt(text, {desktopArrow, resize});
+        cursorAt(away, {beam});
+        EXPECT_EQ(cursorAt(beyond, {desktopArrow}), resize)
+            << "at " << beyond.x() << ", " << beyond.y();
+    }
+    m_keys.pressButton();
+    EXPECT_EQ(cursorAt(corner + QPoint(-10, 10), {desktopArrow}), resize) << "during a drag";
+    m_keys.releaseButton();
+    m_keys.sync();
 }
 
 // The clear-all alert is framed as an alert: a dialog that may be moved and closed and nothing
