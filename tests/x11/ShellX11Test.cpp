@@ -537,6 +537,8 @@ protected:
 
     // Not a colour of the program's, so that the desktop is told apart from it.
     static constexpr QRgb desktop = qRgb(0x30, 0xD0, 0x60);
+    // The accent colour and its blends over the page, unlike any grey or the desktop's green.
+    static constexpr int accentBlueOverRed = 60;
     static constexpr int darkBelow = 128;
 
     static void click(const QPoint& position, int button = 1)
@@ -903,6 +905,48 @@ TEST_F(ShellX11Test, WithoutACompositorTheMarginBesideACornerShowsTheResizeCurso
     EXPECT_EQ(cursorAt(corner + QPoint(-10, 10), {desktopArrow}), resize) << "during a drag";
     m_keys.releaseButton();
     m_keys.sync();
+}
+
+// Tab rings the text size pop-up of the settings; a value then picked with the mouse leaves
+// the pop-up without any frame in the accent colour.
+TEST_F(ShellX11Test, APopUpValuePickedWithTheMouseAfterTabKeepsNoAccentFrame)
+{
+    m_quillory.setVariable(QStringLiteral("QUILLORY_APPEARANCE"), QStringLiteral("light"));
+    ASSERT_NO_FATAL_FAILURE(openOnFirstLaunch());
+    m_keys.type(XTestClient::commaKey, {XTestClient::controlKey});
+    // The shortcut recorder, the login switch, the first pop-up, then the text size.
+    constexpr int tabsToTextSize = 4;
+    const QRect window = m_x.geometry(*panel()) & QRect(QPoint(0, 0), screenSize);
+    // Where the screen shows the accent colour.
+    const auto accentPixels = [&] {
+        QRegion found;
+        const QImage shown = m_x.image(window);
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                const QColor pixel = shown.pixelColor(x, y);
+                if (pixel.blue() - pixel.red() > accentBlueOverRed)
+                    found += QRect(window.x() + x, window.y() + y, 1, 1);
+            }
+        }
+        return found;
+    };
+    // Each Tab moves the ring on; the pop-up's is what the last one added.
+    QRegion shown = accentPixels();
+    QRegion unfocused;
+    for (int tab = 0; tab < tabsToTextSize; ++tab) {
+        unfocused = shown;
+        m_keys.type(XTestClient::tabKey);
+        ASSERT_TRUE(waitFor([&] { return !((shown = accentPixels()) - unfocused).isEmpty(); }));
+    }
+    const QRect ring = (shown - unfocused).boundingRect();
+    // The pick: the open list shows the chosen entry under the pointer.
+    click(ring.center());
+    ASSERT_NO_FATAL_FAILURE(waitPastDoubleClick(m_clock.now()));
+    click(ring.center());
+    const auto framed = [&] { return (accentPixels() - unfocused) & ring; };
+    EXPECT_TRUE(waitFor([&] { return framed().isEmpty(); }))
+        << "accent pixels around " << framed().boundingRect().center().x() << ", "
+        << framed().boundingRect().center().y();
 }
 
 // The clear-all alert is framed as an alert: a dialog that may be moved and closed and nothing
