@@ -274,7 +274,16 @@ void StatusBarController::clearAllNotes()
             m_store.clearAll();
     });
     m_clearAllAlert = alert;
-    WindowSystem::setAlertHints(alert->winId());
+    alert->installEventFilter(this);
     alert->open();
     raiseModalAlert();
+}
+
+bool StatusBarController::eventFilter(QObject* watched, QEvent* event)
+{
+    // Made but not yet mapped: window managers read the hints as they map the window. Made any
+    // earlier, before it knows it is modal, the alert could not take the focus back later.
+    if (watched == m_clearAllAlert && event->type() == QEvent::Show)
+        WindowSystem::setAlertHints(m_clearAllAlert->winId());
+    return QObject::eventFilter(watched, event);
 }
