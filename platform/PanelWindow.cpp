@@ -177,9 +177,12 @@ void PanelWindow::forwardCaught(QEvent::Type type, const QPoint& pixel, Qt::Mous
             m_lastCaughtPress = press;
         }
     }
-    // The widget under the pointer has set the window's cursor.
-    if (m_catcher)
-        m_catcher->setCursor(window->cursor());
+    // The cursor of the widget under the pointer: the window's own is that of the last widget
+    // the pointer crossed inside the window, if any. A drag keeps the one it began with.
+    if (m_catcher && (type == QEvent::MouseButtonPress || buttons == Qt::NoButton)) {
+        const QWidget* under = childAt(position.toPoint());
+        m_catcher->setCursor((under ? under : this)->cursor());
+    }
 }
 
 void PanelWindow::setContentWidget(QWidget* content)

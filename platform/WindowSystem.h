@@ -32,6 +32,10 @@ void setShape(WId window, const QRegion& input, const QRegion& drawn);
 // the window is on screen: called again then.
 void setPopupHints(WId window);
 
+// Asks window managers to frame the window as an alert, which can be moved and closed but not
+// resized, minimised or maximised. Before the window is mapped: they read it then.
+void setAlertHints(WId window);
+
 // Whether `message`, an event of the window system as Qt hands it to native event filters,
 // gives `window` the keyboard focus.
 bool givesFocus(WId window, const QByteArray& eventType, const void* message);

@@ -1,5 +1,7 @@
 #include "NoteFileReader.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -251,7 +253,10 @@ private:
         QByteArray utf8;
         if (!peek('"') || !parseRawString(utf8))
             return fail(QStringLiteral("expected a string"));
-        value = QString::fromUtf8(utf8);
+        // A U+FEFF that opens a note's text is part of it, not a byte order mark to drop.
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom |
+                                                         QStringDecoder::Flag::Stateless);
+        value = decoder(utf8);
         return true;
     }
 

@@ -318,9 +318,12 @@ void NoteStore::load()
     NoteFile& document = *result.file;
     // What this version cannot write back stays in a copy the first save keeps.
     if (document.schemaVersion > NoteFile::currentSchemaVersion)
-        m_document->keepBeforeFirstSave(QStringLiteral("schema%1").arg(document.schemaVersion));
+        m_document->keepBeforeFirstSave(QStringLiteral("schema%1").arg(document.schemaVersion),
+                                        QStringLiteral("was written by a newer version of "
+                                                       "Quillory"));
     else if (!result.unknownHues.isEmpty())
-        m_document->keepBeforeFirstSave(QStringLiteral("hues"));
+        m_document->keepBeforeFirstSave(QStringLiteral("hues"),
+                                        QStringLiteral("holds a colour name that was not known"));
     if (!result.unknownHues.isEmpty())
         storeLog.error(QStringLiteral("Quillory: %1 names colours this version does not know "
                                       "(%2); those notes are read as %3")

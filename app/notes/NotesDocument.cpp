@@ -40,8 +40,9 @@ QString NotesDocument::moveAsideUnreadable()
     return aside;
 }
 
-void NotesDocument::keepBeforeFirstSave(const QString& reason)
+void NotesDocument::keepBeforeFirstSave(const QString& reason, const QString& why)
 {
+    m_keptWhy = why;
     m_file.keepBeforeNextWrite(reason);
 }
 
@@ -79,8 +80,7 @@ NotesDocument::Saved NotesDocument::save(const QByteArray& bytes)
             QStringLiteral("Quillory: %1 was removed by another program; it is written again")
                 .arg(path()));
     if (!written.keptCopy.isEmpty())
-        documentLog.error(QStringLiteral("Quillory: %1 was written by a newer version of "
-                                         "Quillory; a copy is kept in %2")
-                              .arg(path(), written.keptCopy));
+        documentLog.error(QStringLiteral("Quillory: %1 %2; a copy is kept in %3")
+                              .arg(path(), m_keptWhy, written.keptCopy));
     return {written.error, written.outsideCopy};
 }

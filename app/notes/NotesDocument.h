@@ -43,8 +43,8 @@ public:
     QString moveAsideUnreadable();
     // Main thread, before any save: the document read holds what this program cannot write
     // back (a newer form, a colour added later); the first save keeps a copy of it beside it,
-    // named after `reason`.
-    void keepBeforeFirstSave(const QString& reason);
+    // named after `reason`, and logs that the document `why` (what it holds that is lost).
+    void keepBeforeFirstSave(const QString& reason, const QString& why);
 
     // The write queue's thread.
     Saved save(const QByteArray& bytes);
@@ -54,4 +54,5 @@ private:
     const Clock& m_clock;
     const std::shared_ptr<FolderLock> m_folderLock;
     bool m_unreadableLeft = false;
+    QString m_keptWhy;
 };

@@ -10,6 +10,7 @@
 #include "platform/MainThread.h"
 #include "platform/Pasteboard.h"
 #include "platform/StatusItem.h"
+#include "platform/WindowSystem.h"
 #include "platform/WindowSystemWatcher.h"
 
 #include <QAbstractButton>
@@ -108,8 +109,6 @@ StatusBarController::StatusBarController(StatusItem& item, PopoverController& po
         updateGlyph();
         // Bars follow a new colour scheme too, in their own time.
         m_item.refreshBarColor();
-        // The menu's style reads the scheme as it paints: an open menu paints anew.
-        m_menu->update();
     });
     connect(&WindowSystemWatcher::instance(), &WindowSystemWatcher::trayForegroundChanged, this,
             &StatusBarController::updateGlyph);
@@ -156,8 +155,7 @@ void StatusBarController::updateGlyph()
 
 void StatusBarController::buildMenu()
 {
-    m_menu->setStyle(m_menuStyle.get());
-    m_menu->setFont(MenuStyle::font());
+    m_menuStyle->apply(*m_menu);
     auto add = [this](const QString& title, const char* icon, QKeySequence shortcut,
                       void (StatusBarController::*slot)()) {
         QAction* action = m_menu->addAction(menuIcon(QString::fromLatin1(icon)), title);
@@ -276,6 +274,16 @@ void StatusBarController::clearAllNotes()
             m_store.clearAll();
     });
     m_clearAllAlert = alert;
+    alert->installEventFilter(this);
     alert->open();
     raiseModalAlert();
+}
+
+bool StatusBarController::eventFilter(QObject* watched, QEvent* event)
+{
+    // Made but not yet mapped: window managers read the hints as they map the window. Made any
+    // earlier, before it knows it is modal, the alert could not take the focus back later.
+    if (watched == m_clearAllAlert && event->type() == QEvent::Show)
+        WindowSystem::setAlertHints(m_clearAllAlert->winId());
+    return QObject::eventFilter(watched, event);
 }

@@ -60,6 +60,9 @@ public:
 Q_SIGNALS:
     void quitRequested();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildMenu();
     void updateGlyph();

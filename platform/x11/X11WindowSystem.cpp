@@ -14,6 +14,22 @@ namespace {
 // More window states or types than any window manager defines.
 constexpr uint32_t maximumAtoms = 64;
 
+// The property of Motif's window manager hints, as window managers still read it.
+struct MotifHints
+{
+    uint32_t flags;
+    uint32_t functions;
+    uint32_t decorations;
+    int32_t inputMode;
+    uint32_t status;
+};
+constexpr uint32_t motifFunctionsAndDecorations = 0x3;
+constexpr uint32_t motifMove = 0x4;
+constexpr uint32_t motifClose = 0x20;
+constexpr uint32_t motifBorder = 0x2;
+constexpr uint32_t motifTitle = 0x8;
+constexpr uint32_t motifMenu = 0x10;
+
 xcb_connection_t* connection()
 {
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
@@ -143,6 +159,24 @@ void setPopupHints(WId window)
     // A kind of window that compositors leave unshadowed by default, ahead of the kinds the
     // toolkit wrote, which window managers that do not know it fall back to.
     putAtomsFirst(x11, target, "_NET_WM_WINDOW_TYPE", {"_NET_WM_WINDOW_TYPE_POPUP_MENU"});
+}
+
+void setAlertHints(WId window)
+{
+    xcb_connection_t* x11 = connection();
+    if (!x11)
+        return;
+    const auto target = static_cast<xcb_window_t>(window);
+    const xcb_atom_t dialog = internAtom(x11, "_NET_WM_WINDOW_TYPE_DIALOG");
+    xcb_change_property(x11, XCB_PROP_MODE_REPLACE, target, internAtom(x11, "_NET_WM_WINDOW_TYPE"),
+                        XCB_ATOM_ATOM, 32, 1, &dialog);
+    // The window manager hints of Motif, which the toolkit writes with resizing allowed.
+    const MotifHints hints{motifFunctionsAndDecorations, motifMove | motifClose,
+                           motifBorder | motifTitle | motifMenu, 0, 0};
+    const xcb_atom_t motif = internAtom(x11, "_MOTIF_WM_HINTS");
+    xcb_change_property(x11, XCB_PROP_MODE_REPLACE, target, motif, motif, 32,
+                        sizeof hints / sizeof(uint32_t), &hints);
+    xcb_flush(x11);
 }
 
 bool givesFocus(WId window, const QByteArray& eventType, const void* message)

@@ -393,6 +393,7 @@ TEST_F(PanelWindowX11Test, WithoutACompositorAHandleTakesThePointerBeyondTheOutl
              return body.united(square);
          }});
     const QPoint origin = X11Input::screenPosition(panel);
+    const QPoint overContent = origin + outline.center() + QPoint(0, outline.height() / 4);
     const QPoint overOutline = origin + outline.bottomLeft() + QPoint(4, -4);
     const QPoint beyondOutline = origin + outline.bottomLeft() + QPoint(-3, 3);
     const QPoint desktop(1100, 650);
@@ -403,9 +404,16 @@ TEST_F(PanelWindowX11Test, WithoutACompositorAHandleTakesThePointerBeyondTheOutl
         pointer.sync();
     };
     pointAt(desktop);
+    const uint32_t desktopArrow = shownCursor(connection);
+    pointAt(overContent);
+    ASSERT_TRUE(waitFor([&] { return shownCursor(connection) != desktopArrow; }));
     const uint32_t arrow = shownCursor(connection);
+    // The handle's own, not the content's arrow that may show first.
     pointAt(overOutline);
-    ASSERT_TRUE(waitFor([&] { return shownCursor(connection) != arrow; }));
+    ASSERT_TRUE(waitFor([&] {
+        const uint32_t shown = shownCursor(connection);
+        return shown != desktopArrow && shown != arrow;
+    }));
     const uint32_t diagonal = shownCursor(connection);
     pointAt(beyondOutline);
     EXPECT_TRUE(waitFor([&] { return shownCursor(connection) == diagonal; }))

@@ -1,4 +1,5 @@
 #include "app/views/outline/PanelPlacement.h"
+#include "app/views/theme/Theme.h"
 #include "platform/Appearance.h"
 #include "platform/FolderLock.h"
 
@@ -25,9 +26,11 @@
 #include <QTest>
 
 #include <xcb/xcb.h>
+#include <xcb/xfixes.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <optional>
@@ -535,6 +538,10 @@ protected:
 
     // Not a colour of the program's, so that the desktop is told apart from it.
     static constexpr QRgb desktop = qRgb(0x30, 0xD0, 0x60);
+    // How near a pixel is to the accent colour to be part of a focus ring, and how much more
+    // blue than red a blend of it over the page is.
+    static constexpr int accentTolerance = 24;
+    static constexpr int blueOverRed = 60;
     static constexpr int darkBelow = 128;
 
     static void click(const QPoint& position, int button = 1)
@@ -868,6 +875,181 @@ TEST_F(ShellX11Test, TheColourSchemeIsFollowedLiveAndTheClearAllAlertAsksAlone)
         EXPECT_FALSE(panelIsOpen());
         EXPECT_EQ(clearAllAlerts(), std::vector<xcb_window_t>{shown});
     }
+}
+
+// Without a compositor the panel shows its outline alone, but its corner handles reach beyond
+// the rounded corners: there the pointer shows the handle's cursor whichever way it came, and
+// keeps it through a drag begun there.
+TEST_F(ShellX11Test, WithoutACompositorTheMarginBesideACornerShowsTheResizeCursor)
+{
+    m_x.paintDesktop(desktop);
+    ASSERT_NO_FATAL_FAILURE(openOnFirstLaunch());
+    // The screen holds only part of a window that reaches past its edge.
+    const QRect window = m_x.geometry(*panel()) & QRect(QPoint(0, 0), screenSize);
+    // The body's bottom left corner, once it is drawn: its lowest row and its leftmost column.
+    QPoint corner;
+    ASSERT_TRUE(waitFor([&] {
+        const QImage shown = m_x.image(window);
+        corner = QPoint(shown.width(), 0);
+        for (int y = 0; y < shown.height(); ++y) {
+            for (int x = 0; x < shown.width(); ++x) {
+                if (shown.pixel(x, y) != desktop)
+                    corner = QPoint(std::min(corner.x(), x), std::max(corner.y(), y));
+            }
+        }
+        corner += window.topLeft();
+        return corner.y() > window.center().y();
+    }));
+    const auto cursor = [this] {
+        xcb_connection_t* connection = m_x.connection();
+        std::free(xcb_xfixes_query_version_reply(
+            connection, xcb_xfixes_query_version(connection, XCB_XFIXES_MAJOR_VERSION, 0),
+            nullptr));
+        xcb_xfixes_get_cursor_image_reply_t* image = xcb_xfixes_get_cursor_image_reply(
+            connection, xcb_xfixes_get_cursor_image(connection), nullptr);
+        const uint32_t serial = image ? image->cursor_serial : 0;
+        std::free(image);
+        return serial;
+    };
+    // Moves the pointer there and gives back the cursor shown once it is none of `others`.
+    const auto cursorAt = [&](const QPoint& point, std::initializer_list<uint32_t> others) {
+        m_keys.movePointer(point.x(), point.y());
+        m_keys.sync();
+        EXPECT_TRUE(waitFor(
+            [&] { return std::find(others.begin(), others.end(), cursor()) == others.end(); }));
+        return cursor();
+    };
+    const QPoint away(200, 600);
+    const QPoint text = window.center();
+    const uint32_t desktopArrow = cursorAt(away, {});
+    const uint32_t beam = cursorAt(text, {desktopArrow});
+    const uint32_t resize = cursorAt(corner + QPoint(3, -3), {desktopArrow, beam});
+    constexpr int pointsTried = 10;
+    for (int point = 0; point < pointsTried; ++point) {
+        const QPoint beyond = corner + QPoint(point - pointsTried / 2, 1 + point % 3);
+        cursorAt(text, {desktopArrow, resize});
+        cursorAt(away, {beam});
+        EXPECT_EQ(cursorAt(beyond, {desktopArrow}), resize)
+            << "at " << beyond.x() << ", " << beyond.y();
+    }
+    m_keys.pressButton();
+    EXPECT_EQ(cursorAt(corner + QPoint(-10, 10), {desktopArrow}), resize) << "during a drag";
+    m_keys.releaseButton();
+    m_keys.sync();
+}
+
+// Tab rings the text size pop-up of the settings; a value then picked with the mouse leaves
+// the pop-up without any frame in the accent colour.
+TEST_F(ShellX11Test, APopUpValuePickedWithTheMouseAfterTabKeepsNoAccentFrame)
+{
+    m_quillory.setVariable(QStringLiteral("QUILLORY_APPEARANCE"), QStringLiteral("light"));
+    ASSERT_NO_FATAL_FAILURE(openOnFirstLaunch());
+    m_keys.type(XTestClient::commaKey, {XTestClient::controlKey});
+    // The shortcut recorder, the login switch, the first pop-up, then the text size.
+    constexpr int tabsToTextSize = 4;
+    // The pixels of the panel for which `is` holds; it grows for the settings.
+    const auto pixels = [&](const auto& is) {
+        QRegion found;
+        const std::optional<xcb_window_t> shownPanel = panel();
+        const QRect window =
+            shownPanel ? m_x.geometry(*shownPanel) & QRect(QPoint(0, 0), screenSize) : QRect();
+        const QImage image = m_x.image(window);
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                if (is(image.pixelColor(x, y)))
+                    found += QRect(window.x() + x, window.y() + y, 1, 1);
+            }
+        }
+        return found;
+    };
+    const QColor accent = Theme::accent().resolved(Appearance::ColorScheme::Light);
+    const auto inAccent = [&] {
+        return pixels([&](const QColor& pixel) { return isNear(pixel, accent, accentTolerance); });
+    };
+    // The accent colour and its blends over the page, unlike any grey.
+    const auto bluish = [&] {
+        return pixels([](const QColor& pixel) { return pixel.blue() - pixel.red() > blueOverRed; });
+    };
+    // The settings page, settled, before any Tab; its links are in the accent colour.
+    QRegion shown;
+    const auto settled = [&] {
+        const QRegion before = std::exchange(shown, inAccent());
+        return shown == before;
+    };
+    ASSERT_TRUE(waitFor([&] { return settled() && !shown.isEmpty(); }));
+    const QRegion links = shown;
+    const QRegion untabbed = bluish();
+    QRect ring;
+    for (int tab = 0; tab < tabsToTextSize; ++tab) {
+        const QRect previous = ring;
+        m_keys.type(XTestClient::tabKey);
+        ASSERT_TRUE(waitFor([&] {
+            ring = (shown - links).boundingRect();
+            return settled() && ring.isValid() && ring != previous;
+        }));
+    }
+    // The pick: the open list shows the chosen entry under the pointer.
+    const auto popUpsShown = [this] {
+        const std::vector<xcb_window_t> windows = m_x.children(m_x.root());
+        return std::count_if(windows.begin(), windows.end(), [this](xcb_window_t window) {
+            return isOurs(window) && m_x.isViewable(window) && m_x.isOverrideRedirect(window);
+        });
+    };
+    const auto closed = popUpsShown();
+    click(ring.center());
+    ASSERT_TRUE(waitFor([&] { return popUpsShown() > closed; }));
+    // A list takes no release until a moment after it opened; on a busy machine it may see the
+    // click before that moment has passed by its own clock, and a person clicks again.
+    constexpr int picksTried = 3;
+    for (int pick = 0; pick < picksTried && popUpsShown() != closed; ++pick) {
+        ASSERT_NO_FATAL_FAILURE(waitPastDoubleClick(m_clock.now()));
+        click(ring.center());
+        waitFor([&] { return popUpsShown() == closed; }, stepTimeoutMs / picksTried);
+    }
+    ASSERT_EQ(popUpsShown(), closed);
+    const auto framed = [&] { return (bluish() - untabbed) & ring; };
+    EXPECT_TRUE(waitFor([&] { return framed().isEmpty(); }))
+        << "accent pixels around " << framed().boundingRect().center().x() << ", "
+        << framed().boundingRect().center().y();
+}
+
+// The clear-all alert is framed as an alert: a dialog that may be moved and closed and nothing
+// more. (Some window managers, openbox among them, offer minimising whatever a dialog asks.)
+TEST_F(ShellX11Test, TheClearAllAlertAsksTheWindowManagerToOfferMovingAndClosingOnly)
+{
+    ASSERT_NO_FATAL_FAILURE(markLaunchedBefore());
+    ASSERT_NO_FATAL_FAILURE(startAppInTray());
+    click(trayIcon()->center(), 3);
+    ASSERT_TRUE(waitFor([this] { return menuIsShown(); })) << describeScreen();
+    // The last entry but one.
+    m_keys.type(XTestClient::upKey);
+    m_keys.type(XTestClient::upKey);
+    m_keys.type(XTestClient::returnKey);
+    ASSERT_TRUE(waitFor([this] { return clearAllAlerts().size() == 1; })) << describeScreen();
+    const xcb_window_t alert = clearAllAlerts().front();
+
+    EXPECT_EQ(m_x.cardinals(alert, m_x.atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM),
+              std::vector<uint32_t>{m_x.atom("_NET_WM_WINDOW_TYPE_DIALOG")});
+    const xcb_atom_t motif = m_x.atom("_MOTIF_WM_HINTS");
+    const std::vector<uint32_t> hints = m_x.cardinals(alert, motif, motif);
+    // Flags, then the functions allowed.
+    constexpr uint32_t functionsGiven = 0x1;
+    constexpr uint32_t move = 0x4;
+    constexpr uint32_t close = 0x20;
+    ASSERT_GE(hints.size(), 2u);
+    EXPECT_TRUE(hints[0] & functionsGiven);
+    EXPECT_EQ(hints[1], move | close);
+
+    const xcb_atom_t allowedActions = m_x.atom("_NET_WM_ALLOWED_ACTIONS");
+    const auto allows = [&](const char* action) {
+        const std::vector<uint32_t> allowed = m_x.cardinals(alert, allowedActions, XCB_ATOM_ATOM);
+        return std::find(allowed.begin(), allowed.end(), m_x.atom(action)) != allowed.end();
+    };
+    ASSERT_TRUE(waitFor([&] { return allows("_NET_WM_ACTION_CLOSE"); }));
+    EXPECT_TRUE(allows("_NET_WM_ACTION_MOVE"));
+    for (const char* action :
+         {"_NET_WM_ACTION_RESIZE", "_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT"})
+        EXPECT_FALSE(allows(action)) << action;
 }
 
 // Without a compositor the window shows the outline alone, whose edge must be the panel's own

@@ -4,6 +4,7 @@
 #include "app/views/editor/NoteTextAccessible.h"
 #include "app/views/editor/TextBoundaries.h"
 #include "app/views/theme/HexColor.h"
+#include "app/views/theme/MenuStyle.h"
 #include "app/views/theme/OverlayScrollBar.h"
 #include "app/views/theme/Theme.h"
 #include "platform/Appearance.h"
@@ -39,6 +40,21 @@ const QString& placeholder()
 constexpr qreal baselineDepth = 0.8;
 // How much of the caret's paragraph an input method is told about, on either side.
 constexpr int surroundingReach = 256;
+
+// Whether a key's text is typed into the note: anything but a control character (Tab aside),
+// judged by its first character, which an emoji spells with two code units. Invisible
+// characters such as joiners count: some keyboards type them.
+bool isTypedText(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    const char32_t first = text.size() > 1 && text[0].isHighSurrogate() && text[1].isLowSurrogate()
+                               ? QChar::surrogateToUcs4(text[0], text[1])
+                               : text[0].unicode();
+    const QChar::Category category = QChar::category(first);
+    return first == u'\t' ||
+           (category != QChar::Other_Control && category != QChar::Other_Surrogate);
+}
 
 } // namespace
 
@@ -740,8 +756,7 @@ bool NoteTextView::handleKey(QKeyEvent* event)
     else if (event->matches(QKeySequence::InsertParagraphSeparator) ||
              event->matches(QKeySequence::InsertLineSeparator))
         insertTyped(QStringLiteral("\n"));
-    else if (const QString typed = event->text();
-             !typed.isEmpty() && (typed.front().isPrint() || typed.front() == u'\t'))
+    else if (const QString typed = event->text(); isTypedText(typed))
         insertTyped(typed);
     else
         return false;
@@ -847,7 +862,10 @@ void NoteTextView::mouseDoubleClickEvent(QMouseEvent* event)
 
 void NoteTextView::contextMenuEvent(QContextMenuEvent* event)
 {
+    // Made first, so that it outlives the menu.
+    MenuStyle style(m_appearance);
     QMenu menu(this);
+    style.apply(menu);
     const auto add = [&](const QString& title, bool enabled, void (NoteTextView::*command)()) {
         menu.addAction(title, this, command)->setEnabled(enabled);
     };

@@ -2,6 +2,7 @@
 
 #include "platform/MainThread.h"
 
+#include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
 #include <QWheelEvent>
 
@@ -60,6 +61,14 @@ void PopUpControl::setItems(const QList<PopUpItem>& items, int selected, const Q
     if (currentIndex() != selected)
         setCurrentIndex(selected);
     setToolTip(help);
+}
+
+void PopUpControl::initStyleOption(QStyleOptionComboBox* option) const
+{
+    QComboBox::initStyleOption(option);
+    // The ring beside the control shows where the keyboard is, and only while it came there by
+    // the keyboard; the style's own frame would stay after a pick with the mouse.
+    option->state &= ~(QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange);
 }
 
 void PopUpControl::wheelEvent(QWheelEvent* event)

@@ -32,5 +32,6 @@ public:
     QStringList titles() const;
 
 protected:
+    void initStyleOption(QStyleOptionComboBox* option) const override;
     void wheelEvent(QWheelEvent* event) override;
 };

@@ -2,8 +2,10 @@
 
 #include "app/views/theme/IconImage.h"
 #include "app/views/theme/Theme.h"
+#include "platform/Appearance.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QPainter>
 #include <QStyleOptionMenuItem>
 
@@ -42,6 +44,14 @@ QFont MenuStyle::font()
     QFont font = QApplication::font();
     font.setPixelSize(fontPixelSize);
     return font;
+}
+
+void MenuStyle::apply(QMenu& menu)
+{
+    menu.setStyle(this);
+    menu.setFont(font());
+    // The colours are read from the appearance as the menu paints.
+    connect(&m_appearance, &Appearance::changed, &menu, qOverload<>(&QWidget::update));
 }
 
 int MenuStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,

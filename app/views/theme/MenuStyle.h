@@ -3,6 +3,7 @@
 #include <QProxyStyle>
 
 class Appearance;
+class QMenu;
 
 // Draws menus in the panel's look, light or dark as the appearance is when they paint: the
 // card colour with the panel's border, rows highlighted in the accent colour, icons in the
@@ -17,6 +18,9 @@ public:
 
     // The font menus drawn in this style use.
     static QFont font();
+    // Draws `menu` in this style and font, anew whenever the colour scheme changes while it is
+    // open. The style outlives the menu.
+    void apply(QMenu& menu);
 
     void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                        const QWidget* widget = nullptr) const override;

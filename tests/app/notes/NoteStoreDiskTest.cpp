@@ -191,6 +191,7 @@ struct NewerDocument
     const char* label;
     std::vector<std::pair<QByteArray, QByteArray>> changes; // to the document this one writes
     QString keptAs;
+    QString keptBecause; // in the log line that names the copy
 };
 
 TEST_F(NoteStoreOutsideChangeTest, ADocumentOfANewerVersionIsKeptBeforeItIsFirstWrittenOver)
@@ -199,9 +200,15 @@ TEST_F(NoteStoreOutsideChangeTest, ADocumentOfANewerVersionIsKeptBeforeItIsFirst
         "\"schemaVersion\" : 1", "\"schemaVersion\" : 2,\n  \"tags\" : [\"kept\"]"};
     const std::pair<QByteArray, QByteArray> laterColour{"\"sky\"", "\"gold\""};
     const std::vector<NewerDocument> documents{
-        {"a newer form", {newerForm}, QStringLiteral("schema2")},
-        {"a colour added later", {laterColour}, QStringLiteral("hues")},
-        {"both", {newerForm, laterColour}, QStringLiteral("schema2")},
+        {"a newer form", {newerForm}, QStringLiteral("schema2"), QStringLiteral("newer version")},
+        {"a colour added later",
+         {laterColour},
+         QStringLiteral("hues"),
+         QStringLiteral("colour name that was not known")},
+        {"both",
+         {newerForm, laterColour},
+         QStringLiteral("schema2"),
+         QStringLiteral("newer version")},
     };
     for (const NewerDocument& newer : documents) {
         SCOPED_TRACE(newer.label);
@@ -226,7 +233,9 @@ TEST_F(NoteStoreOutsideChangeTest, ADocumentOfANewerVersionIsKeptBeforeItIsFirst
         store->save();
         const QString kept = AsideFile::asidePath(m_path, newer.keptAs, m_clock.now());
         EXPECT_EQ(TestFiles::read(kept), bytes);
-        EXPECT_EQ(log.matching(kept).size(), 1);
+        const QStringList keptLines = log.matching(kept);
+        ASSERT_EQ(keptLines.size(), 1);
+        EXPECT_TRUE(keptLines[0].contains(newer.keptBecause)) << keptLines[0].toStdString();
         const NoteFile written = readDocument();
         EXPECT_EQ(written.schemaVersion, NoteFile::currentSchemaVersion);
         EXPECT_EQ(written.notes.at(1).hue, bytes.contains("gold") ? Hues::defaultHue : Hue::sky);

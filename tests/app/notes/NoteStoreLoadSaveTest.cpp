@@ -118,6 +118,30 @@ TEST_F(NoteStoreLoadTest, FurtherKeysAreReadAndDroppedByTheNextSave)
     EXPECT_FALSE(TestFiles::read(m_path).contains("mood"));
 }
 
+// U+FEFF is a character of a note like any other, also where it opens a text or a name: only
+// the document's own first bytes may be a byte order mark.
+TEST_F(NoteStoreLoadTest, AZeroWidthNoBreakSpaceInANoteOutlivesTheFirstEdit)
+{
+    const QString mark(QChar(0xFEFF));
+    const QString opening = mark + QStringLiteral("opens");
+    const QString inside = QStringLiteral("in") + mark + QStringLiteral("side");
+    const QString named = mark + QStringLiteral("named");
+    std::vector<Note> notes = notesWithTexts({opening, inside});
+    notes[1].name = named;
+    writeDocument({1, notes, std::nullopt, 0});
+    auto store = openStore();
+    EXPECT_EQ(textsOf(*store), (QStringList{opening, inside}));
+    EXPECT_EQ(store->notes()[1].name, named);
+
+    // Another note's edit writes this one back as it was read.
+    const QString edited = inside + QStringLiteral(", edited");
+    store->setText(store->notes()[1].id, edited);
+    store->save();
+    const QByteArray written = TestFiles::read(m_path);
+    for (const QString& kept : {opening, edited, named})
+        EXPECT_TRUE(written.contains('"' + kept.toUtf8() + '"')) << kept.toStdString();
+}
+
 TEST_F(NoteStoreLoadTest, UnreadableDocumentsAreMovedAsideAndTheStoreStartsAfresh)
 {
     const QByteArray valid =

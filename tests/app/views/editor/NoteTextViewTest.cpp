@@ -1,17 +1,22 @@
 #include "app/views/editor/NoteTextView.h"
 #include "app/notes/AppSettings.h"
+#include "app/views/theme/MenuStyle.h"
 #include "app/views/theme/OverlayScrollBar.h"
+#include "app/views/theme/Theme.h"
 #include "platform/Appearance.h"
 #include "platform/Pasteboard.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextLayout>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -427,6 +432,45 @@ TEST_F(NoteTextViewTest, EveryKeystrokeIsReportedWithTheWholeTextAsTypedAndTheNo
     EXPECT_EQ(edits[1][1].toString(), text + QStringLiteral("e\n"));
 }
 
+// A key may type a character of two code units (an emoji) or one that shows nothing (a joiner,
+// as Persian keyboards type it); only control characters, which no key means as text, and
+// broken halves of a pair are left out.
+TEST_F(NoteTextViewTest, EveryCharacterAKeyTypesGoesIntoTheNoteButControlCharactersDoNot)
+{
+    struct Typing
+    {
+        const char* label;
+        QStringList keyTexts; // one key event each
+        QString typed;
+    };
+    const QString smile = QStringLiteral("\U0001F642");
+    const Typing typings[] = {
+        {"an emoji between letters",
+         {QStringLiteral("a"), smile, QStringLiteral("b")},
+         QStringLiteral("a\U0001F642b")},
+        {"letters of other scripts",
+         {QStringLiteral("\u00E9"), QStringLiteral("\u6F22"), QStringLiteral("\u05E9")},
+         QStringLiteral("\u00E9\u6F22\u05E9")},
+        {"invisible characters",
+         {QStringLiteral("\u200C"), QStringLiteral("\u200D"), QStringLiteral("\uFEFF")},
+         QStringLiteral("\u200C\u200D\uFEFF")},
+        {"a tab", {QStringLiteral("\t")}, QStringLiteral("\t")},
+        {"control characters",
+         {QStringLiteral("\u0002"), QStringLiteral("\u001B"), QStringLiteral("\u007F")},
+         QString()},
+        {"half of a pair", {smile.left(1), smile.right(1)}, QString()},
+    };
+    for (const Typing& typing : typings) {
+        SCOPED_TRACE(typing.label);
+        NoteTextView& editor = make(QString());
+        QSignalSpy edits(&editor, &NoteTextView::textEdited);
+        for (const QString& keyText : typing.keyTexts)
+            QTest::sendKeyEvent(QTest::Click, &editor, Qt::Key_unknown, keyText, Qt::NoModifier);
+        EXPECT_EQ(editor.text(), typing.typed);
+        EXPECT_EQ(edits.size(), typing.typed.isEmpty() ? 0 : typing.keyTexts.size());
+    }
+}
+
 TEST_F(NoteTextViewTest, AnEditReportedBackWhileReportingIsNotWrittenIntoTheEditor)
 {
     NoteTextView& editor = make(QStringLiteral("ab"));
@@ -459,6 +503,40 @@ TEST_F(NoteTextViewTest, TheSameTextArrivingBackKeepsTheUndoHistoryAndTheCaretAn
     editor.setText(QStringLiteral("changed elsewhere"));
     EXPECT_FALSE(editor.isUndoAvailable());
     EXPECT_EQ(editor.cursorPosition(), 0);
+}
+
+// The right-click menu looks like the tray's in either scheme, and follows a change of scheme
+// while it is open.
+TEST_F(NoteTextViewTest, TheRightClickMenuIsDrawnInTheColoursOfTheSchemeEvenAfterALiveSwitch)
+{
+    using Scheme = Appearance::ColorScheme;
+    NoteTextView& editor = make(QStringLiteral("text"));
+    editor.show();
+    for (const auto& [opened, switched] :
+         {std::pair{Scheme::Dark, Scheme::Light}, std::pair{Scheme::Light, Scheme::Dark}}) {
+        m_appearance.forceColorScheme(opened);
+        std::vector<std::pair<Scheme, QColor>> drawn;
+        QTimer::singleShot(0, &editor, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            // Inside the menu's border and above its first row.
+            const QPoint margin(menu->width() / 2, 3);
+            drawn.emplace_back(opened, menu->grab().toImage().pixelColor(margin));
+            m_appearance.forceColorScheme(switched);
+            drawn.emplace_back(switched, menu->grab().toImage().pixelColor(margin));
+            EXPECT_EQ(menu->font().pixelSize(), MenuStyle::font().pixelSize());
+            menu->close();
+        });
+        const QPoint point(20, 20);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, point, editor.mapToGlobal(point));
+        QApplication::sendEvent(editor.viewport(), &event);
+        ASSERT_EQ(drawn.size(), 2u);
+        for (const auto& [scheme, colour] : drawn) {
+            SCOPED_TRACE(scheme == Scheme::Dark ? "dark" : "light");
+            EXPECT_EQ(colour, Theme::popupBackground().resolved(scheme))
+                << colour.name().toStdString();
+        }
+    }
 }
 
 TEST_F(NoteTextViewTest, CopyWithOnlyACaretAsksForTheWholeNoteAndWithASelectionCopiesIt)
