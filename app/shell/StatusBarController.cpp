@@ -283,7 +283,9 @@ bool StatusBarController::eventFilter(QObject* watched, QEvent* event)
 {
     // Made but not yet mapped: window managers read the hints as they map the window. Made any
     // earlier, before it knows it is modal, the alert could not take the focus back later.
-    if (watched == m_clearAllAlert && event->type() == QEvent::Show)
+    // The kind first: while the alert is being destroyed it is no message box any more, and the
+    // pointer must not be read as one.
+    if (event->type() == QEvent::Show && watched == m_clearAllAlert)
         WindowSystem::setAlertHints(m_clearAllAlert->winId());
     return QObject::eventFilter(watched, event);
 }

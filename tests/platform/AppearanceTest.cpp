@@ -177,7 +177,10 @@ TEST_F(AppearanceTest, ThePortalOnTheBusIsReadAndFollowedLive)
     ASSERT_TRUE(QTest::qWaitFor([&] { return appearance.isDark(); }));
     // The scheme, the motion and the inversion.
     ASSERT_TRUE(QTest::qWaitFor([&] { return portal.readCount() == 3; }));
-    EXPECT_EQ(appearance.accessibility(), (AccessibilitySettings{false, true}));
+    // The portal has answered; its answers reach the program a turn of the loop later.
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return appearance.accessibility() == AccessibilitySettings{false, true};
+    }));
 
     portal.setColorScheme(StandInPortal::preferLight);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !appearance.isDark(); }));
