@@ -526,7 +526,11 @@ void UserDefaults::write() const
         members.insert(it.key(), encode(it.value()));
     const QByteArray bytes = QJsonDocument(members).toJson(QJsonDocument::Indented);
     m_writeQueue.submit(filePath(), [path = filePath(), bytes] {
-        const QString error = StoredFile::writePrivate(path, bytes);
+        // Unlike the program's own records, through a link the user made (a folder of dotfiles)
+        // to the file it names, as the notes are.
+        QString error = StoredFile::makePrivateFolder(path);
+        if (error.isEmpty())
+            error = StoredFile::write(path, bytes, StoredFile::privateFileMode);
         if (!error.isEmpty())
             defaultsLog.error(QStringLiteral("Quillory: could not write %1: %2").arg(path, error));
     });

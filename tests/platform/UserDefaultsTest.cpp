@@ -6,6 +6,8 @@
 #include "support/TestFiles.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPoint>
@@ -187,6 +189,25 @@ TEST_F(UserDefaultsTest, TheFolderAndEveryFileOfADomainAreTheUsersAlone)
             EXPECT_EQ(TestFiles::mode(directory() + QLatin1Char('/') + file), 0600u)
                 << file.toStdString();
     }
+}
+
+// A domain file that the user keeps elsewhere behind a link is written where the link points.
+TEST_F(UserDefaultsTest, ADomainFileBehindALinkIsWrittenWhereTheLinkPoints)
+{
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    const QString target = elsewhere.filePath(QStringLiteral("domain.json"));
+    TestFiles::write(target, "{}");
+    const QString path = directory() + QStringLiteral("/domain.json");
+    ASSERT_TRUE(QDir().mkpath(directory()));
+    ASSERT_TRUE(QFile::link(target, path));
+    LogCapture log;
+    auto defaults = open();
+    defaults->set(QStringLiteral("new"), true);
+    EXPECT_TRUE(TestFiles::read(target).contains("\"new\""));
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    EXPECT_TRUE(log.matching(QStringLiteral("Quillory:")).isEmpty())
+        << log.messages().join(u'\n').toStdString();
 }
 
 // A value that cannot be read costs its own key only: the key reads as absent (so its
