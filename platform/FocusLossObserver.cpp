@@ -9,7 +9,7 @@ FocusLossObserver::FocusLossObserver(QWindow* window, std::function<void()> onLo
     : QObject(parent)
     , m_window(window)
     , m_onLost(std::move(onLost))
-    , m_hasFocus(window && window->isExposed() && isOwnFocus(QGuiApplication::focusWindow()))
+    , m_hasFocus(window && startsFocused(*window))
 {
     connect(qApp, &QGuiApplication::focusWindowChanged, this,
             &FocusLossObserver::focusWindowChanged);
@@ -33,6 +33,13 @@ void FocusLossObserver::focusWindowChanged(QWindow* focusWindow)
             if (!m_hasFocus)
                 m_onLost();
         });
+}
+
+bool FocusLossObserver::startsFocused(const QWindow& window) const
+{
+    if (const std::optional<bool> focused = WindowSystem::hasFocus(window.winId()))
+        return *focused;
+    return window.isExposed() && isOwnFocus(QGuiApplication::focusWindow());
 }
 
 bool FocusLossObserver::isOwnFocus(const QWindow* focusWindow) const

@@ -15,7 +15,8 @@
 // Qt reports the focus gone only a moment after the window system takes it, in case it comes
 // straight back. A window hidden and shown again within that moment still counts as focused
 // in Qt's eyes, and the late report of its hiding would look like a loss of the new showing.
-// So a window not yet on screen starts without the focus, whatever Qt says, and has it once
+// So a window starts with the focus only if the display server says it has it now, whatever
+// Qt says (without a server to ask: only if it is on screen and Qt says so), and has it once
 // the window system gives it, which Qt, counting the window as focused all along, may not
 // announce.
 class FocusLossObserver : public QObject, private QAbstractNativeEventFilter
@@ -28,6 +29,7 @@ public:
 private:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
     void focusWindowChanged(QWindow* focusWindow);
+    bool startsFocused(const QWindow& window) const;
     bool isOwnFocus(const QWindow* focusWindow) const;
 
     QPointer<QWindow> m_window;

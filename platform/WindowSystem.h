@@ -36,6 +36,11 @@ void setPopupHints(WId window);
 // resized, minimised or maximised. Before the window is mapped: they read it then.
 void setAlertHints(WId window);
 
+// Whether the window system gives `window` the keyboard focus at this moment, as the display
+// server itself knows it, ahead of the events Qt has still to read; nothing where it cannot be
+// asked.
+std::optional<bool> hasFocus(WId window);
+
 // Whether `message`, an event of the window system as Qt hands it to native event filters,
 // gives `window` the keyboard focus.
 bool givesFocus(WId window, const QByteArray& eventType, const void* message);

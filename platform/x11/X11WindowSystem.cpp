@@ -179,6 +179,18 @@ void setAlertHints(WId window)
     xcb_flush(x11);
 }
 
+std::optional<bool> hasFocus(WId window)
+{
+    xcb_connection_t* x11 = connection();
+    if (!x11)
+        return std::nullopt;
+    const XcbReply<xcb_get_input_focus_reply_t> focus(
+        xcb_get_input_focus_reply(x11, xcb_get_input_focus(x11), nullptr));
+    if (!focus)
+        return std::nullopt;
+    return focus->focus == static_cast<xcb_window_t>(window);
+}
+
 bool givesFocus(WId window, const QByteArray& eventType, const void* message)
 {
     if (eventType != "xcb_generic_event_t")
