@@ -15,13 +15,44 @@
 
 namespace StoredFile {
 
+namespace {
+
+const QString notRegular = QStringLiteral("not a regular file");
+
+// A descriptor of the file at `path`, opened without waiting for a writer (a FIFO may have
+// taken the file's place after the caller looked), or why there is none.
+struct Opened
+{
+    int descriptor = -1;
+    QString error;
+};
+
+// Gives the file open only when it is a regular file.
+Opened openRegular(const QString& path, int flags)
+{
+    const int descriptor =
+        ::open(QFile::encodeName(path).constData(), flags | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return {-1, qt_error_string(errno)};
+    struct stat status = {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
+        return {-1, notRegular};
+    }
+    return {descriptor, {}};
+}
+
+} // namespace
+
 Contents read(const QString& path)
 {
     if (!QFileInfo(path).isFile())
-        return {{}, QStringLiteral("not a regular file")};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {{}, file.errorString()};
+        return {{}, notRegular};
+    const Opened opened = openRegular(path, O_RDONLY);
+    if (opened.descriptor < 0)
+        return {{}, opened.error};
+    QFile file;
+    file.open(opened.descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     if (file.size() > maximumSize)
         return {{}, QStringLiteral("larger than %1 bytes").arg(maximumSize), true};
     Contents contents{file.readAll(), {}};
@@ -87,18 +118,23 @@ QString create(const QString& path, const QByteArray& bytes, QFileDevice::Permis
 
 QString sync(const QString& path)
 {
-    // The contents, then the folder's entry that names them.
-    for (const QString& entry : {path, QFileInfo(path).absolutePath()}) {
-        const int descriptor = ::open(QFile::encodeName(entry).constData(), O_RDONLY | O_CLOEXEC);
-        if (descriptor < 0)
-            return qt_error_string(errno);
+    const auto syncAndClose = [](int descriptor) {
         const bool synced = ::fsync(descriptor) == 0;
         const int error = errno;
         ::close(descriptor);
-        if (!synced)
-            return qt_error_string(error);
-    }
-    return {};
+        return synced ? QString() : qt_error_string(error);
+    };
+    // The contents, never through a link, then the folder's entry that names them.
+    const Opened contents = openRegular(path, O_RDONLY | O_NOFOLLOW);
+    if (contents.descriptor < 0)
+        return contents.error;
+    if (const QString error = syncAndClose(contents.descriptor); !error.isEmpty())
+        return error;
+    const int folder = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return qt_error_string(errno);
+    return syncAndClose(folder);
 }
 
 QString makePrivateFolder(const QString& path)

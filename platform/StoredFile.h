@@ -54,8 +54,8 @@ enum class Sync { now, later };
 QString create(const QString& path, const QByteArray& bytes, QFileDevice::Permissions permissions,
                Sync sync = Sync::now);
 
-// Waits until the file at `path` and its name are on the disk. Empty on success, else the
-// reason.
+// Waits until the file at `path` and its name are on the disk. A link, FIFO or other file that
+// took its place is refused at once. Empty on success, else the reason.
 QString sync(const QString& path);
 
 // The mode of a file that only its user may read: 0600.
