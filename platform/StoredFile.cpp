@@ -52,7 +52,10 @@ Contents read(const QString& path)
     if (opened.descriptor < 0)
         return {{}, opened.error};
     QFile file;
-    file.open(opened.descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    if (!file.open(opened.descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(opened.descriptor);
+        return {{}, file.errorString()};
+    }
     if (file.size() > maximumSize)
         return {{}, QStringLiteral("larger than %1 bytes").arg(maximumSize), true};
     Contents contents{file.readAll(), {}};
