@@ -51,18 +51,14 @@ FolderLock::Result FolderLock::tryLock(const QByteArray& contact)
     }
     // Neither through a link, whose target would be cut short and written, nor into a FIFO,
     // whose reader would wait for ever.
-    const int descriptor =
-        ::open(QFile::encodeName(filePath()).constData(),
-               O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, ownerOnlyFile);
-    struct stat status = {};
-    if (descriptor < 0 || ::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        const int error = errno;
-        if (descriptor >= 0)
-            ::close(descriptor);
+    const StoredFile::Opened opened =
+        StoredFile::openRegular(filePath(), O_RDWR | O_CREAT | O_NOFOLLOW, ownerOnlyFile);
+    if (opened.descriptor < 0) {
         const QString refusal = StoredFile::whyNotRegular(filePath());
-        m_error = refusal.isEmpty() ? qt_error_string(error) : refusal;
+        m_error = refusal.isEmpty() ? opened.error : refusal;
         return Result::failed;
     }
+    const int descriptor = opened.descriptor;
     if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         // From the file this copy opened: the one at the path may have been replaced since.

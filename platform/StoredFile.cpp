@@ -19,19 +19,12 @@ namespace {
 
 const QString notRegular = QStringLiteral("not a regular file");
 
-// A descriptor of the file at `path`, opened without waiting for a writer (a FIFO may have
-// taken the file's place after the caller looked), or why there is none.
-struct Opened
-{
-    int descriptor = -1;
-    QString error;
-};
+} // namespace
 
-// Gives the file open only when it is a regular file.
-Opened openRegular(const QString& path, int flags)
+Opened openRegular(const QString& path, int flags, mode_t mode)
 {
     const int descriptor =
-        ::open(QFile::encodeName(path).constData(), flags | O_NONBLOCK | O_CLOEXEC);
+        ::open(QFile::encodeName(path).constData(), flags | O_NONBLOCK | O_CLOEXEC, mode);
     if (descriptor < 0)
         return {-1, qt_error_string(errno)};
     struct stat status = {};
@@ -41,8 +34,6 @@ Opened openRegular(const QString& path, int flags)
     }
     return {descriptor, {}};
 }
-
-} // namespace
 
 Contents read(const QString& path)
 {

@@ -8,6 +8,8 @@
 #include <functional>
 #include <optional>
 
+#include <sys/types.h>
+
 // The files the program keeps its state in: read only when they are regular files, and
 // replaced only by their complete new contents.
 namespace StoredFile {
@@ -24,6 +26,18 @@ struct Contents
     // It is a regular file larger than maximumSize.
     bool tooLarge = false;
 };
+
+// A descriptor of the file at `path`, or why there is none.
+struct Opened
+{
+    int descriptor = -1;
+    QString error;
+};
+
+// Opens `path` with the open(2) `flags` (and `mode`, for a file it creates) without waiting for
+// a writer, as a FIFO that took the file's place after the caller looked would have it wait,
+// and keeps it open only when it is a regular file.
+Opened openRegular(const QString& path, int flags, mode_t mode = 0);
 
 // A FIFO, socket or device at the path is never opened: a FIFO would wait for a writer for
 // ever, and a device may act on being opened.
